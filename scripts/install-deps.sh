@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing ZmfEdit need, and only those
+# that are missing. Silent when everything is present; never reads stdin.
+set -euo pipefail
+
+packages=(
+  cmake g++ ninja-build ccache clang
+  qt6-base-dev libqt6opengl6-dev       # the second is only recommended by the first
+  libgl-dev libegl-dev libgl1-mesa-dri libglx-mesa0 libegl-mesa0
+  libjpeg62-turbo-dev
+  xvfb xauth fonts-dejavu-core
+  libgtest-dev libbenchmark-dev
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+  if [[ $status != "install ok installed" ]]; then
+    missing+=("$package")
+  fi
+done
+((${#missing[@]} == 0)) && exit 0
+
+echo "install-deps: installing ${missing[*]}"
+sudo=()
+if ((EUID != 0)); then
+  sudo=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq </dev/null
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+  apt-get install -y -qq "${missing[@]}" </dev/null

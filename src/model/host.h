@@ -1,0 +1,70 @@
+// The small interfaces through which the core reaches the user, the GPU and the clock.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zmf {
+
+// What a modal message box shows. The core fills it in (texts and titles are the
+// program's own); the host only displays it.
+struct MessageBoxSpec {
+  enum class Buttons { Ok, YesNo };
+  enum class Icon { Information, Question, Stop };
+
+  std::string text;
+  std::string title;
+  Buttons buttons = Buttons::Ok;
+  Icon icon = Icon::Information;
+  bool ownedByMainWindow = false;  // severity 0 boxes sit over the main window; the others have no owner
+};
+
+// The user at the other end of the core: message boxes, Yes/No questions and typed prompts.
+// The Qt shell shows real dialogs; tests and batch mode answer from a script.
+class Host {
+ public:
+  virtual ~Host() = default;
+
+  // Shows a modal box and returns when it is closed; true when the answer was Yes (or OK).
+  virtual bool ShowMessageBox(const MessageBoxSpec& box) = 0;
+
+  // A Yes/No question over the main window; true for Yes.
+  virtual bool AskYesNo(std::string_view text, std::string_view caption) = 0;
+
+  // The one typed-value prompt, configured by "prompt:default"; nullopt when cancelled.
+  virtual std::optional<std::string> Prompt(std::string_view promptAndDefault) = 0;
+
+  // Reports a failure in one of the three severities (0 error, 1 serious, 2 shutdown) with
+  // the program's texts and titles. Returns the user's answer to a severity 1 box (Yes = true);
+  // any other severity shows nothing and returns false.
+  bool ErrorBox(std::string_view message, std::string_view detail, int severity);
+};
+
+// Builds the box that ErrorBox shows; nullopt for an unknown severity.
+std::optional<MessageBoxSpec> MakeErrorBox(std::string_view message, std::string_view detail,
+                                           int severity);
+
+// Texture objects made from RGBA texels (top row first). GL textures in the app, a recording
+// fake in tests and in batch mode.
+class TextureStore {
+ public:
+  virtual ~TextureStore() = default;
+
+  // Returns the new texture's name, never 0 on success; 0 when it could not be made.
+  virtual std::uint32_t Create(int width, int height, const std::uint8_t* rgba) = 0;
+
+  // Deletes a texture made by Create; 0 is ignored.
+  virtual void Delete(std::uint32_t name) = 0;
+};
+
+// Seconds since program start as a 32-bit float, the resolution the frame pacer and
+// animation playback work in.
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual float Seconds() const = 0;
+};
+
+}  // namespace zmf

@@ -1,0 +1,273 @@
+// The Model's list, face, vertex, selection and table operations, and Reset.
+#include "model/model.h"
+
+namespace zmf {
+
+Model::Model(Host& host, TextureStore& textures)
+    : animations(std::make_unique<std::array<Animation, kMaxAnimations>>()),
+      host_(&host),
+      textures_(&textures) {
+  Reset();
+}
+
+// ---- face operations
+
+void Model::AddFaceRef(Vertex* vertex, Face* face) {
+  if (vertex == nullptr) return;
+  FaceRef* ref = faceRefs_.New();
+  if (ref == nullptr) return;
+  ref->face = face;
+  ref->prev = vertex->faceRefTail;
+  if (vertex->faceRefTail != nullptr) {
+    vertex->faceRefTail->next = ref;
+  } else {
+    vertex->faceRefHead = ref;
+  }
+  vertex->faceRefTail = ref;
+}
+
+void Model::RemoveFaceRef(Vertex* vertex, Face* face) {
+  if (vertex == nullptr) return;
+  for (FaceRef* ref = vertex->faceRefHead; ref != nullptr; ref = ref->next) {
+    if (ref->face != face) continue;
+    if (ref->prev != nullptr) {
+      ref->prev->next = ref->next;
+    } else {
+      vertex->faceRefHead = ref->next;
+    }
+    if (ref->next != nullptr) {
+      ref->next->prev = ref->prev;
+    } else {
+      vertex->faceRefTail = ref->prev;
+    }
+    faceRefs_.Delete(ref);
+    return;
+  }
+}
+
+bool Model::AddFace(Face* face, std::uint32_t material) {
+  if (face == nullptr || material >= kMaxMaterials) return false;
+  face->material = material;
+  faces.LinkToChain(face);
+  AddFaceRef(face->a, face);
+  AddFaceRef(face->b, face);
+  AddFaceRef(face->c, face);
+  faces.Append(face);
+  return true;
+}
+
+void Model::RemoveFace(Face* face) {
+  if (face == nullptr) return;
+  faces.Unselect(face);
+  faces.UnlinkFromChain(face);
+  RemoveFaceRef(face->a, face);
+  RemoveFaceRef(face->b, face);
+  RemoveFaceRef(face->c, face);
+  faces.RemoveAndFree(face);
+}
+
+void Model::SetFaceMaterial(Face* face, std::uint32_t material) {
+  if (face == nullptr || material >= kMaxMaterials || face->material == material) return;
+  faces.UnlinkFromChain(face);
+  face->material = material;
+  faces.LinkToChain(face);
+}
+
+void Model::SetFaceMaterialById(std::uint32_t id, std::uint32_t material) {
+  SetFaceMaterial(faces.FindById(id), material);
+}
+
+void Model::SetFaceCorners(Face* face, Vertex* a, Vertex* b, Vertex* c) {
+  if (face == nullptr || a == nullptr || b == nullptr || c == nullptr) return;
+  RemoveFaceRef(face->a, face);
+  RemoveFaceRef(face->b, face);
+  RemoveFaceRef(face->c, face);
+  face->a = a;
+  face->b = b;
+  face->c = c;
+  AddFaceRef(a, face);
+  AddFaceRef(b, face);
+  AddFaceRef(c, face);
+}
+
+void Model::MoveMaterialChain(std::uint32_t to, std::uint32_t from) {
+  faces.MoveChain(to, from);
+}
+
+Face* Model::MakeFace(Vertex* a, Vertex* b, Vertex* c) {
+  if (a == nullptr || b == nullptr || c == nullptr) return nullptr;
+  Face* face = faces.Allocate();
+  if (face == nullptr) return nullptr;
+  face->a = a;
+  face->b = b;
+  face->c = c;
+  if (!AddFace(face, currentMaterial)) {
+    faces.Free(face);
+    return nullptr;
+  }
+  faces.Select(face);
+  return face;
+}
+
+Face* Model::MakeFaceFromIds(std::uint32_t id, std::uint32_t idA, std::uint32_t idB,
+                             std::uint32_t idC) {
+  Face* face = faces.Allocate();
+  if (face == nullptr) return nullptr;
+  face->a = vertices.FindById(idA);
+  face->b = vertices.FindById(idB);
+  face->c = vertices.FindById(idC);
+  if (!AddFace(face, currentMaterial)) {
+    faces.Free(face);
+    return nullptr;
+  }
+  faces.SetId(face, id);
+  return face;
+}
+
+// ---- vertex operations
+
+Vertex* Model::AppendVertex() {
+  Vertex* vertex = vertices.Allocate();
+  if (vertex == nullptr) return nullptr;
+  vertices.Append(vertex);
+  geometryChanged = true;
+  return vertex;
+}
+
+void Model::SetVertex(Vertex* vertex, const Vector3& position, const Vector3& normal, float u,
+                      float v) {
+  if (vertex == nullptr) return;
+  vertex->position = vertex->savedPosition = position;
+  vertex->normal = vertex->savedNormal = normal;
+  vertex->u = vertex->savedU = u;
+  vertex->v = vertex->savedV = v;
+  geometryChanged = true;
+}
+
+void Model::DeleteVertex(Vertex* vertex) {
+  if (vertex == nullptr) return;
+  while (vertex->faceRefHead != nullptr) RemoveFace(vertex->faceRefHead->face);
+  for (std::uint32_t b = 0; b < boneCount; ++b) {
+    RecordList<VertexWeight>& weights = bones[b].weights;
+    for (VertexWeight* w = weights.head(); w != nullptr;) {
+      VertexWeight* next = w->next;
+      if (w->vertex == vertex) weights.RemoveAndFree(w);
+      w = next;
+    }
+  }
+  // The pairs are stale from here on anyway; dropping them now means no pair can name a freed
+  // vertex before the next rebuild.
+  duplicates.Clear();
+  vertices.RemoveAndFree(vertex);
+  geometryChanged = true;
+}
+
+void Model::Commit() {
+  for (Vertex* v : vertices) {
+    v->savedPosition = v->position;
+    v->savedNormal = v->normal;
+    v->savedU = v->u;
+    v->savedV = v->v;
+    v->changed = 0;
+  }
+}
+
+void Model::ComputeBounds() {
+  if (vertices.count() == 0) {
+    radiusSquared = 1.0f;
+    return;
+  }
+  Vector3 lo{100000.0f, 100000.0f, 100000.0f};
+  Vector3 hi{-100000.0f, -100000.0f, -100000.0f};
+  for (const Vertex* v : vertices) {
+    const Vector3& p = v->position;
+    if (p.x < lo.x) lo.x = p.x;
+    if (p.y < lo.y) lo.y = p.y;
+    if (p.z < lo.z) lo.z = p.z;
+    if (p.x > hi.x) hi.x = p.x;
+    if (p.y > hi.y) hi.y = p.y;
+    if (p.z > hi.z) hi.z = p.z;
+  }
+  boundsMin = lo;
+  boundsMax = hi;
+  const float lo2 = lo.x * lo.x + lo.y * lo.y + lo.z * lo.z;
+  const float hi2 = hi.x * hi.x + hi.y * hi.y + hi.z * hi.z;
+  radiusSquared = lo2 > hi2 ? lo2 : hi2;
+}
+
+// ---- selection
+
+void Model::DeselectAll() {
+  vertices.ClearSelection();
+  faces.ClearSelection();
+  duplicates.ClearSelection();
+}
+
+void Model::SelectAll() {
+  vertices.ClearSelection();
+  for (Vertex* v : vertices) vertices.Select(v);
+  SelectFacesFromVertices();
+}
+
+void Model::SelectFacesFromVertices() {
+  faces.ClearSelection();
+  for (Face* f : faces) {
+    if (f->a != nullptr && f->b != nullptr && f->c != nullptr && f->a->selected &&
+        f->b->selected && f->c->selected) {
+      faces.Select(f);
+    }
+  }
+}
+
+void Model::SelectDuplicatesOfSelection() {
+  duplicates.ClearSelection();
+  for (Duplicate* d : duplicates) {
+    if (d->vertex != nullptr && d->vertex->selected) duplicates.Select(d);
+  }
+}
+
+// ---- tables
+
+void Model::SetMaterialDefaults(std::uint32_t index) {
+  if (index >= kMaxMaterials) return;
+  materials[index] = Material{};
+}
+
+std::int32_t Model::FindBoneByName(std::string_view name) const {
+  if (name.empty()) return kNoBone;
+  for (std::uint32_t i = 0; i < boneCount && i < kMaxBones; ++i) {
+    if (bones[i].name == name) return static_cast<std::int32_t>(i);
+  }
+  return kNoBone;
+}
+
+// ---- whole model
+
+void Model::Reset() {
+  vertices.Clear();
+  faces.Clear();
+  faceRefs_.Release();
+  duplicates.Clear();
+  for (Bone& bone : bones) bone.weights.Clear();
+
+  if (backgroundTexture != 0) textures_->Delete(backgroundTexture);
+  backgroundTexture = 0;
+  for (Material& material : materials) {
+    if (material.texture != 0) textures_->Delete(material.texture);
+    material.texture = 0;
+  }
+
+  boneCount = 0;
+  animationCount = 0;
+  materialCount = 1;
+  currentMaterial = 0;
+  SetMaterialDefaults(0);
+  rootBone = kNoBone;
+  currentAnimation = currentBone = currentKey = currentKeyBone = -1;
+  viewMatrix = Matrix4::Identity();
+  geometryChanged = true;
+  radiusSquared = 1.0f;
+  playbackClock = 0.0f;
+}
+
+}  // namespace zmf

@@ -1,0 +1,138 @@
+// The one object that owns everything the editor works on: mesh lists, tables, current items.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "model/host.h"
+#include "model/math_types.h"
+#include "model/mesh.h"
+#include "model/pool.h"
+#include "model/record_list.h"
+#include "model/tables.h"
+
+namespace zmf {
+
+// Section index
+//   lists and tables ...... vertices, duplicates, faces, materials, bones, animations
+//   face operations ....... AddFace, RemoveFace, materials of faces, corners, MakeFace
+//   vertex operations ..... SetVertex, DeleteVertex, Commit, ComputeBounds, RebuildDuplicates
+//   selection ............. DeselectAll, SelectAll, faces and duplicates from the vertex selection
+//   tables ................ SetMaterialDefaults, FindBoneByName
+//   whole model ........... Reset
+//
+// The app owns exactly one Model; tests make their own. Operations given a null record, an
+// index out of range or an id that is not present do nothing.
+class Model {
+ public:
+  Model(Host& host, TextureStore& textures);
+  Model(const Model&) = delete;
+  Model& operator=(const Model&) = delete;
+
+  Host& host() { return *host_; }
+  TextureStore& textures() { return *textures_; }
+
+  // ---- lists and tables
+  RecordList<Vertex> vertices;
+  RecordList<Duplicate> duplicates;  // derived; rebuilt by RebuildDuplicates when stale
+  FaceList faces;
+
+  std::array<Material, kMaxMaterials> materials;
+  std::uint32_t materialCount = 1;
+  std::array<Bone, kMaxBones> bones;
+  std::uint32_t boneCount = 0;
+  // Thirty-two animations of 32 keys with 128 key bones each: about 15 MB, kept on the heap.
+  std::unique_ptr<std::array<Animation, kMaxAnimations>> animations;
+  std::uint32_t animationCount = 0;
+
+  std::int32_t rootBone = kNoBone;
+  std::int32_t currentAnimation = -1;
+  std::uint32_t currentMaterial = 0;  // material given to newly made faces
+  std::int32_t currentBone = -1;
+  std::int32_t currentKey = -1;
+  std::int32_t currentKeyBone = -1;
+
+  Matrix4 viewMatrix = Matrix4::Identity();  // rebuilt from the camera every frame
+  Vector3 boundsMin;
+  Vector3 boundsMax;
+  float radiusSquared = 1.0f;  // larger squared length of boundsMin and boundsMax
+  bool animationRunning = false;
+  bool geometryChanged = true;  // a vertex was set, added or deleted: duplicates are stale
+  float playbackClock = 0.0f;
+  std::uint32_t backgroundTexture = 0;
+
+  Animation& animation(std::uint32_t i) { return (*animations)[i]; }
+  const Animation& animation(std::uint32_t i) const { return (*animations)[i]; }
+
+  // ---- face operations
+
+  // Gives the face its material, joins it to that material's chain, adds a face reference to
+  // each corner (a, b, c) and appends it with the next id. False, and nothing done, for a null
+  // face or a material index outside the table.
+  bool AddFace(Face* face, std::uint32_t material);
+  // Unselects, unchains and unlinks the face, drops one face reference from each corner, and
+  // frees it. Its vertices stay.
+  void RemoveFace(Face* face);
+  void SetFaceMaterial(Face* face, std::uint32_t material);
+  void SetFaceMaterialById(std::uint32_t id, std::uint32_t material);
+  // Moves the face onto new corners; nothing unless all four are given.
+  void SetFaceCorners(Face* face, Vertex* a, Vertex* b, Vertex* c);
+  // Every face of material `from` gets `to` (used when the material table is compacted).
+  void MoveMaterialChain(std::uint32_t to, std::uint32_t from);
+  // A new face on a, b, c with the current material, selected; null unless all three are given.
+  Face* MakeFace(Vertex* a, Vertex* b, Vertex* c);
+  // A new face with the current material whose corners are the vertices with those ids (a
+  // missing vertex leaves that corner null), given the id `id`: undo and redo re-create faces
+  // under their old ids this way.
+  Face* MakeFaceFromIds(std::uint32_t id, std::uint32_t idA, std::uint32_t idB, std::uint32_t idC);
+
+  // ---- vertex operations
+
+  // A new vertex at the tail of the list with everything zero; null when memory ran out.
+  Vertex* AppendVertex();
+  // Stores position, normal and texture coordinates into both the values and their drawn
+  // copies and marks the geometry changed.
+  void SetVertex(Vertex* vertex, const Vector3& position, const Vector3& normal, float u, float v);
+  // Removes the vertex with every face that uses it and every bone weight that names it.
+  void DeleteVertex(Vertex* vertex);
+  // Makes the current values the drawn copies of every vertex: shows the model at rest.
+  void Commit();
+  // Bounding box of all positions and radiusSquared; an empty model keeps its box and gets
+  // radiusSquared 1.0. The box starts at +-100000, so it never shrinks below those values.
+  void ComputeBounds();
+  // When the geometry changed, remakes the duplicate list: for each vertex in list order, a pair
+  // with the first later vertex at exactly the same position (+0 equals -0; NaN never matches).
+  void RebuildDuplicates();
+
+  // ---- selection
+  void DeselectAll();
+  // Every vertex selected in list order, then the faces whose corners are all selected.
+  void SelectAll();
+  void SelectFacesFromVertices();
+  // The duplicates whose first vertex is selected.
+  void SelectDuplicatesOfSelection();
+
+  // ---- tables
+  void SetMaterialDefaults(std::uint32_t index);
+  // Index of the first bone with exactly this name, or -1 (also for an empty name).
+  std::int32_t FindBoneByName(std::string_view name) const;
+
+  // ---- whole model
+
+  // Empties the model in place: no vertices, faces, bones or animations, one default material.
+  // Textures are deleted through the TextureStore.
+  void Reset();
+
+ private:
+  void AddFaceRef(Vertex* vertex, Face* face);
+  void RemoveFaceRef(Vertex* vertex, Face* face);
+
+  Host* host_;
+  TextureStore* textures_;
+  Pool<FaceRef> faceRefs_;
+};
+
+}  // namespace zmf

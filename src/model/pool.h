@@ -1,0 +1,100 @@
+// Pooled storage for list records: stable addresses, cheap allocation, whole-pool release.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <new>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+namespace zmf {
+
+// Hands out records of one type from chunks that grow geometrically (64 records up to 65,536
+// per chunk). A freed record goes on a free list and is reused by the next allocation, so a
+// record's address never changes while it lives. Records must be trivially destructible:
+// Release() drops every chunk at once without visiting the records.
+template <class T>
+class Pool {
+  static_assert(std::is_trivially_destructible_v<T>, "pooled records are released wholesale");
+
+ public:
+  Pool() = default;
+  Pool(const Pool&) = delete;
+  Pool& operator=(const Pool&) = delete;
+
+  // A value-initialised record, or null when memory ran out.
+  T* New() {
+    Slot* slot = free_;
+    if (slot != nullptr) {
+      free_ = slot->nextFree;
+    } else {
+      if (usedInChunk_ == chunkSize_ && !Grow()) return nullptr;
+      slot = &chunks_.back()[usedInChunk_++];
+    }
+    ++live_;
+    return ::new (static_cast<void*>(slot->storage)) T();
+  }
+
+  void Delete(T* record) {
+    if (record == nullptr) return;
+    record->~T();
+    Slot* slot = ::new (static_cast<void*>(record)) Slot;
+    slot->nextFree = free_;
+    free_ = slot;
+    --live_;
+  }
+
+  // Frees every record at once.
+  void Release() {
+    chunks_.clear();
+    free_ = nullptr;
+    usedInChunk_ = chunkSize_ = 0;
+    nextChunkSize_ = kFirstChunk;
+    live_ = 0;
+  }
+
+  void Swap(Pool& other) noexcept {
+    chunks_.swap(other.chunks_);
+    std::swap(free_, other.free_);
+    std::swap(usedInChunk_, other.usedInChunk_);
+    std::swap(chunkSize_, other.chunkSize_);
+    std::swap(nextChunkSize_, other.nextChunkSize_);
+    std::swap(live_, other.live_);
+  }
+
+  std::size_t live() const { return live_; }
+
+ private:
+  union Slot {
+    Slot* nextFree;
+    alignas(T) unsigned char storage[sizeof(T)];
+  };
+
+  static constexpr std::size_t kFirstChunk = 64;
+  static constexpr std::size_t kLargestChunk = 65536;
+
+  bool Grow() {
+    Slot* chunk = new (std::nothrow) Slot[nextChunkSize_];
+    if (chunk == nullptr) return false;
+    try {
+      chunks_.emplace_back(chunk);
+    } catch (const std::bad_alloc&) {
+      delete[] chunk;
+      return false;
+    }
+    chunkSize_ = nextChunkSize_;
+    usedInChunk_ = 0;
+    if (nextChunkSize_ < kLargestChunk) nextChunkSize_ *= 2;
+    return true;
+  }
+
+  std::vector<std::unique_ptr<Slot[]>> chunks_;
+  Slot* free_ = nullptr;
+  std::size_t usedInChunk_ = 0;
+  std::size_t chunkSize_ = 0;
+  std::size_t nextChunkSize_ = kFirstChunk;
+  std::size_t live_ = 0;
+};
+
+}  // namespace zmf

@@ -1,0 +1,360 @@
+// Doubly linked record lists with a selection chain, ids, and fast lookup by id and position.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "model/pool.h"
+
+namespace zmf {
+
+// The link header that every list record starts with. prev/next thread the list itself;
+// selPrev/selNext thread the selection chain, which keeps the order records were selected in.
+template <class T>
+struct ListNode {
+  T* prev = nullptr;
+  T* next = nullptr;
+  T* selPrev = nullptr;
+  T* selNext = nullptr;
+  std::uint32_t id = 0;
+  std::uint8_t selected = 0;  // 1 exactly while the record is in the selection chain
+};
+
+// Walks records along one pair of links (the list's or the selection chain's).
+template <class T, T* ListNode<T>::*Next>
+class LinkRange {
+ public:
+  class Iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = T*;
+    using difference_type = std::ptrdiff_t;
+    using pointer = T**;
+    using reference = T*;
+
+    Iterator() = default;
+    explicit Iterator(T* at) : at_(at) {}
+    T* operator*() const { return at_; }
+    Iterator& operator++() {
+      at_ = at_->*Next;
+      return *this;
+    }
+    Iterator operator++(int) {
+      Iterator old = *this;
+      ++*this;
+      return old;
+    }
+    friend bool operator==(const Iterator&, const Iterator&) = default;
+
+   private:
+    T* at_ = nullptr;
+  };
+
+  explicit LinkRange(T* first) : first_(first) {}
+  Iterator begin() const { return Iterator(first_); }
+  Iterator end() const { return Iterator(); }
+
+ private:
+  T* first_;
+};
+
+// A list of records of one kind (vertices, faces, duplicates, a bone's weights), owning them.
+//
+// Order, selection order and ids behave like a plain linked list: records are appended at the
+// tail, ids come from nextId and are never reused until Clear, and the selection chain keeps
+// selection order. Beside the links the list keeps an id index (so FindById is O(1) on average)
+// and a lazily built table of positions (so Nth and NthSelected do not walk the list each time).
+// Records come from a pool and keep their address while linked.
+template <class T>
+class RecordList {
+ public:
+  using Range = LinkRange<T, &ListNode<T>::next>;
+  using SelectionRange = LinkRange<T, &ListNode<T>::selNext>;
+
+  RecordList() = default;
+  RecordList(const RecordList&) = delete;
+  RecordList& operator=(const RecordList&) = delete;
+
+  T* head() const { return head_; }
+  T* tail() const { return tail_; }
+  T* selHead() const { return selHead_; }
+  T* selTail() const { return selTail_; }
+  std::uint32_t count() const { return count_; }
+  std::uint32_t selCount() const { return selCount_; }
+  std::uint32_t nextId() const { return nextId_; }
+  bool empty() const { return count_ == 0; }
+
+  // Records in list order: for (T* r : list) ...
+  typename Range::Iterator begin() const { return typename Range::Iterator(head_); }
+  typename Range::Iterator end() const { return typename Range::Iterator(); }
+  // Records in selection order, first selected first.
+  SelectionRange Selected() const { return SelectionRange(selHead_); }
+
+  // A value-initialised record that is not yet in the list, or null when memory ran out.
+  // It must be appended or given back with Free.
+  T* Allocate() { return pool_.New(); }
+  // Gives back a record that was allocated here and is not linked.
+  void Free(T* record) { pool_.Delete(record); }
+
+  // Links the record at the tail and gives it the next id. A null record returns false.
+  bool Append(T* record) {
+    if (record == nullptr) return false;
+    record->prev = tail_;
+    record->next = nullptr;
+    record->selPrev = record->selNext = nullptr;
+    record->selected = 0;
+    if (tail_ != nullptr) {
+      tail_->next = record;
+    } else {
+      head_ = record;
+    }
+    tail_ = record;
+    record->id = nextId_++;
+    ++count_;
+    IndexInsert(record);
+    if (orderValid_) order_.push_back(record);
+    return true;
+  }
+
+  // Takes the record out of the selection chain and the list and frees it; nextId is unchanged.
+  void RemoveAndFree(T* record) {
+    if (record == nullptr) return;
+    Unlink(record);
+    pool_.Delete(record);
+  }
+
+  // Unlinks the record without freeing it (its memory stays in this list's pool); for callers
+  // that must read the record after it left the list and then Free it.
+  void Unlink(T* record) {
+    if (record == nullptr) return;
+    Unselect(record);
+    IndexErase(record);
+    if (record->prev != nullptr) {
+      record->prev->next = record->next;
+    } else {
+      head_ = record->next;
+    }
+    if (record->next != nullptr) {
+      record->next->prev = record->prev;
+    } else {
+      tail_ = record->prev;
+    }
+    record->prev = record->next = nullptr;
+    --count_;
+    orderValid_ = false;
+  }
+
+  // Frees every record and zeroes the list, nextId included.
+  void Clear() {
+    pool_.Release();
+    head_ = tail_ = selHead_ = selTail_ = nullptr;
+    count_ = selCount_ = nextId_ = 0;
+    byId_.clear();
+    byIdOverflow_.clear();
+    sharedIds_.clear();
+    order_.clear();
+    selOrder_.clear();
+    orderValid_ = selOrderValid_ = true;
+  }
+
+  // The first record in list order with this id, or null.
+  T* FindById(std::uint32_t id) const {
+    if (!sharedIds_.empty() && sharedIds_.count(id) != 0) {
+      for (T* r = head_; r != nullptr; r = r->next) {
+        if (r->id == id) return r;
+      }
+      return nullptr;
+    }
+    if (id < byId_.size()) return byId_[id];
+    auto it = byIdOverflow_.find(id);
+    return it == byIdOverflow_.end() ? nullptr : it->second;
+  }
+
+  // The n-th record from the head (from 0); null when n < 0 or n >= count.
+  T* Nth(std::int64_t n) const {
+    if (n < 0 || n >= static_cast<std::int64_t>(count_)) return nullptr;
+    if (!orderValid_) {
+      // A few steps from either end cost less than rebuilding the table after every removal.
+      if (n < kShortWalk) return WalkForward(head_, n, &ListNode<T>::next);
+      if (count_ - n <= kShortWalk) return WalkForward(tail_, count_ - 1 - n, &ListNode<T>::prev);
+      Rebuild(order_, head_, &ListNode<T>::next);
+      orderValid_ = true;
+    }
+    return order_[static_cast<std::size_t>(n)];
+  }
+
+  // The n-th record of the selection chain; null when n < 0 or n >= selCount.
+  T* NthSelected(std::int64_t n) const {
+    if (n < 0 || n >= static_cast<std::int64_t>(selCount_)) return nullptr;
+    if (!selOrderValid_) {
+      if (n < kShortWalk) return WalkForward(selHead_, n, &ListNode<T>::selNext);
+      Rebuild(selOrder_, selHead_, &ListNode<T>::selNext);
+      selOrderValid_ = true;
+    }
+    return selOrder_[static_cast<std::size_t>(n)];
+  }
+
+  // Appends the record to the selection chain; a record already selected moves to the end.
+  // A null record returns false.
+  bool Select(T* record) {
+    if (record == nullptr) return false;
+    if (record->selected) Unselect(record);
+    record->selPrev = selTail_;
+    record->selNext = nullptr;
+    if (selTail_ != nullptr) {
+      selTail_->selNext = record;
+    } else {
+      selHead_ = record;
+    }
+    selTail_ = record;
+    record->selected = 1;
+    ++selCount_;
+    if (selOrderValid_) selOrder_.push_back(record);
+    return true;
+  }
+
+  // Takes a selected record out of the chain; does nothing for a record that is not selected.
+  void Unselect(T* record) {
+    if (record == nullptr || selCount_ == 0 || !record->selected) return;
+    if (record->selPrev != nullptr) {
+      record->selPrev->selNext = record->selNext;
+    } else {
+      selHead_ = record->selNext;
+    }
+    if (record->selNext != nullptr) {
+      record->selNext->selPrev = record->selPrev;
+    } else {
+      selTail_ = record->selPrev;
+    }
+    record->selPrev = record->selNext = nullptr;
+    record->selected = 0;
+    --selCount_;
+    selOrderValid_ = false;
+  }
+
+  // Empties the selection chain, clearing every selected flag.
+  void ClearSelection() {
+    for (T* r = selHead_; r != nullptr;) {
+      T* next = r->selNext;
+      r->selPrev = r->selNext = nullptr;
+      r->selected = 0;
+      r = next;
+    }
+    selHead_ = selTail_ = nullptr;
+    selCount_ = 0;
+    selOrder_.clear();
+    selOrderValid_ = true;
+  }
+
+  // Gives a linked record another id (undo and redo re-create records under their old ids).
+  // nextId is unchanged.
+  void SetId(T* record, std::uint32_t id) {
+    if (record == nullptr) return;
+    IndexErase(record);
+    record->id = id;
+    IndexInsert(record);
+  }
+
+  // Exchanges the whole contents of two lists (records keep their addresses).
+  void Swap(RecordList& other) noexcept {
+    std::swap(head_, other.head_);
+    std::swap(tail_, other.tail_);
+    std::swap(selHead_, other.selHead_);
+    std::swap(selTail_, other.selTail_);
+    std::swap(count_, other.count_);
+    std::swap(selCount_, other.selCount_);
+    std::swap(nextId_, other.nextId_);
+    pool_.Swap(other.pool_);
+    byId_.swap(other.byId_);
+    byIdOverflow_.swap(other.byIdOverflow_);
+    sharedIds_.swap(other.sharedIds_);
+    order_.swap(other.order_);
+    selOrder_.swap(other.selOrder_);
+    std::swap(orderValid_, other.orderValid_);
+    std::swap(selOrderValid_, other.selOrderValid_);
+  }
+
+  // Ids 0, 1, 2, ... in list order, and nextId := count: what saving a file does.
+  void Renumber() {
+    byId_.clear();
+    byIdOverflow_.clear();
+    sharedIds_.clear();
+    byId_.reserve(count_);
+    std::uint32_t id = 0;
+    for (T* r = head_; r != nullptr; r = r->next) {
+      r->id = id++;
+      byId_.push_back(r);
+    }
+    nextId_ = count_;
+  }
+
+ private:
+  // Ids at most this far beyond nextId still go into the direct table; anything further (only
+  // possible through SetId) goes into the overflow map so a stray id cannot make the table huge.
+  static constexpr std::uint32_t kDirectSlack = 65536;
+  static constexpr std::int64_t kShortWalk = 32;
+
+  static T* WalkForward(T* from, std::int64_t steps, T* ListNode<T>::*link) {
+    while (steps-- > 0) from = from->*link;
+    return from;
+  }
+
+  static void Rebuild(std::vector<T*>& table, T* first, T* ListNode<T>::*link) {
+    table.clear();
+    for (T* r = first; r != nullptr; r = r->*link) table.push_back(r);
+  }
+
+  T** SlotFor(std::uint32_t id, bool create) {
+    if (id < byId_.size()) return &byId_[id];
+    if (create && static_cast<std::uint64_t>(id) <
+                      static_cast<std::uint64_t>(std::max(nextId_, static_cast<std::uint32_t>(byId_.size()))) +
+                          kDirectSlack) {
+      byId_.resize(static_cast<std::size_t>(id) + 1, nullptr);
+      return &byId_[id];
+    }
+    if (!create) {
+      auto it = byIdOverflow_.find(id);
+      return it == byIdOverflow_.end() ? nullptr : &it->second;
+    }
+    return &byIdOverflow_[id];
+  }
+
+  void IndexInsert(T* record) {
+    T** slot = SlotFor(record->id, true);
+    if (*slot == nullptr) {
+      *slot = record;
+    } else if (*slot != record) {
+      // Two live records share an id; lookups of that id walk the list to stay exact.
+      sharedIds_.insert(record->id);
+    }
+  }
+
+  void IndexErase(T* record) {
+    T** slot = SlotFor(record->id, false);
+    // Lookups of a shared id walk the list, so the slot need not name the remaining holder.
+    if (slot != nullptr && *slot == record) *slot = nullptr;
+  }
+
+  T* head_ = nullptr;
+  T* tail_ = nullptr;
+  T* selHead_ = nullptr;
+  T* selTail_ = nullptr;
+  std::uint32_t count_ = 0;
+  std::uint32_t selCount_ = 0;
+  std::uint32_t nextId_ = 0;
+
+  Pool<T> pool_;
+  std::vector<T*> byId_;                             // id -> record for ids near the list's range
+  std::unordered_map<std::uint32_t, T*> byIdOverflow_;  // id -> record for far-off ids
+  std::unordered_set<std::uint32_t> sharedIds_;      // ids held by more than one live record
+  mutable std::vector<T*> order_;                    // records in list order, while orderValid_
+  mutable std::vector<T*> selOrder_;                 // records in selection order, while valid
+  mutable bool orderValid_ = true;
+  mutable bool selOrderValid_ = true;
+};
+
+}  // namespace zmf

@@ -1,0 +1,62 @@
+// The scripted host and the recording texture store.
+#include "model/scripted_host.h"
+
+#include <cstddef>
+
+namespace zmf {
+
+std::optional<std::optional<std::string>> ScriptedHost::NextAnswer() {
+  if (answers_.empty()) return std::nullopt;
+  std::optional<std::string> answer = std::move(answers_.front());
+  answers_.pop_front();
+  return answer;
+}
+
+bool ScriptedHost::ShowMessageBox(const MessageBoxSpec& box) {
+  events_.push_back({Event::Kind::Box, box.text, box.title});
+  ++errorCount_;
+  OnBox(box);
+  if (box.buttons != MessageBoxSpec::Buttons::YesNo) return true;
+  auto answer = NextAnswer();
+  return answer && *answer && **answer == "yes";
+}
+
+bool ScriptedHost::AskYesNo(std::string_view text, std::string_view caption) {
+  events_.push_back({Event::Kind::Question, std::string(text), std::string(caption)});
+  auto answer = NextAnswer();
+  return answer && *answer && **answer == "yes";
+}
+
+std::optional<std::string> ScriptedHost::Prompt(std::string_view promptAndDefault) {
+  events_.push_back({Event::Kind::Prompt, std::string(promptAndDefault), {}});
+  auto answer = NextAnswer();
+  if (!answer) return std::nullopt;
+  return *answer;
+}
+
+std::vector<std::string> ScriptedHost::BoxTexts() const {
+  std::vector<std::string> texts;
+  for (const Event& e : events_) {
+    if (e.kind == Event::Kind::Box) texts.push_back(e.text);
+  }
+  return texts;
+}
+
+std::uint32_t RecordingTextureStore::Create(int width, int height, const std::uint8_t* rgba) {
+  if (width <= 0 || height <= 0 || rgba == nullptr) return 0;
+  Texture t;
+  t.width = width;
+  t.height = height;
+  t.rgba.assign(rgba, rgba + static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+  const std::uint32_t name = nextName_++;
+  live_.emplace(name, std::move(t));
+  return name;
+}
+
+void RecordingTextureStore::Delete(std::uint32_t name) {
+  if (name == 0) return;
+  live_.erase(name);
+  deleted_.push_back(name);
+}
+
+}  // namespace zmf

@@ -1,0 +1,84 @@
+// The fixed tables beside the mesh: materials, bones with their vertex weights, animations.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "model/fixed_name.h"
+#include "model/math_types.h"
+#include "model/mesh.h"
+#include "model/record_list.h"
+
+namespace zmf {
+
+inline constexpr int kMaxBones = 128;
+inline constexpr int kMaxAnimations = 32;
+inline constexpr int kMaxKeys = 32;
+inline constexpr int kMaxKeyBones = 128;
+inline constexpr int kMaxTextureFileLength = 259;
+
+using Colour = std::array<float, 4>;  // red, green, blue, alpha
+
+struct Material {
+  Name32 name{"default"};
+  Colour ambient{0.2f, 0.2f, 0.2f, 1.0f};
+  Colour diffuse{0.8f, 0.8f, 0.8f, 1.0f};
+  Colour emission{0.0f, 0.0f, 0.0f, 1.0f};
+  Colour specular{0.0f, 0.0f, 0.0f, 1.0f};
+  std::uint32_t shininess = 0;
+  std::uint8_t hasTexture = 0;  // the material has a texture file
+  std::uint32_t texture = 0;    // texture name from the TextureStore, 0 when none is loaded
+  std::string textureFile;      // full path of the image file
+  std::uint32_t alphaMode = 0;  // how the texture's alpha is made: 0 to 7, 10 from version 1 files
+  float alphaValue = 0.0f;      // the constant alpha of mode 7
+};
+
+// One vertex that a bone moves, with its share of the movement.
+struct VertexWeight : ListNode<VertexWeight> {
+  Vertex* vertex = nullptr;
+  float weight = 0.0f;
+};
+
+inline constexpr std::int32_t kNoBone = -1;
+
+struct Bone {
+  std::uint32_t index = 0;  // the bone's own position in the table
+  Name32 name;              // unique; parents, key bones and files refer to bones by name
+  Name32 parentName;        // "NONE" for the root
+  // Hierarchy links as table indices (kNoBone for none), so moving table entries cannot leave
+  // a dangling reference behind.
+  std::int32_t parent = kNoBone;
+  std::int32_t firstChild = kNoBone;
+  std::int32_t nextSibling = kNoBone;  // a new child joins the end of its parent's chain
+  Matrix4 localMatrix = Matrix4::Identity();  // relative to the parent, as files store it
+  Matrix4 poseMatrix = Matrix4::Identity();
+  Matrix4 frameMatrix = Matrix4::Identity();  // recomputed by the hierarchy evaluation
+  Matrix4 bindMatrix = Matrix4::Identity();   // recomputed by the hierarchy evaluation
+  RecordList<VertexWeight> weights;           // each vertex at most once
+  float grams = 0.0f;                         // the bone's mass
+};
+
+struct KeyBone {
+  std::uint32_t boneIndex = 0;  // the bone named by boneName, resolved after every load
+  Matrix4 matrix = Matrix4::Identity();
+  Name32 boneName;
+};
+
+struct AnimKey {
+  float time = 0.0f;  // seconds from the start of the animation
+  std::uint32_t keyBoneCount = 0;
+  std::array<KeyBone, kMaxKeyBones> keyBones;
+};
+
+struct Animation {
+  Name32 name;
+  std::uint32_t keyCount = 0;
+  float transitionTime = 0.0f;  // playback state
+  float totalTime = 0.0f;       // length in seconds, not negative
+  float playTime = 0.0f;        // playback state
+  std::uint8_t inTransition = 0;
+  std::array<AnimKey, kMaxKeys> keys;  // in time order
+};
+
+}  // namespace zmf

@@ -1,0 +1,140 @@
+// Error boxes, the scripted host, the fixed tables' defaults, and path splitting.
+#include <string>
+
+#include "model/paths.h"
+#include "model_fixture.h"
+
+namespace zmf::testing {
+namespace {
+
+using ::testing::ElementsAre;
+
+TEST(ErrorBox, EachSeverityHasItsTextTitleAndButtons) {
+  auto error = MakeErrorBox("Bad vertex format:", "POSITIONS", 0);
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->text, "Bad vertex format: POSITIONS The application will continue.");
+  EXPECT_EQ(error->title, "ERROR");
+  EXPECT_EQ(error->buttons, MessageBoxSpec::Buttons::Ok);
+  EXPECT_EQ(error->icon, MessageBoxSpec::Icon::Information);
+  EXPECT_TRUE(error->ownedByMainWindow);
+
+  auto serious = MakeErrorBox("Out of memory.", "ignored", 1);
+  ASSERT_TRUE(serious);
+  EXPECT_EQ(serious->text, "Out of memory. Continue the application?");
+  EXPECT_EQ(serious->title, "SERIOUS ERROR");
+  EXPECT_EQ(serious->buttons, MessageBoxSpec::Buttons::YesNo);
+  EXPECT_EQ(serious->icon, MessageBoxSpec::Icon::Question);
+  EXPECT_FALSE(serious->ownedByMainWindow);
+
+  auto shutdown = MakeErrorBox("No OpenGL.", "ignored", 2);
+  ASSERT_TRUE(shutdown);
+  EXPECT_EQ(shutdown->text, "No OpenGL. The application cannot continue.");
+  EXPECT_EQ(shutdown->title, "SHUTDOWN ERROR");
+  EXPECT_EQ(shutdown->icon, MessageBoxSpec::Icon::Stop);
+
+  EXPECT_FALSE(MakeErrorBox("x", "y", 3));
+  EXPECT_FALSE(MakeErrorBox("x", "y", -1));
+
+  // Long texts are not cut.
+  const std::string longPath(5000, 'p');
+  EXPECT_EQ(MakeErrorBox("Could not open file:", longPath, 0)->text.size(),
+            std::string("Could not open file: ").size() + 5000 +
+                std::string(" The application will continue.").size());
+}
+
+TEST(ErrorBox, ScriptedHostRecordsBoxesAndAnswersInOrder) {
+  ScriptedHost host;
+  host.QueueYes(true);
+  host.QueueText("cube 3 1.0");
+  EXPECT_TRUE(host.ErrorBox("Keep going?", "", 1));  // takes the queued Yes
+  EXPECT_EQ(host.Prompt("Enter name:default"), "cube 3 1.0");
+  EXPECT_FALSE(host.Prompt("Enter name:default"));  // nothing queued: cancelled
+  EXPECT_FALSE(host.AskYesNo("Delete all?", "Delete"));
+  EXPECT_FALSE(host.ErrorBox("Could not open file:", "a.zmf", 0));
+  EXPECT_FALSE(host.ErrorBox("never shown", "", 7));
+
+  EXPECT_THAT(host.BoxTexts(), ElementsAre("Keep going? Continue the application?",
+                                           "Could not open file: a.zmf The application will continue."));
+  EXPECT_EQ(host.errorCount(), 2u);
+  ASSERT_EQ(host.events().size(), 5u);
+  EXPECT_EQ(host.events()[3].kind, ScriptedHost::Event::Kind::Question);
+  EXPECT_EQ(host.events()[3].title, "Delete");
+}
+
+using Tables = ModelTest;
+
+TEST_F(Tables, DefaultsNamesAndBoneLookup) {
+  const Material& m = model.materials[0];
+  EXPECT_EQ(m.name, "default");
+  EXPECT_EQ(m.ambient, (Colour{0.2f, 0.2f, 0.2f, 1.0f}));
+  EXPECT_EQ(m.diffuse, (Colour{0.8f, 0.8f, 0.8f, 1.0f}));
+  EXPECT_EQ(m.emission, (Colour{0, 0, 0, 1.0f}));
+  EXPECT_EQ(m.specular, (Colour{0, 0, 0, 1.0f}));
+  EXPECT_EQ(m.alphaMode, 0u);
+  EXPECT_EQ(m.hasTexture, 0);
+
+  model.materials[5].name.Set("gold");
+  model.materials[5].texture = 9;
+  model.SetMaterialDefaults(5);
+  EXPECT_EQ(model.materials[5].name, "default");
+  EXPECT_EQ(model.materials[5].texture, 0u);
+  EXPECT_TRUE(textures.deleted().empty());  // defaults never delete a texture themselves
+  model.SetMaterialDefaults(kMaxMaterials);  // outside the table: ignored
+
+  Name32 name(std::string(40, 'n'));
+  EXPECT_EQ(name.size(), 31u);
+  EXPECT_EQ(name.view(), std::string(31, 'n'));
+
+  EXPECT_EQ(model.bones[127].bindMatrix, Matrix4::Identity());
+  EXPECT_EQ(model.animation(31).keys[31].keyBones[127].matrix, Matrix4::Identity());
+
+  model.boneCount = 3;
+  model.bones[0].name.Set("hip");
+  model.bones[1].name.Set("arm");
+  model.bones[2].name.Set("arm");
+  model.bones[3].name.Set("leg");  // beyond the count
+  EXPECT_EQ(model.FindBoneByName("arm"), 1);
+  EXPECT_EQ(model.FindBoneByName("hip"), 0);
+  EXPECT_EQ(model.FindBoneByName("leg"), -1);
+  EXPECT_EQ(model.FindBoneByName("Arm"), -1);
+  EXPECT_EQ(model.FindBoneByName(""), -1);
+}
+
+TEST(Paths, SplitOnEitherSeparator) {
+  std::string dir = "unchanged", base = "unchanged", ext = "unchanged", file = "unchanged";
+  EXPECT_TRUE(SplitPath("C:\\a.b\\model.zmf", dir, base, ext));
+  EXPECT_EQ(dir, "C:\\a.b");
+  EXPECT_EQ(base, "model");
+  EXPECT_EQ(ext, "zmf");
+
+  EXPECT_TRUE(SplitPath("/home/me/a.b/model.tar.zmf", dir, base, ext));
+  EXPECT_EQ(dir, "/home/me/a.b");
+  EXPECT_EQ(base, "model.tar");
+  EXPECT_EQ(ext, "zmf");
+
+  dir = base = ext = "unchanged";
+  EXPECT_FALSE(SplitPath("C:\\a.b\\model", dir, base, ext));  // the dot is in the folder
+  EXPECT_FALSE(SplitPath("model.zmf", dir, base, ext));
+  EXPECT_EQ(dir + base + ext, "unchangedunchangedunchanged");
+
+  EXPECT_TRUE(SplitDirectory("models/win\\tree.zmf", dir, file));
+  EXPECT_EQ(dir, "models/win");
+  EXPECT_EQ(file, "tree.zmf");
+  EXPECT_TRUE(SplitDirectory("/tree.zmf", dir, file));
+  EXPECT_EQ(dir, "");
+  EXPECT_FALSE(SplitDirectory("tree.zmf", dir, file));
+  EXPECT_EQ(file, "tree.zmf");
+
+  std::string path = "C:\\m\\a.zmf";
+  EXPECT_TRUE(ReplaceFileName(path, "wood.bmp"));
+  EXPECT_EQ(path, "C:\\m\\wood.bmp");
+  path = "/work/models/a.zmf";
+  EXPECT_TRUE(ReplaceFileName(path, "wood.bmp"));
+  EXPECT_EQ(path, "/work/models/wood.bmp");
+  path = "a.zmf";
+  EXPECT_FALSE(ReplaceFileName(path, "wood.bmp"));
+  EXPECT_EQ(path, "a.zmf");
+}
+
+}  // namespace
+}  // namespace zmf::testing

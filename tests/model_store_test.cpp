@@ -1,0 +1,371 @@
+// Vertex and face lists: ids, positions, material chains, face references, duplicates, bounds.
+#include <cmath>
+#include <limits>
+#include <random>
+#include <utility>
+
+#include "model_fixture.h"
+
+namespace zmf::testing {
+namespace {
+
+using ::testing::ElementsAre;
+
+using ModelStore = ModelTest;
+
+TEST_F(ModelStore, IdsKeepGapsAndRenumberingRestartsThem) {
+  Vertex* v0 = AddVertex(0, 0, 0);
+  Vertex* v1 = AddVertex(1, 0, 0);
+  Vertex* v2 = AddVertex(2, 0, 0);
+  EXPECT_THAT(Ids(model.vertices), ElementsAre(0, 1, 2));
+
+  model.vertices.RemoveAndFree(v1);
+  Vertex* v3 = AddVertex(3, 0, 0);
+  EXPECT_THAT(Ids(model.vertices), ElementsAre(0, 2, 3));
+  EXPECT_EQ(model.vertices.nextId(), 4u);
+  EXPECT_EQ(model.vertices.FindById(1), nullptr);
+  EXPECT_EQ(model.vertices.FindById(3), v3);
+  EXPECT_EQ(model.vertices.FindById(4), nullptr);
+
+  model.vertices.Renumber();
+  EXPECT_THAT(Ids(model.vertices), ElementsAre(0, 1, 2));
+  EXPECT_EQ(model.vertices.nextId(), 3u);
+  EXPECT_EQ(model.vertices.FindById(0), v0);
+  EXPECT_EQ(model.vertices.FindById(1), v2);
+  EXPECT_EQ(model.vertices.FindById(2), v3);
+  EXPECT_EQ(model.vertices.FindById(3), nullptr);
+  EXPECT_EQ(AddVertex(4, 0, 0)->id, 3u);
+}
+
+TEST_F(ModelStore, NthAndNthSelectedFollowEveryChange) {
+  std::vector<Vertex*> all;
+  for (int i = 0; i < 100; ++i) all.push_back(AddVertex(float(i), 0, 0));
+  EXPECT_EQ(model.vertices.Nth(-1), nullptr);
+  EXPECT_EQ(model.vertices.Nth(100), nullptr);
+  EXPECT_EQ(model.vertices.Nth(99), all[99]);
+  EXPECT_EQ(model.vertices.Nth(50), all[50]);
+
+  // Removals in the middle and at both ends shift later positions.
+  model.vertices.RemoveAndFree(all[0]);
+  model.vertices.RemoveAndFree(all[50]);
+  model.vertices.RemoveAndFree(all[99]);
+  EXPECT_EQ(model.vertices.Nth(0), all[1]);
+  EXPECT_EQ(model.vertices.Nth(49), all[51]);
+  EXPECT_EQ(model.vertices.Nth(96), all[98]);
+  EXPECT_EQ(model.vertices.Nth(97), nullptr);
+  Vertex* last = AddVertex(0, 0, 0);
+  EXPECT_EQ(model.vertices.Nth(97), last);
+
+  for (int i = 60; i > 10; --i) model.vertices.Select(all[i]);
+  EXPECT_EQ(model.vertices.NthSelected(-1), nullptr);
+  EXPECT_EQ(model.vertices.NthSelected(49), all[11]);
+  EXPECT_EQ(model.vertices.NthSelected(50), nullptr);
+  model.vertices.Select(all[60]);  // moves to the end
+  EXPECT_EQ(model.vertices.NthSelected(0), all[59]);
+  EXPECT_EQ(model.vertices.NthSelected(48), all[11]);
+  EXPECT_EQ(model.vertices.NthSelected(49), all[60]);
+  model.vertices.RemoveAndFree(all[30]);
+  EXPECT_EQ(model.vertices.selCount(), 49u);
+  EXPECT_EQ(model.vertices.NthSelected(40), all[11 + 7]);
+}
+
+TEST_F(ModelStore, FaceReCreatedUnderAnOldIdIsFoundFirstInListOrder) {
+  Vertex* a = AddVertex(0, 0, 0);
+  Vertex* b = AddVertex(1, 0, 0);
+  Vertex* c = AddVertex(0, 1, 0);
+  Face* f0 = model.MakeFace(a, b, c);
+  Face* f1 = model.MakeFace(a, c, b);
+  ASSERT_EQ(f1->id, 1u);
+
+  // Re-created under id 0 while f0 still has it: the earlier record wins until it goes.
+  Face* again = model.MakeFaceFromIds(0, a->id, b->id, c->id);
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(model.faces.FindById(0), f0);
+  model.RemoveFace(f0);
+  EXPECT_EQ(model.faces.FindById(0), again);
+  EXPECT_EQ(model.faces.nextId(), 3u);
+
+  // An id far beyond the list's range is still found, without a huge index.
+  Face* far = model.MakeFaceFromIds(4000000000u, a->id, b->id, c->id);
+  EXPECT_EQ(model.faces.FindById(4000000000u), far);
+  model.RemoveFace(far);
+  EXPECT_EQ(model.faces.FindById(4000000000u), nullptr);
+}
+
+TEST_F(ModelStore, MakeFaceFromIdsLeavesMissingCornersNullAndTakesCurrentMaterial) {
+  Vertex* a = AddVertex(0, 0, 0);
+  Vertex* b = AddVertex(1, 0, 0);
+  model.currentMaterial = 3;
+  Face* f = model.MakeFaceFromIds(7, a->id, 99, b->id);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->id, 7u);
+  EXPECT_EQ(f->a, a);
+  EXPECT_EQ(f->b, nullptr);
+  EXPECT_EQ(f->c, b);
+  EXPECT_EQ(f->material, 3u);
+  EXPECT_FALSE(f->selected);
+  EXPECT_EQ(model.faces.chainCount(3), 1u);
+  EXPECT_THAT(FacesOf(a), ElementsAre(f));
+  model.RemoveFace(f);
+  EXPECT_EQ(a->faceRefHead, nullptr);
+  EXPECT_EQ(b->faceRefHead, nullptr);
+}
+
+TEST_F(ModelStore, FaceReferencesFollowAddRemoveAndNewCorners) {
+  Vertex* a = AddVertex(0, 0, 0);
+  Vertex* b = AddVertex(1, 0, 0);
+  Vertex* c = AddVertex(0, 1, 0);
+  Vertex* d = AddVertex(1, 1, 0);
+  Face* f = model.MakeFace(a, b, c);
+  Face* g = model.MakeFace(b, d, c);
+  EXPECT_TRUE(f->selected);
+  EXPECT_THAT(FacesOf(b), ElementsAre(f, g));
+
+  model.RemoveFace(f);
+  EXPECT_EQ(model.faces.count(), 1u);
+  EXPECT_EQ(model.vertices.count(), 4u);
+  EXPECT_TRUE(FacesOf(a).empty());
+  EXPECT_THAT(FacesOf(b), ElementsAre(g));
+  EXPECT_THAT(FacesOf(c), ElementsAre(g));
+
+  model.SetFaceCorners(g, a, b, nullptr);  // ignored: a corner is missing
+  EXPECT_EQ(g->c, c);
+  model.SetFaceCorners(g, a, a, d);
+  EXPECT_THAT(FacesOf(a), ElementsAre(g, g));
+  EXPECT_TRUE(FacesOf(b).empty());
+  EXPECT_TRUE(FacesOf(c).empty());
+  EXPECT_THAT(FacesOf(d), ElementsAre(g));
+
+  // A face on one vertex three times holds three nodes there, and removing it drops all three.
+  Face* degenerate = model.MakeFace(d, d, d);
+  EXPECT_THAT(FacesOf(d), ElementsAre(g, degenerate, degenerate, degenerate));
+  model.RemoveFace(degenerate);
+  EXPECT_THAT(FacesOf(d), ElementsAre(g));
+}
+
+TEST_F(ModelStore, MaterialChainsStayExact) {
+  Vertex* a = AddVertex(0, 0, 0);
+  Vertex* b = AddVertex(1, 0, 0);
+  Vertex* c = AddVertex(0, 1, 0);
+  std::vector<Face*> f;
+  for (std::uint32_t m : {0u, 1u, 0u, 2u, 1u}) {
+    model.currentMaterial = m;
+    f.push_back(model.MakeFace(a, b, c));
+  }
+  auto chain = [&](std::uint32_t m) {
+    std::vector<Face*> faces;
+    for (Face* face : model.faces.Chain(m)) faces.push_back(face);
+    EXPECT_EQ(faces.size(), model.faces.chainCount(m));
+    EXPECT_EQ(model.faces.chainTail(m), faces.empty() ? nullptr : faces.back());
+    return faces;
+  };
+  EXPECT_THAT(chain(0), ElementsAre(f[0], f[2]));
+  EXPECT_THAT(chain(1), ElementsAre(f[1], f[4]));
+
+  model.SetFaceMaterial(f[0], 1);  // joins the tail of its new chain
+  EXPECT_THAT(chain(0), ElementsAre(f[2]));
+  EXPECT_THAT(chain(1), ElementsAre(f[1], f[4], f[0]));
+  model.SetFaceMaterialById(f[4]->id, 2);
+  model.SetFaceMaterialById(12345, 0);  // no such face
+  model.SetFaceMaterial(f[3], 32);      // outside the table
+  EXPECT_THAT(chain(1), ElementsAre(f[1], f[0]));
+  EXPECT_THAT(chain(2), ElementsAre(f[3], f[4]));
+
+  model.RemoveFace(f[1]);
+  EXPECT_THAT(chain(1), ElementsAre(f[0]));
+
+  // Compacting the table: material 2's faces move into the emptied slot 0 and slot 2 is clean.
+  model.RemoveFace(f[2]);
+  model.MoveMaterialChain(0, 2);
+  EXPECT_THAT(chain(0), ElementsAre(f[3], f[4]));
+  EXPECT_EQ(f[3]->material, 0u);
+  EXPECT_EQ(f[4]->material, 0u);
+  EXPECT_TRUE(chain(2).empty());
+  model.currentMaterial = 2;
+  Face* fresh = model.MakeFace(a, b, c);
+  EXPECT_THAT(chain(2), ElementsAre(fresh));
+
+  Face* loose = model.faces.Allocate();
+  EXPECT_FALSE(model.AddFace(loose, kMaxMaterials));
+  model.faces.Free(loose);
+  EXPECT_EQ(model.faces.count(), 4u);
+}
+
+TEST_F(ModelStore, DeletingAVertexTakesItsFacesAndWeights) {
+  Vertex* a = AddVertex(0, 0, 0);
+  Vertex* b = AddVertex(1, 0, 0);
+  Vertex* c = AddVertex(0, 1, 0);
+  Vertex* d = AddVertex(1, 1, 0);
+  model.MakeFace(a, b, c);
+  Face* kept = model.MakeFace(b, d, c);
+  model.MakeFace(a, c, d);
+  model.boneCount = 1;
+  for (Vertex* v : {a, b}) {
+    VertexWeight* w = model.bones[0].weights.Allocate();
+    w->vertex = v;
+    w->weight = 0.5f;
+    model.bones[0].weights.Append(w);
+  }
+  model.RebuildDuplicates();
+  model.DeleteVertex(a);
+  EXPECT_EQ(model.vertices.count(), 3u);
+  EXPECT_EQ(model.faces.count(), 1u);
+  EXPECT_EQ(model.faces.head(), kept);
+  EXPECT_EQ(model.faces.chainCount(0), 1u);
+  ASSERT_EQ(model.bones[0].weights.count(), 1u);
+  EXPECT_EQ(model.bones[0].weights.head()->vertex, b);
+  EXPECT_TRUE(model.geometryChanged);
+}
+
+// The first later vertex at the same position for each vertex, by a plain quadratic search.
+std::vector<std::pair<Vertex*, Vertex*>> ReferencePairs(const Model& model) {
+  std::vector<std::pair<Vertex*, Vertex*>> pairs;
+  for (Vertex* v = model.vertices.head(); v != nullptr; v = v->next) {
+    for (Vertex* w = v->next; w != nullptr; w = w->next) {
+      if (v->position.x == w->position.x && v->position.y == w->position.y &&
+          v->position.z == w->position.z) {
+        pairs.emplace_back(v, w);
+        break;
+      }
+    }
+  }
+  return pairs;
+}
+
+std::vector<std::pair<Vertex*, Vertex*>> Pairs(const Model& model) {
+  std::vector<std::pair<Vertex*, Vertex*>> pairs;
+  for (Duplicate* d : model.duplicates) pairs.emplace_back(d->vertex, d->twin);
+  return pairs;
+}
+
+TEST_F(ModelStore, DuplicatesPairEachVertexWithItsFirstLaterMatch) {
+  Vertex* p = AddVertex(1, 2, 3);
+  Vertex* q = AddVertex(1, 2, 3);
+  AddVertex(1, 2, 3.001f);
+  model.RebuildDuplicates();
+  EXPECT_THAT(Pairs(model), ElementsAre(std::pair(p, q)));
+  EXPECT_FALSE(model.geometryChanged);
+
+  Vertex* r = AddVertex(1, 2, 3);
+  model.RebuildDuplicates();
+  EXPECT_THAT(Pairs(model), ElementsAre(std::pair(p, q), std::pair(q, r)));
+  EXPECT_THAT(Ids(model.duplicates), ElementsAre(0, 1));  // the list starts again from 0
+
+  // Nothing happens while the geometry has not changed, even if positions were poked directly.
+  r->position.x = 50;
+  model.RebuildDuplicates();
+  EXPECT_EQ(model.duplicates.count(), 2u);
+
+  model.Reset();
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  Vertex* plusZero = AddVertex(0.0f, 1, 1);
+  Vertex* minusZero = AddVertex(-0.0f, 1, 1);
+  AddVertex(nan, 1, 1);
+  AddVertex(nan, 1, 1);
+  model.RebuildDuplicates();
+  EXPECT_THAT(Pairs(model), ElementsAre(std::pair(plusZero, minusZero)));
+}
+
+TEST_F(ModelStore, DuplicatesMatchAQuadraticSearchOnACrowdedGrid) {
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> coordinate(-3, 3);
+  std::vector<Vertex*> all;
+  for (int i = 0; i < 3000; ++i) {
+    all.push_back(AddVertex(coordinate(random) * 0.5f, coordinate(random) * 0.0f,
+                            float(coordinate(random))));
+  }
+  // Gaps in the list and the ids must not disturb the order of the pairs.
+  for (int i = 0; i < 3000; i += 7) model.vertices.RemoveAndFree(all[i]);
+  model.geometryChanged = true;
+  model.RebuildDuplicates();
+  EXPECT_EQ(Pairs(model), ReferencePairs(model));
+  EXPECT_GT(model.duplicates.count(), 2000u);
+}
+
+TEST_F(ModelStore, BoundsStartAtTheHundredThousandBox) {
+  model.boundsMin = {1, 2, 3};
+  model.boundsMax = {4, 5, 6};
+  model.radiusSquared = 9;
+  model.ComputeBounds();  // empty: the box stays, the radius falls back to 1
+  EXPECT_EQ(model.boundsMin, (Vector3{1, 2, 3}));
+  EXPECT_EQ(model.boundsMax, (Vector3{4, 5, 6}));
+  EXPECT_EQ(model.radiusSquared, 1.0f);
+
+  AddVertex(-1, 2, 0.5f);
+  AddVertex(3, -4, 0.5f);
+  model.ComputeBounds();
+  EXPECT_EQ(model.boundsMin, (Vector3{-1, -4, 0.5f}));
+  EXPECT_EQ(model.boundsMax, (Vector3{3, 2, 0.5f}));
+  EXPECT_FLOAT_EQ(model.radiusSquared, 1 + 16 + 0.25f);
+
+  model.Reset();
+  AddVertex(200000, 0, 0);
+  model.ComputeBounds();
+  EXPECT_EQ(model.boundsMin.x, 100000.0f);
+  EXPECT_EQ(model.boundsMax.x, 200000.0f);
+  EXPECT_EQ(model.boundsMax.y, 0.0f);
+}
+
+TEST_F(ModelStore, SetVertexWritesBothCopiesAndCommitRestoresTheRestPose) {
+  Vertex* v = AddVertex(0, 0, 0);
+  model.geometryChanged = false;
+  model.SetVertex(v, {1, 2, 3}, {0, 1, 0}, 0.25f, 0.75f);
+  EXPECT_TRUE(model.geometryChanged);
+  EXPECT_EQ(v->savedPosition, (Vector3{1, 2, 3}));
+  EXPECT_EQ(v->savedNormal, (Vector3{0, 1, 0}));
+  EXPECT_EQ(v->savedV, 0.75f);
+
+  v->savedPosition = {9, 9, 9};  // a pose or a drag preview
+  v->savedU = 0.5f;
+  v->changed = 1;
+  model.Commit();
+  EXPECT_EQ(v->savedPosition, (Vector3{1, 2, 3}));
+  EXPECT_EQ(v->savedU, 0.25f);
+  EXPECT_EQ(v->changed, 0);
+}
+
+TEST_F(ModelStore, ResetEmptiesEverythingAndDeletesTextures) {
+  Vertex* a = AddVertex(0, 0, 0);
+  Vertex* b = AddVertex(1, 0, 0);
+  Vertex* c = AddVertex(0, 1, 0);
+  model.MakeFace(a, b, c);
+  model.materialCount = 3;
+  model.materials[0].name.Set("stone");
+  const std::uint8_t texel[4] = {1, 2, 3, 4};
+  model.materials[2].texture = textures.Create(1, 1, texel);
+  model.backgroundTexture = textures.Create(1, 1, texel);
+  model.boneCount = 2;
+  model.animationCount = 1;
+  model.currentMaterial = 2;
+  model.currentBone = model.currentKey = model.rootBone = 1;
+  model.viewMatrix[12] = 5;
+  model.playbackClock = 3;
+  model.animationRunning = true;
+
+  model.Reset();
+  EXPECT_TRUE(textures.live().empty());
+  EXPECT_EQ(textures.deleted().size(), 2u);
+  EXPECT_EQ(model.backgroundTexture, 0u);
+  EXPECT_EQ(model.materials[2].texture, 0u);
+  EXPECT_EQ(model.vertices.count(), 0u);
+  EXPECT_EQ(model.faces.count(), 0u);
+  EXPECT_EQ(model.faces.chainHead(0), nullptr);
+  EXPECT_EQ(model.faces.chainCount(0), 0u);
+  EXPECT_EQ(model.materialCount, 1u);
+  EXPECT_EQ(model.currentMaterial, 0u);
+  EXPECT_EQ(model.materials[0].name, "default");
+  EXPECT_EQ(model.boneCount, 0u);
+  EXPECT_EQ(model.animationCount, 0u);
+  EXPECT_EQ(model.rootBone, -1);
+  EXPECT_EQ(model.currentBone, -1);
+  EXPECT_EQ(model.currentKey, -1);
+  EXPECT_EQ(model.viewMatrix, Matrix4::Identity());
+  EXPECT_TRUE(model.geometryChanged);
+  EXPECT_EQ(model.radiusSquared, 1.0f);
+  EXPECT_EQ(model.playbackClock, 0.0f);
+  EXPECT_TRUE(model.animationRunning);  // playback is the shell's to stop
+  EXPECT_EQ(AddVertex(0, 0, 0)->id, 0u);
+}
+
+}  // namespace
+}  // namespace zmf::testing

@@ -1,0 +1,49 @@
+// The editor's fixed-size main window: the client area with the viewport, and the objects that
+// live as long as the program (the model with its host, GL texture store and clock).
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+
+#include "app/qt_clock.h"
+#include "app/qt_host.h"
+#include "model/model.h"
+#include "render/gl_texture_store.h"
+
+namespace zmf {
+
+class ViewportWidget;
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+ public:
+  static constexpr int kWidth = 800;
+  static constexpr int kHeight = 640;
+  static constexpr int kViewportLeft = 32;  // in client-area pixels
+  static constexpr int kViewportTop = 32;
+
+  explicit MainWindow(QWidget* parent = nullptr);
+
+  // The area that controls are placed in, below the menu bar when there is one: every control
+  // position (the viewport's (32, 32) included) is measured from its top left corner.
+  QWidget* ClientArea() const { return centralWidget(); }
+  ViewportWidget* Viewport() const { return viewport_; }
+
+  Model& TheModel() { return model_; }
+  Clock& ProgramClock() { return clock_; }
+
+  // The name Open and Save start from; "untitled.zmf" until a model is named.
+  const QString& CurrentFileName() const { return currentFileName_; }
+  void SetCurrentFileName(const QString& fileName) { currentFileName_ = fileName; }
+
+ private:
+  QtClock clock_;
+  QtHost host_;
+  GlTextureStore textures_;  // used while the viewport's context is current
+  Model model_{host_, textures_};
+
+  ViewportWidget* viewport_;
+  QString currentFileName_ = QStringLiteral("untitled.zmf");
+};
+
+}  // namespace zmf

@@ -1,0 +1,23 @@
+// The Qt face of the core's Host: real message boxes, questions and the prompt dialog.
+#pragma once
+
+#include "model/host.h"
+
+class QWidget;
+
+namespace zmf {
+
+class QtHost final : public Host {
+ public:
+  // Boxes that belong to the main window are shown over mainWindow.
+  explicit QtHost(QWidget* mainWindow) : mainWindow_(mainWindow) {}
+
+  bool ShowMessageBox(const MessageBoxSpec& box) override;
+  bool AskYesNo(std::string_view text, std::string_view caption) override;
+  std::optional<std::string> Prompt(std::string_view promptAndDefault) override;
+
+ private:
+  QWidget* mainWindow_;
+};
+
+}  // namespace zmf

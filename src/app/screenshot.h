@@ -1,0 +1,22 @@
+// Pictures of the whole main window, GL viewport included, for --screenshot and tests.
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+namespace zmf {
+
+class MainWindow;
+
+// Waits (running the event loop) until the window is on screen and its viewport has drawn at
+// least one frame; false after timeoutMs.
+bool WaitUntilDrawn(MainWindow& window, int timeoutMs);
+
+// The window's client area as an image, with the viewport's current frame in place.
+QImage GrabWindow(MainWindow& window);
+
+// Shows the window, waits for its first frame and saves GrabWindow's image as PNG. On failure
+// returns false with the reason in *error.
+bool SaveScreenshot(MainWindow& window, const QString& path, QString* error);
+
+}  // namespace zmf

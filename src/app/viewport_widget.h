@@ -1,0 +1,44 @@
+// The square GL viewport: draws the model for the current view mode, about 33 times a second.
+#pragma once
+
+#include <QOpenGLWidget>
+#include <QTimer>
+
+namespace zmf {
+
+class ViewportWidget : public QOpenGLWidget {
+  Q_OBJECT
+ public:
+  static constexpr int kSize = 512;  // pixels each way; view coordinates use this for both axes
+  static constexpr int kFrameIntervalMs = 30;
+
+  explicit ViewportWidget(QWidget* parent);
+
+  int ViewMode() const { return viewMode_; }
+  void SetViewMode(int viewMode);
+
+  // False when the context is older than GL 1.1; the viewport then never draws.
+  bool GlReady() const { return glReady_; }
+
+  // Frames drawn since the widget was created.
+  long long FramesDrawn() const { return framesDrawn_; }
+
+ signals:
+  void FrameDrawn();
+
+ protected:
+  void initializeGL() override;
+  void paintGL() override;
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+
+ private:
+  // Asks for the next frame every kFrameIntervalMs while the viewport is visible: the viewport
+  // redraws continuously (playback, drag previews) without spinning a core.
+  QTimer framePacer_;
+  int viewMode_ = 0;
+  bool glReady_ = false;
+  long long framesDrawn_ = 0;
+};
+
+}  // namespace zmf

@@ -1,0 +1,82 @@
+// The viewport's GL state at start-up and the drawing of one frame.
+#include "render/frame.h"
+
+#include <GL/gl.h>
+
+#include <charconv>
+#include <cstring>
+
+namespace zmf {
+namespace {
+
+// Light 1 (light 0 is never used): a white positional light above, right of and in front of the
+// eye. Its position is given while the model-view matrix is the identity, so it stays fixed
+// relative to the camera.
+constexpr GLfloat kLightAmbient[] = {0.2f, 0.2f, 0.2f, 1.0f};
+constexpr GLfloat kLightDiffuse[] = {0.8f, 0.8f, 0.8f, 1.0f};
+constexpr GLfloat kLightSpecular[] = {1.0f, 1.0f, 1.0f, 1.0f};
+constexpr GLfloat kLightPosition[] = {-150.0f, 200.0f, 250.0f, 1.0f};
+
+constexpr int kViewportSize = 512;
+
+// A cross one view unit long each way through the centre of the view.
+void DrawCentreCross() {
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_DEPTH_TEST);
+  glColor4f(0.6f, 0.6f, 0.6f, 1.0f);
+  glBegin(GL_LINES);
+  glVertex3f(0.0f, 1.0f, 0.0f);
+  glVertex3f(0.0f, -1.0f, 0.0f);
+  glVertex3f(-1.0f, 0.0f, 0.0f);
+  glVertex3f(1.0f, 0.0f, 0.0f);
+  glEnd();
+}
+
+}  // namespace
+
+bool IsGl11OrLater(const char* versionString) {
+  if (versionString == nullptr) return false;
+  // "4.5 (Compatibility Profile) Mesa ..." or "1.1.0": the leading number is the version.
+  float version = 0.0f;
+  const char* end = versionString + std::strlen(versionString);
+  const auto result = std::from_chars(versionString, end, version, std::chars_format::fixed);
+  return result.ec == std::errc() && version >= 1.1f;
+}
+
+void SetInitialGlState() {
+  glClearColor(0.2f, 0.2f, 0.2f, 0.0f);
+  glViewport(0, 0, kViewportSize, kViewportSize);
+
+  glEnable(GL_CULL_FACE);
+  glFrontFace(GL_CCW);
+  glCullFace(GL_BACK);
+
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_LIGHTING);
+
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glDisable(GL_BLEND);
+
+  glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
+
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glEnable(GL_LIGHT1);
+  glLightfv(GL_LIGHT1, GL_AMBIENT, kLightAmbient);
+  glLightfv(GL_LIGHT1, GL_DIFFUSE, kLightDiffuse);
+  glLightfv(GL_LIGHT1, GL_SPECULAR, kLightSpecular);
+  glLightfv(GL_LIGHT1, GL_POSITION, kLightPosition);
+}
+
+void DrawFrame(int viewMode) {
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+
+  if (viewMode == kViewVerticesAndFaces) {
+    DrawCentreCross();
+  }
+}
+
+}  // namespace zmf

@@ -1,0 +1,171 @@
+// The viewport's initial GL state and the empty-model frame, rendered headless with Mesa.
+#include "render/frame.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "egl_context.h"
+
+namespace zmf {
+namespace {
+
+constexpr int kSize = 512;
+constexpr int kBackground = 51;  // 0.2 grey
+constexpr int kCross = 153;      // 0.6 grey
+
+class FrameTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(context_.Ready()) << context_.Error(); }
+
+  void Render(int viewMode) {
+    DrawFrame(viewMode);
+    pixels_ = context_.ReadPixels();
+  }
+
+  // Pixel (x, y) in GL window coordinates (origin bottom left) as RGB.
+  std::array<int, 3> At(int x, int y) const {
+    const std::size_t i = (static_cast<std::size_t>(y) * kSize + x) * 4;
+    return {pixels_[i], pixels_[i + 1], pixels_[i + 2]};
+  }
+
+  bool IsGrey(int x, int y, int level) const {
+    for (int channel : At(x, y)) {
+      if (std::abs(channel - level) > 1) return false;
+    }
+    return true;
+  }
+
+  int CountGrey(int level) const {
+    int count = 0;
+    for (int y = 0; y < kSize; ++y) {
+      for (int x = 0; x < kSize; ++x) count += IsGrey(x, y, level) ? 1 : 0;
+    }
+    return count;
+  }
+
+  test::EglContext context_{kSize, kSize};
+  std::vector<std::uint8_t> pixels_;
+};
+
+TEST(GlVersionTest, ViewportDrawsOnlyFromGl11On) {
+  EXPECT_TRUE(IsGl11OrLater("4.5 (Compatibility Profile) Mesa 22.3.6"));
+  EXPECT_TRUE(IsGl11OrLater("1.1.0"));
+  EXPECT_TRUE(IsGl11OrLater("2.1 Mesa"));
+  EXPECT_FALSE(IsGl11OrLater("1.0"));
+  EXPECT_FALSE(IsGl11OrLater("OpenGL ES 3.2"));
+  EXPECT_FALSE(IsGl11OrLater(""));
+  EXPECT_FALSE(IsGl11OrLater(nullptr));
+}
+
+TEST_F(FrameTest, InitialStateMatchesTheViewportsFixedSetup) {
+  // Whatever the model-view matrix held before, the light is placed in eye space.
+  glMatrixMode(GL_MODELVIEW);
+  glTranslatef(10.0f, 20.0f, 30.0f);
+  SetInitialGlState();
+
+  GLfloat clear[4];
+  glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+  EXPECT_FLOAT_EQ(clear[0], 0.2f);
+  EXPECT_FLOAT_EQ(clear[1], 0.2f);
+  EXPECT_FLOAT_EQ(clear[2], 0.2f);
+  EXPECT_FLOAT_EQ(clear[3], 0.0f);
+
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  EXPECT_EQ(viewport[0], 0);
+  EXPECT_EQ(viewport[1], 0);
+  EXPECT_EQ(viewport[2], 512);
+  EXPECT_EQ(viewport[3], 512);
+
+  EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+  GLint value = 0;
+  glGetIntegerv(GL_FRONT_FACE, &value);
+  EXPECT_EQ(value, GL_CCW);
+  glGetIntegerv(GL_CULL_FACE_MODE, &value);
+  EXPECT_EQ(value, GL_BACK);
+
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+  EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+  EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+  EXPECT_FALSE(glIsEnabled(GL_BLEND));
+  glGetIntegerv(GL_BLEND_SRC, &value);
+  EXPECT_EQ(value, GL_SRC_ALPHA);
+  glGetIntegerv(GL_BLEND_DST, &value);
+  EXPECT_EQ(value, GL_ONE_MINUS_SRC_ALPHA);
+  glGetIntegerv(GL_POINT_SMOOTH_HINT, &value);
+  EXPECT_EQ(value, GL_NICEST);
+
+  EXPECT_FALSE(glIsEnabled(GL_LIGHT0));
+  EXPECT_TRUE(glIsEnabled(GL_LIGHT1));
+  const std::array<std::pair<GLenum, std::array<GLfloat, 4>>, 4> light = {{
+      {GL_AMBIENT, {0.2f, 0.2f, 0.2f, 1.0f}},
+      {GL_DIFFUSE, {0.8f, 0.8f, 0.8f, 1.0f}},
+      {GL_SPECULAR, {1.0f, 1.0f, 1.0f, 1.0f}},
+      {GL_POSITION, {-150.0f, 200.0f, 250.0f, 1.0f}},
+  }};
+  for (const auto& [parameter, expected] : light) {
+    GLfloat actual[4];
+    glGetLightfv(GL_LIGHT1, parameter, actual);
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_FLOAT_EQ(actual[i], expected[i]) << "light parameter " << parameter << "[" << i << "]";
+    }
+  }
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(FrameTest, VerticesAndFacesViewOfAnEmptyModelIsTheCentreCross) {
+  SetInitialGlState();
+  // A frame starts from the identity whatever the last one left behind.
+  glMatrixMode(GL_MODELVIEW);
+  glTranslatef(0.5f, 0.5f, 0.0f);
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_TEXTURE_2D);
+  Render(kViewVerticesAndFaces);
+
+  // Both lines run along pixel edges (x = 256.0 and y = 256.0 in window coordinates), so the
+  // rasterizer may light the column and row on either side; Mesa lights 255.
+  int column = -1;
+  int row = -1;
+  for (int candidate : {255, 256}) {
+    if (IsGrey(candidate, 100, kCross)) column = candidate;
+    if (IsGrey(100, candidate, kCross)) row = candidate;
+  }
+  ASSERT_NE(column, -1) << "no vertical line next to the centre";
+  ASSERT_NE(row, -1) << "no horizontal line next to the centre";
+  EXPECT_TRUE(IsGrey(column, row, kCross)) << "centre";
+  for (int t = 0; t < kSize; ++t) {
+    EXPECT_TRUE(IsGrey(column, t, kCross)) << "vertical line at y " << t;
+    EXPECT_TRUE(IsGrey(t, row, kCross)) << "horizontal line at x " << t;
+  }
+  EXPECT_TRUE(IsGrey(5, 5, kBackground));
+  EXPECT_TRUE(IsGrey(506, 506, kBackground));
+  EXPECT_TRUE(IsGrey(100, 300, kBackground));
+  EXPECT_TRUE(IsGrey(column - 1, 100, kBackground));
+  EXPECT_TRUE(IsGrey(column + 1, 100, kBackground));
+  EXPECT_TRUE(IsGrey(100, row - 1, kBackground));
+  EXPECT_TRUE(IsGrey(100, row + 1, kBackground));
+
+  // Two one-pixel lines across the whole view, sharing the centre pixel, and nothing else.
+  EXPECT_EQ(CountGrey(kCross), 2 * kSize - 1);
+  EXPECT_EQ(CountGrey(kBackground), kSize * kSize - (2 * kSize - 1));
+}
+
+TEST_F(FrameTest, OtherViewsOfAnEmptyModelShowOnlyTheBackground) {
+  SetInitialGlState();
+  for (int viewMode :
+       {kViewNormalsAndDuplicates, kViewMaterialAndTexture, kViewBonesAndAnimation}) {
+    // Start from a frame with the cross, so that a missing clear would show.
+    DrawFrame(kViewVerticesAndFaces);
+    Render(viewMode);
+    EXPECT_TRUE(IsGrey(256, 256, kBackground)) << "view " << viewMode;
+    EXPECT_EQ(CountGrey(kBackground), kSize * kSize) << "view " << viewMode;
+  }
+}
+
+}  // namespace
+}  // namespace zmf

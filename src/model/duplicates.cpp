@@ -37,9 +37,12 @@ class PositionTable {
     mask_ = size - 1;
   }
 
+  // Starts loading the slot where a lookup of this hash begins.
+  void Prefetch(std::uint64_t hash) const { __builtin_prefetch(&slots_[hash & mask_]); }
+
   // Returns the entry stored under `key` (0 if none) and stores `entry` in its place.
-  std::uint32_t Exchange(const PositionKey& key, std::uint32_t entry) {
-    for (std::size_t i = HashKey(key) & mask_;; i = (i + 1) & mask_) {
+  std::uint32_t Exchange(const PositionKey& key, std::uint64_t hash, std::uint32_t entry) {
+    for (std::size_t i = hash & mask_;; i = (i + 1) & mask_) {
       Slot& s = slots_[i];
       if (s.entry == 0) {
         s.key = key;
@@ -73,20 +76,30 @@ void Model::RebuildDuplicates() {
   // current one: exactly the first later match that a forward search would find.
   const std::uint32_t n = vertices.count();
   std::vector<Vertex*> walk;  // vertices from the tail backwards
-  std::vector<std::uint32_t> twinOf;  // per walk entry: walk index of its twin plus one, or 0
   walk.reserve(n);
-  twinOf.reserve(n);
+  for (Vertex* v = vertices.tail(); v != nullptr; v = v->prev) walk.push_back(v);
+
+  std::vector<PositionKey> keys(walk.size());
+  std::vector<std::uint64_t> hashes(walk.size());
+  std::vector<std::uint8_t> comparable(walk.size());
+  for (std::size_t i = 0; i < walk.size(); ++i) {
+    const Vector3& p = walk[i]->position;
+    comparable[i] = !(std::isnan(p.x) || std::isnan(p.y) || std::isnan(p.z));
+    keys[i] = {EqualityBits(p.x), EqualityBits(p.y), EqualityBits(p.z)};
+    hashes[i] = HashKey(keys[i]);
+  }
+
+  // Per walk entry: walk index of its twin plus one, or 0. The table is far bigger than the
+  // caches on big models, so each slot is requested a few lookups ahead of its use.
+  std::vector<std::uint32_t> twinOf(walk.size(), 0);
   {
-    PositionTable table(n);
-    for (Vertex* v = vertices.tail(); v != nullptr; v = v->prev) {
-      walk.push_back(v);
-      const Vector3& p = v->position;
-      if (std::isnan(p.x) || std::isnan(p.y) || std::isnan(p.z)) {
-        twinOf.push_back(0);
-        continue;
+    constexpr std::size_t kAhead = 16;
+    PositionTable table(walk.size());
+    for (std::size_t i = 0; i < walk.size(); ++i) {
+      if (i + kAhead < walk.size()) table.Prefetch(hashes[i + kAhead]);
+      if (comparable[i]) {
+        twinOf[i] = table.Exchange(keys[i], hashes[i], static_cast<std::uint32_t>(i + 1));
       }
-      const PositionKey key{EqualityBits(p.x), EqualityBits(p.y), EqualityBits(p.z)};
-      twinOf.push_back(table.Exchange(key, static_cast<std::uint32_t>(walk.size())));
     }
   }
   for (std::size_t i = walk.size(); i-- > 0;) {

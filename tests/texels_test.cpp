@@ -1,0 +1,156 @@
+// Texel building: texture sizes, nearest sampling, channel order and every alpha mode's bytes.
+#include "material/texels.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <vector>
+
+namespace zmf::testing {
+namespace {
+
+using Pixel = std::array<std::uint8_t, 4>;  // blue, green, red, X
+
+SourceImage Picture(int width, int height, const std::function<Pixel(int, int)>& pixel) {
+  SourceImage picture;
+  picture.width = width;
+  picture.height = height;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const Pixel p = pixel(x, y);
+      picture.pixels.insert(picture.pixels.end(), p.begin(), p.end());
+    }
+  }
+  return picture;
+}
+
+TextureImage Build(const SourceImage& picture, std::uint32_t mode = kAlphaNone,
+                   float value = 0.0f) {
+  TextureImage texture;
+  EXPECT_TRUE(BuildTexels(picture, mode, value, texture));
+  return texture;
+}
+
+// Red, green, blue, alpha of texel (i, j), j counted from the top.
+Pixel Texel(const TextureImage& t, int i, int j) {
+  const std::uint8_t* p = t.rgba.data() + (std::size_t(j) * t.width + i) * 4;
+  return {p[0], p[1], p[2], p[3]};
+}
+
+TEST(Texels, TextureSideAndSizeWarning) {
+  EXPECT_EQ(TextureSide(1), 64);
+  EXPECT_EQ(TextureSide(127), 64);
+  EXPECT_EQ(TextureSide(128), 128);
+  EXPECT_EQ(TextureSide(255), 128);
+  EXPECT_EQ(TextureSide(256), 256);
+  EXPECT_EQ(TextureSide(511), 256);
+  EXPECT_EQ(TextureSide(512), 512);
+  EXPECT_EQ(TextureSide(16384), 512);
+
+  EXPECT_FALSE(NeedsSizeWarning(64, 64));
+  EXPECT_FALSE(NeedsSizeWarning(1024, 256));
+  EXPECT_FALSE(NeedsSizeWarning(192, 64));  // multiples of 64, not powers of two: no warning
+  EXPECT_TRUE(NeedsSizeWarning(1024, 300));
+  EXPECT_TRUE(NeedsSizeWarning(32, 32));
+  EXPECT_TRUE(NeedsSizeWarning(64, 65));
+}
+
+TEST(Texels, LargePicturesShrinkAndSmallOnesGrowByNearestSample) {
+  // Each pixel names its own column and row: blue and green the low bytes, red the high bits.
+  auto coordinates = [](int x, int y) {
+    return Pixel{std::uint8_t(x), std::uint8_t(y), std::uint8_t((x >> 8) | ((y >> 8) << 4)), 0};
+  };
+  auto sampled = [](const Pixel& texel) {
+    return std::pair<int, int>{texel[2] | ((texel[0] & 15) << 8),
+                               texel[1] | ((texel[0] >> 4) << 8)};
+  };
+
+  // 1024 x 300 -> 512 x 256: column 2i, row ⌊j × 300 / 256⌋.
+  const TextureImage shrunk = Build(Picture(1024, 300, coordinates));
+  ASSERT_EQ(shrunk.width, 512);
+  ASSERT_EQ(shrunk.height, 256);
+  for (int j = 0; j < 256; ++j) {
+    for (int i = 0; i < 512; ++i) {
+      ASSERT_EQ(sampled(Texel(shrunk, i, j)), (std::pair<int, int>{2 * i, j * 300 / 256}))
+          << i << "," << j;
+    }
+  }
+  EXPECT_EQ(sampled(Texel(shrunk, 511, 255)), (std::pair<int, int>{1022, 298}));
+
+  // 32 x 32 -> 64 x 64: every pixel repeated 2 x 2.
+  const TextureImage grown = Build(Picture(32, 32, coordinates));
+  ASSERT_EQ(grown.width, 64);
+  ASSERT_EQ(grown.height, 64);
+  for (int j = 0; j < 64; ++j) {
+    for (int i = 0; i < 64; ++i) {
+      ASSERT_EQ(sampled(Texel(grown, i, j)), (std::pair<int, int>{i / 2, j / 2}));
+    }
+  }
+
+  // A single pixel fills the whole 64 x 64 texture; sides are chosen per axis.
+  EXPECT_EQ(Build(Picture(1, 1, coordinates)).rgba.size(), 64u * 64 * 4);
+  const TextureImage strip = Build(Picture(600, 3, coordinates));
+  EXPECT_EQ(strip.width, 512);
+  EXPECT_EQ(strip.height, 64);
+  EXPECT_EQ(sampled(Texel(strip, 511, 63)), (std::pair<int, int>{511 * 600 / 512, 2}));
+}
+
+TEST(Texels, EachAlphaModeGivesItsBytesScaledByThreeQuarters) {
+  // Row 0 holds the interesting pixels at columns 0..5, the rest is mid grey.
+  const std::vector<Pixel> row = {
+      {10, 20, 30, 40},      // the top-left pixel
+      {0, 0, 0, 0},          // black
+      {255, 255, 255, 255},  // white
+      {10, 20, 30, 99},      // the top-left colour with another fourth byte
+      {90, 60, 30, 128},     // (R+G+B)/3 = 60
+      {1, 0, 0, 200},        // almost black
+  };
+  const SourceImage picture = Picture(64, 64, [&](int x, int y) {
+    return y == 0 && x < 6 ? row[std::size_t(x)] : Pixel{128, 128, 128, 1};
+  });
+  auto alphas = [&](std::uint32_t mode, float value = 0.0f) {
+    const TextureImage t = Build(picture, mode, value);
+    std::vector<int> out;
+    for (int i = 0; i < 6; ++i) out.push_back(Texel(t, i, 0)[3]);
+    return out;
+  };
+  using V = std::vector<int>;
+  EXPECT_EQ(alphas(kAlphaNone), (V{191, 191, 191, 191, 191, 191}));
+  EXPECT_EQ(alphas(kAlphaLuminance), (V{176, 191, 0, 176, 146, 191}));
+  EXPECT_EQ(alphas(kAlphaIlluminance), (V{15, 0, 191, 15, 45, 0}));
+  EXPECT_EQ(alphas(kAlphaBlackMask), (V{191, 0, 191, 191, 191, 191}));
+  EXPECT_EQ(alphas(kAlphaWhiteMask), (V{191, 191, 0, 191, 191, 191}));
+  EXPECT_EQ(alphas(kAlphaFirstPixel), (V{0, 191, 191, 0, 191, 191}));
+  EXPECT_EQ(alphas(kAlphaInFile), (V{30, 0, 191, 74, 96, 150}));
+  EXPECT_EQ(alphas(kAlphaConstant, 0.5f), (V{95, 95, 95, 95, 95, 95}));
+  // Every number above 7 reads the fourth byte, as 6 does (10 comes from old model files).
+  EXPECT_EQ(alphas(8), alphas(kAlphaInFile));
+  EXPECT_EQ(alphas(10), alphas(kAlphaInFile));
+  EXPECT_EQ(alphas(0xFFFFFFFFu), alphas(kAlphaInFile));
+
+  // The colour bytes do not depend on the mode.
+  EXPECT_EQ(Texel(Build(picture, kAlphaLuminance), 4, 0), (Pixel{30, 60, 90, 146}));
+
+  // A picture in one colour is fully transparent under mode 5.
+  const TextureImage flat = Build(Picture(100, 70,
+                                          [](int, int) {
+                                            return Pixel{5, 6, 7, 8};
+                                          }),
+                                  kAlphaFirstPixel);
+  for (std::size_t k = 3; k < flat.rgba.size(); k += 4) ASSERT_EQ(flat.rgba[k], 0);
+}
+
+TEST(Texels, ConstantAlphaKeepsTheLowEightBitsAndSurvivesAnyValue) {
+  EXPECT_EQ(ConstantAlpha(0.5f), 127);
+  EXPECT_EQ(ConstantAlpha(2.0f), 254);    // 510
+  EXPECT_EQ(ConstantAlpha(-0.5f), 129);   // -127
+  EXPECT_EQ(ConstantAlpha(0.999f), 254);  // 254.745 truncated
+  EXPECT_EQ(ConstantAlpha(std::numeric_limits<float>::quiet_NaN()), 0);
+  EXPECT_EQ(ConstantAlpha(std::numeric_limits<float>::infinity()), 0);
+  EXPECT_EQ(ConstantAlpha(1e30f), 0);
+}
+
+}  // namespace
+}  // namespace zmf::testing

@@ -259,6 +259,7 @@ void Model::Reset() {
 
   boneCount = 0;
   animationCount = 0;
+  journal.Reset();
   materialCount = 1;
   currentMaterial = 0;
   SetMaterialDefaults(0);

@@ -13,6 +13,7 @@
 #include "model/pool.h"
 #include "model/record_list.h"
 #include "model/tables.h"
+#include "model/undo_journal.h"
 
 namespace zmf {
 
@@ -63,6 +64,9 @@ class Model {
   bool geometryChanged = true;  // a vertex was set, added or deleted: duplicates are stale
   float playbackClock = 0.0f;
   std::uint32_t backgroundTexture = 0;
+
+  // Records of every journaled edit, for Undo and Redo; emptied by Reset.
+  UndoJournal journal;
 
   Animation& animation(std::uint32_t i) { return (*animations)[i]; }
   const Animation& animation(std::uint32_t i) const { return (*animations)[i]; }

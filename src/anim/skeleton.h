@@ -1,0 +1,47 @@
+// The bone hierarchy: matrix rules, adding and editing bones, and vertex weights.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "model/model.h"
+
+namespace zmf {
+
+// Applies a first, then b (the fourth columns of both are ignored; the result's is 0, 0, 0, 1).
+Matrix4 Compose(const Matrix4& a, const Matrix4& b);
+// The full 4 x 4 inverse by cofactors. A singular matrix gives the matrix back unchanged.
+Matrix4 Invert(const Matrix4& m);
+
+// Recomputes bindMatrix and frameMatrix of the bone, every later sibling and all their
+// descendants.
+void UpdateBindMatrices(Model& model, std::int32_t bone);
+
+// Appends a bone at index boneCount and makes it current. parent is a bone index, or -1 (or
+// boneCount) for none. Refused (false) for an empty name, a full table, a parent index out of
+// range, or a second root.
+bool AddBone(Model& model, std::string_view name, std::int32_t parent, const Matrix4& localMatrix,
+             float grams);
+// Whether AddBone would accept these arguments.
+bool CanAddBone(const Model& model, std::string_view name, std::int32_t parent);
+
+// Stores grams and the local matrix and, for a valid new parent that is not already the parent
+// and not the bone itself or one of its descendants, moves the bone to the end of that parent's
+// children. Refused for a bone index out of range.
+void SetBone(Model& model, std::uint32_t bone, std::int32_t parent, const Matrix4& localMatrix,
+             float grams);
+
+// Removes the bone with the highest index (the one added last), with its weights.
+void RemoveLastBone(Model& model);
+
+// The vertex's entry in the bone's weights list, or null.
+VertexWeight* FindWeight(const Bone& bone, const Vertex* vertex);
+// Adds the vertex to the bone and evens out its weights; false (nothing done) for a bone index
+// out of range, a null vertex or a vertex already held.
+bool AddVertexWeight(Model& model, std::uint32_t bone, Vertex* vertex);
+// Removes the vertex from the bone and evens out its weights; false when it was not held.
+bool RemoveVertexWeight(Model& model, std::uint32_t bone, Vertex* vertex);
+// Every weight of the vertex becomes 1/n, n being the number of bones that hold it.
+void EqualizeWeights(Model& model, const Vertex* vertex);
+
+}  // namespace zmf

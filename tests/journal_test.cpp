@@ -1,0 +1,418 @@
+// Undo and redo: record sizes, round trips of every journaled edit, group walks, the ring's
+// limits.
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "anim/skeleton.h"
+#include "edit/journal.h"
+#include "model_fixture.h"
+
+namespace zmf::testing {
+namespace {
+
+using ::testing::ElementsAre;
+
+// Everything undo and redo restore, as text: vertices and faces by id (undo re-creates records
+// at the ends of their lists, so list order may differ), the material table, bones and their
+// weights. Selection and nextId are not journaled.
+std::string Snapshot(const Model& m) {
+  std::vector<std::string> vertices, faces, weights;
+  for (const Vertex* v : m.vertices) {
+    std::ostringstream line;
+    line << "v" << v->id << " " << v->position.x << "," << v->position.y << "," << v->position.z
+         << " n" << v->normal.x << "," << v->normal.y << "," << v->normal.z << " t" << v->u << ","
+         << v->v << " s" << v->savedPosition.x;
+    vertices.push_back(line.str());
+  }
+  for (const Face* f : m.faces) {
+    std::ostringstream line;
+    line << "f" << f->id << " " << f->a->id << "," << f->b->id << "," << f->c->id << " m"
+         << f->material;
+    faces.push_back(line.str());
+  }
+  std::ostringstream out;
+  std::sort(vertices.begin(), vertices.end());
+  std::sort(faces.begin(), faces.end());
+  for (const auto& line : vertices) out << line << "\n";
+  for (const auto& line : faces) out << line << "\n";
+  for (std::uint32_t i = 0; i < kMaxMaterials; ++i) {
+    if (m.faces.chainCount(i) != 0) out << "chain" << i << "=" << m.faces.chainCount(i) << "\n";
+  }
+  for (std::uint32_t i = 0; i < m.materialCount; ++i) {
+    const Material& mat = m.materials[i];
+    out << "mat " << mat.name.view() << " " << mat.ambient[0] << "," << mat.diffuse[1] << ","
+        << mat.emission[2] << "," << mat.specular[3] << " " << mat.shininess << " tex"
+        << int(mat.hasTexture) << mat.textureFile << "/" << mat.alphaMode << "\n";
+  }
+  for (std::uint32_t i = 0; i < m.boneCount; ++i) {
+    const Bone& b = m.bones[i];
+    out << "bone " << b.name.view() << " p" << b.parent << " " << b.parentName.view() << " m12="
+        << b.localMatrix[12] << " g" << b.grams << " c" << b.firstChild << " s" << b.nextSibling
+        << " w";
+    weights.clear();
+    for (const VertexWeight* w : b.weights) {
+      weights.push_back(std::to_string(w->vertex->id) + ":" + std::to_string(w->weight));
+    }
+    std::sort(weights.begin(), weights.end());
+    for (const auto& w : weights) out << w << ",";
+    out << "\n";
+  }
+  out << "root " << m.rootBone << "\n";
+  return out.str();
+}
+
+class Journal : public ModelTest {
+ protected:
+  std::uint64_t Words() const { return model.journal.position(); }
+
+  // Adds a triangle of fresh vertices in one group.
+  Face* Triangle(float x) {
+    JournalGroup group(model);
+    Vertex* a = JournalAddVertex(model, {x, 0, 0}, {0, 0, 1}, 0, 0);
+    Vertex* b = JournalAddVertex(model, {x + 1, 0, 0}, {0, 0, 1}, 1, 0);
+    Vertex* c = JournalAddVertex(model, {x, 1, 0}, {0, 0, 1}, 0, 1);
+    return JournalAddFace(model, a, b, c);
+  }
+};
+
+TEST_F(Journal, EachRecordHasItsWordCount) {
+  auto delta = [&](auto&& edit) {
+    const std::uint64_t before = Words();
+    edit();
+    return Words() - before;
+  };
+  Vertex* a = nullptr;
+  Vertex* b = nullptr;
+  Vertex* c = nullptr;
+  EXPECT_EQ(delta([&] { a = JournalAddVertex(model, {0, 0, 0}, {0, 0, 1}, 0, 0); }), 11u);
+  b = JournalAddVertex(model, {1, 0, 0}, {0, 0, 1}, 0, 0);
+  c = JournalAddVertex(model, {0, 1, 0}, {0, 0, 1}, 0, 0);
+  EXPECT_EQ(delta([&] { JournalSetVertex(model, a, {2, 2, 2}, {0, 1, 0}, 1, 1); }), 19u);
+  Face* f = nullptr;
+  EXPECT_EQ(delta([&] { f = JournalAddFace(model, a, b, c); }), 6u);
+  EXPECT_EQ(delta([&] { JournalAddFace(model, a, b, nullptr); }), 0u);
+  EXPECT_EQ(delta([&] { JournalSetFaceVertices(model, f, c, b, a); }), 9u);
+  EXPECT_EQ(delta([&] { JournalSetFaceMaterial(model, f, 0); }), 5u);  // recorded even unchanged
+  EXPECT_EQ(delta([&] { JournalAddMaterial(model, "wood"); }), 4u + 4u);
+  EXPECT_EQ(delta([&] { JournalAddMaterial(model, ""); }), 0u);
+  EXPECT_EQ(delta([&] { JournalSetMaterialColours(model, 1, {}, {}, {}, {}, 5); }), 37u);
+  EXPECT_EQ(delta([&] { JournalSetMaterialTexture(model, 1, false, "", 0, 0); }), 7u);
+  EXPECT_EQ(delta([&] { JournalSetMaterialTexture(model, 1, false, "a.bmp", 2, 0); }), 7u);
+  // Deleting material 1 moves face f? No: f uses material 0. Two markers plus the record.
+  EXPECT_EQ(delta([&] { JournalDeleteMaterial(model, 1); }), 2u + 4u + 23u);
+  EXPECT_EQ(delta([&] { JournalAddBone(model, "hip", -1, Matrix4::Identity(), 1); }), 3u + 22u);
+  EXPECT_EQ(delta([&] { JournalAddBone(model, "second-root", -1, Matrix4::Identity(), 1); }), 0u);
+  EXPECT_EQ(delta([&] { JournalSetBone(model, 0, -1, Matrix4::Identity(), 2); }), 2u + 39u);
+  EXPECT_EQ(delta([&] { JournalAddVertexWeight(model, 0, a); }), 4u);
+  EXPECT_EQ(delta([&] { JournalAddVertexWeight(model, 0, a); }), 0u);  // already held
+  // Deleting a vertex first takes it out of every bone, then deletes its faces.
+  EXPECT_EQ(delta([&] { JournalDeleteVertex(model, a); }), 4u + 6u + 11u);
+  EXPECT_EQ(delta([&] { JournalSetKeyBoneMatrix(model, Matrix4::Identity()); }), 0u);
+  model.animationCount = 1;
+  model.currentAnimation = model.currentKey = model.currentKeyBone = 0;
+  EXPECT_EQ(delta([&] { JournalSetKeyBoneMatrix(model, Matrix4::Identity()); }), 37u);
+}
+
+TEST_F(Journal, UndoAndRedoOnAnEmptyHistoryDoNothing) {
+  Undo(model);
+  EXPECT_EQ(Words(), 0u);
+  Redo(model);
+  EXPECT_EQ(Words(), 0u);
+  Triangle(0);
+  model.Reset();
+  Undo(model);
+  Redo(model);
+  EXPECT_EQ(Words(), 0u);
+  EXPECT_EQ(model.vertices.count(), 0u);
+}
+
+TEST_F(Journal, EveryEditUndoesAndRedoesToTheSameStates) {
+  const Matrix4 moved = [] {
+    Matrix4 m = Matrix4::Identity();
+    m[12] = 3;
+    return m;
+  }();
+  std::vector<std::function<void()>> edits = {
+      [&] { Triangle(0); },
+      [&] { Triangle(5); },
+      [&] { JournalAddMaterial(model, "a-very-long-material-name-beyond-thirty-one"); },
+      [&] { JournalAddMaterial(model, "red"); },
+      [&] { JournalSetMaterialColours(model, 2, {1, 0, 0, 1}, {0.5f, 0.25f, 0, 1}, {}, {}, 12); },
+      [&] { JournalSetFaceMaterial(model, model.faces.head(), 2); },
+      [&] { JournalSetFaceMaterial(model, model.faces.tail(), 1); },
+      [&] { JournalSetMaterialTexture(model, 2, true, "missing/stone.bmp", 3, 0.5f); },
+      [&] { JournalDeleteMaterial(model, 1); },
+      [&] { JournalSetVertex(model, model.vertices.Nth(1), {7, 8, 9}, {1, 0, 0}, 0.5f, 0.25f); },
+      [&] {
+        JournalSetFaceVertices(model, model.faces.head(), model.vertices.Nth(5),
+                               model.vertices.Nth(4), model.vertices.Nth(0));
+      },
+      [&] { JournalAddBone(model, "root", -1, Matrix4::Identity(), 1); },
+      [&] { JournalAddBone(model, "arm", 0, moved, 1); },
+      [&] { JournalAddBone(model, "hand", 1, moved, 1); },
+      [&] { JournalSetBone(model, 2, 0, Matrix4::Identity(), 4); },
+      [&] { JournalAddVertexWeight(model, 1, model.vertices.Nth(0)); },
+      [&] { JournalAddVertexWeight(model, 2, model.vertices.Nth(0)); },
+      [&] { JournalRemoveVertexWeight(model, 1, model.vertices.Nth(0)); },
+      [&] { JournalAddVertexWeight(model, 2, model.vertices.Nth(3)); },
+      // Undo re-creates faces with the material current at that time (0 here), so the faces
+      // deleted below use material 0 when they go.
+      [&] {
+        JournalGroup group(model);
+        JournalDeleteVertex(model, model.vertices.Nth(3));
+      },
+      [&] { JournalSetFaceMaterial(model, model.faces.head(), 0); },
+      [&] {
+        JournalGroup group(model);
+        JournalDeleteFace(model, model.faces.head());
+      },
+  };
+  std::vector<std::string> states = {Snapshot(model)};
+  for (auto& edit : edits) {
+    edit();
+    states.push_back(Snapshot(model));
+  }
+  ASSERT_EQ(model.materials[1].name, "red");  // the long name went with material 1's deletion
+  for (int round = 0; round < 2; ++round) {
+    for (std::size_t i = edits.size(); i-- > 0;) {
+      Undo(model);
+      ASSERT_EQ(Snapshot(model), states[i]) << "undo to state " << i << ", round " << round;
+    }
+    Undo(model);  // nothing left
+    EXPECT_EQ(Words(), 0u);
+    for (std::size_t i = 1; i <= edits.size(); ++i) {
+      Redo(model);
+      ASSERT_EQ(Snapshot(model), states[i]) << "redo to state " << i << ", round " << round;
+    }
+    Redo(model);  // nothing left
+    EXPECT_EQ(Snapshot(model), states.back());
+  }
+}
+
+TEST_F(Journal, DeletedVertexAndItsFacesComeBackUnderTheirIdsWithTheCurrentMaterial) {
+  Vertex* hub = JournalAddVertex(model, {0, 0, 0}, {0, 0, 1}, 0, 0);
+  std::vector<Vertex*> rim;
+  for (int i = 0; i < 4; ++i) {
+    rim.push_back(JournalAddVertex(model, {float(i), 1, 0}, {0, 0, 1}, 0, 0));
+  }
+  Face* kept = JournalAddFace(model, rim[0], rim[1], rim[2]);
+  for (int i = 0; i < 3; ++i) JournalAddFace(model, hub, rim[i], rim[i + 1]);
+  model.DeselectAll();
+  {
+    JournalGroup group(model);
+    JournalDeleteVertex(model, hub);
+  }
+  EXPECT_THAT(Ids(model.faces), ElementsAre(kept->id));
+
+  JournalAddMaterial(model, "second");
+  model.currentMaterial = 1;
+  Undo(model);  // the material
+  model.currentMaterial = 0;
+  JournalAddMaterial(model, "other");
+  model.currentMaterial = 1;
+  Undo(model);  // a new edit replaced the material record; this takes the new one back
+  Undo(model);  // the deletion group
+  EXPECT_THAT(Ids(model.vertices), ElementsAre(1, 2, 3, 4, 0));
+  EXPECT_THAT(Ids(model.faces), ElementsAre(0, 3, 2, 1));
+  EXPECT_FALSE(model.vertices.tail()->selected);
+  for (Face* f : model.faces) {
+    if (f != kept) {
+      EXPECT_EQ(f->material, 1u);
+      EXPECT_EQ(f->a, model.vertices.tail());
+      EXPECT_FALSE(f->selected);
+    }
+  }
+}
+
+TEST_F(Journal, RedoStopsAtTheNewestRecordAfterANewEdit) {
+  Triangle(0);
+  Triangle(2);
+  Triangle(4);
+  Undo(model);
+  Undo(model);
+  EXPECT_EQ(model.faces.count(), 1u);
+  JournalAddMaterial(model, "new");  // overwrites the undone groups
+  Redo(model);
+  Redo(model);
+  EXPECT_EQ(model.faces.count(), 1u);
+  EXPECT_EQ(model.materialCount, 2u);
+  Undo(model);
+  EXPECT_EQ(model.materialCount, 1u);
+  Redo(model);
+  EXPECT_EQ(model.materialCount, 2u);
+}
+
+TEST_F(Journal, UndoStopsAtTheOldestIntactRecordOnceTheRingWraps) {
+  model.journal.Resize(64);
+  for (int i = 0; i < 30; ++i) JournalAddVertex(model, {float(i), 0, 0}, {0, 0, 1}, 0, 0);
+  // 330 words written into 64: the newest five records (55 words) are intact.
+  for (int i = 0; i < 10; ++i) Undo(model);
+  EXPECT_EQ(model.vertices.count(), 25u);
+  EXPECT_EQ(model.vertices.tail()->position.x, 24.0f);
+  for (int i = 0; i < 10; ++i) Redo(model);
+  EXPECT_EQ(model.vertices.count(), 30u);
+
+  // A group whose opening marker was overwritten ends at the oldest intact record.
+  model.Reset();
+  {
+    JournalGroup group(model);
+    for (int i = 0; i < 8; ++i) JournalAddVertex(model, {float(i), 0, 0}, {0, 0, 1}, 0, 0);
+  }
+  Undo(model);
+  EXPECT_EQ(model.vertices.count(), 3u);  // 5 intact records after the lost ones
+  Undo(model);
+  EXPECT_EQ(model.vertices.count(), 3u);
+}
+
+TEST_F(Journal, BoneDeletionWordsStopBothWalks) {
+  Triangle(0);
+  model.journal.Write(JournalWord::Int(kDeleteBone));
+  model.journal.Write(JournalWord::Int(kDeleteBone));
+  Undo(model);
+  Undo(model);
+  EXPECT_EQ(model.vertices.count(), 3u);
+  EXPECT_EQ(Words(), 1u + 33u + 6u + 1u + 2u);
+}
+
+TEST_F(Journal, IdsStayExactBeyondFloatPrecision) {
+  Vertex* v = JournalAddVertex(model, {1, 1, 1}, {0, 0, 1}, 0, 0);
+  Vertex* w = JournalAddVertex(model, {2, 2, 2}, {0, 0, 1}, 0, 0);
+  model.vertices.SetId(v, 20000001);
+  model.vertices.SetId(w, 20000000);
+  JournalSetVertex(model, v, {5, 5, 5}, {0, 0, 1}, 0, 0);
+  Undo(model);
+  EXPECT_EQ(v->position.x, 1.0f);
+  EXPECT_EQ(w->position.x, 2.0f);
+}
+
+TEST_F(Journal, SetBoneAndKeyBoneMatrixUndoRestoreTheOldValues) {
+  Matrix4 m = Matrix4::Identity();
+  JournalAddBone(model, "root", -1, m, 1);
+  m[13] = 2;
+  JournalAddBone(model, "a", 0, m, 1);
+  JournalAddBone(model, "b", 0, m, 1);
+  m[13] = 9;
+  JournalSetBone(model, 2, 1, m, 3);  // b moves under a
+  EXPECT_EQ(model.bones[2].parent, 1);
+  EXPECT_EQ(model.bones[1].firstChild, 2);
+  EXPECT_FLOAT_EQ(model.bones[2].bindMatrix[13], 11);
+  JournalSetBone(model, 1, -1, m, 3);  // only the root may lose its parent: ignored
+  EXPECT_EQ(model.bones[1].parent, 0);
+  JournalSetBone(model, 0, 2, m, 3);  // the root under its own descendant: matrix only
+  EXPECT_EQ(model.bones[0].parent, kNoBone);
+  Undo(model);
+  Undo(model);
+  EXPECT_EQ(model.bones[2].parent, 0);
+  EXPECT_EQ(model.bones[2].parentName, "root");
+  EXPECT_EQ(model.bones[2].localMatrix[13], 2);
+  EXPECT_EQ(model.bones[2].grams, 1);
+  EXPECT_EQ(model.bones[1].firstChild, kNoBone);
+  EXPECT_FLOAT_EQ(model.bones[2].bindMatrix[13], 2);
+
+  model.animationCount = 1;
+  model.currentAnimation = 0;
+  model.currentKey = 1;
+  model.currentKeyBone = 2;
+  Matrix4 pose = Matrix4::Identity();
+  pose[0] = 4;
+  JournalSetKeyBoneMatrix(model, pose);
+  model.currentKey = 0;  // undo goes by the recorded indices, not the current ones
+  EXPECT_EQ(model.animation(0).keys[1].keyBones[2].matrix, pose);
+  Undo(model);
+  EXPECT_EQ(model.animation(0).keys[1].keyBones[2].matrix, Matrix4::Identity());
+  Redo(model);
+  EXPECT_EQ(model.animation(0).keys[1].keyBones[2].matrix, pose);
+}
+
+TEST_F(Journal, WeightsStayEvenAcrossUndo) {
+  JournalAddBone(model, "root", -1, Matrix4::Identity(), 1);
+  JournalAddBone(model, "a", 0, Matrix4::Identity(), 1);
+  JournalAddBone(model, "b", 0, Matrix4::Identity(), 1);
+  Vertex* v = JournalAddVertex(model, {0, 0, 0}, {0, 0, 1}, 0, 0);
+  for (std::uint32_t b = 0; b < 3; ++b) JournalAddVertexWeight(model, b, v);
+  EXPECT_FLOAT_EQ(model.bones[1].weights.head()->weight, 1.0f / 3);
+  JournalRemoveVertexWeight(model, 0, v);
+  EXPECT_FLOAT_EQ(model.bones[2].weights.head()->weight, 0.5f);
+  Undo(model);
+  EXPECT_FLOAT_EQ(model.bones[0].weights.head()->weight, 1.0f / 3);
+  Undo(model);
+  Undo(model);
+  EXPECT_TRUE(model.bones[1].weights.empty());
+  EXPECT_EQ(model.bones[0].weights.head()->weight, 1.0f);
+}
+
+// A 64 x 64 24-bit BMP of one colour.
+std::string WriteBmp(const std::filesystem::path& path) {
+  std::string bytes = "BM";
+  auto u32 = [&](std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>(v >> (8 * i)));
+  };
+  auto u16 = [&](std::uint16_t v) {
+    bytes.push_back(static_cast<char>(v));
+    bytes.push_back(static_cast<char>(v >> 8));
+  };
+  const std::uint32_t pixels = 64 * 64 * 3;
+  u32(54 + pixels);
+  u32(0);
+  u32(54);
+  u32(40);
+  u32(64);
+  u32(64);
+  u16(1);
+  u16(24);
+  u32(0);
+  u32(pixels);
+  u32(2835);
+  u32(2835);
+  u32(0);
+  u32(0);
+  for (std::uint32_t i = 0; i < 64 * 64; ++i) bytes += "\x10\x20\x30";
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path.string();
+}
+
+TEST_F(Journal, DeletedTexturedMaterialComesBackWithItsTextureLoadedAgain) {
+  const auto dir = std::filesystem::temp_directory_path() / "zmf_journal_test";
+  std::filesystem::create_directories(dir);
+  const std::string file = WriteBmp(dir / "wood.bmp");
+  const auto m = static_cast<std::uint64_t>(file.size());
+
+  JournalAddMaterial(model, "wood");
+  std::uint64_t before = Words();
+  JournalSetMaterialTexture(model, 1, true, file, 0, 0);
+  EXPECT_EQ(Words() - before, 7 + m + 4);
+  ASSERT_NE(model.materials[1].texture, 0u);
+  const std::uint32_t first = model.materials[1].texture;
+
+  before = Words();
+  JournalDeleteMaterial(model, 1);
+  EXPECT_EQ(Words() - before, 2 + 4 + m + 28);
+  EXPECT_TRUE(textures.live().empty());
+  EXPECT_THAT(textures.deleted(), ElementsAre(first));
+
+  Undo(model);
+  ASSERT_EQ(model.materialCount, 2u);
+  EXPECT_EQ(model.materials[1].name, "wood");
+  EXPECT_EQ(model.materials[1].textureFile, file);
+  EXPECT_EQ(model.materials[1].hasTexture, 1);
+  EXPECT_NE(model.materials[1].texture, 0u);
+  EXPECT_EQ(textures.live().count(model.materials[1].texture), 1u);
+
+  Undo(model);  // the texture setting
+  EXPECT_EQ(model.materials[1].hasTexture, 0);
+  Redo(model);
+  Redo(model);
+  EXPECT_EQ(model.materialCount, 1u);
+  EXPECT_TRUE(textures.live().empty());
+  EXPECT_TRUE(host.BoxTexts().empty());
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace zmf::testing

@@ -1,0 +1,191 @@
+// "%f" and "%u" numbers and the ZMF reader's word scanner, checked against the C library.
+#include "format/number_text.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <random>
+#include <string>
+
+#include "format/word_scanner.h"
+
+namespace zmf {
+namespace {
+
+std::string Fixed6(float value) {
+  char text[kMaxFixed6Length];
+  return std::string(text, FormatFixed6(text, value));
+}
+
+std::string Printf(float value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%f", static_cast<double>(value));
+  return text;
+}
+
+TEST(FixedSixDecimals, MatchesPrintfForSpecialLargeSmallAndTiedValues) {
+  const float special[] = {0.0f,
+                           -0.0f,
+                           1.0f,
+                           -1.0f,
+                           0.1f,
+                           -0.1f,
+                           1e-7f,
+                           -1e-7f,
+                           4.9e-7f,
+                           5e-7f,
+                           123.456f,
+                           -123.456f,
+                           100000.5f,
+                           2.5e6f,
+                           8.79e12f,
+                           8.8e12f,
+                           1.7e13f,
+                           1e20f,
+                           -1e20f,
+                           FLT_MAX,
+                           -FLT_MAX,
+                           FLT_MIN,
+                           -FLT_MIN,
+                           std::numeric_limits<float>::denorm_min(),
+                           std::numeric_limits<float>::infinity(),
+                           -std::numeric_limits<float>::infinity(),
+                           std::numeric_limits<float>::quiet_NaN(),
+                           -std::numeric_limits<float>::quiet_NaN()};
+  for (float value : special) EXPECT_EQ(Fixed6(value), Printf(value)) << Printf(value);
+  EXPECT_EQ(Fixed6(-0.0f), "-0.000000");
+  EXPECT_EQ(Fixed6(-1e-9f), "-0.000000");  // a negative value that rounds to zero keeps its sign
+  EXPECT_EQ(Fixed6(1.0f), "1.000000");
+
+  // Exact ties at the seventh decimal go to the even digit: 0.0078125 is 2^-7.
+  EXPECT_EQ(Fixed6(0.0078125f), "0.007812");
+  EXPECT_EQ(Fixed6(0.0234375f), "0.023438");
+  for (int k = -200000; k <= 200000; ++k) {
+    const float tied = static_cast<float>(k) * 0.0078125f;
+    ASSERT_EQ(Fixed6(tied), Printf(tied)) << k;
+  }
+  // Every power of two, where the integer arithmetic switches between its cases.
+  for (int e = -149; e <= 127; ++e) {
+    const float power = std::ldexp(1.0f, e);
+    ASSERT_EQ(Fixed6(power), Printf(power)) << e;
+    ASSERT_EQ(Fixed6(std::nextafter(power, 0.0f)), Printf(std::nextafter(power, 0.0f))) << e;
+  }
+}
+
+TEST(FixedSixDecimals, MatchesPrintfForRandomFloats) {
+  std::mt19937 random(12345);
+  std::uniform_int_distribution<std::uint32_t> bits;
+  std::uniform_real_distribution<float> coordinate(-1000.0f, 1000.0f);
+  for (int i = 0; i < 200000; ++i) {
+    const float any = std::bit_cast<float>(bits(random));
+    ASSERT_EQ(Fixed6(any), Printf(any)) << std::bit_cast<std::uint32_t>(any);
+    const float typical = coordinate(random);
+    ASSERT_EQ(Fixed6(typical), Printf(typical)) << typical;
+  }
+}
+
+TEST(UnsignedDecimal, MatchesPrintf) {
+  for (std::uint32_t value : {0u, 7u, 10u, 4294967295u, 123456789u}) {
+    char text[16];
+    char* end = FormatUnsigned(text, value);
+    EXPECT_EQ(std::string(text, end), std::to_string(value));
+  }
+}
+
+// What sscanf("%f%n") makes of the text: the value and the characters it used.
+std::pair<float, int> Scanf(const std::string& text) {
+  float value = 0.0f;
+  int used = 0;
+  if (std::sscanf(text.c_str(), "%f%n", &value, &used) != 1) return {0.0f, 0};
+  return {value, used};
+}
+
+TEST(FloatReading, AcceptsEveryFormScanfAcceptsInWellFormedText) {
+  for (const std::string text :
+       {"1",     "+1.5",   "-1.5",     "1.",    ".5",         "-.5",         "1e5",
+        "1E+05", "2.5e-3", "-0",       "+0.0",  "123.456001", "-123.456001", "100000.500000",
+        "inf",   "-INF",   "Infinity", "+inf",  "0x1p3",      "-0X1.8P1",    "3.4028234e38",
+        "1e-40", "1e-50",  "1e50",     "-1e50", "2.00}",      "1.5,2",       "7abc"}) {
+    float value = -99.0f;
+    const std::size_t used = ParseFloatPrefix(text, value);
+    const auto [expected, expectedUsed] = Scanf(text);
+    EXPECT_EQ(used, static_cast<std::size_t>(expectedUsed)) << text;
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(value), std::bit_cast<std::uint32_t>(expected))
+        << text << " gave " << value << ", scanf " << expected;
+  }
+  float value = 0.0f;
+  EXPECT_EQ(ParseFloatPrefix("nan", value), 3u);
+  EXPECT_TRUE(std::isnan(value));
+  EXPECT_EQ(ParseFloatPrefix("-nan", value), 4u);
+  EXPECT_TRUE(std::isnan(value) && std::signbit(value));
+}
+
+TEST(FloatReading, TakesNothingThatIsNotANumber) {
+  for (const std::string text : {"", "abc", ".", "+", "-", "+-1", "--1", "-+1", "e5", "}", " 1"}) {
+    float value = 42.0f;
+    EXPECT_EQ(ParseFloatPrefix(text, value), 0u) << text;
+    EXPECT_EQ(value, 42.0f) << text;
+  }
+  // "0x" without digits is the number 0 before an 'x'.
+  float value = 1.0f;
+  EXPECT_EQ(ParseFloatPrefix("0xg", value), 1u);
+  EXPECT_EQ(value, 0.0f);
+}
+
+TEST(UnsignedReading, WrapsNegativesAndSaturatesHugeNumbers) {
+  struct Case {
+    const char* text;
+    std::uint32_t value;
+    std::size_t used;
+  };
+  for (const Case& c :
+       {Case{"12", 12, 2}, Case{"+12", 12, 3}, Case{"-1", 4294967295u, 2},
+        Case{"-5", 4294967291u, 2}, Case{"-0", 0, 2}, Case{"4294967295", 4294967295u, 10},
+        Case{"4294967296", 4294967295u, 10}, Case{"99999999999999999999999", 4294967295u, 23},
+        Case{"1.5", 1, 1}, Case{"7}", 7, 1}, Case{"0x10", 0, 1}}) {
+    std::uint32_t value = 99;
+    EXPECT_EQ(ParseUnsignedPrefix(c.text, value), c.used) << c.text;
+    EXPECT_EQ(value, c.value) << c.text;
+  }
+  for (const char* text : {"", "x", "-", "+", "- 1", "+-1", ".5"}) {
+    std::uint32_t value = 99;
+    EXPECT_EQ(ParseUnsignedPrefix(text, value), 0u) << text;
+    EXPECT_EQ(value, 99u) << text;
+  }
+}
+
+TEST(WordScanner, ReadsWordsNumbersAndBracesAsFormattedInputDoes) {
+  WordScanner in("ZMF\r\nVERSION {2.00} \v\f COMMENT\t{ a } 12x -3 abc");
+  EXPECT_EQ(in.Word(), "ZMF");
+  EXPECT_EQ(in.Word(), "VERSION");
+  EXPECT_TRUE(in.Literal('{'));  // a brace right before a number is still the brace
+  float version = 0.0f;
+  EXPECT_TRUE(in.Float(version));
+  EXPECT_EQ(version, 2.0f);
+  EXPECT_TRUE(in.Literal('}'));  // the number left the brace for the next read
+  EXPECT_FALSE(in.Literal('{'));
+  EXPECT_EQ(in.Word(), "COMMENT");
+  in.SkipPast("}");
+  std::uint32_t count = 0;
+  EXPECT_TRUE(in.Unsigned(count));
+  EXPECT_EQ(count, 12u);
+  EXPECT_EQ(in.Word(), "x");
+  float value = 0.0f;
+  EXPECT_TRUE(in.Float(value));
+  EXPECT_EQ(value, -3.0f);
+  EXPECT_FALSE(in.Float(value));  // "abc" is not a number and stays to be read
+  EXPECT_EQ(value, -3.0f);
+  EXPECT_FALSE(in.AtEnd());
+  EXPECT_EQ(in.Word(), "abc");
+  EXPECT_TRUE(in.AtEnd());
+  EXPECT_EQ(in.Word(), "");
+  EXPECT_FALSE(in.Unsigned(count));
+  in.SkipPast("}");  // at the end: returns at once
+}
+
+}  // namespace
+}  // namespace zmf

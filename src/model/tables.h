@@ -59,6 +59,9 @@ struct Bone {
   float grams = 0.0f;                         // the bone's mass
 };
 
+// The bone index of a key bone whose name matched no bone: it moves nothing.
+inline constexpr std::uint32_t kUnboundKeyBone = 0xFFFFFFFFu;
+
 struct KeyBone {
   std::uint32_t boneIndex = 0;  // the bone named by boneName, resolved after every load
   Matrix4 matrix = Matrix4::Identity();

@@ -1,0 +1,13 @@
+// Whole files in memory: what the text readers parse.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zmf {
+
+// Reads the whole file at `path` into `contents`. False, and `contents` emptied, when the file
+// cannot be opened or read to its end (a folder, a missing file, a read error).
+bool ReadWholeFile(std::string_view path, std::string& contents);
+
+}  // namespace zmf

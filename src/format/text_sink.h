@@ -1,0 +1,80 @@
+// Buffered text output with the "%f" and "%u" number forms, to a string or an atomic file.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "format/atomic_file.h"
+
+namespace zmf {
+
+// Gathers text in a block-sized buffer and hands each full block to Drain, so writing a big
+// model costs one system call per block rather than one per number.
+class TextSink {
+ public:
+  TextSink();
+  virtual ~TextSink() = default;
+  TextSink(const TextSink&) = delete;
+  TextSink& operator=(const TextSink&) = delete;
+
+  void Put(std::string_view text);
+  void Put(char c) {
+    if (used_ == kBlock) Flush();
+    buffer_[used_++] = c;
+  }
+  void PutFloat(float value);             // "%f"
+  void PutUnsigned(std::uint32_t value);  // "%u"
+
+  // Hands over everything buffered.
+  void Flush();
+
+ protected:
+  virtual void Drain(std::string_view bytes) = 0;
+
+ private:
+  static constexpr std::size_t kBlock = 1 << 20;
+  // Room for the longest number, so a number is never split across blocks.
+  char* Room(std::size_t size) {
+    if (kBlock - used_ < size) Flush();
+    return buffer_.get() + used_;
+  }
+
+  std::unique_ptr<char[]> buffer_;
+  std::size_t used_ = 0;
+};
+
+// Text kept in memory.
+class StringSink final : public TextSink {
+ public:
+  // Everything put so far.
+  const std::string& Text() {
+    Flush();
+    return text_;
+  }
+
+ private:
+  void Drain(std::string_view bytes) override { text_.append(bytes); }
+  std::string text_;
+};
+
+// Text written to a file through an AtomicFile: nothing reaches the target unless all of it
+// was written.
+class FileSink final : public TextSink {
+ public:
+  explicit FileSink(std::string_view path) : file_(path) {}
+
+  bool Open() { return file_.Open(); }
+  // Writes what is left and replaces the target; false when any write or the rename failed.
+  bool Commit() {
+    Flush();
+    return file_.Commit();
+  }
+
+ private:
+  void Drain(std::string_view bytes) override { file_.Write(bytes); }
+  AtomicFile file_;
+};
+
+}  // namespace zmf

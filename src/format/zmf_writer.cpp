@@ -1,0 +1,265 @@
+// The ZMF writer: magic, version, comment, vertices, faces, materials, bones, animations.
+#include "format/zmf_writer.h"
+
+#include <algorithm>
+
+namespace zmf {
+namespace {
+
+bool IsWhitespace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// The part of a texture path after its last separator: files name their textures beside them.
+std::string_view FileNamePart(std::string_view path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+void PutFloats(TextSink& out, const float* values, int count, char separator) {
+  for (int i = 0; i < count; ++i) {
+    if (i > 0) out.Put(separator);
+    out.PutFloat(values[i]);
+  }
+}
+
+// "%f " sixteen times: each number followed by a space.
+void PutMatrix(TextSink& out, const Matrix4& matrix) {
+  for (float value : matrix.m) {
+    out.PutFloat(value);
+    out.Put(' ');
+  }
+}
+
+bool Complete(const Face* face) {
+  return face->a != nullptr && face->b != nullptr && face->c != nullptr;
+}
+
+void PutVertices(const Model& model, bool texCoords, TextSink& out) {
+  out.Put(texCoords ? "VERTICES { POSITION_NORMAL_TEXCOORDS " : "VERTICES { POSITION_NORMAL ");
+  out.PutUnsigned(model.vertices.count());
+  for (const Vertex* v : model.vertices) {
+    out.Put("\n\t");
+    out.PutFloat(v->position.x);
+    out.Put(' ');
+    out.PutFloat(v->position.y);
+    out.Put(' ');
+    out.PutFloat(v->position.z);
+    out.Put('\t');
+    out.PutFloat(v->normal.x);
+    out.Put(' ');
+    out.PutFloat(v->normal.y);
+    out.Put(' ');
+    out.PutFloat(v->normal.z);
+    if (texCoords) {
+      out.Put('\t');
+      out.PutFloat(v->u);
+      out.Put(' ');
+      out.PutFloat(v->v);
+    }
+  }
+  out.Put("\n}\n");
+}
+
+void PutFaces(const Model& model, TextSink& out) {
+  // A face missing a corner (re-created around a vertex that is gone) cannot be written.
+  std::uint32_t complete = 0;
+  for (const Face* f : model.faces) complete += Complete(f) ? 1 : 0;
+  out.Put("FACES { ");
+  out.PutUnsigned(complete);
+  out.Put('\n');
+  for (const Face* f : model.faces) {
+    if (!Complete(f)) continue;
+    out.Put('\t');
+    out.PutUnsigned(f->a->id);
+    out.Put(' ');
+    out.PutUnsigned(f->b->id);
+    out.Put(' ');
+    out.PutUnsigned(f->c->id);
+    out.Put('\t');
+    out.PutUnsigned(f->material);
+    out.Put('\n');
+  }
+  out.Put("}\n");
+}
+
+void PutColour(TextSink& out, std::string_view label, const Colour& colour) {
+  out.Put("\t\t");
+  out.Put(label);
+  out.Put(' ');
+  PutFloats(out, colour.data(), 4, ' ');
+  out.Put('\n');
+}
+
+void PutAlpha(TextSink& out, const Material& material) {
+  static constexpr std::string_view kWords[] = {
+      "NONE", "LUMINANCE", "ILLUMINANCE", "BLACK_MASK", "WHITE_MASK", "FIRST_PIXEL", "IN_FILE"};
+  if (material.alphaMode < 7) {
+    out.Put("\t\t\tALPHA ");
+    out.Put(kWords[material.alphaMode]);
+    out.Put('\n');
+  } else if (material.alphaMode == 7) {
+    out.Put("\t\t\tALPHA ");
+    out.PutFloat(material.alphaValue);
+    out.Put('\n');
+  }
+  // Other modes (10 from version 1 files) have no word: the texture is written without one.
+}
+
+void PutMaterials(const Model& model, std::uint32_t count, TextSink& out) {
+  out.Put("MATERIALS { ");
+  out.PutUnsigned(count);
+  out.Put('\n');
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const Material& m = model.materials[i];
+    out.Put("\tMATERIAL { NAME ");
+    PutName(out, m.name.view());
+    out.Put('\n');
+    PutColour(out, "AMBIENT", m.ambient);
+    PutColour(out, "DIFFUSE", m.diffuse);
+    PutColour(out, "EMISSION", m.emission);
+    PutColour(out, "SPECULAR", m.specular);
+    out.Put("\t\tSHININESS ");
+    out.PutUnsigned(m.shininess);
+    out.Put('\n');
+    if (m.hasTexture != 0) {
+      out.Put("\t\tTEXTURE {\n");
+      // A path without a file name ("tex/") has no word to write: an empty FILE entry would
+      // make the reader take the next word for the file name.
+      const std::string_view file = FileNamePart(m.textureFile);
+      if (!file.empty()) {
+        out.Put("\t\t\tFILE ");
+        out.Put(file);
+        out.Put('\n');
+      }
+      PutAlpha(out, m);
+      out.Put("\t\t}\n");
+    }
+    out.Put("\t}\n");
+  }
+  out.Put("}\n");
+}
+
+void PutBones(const Model& model, std::uint32_t count, TextSink& out) {
+  out.Put("BONES { ");
+  out.PutUnsigned(count);
+  out.Put('\n');
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const Bone& bone = model.bones[i];
+    out.Put("\tBONE { NAME ");
+    PutName(out, bone.name.view());
+    out.Put("\n\t\tPARENT ");
+    PutName(out, bone.parentName.view());
+    out.Put("\n\t\tMATRIX ");
+    PutMatrix(out, bone.localMatrix);
+    out.Put("\n\t\tGRAMS ");
+    out.PutFloat(bone.grams);
+    out.Put("\n\t\tVERTEX_WEIGHTS { ");
+    std::uint32_t weights = 0;
+    for (const VertexWeight* w : bone.weights) weights += w->vertex != nullptr ? 1 : 0;
+    out.PutUnsigned(weights);
+    out.Put('\n');
+    for (const VertexWeight* w : bone.weights) {
+      if (w->vertex == nullptr) continue;
+      out.Put("\t\t\t");
+      out.PutUnsigned(w->vertex->id);
+      out.Put(' ');
+      out.PutFloat(w->weight);
+      out.Put('\n');
+    }
+    out.Put("\t\t}\n\t}\n");
+  }
+  out.Put("}\n");
+}
+
+void PutAnimations(const Model& model, std::uint32_t count, TextSink& out) {
+  out.Put("ANIMATIONS { ");
+  out.PutUnsigned(count);
+  out.Put('\n');
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const Animation& animation = model.animation(i);
+    const std::uint32_t keys = std::min<std::uint32_t>(animation.keyCount, kMaxKeys);
+    out.Put("\tANIMATION {\n\t\t");
+    PutName(out, animation.name.view());
+    out.Put(' ');
+    out.PutFloat(animation.totalTime);
+    out.Put(' ');
+    out.PutUnsigned(keys);
+    out.Put('\n');
+    for (std::uint32_t k = 0; k < keys; ++k) {
+      const AnimKey& key = animation.keys[k];
+      const std::uint32_t keyBones = std::min<std::uint32_t>(key.keyBoneCount, kMaxKeyBones);
+      out.Put("\t\tANIM_KEY { ");
+      out.PutFloat(key.time);
+      out.Put(' ');
+      out.PutUnsigned(keyBones);
+      out.Put('\n');
+      for (std::uint32_t j = 0; j < keyBones; ++j) {
+        const KeyBone& keyBone = key.keyBones[j];
+        out.Put("\t\t\tANIM_FRAME { ");
+        PutName(out, keyBone.boneName.view());
+        out.Put(' ');
+        PutMatrix(out, keyBone.matrix);
+        out.Put("}\n");
+      }
+      out.Put("\t\t}\n");
+    }
+    out.Put("\t}\n");
+  }
+  out.Put("}\n");
+}
+
+}  // namespace
+
+void PutName(TextSink& out, std::string_view name) {
+  if (name.empty()) {
+    out.Put('_');
+    return;
+  }
+  for (char c : name) out.Put(IsWhitespace(c) ? '_' : c);
+}
+
+void WriteModel(const Model& model, TextSink& out) {
+  const std::uint32_t materials = std::min<std::uint32_t>(model.materialCount, kMaxMaterials);
+  const std::uint32_t bones = std::min<std::uint32_t>(model.boneCount, kMaxBones);
+  const std::uint32_t animations = std::min<std::uint32_t>(model.animationCount, kMaxAnimations);
+  bool texCoords = false;
+  for (std::uint32_t i = 0; i < materials; ++i) texCoords |= model.materials[i].hasTexture != 0;
+
+  out.Put(
+      "ZMF\n"
+      "VERSION { 2.00 }\n"
+      "COMMENT { This file was generated by Tarnhollow's ZmfEdit. }\n");
+  PutVertices(model, texCoords, out);
+  PutFaces(model, out);
+  PutMaterials(model, materials, out);
+  // Animations refer to bones by name: without bones neither is written.
+  if (bones == 0) return;
+  PutBones(model, bones, out);
+  if (animations > 0) PutAnimations(model, animations, out);
+}
+
+std::string WriteModelText(Model& model) {
+  if (model.vertices.count() == 0) return {};
+  model.vertices.Renumber();
+  model.faces.Renumber();
+  StringSink out;
+  WriteModel(model, out);
+  return out.Text();
+}
+
+bool WriteModelFile(Model& model, std::string_view path) {
+  if (model.vertices.count() == 0) return false;
+  model.vertices.Renumber();
+  model.faces.Renumber();
+  FileSink out(path);
+  bool written = out.Open();
+  if (written) {
+    WriteModel(model, out);
+    written = out.Commit();
+  }
+  if (!written) model.host().ErrorBox("Could not write to file:", path, 0);
+  return written;
+}
+
+}  // namespace zmf

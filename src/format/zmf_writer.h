@@ -1,0 +1,30 @@
+// Writing the model as a ZMF file, byte for byte in the program's layout.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "format/text_sink.h"
+#include "model/model.h"
+
+namespace zmf {
+
+// Writes the whole model to `path`. A model without vertices writes nothing and says nothing.
+// Otherwise the vertex and face ids are first renumbered 0, 1, 2, ... in list order (they stay
+// so even when the file cannot be written), then the file is replaced only once all of it was
+// written; any failure reports "Could not write to file:" with the path and leaves an old file
+// as it was. True when the file was written.
+bool WriteModelFile(Model& model, std::string_view path);
+
+// The text WriteModelFile writes, after the same renumbering; empty for a model without
+// vertices.
+std::string WriteModelText(Model& model);
+
+// The writer's text for a model whose ids are already renumbered.
+void WriteModel(const Model& model, TextSink& out);
+
+// How a name is written: one word, so that the reader takes it back as one. Whitespace inside a
+// name becomes '_' and an empty name is written as "_"; every other name is written as it is.
+void PutName(TextSink& out, std::string_view name);
+
+}  // namespace zmf

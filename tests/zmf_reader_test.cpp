@@ -1,0 +1,693 @@
+// The ZMF reader: sections, layouts, version 1 files, messages, Import Animations, and input
+// that is broken in every way a file can be.
+#include "format/zmf_reader.h"
+
+#include <chrono>
+#include <cmath>
+#include <random>
+
+#include "anim/skeleton.h"
+#include "file_fixture.h"
+#include "format/zmf_writer.h"
+#include "model_fixture.h"
+#include "zmf_models.h"
+
+namespace zmf {
+namespace {
+
+using testing::ReadFile;
+using testing::TempFolder;
+using testing::WriteFile;
+
+constexpr const char* kPath = "/nonexistent-folder/model.zmf";
+
+std::string Box(const std::string& message, const std::string& detail) {
+  return message + " " + detail + " The application will continue.";
+}
+
+class ZmfReaderTest : public testing::ModelTest {
+ protected:
+  void Read(const std::string& text) { ReadModelText(model, text, kPath); }
+
+  std::vector<Vector3> Positions() const {
+    std::vector<Vector3> positions;
+    for (const Vertex* v : model.vertices) positions.push_back(v->position);
+    return positions;
+  }
+
+  // Corners of each face as positions in the vertex list, and its material.
+  std::vector<std::array<std::uint32_t, 4>> FaceIndices() {
+    model.vertices.Renumber();
+    std::vector<std::array<std::uint32_t, 4>> faces;
+    for (const Face* f : model.faces) faces.push_back({f->a->id, f->b->id, f->c->id, f->material});
+    return faces;
+  }
+};
+
+using FaceRow = std::array<std::uint32_t, 4>;
+
+TEST_F(ZmfReaderTest, MagicAloneIsAnEmptyModelWithoutMaterials) {
+  Read("ZMF");
+  EXPECT_EQ(model.vertices.count(), 0u);
+  EXPECT_EQ(model.materialCount, 0u);
+  EXPECT_TRUE(host.events().empty());
+
+  Read("ZMF\n");
+  EXPECT_EQ(model.materialCount, 0u);
+  EXPECT_TRUE(host.events().empty());
+}
+
+TEST_F(ZmfReaderTest, FilesThatCannotBeReadAreReported) {
+  testing::BuildOneTriangle(model);
+  ReadModelFile(model, "/nonexistent-folder/none.zmf");
+  EXPECT_EQ(host.BoxTexts(),
+            std::vector<std::string>{Box("Could not open file:", "/nonexistent-folder/none.zmf")});
+  EXPECT_EQ(model.vertices.count(), 0u);
+  EXPECT_EQ(model.materialCount, 0u);
+
+  TempFolder folder;
+  host.ClearEvents();
+  ReadModelFile(model, folder.path());  // a folder opens but cannot be read
+  EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{Box("Could not open file:", folder.path())});
+
+  for (const std::string text : {"", "ZMF2", "zmf", "VERTICES { POSITION 0 }"}) {
+    host.ClearEvents();
+    testing::BuildOneTriangle(model);
+    Read(text);
+    EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{Box("Not an .zmf file:", kPath)}) << text;
+    EXPECT_EQ(model.vertices.count(), 0u);
+    EXPECT_EQ(model.materialCount, 0u);
+  }
+}
+
+TEST_F(ZmfReaderTest, ReadsTheGoldenFileCompletely) {
+  ReadModelFile(model, testing::kEverySectionFile);
+  ASSERT_EQ(model.vertices.count(), 4u);
+  const Vertex* v2 = model.vertices.Nth(2);
+  EXPECT_EQ(v2->position, (Vector3{-0.1f, 100000.5f, -0.0f}));
+  EXPECT_TRUE(std::signbit(v2->position.z));
+  EXPECT_EQ(v2->normal, (Vector3{0.6f, 0.8f, 0}));
+  EXPECT_EQ(v2->u, 0.5f);
+  EXPECT_EQ(v2->v, 1.0f);
+  EXPECT_EQ(v2->savedPosition, v2->position);
+  EXPECT_EQ(v2->savedNormal, v2->normal);
+  EXPECT_EQ(v2->savedV, 1.0f);
+  EXPECT_EQ(FaceIndices(), (std::vector<FaceRow>{{0, 1, 2, 0}, {0, 2, 3, 1}}));
+  EXPECT_EQ(model.faces.chainCount(1), 1u);
+
+  ASSERT_EQ(model.materialCount, 10u);
+  const Material& wood = model.materials[1];
+  EXPECT_EQ(wood.name, "wood");
+  EXPECT_EQ(wood.diffuse, (Colour{0.4f, 0.5f, 0.6f, 0.75f}));
+  EXPECT_EQ(wood.specular, (Colour{1, 1, 1, 1}));
+  EXPECT_EQ(wood.shininess, 20u);
+  EXPECT_EQ(wood.textureFile, testing::kDataDir + "/zmf/wood.bmp");
+  // Alpha modes 0 to 7 in order; the last texture has no ALPHA entry and keeps mode 0.
+  for (std::uint32_t i = 1; i < 10; ++i) {
+    EXPECT_EQ(model.materials[i].alphaMode, i == 9 ? 0u : i - 1) << i;
+  }
+  EXPECT_EQ(model.materials[8].alphaValue, 0.5f);
+  EXPECT_EQ(model.currentMaterial, 0u);
+
+  ASSERT_EQ(model.boneCount, 2u);
+  EXPECT_EQ(model.rootBone, 0);
+  const Bone& arm = model.bones[1];
+  EXPECT_EQ(arm.index, 1u);
+  EXPECT_EQ(arm.parent, 0);
+  EXPECT_EQ(model.bones[0].firstChild, 1);
+  EXPECT_EQ(arm.localMatrix[4], -1.0f);
+  EXPECT_EQ(arm.localMatrix[13], 1.0f);
+  EXPECT_EQ(arm.grams, 1.0f);
+  // The pose is the inverse of the local matrix: composed they give the identity.
+  const Matrix4& root = model.bones[0].localMatrix;
+  EXPECT_EQ(model.bones[0].poseMatrix[12], -root[12]);
+  EXPECT_EQ(model.bones[0].poseMatrix[14], -3.0f);
+  // The hierarchy is evaluated: the arm's bind matrix is its local matrix after the root's.
+  EXPECT_EQ(model.bones[0].bindMatrix, root);
+  EXPECT_EQ(arm.bindMatrix, Compose(root, arm.localMatrix));
+  EXPECT_EQ(arm.frameMatrix, Invert(arm.bindMatrix));
+  ASSERT_EQ(arm.weights.count(), 2u);
+  EXPECT_EQ(arm.weights.head()->vertex, model.vertices.Nth(1));
+  EXPECT_EQ(arm.weights.head()->weight, 0.5f);
+  EXPECT_EQ(arm.weights.tail()->vertex, model.vertices.Nth(3));
+
+  ASSERT_EQ(model.animationCount, 1u);
+  const Animation& wave = model.animation(0);
+  EXPECT_EQ(wave.name, "wave");
+  EXPECT_EQ(wave.totalTime, 1.0f);
+  ASSERT_EQ(wave.keyCount, 2u);
+  EXPECT_EQ(wave.keys[1].time, 1.0f);
+  ASSERT_EQ(wave.keys[0].keyBoneCount, 2u);
+  EXPECT_EQ(wave.keys[0].keyBones[1].boneName, "arm");
+  EXPECT_EQ(wave.keys[0].keyBones[1].boneIndex, 1u);
+  EXPECT_EQ(wave.keys[0].keyBones[1].matrix[13], 0.5f);
+  EXPECT_EQ(wave.keys[1].keyBones[0].matrix[10], 2.0f);
+
+  // The textures beside the golden file do not exist; the JPEG is passed over silently.
+  std::vector<std::string> expected;
+  for (const char* file : testing::kEverySectionBmps) {
+    expected.push_back(Box("Could not load texture file:", testing::kDataDir + "/zmf/" + file));
+  }
+  EXPECT_EQ(host.BoxTexts(), expected);
+}
+
+TEST_F(ZmfReaderTest, WriteReadWriteGivesTheSameText) {
+  // The golden file's last texture was written from alpha mode 10, which has no ALPHA word;
+  // read back it has mode 0, which has one. Everything else comes back as it was.
+  std::string golden = ReadFile(testing::kEverySectionFile);
+  Read(golden);
+  const std::string keyed = "FILE keyed.bmp\n";
+  golden.insert(golden.find(keyed) + keyed.size(), "\t\t\tALPHA NONE\n");
+  EXPECT_EQ(WriteModelText(model), golden);
+  Read(golden);
+  EXPECT_EQ(WriteModelText(model), golden);
+  Read(testing::kOneTriangleText);
+  EXPECT_EQ(WriteModelText(model), testing::kOneTriangleText);
+}
+
+TEST_F(ZmfReaderTest, TexturesAreLoadedFromBesideTheModel) {
+  TempFolder folder;
+  std::filesystem::create_directory(folder.File("tex"));
+  WriteFile(folder.File("wood.bmp"), testing::SolidBmp64(0, 0, 255));
+  WriteFile(folder.File("tex/stone.bmp"), testing::SolidBmp64(0, 255, 0));
+  const std::string modelPath = folder.File("model.zmf");
+  WriteFile(modelPath,
+            "ZMF MATERIALS { 3\n"
+            " MATERIAL { NAME a TEXTURE { FILE wood.bmp ALPHA NONE } }\n"
+            " MATERIAL { NAME b TEXTURE { FILE tex\\stone.bmp ALPHA 0.5 } }\n"
+            " MATERIAL { NAME c TEXTURE { ALPHA LUMINANCE } } }\n");
+  ReadModelFile(model, modelPath);
+  EXPECT_TRUE(host.events().empty()) << host.BoxTexts().front();
+  EXPECT_EQ(model.materials[0].textureFile, folder.File("wood.bmp"));
+  EXPECT_EQ(model.materials[1].textureFile, folder.File("tex/stone.bmp"));
+  EXPECT_EQ(model.materials[1].alphaMode, 7u);
+  EXPECT_EQ(model.materials[1].alphaValue, 0.5f);
+  // A texture block without a file is no texture.
+  EXPECT_EQ(model.materials[2].hasTexture, 0);
+  EXPECT_EQ(model.materials[2].texture, 0u);
+  ASSERT_EQ(textures.live().size(), 2u);
+  const auto& wood = textures.live().at(model.materials[0].texture);
+  EXPECT_EQ(wood.width, 64);
+  EXPECT_EQ(wood.rgba[0], 255);  // red
+  EXPECT_EQ(textures.live().count(model.materials[1].texture), 1u);
+
+  // Loading another model deletes these textures.
+  Read("ZMF");
+  EXPECT_TRUE(textures.live().empty());
+}
+
+TEST_F(ZmfReaderTest, TexturePathsFollowTheModelPathsSeparator) {
+  Read(
+      "ZMF MATERIALS { 2 MATERIAL { TEXTURE { FILE wood.bmp } } MATERIAL { TEXTURE { FILE "
+      "tex/a.jpg } } }");
+  EXPECT_EQ(model.materials[0].textureFile, "/nonexistent-folder/wood.bmp");
+  ReadModelText(model,
+                "ZMF MATERIALS { 2 MATERIAL { TEXTURE { FILE wood.bmp } } MATERIAL { "
+                "TEXTURE { FILE tex/a.jpg } } }",
+                "C:\\m\\a.zmf");
+  EXPECT_EQ(model.materials[0].textureFile, "C:\\m\\wood.bmp");
+  EXPECT_EQ(model.materials[1].textureFile, "C:\\m\\tex\\a.jpg");
+  ReadModelText(model, "ZMF MATERIALS { 1 MATERIAL { TEXTURE { FILE wood.bmp } } }", "a.zmf");
+  EXPECT_EQ(model.materials[0].textureFile, "wood.bmp");  // beside a model in the working folder
+}
+
+TEST_F(ZmfReaderTest, AlphaWordsOfBothVersions) {
+  Read(
+      "ZMF MATERIALS { 5 M { TEXTURE { ALPHA NONE } } M { TEXTURE { ALPHA 0.5 } }"
+      " M { TEXTURE { ALPHA bright } } M { TEXTURE { ALPHA RED } } M { TEXTURE { ALPHA 0.25x } }"
+      " }");
+  EXPECT_EQ(model.materials[0].alphaMode, 0u);
+  EXPECT_EQ(model.materials[1].alphaMode, 7u);
+  EXPECT_EQ(model.materials[1].alphaValue, 0.5f);
+  EXPECT_EQ(model.materials[2].alphaMode, 7u);
+  EXPECT_EQ(model.materials[2].alphaValue, 0.0f);
+  EXPECT_EQ(model.materials[3].alphaMode, 7u);  // RED is a version 1 word
+  EXPECT_EQ(model.materials[4].alphaValue, 0.25f);
+
+  for (const char* word : {"RED", "GREEN", "BLUE", "RED_MASK", "GREEN_MASK", "BLUE_MASK"}) {
+    Read(std::string("ZMF VERSION { 1.0 } TEXTURE { FILE a.jpg ALPHA ") + word + " }");
+    EXPECT_EQ(model.materials[0].alphaMode, 10u) << word;
+  }
+  Read("ZMF VERSION { 1.0 } TEXTURE { ALPHA WHITE_MASK FILE a.jpg }");
+  EXPECT_EQ(model.materials[0].alphaMode, 7u);
+  EXPECT_EQ(model.materials[0].hasTexture, 1);
+  Read("ZMF VERSION { 1.0 } TEXTURE { ALPHA BLACK_MASK }");
+  EXPECT_EQ(model.materials[0].alphaMode, 3u);
+  EXPECT_EQ(model.materials[0].hasTexture, 0);  // no file: no texture after all
+}
+
+TEST_F(ZmfReaderTest, VersionOneFilesCarryOneMaterial) {
+  Read(
+      "ZMF\nVERSION { 1.0 }\nVERTICES { POSITION 3 0 0 0 1 0 0 0 1 0 }\n"
+      "TRIANGLES { 1 0 1 2 }\n"
+      "MATERIAL { AMBIENT 0.1 0.2 0.3 DIFFUSE 0.4 0.5 0.6 SHININESS 7 }\n");
+  ASSERT_EQ(model.materialCount, 1u);
+  const Material& m = model.materials[0];
+  EXPECT_EQ(m.name, "default");
+  EXPECT_EQ(m.ambient, (Colour{0.1f, 0.2f, 0.3f, 1.0f}));
+  EXPECT_EQ(m.diffuse, (Colour{0.4f, 0.5f, 0.6f, 1.0f}));
+  EXPECT_EQ(m.shininess, 7u);
+  EXPECT_EQ(FaceIndices(), (std::vector<FaceRow>{{0, 1, 2, 0}}));
+
+  // In a version 2 file those sections are unknown words.
+  Read(
+      "ZMF\nVERSION { 2.00 }\nVERTICES { POSITION 3 0 0 0 1 0 0 0 1 0 }\n"
+      "TRIANGLES { 1 0 1 2 }\nMATERIAL { AMBIENT 0.1 0.2 0.3 }\n");
+  EXPECT_EQ(model.faces.count(), 0u);
+  EXPECT_EQ(model.materialCount, 0u);
+  EXPECT_TRUE(host.events().empty());
+}
+
+TEST_F(ZmfReaderTest, VertexLayoutsFillWhatTheyHold) {
+  Read("ZMF VERTICES { POSITION_TEXCOORDS 1 1 2 3 0.5 0.25 }");
+  ASSERT_EQ(model.vertices.count(), 1u);
+  const Vertex* v = model.vertices.head();
+  EXPECT_EQ(v->position, (Vector3{1, 2, 3}));
+  EXPECT_EQ(v->normal, (Vector3{0, 0, 0}));
+  EXPECT_EQ(v->u, 0.5f);
+  EXPECT_EQ(v->savedV, 0.25f);
+
+  Read("ZMF VERTICES { POSITION_NORMAL 1 1 2 3 4 5 6 }");
+  EXPECT_EQ(model.vertices.head()->normal, (Vector3{4, 5, 6}));
+  EXPECT_EQ(model.vertices.head()->u, 0.0f);
+  Read("ZMF VERTICES { POSITION 2 1 2 3 -4 -5 -6 }");
+  EXPECT_EQ(Positions(), (std::vector<Vector3>{{1, 2, 3}, {-4, -5, -6}}));
+  EXPECT_EQ(model.boundsMin, (Vector3{-4, -5, -6}));
+  EXPECT_EQ(model.radiusSquared, 77.0f);
+
+  // Every number form of "%f", with Windows line ends and a brace without blanks around it.
+  Read("ZMF\r\nVERTICES {\r\nPOSITION 3\r\n+1.5 1. .5\r\n1e1 -2E-1 -0\r\ninf 0x1p1 7}\r\n");
+  EXPECT_EQ(Positions(),
+            (std::vector<Vector3>{{1.5f, 1, 0.5f}, {10, -0.2f, -0.0f}, {INFINITY, 2, 7}}));
+}
+
+TEST_F(ZmfReaderTest, BadVertexLayoutEndsTheLoadAtOnce) {
+  Read(
+      "ZMF MATERIALS { 1 MATERIAL { NAME m TEXTURE { FILE wood.bmp } } }\n"
+      "BONES { 1 BONE { NAME b PARENT nobody } }\n"
+      "VERTICES { POSITIONS 1 1 2 3 }\n"
+      "FACES { 0 }\nVERTICES { POSITION 1 1 2 3 }\n");
+  EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{Box("Bad vertex format:", "POSITIONS")});
+  EXPECT_EQ(model.vertices.count(), 0u);
+  // Without the finishing steps: no texture loaded, no hierarchy resolved.
+  EXPECT_EQ(model.materials[0].textureFile, "wood.bmp");
+  EXPECT_TRUE(textures.live().empty());
+  EXPECT_EQ(model.boneCount, 1u);
+  EXPECT_EQ(model.rootBone, kNoBone);
+  EXPECT_EQ(model.bones[0].parent, kNoBone);
+}
+
+TEST_F(ZmfReaderTest, CommentsSectionsAndUnknownWords) {
+  // A "}" inside a comment ends it; the rest is read as unknown words. Braces after keywords
+  // may be left out.
+  Read(
+      "ZMF junk 12 { COMMENT { made by } hand } VERTICES POSITION 1 1 1 1 }\n"
+      "FACES 1 0 0 0 0 } SURPRISE { 3 }");
+  EXPECT_EQ(Positions(), (std::vector<Vector3>{{1, 1, 1}}));
+  EXPECT_EQ(model.faces.count(), 1u);
+  EXPECT_TRUE(host.events().empty());
+}
+
+TEST_F(ZmfReaderTest, LaterVerticesSectionsAppendAndFacesUseTheLatest) {
+  Read(
+      "ZMF VERTICES { POSITION 2 0 0 0 1 1 1 } VERTICES { POSITION 3 5 0 0 6 0 0 7 0 0 }\n"
+      "FACES { 1 2 1 0 0 } MATERIALS { 1 MATERIAL { } }");
+  EXPECT_EQ(model.vertices.count(), 5u);
+  EXPECT_EQ(FaceIndices(), (std::vector<FaceRow>{{4, 3, 2, 0}}));
+  // The box of the latest section, as read (the Open command recomputes it for all).
+  EXPECT_EQ(model.boundsMin, (Vector3{5, 0, 0}));
+}
+
+TEST_F(ZmfReaderTest, HierarchyLinksChildrenInOrder) {
+  Read(
+      "ZMF BONES { 4\n"
+      " BONE { NAME root PARENT NONE }\n BONE { NAME a PARENT root }\n"
+      " BONE { NAME b PARENT root }\n BONE { NAME c PARENT a } }");
+  EXPECT_TRUE(host.events().empty());
+  ASSERT_EQ(model.boneCount, 4u);
+  EXPECT_EQ(model.rootBone, 0);
+  EXPECT_EQ(model.bones[0].firstChild, 1);
+  EXPECT_EQ(model.bones[1].nextSibling, 2);
+  EXPECT_EQ(model.bones[2].nextSibling, kNoBone);
+  EXPECT_EQ(model.bones[1].firstChild, 3);
+  EXPECT_EQ(model.bones[3].parent, 1);
+  EXPECT_EQ(model.bones[0].parent, kNoBone);
+  EXPECT_EQ(model.bones[0].localMatrix, Matrix4::Identity());  // a bone without MATRIX
+}
+
+TEST_F(ZmfReaderTest, BrokenHierarchiesDropTheSkeletonWithOneMessage) {
+  struct Case {
+    const char* bones;
+    std::string box;
+  };
+  const Case cases[] = {
+      {"BONE { NAME a PARENT NONE } BONE { NAME b PARENT NONE }",
+       Box("Bad bone heirarchy, more than one root frame.", kPath)},
+      {"BONE { NAME a PARENT b } BONE { NAME b PARENT a }",
+       Box("Bad bone heirarchy, no root frame:", kPath)},
+      {"BONE { NAME a PARENT missing } BONE { NAME b PARENT NONE }",
+       Box("Bone name not found:", kPath)},
+      // A bone that is its own parent, beside a good root: the loop hangs from no root.
+      {"BONE { NAME r PARENT NONE } BONE { NAME a PARENT a }",
+       Box("Bad bone heirarchy, no root frame:", kPath)},
+  };
+  for (const Case& c : cases) {
+    host.ClearEvents();
+    Read(std::string("ZMF VERTICES { POSITION 1 0 0 0 } MATERIALS { 1 MATERIAL { } }\n"
+                     "BONES { 2 ") +
+         c.bones + " }\nANIMATIONS { 1 ANIMATION { x 1 1 ANIM_KEY { 0 1 ANIM_FRAME { zz } } } }");
+    EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{c.box}) << c.bones;
+    EXPECT_EQ(model.boneCount, 0u);
+    EXPECT_EQ(model.rootBone, kNoBone);
+    EXPECT_EQ(model.vertices.count(), 1u);
+    EXPECT_EQ(model.materialCount, 1u);
+    // Without bones the key bones are not bound, and the frame name is not complained about.
+    EXPECT_EQ(model.animation(0).keys[0].keyBones[0].boneIndex, kUnboundKeyBone);
+  }
+}
+
+TEST_F(ZmfReaderTest, UnknownKeyBoneNameStopsTheBinding) {
+  Read(
+      "ZMF BONES { 1 BONE { NAME root PARENT NONE } }\n"
+      "ANIMATIONS { 1 ANIMATION { walk 2 2\n"
+      "  ANIM_KEY { 0 2 ANIM_FRAME { root 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 }"
+      "               ANIM_FRAME { ghost 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 } }\n"
+      "  ANIM_KEY { 2 1 ANIM_FRAME { root 2 0 0 0 0 2 0 0 0 0 2 0 0 0 0 1 } } } }");
+  EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{Box("Bad animation frame name:", "ghost")});
+  ASSERT_EQ(model.animationCount, 1u);
+  const Animation& walk = model.animation(0);
+  EXPECT_EQ(walk.name, "walk");
+  EXPECT_EQ(walk.totalTime, 2.0f);
+  EXPECT_EQ(walk.keys[0].keyBones[0].boneIndex, 0u);
+  EXPECT_EQ(walk.keys[0].keyBones[1].boneIndex, kUnboundKeyBone);
+  EXPECT_EQ(walk.keys[1].keyBones[0].boneIndex, kUnboundKeyBone);  // not reached
+  EXPECT_EQ(walk.keys[1].keyBones[0].matrix[0], 2.0f);
+  EXPECT_EQ(model.boneCount, 1u);
+}
+
+TEST_F(ZmfReaderTest, WeightsCloseTheBoneBlock) {
+  Read(
+      "ZMF VERTICES { POSITION 2 0 0 0 1 1 1 }\n"
+      "BONES { 2\n"
+      " BONE { NAME root PARENT NONE GRAMS 3 VERTEX_WEIGHTS { 2 0 0.25 1 0.75 } }\n"
+      " BONE { NAME tip PARENT root VERTEX_WEIGHTS { 1 1 2.0 } } }");
+  ASSERT_EQ(model.boneCount, 2u);
+  EXPECT_EQ(model.bones[0].grams, 3.0f);
+  EXPECT_EQ(model.bones[0].weights.count(), 2u);
+  EXPECT_EQ(model.bones[0].weights.tail()->weight, 0.75f);
+  EXPECT_EQ(model.bones[1].name, "tip");
+  EXPECT_EQ(model.bones[1].weights.head()->weight, 2.0f);  // not normalised
+  EXPECT_EQ(model.bones[1].parent, 0);
+}
+
+TEST_F(ZmfReaderTest, CountsBeyondTheTablesFillThemAndReadOn) {
+  std::string text = "ZMF MATERIALS { 40\n";
+  for (int i = 0; i < 40; ++i)
+    text += " MATERIAL { NAME m" + std::to_string(i) + " SHININESS 3 }\n";
+  text += "}\nBONES { 130\n BONE { NAME b0 PARENT NONE }\n";
+  for (int i = 1; i < 130; ++i) text += " BONE { NAME b" + std::to_string(i) + " PARENT b0 }\n";
+  text += "}\nANIMATIONS { 33\n";
+  for (int a = 0; a < 33; ++a) {
+    text += " ANIMATION { anim" + std::to_string(a) + " 1 33\n";
+    for (int k = 0; k < 33; ++k) {
+      text += "  ANIM_KEY { " + std::to_string(k) + " 129\n";
+      for (int j = 0; j < 129; ++j)
+        text += "   ANIM_FRAME { b1 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 }\n";
+      text += "  }\n";
+    }
+    text += " }\n";
+  }
+  text += "}\nVERTICES { POSITION 1 9 9 9 }\n";
+  Read(text);
+  EXPECT_TRUE(host.events().empty());
+  EXPECT_EQ(model.materialCount, 32u);
+  EXPECT_EQ(model.materials[31].name, "m31");
+  EXPECT_EQ(model.boneCount, 128u);
+  EXPECT_EQ(model.bones[127].name, "b127");
+  EXPECT_EQ(model.animationCount, 32u);
+  EXPECT_EQ(model.animation(31).keyCount, 32u);
+  EXPECT_EQ(model.animation(31).keys[31].keyBoneCount, 128u);
+  EXPECT_EQ(model.animation(31).keys[31].keyBones[127].boneIndex, 1u);
+  // What followed the oversized sections was still read as sections.
+  EXPECT_EQ(Positions(), (std::vector<Vector3>{{9, 9, 9}}));
+}
+
+TEST_F(ZmfReaderTest, BadReferencesAreDroppedOrMadeSafe) {
+  Read(
+      "ZMF FACES { 1 0 1 2 0 } BONES { 1 BONE { NAME r PARENT NONE VERTEX_WEIGHTS { 1 0 1 } } }\n"
+      "VERTICES { POSITION 3 0 0 0 1 0 0 0 1 0 }\n"
+      "FACES { 5  0 1 2 0  0 1 3 0  4294967295 0 1 0  -1 0 1 0  2 1 0 7 }\n"
+      "MATERIALS { 2 MATERIAL { NAME a_name_that_is_much_longer_than_thirty_one } MATERIAL { } }\n"
+      "BONES { 1 BONE { NAME r PARENT NONE VERTEX_WEIGHTS { 4 0 0.5 3 1 0 0.25 2 1 } } }\n");
+  // Faces and weights before VERTICES, and those naming a vertex that does not exist, are gone.
+  EXPECT_EQ(FaceIndices(), (std::vector<FaceRow>{{0, 1, 2, 0}, {2, 1, 0, 0}}));
+  EXPECT_EQ(model.faces.chainCount(0), 2u);  // material 7 of 2 became material 0
+  EXPECT_EQ(model.faces.chainCount(7), 0u);
+  EXPECT_EQ(model.materials[0].name,
+            std::string("a_name_that_is_much_longer_than_thirty_one").substr(0, 31));
+  const RecordList<VertexWeight>& weights = model.bones[0].weights;
+  ASSERT_EQ(weights.count(), 2u);  // a repeated vertex is held once, at its first weight
+  EXPECT_EQ(weights.head()->weight, 0.5f);
+  EXPECT_EQ(weights.tail()->vertex, model.vertices.Nth(2));
+  EXPECT_TRUE(host.events().empty());
+
+  std::string longFile(300, 'x');
+  Read("ZMF MATERIALS { 1 MATERIAL { TEXTURE { FILE " + longFile + ".jpg } } }");
+  EXPECT_EQ(model.materials[0].textureFile,
+            "/nonexistent-folder/" + longFile.substr(0, kMaxTextureFileLength));
+}
+
+TEST_F(ZmfReaderTest, CountsThatPromiseMoreThanTheFileHoldsCostNothing) {
+  const auto start = std::chrono::steady_clock::now();
+  Read(
+      "ZMF VERTICES { POSITION_NORMAL_TEXCOORDS 4294967295 1 2 3 4 5 6 7 8 }\n"
+      "FACES { 4000000000 0 0 0 0 }");
+  EXPECT_EQ(model.vertices.count(), 1u);
+  EXPECT_EQ(model.faces.count(), 1u);
+  Read("ZMF MATERIALS { 4000000000 }");
+  EXPECT_EQ(model.materialCount, 32u);
+  EXPECT_EQ(model.materials[31].name, "default");
+  Read("ZMF ANIMATIONS { 4000000000 ANIMATION { a 1 4000000000 ANIM_KEY { 0 4000000000 } } }");
+  EXPECT_EQ(model.animationCount, 32u);
+  EXPECT_EQ(model.animation(0).keyCount, 32u);
+  EXPECT_EQ(model.animation(0).keys[0].keyBoneCount, 128u);
+  EXPECT_TRUE(host.events().empty());
+  Read("ZMF BONES { 4000000000 }");  // 128 bones without names: no parent can be found
+  EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{Box("Bone name not found:", kPath)});
+  EXPECT_EQ(model.boneCount, 0u);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  // A list whose entries stop being numbers ends there.
+  Read("ZMF VERTICES { POSITION 3 1 2 3 4 five 6 7 8 9 } FACES { 0 }");
+  EXPECT_EQ(Positions(), (std::vector<Vector3>{{1, 2, 3}}));
+}
+
+TEST_F(ZmfReaderTest, EveryTruncationOfAFileAndRandomBytesReadSafely) {
+  const std::string golden = ReadFile(testing::kEverySectionFile);
+  for (std::size_t size = 0; size <= golden.size(); size += 7) {
+    Read(golden.substr(0, size));
+    ImportAnimationsText(model, golden.substr(0, size), kPath);
+  }
+  std::mt19937 random(7);
+  const std::string alphabet = "ZMF{} \n\t0123456789.-+eVERTICESFACESMATERIALBONESANIMATIONS_x";
+  for (int round = 0; round < 300; ++round) {
+    std::string text = round % 2 == 0 ? "ZMF " : "";
+    const int length = std::uniform_int_distribution<int>(0, 400)(random);
+    for (int i = 0; i < length; ++i) {
+      text += round % 3 == 0 ? static_cast<char>(random()) : alphabet[random() % alphabet.size()];
+    }
+    Read(text);
+    ImportAnimationsText(model, text, kPath);
+    WriteModelText(model);
+  }
+}
+
+TEST_F(ZmfReaderTest, ImportAnimationsReplacesOnlyBonesAndAnimations) {
+  testing::BuildOneTriangle(model);
+  model.materials[0].name.Set("mine");
+  model.boneCount = 1;
+  model.bones[0].name.Set("old");
+  VertexWeight* kept = model.bones[0].weights.Allocate();
+  kept->vertex = model.vertices.head();
+  kept->weight = 1.0f;
+  model.bones[0].weights.Append(kept);
+
+  ImportAnimations(model, testing::kEverySectionFile);
+  EXPECT_TRUE(host.events().empty());  // no texture is loaded
+  EXPECT_EQ(model.vertices.count(), 3u);
+  EXPECT_EQ(model.faces.count(), 1u);
+  EXPECT_EQ(model.materialCount, 1u);
+  EXPECT_EQ(model.materials[0].name, "mine");
+  ASSERT_EQ(model.boneCount, 2u);
+  EXPECT_EQ(model.bones[0].name, "root");
+  EXPECT_EQ(model.bones[1].parent, 0);
+  // The file's weights are thrown away; each slot keeps the weights it had.
+  ASSERT_EQ(model.bones[0].weights.count(), 1u);
+  EXPECT_EQ(model.bones[0].weights.head(), kept);
+  EXPECT_EQ(model.bones[1].weights.count(), 0u);
+  ASSERT_EQ(model.animationCount, 1u);
+  EXPECT_EQ(model.animation(0).keys[0].keyBones[1].boneIndex, 1u);
+
+  // Version 1 sections are never read, and an unknown layout is three numbers per vertex.
+  Read("ZMF");
+  ImportAnimationsText(model,
+                       "ZMF VERSION { 1.0 } TRIANGLES { 1 0 1 2 } VERTICES { ODD 1 1 2 3 }\n"
+                       "BONES { 1 BONE { NAME only PARENT NONE } }",
+                       kPath);
+  EXPECT_TRUE(host.events().empty());
+  EXPECT_EQ(model.materialCount, 0u);
+  EXPECT_EQ(model.faces.count(), 0u);
+  EXPECT_EQ(model.boneCount, 1u);
+  EXPECT_EQ(model.bones[0].name, "only");
+
+  ImportAnimations(model, "/nonexistent-folder/a.zmf");
+  EXPECT_EQ(host.BoxTexts(),
+            std::vector<std::string>{Box("Could not open file:", "/nonexistent-folder/a.zmf")});
+  EXPECT_EQ(model.boneCount, 1u);
+}
+
+// Random models survive a write and a read: positions, normals, texture coordinates and every
+// other float to six decimals, everything else exactly.
+TEST_F(ZmfReaderTest, RandomModelsSurviveWriteAndRead) {
+  std::mt19937 random(2024);
+  auto pick = [&](int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(random);
+  };
+  auto value = [&]() {
+    switch (pick(0, 3)) {
+      case 0:
+        return std::uniform_real_distribution<float>(-1, 1)(random);
+      case 1:
+        return std::uniform_real_distribution<float>(-1e4f, 1e4f)(random);
+      case 2:
+        return std::uniform_real_distribution<float>(-1e9f, 1e9f)(random);
+      default:
+        return static_cast<float>(pick(-5, 5));
+    }
+  };
+  // "%f" and back: what six decimals keep of a float.
+  auto sixDecimals = [](float f) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%f", static_cast<double>(f));
+    return std::strtof(text, nullptr);
+  };
+  for (int round = 0; round < 40; ++round) {
+    model.Reset();
+    const int vertices = pick(1, 60);
+    std::vector<Vertex*> all;
+    for (int i = 0; i < vertices; ++i) {
+      all.push_back(testing::AddFileVertex(model, {value(), value(), value()},
+                                           {value(), value(), value()}, value(), value()));
+    }
+    model.materialCount = static_cast<std::uint32_t>(pick(1, 32));
+    for (std::uint32_t m = 0; m < model.materialCount; ++m) {
+      model.SetMaterialDefaults(m);
+      Material& mat = model.materials[m];
+      mat.name.Set("mat" + std::to_string(pick(0, 999)));
+      mat.diffuse = {value(), value(), value(), value()};
+      mat.shininess = static_cast<std::uint32_t>(pick(0, 128));
+      if (pick(0, 3) == 0) {
+        mat.hasTexture = 1;
+        mat.textureFile = "t" + std::to_string(m) + ".jpg";
+        mat.alphaMode = static_cast<std::uint32_t>(pick(0, 7));
+        mat.alphaValue = mat.alphaMode == 7 ? value() : 0.0f;
+      }
+    }
+    const int faces = pick(0, 80);
+    for (int i = 0; i < faces; ++i) {
+      testing::AddFileFace(model, all[pick(0, vertices - 1)], all[pick(0, vertices - 1)],
+                           all[pick(0, vertices - 1)],
+                           static_cast<std::uint32_t>(pick(0, int(model.materialCount) - 1)));
+    }
+    model.boneCount = static_cast<std::uint32_t>(pick(0, 8));
+    for (std::uint32_t b = 0; b < model.boneCount; ++b) {
+      Bone& bone = model.bones[b];
+      bone.name.Set("bone" + std::to_string(b));
+      bone.parentName.Set(b == 0 ? "NONE" : "bone" + std::to_string(pick(0, int(b) - 1)));
+      for (float& f : bone.localMatrix.m) f = value();
+      bone.grams = value();
+      for (Vertex* v : all) {
+        if (pick(0, 2) != 0) continue;
+        VertexWeight* w = bone.weights.Allocate();
+        w->vertex = v;
+        w->weight = value();
+        bone.weights.Append(w);
+      }
+    }
+    model.animationCount = model.boneCount == 0 ? 0 : static_cast<std::uint32_t>(pick(0, 3));
+    for (std::uint32_t a = 0; a < model.animationCount; ++a) {
+      Animation& anim = model.animation(a);
+      anim.name.Set("anim" + std::to_string(a));
+      anim.totalTime = value();
+      anim.keyCount = static_cast<std::uint32_t>(pick(1, 4));
+      for (std::uint32_t k = 0; k < anim.keyCount; ++k) {
+        anim.keys[k].time = value();
+        anim.keys[k].keyBoneCount = static_cast<std::uint32_t>(pick(0, int(model.boneCount)));
+        for (std::uint32_t j = 0; j < anim.keys[k].keyBoneCount; ++j) {
+          anim.keys[k].keyBones[j].boneName.Set("bone" + std::to_string(j));
+          for (float& f : anim.keys[k].keyBones[j].matrix.m) f = value();
+        }
+      }
+    }
+
+    const std::string text = WriteModelText(model);
+    std::vector<Vertex> before;
+    for (const Vertex* v : model.vertices) before.push_back(*v);
+    const auto facesBefore = FaceIndices();
+    std::vector<Material> materialsBefore(model.materials.begin(), model.materials.end());
+    std::vector<std::vector<std::pair<std::uint32_t, float>>> weightsBefore;
+    for (std::uint32_t b = 0; b < model.boneCount; ++b) {
+      weightsBefore.emplace_back();
+      for (const VertexWeight* w : model.bones[b].weights) {
+        weightsBefore.back().emplace_back(w->vertex->id, w->weight);
+      }
+    }
+    Matrix4 lastMatrix =
+        model.boneCount > 0 ? model.bones[model.boneCount - 1].localMatrix : Matrix4::Identity();
+    const std::uint32_t bones = model.boneCount;
+    const std::uint32_t materials = model.materialCount;
+
+    Read(text);
+    ASSERT_TRUE(host.events().empty()) << host.BoxTexts().front();
+    ASSERT_EQ(model.vertices.count(), before.size());
+    std::size_t i = 0;
+    const bool texCoords = text.find("_TEXCOORDS") != std::string::npos;
+    for (const Vertex* v : model.vertices) {
+      const Vertex& old = before[i++];
+      ASSERT_EQ(v->position, (Vector3{sixDecimals(old.position.x), sixDecimals(old.position.y),
+                                      sixDecimals(old.position.z)}));
+      ASSERT_NEAR(v->position.x, old.position.x, 5e-7 + std::abs(old.position.x) * 1e-7);
+      ASSERT_EQ(v->normal.z, sixDecimals(old.normal.z));
+      ASSERT_EQ(v->u, texCoords ? sixDecimals(old.u) : 0.0f);
+    }
+    EXPECT_EQ(FaceIndices(), facesBefore);
+    ASSERT_EQ(model.materialCount, materials);
+    for (std::uint32_t m = 0; m < materials; ++m) {
+      EXPECT_EQ(model.materials[m].name, materialsBefore[m].name);
+      EXPECT_EQ(model.materials[m].diffuse[3], sixDecimals(materialsBefore[m].diffuse[3]));
+      EXPECT_EQ(model.materials[m].shininess, materialsBefore[m].shininess);
+      EXPECT_EQ(model.materials[m].hasTexture, materialsBefore[m].hasTexture);
+      EXPECT_EQ(model.materials[m].alphaMode, materialsBefore[m].alphaMode);
+    }
+    ASSERT_EQ(model.boneCount, bones);
+    for (std::uint32_t b = 0; b < bones; ++b) {
+      std::vector<std::pair<std::uint32_t, float>> weights;
+      model.vertices.Renumber();
+      for (const VertexWeight* w : model.bones[b].weights) {
+        weights.emplace_back(w->vertex->id, w->weight);
+      }
+      ASSERT_EQ(weights.size(), weightsBefore[b].size());
+      for (std::size_t k = 0; k < weights.size(); ++k) {
+        EXPECT_EQ(weights[k].first, weightsBefore[b][k].first);
+        EXPECT_EQ(weights[k].second, sixDecimals(weightsBefore[b][k].second));
+      }
+    }
+    if (bones > 0) {
+      EXPECT_EQ(model.bones[bones - 1].localMatrix[7], sixDecimals(lastMatrix[7]));
+    }
+    // And the text is a fixed point.
+    EXPECT_EQ(WriteModelText(model), text);
+  }
+}
+
+}  // namespace
+}  // namespace zmf

@@ -1,0 +1,200 @@
+// The ZMF writer: byte-exact text, renumbering, and saves that fail without harm.
+#include "format/zmf_writer.h"
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include "file_fixture.h"
+#include "format/zmf_reader.h"
+#include "model_fixture.h"
+#include "zmf_models.h"
+
+namespace zmf {
+namespace {
+
+using testing::ReadFile;
+using testing::TempFolder;
+using testing::WriteFile;
+
+class ZmfWriterTest : public testing::ModelTest {};
+
+TEST_F(ZmfWriterTest, OneTriangleIsWrittenByteForByte) {
+  testing::BuildOneTriangle(model);
+  EXPECT_EQ(WriteModelText(model), testing::kOneTriangleText);
+
+  TempFolder folder;
+  const std::string path = folder.File("triangle.zmf");
+  EXPECT_TRUE(WriteModelFile(model, path));
+  EXPECT_EQ(ReadFile(path), testing::kOneTriangleText);
+  EXPECT_TRUE(host.events().empty());
+}
+
+TEST_F(ZmfWriterTest, EveryKindOfSectionMatchesTheGoldenFile) {
+  // Texture coordinates, file names without their folders, each alpha entry (none for mode
+  // 10), bones with weights and animations.
+  testing::BuildEverySection(model);
+  EXPECT_EQ(WriteModelText(model), ReadFile(testing::kEverySectionFile));
+}
+
+TEST_F(ZmfWriterTest, WhatIsLeftOutWithoutTexturesOrBones) {
+  testing::BuildOneTriangle(model);
+  model.vertices.head()->u = 0.5f;  // lost: no material has a texture
+  model.animationCount = 1;         // not written: there are no bones
+  model.animation(0).name.Set("orphan");
+  model.animation(0).keyCount = 1;
+  EXPECT_EQ(WriteModelText(model), testing::kOneTriangleText);
+}
+
+TEST_F(ZmfWriterTest, RenumbersVerticesAndFacesInListOrder) {
+  Vertex* v[4];
+  for (int i = 0; i < 4; ++i) v[i] = AddVertex(float(i), 0, 0);
+  Face* doomed = testing::AddFileFace(model, v[0], v[1], v[2], 0);
+  Face* kept = testing::AddFileFace(model, v[3], v[2], v[3], 0);
+  model.DeleteVertex(v[0]);  // takes the first face with it
+  model.DeleteVertex(v[1]);
+  (void)doomed;
+  EXPECT_EQ(Ids(model.vertices), (std::vector<std::uint32_t>{2, 3}));
+
+  // Renumbered even when the file cannot be written.
+  EXPECT_FALSE(WriteModelFile(model, "/nonexistent-folder/x.zmf"));
+  EXPECT_EQ(Ids(model.vertices), (std::vector<std::uint32_t>{0, 1}));
+  EXPECT_EQ(model.vertices.nextId(), 2u);
+  EXPECT_EQ(kept->id, 0u);
+  EXPECT_EQ(model.faces.nextId(), 1u);
+
+  const std::string text = WriteModelText(model);
+  EXPECT_NE(text.find("FACES { 1\n\t1 0 1\t0\n}\n"), std::string::npos) << text;
+}
+
+TEST_F(ZmfWriterTest, NamesStayOneWordAndReadBackIntact) {
+  // A cancelled rename leaves an empty name, a typed one may hold blanks: written as they are,
+  // the reader would take the next word for the name and lose the skeleton.
+  testing::BuildEverySection(model);
+  model.materials[1].name.Set("dark wood");
+  model.bones[0].name.Set("");
+  model.bones[1].parentName.Set("");
+  model.animation(0).name.Set("big\twave");
+  model.animation(0).keys[0].keyBones[0].boneName.Set("");
+  const std::string text = WriteModelText(model);
+  EXPECT_NE(text.find("NAME dark_wood\n"), std::string::npos);
+  EXPECT_NE(text.find("BONE { NAME _\n"), std::string::npos);
+  EXPECT_NE(text.find("\t\tbig_wave 1.000000 2\n"), std::string::npos);
+
+  ReadModelText(model, text, "/nonexistent-folder/m.zmf");
+  EXPECT_EQ(model.materials[1].name, "dark_wood");
+  EXPECT_EQ(model.materials[1].ambient[0], 0.1f);  // the entry after the name was not eaten
+  EXPECT_EQ(model.boneCount, 2u);
+  EXPECT_EQ(model.bones[1].parent, 0);
+  EXPECT_EQ(model.animation(0).name, "big_wave");
+  EXPECT_EQ(model.animation(0).keys[0].keyBones[0].boneIndex, 0u);
+  EXPECT_EQ(model.animation(0).totalTime, 1.0f);
+}
+
+TEST_F(ZmfWriterTest, TextureWithoutAFileNameIsWrittenWithoutAFileEntry) {
+  testing::BuildOneTriangle(model);
+  model.materials[0].hasTexture = 1;
+  model.materials[0].textureFile = "/models/tex/";
+  const std::string text = WriteModelText(model);
+  EXPECT_NE(text.find("\t\tTEXTURE {\n\t\t\tALPHA NONE\n\t\t}\n"), std::string::npos) << text;
+}
+
+TEST_F(ZmfWriterTest, EmptyModelWritesNothingAndSaysNothing) {
+  TempFolder folder;
+  const std::string path = folder.File("empty.zmf");
+  EXPECT_FALSE(WriteModelFile(model, path));
+  EXPECT_FALSE(testing::FileExists(path));
+  EXPECT_EQ(WriteModelText(model), "");
+  EXPECT_TRUE(host.events().empty());
+}
+
+TEST_F(ZmfWriterTest, ReplacesAnOldFileKeepingItsPermissionsAndLinks) {
+  TempFolder folder;
+  const std::string path = folder.File("model.zmf");
+  WriteFile(path, "old contents");
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  const std::string link = folder.File("link.zmf");
+  ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
+
+  testing::BuildOneTriangle(model);
+  EXPECT_TRUE(WriteModelFile(model, link));
+  EXPECT_EQ(ReadFile(path), testing::kOneTriangleText);
+  struct stat info {};
+  ASSERT_EQ(::lstat(link.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  EXPECT_EQ(testing::FilesIn(folder.path()), (std::vector<std::string>{"link.zmf", "model.zmf"}));
+}
+
+// Limits the size of files this process may write, so that a save runs out of room halfway.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    previous_ = std::signal(SIGXFSZ, SIG_IGN);  // the write then fails with EFBIG
+    rlimit limit = old_;
+    limit.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, previous_);
+  }
+
+ private:
+  rlimit old_{};
+  void (*previous_)(int) = nullptr;
+};
+
+TEST_F(ZmfWriterTest, SaveThatRunsOutOfRoomLeavesTheOldFileAndReports) {
+  TempFolder folder;
+  const std::string path = folder.File("model.zmf");
+  WriteFile(path, "the old model");
+  testing::BuildEverySection(model);
+  {
+    FileSizeLimit limit(1000);  // the file is over 4000 bytes
+    EXPECT_FALSE(WriteModelFile(model, path));
+  }
+  EXPECT_EQ(ReadFile(path), "the old model");
+  EXPECT_EQ(testing::FilesIn(folder.path()), std::vector<std::string>{"model.zmf"});
+  EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{"Could not write to file: " + path +
+                                                      " The application will continue."});
+}
+
+TEST_F(ZmfWriterTest, SaveThatCannotStartReports) {
+  testing::BuildOneTriangle(model);
+  TempFolder folder;
+  // A folder that does not exist, and a target that is a folder.
+  for (const std::string& path : {folder.File("missing/x.zmf"), folder.path()}) {
+    host.ClearEvents();
+    EXPECT_FALSE(WriteModelFile(model, path));
+    EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{"Could not write to file: " + path +
+                                                        " The application will continue."});
+  }
+  EXPECT_TRUE(testing::FilesIn(folder.path()).empty());
+}
+
+TEST_F(ZmfWriterTest, UnwritableFolderOrFileIsRefusedAndLeftAsItWas) {
+  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+  TempFolder folder;
+  const std::string path = folder.File("model.zmf");
+  WriteFile(path, "read only");
+  testing::BuildOneTriangle(model);
+
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  EXPECT_FALSE(WriteModelFile(model, path));
+  EXPECT_EQ(ReadFile(path), "read only");
+
+  ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+  ASSERT_EQ(::chmod(folder.path().c_str(), 0555), 0);
+  EXPECT_FALSE(WriteModelFile(model, path));
+  ::chmod(folder.path().c_str(), 0755);
+  EXPECT_EQ(ReadFile(path), "read only");
+  EXPECT_EQ(host.BoxTexts().size(), 2u);
+}
+
+}  // namespace
+}  // namespace zmf

@@ -18,13 +18,15 @@ bool ScriptedHost::ShowMessageBox(const MessageBoxSpec& box) {
   OnBox(box);
   if (box.buttons != MessageBoxSpec::Buttons::YesNo) return true;
   auto answer = NextAnswer();
-  return answer && *answer && **answer == "yes";
+  if (!answer) return unscriptedYes_;
+  return *answer && **answer == "yes";
 }
 
 bool ScriptedHost::AskYesNo(std::string_view text, std::string_view caption) {
   events_.push_back({Event::Kind::Question, std::string(text), std::string(caption)});
   auto answer = NextAnswer();
-  return answer && *answer && **answer == "yes";
+  if (!answer) return unscriptedYes_;
+  return *answer && **answer == "yes";
 }
 
 std::optional<std::string> ScriptedHost::Prompt(std::string_view promptAndDefault) {

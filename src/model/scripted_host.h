@@ -13,7 +13,8 @@
 namespace zmf {
 
 // Used by tests and by batch mode. Each question or prompt takes the next queued answer; with
-// none queued, questions answer No and prompts are cancelled, so nothing ever waits for input.
+// none queued, questions answer No (or Yes, when told so) and prompts are cancelled, so nothing
+// ever waits for input.
 class ScriptedHost : public Host {
  public:
   struct Event {
@@ -27,6 +28,8 @@ class ScriptedHost : public Host {
   void QueueText(std::string text) { answers_.push_back(std::move(text)); }
   // A cancelled prompt (or a No).
   void QueueCancel() { answers_.push_back(std::nullopt); }
+  // The answer to questions (and Yes/No boxes) when no answer is queued; No unless changed.
+  void SetUnscriptedAnswer(bool yes) { unscriptedYes_ = yes; }
 
   bool ShowMessageBox(const MessageBoxSpec& box) override;
   bool AskYesNo(std::string_view text, std::string_view caption) override;
@@ -51,6 +54,7 @@ class ScriptedHost : public Host {
   std::deque<std::optional<std::string>> answers_;
   std::vector<Event> events_;
   std::size_t errorCount_ = 0;
+  bool unscriptedYes_ = false;
 };
 
 // Hands out texture names 1, 2, 3, ... and remembers what each was made from, so tests can

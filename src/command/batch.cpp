@@ -1,0 +1,222 @@
+// Batch scripts: parsed whole first, so a typing mistake stops the script before it changes
+// anything; then run line by line through the command table.
+#include "command/batch.h"
+
+#include <charconv>
+#include <vector>
+
+#include "command/command_table.h"
+
+namespace zmf {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// Blank-separated arguments; "double quotes" hold blanks. False, with a reason, for a quote
+// that is not closed or not followed by a blank.
+bool SplitArguments(std::string_view text, std::vector<std::string>& arguments,
+                    std::string& error) {
+  std::size_t i = 0;
+  while (true) {
+    while (i < text.size() && IsBlank(text[i])) ++i;
+    if (i == text.size()) return true;
+    if (text[i] == '"') {
+      const std::size_t close = text.find('"', i + 1);
+      if (close == std::string_view::npos) {
+        error = "a quote is not closed";
+        return false;
+      }
+      if (close + 1 < text.size() && !IsBlank(text[close + 1])) {
+        error = "a closing quote must end its argument";
+        return false;
+      }
+      arguments.emplace_back(text.substr(i + 1, close - i - 1));
+      i = close + 1;
+    } else {
+      const std::size_t start = i;
+      while (i < text.size() && !IsBlank(text[i])) ++i;
+      arguments.emplace_back(text.substr(start, i - start));
+    }
+  }
+}
+
+bool ParseNumber(std::string_view text, std::uint32_t& value) {
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size() && !text.empty();
+}
+
+struct Step {
+  enum class Kind { Answer, Cancel, Command };
+  Kind kind = Kind::Command;
+  std::size_t line = 0;
+  std::string answer;
+  const CommandEntry* entry = nullptr;
+  std::vector<std::string> arguments;
+};
+
+const char* ArgumentsWanted(CommandInput input) {
+  switch (input) {
+    case CommandInput::None:
+      return "no arguments";
+    case CommandInput::OpenFile:
+    case CommandInput::SaveFile:
+      return "one file name";
+    case CommandInput::ListPick:
+      return "a list and a position (pick LIST POSITION)";
+    case CommandInput::Texts:
+      return "a button and its texts (apply BUTTON TEXTS...)";
+  }
+  return "";
+}
+
+bool ArgumentCountFits(CommandInput input, std::size_t count) {
+  switch (input) {
+    case CommandInput::None:
+      return count == 0;
+    case CommandInput::OpenFile:
+    case CommandInput::SaveFile:
+    case CommandInput::ListPick:
+      return count == 1;
+    case CommandInput::Texts:
+      return true;
+  }
+  return false;
+}
+
+// One line into a step; false, with a reason, when it is not a valid line.
+bool ParseLine(std::string_view text, Step& step, std::string& error) {
+  std::size_t split = 0;
+  while (split < text.size() && !IsBlank(text[split])) ++split;
+  const std::string_view word = text.substr(0, split);
+  const std::string_view rest = Trim(text.substr(split));
+
+  if (word == "answer") {
+    step.kind = Step::Kind::Answer;
+    step.answer = rest;
+    return true;
+  }
+  if (word == "cancel") {
+    if (!rest.empty()) {
+      error = "cancel takes no arguments";
+      return false;
+    }
+    step.kind = Step::Kind::Cancel;
+    return true;
+  }
+
+  std::vector<std::string> arguments;
+  if (!SplitArguments(rest, arguments, error)) return false;
+  std::uint32_t id = 0;
+  if (word == "pick" || word == "apply") {
+    const CommandInput wanted = word == "pick" ? CommandInput::ListPick : CommandInput::Texts;
+    if (arguments.empty() || !ParseNumber(arguments[0], id)) {
+      error = std::string(word) + " needs " + ArgumentsWanted(wanted);
+      return false;
+    }
+    step.entry = FindCommand(id);
+    if (step.entry == nullptr || step.entry->input != wanted) {
+      error = "no " + std::string(wanted == CommandInput::ListPick ? "list" : "button") + " " +
+              arguments[0];
+      return false;
+    }
+    arguments.erase(arguments.begin());
+    std::uint32_t position = 0;
+    if (wanted == CommandInput::ListPick &&
+        (arguments.size() != 1 || !ParseNumber(arguments[0], position))) {
+      error = std::string(word) + " needs " + ArgumentsWanted(wanted);
+      return false;
+    }
+  } else {
+    step.entry = ParseNumber(word, id) ? FindCommand(id) : FindCommand(word);
+    if (step.entry == nullptr) {
+      error = "unknown command " + std::string(word);
+      return false;
+    }
+    if (step.entry->input == CommandInput::ListPick || step.entry->input == CommandInput::Texts) {
+      error = std::string(word) + " is a panel entry: use " +
+              (step.entry->input == CommandInput::ListPick ? "pick" : "apply");
+      return false;
+    }
+    if (!ArgumentCountFits(step.entry->input, arguments.size())) {
+      error = std::string(word) + " takes " + ArgumentsWanted(step.entry->input);
+      return false;
+    }
+  }
+  step.kind = Step::Kind::Command;
+  step.arguments = std::move(arguments);
+  return true;
+}
+
+std::string Location(std::string_view scriptName, std::size_t line) {
+  return std::string(scriptName) + ":" + std::to_string(line);
+}
+
+}  // namespace
+
+void BatchHost::OnBox(const MessageBoxSpec& box) {
+  if (!location_.empty()) std::fprintf(errors_, "%s: ", location_.c_str());
+  std::fprintf(errors_, "%s: %s\n", box.title.c_str(), box.text.c_str());
+  std::fflush(errors_);
+}
+
+std::uint32_t HeadlessTextureStore::Create(int width, int height, const std::uint8_t* rgba) {
+  if (width <= 0 || height <= 0 || rgba == nullptr) return 0;
+  return nextName_++;
+}
+
+int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
+                   std::string_view scriptName, std::FILE* errors) {
+  std::vector<Step> steps;
+  bool valid = true;
+  std::size_t lineNumber = 0;
+  while (!script.empty()) {
+    const std::size_t end = script.find('\n');
+    const std::string_view line = Trim(script.substr(0, end));
+    script.remove_prefix(end == std::string_view::npos ? script.size() : end + 1);
+    ++lineNumber;
+    if (line.empty() || line.front() == '#') continue;
+    Step step;
+    step.line = lineNumber;
+    std::string error;
+    if (!ParseLine(line, step, error)) {
+      std::fprintf(errors, "%s: %s\n", Location(scriptName, lineNumber).c_str(), error.c_str());
+      valid = false;
+      continue;
+    }
+    steps.push_back(std::move(step));
+  }
+  if (!valid) return 2;
+
+  bool failed = false;
+  for (const Step& step : steps) {
+    const std::string location = Location(scriptName, step.line);
+    host.SetLocation(location);
+    switch (step.kind) {
+      case Step::Kind::Answer:
+        host.QueueText(step.answer);
+        break;
+      case Step::Kind::Cancel:
+        host.QueueCancel();
+        break;
+      case Step::Kind::Command: {
+        CommandContext context{model, step.arguments, nullptr, {}};
+        step.entry->handler(context);
+        if (!context.problem.empty()) {
+          std::fprintf(errors, "%s: %s\n", location.c_str(), context.problem.c_str());
+          failed = true;
+        }
+        break;
+      }
+    }
+  }
+  host.SetLocation({});
+  return failed || host.errorCount() > 0 ? 1 : 0;
+}
+
+}  // namespace zmf

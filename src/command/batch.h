@@ -1,0 +1,55 @@
+// Batch mode: the command table run line by line from a script, without a window.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "model/model.h"
+#include "model/scripted_host.h"
+
+namespace zmf {
+
+// The host of batch mode and the command-line tools: every box is printed to the error stream
+// ("TITLE: text", after the script line that caused it) and answers come from `answer` lines.
+class BatchHost : public ScriptedHost {
+ public:
+  explicit BatchHost(std::FILE* errors) : errors_(errors) {}
+
+  // Printed before each box: where in the script it came from ("script.txt:3"); empty for none.
+  void SetLocation(std::string location) { location_ = std::move(location); }
+
+ protected:
+  void OnBox(const MessageBoxSpec& box) override;
+
+ private:
+  std::FILE* errors_;
+  std::string location_;
+};
+
+// Texture names without textures: there is no GPU to hold them without a window.
+class HeadlessTextureStore final : public TextureStore {
+ public:
+  std::uint32_t Create(int width, int height, const std::uint8_t* rgba) override;
+  void Delete(std::uint32_t) override {}
+
+ private:
+  std::uint32_t nextName_ = 1;
+};
+
+// Runs a script against the model, whose host must be `host`. One line each:
+//   NAME [ARGUMENTS]        a command by its script name ("open in.zmf", "new")
+//   ID [ARGUMENTS]          a command by its identifier ("32772 in.zmf")
+//   pick LIST POSITION      picks a row of a panel's list
+//   apply BUTTON [TEXTS]    presses a panel's "ok" button with those edit-box texts
+//   answer TEXT             queues the answer to the next prompt, or "yes"/"no" to a question
+//   cancel                  queues a cancelled prompt
+// Arguments are separated by blanks; "double quotes" keep blanks in one ("" is an empty one).
+// Blank lines and lines starting with '#' are skipped. `scriptName` names the script in
+// messages. Returns the exit code: 2 when a line is not a valid command (nothing is run then),
+// 1 when anything reported an error, else 0.
+int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
+                   std::string_view scriptName, std::FILE* errors);
+
+}  // namespace zmf

@@ -1,0 +1,75 @@
+// The one table of the editor's commands, shared by the window's menus and by batch mode.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "format/open_save.h"
+#include "model/model.h"
+
+namespace zmf {
+
+// What the shell must bring up to date after a command.
+enum class Refresh {
+  None,
+  Mesh,         // the Vertices and Faces panel
+  Normals,      // the Normals and Duplicates panel
+  Material,     // the Material panel
+  Skeleton,     // the Bones and Animation panel
+  View,         // re-enter the current view: commit the model and refill its panel
+  FitView,      // fit the camera to the model's radius, then as View
+  ResetCamera,  // camera back to zero with a fit radius of 1.0 (New), then as View
+};
+
+// What a command takes besides the model.
+enum class CommandInput {
+  None,      // a menu item, toolbar button or shortcut
+  OpenFile,  // one path: the answer to the open-file dialog
+  SaveFile,  // one path: the answer to the save-file dialog
+  ListPick,  // one position: a row picked in a panel's list
+  Texts,     // the texts of a panel's edit boxes, for its "ok" button
+};
+
+// A filter of a file dialog: its label and its pattern, e.g. " ZMF Files" and "*.zmf".
+struct FileFilter {
+  std::string_view label;
+  std::string_view pattern;
+};
+
+// The file dialog that asks for a command's path.
+struct FileDialogSpec {
+  std::string_view title;
+  std::span<const FileFilter> filters;
+  std::string_view defaultSuffix;  // without the dot
+};
+
+// Everything a handler works with. The arguments are what the command's input asked for.
+struct CommandContext {
+  Model& model;
+  std::span<const std::string> arguments;
+  ScreenshotWriter* screenshot = nullptr;  // the viewport, when there is one
+  // Set by a handler for an outcome that the window passes over in silence but a script must
+  // not (a save that wrote no file, say); batch mode reports it and fails.
+  std::string problem;
+};
+
+using CommandHandler = Refresh (*)(CommandContext&);
+
+struct CommandEntry {
+  std::uint32_t id;             // the identifier of the menu item, button or list
+  std::string_view scriptName;  // the name batch scripts use; empty when only the id is known
+  CommandInput input;
+  const FileDialogSpec* dialog;  // for OpenFile and SaveFile
+  CommandHandler handler;
+};
+
+// Every command, in the order of the menus.
+std::span<const CommandEntry> Commands();
+
+// The entry with this identifier or script name; null when there is none.
+const CommandEntry* FindCommand(std::uint32_t id);
+const CommandEntry* FindCommand(std::string_view scriptName);
+
+}  // namespace zmf

@@ -1,0 +1,61 @@
+// New, Open, Save and Import Animations.
+#include "command/file_commands.h"
+
+#include "format/zmf_reader.h"
+
+namespace zmf {
+namespace {
+
+constexpr FileFilter kOpenFilters[] = {
+    {" ZMF Files", "*.zmf"},       {" 3DS Files", "*.3ds"},
+    {" MD5 Files", "*.md5mesh"},   {" XFiles", "*.x"},
+    {" Formsmith Files", "*.ZQD"}, {" Text Files", "*.txt"},
+    {" Heightmap Targa", "*.tga"}, {" Background Image", "*.bmp"},
+};
+constexpr FileFilter kSaveFilters[] = {
+    {" ZMF Files", "*.zmf"},
+    {" Glintcast Files", "*.glc"},
+    {" Bitmap Image", "*.bmp"},
+};
+constexpr FileFilter kZmfFilter[] = {{" ZMF Files", "*.zmf"}};
+
+}  // namespace
+
+const FileDialogSpec kOpenDialog{"Load ZMF File", kOpenFilters, "zmf"};
+const FileDialogSpec kSaveDialog{"Save ZMF File", kSaveFilters, "zmf"};
+const FileDialogSpec kImportAnimationsDialog{"Load ZMF File", kZmfFilter, "zmf"};
+
+Refresh NewModel(CommandContext& context) {
+  context.model.Reset();
+  return Refresh::ResetCamera;
+}
+
+Refresh OpenFile(CommandContext& context) {
+  if (context.arguments.empty()) return Refresh::None;
+  switch (OpenModel(context.model, context.arguments[0])) {
+    case Opened::Model:
+      return Refresh::FitView;
+    case Opened::BackgroundImage:
+      return Refresh::None;  // the model is untouched: no reset, no redraw
+    case Opened::Nothing:
+      break;
+  }
+  return Refresh::View;
+}
+
+Refresh SaveFile(CommandContext& context) {
+  if (context.arguments.empty()) return Refresh::None;
+  const std::string& path = context.arguments[0];
+  if (SaveModel(context.model, path, context.screenshot) == Saved::NothingToSave) {
+    context.problem = "nothing was saved to " + path + ": the model has no vertices";
+  }
+  return Refresh::None;
+}
+
+Refresh ImportAnimationsFrom(CommandContext& context) {
+  if (context.arguments.empty()) return Refresh::None;
+  ImportAnimations(context.model, context.arguments[0]);
+  return Refresh::View;
+}
+
+}  // namespace zmf

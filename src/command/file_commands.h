@@ -1,0 +1,26 @@
+// The File menu's commands, and Import Animations: new, open, save, import-animations.
+#pragma once
+
+#include "command/command_table.h"
+
+namespace zmf {
+
+inline constexpr std::uint32_t kCommandNew = 32771;
+inline constexpr std::uint32_t kCommandOpen = 32772;
+inline constexpr std::uint32_t kCommandSave = 32773;
+inline constexpr std::uint32_t kCommandImportAnimations = 32877;
+
+extern const FileDialogSpec kOpenDialog;              // "Load ZMF File", every readable format
+extern const FileDialogSpec kSaveDialog;              // "Save ZMF File": ZMF, Glintcast, bitmap
+extern const FileDialogSpec kImportAnimationsDialog;  // "Load ZMF File", ZMF files only
+
+// Empties the model.
+Refresh NewModel(CommandContext& context);
+// Opens arguments[0] by its extension.
+Refresh OpenFile(CommandContext& context);
+// Saves to arguments[0] by its extension.
+Refresh SaveFile(CommandContext& context);
+// Replaces the bones and animations with those of the ZMF file arguments[0].
+Refresh ImportAnimationsFrom(CommandContext& context);
+
+}  // namespace zmf

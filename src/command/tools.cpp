@@ -1,0 +1,86 @@
+// --info, --convert and --batch: a model with a printing host and no GPU.
+#include "command/tools.h"
+
+#include <algorithm>
+#include <memory>
+#include <string>
+
+#include "command/batch.h"
+#include "format/file_text.h"
+#include "format/number_text.h"
+#include "format/open_save.h"
+
+namespace zmf {
+namespace {
+
+struct Headless {
+  explicit Headless(std::FILE* errors) : host(errors) {}
+  BatchHost host;
+  HeadlessTextureStore textures;
+  Model model{host, textures};
+};
+
+std::string Fixed6(float value) {
+  char text[kMaxFixed6Length];
+  return std::string(text, FormatFixed6(text, value));
+}
+
+}  // namespace
+
+int PrintModelInfo(std::string_view path, std::FILE* out, std::FILE* errors) {
+  auto headless = std::make_unique<Headless>(errors);
+  Model& model = headless->model;
+  OpenModel(model, path);
+
+  std::uint64_t keys = 0;
+  std::uint64_t keyBones = 0;
+  for (std::uint32_t a = 0; a < model.animationCount && a < kMaxAnimations; ++a) {
+    const Animation& animation = model.animation(a);
+    for (std::uint32_t k = 0; k < animation.keyCount && k < kMaxKeys; ++k) {
+      ++keys;
+      keyBones += std::min<std::uint32_t>(animation.keys[k].keyBoneCount, kMaxKeyBones);
+    }
+  }
+  std::fprintf(out,
+               "vertices %u\nfaces %u\nmaterials %u\nbones %u\nanimations %u\nkeys %llu\n"
+               "key bones %llu\n",
+               model.vertices.count(), model.faces.count(), model.materialCount, model.boneCount,
+               model.animationCount, static_cast<unsigned long long>(keys),
+               static_cast<unsigned long long>(keyBones));
+  if (model.vertices.count() == 0) {
+    std::fprintf(out, "bounds none\n");
+  } else {
+    std::fprintf(out, "bounds %s %s %s %s %s %s\n", Fixed6(model.boundsMin.x).c_str(),
+                 Fixed6(model.boundsMin.y).c_str(), Fixed6(model.boundsMin.z).c_str(),
+                 Fixed6(model.boundsMax.x).c_str(), Fixed6(model.boundsMax.y).c_str(),
+                 Fixed6(model.boundsMax.z).c_str());
+  }
+  std::fflush(out);
+  return headless->host.errorCount() > 0 ? 1 : 0;
+}
+
+int ConvertModel(std::string_view input, std::string_view output, std::FILE* errors) {
+  auto headless = std::make_unique<Headless>(errors);
+  headless->host.SetUnscriptedAnswer(true);
+  OpenModel(headless->model, input);
+  const Saved saved = SaveModel(headless->model, output);
+  if (saved == Saved::NothingToSave) {
+    std::fprintf(errors, "zmfedit: nothing was written to %.*s: the model has no vertices\n",
+                 static_cast<int>(output.size()), output.data());
+  }
+  return saved == Saved::Written && headless->host.errorCount() == 0 ? 0 : 1;
+}
+
+int RunBatchFile(std::string_view scriptPath, std::string_view modelPath, std::FILE* errors) {
+  std::string script;
+  if (!ReadWholeFile(scriptPath, script)) {
+    std::fprintf(errors, "zmfedit: cannot read the script %.*s\n",
+                 static_cast<int>(scriptPath.size()), scriptPath.data());
+    return 2;
+  }
+  auto headless = std::make_unique<Headless>(errors);
+  if (!modelPath.empty()) OpenModel(headless->model, modelPath);
+  return RunBatchScript(headless->model, headless->host, script, scriptPath, errors);
+}
+
+}  // namespace zmf

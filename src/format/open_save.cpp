@@ -1,0 +1,83 @@
+// Choosing a loader or a writer by the file's extension.
+#include "format/open_save.h"
+
+#include <cctype>
+
+#include "format/zmf_reader.h"
+#include "format/zmf_writer.h"
+#include "importers/glintcast_export.h"
+#include "material/background_image.h"
+
+namespace zmf {
+namespace {
+
+bool SameText(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (std::toupper(static_cast<unsigned char>(a[i])) !=
+        std::toupper(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The import formats of the Open command. Each importer takes its place here when it is built;
+// until then its files are reported as a format this build cannot read.
+struct Importer {
+  std::string_view extension;
+  void (*load)(Model&, std::string_view path);  // null: not part of this build
+};
+constexpr Importer kImporters[] = {
+    {"3DS", nullptr}, {"MD5MESH", nullptr}, {"X", nullptr},
+    {"ZQD", nullptr}, {"TXT", nullptr},     {"TGA", nullptr},
+};
+
+}  // namespace
+
+std::string_view ExtensionOf(std::string_view path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = name.rfind('.');
+  return dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
+}
+
+Opened OpenModel(Model& model, std::string_view path) {
+  const std::string_view extension = ExtensionOf(path);
+  if (SameText(extension, "BMP")) {
+    LoadBackgroundImage(model, path);
+    return Opened::BackgroundImage;
+  }
+  bool isImport = false;
+  for (const Importer& importer : kImporters) {
+    if (!SameText(extension, importer.extension)) continue;
+    isImport = true;
+    if (importer.load == nullptr) {
+      model.host().ErrorBox("Unrecognized file format:", path, 0);
+      return Opened::Nothing;
+    }
+    importer.load(model, path);
+  }
+  if (!isImport) ReadModelFile(model, path);
+  model.ComputeBounds();
+  model.Commit();
+  return Opened::Model;
+}
+
+Saved SaveModel(Model& model, std::string_view path, ScreenshotWriter* screenshot) {
+  const std::string_view extension = ExtensionOf(path);
+  if (SameText(extension, "BMP")) {
+    if (screenshot == nullptr) {
+      model.host().ErrorBox("Could not write to file:", path, 0);
+      return Saved::Failed;
+    }
+    screenshot->SaveScreenshot(path);
+    return Saved::Written;
+  }
+  if (model.vertices.count() == 0) return Saved::NothingToSave;
+  const bool written =
+      SameText(extension, "GLC") ? ExportGlintcast(model, path) : WriteModelFile(model, path);
+  return written ? Saved::Written : Saved::Failed;
+}
+
+}  // namespace zmf

@@ -1,0 +1,46 @@
+// The Open and Save dispatch: which reader or writer a file's extension chooses.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "model/model.h"
+
+namespace zmf {
+
+// The extension of a path: the text after the last '.' of its file name (the part after the
+// last '/' or '\'), without the dot; empty when the file name holds no dot.
+std::string_view ExtensionOf(std::string_view path);
+
+enum class Opened {
+  Model,            // the model was replaced (possibly by an empty one, after an error box)
+  BackgroundImage,  // a ".bmp" became the background image; the model is untouched
+  Nothing,          // a format that cannot be read: reported, the model is untouched
+};
+
+// Opens a file by its extension, compared without regard to case: ".bmp" loads the background
+// image; the import formats go to their importers (a format whose importer this build lacks is
+// reported as "Unrecognized file format:"); anything else is read as a ZMF model. After a model
+// load the bounding box is computed (the model side of fitting the view) and the model is
+// committed.
+Opened OpenModel(Model& model, std::string_view path);
+
+// Writes the viewport's picture as a BMP screenshot; provided by the editor's window.
+class ScreenshotWriter {
+ public:
+  virtual ~ScreenshotWriter() = default;
+  virtual void SaveScreenshot(std::string_view path) = 0;
+};
+
+enum class Saved {
+  Written,        // the file was written (or handed to the screenshot writer)
+  NothingToSave,  // the model has no vertices: no file is made, and nothing is said
+  Failed,         // reported through an error box
+};
+
+// Saves by extension, compared without regard to case: ".bmp" is a screenshot of the viewport
+// (reported as "Could not write to file:" when there is no viewport to take it from), ".glc" a
+// Glintcast scene, anything else a ZMF model.
+Saved SaveModel(Model& model, std::string_view path, ScreenshotWriter* screenshot = nullptr);
+
+}  // namespace zmf

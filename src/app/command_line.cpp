@@ -1,40 +1,143 @@
-// The editor's command line: zmfedit [MODEL] or zmfedit --screenshot FILE.png [MODEL].
+// The editor's command line and the work it does without a window.
 #include "app/command_line.h"
 
-namespace zmf {
+#include <cstdio>
+#include <initializer_list>
 
-CommandLine ParseCommandLine(const QStringList& arguments) {
+#include "command/tools.h"
+
+namespace zmf {
+namespace {
+
+std::string WithoutQuotes(const std::string& path) {
+  if (path.size() >= 2 && path.front() == '"' && path.back() == '"') {
+    return path.substr(1, path.size() - 2);
+  }
+  return path;
+}
+
+bool IsToolOption(const std::string& argument) {
+  return argument == "--help" || argument == "-h" || argument == "--info" ||
+         argument == "--convert" || argument == "--batch";
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   CommandLine line;
-  for (qsizetype i = 0; i < arguments.size(); ++i) {
-    const QString& argument = arguments[i];
-    if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
-      line.showHelp = true;
-    } else if (argument == QLatin1String("--screenshot")) {
-      if (i + 1 == arguments.size() || arguments[i + 1].isEmpty()) {
-        line.error = QStringLiteral("--screenshot needs a file name");
-        return line;
+  std::vector<std::string> positional;
+  int modes = 0;  // options that choose what the run does
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    // The file names an option takes; false (with the error set) when they are missing.
+    auto take = [&](std::initializer_list<std::string*> into) {
+      if (arguments.size() - 1 - i < into.size()) {
+        line.error = argument + (into.size() == 1 ? " needs a file name" : " needs two file names");
+        return false;
       }
-      line.screenshotPath = arguments[++i];
-    } else if (argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
-      line.error = QStringLiteral("unknown option %1").arg(argument);
+      for (std::string* target : into) {
+        const std::string& value = arguments[++i];
+        if (value.empty()) {
+          line.error = argument + " needs a file name";
+          return false;
+        }
+        *target = WithoutQuotes(value);
+      }
+      return true;
+    };
+    if (argument == "--help" || argument == "-h") {
+      line.mode = CommandLine::Mode::Help;
       return line;
-    } else if (line.modelPath.isEmpty()) {
-      line.modelPath = argument;
+    } else if (argument == "--screenshot") {
+      if (!take({&line.screenshotPath})) return line;
+    } else if (argument == "--info") {
+      ++modes;
+      line.mode = CommandLine::Mode::Info;
+      if (!take({&line.inputPath})) return line;
+    } else if (argument == "--convert") {
+      ++modes;
+      line.mode = CommandLine::Mode::Convert;
+      if (!take({&line.inputPath, &line.outputPath})) return line;
+    } else if (argument == "--batch") {
+      ++modes;
+      line.mode = CommandLine::Mode::Batch;
+      if (!take({&line.scriptPath})) return line;
+    } else if (argument.size() > 1 && argument.front() == '-') {
+      line.error = "unknown option " + argument;
+      return line;
     } else {
-      line.error = QStringLiteral("only one model can be opened");
-      return line;
+      positional.push_back(argument);
     }
   }
+
+  if (modes > 1) {
+    line.error = "--info, --convert and --batch cannot be combined";
+    return line;
+  }
+  const bool tool = line.mode == CommandLine::Mode::Info || line.mode == CommandLine::Mode::Convert;
+  if (!line.screenshotPath.empty() && line.mode != CommandLine::Mode::Window) {
+    line.error = "--screenshot needs the window";
+    return line;
+  }
+  if (tool && !positional.empty()) {
+    line.error = "unexpected argument " + positional.front();
+    return line;
+  }
+  if (positional.size() > 1) {
+    line.error = "only one model can be opened";
+    return line;
+  }
+  if (!positional.empty()) line.modelPath = WithoutQuotes(positional.front());
   return line;
 }
 
-QString UsageText() {
-  return QStringLiteral(
-      "usage: zmfedit [MODEL]\n"
-      "       zmfedit --screenshot FILE.png [MODEL]\n"
-      "\n"
-      "Opens MODEL (a .zmf file) in the editor. With --screenshot, shows the window once,\n"
-      "saves it as a PNG image to FILE.png and exits.\n");
+bool RunsWithoutWindow(const std::vector<std::string>& arguments) {
+  for (const std::string& argument : arguments) {
+    if (IsToolOption(argument)) return true;
+  }
+  return false;
+}
+
+int RunWithoutWindow(const CommandLine& line) {
+  if (!line.error.empty()) {
+    std::fprintf(stderr, "zmfedit: %s\n%s", line.error.c_str(), UsageText());
+    return 2;
+  }
+  switch (line.mode) {
+    case CommandLine::Mode::Help:
+      std::fputs(UsageText(), stdout);
+      return 0;
+    case CommandLine::Mode::Info:
+      return PrintModelInfo(line.inputPath, stdout, stderr);
+    case CommandLine::Mode::Convert:
+      return ConvertModel(line.inputPath, line.outputPath, stderr);
+    case CommandLine::Mode::Batch:
+      return RunBatchFile(line.scriptPath, line.modelPath, stderr);
+    case CommandLine::Mode::Window:
+      break;
+  }
+  std::fprintf(stderr, "zmfedit: this needs the window\n");
+  return 2;
+}
+
+const char* UsageText() {
+  return "usage: zmfedit [MODEL]\n"
+         "       zmfedit --screenshot FILE.png [MODEL]\n"
+         "       zmfedit --info FILE\n"
+         "       zmfedit --convert IN OUT\n"
+         "       zmfedit --batch SCRIPT [MODEL]\n"
+         "       zmfedit --help\n"
+         "\n"
+         "Opens MODEL in the editor (a .zmf file; .bmp opens a background image).\n"
+         "  --screenshot  shows the window once, saves it as a PNG image to FILE.png and exits\n"
+         "The other forms need no display:\n"
+         "  --info        loads FILE and prints its counts and bounding box\n"
+         "  --convert     loads IN and saves it as OUT (.zmf, or .glc for a Glintcast scene);\n"
+         "                questions are answered Yes\n"
+         "  --batch       runs SCRIPT, one command per line (new, open FILE, save FILE,\n"
+         "                import-animations FILE, answer TEXT, ...), on MODEL or an empty model\n"
+         "Messages go to the error stream; the exit code is 1 after any error, 2 for a command\n"
+         "line or script that cannot be understood.\n";
 }
 
 }  // namespace zmf

@@ -1,34 +1,47 @@
-// zmfedit: opens the editor window, or with --screenshot saves a picture of it and exits.
+// zmfedit: opens the editor window; with --screenshot saves a picture of it and exits; with
+// --info, --convert or --batch works on models without a window (and without a display).
 #include <QApplication>
-#include <QTextStream>
+#include <QString>
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/screenshot.h"
 
 int main(int argc, char** argv) {
+  // A save beyond the file-size limit then fails and is reported instead of ending the program.
+  std::signal(SIGXFSZ, SIG_IGN);
+
+  // Decided before Qt starts: these runs must work where there is no display at all.
+  std::vector<std::string> arguments(argv + 1, argv + argc);
+  if (zmf::RunsWithoutWindow(arguments)) {
+    return zmf::RunWithoutWindow(zmf::ParseCommandLine(arguments));
+  }
+
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("ZmfEdit"));
 
-  QStringList arguments = QApplication::arguments();
-  arguments.removeFirst();
+  // QApplication has taken its own options out of argv.
+  arguments.assign(argv + 1, argv + argc);
   const zmf::CommandLine commandLine = zmf::ParseCommandLine(arguments);
-  if (!commandLine.error.isEmpty()) {
-    QTextStream(stderr) << "zmfedit: " << commandLine.error << "\n" << zmf::UsageText();
+  if (!commandLine.error.empty()) {
+    std::fprintf(stderr, "zmfedit: %s\n%s", commandLine.error.c_str(), zmf::UsageText());
     return 2;
-  }
-  if (commandLine.showHelp) {
-    QTextStream(stdout) << zmf::UsageText();
-    return 0;
   }
 
   zmf::MainWindow window;
-  if (!commandLine.modelPath.isEmpty()) window.SetCurrentFileName(commandLine.modelPath);
+  const bool screenshot = !commandLine.screenshotPath.empty();
+  // A run that only takes a picture has nobody to close a message box: messages go to stderr.
+  window.SetUnattended(screenshot);
+  if (!commandLine.modelPath.empty()) window.OpenOnStart(commandLine.modelPath);
 
-  if (!commandLine.screenshotPath.isEmpty()) {
+  if (screenshot) {
     QString error;
-    if (!zmf::SaveScreenshot(window, commandLine.screenshotPath, &error)) {
-      QTextStream(stderr) << "zmfedit: " << error << "\n";
+    if (!zmf::SaveScreenshot(window, QString::fromLocal8Bit(commandLine.screenshotPath), &error)) {
+      std::fprintf(stderr, "zmfedit: %s\n", error.toLocal8Bit().constData());
       return 1;
     }
     return 0;

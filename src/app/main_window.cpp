@@ -1,7 +1,10 @@
 // The editor's fixed-size main window.
 #include "app/main_window.h"
 
+#include <QOpenGLContext>
+
 #include "app/viewport_widget.h"
+#include "format/open_save.h"
 
 namespace zmf {
 
@@ -20,8 +23,34 @@ MainWindow::MainWindow(QWidget* parent)
 
   viewport_ = new ViewportWidget(clientArea);
   viewport_->move(kViewportLeft, kViewportTop);
+  textures_.SetViewport(viewport_);
+  // Queued: the load may show message boxes, whose event loops must not run inside
+  // initializeGL.
+  connect(viewport_, &ViewportWidget::ContextReady, this, &MainWindow::OpenStartupModel,
+          Qt::QueuedConnection);
 
   model_.Commit();
+}
+
+void MainWindow::OpenOnStart(const std::string& path) {
+  startupPath_ = path;
+  startupPending_ = true;
+  currentFileName_ = QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size()));
+  if (viewport_->context() != nullptr && viewport_->context()->isValid()) {
+    QMetaObject::invokeMethod(this, &MainWindow::OpenStartupModel, Qt::QueuedConnection);
+  }
+}
+
+void MainWindow::OpenStartupModel() {
+  if (!startupPending_) return;
+  startupPending_ = false;
+  OpenModel(model_, startupPath_);
+  framesBeforeStartupModel_ = viewport_->FramesDrawn();
+  viewport_->update();
+}
+
+bool MainWindow::StartupModelShown() const {
+  return !startupPending_ && viewport_->FramesDrawn() > framesBeforeStartupModel_;
 }
 
 }  // namespace zmf

@@ -4,11 +4,12 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <string>
 
 #include "app/qt_clock.h"
 #include "app/qt_host.h"
+#include "app/viewport_texture_store.h"
 #include "model/model.h"
-#include "render/gl_texture_store.h"
 
 namespace zmf {
 
@@ -36,14 +37,29 @@ class MainWindow : public QMainWindow {
   const QString& CurrentFileName() const { return currentFileName_; }
   void SetCurrentFileName(const QString& fileName) { currentFileName_ = fileName; }
 
+  // Opens the model named on the command line (through the Open dispatch) as soon as the
+  // viewport has its GL context, which the model's textures are made in. The path becomes the
+  // current file name at once.
+  void OpenOnStart(const std::string& path);
+  // True once no start-up model is waiting and a frame has been drawn since it was opened.
+  bool StartupModelShown() const;
+
+  // Without a user (a screenshot run), message boxes are written to the error stream instead.
+  void SetUnattended(bool unattended) { host_.SetUnattended(unattended); }
+
  private:
+  void OpenStartupModel();
+
   QtClock clock_;
   QtHost host_;
-  GlTextureStore textures_;  // used while the viewport's context is current
+  ViewportTextureStore textures_;
   Model model_{host_, textures_};
 
   ViewportWidget* viewport_;
   QString currentFileName_ = QStringLiteral("untitled.zmf");
+  std::string startupPath_;  // the model waiting for the viewport's context
+  bool startupPending_ = false;
+  long long framesBeforeStartupModel_ = 0;
 };
 
 }  // namespace zmf

@@ -3,6 +3,7 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <cstdio>
 
 #include "app/prompt_dialog.h"
 
@@ -28,6 +29,10 @@ QMessageBox::Icon ToQtIcon(MessageBoxSpec::Icon icon) {
 }  // namespace
 
 bool QtHost::ShowMessageBox(const MessageBoxSpec& box) {
+  if (unattended_) {
+    std::fprintf(stderr, "%s: %s\n", box.title.c_str(), box.text.c_str());
+    return box.buttons != MessageBoxSpec::Buttons::YesNo;
+  }
   const bool yesNo = box.buttons == MessageBoxSpec::Buttons::YesNo;
   QMessageBox message(ToQtIcon(box.icon), ToQString(box.title), ToQString(box.text),
                       yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
@@ -38,12 +43,14 @@ bool QtHost::ShowMessageBox(const MessageBoxSpec& box) {
 }
 
 bool QtHost::AskYesNo(std::string_view text, std::string_view caption) {
+  if (unattended_) return false;
   return QMessageBox::question(mainWindow_, ToQString(caption), ToQString(text),
                                QMessageBox::Yes | QMessageBox::No,
                                QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 std::optional<std::string> QtHost::Prompt(std::string_view promptAndDefault) {
+  if (unattended_) return std::nullopt;
   return RunPrompt(promptAndDefault, mainWindow_);
 }
 

@@ -16,8 +16,13 @@ class QtHost final : public Host {
   bool AskYesNo(std::string_view text, std::string_view caption) override;
   std::optional<std::string> Prompt(std::string_view promptAndDefault) override;
 
+  // Without a user: boxes are written to the error stream ("TITLE: text"), questions answer No
+  // and prompts are cancelled, so nothing waits for a click that never comes.
+  void SetUnattended(bool unattended) { unattended_ = unattended; }
+
  private:
   QWidget* mainWindow_;
+  bool unattended_ = false;
 };
 
 }  // namespace zmf

@@ -17,7 +17,7 @@ bool WaitUntilDrawn(MainWindow& window, int timeoutMs) {
   ViewportWidget* viewport = window.Viewport();
   auto drawn = [&] {
     return window.windowHandle() != nullptr && window.windowHandle()->isExposed() &&
-           viewport->FramesDrawn() > 0;
+           viewport->FramesDrawn() > 0 && window.StartupModelShown();
   };
   QElapsedTimer elapsed;
   elapsed.start();

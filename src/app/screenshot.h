@@ -9,7 +9,7 @@ namespace zmf {
 class MainWindow;
 
 // Waits (running the event loop) until the window is on screen and its viewport has drawn at
-// least one frame; false after timeoutMs.
+// least one frame, with the start-up model when there is one; false after timeoutMs.
 bool WaitUntilDrawn(MainWindow& window, int timeoutMs);
 
 // The window's client area as an image, with the viewport's current frame in place.

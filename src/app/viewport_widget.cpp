@@ -41,6 +41,7 @@ void ViewportWidget::SetViewMode(int viewMode) {
 void ViewportWidget::initializeGL() {
   glReady_ = IsGl11OrLater(reinterpret_cast<const char*>(glGetString(GL_VERSION)));
   if (glReady_) SetInitialGlState();
+  emit ContextReady();
 }
 
 void ViewportWidget::paintGL() {

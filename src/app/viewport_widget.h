@@ -25,6 +25,8 @@ class ViewportWidget : public QOpenGLWidget {
 
  signals:
   void FrameDrawn();
+  // The GL context exists and has its initial state: textures can be made from now on.
+  void ContextReady();
 
  protected:
   void initializeGL() override;

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <GL/gl.h>
+
 #include <QColor>
+#include <QFile>
 #include <QImage>
 #include <QOpenGLContext>
 #include <QProcess>
@@ -133,9 +136,12 @@ TEST_F(MainWindowTest, ScreenshotOptionSavesTheWholeWindowAsPng) {
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
   const QString path = folder.filePath("window.png");
+  // The model cannot be opened: with nobody to close a message box, the message goes to the
+  // error stream and the picture is still taken.
+  const QString model = folder.filePath("missing.zmf");
   QString errors;
-  ASSERT_EQ(RunEditor({"--screenshot", path, "model-that-is-only-remembered.zmf"}, &errors), 0)
-      << errors.toStdString();
+  ASSERT_EQ(RunEditor({"--screenshot", path, model}, &errors), 0) << errors.toStdString();
+  EXPECT_EQ(errors, "ERROR: Could not open file: " + model + " The application will continue.\n");
 
   const QImage image(path, "PNG");
   ASSERT_FALSE(image.isNull());
@@ -146,6 +152,54 @@ TEST_F(MainWindowTest, ScreenshotOptionSavesTheWholeWindowAsPng) {
   EXPECT_TRUE(ShowsCrossCentre(image, origin));
   EXPECT_TRUE(IsGrey(image, origin.x() + 5, origin.y() + 5, kBackground));
   EXPECT_FALSE(IsGrey(image, origin.x() - 5, origin.y() - 5, kBackground));
+}
+
+// A 64 x 64 24-bit BMP of one colour.
+QByteArray SolidBmp64() {
+  QByteArray bytes;
+  auto u16 = [&](quint32 v) {
+    bytes.append(char(v & 0xFF));
+    bytes.append(char((v >> 8) & 0xFF));
+  };
+  auto u32 = [&](quint32 v) {
+    u16(v & 0xFFFF);
+    u16(v >> 16);
+  };
+  bytes.append("BM");
+  for (quint32 v : {54u + 64 * 64 * 3, 0u, 54u, 40u, 64u, 64u}) u32(v);
+  u16(1);
+  u16(24);
+  for (quint32 v : {0u, 64u * 64 * 3, 2835u, 2835u, 0u, 0u}) u32(v);
+  bytes.append(QByteArray(64 * 64 * 3, char(0x40)));
+  return bytes;
+}
+
+TEST_F(MainWindowTest, StartupModelIsOpenedWithItsTexturesInTheViewportsContext) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  QFile texture(folder.filePath("wood.bmp"));
+  ASSERT_TRUE(texture.open(QIODevice::WriteOnly));
+  texture.write(SolidBmp64());
+  texture.close();
+  QFile file(folder.filePath("model.zmf"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("ZMF\nVERTICES { POSITION 3 0 0 0 1 0 0 0 1 0 }\nFACES { 1 0 1 2 0 }\n"
+             "MATERIALS { 1 MATERIAL { NAME wood TEXTURE { FILE wood.bmp ALPHA NONE } } }\n");
+  file.close();
+
+  window_.OpenOnStart(file.fileName().toStdString());
+  EXPECT_EQ(window_.CurrentFileName(), file.fileName());
+  EXPECT_FALSE(window_.StartupModelShown());
+  ShowAndWaitForAFrame();
+  EXPECT_TRUE(window_.StartupModelShown());
+  Model& model = window_.TheModel();
+  EXPECT_EQ(model.vertices.count(), 3u);
+  EXPECT_EQ(model.faces.count(), 1u);
+  const std::uint32_t name = model.materials[0].texture;
+  ASSERT_NE(name, 0u);
+  window_.Viewport()->makeCurrent();
+  EXPECT_TRUE(glIsTexture(name));
+  window_.Viewport()->doneCurrent();
 }
 
 TEST_F(MainWindowTest, ScreenshotThatCannotBeWrittenFailsWithAMessage) {

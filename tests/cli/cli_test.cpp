@@ -1,0 +1,175 @@
+// zmfedit --help, --info, --convert and --batch, run as a user runs them: the built program,
+// with no display at all (no DISPLAY, no WAYLAND_DISPLAY, no Qt platform).
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "file_fixture.h"
+
+extern char** environ;
+
+namespace zmf {
+namespace {
+
+using testing::ReadFile;
+using testing::TempFolder;
+using testing::WriteFile;
+
+const std::string kGolden = std::string(ZMF_TEST_DATA_DIR) + "/zmf/every_section.zmf";
+const char* const kGoldenBmps[] = {"wood.bmp",  "lum.bmp",    "black.bmp", "white.bmp",
+                                   "first.bmp", "infile.bmp", "const.bmp", "keyed.bmp"};
+
+struct Result {
+  int exitCode = -1;
+  std::string out;
+  std::string errors;
+};
+
+// Runs zmfedit with the arguments, without any display in its environment.
+Result RunEditor(const std::vector<std::string>& arguments) {
+  TempFolder capture;
+  const std::string outPath = capture.File("out"), errPath = capture.File("err");
+
+  std::vector<std::string> environment;
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string entry = *e;
+    if (entry.rfind("DISPLAY=", 0) == 0 || entry.rfind("WAYLAND_DISPLAY=", 0) == 0 ||
+        entry.rfind("QT_QPA_PLATFORM=", 0) == 0) {
+      continue;
+    }
+    environment.push_back(entry);
+  }
+  std::vector<char*> envp;
+  for (std::string& entry : environment) envp.push_back(entry.data());
+  envp.push_back(nullptr);
+
+  std::vector<std::string> args{ZMFEDIT_PATH};
+  args.insert(args.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  Result result;
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) {
+    result.errors = std::string("cannot start zmfedit: ") + std::strerror(spawned);
+    return result;
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  result.out = ReadFile(outPath);
+  result.errors = ReadFile(errPath);
+  return result;
+}
+
+std::string Box(const std::string& message, const std::string& detail) {
+  return "ERROR: " + message + " " + detail + " The application will continue.\n";
+}
+
+// The golden model with its textures beside it, so that it loads without a message.
+class CommandLineToolTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteFile(model_, ReadFile(kGolden));
+    for (const char* bmp : kGoldenBmps) WriteFile(folder_.File(bmp), testing::SolidBmp64(9, 9, 9));
+  }
+
+  TempFolder folder_;
+  const std::string model_ = folder_.File("every.zmf");
+};
+
+TEST_F(CommandLineToolTest, HelpListsEveryForm) {
+  const Result help = RunEditor({"--help"});
+  EXPECT_EQ(help.exitCode, 0) << help.errors;
+  for (const char* form : {"zmfedit [MODEL]", "--screenshot FILE.png [MODEL]", "--info FILE",
+                           "--convert IN OUT", "--batch SCRIPT [MODEL]"}) {
+    EXPECT_NE(help.out.find(form), std::string::npos) << form;
+  }
+  EXPECT_EQ(help.errors, "");
+
+  const Result wrong = RunEditor({"--info"});
+  EXPECT_EQ(wrong.exitCode, 2);
+  EXPECT_EQ(wrong.errors.rfind("zmfedit: --info needs a file name\nusage:", 0), 0u) << wrong.errors;
+}
+
+TEST_F(CommandLineToolTest, InfoPrintsCountsAndBounds) {
+  const Result info = RunEditor({"--info", model_});
+  EXPECT_EQ(info.exitCode, 0) << info.errors;
+  EXPECT_EQ(info.errors, "");
+  EXPECT_EQ(info.out,
+            "vertices 4\nfaces 2\nmaterials 10\nbones 2\nanimations 1\nkeys 2\nkey bones 3\n"
+            "bounds -0.100000 -2.250000 -123.456001 1.500000 2500000.000000 3.000000\n");
+
+  // Quotes around the name are dropped, as on the editor's command line.
+  EXPECT_EQ(RunEditor({"--info", "\"" + model_ + "\""}).out, info.out);
+
+  const std::string missing = folder_.File("missing.zmf");
+  const Result none = RunEditor({"--info", missing});
+  EXPECT_EQ(none.exitCode, 1);
+  EXPECT_EQ(none.errors, Box("Could not open file:", missing));
+  EXPECT_EQ(none.out.substr(0, 11), "vertices 0\n");
+  EXPECT_NE(none.out.find("bounds none\n"), std::string::npos);
+}
+
+TEST_F(CommandLineToolTest, ConvertWritesTheOtherFormats) {
+  const Result zmf = RunEditor({"--convert", model_, folder_.File("copy.zmf")});
+  EXPECT_EQ(zmf.exitCode, 0) << zmf.errors;
+  const std::string copy = ReadFile(folder_.File("copy.zmf"));
+  EXPECT_EQ(copy.substr(0, 4), "ZMF\n");
+  EXPECT_EQ(copy.size(), ReadFile(kGolden).size() + std::strlen("\t\t\tALPHA NONE\n"));
+
+  const Result glc = RunEditor({"--convert", model_, folder_.File("scene.glc")});
+  EXPECT_EQ(glc.exitCode, 0) << glc.errors;
+  EXPECT_EQ(ReadFile(folder_.File("scene.glc")).substr(0, 7), "HEADER\n");
+
+  // An empty model writes no file, and says so.
+  WriteFile(folder_.File("empty.zmf"), "ZMF\n");
+  const Result empty = RunEditor({"--convert", folder_.File("empty.zmf"), folder_.File("e.zmf")});
+  EXPECT_EQ(empty.exitCode, 1);
+  EXPECT_EQ(empty.errors, "zmfedit: nothing was written to " + folder_.File("e.zmf") +
+                              ": the model has no vertices\n");
+  EXPECT_FALSE(testing::FileExists(folder_.File("e.zmf")));
+
+  const Result unwritable = RunEditor({"--convert", model_, folder_.File("no/such/x.zmf")});
+  EXPECT_EQ(unwritable.exitCode, 1);
+  EXPECT_EQ(unwritable.errors, Box("Could not write to file:", folder_.File("no/such/x.zmf")));
+}
+
+TEST_F(CommandLineToolTest, BatchRunsAScriptOnAModel) {
+  const std::string script = folder_.File("run.txt");
+  ASSERT_EQ(RunEditor({"--convert", model_, folder_.File("copy.zmf")}).exitCode, 0);
+  WriteFile(script, "save " + folder_.File("saved.zmf") + "\nnew\nsave " +
+                        folder_.File("never.zmf") + "\n");
+  const Result run = RunEditor({"--batch", script, model_});
+  EXPECT_EQ(run.exitCode, 1);  // the second save had nothing to write
+  EXPECT_EQ(run.errors, script + ":3: nothing was saved to " + folder_.File("never.zmf") +
+                            ": the model has no vertices\n");
+  EXPECT_EQ(ReadFile(folder_.File("saved.zmf")), ReadFile(folder_.File("copy.zmf")));
+
+  WriteFile(script, "open " + model_ + "\nsave " + folder_.File("again.zmf") + "\n");
+  const Result clean = RunEditor({"--batch", script});
+  EXPECT_EQ(clean.exitCode, 0) << clean.errors;
+  EXPECT_EQ(ReadFile(folder_.File("again.zmf")), ReadFile(folder_.File("saved.zmf")));
+
+  WriteFile(script, "open\n");
+  EXPECT_EQ(RunEditor({"--batch", script}).exitCode, 2);
+  EXPECT_EQ(RunEditor({"--batch", folder_.File("no-script.txt")}).exitCode, 2);
+}
+
+}  // namespace
+}  // namespace zmf

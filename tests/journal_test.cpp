@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "anim/skeleton.h"
+#include "edit/delete_selected.h"
 #include "edit/journal.h"
 #include "model_fixture.h"
 
@@ -345,6 +346,31 @@ TEST_F(Journal, WeightsStayEvenAcrossUndo) {
   Undo(model);
   EXPECT_TRUE(model.bones[1].weights.empty());
   EXPECT_EQ(model.bones[0].weights.head()->weight, 1.0f);
+}
+
+TEST_F(Journal, DeletingTheSelectionIsOneStepAndNothingSelectedWritesNothing) {
+  DeleteSelectedVertices(model);
+  DeleteSelectedFaces(model);
+  EXPECT_EQ(Words(), 0u);
+
+  Face* first = Triangle(0);
+  Triangle(3);
+  model.DeselectAll();
+  model.faces.Select(first);
+  DeleteSelectedFaces(model);
+  EXPECT_EQ(model.faces.count(), 1u);
+  EXPECT_EQ(model.vertices.count(), 6u);  // the vertices stay
+
+  model.vertices.Select(model.vertices.Nth(4));
+  model.vertices.Select(model.vertices.Nth(0));
+  DeleteSelectedVertices(model);
+  EXPECT_EQ(model.faces.count(), 0u);
+  EXPECT_THAT(Ids(model.vertices), ElementsAre(1, 2, 3, 5));
+  Undo(model);
+  EXPECT_THAT(Ids(model.vertices), ElementsAre(1, 2, 3, 5, 0, 4));  // deleted last, back first
+  EXPECT_EQ(model.faces.count(), 1u);
+  Undo(model);
+  EXPECT_EQ(model.faces.count(), 2u);
 }
 
 // A 64 x 64 24-bit BMP of one colour.

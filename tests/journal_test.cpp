@@ -373,6 +373,40 @@ TEST_F(Journal, DeletingTheSelectionIsOneStepAndNothingSelectedWritesNothing) {
   EXPECT_EQ(model.faces.count(), 2u);
 }
 
+TEST_F(Journal, UndoAfterRenumberingFindsTheRecordsItMeans) {
+  Triangle(0);
+  Triangle(3);
+  Vertex* moved = model.vertices.Nth(4);
+  JournalSetVertex(model, moved, {9, 9, 9}, {0, 0, 1}, 0, 0);
+  {
+    JournalGroup group(model);
+    JournalDeleteVertex(model, model.vertices.Nth(1));  // and the first triangle's face
+  }
+  model.RenumberIds();  // what saving does
+  EXPECT_THAT(Ids(model.vertices), ElementsAre(0, 1, 2, 3, 4));
+  EXPECT_EQ(model.vertices.nextId(), 6u);  // id 5 now stands for the deleted vertex
+  EXPECT_EQ(model.faces.nextId(), 2u);
+
+  Undo(model);
+  EXPECT_EQ(model.vertices.tail()->id, 5u);
+  EXPECT_EQ(model.vertices.tail()->position, (Vector3{1, 0, 0}));
+  ASSERT_EQ(model.faces.count(), 2u);
+  EXPECT_EQ(model.faces.tail()->b, model.vertices.tail());
+  Undo(model);
+  EXPECT_EQ(moved->position, (Vector3{4, 0, 0}));
+  EXPECT_EQ(model.vertices.Nth(0)->position, (Vector3{0, 0, 0}));
+  Redo(model);
+  Redo(model);
+  EXPECT_EQ(moved->position, (Vector3{9, 9, 9}));
+  EXPECT_EQ(model.vertices.count(), 5u);
+  EXPECT_EQ(model.faces.count(), 1u);
+
+  // With nothing in the journal the ids simply restart after the live ones.
+  model.journal.Reset();
+  model.RenumberIds();
+  EXPECT_EQ(model.vertices.nextId(), 5u);
+}
+
 // A 64 x 64 24-bit BMP of one colour.
 std::string WriteBmp(const std::filesystem::path& path) {
   std::string bytes = "BM";

@@ -278,6 +278,11 @@ class RecordList {
     std::swap(selOrderValid_, other.selOrderValid_);
   }
 
+  // Raises nextId (never lowers it), so that ids below it stay reserved.
+  void ReserveIdsBelow(std::uint32_t id) {
+    if (id > nextId_) nextId_ = id;
+  }
+
   // Ids 0, 1, 2, ... in list order, and nextId := count: what saving a file does.
   void Renumber() {
     byId_.clear();

@@ -83,6 +83,44 @@ std::uint64_t UndoJournal::RecordLength(std::uint64_t p) const {
   }
 }
 
+void UndoJournal::RemapIds(const std::function<std::uint32_t(std::uint32_t)>& vertexId,
+                           const std::function<std::uint32_t(std::uint32_t)>& faceId) {
+  auto remap = [&](std::uint64_t at, const std::function<std::uint32_t(std::uint32_t)>& map) {
+    JournalWord& word = words_[at % capacity_];
+    word = JournalWord::Uint(map(word.AsUint()));
+  };
+  for (std::uint64_t p = oldest_; p < end_;) {
+    const std::uint64_t length = RecordLength(p);
+    if (p + length > end_) break;
+    switch (At(p).AsInt()) {
+      case kAddVertex:
+      case kDeleteVertex:
+      case kSetVertex:
+        remap(p + 1, vertexId);
+        break;
+      case kAddFace:
+      case kDeleteFace:
+        remap(p + 1, faceId);
+        for (int i = 2; i <= 4; ++i) remap(p + i, vertexId);
+        break;
+      case kSetFaceVertices:
+        remap(p + 1, faceId);
+        for (int i = 2; i <= 7; ++i) remap(p + i, vertexId);
+        break;
+      case kSetFaceMaterial:
+        remap(p + 1, faceId);
+        break;
+      case kAddVertexWeight:
+      case kRemoveVertexWeight:
+        remap(p + 2, vertexId);
+        break;
+      default:
+        break;
+    }
+    p += length;
+  }
+}
+
 bool UndoJournal::RecordStart(std::uint64_t end, std::uint64_t& start) const {
   if (end <= oldest_ || end > end_) return false;
   const std::uint64_t available = end - oldest_;

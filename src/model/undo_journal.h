@@ -3,6 +3,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace zmf {
@@ -91,6 +92,12 @@ class UndoJournal {
   }
 
   JournalWord At(std::uint64_t position) const { return words_[position % capacity_]; }
+
+  // Rewrites every vertex id and face id held by the intact records, undone ones included,
+  // through the given maps: used when the lists are renumbered, so that Undo and Redo keep
+  // finding the records they mean.
+  void RemapIds(const std::function<std::uint32_t(std::uint32_t)>& vertexId,
+                const std::function<std::uint32_t(std::uint32_t)>& faceId);
 
   // The number of words of the record starting at `position` (1 for a word that starts none).
   std::uint64_t RecordLength(std::uint64_t position) const;

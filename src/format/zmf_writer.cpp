@@ -250,8 +250,7 @@ std::string WriteModelText(Model& model) {
 
 bool WriteModelFile(Model& model, std::string_view path) {
   if (model.vertices.count() == 0) return false;
-  model.vertices.Renumber();
-  model.faces.Renumber();
+  model.RenumberIds();
   FileSink out(path);
   bool written = out.Open();
   if (written) {

@@ -53,8 +53,7 @@ void WriteGlintcast(const Model& model, TextSink& out) {
 
 std::string GlintcastText(Model& model) {
   if (model.vertices.count() == 0) return {};
-  model.vertices.Renumber();
-  model.faces.Renumber();
+  model.RenumberIds();
   StringSink out;
   WriteGlintcast(model, out);
   return out.Text();
@@ -62,8 +61,7 @@ std::string GlintcastText(Model& model) {
 
 bool ExportGlintcast(Model& model, std::string_view path) {
   if (model.vertices.count() == 0) return false;
-  model.vertices.Renumber();
-  model.faces.Renumber();
+  model.RenumberIds();
   FileSink out(path);
   bool written = out.Open();
   if (written) {

@@ -7,6 +7,7 @@
 
 #include <csignal>
 
+#include "edit/journal.h"
 #include "file_fixture.h"
 #include "format/zmf_reader.h"
 #include "model_fixture.h"
@@ -67,6 +68,29 @@ TEST_F(ZmfWriterTest, RenumbersVerticesAndFacesInListOrder) {
 
   const std::string text = WriteModelText(model);
   EXPECT_NE(text.find("FACES { 1\n\t1 0 1\t0\n}\n"), std::string::npos) << text;
+}
+
+TEST_F(ZmfWriterTest, UndoAfterASaveStillFindsItsRecords) {
+  // The save renumbers; the journal follows, so Undo brings back the vertex deleted before it.
+  Vertex* a = JournalAddVertex(model, {1, 0, 0}, {0, 0, 1}, 0, 0);
+  JournalAddVertex(model, {2, 0, 0}, {0, 0, 1}, 0, 0);
+  JournalAddVertex(model, {3, 0, 0}, {0, 0, 1}, 0, 0);
+  JournalDeleteVertex(model, a);
+  const std::string saved = WriteModelText(model);
+  EXPECT_NE(saved.find("POSITION_NORMAL 2\n\t2.000000"), std::string::npos) << saved;
+  // Undo the delete, then redo it: the same vertex goes again.
+  Undo(model);
+  ASSERT_EQ(model.vertices.count(), 3u);
+  Redo(model);
+  std::vector<float> xs;
+  for (const Vertex* v : model.vertices) xs.push_back(v->position.x);
+  EXPECT_EQ(xs, (std::vector<float>{2, 3}));
+  // And undoing the delete and the last addition after the save removes that very vertex.
+  Undo(model);
+  Undo(model);
+  xs.clear();
+  for (const Vertex* v : model.vertices) xs.push_back(v->position.x);
+  EXPECT_EQ(xs, (std::vector<float>{2, 1}));
 }
 
 TEST_F(ZmfWriterTest, NamesStayOneWordAndReadBackIntact) {

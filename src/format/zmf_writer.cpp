@@ -241,8 +241,7 @@ void WriteModel(const Model& model, TextSink& out) {
 
 std::string WriteModelText(Model& model) {
   if (model.vertices.count() == 0) return {};
-  model.vertices.Renumber();
-  model.faces.Renumber();
+  model.RenumberIds();
   StringSink out;
   WriteModel(model, out);
   return out.Text();

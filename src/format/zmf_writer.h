@@ -10,8 +10,9 @@
 namespace zmf {
 
 // Writes the whole model to `path`. A model without vertices writes nothing and says nothing.
-// Otherwise the vertex and face ids are first renumbered 0, 1, 2, ... in list order (they stay
-// so even when the file cannot be written), then the file is replaced only once all of it was
+// Otherwise the vertex and face ids are first renumbered 0, 1, 2, ... in list order, the undo
+// journal with them (they stay so even when the file cannot be written), then the file is
+// replaced only once all of it was
 // written; any failure reports "Could not write to file:" with the path and leaves an old file
 // as it was. True when the file was written.
 bool WriteModelFile(Model& model, std::string_view path);

@@ -80,34 +80,19 @@ TEST_F(ZmfReaderTest, FilesThatCannotBeReadAreReported) {
   }
 }
 
-TEST_F(ZmfReaderTest, ReadsTheGoldenFileCompletely) {
+// What the file holds comes back through the writer (next test); this one checks what the
+// reader derives: drawn copies, texture paths, the hierarchy and its matrices, key-bone binding.
+TEST_F(ZmfReaderTest, GoldenFileFillsWhatTheWriterDoesNotWrite) {
   ReadModelFile(model, testing::kEverySectionFile);
   ASSERT_EQ(model.vertices.count(), 4u);
   const Vertex* v2 = model.vertices.Nth(2);
-  EXPECT_EQ(v2->position, (Vector3{-0.1f, 100000.5f, -0.0f}));
   EXPECT_TRUE(std::signbit(v2->position.z));
-  EXPECT_EQ(v2->normal, (Vector3{0.6f, 0.8f, 0}));
-  EXPECT_EQ(v2->u, 0.5f);
-  EXPECT_EQ(v2->v, 1.0f);
   EXPECT_EQ(v2->savedPosition, v2->position);
-  EXPECT_EQ(v2->savedNormal, v2->normal);
+  EXPECT_EQ(v2->savedNormal, (Vector3{0.6f, 0.8f, 0}));
   EXPECT_EQ(v2->savedV, 1.0f);
-  EXPECT_EQ(FaceIndices(), (std::vector<FaceRow>{{0, 1, 2, 0}, {0, 2, 3, 1}}));
   EXPECT_EQ(model.faces.chainCount(1), 1u);
-
-  ASSERT_EQ(model.materialCount, 10u);
-  const Material& wood = model.materials[1];
-  EXPECT_EQ(wood.name, "wood");
-  EXPECT_EQ(wood.diffuse, (Colour{0.4f, 0.5f, 0.6f, 0.75f}));
-  EXPECT_EQ(wood.specular, (Colour{1, 1, 1, 1}));
-  EXPECT_EQ(wood.shininess, 20u);
-  EXPECT_EQ(wood.textureFile, testing::kDataDir + "/zmf/wood.bmp");
-  // Alpha modes 0 to 7 in order; the last texture has no ALPHA entry and keeps mode 0.
-  for (std::uint32_t i = 1; i < 10; ++i) {
-    EXPECT_EQ(model.materials[i].alphaMode, i == 9 ? 0u : i - 1) << i;
-  }
-  EXPECT_EQ(model.materials[8].alphaValue, 0.5f);
-  EXPECT_EQ(model.currentMaterial, 0u);
+  EXPECT_EQ(model.materials[1].textureFile, testing::kDataDir + "/zmf/wood.bmp");
+  EXPECT_EQ(model.materials[9].alphaMode, 0u);  // no ALPHA entry: the default
 
   ASSERT_EQ(model.boneCount, 2u);
   EXPECT_EQ(model.rootBone, 0);
@@ -115,33 +100,14 @@ TEST_F(ZmfReaderTest, ReadsTheGoldenFileCompletely) {
   EXPECT_EQ(arm.index, 1u);
   EXPECT_EQ(arm.parent, 0);
   EXPECT_EQ(model.bones[0].firstChild, 1);
-  EXPECT_EQ(arm.localMatrix[4], -1.0f);
-  EXPECT_EQ(arm.localMatrix[13], 1.0f);
-  EXPECT_EQ(arm.grams, 1.0f);
-  // The pose is the inverse of the local matrix: composed they give the identity.
   const Matrix4& root = model.bones[0].localMatrix;
-  EXPECT_EQ(model.bones[0].poseMatrix[12], -root[12]);
-  EXPECT_EQ(model.bones[0].poseMatrix[14], -3.0f);
-  // The hierarchy is evaluated: the arm's bind matrix is its local matrix after the root's.
+  EXPECT_EQ(model.bones[0].poseMatrix,
+            testing::Translation(-1, -2, -3));  // the local matrix inverted
   EXPECT_EQ(model.bones[0].bindMatrix, root);
   EXPECT_EQ(arm.bindMatrix, Compose(root, arm.localMatrix));
   EXPECT_EQ(arm.frameMatrix, Invert(arm.bindMatrix));
-  ASSERT_EQ(arm.weights.count(), 2u);
-  EXPECT_EQ(arm.weights.head()->vertex, model.vertices.Nth(1));
-  EXPECT_EQ(arm.weights.head()->weight, 0.5f);
   EXPECT_EQ(arm.weights.tail()->vertex, model.vertices.Nth(3));
-
-  ASSERT_EQ(model.animationCount, 1u);
-  const Animation& wave = model.animation(0);
-  EXPECT_EQ(wave.name, "wave");
-  EXPECT_EQ(wave.totalTime, 1.0f);
-  ASSERT_EQ(wave.keyCount, 2u);
-  EXPECT_EQ(wave.keys[1].time, 1.0f);
-  ASSERT_EQ(wave.keys[0].keyBoneCount, 2u);
-  EXPECT_EQ(wave.keys[0].keyBones[1].boneName, "arm");
-  EXPECT_EQ(wave.keys[0].keyBones[1].boneIndex, 1u);
-  EXPECT_EQ(wave.keys[0].keyBones[1].matrix[13], 0.5f);
-  EXPECT_EQ(wave.keys[1].keyBones[0].matrix[10], 2.0f);
+  EXPECT_EQ(model.animation(0).keys[0].keyBones[1].boneIndex, 1u);
 
   // The textures beside the golden file do not exist; the JPEG is passed over silently.
   std::vector<std::string> expected;
@@ -197,17 +163,13 @@ TEST_F(ZmfReaderTest, TexturesAreLoadedFromBesideTheModel) {
 }
 
 TEST_F(ZmfReaderTest, TexturePathsFollowTheModelPathsSeparator) {
-  Read(
-      "ZMF MATERIALS { 2 MATERIAL { TEXTURE { FILE wood.bmp } } MATERIAL { TEXTURE { FILE "
-      "tex/a.jpg } } }");
-  EXPECT_EQ(model.materials[0].textureFile, "/nonexistent-folder/wood.bmp");
-  ReadModelText(model,
-                "ZMF MATERIALS { 2 MATERIAL { TEXTURE { FILE wood.bmp } } MATERIAL { "
-                "TEXTURE { FILE tex/a.jpg } } }",
-                "C:\\m\\a.zmf");
+  const std::string text =
+      "ZMF MATERIALS { 2 M { TEXTURE { FILE wood.bmp } } M { TEXTURE { FILE "
+      "tex/a.jpg } } }";
+  ReadModelText(model, text, "C:\\m\\a.zmf");
   EXPECT_EQ(model.materials[0].textureFile, "C:\\m\\wood.bmp");
   EXPECT_EQ(model.materials[1].textureFile, "C:\\m\\tex\\a.jpg");
-  ReadModelText(model, "ZMF MATERIALS { 1 MATERIAL { TEXTURE { FILE wood.bmp } } }", "a.zmf");
+  ReadModelText(model, text, "a.zmf");
   EXPECT_EQ(model.materials[0].textureFile, "wood.bmp");  // beside a model in the working folder
 }
 
@@ -545,57 +507,39 @@ TEST_F(ZmfReaderTest, ImportAnimationsReplacesOnlyBonesAndAnimations) {
   EXPECT_EQ(model.boneCount, 1u);
 }
 
-// Random models survive a write and a read: positions, normals, texture coordinates and every
-// other float to six decimals, everything else exactly.
+// Random models survive a write and a read: the text read back writes the same text again
+// (so every value is kept to six decimals and everything else exactly), and positions are
+// within half a millionth, plus one float step, of what they were.
 TEST_F(ZmfReaderTest, RandomModelsSurviveWriteAndRead) {
   std::mt19937 random(2024);
   auto pick = [&](int low, int high) {
     return std::uniform_int_distribution<int>(low, high)(random);
   };
   auto value = [&]() {
-    switch (pick(0, 3)) {
-      case 0:
-        return std::uniform_real_distribution<float>(-1, 1)(random);
-      case 1:
-        return std::uniform_real_distribution<float>(-1e4f, 1e4f)(random);
-      case 2:
-        return std::uniform_real_distribution<float>(-1e9f, 1e9f)(random);
-      default:
-        return static_cast<float>(pick(-5, 5));
-    }
-  };
-  // "%f" and back: what six decimals keep of a float.
-  auto sixDecimals = [](float f) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%f", static_cast<double>(f));
-    return std::strtof(text, nullptr);
+    const float scale = std::array<float, 4>{1.0f, 1e4f, 1e9f, 0.0f}[pick(0, 3)];
+    return scale == 0.0f ? static_cast<float>(pick(-5, 5))
+                         : std::uniform_real_distribution<float>(-scale, scale)(random);
   };
   for (int round = 0; round < 40; ++round) {
     model.Reset();
-    const int vertices = pick(1, 60);
     std::vector<Vertex*> all;
-    for (int i = 0; i < vertices; ++i) {
+    for (int i = pick(1, 60); i > 0; --i) {
       all.push_back(testing::AddFileVertex(model, {value(), value(), value()},
                                            {value(), value(), value()}, value(), value()));
     }
     model.materialCount = static_cast<std::uint32_t>(pick(1, 32));
     for (std::uint32_t m = 0; m < model.materialCount; ++m) {
-      model.SetMaterialDefaults(m);
       Material& mat = model.materials[m];
       mat.name.Set("mat" + std::to_string(pick(0, 999)));
       mat.diffuse = {value(), value(), value(), value()};
-      mat.shininess = static_cast<std::uint32_t>(pick(0, 128));
-      if (pick(0, 3) == 0) {
-        mat.hasTexture = 1;
-        mat.textureFile = "t" + std::to_string(m) + ".jpg";
-        mat.alphaMode = static_cast<std::uint32_t>(pick(0, 7));
-        mat.alphaValue = mat.alphaMode == 7 ? value() : 0.0f;
-      }
+      mat.hasTexture = pick(0, 3) == 0;
+      mat.textureFile = "t" + std::to_string(m) + ".jpg";
+      mat.alphaMode = static_cast<std::uint32_t>(pick(0, 7));
+      mat.alphaValue = value();
     }
-    const int faces = pick(0, 80);
-    for (int i = 0; i < faces; ++i) {
-      testing::AddFileFace(model, all[pick(0, vertices - 1)], all[pick(0, vertices - 1)],
-                           all[pick(0, vertices - 1)],
+    auto any = [&] { return all[static_cast<std::size_t>(pick(0, int(all.size()) - 1))]; };
+    for (int i = pick(0, 80); i > 0; --i) {
+      testing::AddFileFace(model, any(), any(), any(),
                            static_cast<std::uint32_t>(pick(0, int(model.materialCount) - 1)));
     }
     model.boneCount = static_cast<std::uint32_t>(pick(0, 8));
@@ -630,62 +574,21 @@ TEST_F(ZmfReaderTest, RandomModelsSurviveWriteAndRead) {
     }
 
     const std::string text = WriteModelText(model);
-    std::vector<Vertex> before;
-    for (const Vertex* v : model.vertices) before.push_back(*v);
-    const auto facesBefore = FaceIndices();
-    std::vector<Material> materialsBefore(model.materials.begin(), model.materials.end());
-    std::vector<std::vector<std::pair<std::uint32_t, float>>> weightsBefore;
-    for (std::uint32_t b = 0; b < model.boneCount; ++b) {
-      weightsBefore.emplace_back();
-      for (const VertexWeight* w : model.bones[b].weights) {
-        weightsBefore.back().emplace_back(w->vertex->id, w->weight);
-      }
-    }
-    Matrix4 lastMatrix =
-        model.boneCount > 0 ? model.bones[model.boneCount - 1].localMatrix : Matrix4::Identity();
+    std::vector<Vector3> before = Positions();
     const std::uint32_t bones = model.boneCount;
-    const std::uint32_t materials = model.materialCount;
-
     Read(text);
     ASSERT_TRUE(host.events().empty()) << host.BoxTexts().front();
-    ASSERT_EQ(model.vertices.count(), before.size());
-    std::size_t i = 0;
-    const bool texCoords = text.find("_TEXCOORDS") != std::string::npos;
-    for (const Vertex* v : model.vertices) {
-      const Vertex& old = before[i++];
-      ASSERT_EQ(v->position, (Vector3{sixDecimals(old.position.x), sixDecimals(old.position.y),
-                                      sixDecimals(old.position.z)}));
-      ASSERT_NEAR(v->position.x, old.position.x, 5e-7 + std::abs(old.position.x) * 1e-7);
-      ASSERT_EQ(v->normal.z, sixDecimals(old.normal.z));
-      ASSERT_EQ(v->u, texCoords ? sixDecimals(old.u) : 0.0f);
-    }
-    EXPECT_EQ(FaceIndices(), facesBefore);
-    ASSERT_EQ(model.materialCount, materials);
-    for (std::uint32_t m = 0; m < materials; ++m) {
-      EXPECT_EQ(model.materials[m].name, materialsBefore[m].name);
-      EXPECT_EQ(model.materials[m].diffuse[3], sixDecimals(materialsBefore[m].diffuse[3]));
-      EXPECT_EQ(model.materials[m].shininess, materialsBefore[m].shininess);
-      EXPECT_EQ(model.materials[m].hasTexture, materialsBefore[m].hasTexture);
-      EXPECT_EQ(model.materials[m].alphaMode, materialsBefore[m].alphaMode);
-    }
-    ASSERT_EQ(model.boneCount, bones);
-    for (std::uint32_t b = 0; b < bones; ++b) {
-      std::vector<std::pair<std::uint32_t, float>> weights;
-      model.vertices.Renumber();
-      for (const VertexWeight* w : model.bones[b].weights) {
-        weights.emplace_back(w->vertex->id, w->weight);
-      }
-      ASSERT_EQ(weights.size(), weightsBefore[b].size());
-      for (std::size_t k = 0; k < weights.size(); ++k) {
-        EXPECT_EQ(weights[k].first, weightsBefore[b][k].first);
-        EXPECT_EQ(weights[k].second, sixDecimals(weightsBefore[b][k].second));
-      }
-    }
-    if (bones > 0) {
-      EXPECT_EQ(model.bones[bones - 1].localMatrix[7], sixDecimals(lastMatrix[7]));
-    }
-    // And the text is a fixed point.
     EXPECT_EQ(WriteModelText(model), text);
+    EXPECT_EQ(model.boneCount, bones);  // the hierarchy was whole
+    const std::vector<Vector3> after = Positions();
+    ASSERT_EQ(after.size(), before.size());
+    for (std::size_t i = 0; i < after.size(); ++i) {
+      for (auto axis : {&Vector3::x, &Vector3::y, &Vector3::z}) {
+        const float was = before[i].*axis;
+        const float step = std::nextafter(std::abs(was), INFINITY) - std::abs(was);
+        EXPECT_LE(std::abs(after[i].*axis - was), 5e-7f + step) << was;
+      }
+    }
   }
 }
 

@@ -473,8 +473,15 @@ TEST_F(ZmfReaderTest, ImportAnimationsReplacesOnlyBonesAndAnimations) {
   kept->weight = 1.0f;
   model.bones[0].weights.Append(kept);
 
+  model.currentBone = 0;
+  model.currentAnimation = 0;  // the file's animation 0 has two keys, key 1 one key bone
+  model.currentKey = 1;
+  model.currentKeyBone = 1;
   ImportAnimations(model, testing::kEverySectionFile);
   EXPECT_TRUE(host.events().empty());  // no texture is loaded
+  EXPECT_EQ(model.currentBone, 0);
+  EXPECT_EQ(model.currentKey, 1);
+  EXPECT_EQ(model.currentKeyBone, -1);  // beyond the key's key bones: none
   EXPECT_EQ(model.vertices.count(), 3u);
   EXPECT_EQ(model.faces.count(), 1u);
   EXPECT_EQ(model.materialCount, 1u);

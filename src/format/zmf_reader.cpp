@@ -601,6 +601,22 @@ class ZmfReader {
     for (std::uint32_t m = materials; m < kMaxMaterials; ++m) model_.MoveMaterialChain(0, m);
     // Bone slots beyond the count hold no weights, so no weight outlives its bone.
     for (std::uint32_t b = model_.boneCount; b < kMaxBones; ++b) model_.bones[b].weights.Clear();
+    // Current items that the new tables no longer hold are none (Import Animations keeps them
+    // otherwise).
+    auto within = [](std::int32_t index, std::uint32_t count) {
+      return index >= 0 && static_cast<std::uint32_t>(index) < count;
+    };
+    if (!within(model_.currentBone, model_.boneCount)) model_.currentBone = -1;
+    if (!within(model_.currentAnimation, model_.animationCount)) model_.currentAnimation = -1;
+    const Animation* animation =
+        model_.currentAnimation >= 0 ? &model_.animation(model_.currentAnimation) : nullptr;
+    if (animation == nullptr || !within(model_.currentKey, animation->keyCount)) {
+      model_.currentKey = -1;
+    }
+    if (model_.currentKey < 0 ||
+        !within(model_.currentKeyBone, animation->keys[model_.currentKey].keyBoneCount)) {
+      model_.currentKeyBone = -1;
+    }
   }
 
   struct ScratchRecords {

@@ -71,6 +71,8 @@ const char* ArgumentsWanted(CommandInput input) {
       return "a list and a position (pick LIST POSITION)";
     case CommandInput::Texts:
       return "a button and its texts (apply BUTTON TEXTS...)";
+    case CommandInput::Ids:
+      return "one or more ids";
   }
   return "";
 }
@@ -85,6 +87,8 @@ bool ArgumentCountFits(CommandInput input, std::size_t count) {
       return count == 1;
     case CommandInput::Texts:
       return true;
+    case CommandInput::Ids:
+      return count >= 1;
   }
   return false;
 }

@@ -2,6 +2,7 @@
 // command file and a line here; the menus and batch mode then both know it.
 #include "command/command_table.h"
 
+#include "command/edit_commands.h"
 #include "command/file_commands.h"
 
 namespace zmf {
@@ -12,9 +13,38 @@ constexpr CommandEntry kCommands[] = {
     {kCommandNew, "new", CommandInput::None, nullptr, NewModel},
     {kCommandOpen, "open", CommandInput::OpenFile, &kOpenDialog, OpenFile},
     {kCommandSave, "save", CommandInput::SaveFile, &kSaveDialog, SaveFile},
+    // Edit
+    {kCommandUndo, "undo", CommandInput::None, nullptr, UndoCommand},
+    {kCommandRedo, "redo", CommandInput::None, nullptr, RedoCommand},
+    {kCommandDeleteSelectedVertices, "delete-selected-vertices", CommandInput::None, nullptr,
+     DeleteSelectedVerticesCommand},
+    {kCommandDeleteSelectedFaces, "delete-selected-faces", CommandInput::None, nullptr,
+     DeleteSelectedFacesCommand},
+    {kCommandDeselectAll, "deselect-all", CommandInput::None, nullptr, DeselectAllCommand},
+    {kCommandSelectAll, "select-all", CommandInput::None, nullptr, SelectAllCommand},
+    // Model > Vertices and Faces > Add Geometric
+    {kCommandAddSphere, "add-sphere", CommandInput::None, nullptr, AddSphereCommand},
+    {kCommandAddBox, "add-box", CommandInput::None, nullptr, AddBoxCommand},
+    {kCommandAddTriad, "add-triad", CommandInput::None, nullptr, AddTriadCommand},
+    {kCommandAddPyramid, "add-pyramid", CommandInput::None, nullptr, AddPyramidCommand},
+    {kCommandAddCylinder, "add-cylinder", CommandInput::None, nullptr, AddCylinderCommand},
+    {kCommandAddCone, "add-cone", CommandInput::None, nullptr, AddConeCommand},
+    {kCommandAddPlane, "add-plane", CommandInput::None, nullptr, AddPlaneCommand},
+    // Model > Normals and Edges
+    {kCommandNormalsFromSelection, "normals-from-selection", CommandInput::None, nullptr,
+     NormalsFromSelectionCommand},
+    {kCommandNormalsFromConnected, "normals-from-connected", CommandInput::None, nullptr,
+     NormalsFromConnectedCommand},
+    {kCommandNormalsAcrossDuplicates, "normals-across-duplicates", CommandInput::None, nullptr,
+     NormalsAcrossDuplicatesCommand},
+    {kCommandInvertSelectedNormals, "invert-selected-normals", CommandInput::None, nullptr,
+     InvertSelectedNormalsCommand},
     // Model > Bones and Animation
     {kCommandImportAnimations, "import-animations", CommandInput::OpenFile,
      &kImportAnimationsDialog, ImportAnimationsFrom},
+    // Scripts only: selecting by id as a click would
+    {0, "select-vertices", CommandInput::Ids, nullptr, SelectVerticesCommand},
+    {0, "select-faces", CommandInput::Ids, nullptr, SelectFacesCommand},
 };
 
 }  // namespace
@@ -22,6 +52,7 @@ constexpr CommandEntry kCommands[] = {
 std::span<const CommandEntry> Commands() { return kCommands; }
 
 const CommandEntry* FindCommand(std::uint32_t id) {
+  if (id == 0) return nullptr;  // script-only commands have no identifier
   for (const CommandEntry& entry : kCommands) {
     if (entry.id == id) return &entry;
   }

@@ -30,6 +30,7 @@ enum class CommandInput {
   SaveFile,  // one path: the answer to the save-file dialog
   ListPick,  // one position: a row picked in a panel's list
   Texts,     // the texts of a panel's edit boxes, for its "ok" button
+  Ids,       // one or more record ids; only scripts give these (identifier 0)
 };
 
 // A filter of a file dialog: its label and its pattern, e.g. " ZMF Files" and "*.zmf".

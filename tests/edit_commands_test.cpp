@@ -118,7 +118,7 @@ TEST_F(EditCommands, PrimitivesNormalsAndSelectionReturnTheirRefresh) {
   for (const Case& c : cases) {
     const CommandEntry* entry = FindCommand(c.id);
     ASSERT_NE(entry, nullptr) << c.id;
-    CommandContext context{model, {}, nullptr, {}};
+    CommandContext context(model);
     EXPECT_EQ(entry->handler(context), c.refresh) << entry->scriptName;
   }
   // After the box, sphere and plane and one Undo (the plane), the box and sphere remain.

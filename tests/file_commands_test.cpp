@@ -55,7 +55,7 @@ TEST(OpenSaveDispatch, ExtensionIsTheTextAfterTheLastDotOfTheName) {
 class FileCommandsTest : public testing::ModelTest {
  protected:
   Refresh Run(std::uint32_t id, std::vector<std::string> arguments = {}) {
-    CommandContext context{model, arguments, screenshot_, {}};
+    CommandContext context(model, arguments, screenshot_);
     const Refresh refresh = FindCommand(id)->handler(context);
     problem_ = context.problem;
     return refresh;

@@ -209,7 +209,7 @@ int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
         host.QueueCancel();
         break;
       case Step::Kind::Command: {
-        CommandContext context{model, step.arguments, nullptr, {}};
+        CommandContext context(model, step.arguments);
         step.entry->handler(context);
         if (!context.problem.empty()) {
           std::fprintf(errors, "%s: %s\n", location.c_str(), context.problem.c_str());

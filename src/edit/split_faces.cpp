@@ -1,0 +1,198 @@
+// Splitting faces at their edge midpoints through the journal.
+#include "edit/split_faces.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "edit/journal.h"
+
+namespace zmf {
+namespace {
+
+// The midpoint vertex made for each cut edge, found by the edge's two ends in either order.
+// Open addressing on the ends' addresses: a split of a million faces looks up three million
+// edges, which a node-based map would spend most of its time allocating.
+class EdgeMidpoints {
+ public:
+  explicit EdgeMidpoints(std::size_t expectedEdges) { Resize(SizeFor(expectedEdges)); }
+
+  // The midpoint of the edge (p, q) or (q, p), or null.
+  Vertex* Find(const Vertex* p, const Vertex* q) const {
+    const Key key = MakeKey(p, q);
+    for (std::size_t i = Hash(key) & mask_;; i = (i + 1) & mask_) {
+      const Slot& s = slots_[i];
+      if (s.lo == nullptr) return nullptr;
+      if (s.lo == key.lo && s.hi == key.hi) return s.mid;
+    }
+  }
+
+  // Records the midpoint of an edge that Find did not know.
+  void Insert(const Vertex* p, const Vertex* q, Vertex* mid) {
+    if ((count_ + 1) * 10 > slots_.size() * 7) Grow();
+    Place(MakeKey(p, q), mid);
+    ++count_;
+  }
+
+ private:
+  struct Key {
+    const Vertex* lo;
+    const Vertex* hi;
+  };
+  struct Slot {
+    const Vertex* lo = nullptr;  // null marks an empty slot; an edge never has a null end
+    const Vertex* hi = nullptr;
+    Vertex* mid = nullptr;
+  };
+
+  static Key MakeKey(const Vertex* p, const Vertex* q) {
+    return std::less<const Vertex*>()(p, q) ? Key{p, q} : Key{q, p};
+  }
+
+  static std::size_t Hash(const Key& k) {
+    std::uint64_t h = reinterpret_cast<std::uintptr_t>(k.lo) * 0x9E3779B97F4A7C15ull;
+    h ^= (h >> 29) + reinterpret_cast<std::uintptr_t>(k.hi) * 0xC2B2AE3D27D4EB4Full;
+    return static_cast<std::size_t>(h ^ (h >> 32));
+  }
+
+  static std::size_t SizeFor(std::size_t edges) {
+    std::size_t size = 16;
+    while (size * 7 < edges * 10 + 10) size *= 2;
+    return size * 2;  // start at a load below 0.35, where probes stay short
+  }
+
+  void Resize(std::size_t size) {
+    slots_.assign(size, Slot{});
+    mask_ = size - 1;
+  }
+
+  void Place(const Key& key, Vertex* mid) {
+    std::size_t i = Hash(key) & mask_;
+    while (slots_[i].lo != nullptr) i = (i + 1) & mask_;
+    slots_[i] = {key.lo, key.hi, mid};
+  }
+
+  void Grow() {
+    std::vector<Slot> old;
+    old.swap(slots_);
+    Resize(old.size() * 2);
+    for (const Slot& s : old) {
+      if (s.lo != nullptr) Place({s.lo, s.hi}, s.mid);
+    }
+  }
+
+  std::vector<Slot> slots_;
+  std::size_t mask_ = 0;
+  std::size_t count_ = 0;
+};
+
+// Which vertices may be an end of a cut edge, by id: the crack-closing pass walks every face of
+// the model, and most of their edges (all those of the new faces) touch no cut edge's end at
+// all. A set bit or an id beyond the table means "perhaps" and sends the edge to the full
+// lookup, so the filter can only save work, never lose a match.
+class EndFilter {
+ public:
+  // Ids below `bound` get a bit each.
+  explicit EndFilter(std::uint32_t bound) : bound_(bound), bits_((bound + 63) / 64, 0) {}
+
+  void Add(const Vertex* v) {
+    if (v->id < bound_) {
+      bits_[v->id / 64] |= std::uint64_t{1} << (v->id % 64);
+    } else {
+      endsBeyondBound_ = true;
+    }
+  }
+
+  bool MayBeEnd(const Vertex* v) const {
+    if (v->id >= bound_) return endsBeyondBound_;
+    return (bits_[v->id / 64] >> (v->id % 64)) & 1u;
+  }
+
+ private:
+  std::uint32_t bound_;
+  std::vector<std::uint64_t> bits_;
+  bool endsBeyondBound_ = false;
+};
+
+float Dot(const Vector3& a, const Vector3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+// Adds the midpoint of the edge (p, q) through the journal.
+Vertex* AddMidpoint(Model& model, const Vertex* p, const Vertex* q, bool deform) {
+  Vector3 m = {(p->position.x + q->position.x) * 0.5f, (p->position.y + q->position.y) * 0.5f,
+               (p->position.z + q->position.z) * 0.5f};
+  const Vector3 n = {(p->normal.x + q->normal.x) * 0.5f, (p->normal.y + q->normal.y) * 0.5f,
+                     (p->normal.z + q->normal.z) * 0.5f};
+  if (deform) {
+    Vector3 d = {q->position.x - p->position.x, q->position.y - p->position.y,
+                 q->position.z - p->position.z};
+    const float length = std::sqrt(Dot(d, d));
+    if (length != 0.0f) d = {d.x / length, d.y / length, d.z / length};
+    const float t = Dot(q->normal, d) - Dot(p->normal, d);
+    const float push = 0.25f * t * length;
+    m = {m.x + push * n.x, m.y + push * n.y, m.z + push * n.z};
+  }
+  return JournalAddVertex(model, m, n, (p->u + q->u) * 0.5f, (p->v + q->v) * 0.5f);
+}
+
+bool HasAllCorners(const Face* f) { return f->a != nullptr && f->b != nullptr && f->c != nullptr; }
+
+}  // namespace
+
+void SplitSelectedFaces(Model& model, bool deform) {
+  if (model.faces.selCount() == 0) return;
+  JournalGroup group(model);
+
+  const std::uint32_t vertexCount = model.vertices.count();
+  // Ids normally stay below nextId; the bound only keeps a stray huge id from costing memory.
+  const auto idBound = static_cast<std::uint32_t>(
+      std::min<std::uint64_t>(model.vertices.nextId(), std::uint64_t{vertexCount} * 2 + 65536));
+  EndFilter ends(idBound);
+  EdgeMidpoints midpoints(std::size_t{model.faces.selCount()} * 3 / 2);
+
+  auto midpointOf = [&](Vertex* p, Vertex* q) {
+    if (Vertex* m = midpoints.Find(p, q)) return m;
+    Vertex* m = AddMidpoint(model, p, q, deform);
+    if (m == nullptr) return m;  // out of memory: the faces that need it are not made
+    midpoints.Insert(p, q, m);
+    ends.Add(p);
+    ends.Add(q);
+    return m;
+  };
+
+  // From the tail: the faces added here join the selection behind the walk.
+  for (Face* f = model.faces.selTail(); f != nullptr; f = f->selPrev) {
+    if (!HasAllCorners(f)) continue;
+    Vertex* a = f->a;
+    Vertex* b = f->b;
+    Vertex* c = f->c;
+    Vertex* ab = midpointOf(a, b);
+    Vertex* bc = midpointOf(b, c);
+    Vertex* ca = midpointOf(c, a);
+    JournalSetFaceVertices(model, f, a, ab, ca);
+    JournalAddFace(model, ab, bc, ca);
+    JournalAddFace(model, ab, b, bc);
+    JournalAddFace(model, bc, c, ca);
+  }
+
+  // Close the cracks: a face that still runs along a cut edge is cut in two at its midpoint.
+  // Faces added here lie behind the walk.
+  for (Face* g = model.faces.tail(); g != nullptr; g = g->prev) {
+    for (int j = 0; j < 3; ++j) {
+      if (!HasAllCorners(g)) break;
+      const std::array<Vertex*, 3> corners = {g->a, g->b, g->c};
+      Vertex* p = corners[j];
+      Vertex* q = corners[(j + 1) % 3];
+      if (!ends.MayBeEnd(p) || !ends.MayBeEnd(q)) continue;
+      Vertex* m = midpoints.Find(p, q);
+      if (m == nullptr) continue;
+      Vertex* r = corners[(j + 2) % 3];
+      JournalSetFaceVertices(model, g, p, m, r);
+      JournalAddFace(model, m, q, r);
+    }
+  }
+}
+
+}  // namespace zmf

@@ -5,6 +5,7 @@
 #include "command/edit_commands.h"
 #include "command/face_commands.h"
 #include "command/file_commands.h"
+#include "command/weld_commands.h"
 
 namespace zmf {
 namespace {
@@ -33,6 +34,8 @@ constexpr CommandEntry kCommands[] = {
     {kCommandAddPlane, "add-plane", CommandInput::None, nullptr, AddPlaneCommand},
     {kCommandFanFaces, "fan-faces", CommandInput::None, nullptr, FanFacesCommand},
     // Model > Vertices and Faces
+    {kCommandWeldVertices, "weld-vertices", CommandInput::None, nullptr, WeldVerticesCommand},
+    {kCommandReduceVertices, "reduce-vertices", CommandInput::None, nullptr, ReduceVerticesCommand},
     {kCommandReverseFace, "reverse-face", CommandInput::None, nullptr, ReverseFaceCommand},
     {kCommandSplitFace, "split-face", CommandInput::None, nullptr, SplitFaceCommand},
     {kCommandSelectUnconnected, "select-unconnected", CommandInput::None, nullptr,
@@ -50,6 +53,8 @@ constexpr CommandEntry kCommands[] = {
      DuplicateVerticesCommand},
     {kCommandDuplicateBackFaces, "duplicate-back-faces", CommandInput::None, nullptr,
      DuplicateBackFacesCommand},
+    {kCommandWeldSelectedDuplicates, "weld-selected-duplicates", CommandInput::None, nullptr,
+     WeldSelectedDuplicatesCommand},
     // Model > Bones and Animation
     {kCommandImportAnimations, "import-animations", CommandInput::OpenFile,
      &kImportAnimationsDialog, ImportAnimationsFrom},
@@ -59,6 +64,8 @@ constexpr CommandEntry kCommands[] = {
     // Scripts only: selecting by id as a click would
     {0, "select-vertices", CommandInput::Ids, nullptr, SelectVerticesCommand},
     {0, "select-faces", CommandInput::Ids, nullptr, SelectFacesCommand},
+    // Scripts only: the duplicate pairs of the vertex selection, as the Normals panel selects them
+    {0, "select-duplicates", CommandInput::None, nullptr, SelectDuplicatesCommand},
 };
 
 }  // namespace

@@ -1,0 +1,51 @@
+// Handlers of the welding and reduction commands.
+#include "command/weld_commands.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "edit/reduce.h"
+#include "edit/weld.h"
+#include "format/number_text.h"
+
+namespace zmf {
+namespace {
+
+// The answer as a decimal number, leading blanks skipped; 0 when it does not start with one.
+double PercentFrom(std::string_view answer) {
+  const std::size_t start = answer.find_first_not_of(" \t\n\v\f\r");
+  if (start == std::string_view::npos) return 0.0;
+  float value = 0.0f;
+  if (ParseFloatPrefix(answer.substr(start), value) == 0) return 0.0;
+  return value;
+}
+
+}  // namespace
+
+Refresh WeldVerticesCommand(CommandContext& context) {
+  WeldSelectedVertices(context.model);
+  return Refresh::Mesh;
+}
+
+Refresh ReduceVerticesCommand(CommandContext& context) {
+  Model& model = context.model;
+  if (model.vertices.selCount() == 0) return Refresh::None;
+  const std::optional<std::string> answer = model.host().Prompt("Enter percent to reduce:10");
+  if (!answer) return Refresh::None;
+  ReduceSelectedVertices(model, PercentFrom(*answer));
+  return Refresh::Mesh;
+}
+
+Refresh WeldSelectedDuplicatesCommand(CommandContext& context) {
+  WeldSelectedDuplicates(context.model);
+  return Refresh::Normals;
+}
+
+Refresh SelectDuplicatesCommand(CommandContext& context) {
+  context.model.RebuildDuplicates();
+  context.model.SelectDuplicatesOfSelection();
+  return Refresh::Normals;
+}
+
+}  // namespace zmf

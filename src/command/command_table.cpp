@@ -5,6 +5,7 @@
 #include "command/edit_commands.h"
 #include "command/face_commands.h"
 #include "command/file_commands.h"
+#include "command/reflect_commands.h"
 #include "command/weld_commands.h"
 
 namespace zmf {
@@ -32,6 +33,9 @@ constexpr CommandEntry kCommands[] = {
     {kCommandAddCylinder, "add-cylinder", CommandInput::None, nullptr, AddCylinderCommand},
     {kCommandAddCone, "add-cone", CommandInput::None, nullptr, AddConeCommand},
     {kCommandAddPlane, "add-plane", CommandInput::None, nullptr, AddPlaneCommand},
+    {kCommandReflection, "reflection", CommandInput::None, nullptr, ReflectionCommand},
+    {kCommandSurfaceOfRevolution, "surface-of-revolution", CommandInput::None, nullptr,
+     SurfaceOfRevolutionCommand},
     {kCommandFanFaces, "fan-faces", CommandInput::None, nullptr, FanFacesCommand},
     // Model > Vertices and Faces
     {kCommandWeldVertices, "weld-vertices", CommandInput::None, nullptr, WeldVerticesCommand},

@@ -6,9 +6,12 @@
 namespace zmf {
 
 Matrix4 EulerMatrix(float pitch, float yaw, float roll) {
-  const float cp = std::cos(pitch), sp = std::sin(pitch);
-  const float cy = std::cos(yaw), sy = std::sin(yaw);
-  const float cr = std::cos(roll), sr = std::sin(roll);
+  // Sines and cosines rounded once from double precision; the products are in float.
+  auto cosine = [](float a) { return static_cast<float>(std::cos(static_cast<double>(a))); };
+  auto sine = [](float a) { return static_cast<float>(std::sin(static_cast<double>(a))); };
+  const float cp = cosine(pitch), sp = sine(pitch);
+  const float cy = cosine(yaw), sy = sine(yaw);
+  const float cr = cosine(roll), sr = sine(roll);
   Matrix4 r;
   r[0] = cr * cy + sy * sr * sp;
   r[1] = sr * cp;

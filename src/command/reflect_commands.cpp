@@ -1,0 +1,23 @@
+// Handlers of the commands that build geometry from the selection.
+#include "command/reflect_commands.h"
+
+#include "edit/reflection.h"
+#include "edit/revolution.h"
+
+namespace zmf {
+
+Refresh ReflectionCommand(CommandContext& context) {
+  Model& model = context.model;
+  // The question comes after the mirrors are made, so with nothing to mirror it is never asked.
+  if (!CanReflectSelection(model)) return Refresh::Mesh;
+  const bool connect = model.host().AskYesNo("Connect edges when reflected?", "X Reflection");
+  ReflectSelection(model, connect);
+  return Refresh::Mesh;
+}
+
+Refresh SurfaceOfRevolutionCommand(CommandContext& context) {
+  RevolveSelection(context.model);
+  return Refresh::Mesh;
+}
+
+}  // namespace zmf

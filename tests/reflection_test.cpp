@@ -1,0 +1,417 @@
+// Reflection and surface of revolution: the records they add, in order, with their ids; their
+// single undo step; their commands, questions and saved results.
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "command/batch.h"
+#include "command/reflect_commands.h"
+#include "edit/journal.h"
+#include "edit/reflection.h"
+#include "edit/revolution.h"
+#include "file_fixture.h"
+#include "model_fixture.h"
+
+namespace zmf::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+
+// Everything the journal restores, in list order: ids, positions, normals, texture coordinates,
+// saved copies, corners and materials (nextId is not journaled).
+std::string Dump(const Model& m) {
+  std::ostringstream out;
+  for (const Vertex* v : m.vertices) {
+    out << "v" << v->id << " " << v->position.x << "," << v->position.y << "," << v->position.z
+        << " n" << v->normal.x << "," << v->normal.y << "," << v->normal.z << " t" << v->u << ","
+        << v->v << " s" << v->savedPosition.x << "," << v->savedNormal.x << "\n";
+  }
+  for (const Face* f : m.faces) {
+    out << "f" << f->id << " " << (f->a ? int(f->a->id) : -1) << ","
+        << (f->b ? int(f->b->id) : -1) << "," << (f->c ? int(f->c->id) : -1) << " m"
+        << f->material << "\n";
+  }
+  return out.str();
+}
+
+using Triple = std::vector<std::uint32_t>;
+
+std::vector<Triple> Corners(const Model& m) {
+  std::vector<Triple> corners;
+  for (const Face* f : m.faces) corners.push_back({f->a->id, f->b->id, f->c->id});
+  return corners;
+}
+
+class Reflection : public ModelTest {
+ protected:
+  // A selected vertex with its own normal and texture coordinates.
+  Vertex* Selected(float x, float y, float z) {
+    Vertex* v = model.AppendVertex();
+    model.SetVertex(v, {x, y, z}, {x / 4, 0.5f, -1}, x / 8, y / 8);
+    model.vertices.Select(v);
+    return v;
+  }
+
+  Face* SelectedFace(Vertex* a, Vertex* b, Vertex* c) {
+    Face* f = model.MakeFace(a, b, c);
+    model.faces.Select(f);
+    return f;
+  }
+
+  // One selected triangle at x > 0: vertices 0, 1, 2 selected in that order, face 0.
+  void Triangle() {
+    Vertex* a = Selected(1, 0, 0);
+    Vertex* b = Selected(2, 0, 3);
+    Vertex* c = Selected(1, 1, 0);
+    SelectedFace(a, b, c);
+  }
+};
+
+TEST_F(Reflection, OneTriangleMirrorsFromTheSelectionTailAndReversesItsWinding) {
+  Triangle();
+  model.currentMaterial = 0;
+  const std::uint64_t start = model.journal.position();
+  ReflectSelection(model, false);
+
+  ASSERT_EQ(model.vertices.count(), 6u);
+  // Vertices 3, 4, 5 mirror 2, 1, 0: the selection is walked from its tail.
+  const Vertex* v3 = model.vertices.FindById(3);
+  const Vertex* v4 = model.vertices.FindById(4);
+  const Vertex* v5 = model.vertices.FindById(5);
+  EXPECT_EQ(v3->position, (Vector3{-1, 1, 0}));
+  EXPECT_EQ(v3->normal, (Vector3{-0.25f, 0.5f, -1}));
+  EXPECT_EQ(v4->position, (Vector3{-2, 0, 3}));
+  EXPECT_EQ(v4->normal, (Vector3{-0.5f, 0.5f, -1}));
+  EXPECT_EQ(v4->u, 0.25f);
+  EXPECT_EQ(v4->v, 0.0f);
+  EXPECT_EQ(v5->position, (Vector3{-1, 0, 0}));
+  EXPECT_EQ(v5->savedPosition, v5->position);
+  // Face (A, B, C) = (0, 1, 2) becomes (A', C', B').
+  EXPECT_THAT(Corners(model), ElementsAre(Triple{0, 1, 2}, Triple{5, 3, 4}));
+  EXPECT_THAT(SelectedIds(model.vertices), ElementsAre(0, 1, 2, 3, 4, 5));
+  EXPECT_THAT(SelectedIds(model.faces), ElementsAre(0, 1));
+  // Group marker, three vertex records, one face record, group marker.
+  EXPECT_EQ(model.journal.position() - start, 1u + 3 * 11 + 6 + 1);
+}
+
+TEST_F(Reflection, StitchingJoinsEveryBorderEdgeToItsMirrorEdge) {
+  Triangle();
+  ReflectSelection(model, true);
+  // A, B, C = 0, 1, 2 and A', B', C' = 5, 4, 3: all three edges are border edges.
+  EXPECT_THAT(Corners(model), ElementsAre(Triple{0, 1, 2}, Triple{5, 3, 4},  //
+                                          Triple{1, 0, 5}, Triple{5, 4, 1},  // A-B
+                                          Triple{2, 1, 4}, Triple{4, 3, 2},  // B-C
+                                          Triple{0, 2, 3}, Triple{3, 5, 0}));  // C-A
+  EXPECT_THAT(SelectedIds(model.faces), ElementsAre(0, 1, 2, 3, 4, 5, 6, 7));
+
+  // A quad of two faces sharing the edge 0-2, a face whose corner 4 is not selected (no mirror,
+  // but it holds the edge 1-2), and a face with a null corner, which is skipped throughout.
+  model.Reset();
+  Vertex* v0 = Selected(1, 0, 0);
+  Vertex* v1 = Selected(2, 0, 0);
+  Vertex* v2 = Selected(2, 1, 0);
+  Vertex* v3 = Selected(1, 1, 0);
+  Vertex* v4 = model.AppendVertex();
+  SelectedFace(v0, v1, v2);
+  SelectedFace(v0, v2, v3);
+  SelectedFace(v1, v4, v2);
+  model.faces.Select(model.MakeFaceFromIds(3, 0, 99, 3));
+  ASSERT_EQ(model.faces.tail()->b, nullptr);
+  ReflectSelection(model, true);
+  // Mirrors: 5 = 3', 6 = 2', 7 = 1', 8 = 0'. Faces walked 3 (skipped), 2 (no mirror), 1, 0.
+  const std::vector<Triple> expected = {
+      {0, 1, 2}, {0, 2, 3}, {1, 4, 2},
+      {8, 5, 6},  // mirror of face 1 (0, 2, 3)
+      {8, 6, 7},  // mirror of face 0 (0, 1, 2)
+      {3, 2, 6}, {6, 5, 3},  // face 1, edge 2-3
+      {0, 3, 5}, {5, 8, 0},  // face 1, edge 3-0: the null-corner face does not hold it
+      {1, 0, 8}, {8, 7, 1},  // face 0, edge 0-1; 1-2 and 2-0 belong to other faces too
+  };
+  std::vector<Triple> corners;
+  for (const Face* f : model.faces) {
+    if (f->b == nullptr) continue;
+    corners.push_back({f->a->id, f->b->id, f->c->id});
+  }
+  EXPECT_THAT(corners, ElementsAreArray(expected));
+  EXPECT_EQ(model.vertices.count(), 9u);
+}
+
+TEST_F(Reflection, NeedsASelectedVertexAndWritesNothingWithout) {
+  Vertex* a = Selected(1, 0, 0);
+  Vertex* b = Selected(2, 0, 0);
+  Vertex* c = Selected(1, 1, 0);
+  SelectedFace(a, b, c);
+  model.vertices.ClearSelection();
+  EXPECT_FALSE(CanReflectSelection(model));
+  ReflectSelection(model, true);
+  RevolveSelection(model);
+  EXPECT_EQ(model.journal.position(), 0u);
+  EXPECT_EQ(model.vertices.count(), 3u);
+  EXPECT_EQ(model.faces.count(), 1u);
+}
+
+TEST_F(Reflection, RevolvingTwoVerticesMakesNineRingsClosedOnTheProfile) {
+  Vertex* top = model.AppendVertex();
+  model.SetVertex(top, {1, 2, 0}, {0, 1, 0}, 0.25f, 0.5f);
+  Vertex* bottom = model.AppendVertex();
+  model.SetVertex(bottom, {0.5f, -1, 0.25f}, {1, 0, 0}, 0.75f, 1);
+  model.vertices.Select(top);
+  model.vertices.Select(bottom);
+  RevolveSelection(model);
+
+  ASSERT_EQ(model.vertices.count(), 18u);
+  for (std::uint32_t s = 1; s <= 8; ++s) {
+    const double angle = s * 0.698131111111111;
+    const double c = std::cos(angle), sn = std::sin(angle);
+    const Vertex* t = model.vertices.FindById(2 + (s - 1) * 2);
+    const Vertex* b = model.vertices.FindById(3 + (s - 1) * 2);
+    // x' = cos x + sin z, y' = y, z' = -sin x + cos z; normals turn alike.
+    EXPECT_NEAR(t->position.x, c, 1e-6) << s;
+    EXPECT_EQ(t->position.y, 2.0f);
+    EXPECT_NEAR(t->position.z, -sn, 1e-6) << s;
+    EXPECT_NEAR(b->position.x, 0.5 * c + 0.25 * sn, 1e-6) << s;
+    EXPECT_NEAR(b->position.z, -0.5 * sn + 0.25 * c, 1e-6) << s;
+    EXPECT_NEAR(b->normal.x, c, 1e-6) << s;
+    EXPECT_NEAR(b->normal.z, -sn, 1e-6) << s;
+    EXPECT_EQ(t->normal.y, 1.0f);
+    // The profile's texture coordinates are not carried over.
+    EXPECT_EQ(t->u, 0.0f);
+    EXPECT_EQ(b->v, 0.0f);
+  }
+  // Ring 8 comes back to within a few degrees of the profile (8 x 40 = 320 degrees).
+  EXPECT_NEAR(model.vertices.FindById(16)->position.x, std::cos(8 * 0.698131111111111), 1e-6);
+
+  // Two faces per ring pair, each vertex followed by its own faces; then the closing pair.
+  EXPECT_THAT(Corners(model),
+              ElementsAre(Triple{2, 0, 1}, Triple{3, 2, 1}, Triple{4, 2, 3}, Triple{5, 4, 3},
+                          Triple{6, 4, 5}, Triple{7, 6, 5}, Triple{8, 6, 7}, Triple{9, 8, 7},
+                          Triple{10, 8, 9}, Triple{11, 10, 9}, Triple{12, 10, 11},
+                          Triple{13, 12, 11}, Triple{14, 12, 13}, Triple{15, 14, 13},
+                          Triple{16, 14, 15}, Triple{17, 16, 15}, Triple{16, 17, 0},
+                          Triple{17, 1, 0}));
+  EXPECT_EQ(model.vertices.selCount(), 18u);
+  EXPECT_EQ(model.faces.selCount(), 18u);
+}
+
+TEST_F(Reflection, RevolvingThreeOrOneVertices) {
+  // A middle profile vertex makes two faces per ring pair, in the order the rules give.
+  for (float y : {0.0f, 1.0f, 2.0f}) {
+    Vertex* v = model.AppendVertex();
+    model.SetVertex(v, {1, y, 0}, {1, 0, 0}, 0, 0);
+    model.vertices.Select(v);
+  }
+  RevolveSelection(model);
+  EXPECT_EQ(model.vertices.count(), 3u + 24u);
+  const std::vector<Triple> corners = Corners(model);
+  ASSERT_EQ(corners.size(), 36u);
+  EXPECT_THAT(std::vector<Triple>(corners.begin(), corners.begin() + 4),
+              ElementsAre(Triple{3, 0, 1}, Triple{4, 1, 2}, Triple{4, 3, 1}, Triple{5, 4, 2}));
+  EXPECT_THAT(std::vector<Triple>(corners.end() - 4, corners.end()),
+              ElementsAre(Triple{24, 25, 0}, Triple{25, 1, 0}, Triple{25, 26, 1},
+                          Triple{26, 2, 1}));
+
+  // One vertex: its eight turned copies and no faces, still one undo step.
+  model.Reset();
+  Vertex* v = model.AppendVertex();
+  model.SetVertex(v, {0, 0, 2}, {0, 0, 1}, 1, 1);
+  model.vertices.Select(v);
+  const std::string before = Dump(model);
+  RevolveSelection(model);
+  EXPECT_EQ(model.vertices.count(), 9u);
+  EXPECT_EQ(model.faces.count(), 0u);
+  EXPECT_NEAR(model.vertices.tail()->position.x, 2 * std::sin(8 * 0.698131111111111), 1e-6);
+  Undo(model);
+  EXPECT_EQ(Dump(model), before);
+}
+
+TEST_F(Reflection, EachCommandIsOneUndoStepAndRedoRebuildsIt) {
+  // A triangle of the selection plus an unselected triangle the commands leave alone.
+  Triangle();
+  Vertex* d = model.AppendVertex();
+  model.SetVertex(d, {5, 5, 5}, {0, 0, 1}, 0.5f, 0.5f);
+  model.MakeFace(model.vertices.head(), d, model.vertices.FindById(1));
+  model.faces.Unselect(model.faces.tail());
+
+  for (const std::uint32_t id : {kCommandReflection, kCommandSurfaceOfRevolution}) {
+    for (const bool yes : {true, false}) {
+      const std::string before = Dump(model);
+      host.QueueYes(yes);
+      CommandContext context(model);
+      const CommandEntry* entry = FindCommand(id);
+      ASSERT_NE(entry, nullptr) << id;
+      EXPECT_EQ(entry->handler(context), Refresh::Mesh);
+      const std::string after = Dump(model);
+      ASSERT_NE(after, before);
+      Undo(model);
+      EXPECT_EQ(Dump(model), before) << id << " " << yes;
+      Redo(model);
+      EXPECT_EQ(Dump(model), after) << id << " " << yes;
+      Undo(model);
+      host.ClearEvents();
+    }
+  }
+}
+
+TEST_F(Reflection, TheQuestionIsAskedOnlyWhenAVertexIsSelected) {
+  Triangle();
+  model.vertices.ClearSelection();  // the face stays selected
+  CommandContext context(model);
+  host.QueueYes(true);
+  EXPECT_EQ(ReflectionCommand(context), Refresh::Mesh);
+  EXPECT_TRUE(host.events().empty());
+  EXPECT_EQ(model.journal.position(), 0u);
+  EXPECT_EQ(SurfaceOfRevolutionCommand(context), Refresh::Mesh);
+  EXPECT_EQ(model.journal.position(), 0u);
+
+  // The queued Yes is still there for the question when it is asked.
+  model.vertices.Select(model.vertices.head());
+  ReflectionCommand(context);
+  ASSERT_EQ(host.events().size(), 1u);
+  EXPECT_EQ(host.events()[0].kind, ScriptedHost::Event::Kind::Question);
+  EXPECT_EQ(host.events()[0].text, "Connect edges when reflected?");
+  EXPECT_EQ(host.events()[0].title, "X Reflection");
+  EXPECT_EQ(model.vertices.count(), 4u);
+  // The face has a corner without a mirror: no mirror face, so nothing to stitch.
+  EXPECT_EQ(model.faces.count(), 1u);
+  host.ClearEvents();
+  SurfaceOfRevolutionCommand(context);
+  EXPECT_TRUE(host.events().empty());
+}
+
+// ---- batch scripts
+
+constexpr const char* kTriadHead =
+    "ZMF\n"
+    "VERSION { 2.00 }\n"
+    "COMMENT { This file was generated by Tarnhollow's ZmfEdit. }\n";
+
+constexpr const char* kDefaultMaterial =
+    "MATERIALS { 1\n"
+    "\tMATERIAL { NAME default\n"
+    "\t\tAMBIENT 0.200000 0.200000 0.200000 1.000000\n"
+    "\t\tDIFFUSE 0.800000 0.800000 0.800000 1.000000\n"
+    "\t\tEMISSION 0.000000 0.000000 0.000000 1.000000\n"
+    "\t\tSPECULAR 0.000000 0.000000 0.000000 1.000000\n"
+    "\t\tSHININESS 0\n"
+    "\t}\n"
+    "}\n";
+
+class ReflectionScripts : public ::testing::Test {
+ protected:
+  int Run(const std::string& script) {
+    std::FILE* errors = std::tmpfile();
+    const int code = RunBatchScript(model, host, script, "build.txt", errors);
+    std::rewind(errors);
+    char buffer[1024];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, errors)) > 0) printed.append(buffer, got);
+    std::fclose(errors);
+    return code;
+  }
+
+  ~ReflectionScripts() override { std::fclose(boxes); }
+
+  TempFolder folder;
+  std::FILE* boxes = std::tmpfile();
+  BatchHost host{boxes};
+  RecordingTextureStore textures;
+  Model model{host, textures};
+  std::string printed;
+};
+
+TEST_F(ReflectionScripts, ReflectingOneTriadFaceAnsweredYesAndNo) {
+  // Triad vertices 0 (-.5 -.5 -.5), 1 (0 .5 0), 2 (.5 -.5 -.5), 3 (0 -.5 .5); face 0 is 0 1 2.
+  const int code = Run("add-triad\n"
+                       "deselect-all\n"
+                       "select-vertices 0 1 2\n"
+                       "select-faces 0\n"
+                       "answer yes\n"
+                       "reflection\n"
+                       "save " + folder.File("yes.zmf") + "\n"
+                       "undo\n"
+                       "answer no\n"
+                       "32819\n"
+                       "save " + folder.File("no.zmf") + "\n");
+  ASSERT_EQ(code, 0) << printed;
+  // Mirrors 4 = 2', 5 = 1' (x = -0 prints as -0.000000), 6 = 0'.
+  const std::string vertices =
+      "VERTICES { POSITION_NORMAL 7\n"
+      "\t-0.500000 -0.500000 -0.500000\t-0.500000 0.000000 -0.500000\n"
+      "\t0.000000 0.500000 0.000000\t0.000000 1.000000 0.000000\n"
+      "\t0.500000 -0.500000 -0.500000\t0.500000 0.000000 -0.500000\n"
+      "\t0.000000 -0.500000 0.500000\t0.000000 0.000000 1.000000\n"
+      "\t-0.500000 -0.500000 -0.500000\t-0.500000 0.000000 -0.500000\n"
+      "\t-0.000000 0.500000 0.000000\t-0.000000 1.000000 0.000000\n"
+      "\t0.500000 -0.500000 -0.500000\t0.500000 0.000000 -0.500000\n"
+      "}\n";
+  const std::string triad = "\t0 1 2\t0\n\t0 3 1\t0\n\t0 2 3\t0\n\t1 3 2\t0\n";
+  // Mirror face (6, 4, 5), then A-B, B-C, C-A stitches with A' = 6, B' = 5, C' = 4.
+  EXPECT_EQ(ReadFile(folder.File("yes.zmf")),
+            std::string(kTriadHead) + vertices + "FACES { 11\n" + triad +
+                "\t6 4 5\t0\n"
+                "\t1 0 6\t0\n\t6 5 1\t0\n"
+                "\t2 1 5\t0\n\t5 4 2\t0\n"
+                "\t0 2 4\t0\n\t4 6 0\t0\n"
+                "}\n" +
+                kDefaultMaterial);
+  // Undo took the mirrors out of the selection again, so No mirrors the same three vertices.
+  EXPECT_EQ(ReadFile(folder.File("no.zmf")),
+            std::string(kTriadHead) + vertices + "FACES { 5\n" + triad + "\t6 4 5\t0\n}\n" +
+                kDefaultMaterial);
+}
+
+TEST_F(ReflectionScripts, RevolvingTwoTriadVertices) {
+  const int code = Run("add-triad\n"
+                       "deselect-all\n"
+                       "select-vertices 1 3\n"
+                       "surface-of-revolution\n"
+                       "save " + folder.File("turned.zmf") + "\n");
+  ASSERT_EQ(code, 0) << printed;
+  // Vertex 1 sits on the axis; vertex 3, (0 -.5 .5) with normal (0 0 1), turns by steps of
+  // 0.698131111111111 (a little under 40 degrees): position (.5 sin, -.5, .5 cos), normal
+  // (sin, 0, cos).
+  const std::string expected =
+      std::string(kTriadHead) +
+      "VERTICES { POSITION_NORMAL 20\n"
+      "\t-0.500000 -0.500000 -0.500000\t-0.500000 0.000000 -0.500000\n"
+      "\t0.000000 0.500000 0.000000\t0.000000 1.000000 0.000000\n"
+      "\t0.500000 -0.500000 -0.500000\t0.500000 0.000000 -0.500000\n"
+      "\t0.000000 -0.500000 0.500000\t0.000000 0.000000 1.000000\n"
+      "@RINGS@"
+      "}\n"
+      "FACES { 22\n"
+      "\t0 1 2\t0\n\t0 3 1\t0\n\t0 2 3\t0\n\t1 3 2\t0\n"
+      "\t4 1 3\t0\n\t5 4 3\t0\n\t6 4 5\t0\n\t7 6 5\t0\n"
+      "\t8 6 7\t0\n\t9 8 7\t0\n\t10 8 9\t0\n\t11 10 9\t0\n"
+      "\t12 10 11\t0\n\t13 12 11\t0\n\t14 12 13\t0\n\t15 14 13\t0\n"
+      "\t16 14 15\t0\n\t17 16 15\t0\n\t18 16 17\t0\n\t19 18 17\t0\n"
+      "\t18 19 1\t0\n\t19 3 1\t0\n"
+      "}\n" +
+      kDefaultMaterial;
+  const std::string rings =
+      "\t0.000000 0.500000 0.000000\t0.000000 1.000000 0.000000\n"
+      "\t0.321394 -0.500000 0.383022\t0.642787 0.000000 0.766045\n"
+      "\t0.000000 0.500000 0.000000\t0.000000 1.000000 0.000000\n"
+      "\t0.492404 -0.500000 0.086825\t0.984808 0.000000 0.173649\n"
+      "\t0.000000 0.500000 0.000000\t0.000000 1.000000 0.000000\n"
+      "\t0.433013 -0.500000 -0.249999\t0.866026 0.000000 -0.499998\n"
+      "\t0.000000 0.500000 0.000000\t0.000000 1.000000 0.000000\n"
+      "\t0.171011 -0.500000 -0.469846\t0.342022 0.000000 -0.939692\n"
+      "\t0.000000 0.500000 0.000000\t0.000000 1.000000 0.000000\n"
+      "\t-0.171009 -0.500000 -0.469847\t-0.342017 0.000000 -0.939694\n"
+      "\t0.000000 0.500000 0.000000\t0.000000 1.000000 0.000000\n"
+      "\t-0.433012 -0.500000 -0.250002\t-0.866024 0.000000 -0.500003\n"
+      "\t0.000000 0.500000 0.000000\t0.000000 1.000000 0.000000\n"
+      "\t-0.492404 -0.500000 0.086822\t-0.984809 0.000000 0.173644\n"
+      "\t0.000000 0.500000 0.000000\t0.000000 1.000000 0.000000\n"
+      "\t-0.321396 -0.500000 0.383021\t-0.642791 0.000000 0.766041\n";
+  std::string want = expected;
+  want.replace(want.find("@RINGS@"), 7, rings);
+  EXPECT_EQ(ReadFile(folder.File("turned.zmf")), want);
+}
+
+}  // namespace
+}  // namespace zmf::testing

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "edit/weld.h"
 #include "model/model.h"
 #include "model/scripted_host.h"
 
@@ -64,6 +65,24 @@ std::unique_ptr<Bench> Grid(std::int64_t faces, bool splitCells) {
 }
 
 // Benchmarks of the mesh operations follow; each builds its grid with timing paused.
+
+// Weld every duplicate of a grid whose cells each have their own four vertices: each inner
+// grid point folds four vertices into one.
+void BM_WeldSelectedDuplicates(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto b = Grid(state.range(0), true);
+    b->model.SelectAll();
+    b->model.RebuildDuplicates();
+    b->model.SelectDuplicatesOfSelection();
+    state.ResumeTiming();
+    WeldSelectedDuplicates(b->model);
+    state.PauseTiming();
+    b.reset();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_WeldSelectedDuplicates)->Arg(1000000)->Arg(2000000)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace
 }  // namespace zmf

@@ -137,6 +137,32 @@ TEST_F(Reflection, StitchingJoinsEveryBorderEdgeToItsMirrorEdge) {
   }
   EXPECT_THAT(corners, ElementsAreArray(expected));
   EXPECT_EQ(model.vertices.count(), 9u);
+
+  // A face with a repeated corner, (0, 0, 1): its edge 0-0 is a border edge only while no other
+  // selected face has vertex 0.
+  for (const bool withNeighbour : {false, true}) {
+    model.Reset();
+    Vertex* a = Selected(1, 0, 0);
+    Vertex* b = Selected(2, 0, 0);
+    Vertex* c = Selected(2, 1, 0);
+    Vertex* d = Selected(1, 1, 0);
+    SelectedFace(a, a, b);
+    if (withNeighbour) SelectedFace(a, c, d);
+    ReflectSelection(model, true);
+    // Mirrors: 4 = 3', 5 = 2', 6 = 1', 7 = 0'.
+    const std::vector<Triple> alone = {
+        {0, 0, 1}, {7, 6, 7},
+        {0, 0, 7}, {7, 7, 0},  // 0-0
+        {1, 0, 7}, {7, 6, 1},  // 0-1
+        {0, 1, 6}, {6, 7, 0},  // 1-0
+    };
+    const std::vector<Triple> neighboured = {
+        {0, 0, 1}, {0, 2, 3}, {7, 4, 5}, {7, 6, 7},
+        {2, 0, 7}, {7, 5, 2}, {3, 2, 5}, {5, 4, 3}, {0, 3, 4}, {4, 7, 0},
+        {1, 0, 7}, {7, 6, 1}, {0, 1, 6}, {6, 7, 0},  // no 0-0: face 1 has vertex 0
+    };
+    EXPECT_THAT(Corners(model), ElementsAreArray(withNeighbour ? neighboured : alone));
+  }
 }
 
 TEST_F(Reflection, NeedsASelectedVertexAndWritesNothingWithout) {

@@ -1,8 +1,8 @@
 // Mirroring the selection across x = 0 and stitching its border to the mirror image.
 //
-// A reflection of a million faces makes millions of lookups (corner -> mirror, edge -> faces
-// that contain it), so both go through flat open-addressing tables sized from the selection,
-// never through walks of the selection.
+// A reflection of a million faces makes millions of lookups, so none of them walks the
+// selection: a corner finds its number (and so its mirror) in a flat open-addressing table, and
+// an edge finds the faces that contain it in a table of vertex pairs laid out by number.
 #include "edit/reflection.h"
 
 #include <algorithm>
@@ -85,52 +85,71 @@ class FlatMap {
 
 std::uint64_t KeyOf(const Vertex* v) { return reinterpret_cast<std::uintptr_t>(v); }
 
-// The key of an unordered pair of vertex numbers; a vertex with itself is a pair too.
-std::uint64_t PairKey(std::uint32_t x, std::uint32_t y) {
-  if (x > y) std::swap(x, y);
-  return (static_cast<std::uint64_t>(x) << 32) | y;
-}
-
-// A face of the starting face selection, in walk order: its corners and their numbers. Numbers
-// below the count of selected vertices are walk numbers, so they index the mirrors; corners
-// outside the vertex selection get numbers from there on, only so that edges can be keyed.
+// A face of the starting face selection, in walk order, by the numbers of its corners.
 struct WalkedFace {
-  std::array<Vertex*, 3> corners;
   std::array<std::uint32_t, 3> numbers;
   bool mirrored;
 };
 
-// For every pair of vertices, how many of the faces contain both, counted up to 2. A face
-// contains the pair of a vertex with itself when that vertex is one of its corners; such pairs
-// are only counted for the vertices in `selfPairs`, the only ones whose edge can be asked about.
-FlatMap CountContainingFaces(const std::vector<WalkedFace>& faces,
-                             const std::vector<std::uint8_t>& selfPairs) {
-  FlatMap counts(faces.size() * 3 / 2 + 16);
-  auto add = [&](std::uint64_t key) {
-    std::uint32_t& count = counts.Insert(key, 0);
-    if (count < 2) ++count;
-  };
-  for (const WalkedFace& f : faces) {
-    // Each face counts once per pair, however often its corners repeat.
-    std::array<std::uint32_t, 3> distinct;
-    int count = 0;
-    for (std::uint32_t n : f.numbers) {
-      if (std::find(distinct.begin(), distinct.begin() + count, n) == distinct.begin() + count) {
-        distinct[count++] = n;
+// Which faces contain which pairs of vertices, for telling border edges. For each vertex number
+// it lists the equal or higher numbers that the vertex shares a face with, once per face; the
+// lists are laid out one after another, in number order, so they stay small and close together.
+class PairTable {
+ public:
+  // A face contains the pair of a vertex with itself when the vertex is one of its corners; such
+  // pairs are only listed for the vertices flagged in `selfPairs` (empty: none), the only ones
+  // whose edge can be asked about.
+  PairTable(const std::vector<WalkedFace>& faces, std::uint32_t numbered,
+            const std::vector<std::uint8_t>& selfPairs)
+      : start_(static_cast<std::size_t>(numbered) + 1, 0) {
+    // Counted first, then filled, so every list lands in one block.
+    ForEachPair(faces, selfPairs, [&](std::uint32_t low, std::uint32_t) { ++start_[low + 1]; });
+    for (std::size_t i = 1; i < start_.size(); ++i) start_[i] += start_[i - 1];
+    partners_.resize(start_.back());
+    std::vector<std::size_t> fill(start_.begin(), start_.end() - 1);
+    ForEachPair(faces, selfPairs,
+                [&](std::uint32_t low, std::uint32_t high) { partners_[fill[low]++] = high; });
+  }
+
+  // How many of the faces contain both vertices.
+  std::size_t Count(std::uint32_t x, std::uint32_t y) const {
+    const auto [low, high] = std::minmax(x, y);
+    return static_cast<std::size_t>(std::count(partners_.begin() + start_[low],
+                                               partners_.begin() + start_[low + 1], high));
+  }
+
+ private:
+  template <class Visit>
+  static void ForEachPair(const std::vector<WalkedFace>& faces,
+                          const std::vector<std::uint8_t>& selfPairs, Visit visit) {
+    for (const WalkedFace& f : faces) {
+      // Each face counts once per pair, however often its corners repeat.
+      std::array<std::uint32_t, 3> distinct;
+      int count = 0;
+      for (std::uint32_t n : f.numbers) {
+        if (std::find(distinct.begin(), distinct.begin() + count, n) == distinct.begin() + count) {
+          distinct[count++] = n;
+        }
+      }
+      for (int i = 0; i < count; ++i) {
+        for (int j = i + 1; j < count; ++j) {
+          const auto [low, high] = std::minmax(distinct[i], distinct[j]);
+          visit(low, high);
+        }
+        if (!selfPairs.empty() && selfPairs[distinct[i]] != 0) visit(distinct[i], distinct[i]);
       }
     }
-    for (int i = 0; i < count; ++i) {
-      for (int j = i + 1; j < count; ++j) add(PairKey(distinct[i], distinct[j]));
-      if (!selfPairs.empty() && selfPairs[distinct[i]] != 0) add(PairKey(distinct[i], distinct[i]));
-    }
   }
-  return counts;
-}
+
+  std::vector<std::size_t> start_;       // vertex n lists partners_[start_[n], start_[n + 1])
+  std::vector<std::uint32_t> partners_;
+};
 
 // Joins each border edge of each mirrored face to its mirror edge, walking the faces in order
-// and their edges A-B, B-C, C-A.
+// and their edges A-B, B-C, C-A. `vertexOf` gives the vertex of each number.
 void StitchBorders(Model& model, const std::vector<WalkedFace>& faces,
-                   const std::vector<Vertex*>& mirrors, std::uint32_t numbered) {
+                   const std::vector<Vertex*>& vertexOf, const std::vector<Vertex*>& mirrors) {
+  const auto numbered = static_cast<std::uint32_t>(vertexOf.size());
   // Edges from a corner to itself can only be asked about for faces with repeated corners.
   std::vector<std::uint8_t> selfPairs;
   for (const WalkedFace& f : faces) {
@@ -139,20 +158,16 @@ void StitchBorders(Model& model, const std::vector<WalkedFace>& faces,
     if (selfPairs.empty()) selfPairs.assign(numbered, 0);
     for (std::uint32_t n : f.numbers) selfPairs[n] = 1;
   }
-  const FlatMap containing = CountContainingFaces(faces, selfPairs);
+  const PairTable pairs(faces, numbered, selfPairs);
 
   for (const WalkedFace& f : faces) {
     if (!f.mirrored) continue;
     for (int e = 0; e < 3; ++e) {
-      const int next = (e + 1) % 3;
-      const std::uint32_t* count = containing.Find(PairKey(f.numbers[e], f.numbers[next]));
-      if (count == nullptr || *count != 1) continue;  // another face holds this edge
-      Vertex* x = f.corners[e];
-      Vertex* y = f.corners[next];
-      Vertex* xMirror = mirrors[f.numbers[e]];
-      Vertex* yMirror = mirrors[f.numbers[next]];
-      JournalAddFace(model, y, x, xMirror);
-      JournalAddFace(model, xMirror, yMirror, y);
+      const std::uint32_t x = f.numbers[e];
+      const std::uint32_t y = f.numbers[(e + 1) % 3];
+      if (pairs.Count(x, y) != 1) continue;  // another face holds this edge too
+      JournalAddFace(model, vertexOf[y], vertexOf[x], mirrors[x]);
+      JournalAddFace(model, mirrors[x], mirrors[y], vertexOf[y]);
     }
   }
 }
@@ -166,36 +181,41 @@ void ReflectSelection(Model& model, bool connectEdges) {
   JournalGroup group(model);
 
   // The mirrors join the selection behind its tail, so a walk from the old tail never meets
-  // them; the count bounds it all the same.
+  // them; the count bounds it all the same. The vertices are numbered in walk order.
   const std::uint32_t selectedVertices = model.vertices.selCount();
   FlatMap numberOf(selectedVertices);
+  std::vector<Vertex*> vertexOf;
   std::vector<Vertex*> mirrors;
+  vertexOf.reserve(selectedVertices);
   mirrors.reserve(selectedVertices);
   Vertex* v = model.vertices.selTail();
   for (std::uint32_t k = 0; k < selectedVertices && v != nullptr; ++k, v = v->selPrev) {
     numberOf.Insert(KeyOf(v), k);
+    vertexOf.push_back(v);
     const Vector3 position = {-v->position.x, v->position.y, v->position.z};
     const Vector3 normal = {-v->normal.x, v->normal.y, v->normal.z};
     mirrors.push_back(JournalAddVertex(model, position, normal, v->u, v->v));
   }
   const auto mirrored = static_cast<std::uint32_t>(mirrors.size());
 
+  // Corners outside the vertex selection get no mirror, but when edges are stitched they still
+  // bound edges, so they are numbered on from there.
   const std::uint32_t selectedFaces = model.faces.selCount();
   std::vector<WalkedFace> walked;
   if (connectEdges) walked.reserve(selectedFaces);
-  std::uint32_t numbered = mirrored;
   Face* f = model.faces.selTail();
   for (std::uint32_t i = 0; i < selectedFaces && f != nullptr; ++i, f = f->selPrev) {
     if (f->a == nullptr || f->b == nullptr || f->c == nullptr) continue;
-    WalkedFace w{{f->a, f->b, f->c}, {}, false};
+    const std::array<Vertex*, 3> corners = {f->a, f->b, f->c};
+    WalkedFace w{{}, false};
     bool allMirrored = true;
     for (int j = 0; j < 3; ++j) {
       if (connectEdges) {
-        // Corners outside the vertex selection still bound edges, so they get numbers too.
-        w.numbers[j] = numberOf.Insert(KeyOf(w.corners[j]), numbered);
-        if (w.numbers[j] == numbered) ++numbered;
+        const auto next = static_cast<std::uint32_t>(vertexOf.size());
+        w.numbers[j] = numberOf.Insert(KeyOf(corners[j]), next);
+        if (w.numbers[j] == next) vertexOf.push_back(corners[j]);
       } else {
-        const std::uint32_t* n = numberOf.Find(KeyOf(w.corners[j]));
+        const std::uint32_t* n = numberOf.Find(KeyOf(corners[j]));
         w.numbers[j] = n != nullptr ? *n : mirrored;
       }
       allMirrored = allMirrored && w.numbers[j] < mirrored;
@@ -207,7 +227,7 @@ void ReflectSelection(Model& model, bool connectEdges) {
     if (connectEdges) walked.push_back(w);
   }
 
-  if (connectEdges) StitchBorders(model, walked, mirrors, numbered);
+  if (connectEdges) StitchBorders(model, walked, vertexOf, mirrors);
 }
 
 }  // namespace zmf

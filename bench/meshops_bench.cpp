@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "edit/face_selection.h"
+#include "edit/split_faces.h"
 #include "edit/weld.h"
 #include "model/model.h"
 #include "model/scripted_host.h"
@@ -65,6 +67,36 @@ std::unique_ptr<Bench> Grid(std::int64_t faces, bool splitCells) {
 }
 
 // Benchmarks of the mesh operations follow; each builds its grid with timing paused.
+
+// Split every face of the grid: a midpoint per edge, shared by the two faces beside it.
+void BM_SplitSelectedFaces(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto b = Grid(state.range(0), false);
+    for (Face* f : b->model.faces) b->model.faces.Select(f);
+    state.ResumeTiming();
+    SplitSelectedFaces(b->model, false);
+    state.PauseTiming();
+    b.reset();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_SplitSelectedFaces)->Arg(1000000)->Arg(2000000)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// Grow the selection from one face in a corner over the whole connected grid.
+void BM_SelectConnectedFaces(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto b = Grid(state.range(0), false);
+    b->model.faces.Select(b->model.faces.head());
+    state.ResumeTiming();
+    SelectConnectedFaces(b->model);
+    state.PauseTiming();
+    b.reset();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_SelectConnectedFaces)->Arg(1000000)->Arg(2000000)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 // Weld every duplicate of a grid whose cells each have their own four vertices: each inner
 // grid point folds four vertices into one.

@@ -1,7 +1,6 @@
 // Splitting faces at their edge midpoints through the journal.
 #include "edit/split_faces.h"
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -28,6 +27,11 @@ class EdgeMidpoints {
       if (s.lo == nullptr) return nullptr;
       if (s.lo == key.lo && s.hi == key.hi) return s.mid;
     }
+  }
+
+  // Starts loading the slot where a lookup of the edge begins.
+  void Prefetch(const Vertex* p, const Vertex* q) const {
+    __builtin_prefetch(&slots_[Hash(MakeKey(p, q)) & mask_]);
   }
 
   // Records the midpoint of an edge that Find did not know.
@@ -58,10 +62,11 @@ class EdgeMidpoints {
     return static_cast<std::size_t>(h ^ (h >> 32));
   }
 
+  // Room for the expected edges at a load of at most one half, where probes stay short.
   static std::size_t SizeFor(std::size_t edges) {
     std::size_t size = 16;
-    while (size * 7 < edges * 10 + 10) size *= 2;
-    return size * 2;  // start at a load below 0.35, where probes stay short
+    while (size < edges * 2) size *= 2;
+    return size;
   }
 
   void Resize(std::size_t size) {
@@ -87,34 +92,6 @@ class EdgeMidpoints {
   std::vector<Slot> slots_;
   std::size_t mask_ = 0;
   std::size_t count_ = 0;
-};
-
-// Which vertices may be an end of a cut edge, by id: the crack-closing pass walks every face of
-// the model, and most of their edges (all those of the new faces) touch no cut edge's end at
-// all. A set bit or an id beyond the table means "perhaps" and sends the edge to the full
-// lookup, so the filter can only save work, never lose a match.
-class EndFilter {
- public:
-  // Ids below `bound` get a bit each.
-  explicit EndFilter(std::uint32_t bound) : bound_(bound), bits_((bound + 63) / 64, 0) {}
-
-  void Add(const Vertex* v) {
-    if (v->id < bound_) {
-      bits_[v->id / 64] |= std::uint64_t{1} << (v->id % 64);
-    } else {
-      endsBeyondBound_ = true;
-    }
-  }
-
-  bool MayBeEnd(const Vertex* v) const {
-    if (v->id >= bound_) return endsBeyondBound_;
-    return (bits_[v->id / 64] >> (v->id % 64)) & 1u;
-  }
-
- private:
-  std::uint32_t bound_;
-  std::vector<std::uint64_t> bits_;
-  bool endsBeyondBound_ = false;
 };
 
 float Dot(const Vector3& a, const Vector3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
@@ -145,25 +122,32 @@ void SplitSelectedFaces(Model& model, bool deform) {
   if (model.faces.selCount() == 0) return;
   JournalGroup group(model);
 
-  const std::uint32_t vertexCount = model.vertices.count();
-  // Ids normally stay below nextId; the bound only keeps a stray huge id from costing memory.
-  const auto idBound = static_cast<std::uint32_t>(
-      std::min<std::uint64_t>(model.vertices.nextId(), std::uint64_t{vertexCount} * 2 + 65536));
-  EndFilter ends(idBound);
+  // Most edges of a connected selection are shared by two faces.
   EdgeMidpoints midpoints(std::size_t{model.faces.selCount()} * 3 / 2);
-
   auto midpointOf = [&](Vertex* p, Vertex* q) {
     if (Vertex* m = midpoints.Find(p, q)) return m;
     Vertex* m = AddMidpoint(model, p, q, deform);
-    if (m == nullptr) return m;  // out of memory: the faces that need it are not made
-    midpoints.Insert(p, q, m);
-    ends.Add(p);
-    ends.Add(q);
+    if (m != nullptr) midpoints.Insert(p, q, m);  // null only when memory ran out
     return m;
   };
 
+  // The table is far bigger than the caches on big models, so each face's slots are requested a
+  // few faces ahead of their use.
+  constexpr int kAhead = 8;
+  Face* ahead = model.faces.selTail();
+  for (int i = 0; i < kAhead && ahead != nullptr; ++i) ahead = ahead->selPrev;
+
   // From the tail: the faces added here join the selection behind the walk.
+  Face* const lastBefore = model.faces.tail();
   for (Face* f = model.faces.selTail(); f != nullptr; f = f->selPrev) {
+    if (ahead != nullptr) {
+      if (HasAllCorners(ahead)) {
+        midpoints.Prefetch(ahead->a, ahead->b);
+        midpoints.Prefetch(ahead->b, ahead->c);
+        midpoints.Prefetch(ahead->c, ahead->a);
+      }
+      ahead = ahead->selPrev;
+    }
     if (!HasAllCorners(f)) continue;
     Vertex* a = f->a;
     Vertex* b = f->b;
@@ -177,17 +161,20 @@ void SplitSelectedFaces(Model& model, bool deform) {
     JournalAddFace(model, bc, c, ca);
   }
 
-  // Close the cracks: a face that still runs along a cut edge is cut in two at its midpoint.
-  // Faces added here lie behind the walk.
-  for (Face* g = model.faces.tail(); g != nullptr; g = g->prev) {
+  // Close the cracks: a face that still runs along a cut edge is cut in two at its midpoint,
+  // from the tail of the list; faces added here lie behind the walk. The table's edges join
+  // corners of the split faces as they were, never a midpoint, and every edge of a split face
+  // and of the faces added above touches a midpoint: of the faces up to the old tail only the
+  // unselected ones can match, and the faces after it none.
+  for (Face* g = lastBefore; g != nullptr; g = g->prev) {
+    if (g->selected) continue;
     for (int j = 0; j < 3; ++j) {
       if (!HasAllCorners(g)) break;
       const std::array<Vertex*, 3> corners = {g->a, g->b, g->c};
+      Vertex* m = midpoints.Find(corners[j], corners[(j + 1) % 3]);
+      if (m == nullptr) continue;
       Vertex* p = corners[j];
       Vertex* q = corners[(j + 1) % 3];
-      if (!ends.MayBeEnd(p) || !ends.MayBeEnd(q)) continue;
-      Vertex* m = midpoints.Find(p, q);
-      if (m == nullptr) continue;
       Vertex* r = corners[(j + 2) % 3];
       JournalSetFaceVertices(model, g, p, m, r);
       JournalAddFace(model, m, q, r);

@@ -119,6 +119,28 @@ TEST_F(FaceOps, SplitSharesTheCommonMidpointAndCutsTheNeighbourInTwo) {
   EXPECT_EQ(Dump(model), after);
 }
 
+TEST_F(FaceOps, SplitClosesEveryCutEdgeOfANeighbour) {
+  // Face 0 lies along the cut edges (0, 1) and (1, 2) of its two selected neighbours. Cut at
+  // (0, 1), the half it hands off holds (1, 2) and is cut there too, so no crack stays open.
+  Vertex* v0 = AddVertex(0, 0, 0);
+  Vertex* v1 = AddVertex(1, 0, 0);
+  Vertex* v2 = AddVertex(0, 1, 0);
+  Vertex* v3 = AddVertex(0.5f, -1, 0);
+  Vertex* v4 = AddVertex(1, 1, 0);
+  model.MakeFace(v0, v1, v2);
+  Face* below = model.MakeFace(v1, v0, v3);
+  Face* beside = model.MakeFace(v2, v1, v4);
+  model.DeselectAll();
+  model.faces.Select(below);
+  model.faces.Select(beside);
+  SplitSelectedFaces(model, false);
+  // Midpoints: 5 on (2, 1), 6, 7 from the face beside; 8 on (1, 0), 9, 10 from the one below.
+  ASSERT_EQ(model.faces.count(), 11u);
+  EXPECT_EQ(Corners(FaceById(0)), (std::vector<std::uint32_t>{0, 8, 2}));
+  EXPECT_EQ(Corners(FaceById(9)), (std::vector<std::uint32_t>{1, 5, 8}));
+  EXPECT_EQ(Corners(FaceById(10)), (std::vector<std::uint32_t>{5, 2, 8}));
+}
+
 TEST_F(FaceOps, SplitMidpointsMeanTheEndsAndDeformFollowsTheNormals) {
   // A flat patch with equal normals: deformation changes nothing.
   for (bool deform : {false, true}) {

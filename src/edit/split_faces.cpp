@@ -116,6 +116,24 @@ Vertex* AddMidpoint(Model& model, const Vertex* p, const Vertex* q, bool deform)
 
 bool HasAllCorners(const Face* f) { return f->a != nullptr && f->b != nullptr && f->c != nullptr; }
 
+// For j = 0, 1, 2, reading the face's corners as they stand: when the edge (g[j], g[j+1]) was
+// cut, the face becomes (g[j], m, g[j+2]) and the half (m, g[j+1], g[j+2]) is added and
+// appended to `halves`.
+void CutAlongCutEdges(Model& model, const EdgeMidpoints& midpoints, Face* g,
+                      std::vector<Face*>& halves) {
+  for (int j = 0; j < 3; ++j) {
+    if (!HasAllCorners(g)) return;
+    const std::array<Vertex*, 3> corners = {g->a, g->b, g->c};
+    Vertex* p = corners[j];
+    Vertex* q = corners[(j + 1) % 3];
+    Vertex* r = corners[(j + 2) % 3];
+    Vertex* m = midpoints.Find(p, q);
+    if (m == nullptr) continue;
+    JournalSetFaceVertices(model, g, p, m, r);
+    if (Face* half = JournalAddFace(model, m, q, r)) halves.push_back(half);
+  }
+}
+
 }  // namespace
 
 void SplitSelectedFaces(Model& model, bool deform) {
@@ -162,22 +180,19 @@ void SplitSelectedFaces(Model& model, bool deform) {
   }
 
   // Close the cracks: a face that still runs along a cut edge is cut in two at its midpoint,
-  // from the tail of the list; faces added here lie behind the walk. The table's edges join
-  // corners of the split faces as they were, never a midpoint, and every edge of a split face
-  // and of the faces added above touches a midpoint: of the faces up to the old tail only the
-  // unselected ones can match, and the faces after it none.
+  // from the tail of the list. The table's edges join corners of the split faces as they were,
+  // never a midpoint, and every edge of a split face and of the faces added above touches a
+  // midpoint: of the faces up to the old tail only the unselected ones can match, and the faces
+  // after it none.
+  std::vector<Face*> halves;  // the faces cut off the one being closed, still to be examined
   for (Face* g = lastBefore; g != nullptr; g = g->prev) {
     if (g->selected) continue;
-    for (int j = 0; j < 3; ++j) {
-      if (!HasAllCorners(g)) break;
-      const std::array<Vertex*, 3> corners = {g->a, g->b, g->c};
-      Vertex* m = midpoints.Find(corners[j], corners[(j + 1) % 3]);
-      if (m == nullptr) continue;
-      Vertex* p = corners[j];
-      Vertex* q = corners[(j + 1) % 3];
-      Vertex* r = corners[(j + 2) % 3];
-      JournalSetFaceVertices(model, g, p, m, r);
-      JournalAddFace(model, m, q, r);
+    halves.clear();
+    CutAlongCutEdges(model, midpoints, g, halves);
+    // A face with two cut edges hands the second one to the half it cuts off; that half is
+    // examined too, or its edge would stay open beside the neighbour's midpoint.
+    for (std::size_t i = 0; i < halves.size(); ++i) {
+      CutAlongCutEdges(model, midpoints, halves[i], halves);
     }
   }
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "edit/face_selection.h"
+#include "edit/reflection.h"
 #include "edit/split_faces.h"
 #include "edit/weld.h"
 #include "model/model.h"
@@ -115,6 +116,22 @@ void BM_WeldSelectedDuplicates(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_WeldSelectedDuplicates)->Arg(1000000)->Arg(2000000)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// Mirror the whole grid and stitch its outer border to the mirror image. The grid lies at
+// x >= 0, so the mirror lands beside it (its x = 0 column on itself).
+void BM_ReflectSelection(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto b = Grid(state.range(0), false);
+    b->model.SelectAll();
+    state.ResumeTiming();
+    ReflectSelection(b->model, true);
+    state.PauseTiming();
+    b.reset();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_ReflectSelection)->Arg(1000000)->Arg(2000000)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace
 }  // namespace zmf

@@ -55,11 +55,12 @@ std::vector<std::string> RecordsSince(const Model& m, std::uint64_t from) {
   std::vector<std::string> records;
   for (std::uint64_t at = from; at < m.journal.position(); at += m.journal.RecordLength(at)) {
     const std::int32_t code = m.journal.At(at).AsInt();
+    if (code == kGroupMarker) {
+      records.push_back("|");
+      continue;
+    }
     const std::string id = std::to_string(m.journal.At(at + 1).AsUint());
     switch (code) {
-      case kGroupMarker:
-        records.push_back("|");
-        break;
       case kDeleteVertex:
         records.push_back("delete-vertex " + id);
         break;

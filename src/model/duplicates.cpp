@@ -27,18 +27,16 @@ std::uint64_t HashKey(const PositionKey& k) {
 
 // Open-addressing map from a position to the nearest vertex after the current one at that
 // position, as an index into the walk (plus one; 0 marks an empty slot). Sixteen-byte slots at
-// a load of at most one half keep the table small enough for big models.
+// a load of at most one half.
 class PositionTable {
  public:
-  explicit PositionTable(std::size_t entries) {
+  // Empties the table and sizes it for `entries` entries.
+  void Reset(std::size_t entries) {
     std::size_t size = 16;
     while (size < entries * 2) size *= 2;
-    slots_.resize(size);
+    slots_.assign(size, Slot{});
     mask_ = size - 1;
   }
-
-  // Starts loading the slot where a lookup of this hash begins.
-  void Prefetch(std::uint64_t hash) const { __builtin_prefetch(&slots_[hash & mask_]); }
 
   // Returns the entry stored under `key` (0 if none) and stores `entry` in its place.
   std::uint32_t Exchange(const PositionKey& key, std::uint64_t hash, std::uint32_t entry) {
@@ -66,6 +64,12 @@ class PositionTable {
   std::size_t mask_ = 0;
 };
 
+// A position and where it stands in the walk.
+struct WalkEntry {
+  PositionKey key;
+  std::uint32_t index;
+};
+
 }  // namespace
 
 void Model::RebuildDuplicates() {
@@ -79,27 +83,44 @@ void Model::RebuildDuplicates() {
   walk.reserve(n);
   for (Vertex* v = vertices.tail(); v != nullptr; v = v->prev) walk.push_back(v);
 
-  std::vector<PositionKey> keys(walk.size());
-  std::vector<std::uint64_t> hashes(walk.size());
-  std::vector<std::uint8_t> comparable(walk.size());
-  for (std::size_t i = 0; i < walk.size(); ++i) {
+  // Equal positions hash alike, so the walk splits by the top bits of the hash into parts of
+  // a few thousand entries that are matched one at a time in a table that stays in the cache.
+  // Within a part the entries keep walk order, which is all the matching needs.
+  const std::size_t count = walk.size();
+  int partBits = 0;
+  while ((count >> partBits) > 4096 && partBits < 20) ++partBits;
+  const std::size_t parts = std::size_t{1} << partBits;
+  auto partOf = [partBits](std::uint64_t hash) {
+    return partBits == 0 ? std::size_t{0} : static_cast<std::size_t>(hash >> (64 - partBits));
+  };
+
+  std::vector<PositionKey> keys(count);
+  std::vector<std::size_t> partStart(parts + 1, 0);
+  for (std::size_t i = 0; i < count; ++i) {
     const Vector3& p = walk[i]->position;
-    comparable[i] = !(std::isnan(p.x) || std::isnan(p.y) || std::isnan(p.z));
+    if (std::isnan(p.x) || std::isnan(p.y) || std::isnan(p.z)) continue;  // never a match
     keys[i] = {EqualityBits(p.x), EqualityBits(p.y), EqualityBits(p.z)};
-    hashes[i] = HashKey(keys[i]);
+    ++partStart[partOf(HashKey(keys[i])) + 1];
+  }
+  for (std::size_t part = 0; part < parts; ++part) partStart[part + 1] += partStart[part];
+  std::vector<WalkEntry> entries(partStart[parts]);
+  {
+    std::vector<std::size_t> fill(partStart.begin(), partStart.end() - 1);
+    for (std::size_t i = 0; i < count; ++i) {
+      const Vector3& p = walk[i]->position;
+      if (std::isnan(p.x) || std::isnan(p.y) || std::isnan(p.z)) continue;
+      entries[fill[partOf(HashKey(keys[i]))]++] = {keys[i], static_cast<std::uint32_t>(i)};
+    }
   }
 
-  // Per walk entry: walk index of its twin plus one, or 0. The table is far bigger than the
-  // caches on big models, so each slot is requested a few lookups ahead of its use.
-  std::vector<std::uint32_t> twinOf(walk.size(), 0);
-  {
-    constexpr std::size_t kAhead = 16;
-    PositionTable table(walk.size());
-    for (std::size_t i = 0; i < walk.size(); ++i) {
-      if (i + kAhead < walk.size()) table.Prefetch(hashes[i + kAhead]);
-      if (comparable[i]) {
-        twinOf[i] = table.Exchange(keys[i], hashes[i], static_cast<std::uint32_t>(i + 1));
-      }
+  // Per walk entry: walk index of its twin plus one, or 0.
+  std::vector<std::uint32_t> twinOf(count, 0);
+  PositionTable table;
+  for (std::size_t part = 0; part < parts; ++part) {
+    table.Reset(partStart[part + 1] - partStart[part]);
+    for (std::size_t e = partStart[part]; e < partStart[part + 1]; ++e) {
+      const WalkEntry& entry = entries[e];
+      twinOf[entry.index] = table.Exchange(entry.key, HashKey(entry.key), entry.index + 1);
     }
   }
   for (std::size_t i = walk.size(); i-- > 0;) {

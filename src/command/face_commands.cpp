@@ -41,8 +41,7 @@ Refresh SelectUnconnectedCommand(CommandContext& context) {
 }
 
 Refresh FanFacesCommand(CommandContext& context) {
-  FanSelectedVertices(context.model, context.camera.pitch, context.camera.yaw,
-                      context.camera.roll);
+  FanSelectedVertices(context.model, context.camera.pitch, context.camera.yaw, context.camera.roll);
   return Refresh::None;
 }
 

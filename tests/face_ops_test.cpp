@@ -341,7 +341,7 @@ TEST_F(FaceOps, EachCommandAsksOnlyWhenItWillActAndIsOneUndoStep) {
     const CommandEntry* entry = FindCommand(c.id);
     ASSERT_NE(entry, nullptr) << c.id;
     SCOPED_TRACE(entry->scriptName);
-    const Refresh refresh = c.id == kCommandSelectConnectedFaces ? Refresh::Mesh : Refresh::None;
+    const Refresh refresh = Refresh::Mesh;
 
     // Nothing selected: no question, and nothing but the groups that are always written.
     model.Reset();

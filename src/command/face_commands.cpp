@@ -1,5 +1,6 @@
 // Handlers of the face commands. The questions are asked here, only when the operation will go
-// as far as the point where it needs the answer.
+// as far as the point where it needs the answer. Each refreshes the mesh panel, whose counts and
+// selection lists the commands change.
 #include "command/face_commands.h"
 
 #include "edit/face_operations.h"
@@ -10,39 +11,39 @@ namespace zmf {
 
 Refresh ReverseFaceCommand(CommandContext& context) {
   ReverseSelectedFaces(context.model);
-  return Refresh::None;
+  return Refresh::Mesh;
 }
 
 Refresh SplitFaceCommand(CommandContext& context) {
   Model& model = context.model;
-  if (model.faces.selCount() == 0) return Refresh::None;
+  if (model.faces.selCount() == 0) return Refresh::Mesh;
   const bool deform = model.host().AskYesNo("Use normals to deform splits?", "Split Option");
   SplitSelectedFaces(model, deform);
-  return Refresh::None;
+  return Refresh::Mesh;
 }
 
 Refresh DuplicateVerticesCommand(CommandContext& context) {
   Model& model = context.model;
-  if (model.vertices.selCount() == 0) return Refresh::None;
+  if (model.vertices.selCount() == 0) return Refresh::Mesh;
   const bool moveFaces = model.host().AskYesNo(
       "Do you want to move selected faces to new duplicated vertices?", "Confirm new faces.");
   DuplicateSelectedVertices(model, moveFaces);
-  return Refresh::None;
+  return Refresh::Mesh;
 }
 
 Refresh DuplicateBackFacesCommand(CommandContext& context) {
   DuplicateBackFaces(context.model);
-  return Refresh::None;
+  return Refresh::Mesh;
 }
 
 Refresh SelectUnconnectedCommand(CommandContext& context) {
   SelectUnconnectedVertices(context.model);
-  return Refresh::None;
+  return Refresh::Mesh;
 }
 
 Refresh FanFacesCommand(CommandContext& context) {
   FanSelectedVertices(context.model, context.camera.pitch, context.camera.yaw, context.camera.roll);
-  return Refresh::None;
+  return Refresh::Mesh;
 }
 
 Refresh SelectConnectedFacesCommand(CommandContext& context) {

@@ -18,6 +18,7 @@
 #include "edit/primitives.h"
 #include "edit/split_faces.h"
 #include "file_fixture.h"
+#include "batch_fixture.h"
 #include "model_fixture.h"
 
 namespace zmf::testing {
@@ -26,35 +27,6 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using CornerIds = std::vector<std::uint32_t>;
-
-// What Undo must give back, by id: positions, normals, texture coordinates and their drawn
-// copies, faces with their corners and materials, bone weights.
-std::string Dump(const Model& m) {
-  auto id = [](const Vertex* v) { return v != nullptr ? std::to_string(v->id) : "-"; };
-  std::vector<std::string> lines;
-  for (const Vertex* v : m.vertices) {
-    std::ostringstream line;
-    line << "v" << v->id << " " << v->position.x << "," << v->position.y << "," << v->position.z
-         << " " << v->normal.x << "," << v->normal.y << "," << v->normal.z << " " << v->u << ","
-         << v->v << " " << v->savedPosition.x << "," << v->savedPosition.y << ","
-         << v->savedPosition.z << "," << v->savedNormal.z << "," << v->savedU;
-    lines.push_back(line.str());
-  }
-  for (const Face* f : m.faces) {
-    lines.push_back("f" + std::to_string(f->id) + " " + id(f->a) + "," + id(f->b) + "," + id(f->c) +
-                    " m" + std::to_string(f->material));
-  }
-  for (std::uint32_t b = 0; b < m.boneCount; ++b) {
-    for (const VertexWeight* w : m.bones[b].weights) {
-      lines.push_back("w" + std::to_string(b) + ":" + id(w->vertex) + "=" +
-                      std::to_string(w->weight));
-    }
-  }
-  std::sort(lines.begin(), lines.end());
-  std::string out;
-  for (const std::string& line : lines) out += line + "\n";
-  return out;
-}
 
 CornerIds Corners(const Face* f) {
   if (f == nullptr || f->a == nullptr || f->b == nullptr || f->c == nullptr) return {};
@@ -88,7 +60,7 @@ TEST_F(FaceOps, SplitSharesTheCommonMidpointAndCutsTheNeighbourInTwo) {
   Face* f1 = model.MakeFace(v1, v3, v2);  // shares (1, 2) with f0
   model.MakeFace(v1, v4, v3);             // unselected, across f1's outer edge (1, 3)
   SelectOnly({f0, f1});
-  const std::string before = Dump(model);
+  const std::string before = DumpModel(model);
 
   SplitSelectedFaces(model, false);
   // f1 first (the selection's tail): midpoints 5 on (1, 3), 6 on (3, 2), 7 on (2, 1); then f0
@@ -109,11 +81,11 @@ TEST_F(FaceOps, SplitSharesTheCommonMidpointAndCutsTheNeighbourInTwo) {
   EXPECT_THAT(SelectedIds(model.faces), ElementsAre(0, 1, 3, 4, 5, 6, 7, 8, 9));
   EXPECT_THAT(SelectedIds(model.vertices), ElementsAre(5, 6, 7, 8, 9));
 
-  const std::string after = Dump(model);
+  const std::string after = DumpModel(model);
   Undo(model);
-  EXPECT_EQ(Dump(model), before);
+  EXPECT_EQ(DumpModel(model), before);
   Redo(model);
-  EXPECT_EQ(Dump(model), after);
+  EXPECT_EQ(DumpModel(model), after);
 }
 
 TEST_F(FaceOps, SplitClosesEveryCutEdgeOfANeighbour) {
@@ -166,7 +138,7 @@ class DuplicateVertices : public FaceOps {
     SelectOnly({face});
     model.vertices.Select(v0);
     model.vertices.Select(v1);
-    before = Dump(model);
+    before = DumpModel(model);
   }
 
   CornerIds SelectedPairs() const {
@@ -193,7 +165,7 @@ TEST_F(DuplicateVertices, NoKeepsTheFacesYesMovesThemAndUndoLeavesNoStalePair) {
   EXPECT_EQ(SelectedPairs(), (CornerIds{0, 2, 1, 4, 0, 5}));
   EXPECT_EQ(model.bones[0].weights.tail()->vertex->id, 4u);
   Undo(model);
-  EXPECT_EQ(Dump(model), before);
+  EXPECT_EQ(DumpModel(model), before);
 
   model.RebuildDuplicates();  // the Undo emptied the list
   model.vertices.Select(v0);
@@ -203,7 +175,7 @@ TEST_F(DuplicateVertices, NoKeepsTheFacesYesMovesThemAndUndoLeavesNoStalePair) {
   EXPECT_EQ(Corners(face), (CornerIds{7, 6, 3}));
   EXPECT_THAT(SelectedIds(model.vertices), IsEmpty());
   Undo(model);
-  EXPECT_EQ(Dump(model), before);
+  EXPECT_EQ(DumpModel(model), before);
   // No pair names a removed copy, the list counts as stale, and a rebuild finds the one pair.
   for (const Duplicate* d : model.duplicates) EXPECT_EQ(d->twin, v3);
   EXPECT_TRUE(model.geometryChanged);
@@ -362,7 +334,7 @@ TEST_F(FaceOps, EachCommandAsksOnlyWhenItWillActAndIsOneUndoStep) {
     ASSERT_TRUE(AddVertexWeight(model, 0, model.vertices.FindById(1)));
     SelectOnly({FaceById(1), FaceById(0)});
     for (std::uint32_t id : {3, 0, 1, 2}) model.vertices.Select(model.vertices.FindById(id));
-    const std::string before = Dump(model);
+    const std::string before = DumpModel(model);
     const std::uint64_t words = Words();
     host.ClearEvents();
     host.QueueYes(c.answer);
@@ -380,37 +352,26 @@ TEST_F(FaceOps, EachCommandAsksOnlyWhenItWillActAndIsOneUndoStep) {
       EXPECT_EQ(Words(), words);  // a selection, not journaled
       continue;
     }
-    const std::string after = Dump(model);
+    const std::string after = DumpModel(model);
     EXPECT_EQ(after == before, c.id == kCommandSelectUnconnected);
     Undo(model);
-    EXPECT_EQ(Dump(model), before);
+    EXPECT_EQ(DumpModel(model), before);
     EXPECT_EQ(Words(), words);
     Redo(model);
-    EXPECT_EQ(Dump(model), after);
+    EXPECT_EQ(DumpModel(model), after);
   }
 }
 
-class FaceCommands : public ::testing::Test {
+class FaceCommands : public BatchScriptTest {
  protected:
   // The vertex and face sections of the file the script saves; the material table after them
   // is always the default one.
   std::string Run(const std::string& script) {
-    const std::string file = folder.File("out.zmf");
-    std::FILE* errors = std::tmpfile();
-    EXPECT_EQ(RunBatchScript(model, host, script + "save " + file + "\n", "faces.txt", errors), 0);
-    std::fclose(errors);
-    const std::string text = ReadFile(file);
+    EXPECT_EQ(BatchScriptTest::Run(script + SaveLine("out.zmf")), 0) << printed;
+    const std::string text = Saved("out.zmf");
     const std::size_t from = text.find("VERTICES");
     return text.substr(from, text.find("MATERIALS") - from);
   }
-
-  ~FaceCommands() override { std::fclose(boxes); }
-
-  TempFolder folder;
-  std::FILE* boxes = std::tmpfile();
-  BatchHost host{boxes};
-  RecordingTextureStore textures;
-  Model model{host, textures};
 };
 
 // The triad: vertices 0 (-0.5, -0.5, -0.5), 1 (0, 0.5, 0), 2 (0.5, -0.5, -0.5), 3 (0, -0.5, 0.5);

@@ -4,13 +4,49 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "model/model.h"
 #include "model/scripted_host.h"
 
 namespace zmf::testing {
+
+// What the journal restores, by id (undo re-creates records at the ends of their lists), exact
+// to the bit: positions, normals, texture coordinates and their drawn copies, faces with their
+// corners ("-" for a missing one) and materials, bone weights. Selection and nextId are not
+// journaled and not shown.
+inline std::string DumpModel(const Model& m) {
+  auto id = [](const Vertex* v) { return v != nullptr ? std::to_string(v->id) : "-"; };
+  std::vector<std::string> lines;
+  for (const Vertex* v : m.vertices) {
+    std::ostringstream line;
+    line << std::hexfloat << "v" << v->id << " " << v->position.x << "," << v->position.y << ","
+         << v->position.z << " n" << v->normal.x << "," << v->normal.y << "," << v->normal.z
+         << " t" << v->u << "," << v->v << " s" << v->savedPosition.x << ","
+         << v->savedPosition.y << "," << v->savedPosition.z << "," << v->savedNormal.x << ","
+         << v->savedNormal.y << "," << v->savedNormal.z << "," << v->savedU << "," << v->savedV;
+    lines.push_back(line.str());
+  }
+  for (const Face* f : m.faces) {
+    lines.push_back("f" + std::to_string(f->id) + " " + id(f->a) + "," + id(f->b) + "," +
+                    id(f->c) + " m" + std::to_string(f->material));
+  }
+  for (std::uint32_t b = 0; b < m.boneCount; ++b) {
+    for (const VertexWeight* w : m.bones[b].weights) {
+      std::ostringstream line;
+      line << std::hexfloat << "w" << b << ":" << id(w->vertex) << "=" << w->weight;
+      lines.push_back(line.str());
+    }
+  }
+  std::sort(lines.begin(), lines.end());
+  std::string out;
+  for (const std::string& line : lines) out += line + "\n";
+  return out;
+}
 
 class ModelTest : public ::testing::Test {
  protected:

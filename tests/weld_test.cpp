@@ -19,36 +19,13 @@
 #include "edit/journal.h"
 #include "edit/reduce.h"
 #include "file_fixture.h"
+#include "batch_fixture.h"
 #include "model_fixture.h"
 
 namespace zmf::testing {
 namespace {
 
 using ::testing::ElementsAre;
-
-// Ids, positions, normals, texture coordinates and corners, by id (undo re-creates records at
-// the ends of their lists). Exact to the bit.
-std::string Dump(const Model& m) {
-  std::vector<std::string> lines;
-  for (const Vertex* v : m.vertices) {
-    std::ostringstream line;
-    line << std::hexfloat << "v" << v->id << " " << v->position.x << "," << v->position.y << ","
-         << v->position.z << " n" << v->normal.x << "," << v->normal.y << "," << v->normal.z << " t"
-         << v->u << "," << v->v;
-    lines.push_back(line.str());
-  }
-  for (const Face* f : m.faces) {
-    std::ostringstream line;
-    line << "f" << f->id;
-    for (const Vertex* c : {f->a, f->b, f->c}) line << " " << (c ? std::to_string(c->id) : "-");
-    line << " m" << f->material;
-    lines.push_back(line.str());
-  }
-  std::sort(lines.begin(), lines.end());
-  std::string out;
-  for (const auto& line : lines) out += line + "\n";
-  return out;
-}
 
 // The records written from `from` on, as "what id": a group marker as "|".
 std::vector<std::string> RecordsSince(const Model& m, std::uint64_t from) {
@@ -134,7 +111,7 @@ TEST_F(Weld, TwoVerticesOnAnEdgeDropTheEdgesFacesAndMeetAtTheMidpoint) {
   model.DeselectAll();
   model.vertices.Select(V(1));
   model.vertices.Select(V(3));
-  const std::string before = Dump(model);
+  const std::string before = DumpModel(model);
 
   std::uint64_t start = Position();
   WeldSelectedVertices(model);
@@ -150,12 +127,12 @@ TEST_F(Weld, TwoVerticesOnAnEdgeDropTheEdgesFacesAndMeetAtTheMidpoint) {
   EXPECT_EQ(V(1)->u, 1.0f);
   EXPECT_EQ(V(1)->v, 0.5f);
   EXPECT_THAT(SelectedIds(model.vertices), ElementsAre(1));
-  const std::string after = Dump(model);
+  const std::string after = DumpModel(model);
 
   Undo(model);
-  EXPECT_EQ(Dump(model), before);
+  EXPECT_EQ(DumpModel(model), before);
   Redo(model);
-  EXPECT_EQ(Dump(model), after);
+  EXPECT_EQ(DumpModel(model), after);
   Undo(model);
 
   // The vertex selected first is kept, whatever its id; faces are visited in list order, where
@@ -171,7 +148,7 @@ TEST_F(Weld, TwoVerticesOnAnEdgeDropTheEdgesFacesAndMeetAtTheMidpoint) {
   EXPECT_THAT(Corners(model.faces.FindById(0)), ElementsAre(3, 2, 0));
   EXPECT_THAT(Corners(model.faces.FindById(3)), ElementsAre(3, 4, 5));
   Undo(model);
-  EXPECT_EQ(Dump(model), before);
+  EXPECT_EQ(DumpModel(model), before);
 }
 
 TEST_F(Weld, OneSelectedVertexOnlyTurnsItsFacesToStartAtIt) {
@@ -189,7 +166,7 @@ TEST_F(Weld, OneSelectedVertexOnlyTurnsItsFacesToStartAtIt) {
   EXPECT_EQ(Position(), start);  // nothing selected: no group
 
   model.vertices.Select(V(2));
-  const std::string before = Dump(model);
+  const std::string before = DumpModel(model);
   WeldSelectedVertices(model);
   EXPECT_THAT(RecordsSince(model, start),
               ElementsAre("|", "set-face 0", "set-face 1", "set-face 2", "set-vertex 2", "|"));
@@ -197,13 +174,13 @@ TEST_F(Weld, OneSelectedVertexOnlyTurnsItsFacesToStartAtIt) {
   EXPECT_THAT(Corners(model.faces.FindById(1)), ElementsAre(2, 3, 0));
   EXPECT_THAT(Corners(model.faces.FindById(2)), ElementsAre(2, 3, 4));
   std::string turned = before;
-  for (const auto& [from, to] : {std::pair<std::string, std::string>{"f1 0 2 3", "f1 2 3 0"},
-                                 std::pair<std::string, std::string>{"f2 3 4 2", "f2 2 3 4"}}) {
+  for (const auto& [from, to] : {std::pair<std::string, std::string>{"f1 0,2,3", "f1 2,3,0"},
+                                 std::pair<std::string, std::string>{"f2 3,4,2", "f2 2,3,4"}}) {
     turned.replace(turned.find(from), from.size(), to);
   }
-  EXPECT_EQ(Dump(model), turned);  // nothing else changed
+  EXPECT_EQ(DumpModel(model), turned);  // nothing else changed
   Undo(model);
-  EXPECT_EQ(Dump(model), before);
+  EXPECT_EQ(DumpModel(model), before);
 
   // The duplicate weld passes such a face over too, so the twin it uses stays in use.
   Vertex* twin = Add(model, V(0)->position);
@@ -222,7 +199,7 @@ TEST_F(Weld, OneSelectedVertexOnlyTurnsItsFacesToStartAtIt) {
 
 TEST_F(Weld, ReduceCollapsesTheTruncatedShareAndWritesAnEmptyGroupForNone) {
   SharedGrid(model, 5);
-  const std::string before = Dump(model);
+  const std::string before = DumpModel(model);
   std::uint64_t start = Position();
   ReduceSelectedVertices(model, 10);  // 25 x 0.1 = 2.5
   const auto records = RecordsSince(model, start);
@@ -233,17 +210,17 @@ TEST_F(Weld, ReduceCollapsesTheTruncatedShareAndWritesAnEmptyGroupForNone) {
   EXPECT_EQ(records.front(), "|");
   EXPECT_EQ(records.back(), "|");
   Undo(model);
-  EXPECT_EQ(Dump(model), before);
+  EXPECT_EQ(DumpModel(model), before);
 
   model.Reset();
   SharedGrid(model, 3);
-  const std::string small = Dump(model);
+  const std::string small = DumpModel(model);
   for (double percent : {10.0, -50.0, std::numeric_limits<double>::quiet_NaN()}) {
     start = Position();
     ReduceSelectedVertices(model, percent);  // 9 x 0.1 = 0.9: none
     EXPECT_THAT(RecordsSince(model, start), ElementsAre("|", "|")) << percent;
   }
-  EXPECT_EQ(Dump(model), small);
+  EXPECT_EQ(DumpModel(model), small);
   // An endless percentage collapses what can be collapsed and then stops.
   ReduceSelectedVertices(model, std::numeric_limits<double>::infinity());
   EXPECT_LT(model.vertices.count(), 9u);
@@ -388,16 +365,16 @@ TEST_F(Weld, ReduceMatchesAFullScanForEveryCollapseTiesIncluded) {
       model.Reset();
       build(model);
       build(scanned);
-      const std::string before = Dump(model);
+      const std::string before = DumpModel(model);
       const std::uint32_t count = model.vertices.count();
       ReduceSelectedVertices(model, percent);
       ReduceByFullScans(scanned, percent);
       EXPECT_LT(model.vertices.count(), count);
-      EXPECT_EQ(Dump(model), Dump(scanned)) << percent;
+      EXPECT_EQ(DumpModel(model), DumpModel(scanned)) << percent;
       EXPECT_EQ(Words(model), Words(scanned)) << percent;
       EXPECT_EQ(SelectedIds(model.vertices), SelectedIds(scanned.vertices)) << percent;
       Undo(model);
-      EXPECT_EQ(Dump(model), before) << percent;
+      EXPECT_EQ(DumpModel(model), before) << percent;
     }
   }
 }
@@ -421,7 +398,7 @@ TEST_F(Weld, DuplicateWeldFoldsTwinsAndDeletesEveryUnusedVertex) {
   model.RebuildDuplicates();
   model.SelectDuplicatesOfSelection();
   ASSERT_EQ(model.duplicates.selCount(), 3u);
-  const std::string before = Dump(model);
+  const std::string before = DumpModel(model);
 
   const std::uint64_t start = Position();
   WeldSelectedDuplicates(model);
@@ -433,7 +410,7 @@ TEST_F(Weld, DuplicateWeldFoldsTwinsAndDeletesEveryUnusedVertex) {
   EXPECT_EQ(model.duplicates.count(), 0u);  // rebuilt, not stale
   EXPECT_FALSE(model.geometryChanged);
   Undo(model);
-  EXPECT_EQ(Dump(model), before);
+  EXPECT_EQ(DumpModel(model), before);
 
   // Without a selected pair nothing happens; without faces every vertex goes.
   model.duplicates.ClearSelection();
@@ -464,7 +441,7 @@ TEST_F(Weld, DuplicateWeldFollowsFaceListOrderAndPassesOverStalePairs) {
   model.RebuildDuplicates();
   model.SelectDuplicatesOfSelection();
   ASSERT_EQ(model.duplicates.selCount(), 1u);
-  const std::string before = Dump(model);
+  const std::string before = DumpModel(model);
 
   std::uint64_t start = Position();
   WeldSelectedDuplicates(model);
@@ -474,7 +451,7 @@ TEST_F(Weld, DuplicateWeldFollowsFaceListOrderAndPassesOverStalePairs) {
   EXPECT_THAT(Corners(model.faces.FindById(1)), ElementsAre(4, 0, 5));
   EXPECT_THAT(Corners(model.faces.FindById(3)), ElementsAre(0, 3, 4));  // still uses vertex 3
   Undo(model);
-  EXPECT_EQ(Dump(model), before);
+  EXPECT_EQ(DumpModel(model), before);
 
   // Undo of a deletion puts face 0 back at the end of the list, after face 3.
   JournalDeleteFace(model, model.faces.FindById(0));
@@ -487,7 +464,7 @@ TEST_F(Weld, DuplicateWeldFollowsFaceListOrderAndPassesOverStalePairs) {
   EXPECT_THAT(RecordsSince(model, start),
               ElementsAre("|", "set-face 1", "set-face 3", "set-face 0", "|"));
   Undo(model);
-  EXPECT_EQ(Dump(model), before);
+  EXPECT_EQ(DumpModel(model), before);
 
   // Once the twin has moved away the pair no longer describes one point: nothing is welded.
   model.RebuildDuplicates();
@@ -502,40 +479,11 @@ TEST_F(Weld, DuplicateWeldFollowsFaceListOrderAndPassesOverStalePairs) {
 
 // ---- the commands, run from batch scripts
 
-constexpr const char* kMaterials =
-    "MATERIALS { 1\n"
-    "\tMATERIAL { NAME default\n"
-    "\t\tAMBIENT 0.200000 0.200000 0.200000 1.000000\n"
-    "\t\tDIFFUSE 0.800000 0.800000 0.800000 1.000000\n"
-    "\t\tEMISSION 0.000000 0.000000 0.000000 1.000000\n"
-    "\t\tSPECULAR 0.000000 0.000000 0.000000 1.000000\n"
-    "\t\tSHININESS 0\n"
-    "\t}\n"
-    "}\n";
+constexpr const char* kMaterials = kDefaultMaterialText;
 
-class WeldCommands : public ::testing::Test {
+class WeldCommands : public BatchScriptTest {
  protected:
-  int Run(const std::string& script) {
-    std::FILE* errors = std::tmpfile();
-    const int code = RunBatchScript(model, host, script, "weld.txt", errors);
-    std::rewind(errors);
-    char buffer[1024];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, errors)) > 0) printed.append(buffer, got);
-    std::fclose(errors);
-    return code;
-  }
-  std::string Saved(const std::string& name) { return ReadFile(folder.File(name)); }
-  std::string Save(const std::string& name) { return "save " + folder.File(name) + "\n"; }
-
-  ~WeldCommands() override { std::fclose(boxes); }
-
-  TempFolder folder;
-  std::FILE* boxes = std::tmpfile();
-  BatchHost host{boxes};
-  RecordingTextureStore textures;
-  Model model{host, textures};
-  std::string printed;
+  std::string Save(const std::string& name) { return SaveLine(name); }
 };
 
 TEST_F(WeldCommands, WeldVerticesFromAScript) {

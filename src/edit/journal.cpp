@@ -547,45 +547,64 @@ void JournalSetKeyBoneMatrix(Model& model, const Matrix4& matrix) {
 
 namespace {
 
-void ApplyUndo(Model& model, const Record& r) {
+// Removes the vertex a record names: normally the newest one, since everything after it was
+// undone first.
+void RemoveRecordedVertex(Model& model, std::uint32_t id) {
+  Vertex* v = model.vertices.tail();
+  if (v == nullptr || v->id != id) v = model.vertices.FindById(id);
+  model.DeleteVertex(v);
+}
+
+void RemoveRecordedFace(Model& model, std::uint32_t id) {
+  Face* f = model.faces.tail();
+  if (f == nullptr || f->id != id) f = model.faces.FindById(id);
+  model.RemoveFace(f);
+}
+
+// Applies a record backwards (undo: its inverse action, with its old values) or forwards (redo:
+// the action again, with its new values).
+void Replay(Model& model, const Record& r, bool undo) {
   switch (r.code) {
-    case kAddVertex: {
-      // The vertex the record added is the newest one: everything after it was undone first.
-      Vertex* v = model.vertices.tail();
-      if (v != nullptr && v->id != r.id) v = model.vertices.FindById(r.id);
-      model.DeleteVertex(v);
-      break;
-    }
+    case kAddVertex:
     case kDeleteVertex:
-      RecreateVertex(model, r.id, r.position, r.normal, r.u, r.v);
+      if ((r.code == kAddVertex) != undo) {
+        RecreateVertex(model, r.id, r.position, r.normal, r.u, r.v);
+      } else {
+        RemoveRecordedVertex(model, r.id);
+      }
       break;
     case kSetVertex:
-      model.SetVertex(model.vertices.FindById(r.id), r.oldPosition, r.oldNormal, r.oldU, r.oldV);
+      model.SetVertex(model.vertices.FindById(r.id), undo ? r.oldPosition : r.position,
+                      undo ? r.oldNormal : r.normal, undo ? r.oldU : r.u, undo ? r.oldV : r.v);
       break;
-    case kAddFace: {
-      Face* f = model.faces.tail();
-      if (f != nullptr && f->id != r.id) f = model.faces.FindById(r.id);
-      model.RemoveFace(f);
-      break;
-    }
+    case kAddFace:
     case kDeleteFace:
-      RecreateFace(model, r.id, r.corners);
+      if ((r.code == kAddFace) != undo) {
+        RecreateFace(model, r.id, r.corners);
+      } else {
+        RemoveRecordedFace(model, r.id);
+      }
       break;
     case kSetFaceVertices:
-      SetFaceCornersByIds(model, r.id, r.oldCorners);
+      SetFaceCornersByIds(model, r.id, undo ? r.oldCorners : r.corners);
       break;
     case kSetFaceMaterial:
-      model.SetFaceMaterial(model.faces.FindById(r.id), r.oldMaterial);
+      model.SetFaceMaterial(model.faces.FindById(r.id), undo ? r.oldMaterial : r.material);
       break;
     case kAddMaterial:
-      if (model.materialCount > 1) {
-        const std::uint32_t last = model.materialCount - 1;
-        // Faces that still use it (none after a well-formed walk) must not keep an index
-        // beyond the table.
-        DeleteMaterial(model, last);
+      if (!undo) {
+        AddMaterial(model, r.name);
+      } else if (model.materialCount > 1) {
+        // Faces that still use it (none after a well-formed walk) must not keep an index beyond
+        // the table.
+        DeleteMaterial(model, model.materialCount - 1);
       }
       break;
     case kDeleteMaterial: {
+      if (!undo) {
+        DeleteMaterial(model, r.index);
+        break;
+      }
       Material restored = r.values;
       restored.texture = 0;
       InsertMaterial(model, r.index, restored);
@@ -598,89 +617,38 @@ void ApplyUndo(Model& model, const Record& r) {
       break;
     }
     case kSetMaterialColours:
-      StoreColours(model, r.index, r.oldValues);
+      StoreColours(model, r.index, undo ? r.oldValues : r.values);
       break;
-    case kSetMaterialTexture:
-      SetMaterialTexture(model, r.index, r.oldValues.hasTexture != 0, r.oldValues.textureFile,
-                         r.oldValues.alphaMode, r.oldValues.alphaValue);
+    case kSetMaterialTexture: {
+      const Material& m = undo ? r.oldValues : r.values;
+      SetMaterialTexture(model, r.index, m.hasTexture != 0, m.textureFile, m.alphaMode,
+                         m.alphaValue);
       break;
+    }
     case kAddBone:
-      RemoveLastBone(model);
-      break;
-    case kSetBone:
-      SetBone(model, r.index, r.oldParent, r.oldMatrix, r.oldGrams);
-      break;
-    case kAddVertexWeight:
-      RemoveVertexWeight(model, r.index, model.vertices.FindById(r.id));
-      break;
-    case kRemoveVertexWeight:
-      AddVertexWeight(model, r.index, model.vertices.FindById(r.id));
-      break;
-    case kSetKeyBoneMatrix:
-      if (KeyBone* k = CurrentKeyBone(model, static_cast<std::int32_t>(r.index),
-                                      static_cast<std::int32_t>(r.key),
-                                      static_cast<std::int32_t>(r.keyBone))) {
-        k->matrix = r.oldMatrix;
+      if (undo) {
+        RemoveLastBone(model);
+      } else {
+        AddBone(model, r.name, r.parent, r.matrix, r.grams);
       }
       break;
-    default:
-      break;
-  }
-}
-
-void ApplyRedo(Model& model, const Record& r) {
-  switch (r.code) {
-    case kAddVertex:
-      RecreateVertex(model, r.id, r.position, r.normal, r.u, r.v);
-      break;
-    case kDeleteVertex:
-      model.DeleteVertex(model.vertices.FindById(r.id));
-      break;
-    case kSetVertex:
-      model.SetVertex(model.vertices.FindById(r.id), r.position, r.normal, r.u, r.v);
-      break;
-    case kAddFace:
-      RecreateFace(model, r.id, r.corners);
-      break;
-    case kDeleteFace:
-      model.RemoveFace(model.faces.FindById(r.id));
-      break;
-    case kSetFaceVertices:
-      SetFaceCornersByIds(model, r.id, r.corners);
-      break;
-    case kSetFaceMaterial:
-      model.SetFaceMaterial(model.faces.FindById(r.id), r.material);
-      break;
-    case kAddMaterial:
-      AddMaterial(model, r.name);
-      break;
-    case kDeleteMaterial:
-      DeleteMaterial(model, r.index);
-      break;
-    case kSetMaterialColours:
-      StoreColours(model, r.index, r.values);
-      break;
-    case kSetMaterialTexture:
-      SetMaterialTexture(model, r.index, r.values.hasTexture != 0, r.values.textureFile,
-                         r.values.alphaMode, r.values.alphaValue);
-      break;
-    case kAddBone:
-      AddBone(model, r.name, r.parent, r.matrix, r.grams);
-      break;
     case kSetBone:
-      SetBone(model, r.index, r.parent, r.matrix, r.grams);
+      SetBone(model, r.index, undo ? r.oldParent : r.parent, undo ? r.oldMatrix : r.matrix,
+              undo ? r.oldGrams : r.grams);
       break;
     case kAddVertexWeight:
-      AddVertexWeight(model, r.index, model.vertices.FindById(r.id));
-      break;
     case kRemoveVertexWeight:
-      RemoveVertexWeight(model, r.index, model.vertices.FindById(r.id));
+      if ((r.code == kAddVertexWeight) != undo) {
+        AddVertexWeight(model, r.index, model.vertices.FindById(r.id));
+      } else {
+        RemoveVertexWeight(model, r.index, model.vertices.FindById(r.id));
+      }
       break;
     case kSetKeyBoneMatrix:
       if (KeyBone* k = CurrentKeyBone(model, static_cast<std::int32_t>(r.index),
                                       static_cast<std::int32_t>(r.key),
                                       static_cast<std::int32_t>(r.keyBone))) {
-        k->matrix = r.matrix;
+        k->matrix = undo ? r.oldMatrix : r.matrix;
       }
       break;
     default:
@@ -707,7 +675,7 @@ Step UndoOne(Model& model) {
     return Step::Stop;
   }
   while (journal.position() > start) journal.StepBack();
-  ApplyUndo(model, record);
+  Replay(model, record, true);
   return Step::Record;
 }
 
@@ -728,7 +696,7 @@ Step RedoOne(Model& model) {
     return Step::Stop;
   }
   while (journal.position() < start + length) journal.StepForward();
-  ApplyRedo(model, record);
+  Replay(model, record, false);
   return Step::Record;
 }
 

@@ -2,6 +2,10 @@
 // that is broken in every way a file can be.
 #include "format/zmf_reader.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <random>
@@ -78,6 +82,51 @@ TEST_F(ZmfReaderTest, FilesThatCannotBeReadAreReported) {
     EXPECT_EQ(model.vertices.count(), 0u);
     EXPECT_EQ(model.materialCount, 0u);
   }
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+#define ZMF_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZMF_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+// Caps this process's address space, so that a file larger than the cap cannot be held in
+// memory whatever the machine's overcommit policy.
+class AddressSpaceLimit {
+ public:
+  explicit AddressSpaceLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_AS, &old_);
+    rlimit limit = old_;
+    limit.rlim_cur = std::min(bytes, old_.rlim_max);
+    ::setrlimit(RLIMIT_AS, &limit);
+  }
+  ~AddressSpaceLimit() { ::setrlimit(RLIMIT_AS, &old_); }
+
+ private:
+  rlimit old_{};
+};
+
+TEST_F(ZmfReaderTest, FileTooLargeForMemoryIsReportedNotFatal) {
+#ifdef ZMF_ADDRESS_SANITIZER
+  GTEST_SKIP() << "the sanitizer's allocator aborts on such a request instead of failing it";
+#else
+  TempFolder folder;
+  const std::string path = folder.File("huge.zmf");
+  WriteFile(path, "ZMF\n");
+  // A sparse file: it takes no room on disk but says it holds 256 GiB.
+  if (::truncate(path.c_str(), off_t{1} << 38) != 0) GTEST_SKIP() << "no sparse files here";
+
+  testing::BuildOneTriangle(model);
+  {
+    AddressSpaceLimit limit(rlim_t{1} << 35);
+    ReadModelFile(model, path);
+    ImportAnimations(model, path);
+  }
+  EXPECT_EQ(host.BoxTexts(), std::vector<std::string>(2, Box("Could not open file:", path)));
+  EXPECT_EQ(model.vertices.count(), 0u);
+#endif
 }
 
 // What the file holds comes back through the writer (next test); this one checks what the

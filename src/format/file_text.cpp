@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <new>
+#include <stdexcept>
 
 namespace zmf {
 
@@ -19,22 +21,34 @@ bool ReadWholeFile(std::string_view path, std::string& contents) {
   constexpr std::size_t kBlock = 1 << 20;
   struct stat info {};
   const bool sized = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
-  contents.resize(sized ? static_cast<std::size_t>(info.st_size) + 1 : kBlock);
   std::size_t used = 0;
   bool ok = true;
-  for (;;) {
-    if (used == contents.size()) contents.resize(contents.size() * 2);
-    const ssize_t got = ::read(fd, contents.data() + used, contents.size() - used);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      break;
+  // A file larger than the memory the program can have is a file that cannot be read, not a
+  // reason to end the program.
+  try {
+    contents.resize(sized ? static_cast<std::size_t>(info.st_size) + 1 : kBlock);
+    for (;;) {
+      if (used == contents.size()) contents.resize(contents.size() * 2);
+      const ssize_t got = ::read(fd, contents.data() + used, contents.size() - used);
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        ok = false;
+        break;
+      }
+      if (got == 0) break;
+      used += static_cast<std::size_t>(got);
     }
-    if (got == 0) break;
-    used += static_cast<std::size_t>(got);
+  } catch (const std::bad_alloc&) {
+    ok = false;
+  } catch (const std::length_error&) {
+    ok = false;
   }
   ::close(fd);
-  contents.resize(ok ? used : 0);
+  if (ok) {
+    contents.resize(used);
+  } else {
+    std::string().swap(contents);
+  }
   return ok;
 }
 

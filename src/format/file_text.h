@@ -7,7 +7,8 @@
 namespace zmf {
 
 // Reads the whole file at `path` into `contents`. False, and `contents` emptied, when the file
-// cannot be opened or read to its end (a folder, a missing file, a read error).
+// cannot be opened or read to its end (a folder, a missing file, a read error, a file larger
+// than the memory the program can have).
 bool ReadWholeFile(std::string_view path, std::string& contents);
 
 }  // namespace zmf

@@ -271,6 +271,28 @@ TEST_F(Journal, UndoStopsAtTheOldestIntactRecordOnceTheRingWraps) {
   EXPECT_EQ(model.vertices.count(), 3u);
 }
 
+TEST_F(Journal, ACompoundEditInsideAGroupIsTakenBackWithIt) {
+  Triangle(0);
+  JournalAddMaterial(model, "red");
+  JournalAddBone(model, "root", -1, Matrix4::Identity(), 1);
+  JournalAddBone(model, "arm", 0, Matrix4::Identity(), 1);
+  JournalSetFaceMaterial(model, model.faces.head(), 1);
+  const std::string before = Snapshot(model);
+  const std::uint64_t words = Words();
+  {
+    JournalGroup group(model);
+    JournalDeleteMaterial(model, 1);
+    JournalSetBone(model, 1, 0, Matrix4::Identity(), 7);
+    JournalSetVertex(model, model.vertices.head(), {3, 3, 3}, {0, 0, 1}, 0, 0);
+  }
+  const std::string after = Snapshot(model);
+  Undo(model);
+  EXPECT_EQ(Snapshot(model), before);
+  EXPECT_EQ(Words(), words);
+  Redo(model);
+  EXPECT_EQ(Snapshot(model), after);
+}
+
 TEST_F(Journal, BoneDeletionWordsStopBothWalks) {
   Triangle(0);
   model.journal.Write(JournalWord::Int(kDeleteBone));

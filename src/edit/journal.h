@@ -13,11 +13,17 @@ namespace zmf {
 // last, so that one Undo or Redo takes the whole command.
 void WriteGroupMarker(Model& model);
 
-// Brackets a compound command's edits for the lifetime of the object.
+// Brackets a compound command's edits for the lifetime of the object. Brackets nest: one opened
+// while another is open writes nothing, so a compound edit called from another command (a
+// material deletion, a bone edit) becomes part of that command's undo step.
 class JournalGroup {
  public:
-  explicit JournalGroup(Model& model) : model_(model) { WriteGroupMarker(model_); }
-  ~JournalGroup() { WriteGroupMarker(model_); }
+  explicit JournalGroup(Model& model) : model_(model) {
+    if (model_.journal.EnterGroup()) WriteGroupMarker(model_);
+  }
+  ~JournalGroup() {
+    if (model_.journal.LeaveGroup()) WriteGroupMarker(model_);
+  }
   JournalGroup(const JournalGroup&) = delete;
   JournalGroup& operator=(const JournalGroup&) = delete;
 

@@ -93,6 +93,12 @@ class UndoJournal {
 
   JournalWord At(std::uint64_t position) const { return words_[position % capacity_]; }
 
+  // Group brackets of compound edits, which may call one another: only the outermost bracket
+  // writes its markers, so one Undo still takes the whole edit. Enter returns true when a marker
+  // is to be written (the outermost opens), Leave likewise (the outermost closes).
+  bool EnterGroup() { return groupDepth_++ == 0; }
+  bool LeaveGroup() { return groupDepth_ != 0 && --groupDepth_ == 0; }
+
   // Rewrites every vertex id and face id held by the intact records, undone ones included,
   // through the given maps: used when the lists are renumbered, so that Undo and Redo keep
   // finding the records they mean.
@@ -111,6 +117,7 @@ class UndoJournal {
   std::uint64_t position_ = 0;
   std::uint64_t oldest_ = 0;
   std::uint64_t end_ = 0;
+  std::uint32_t groupDepth_ = 0;  // open JournalGroup brackets
 };
 
 }  // namespace zmf

@@ -1,6 +1,7 @@
 // The ZMF writer: byte-exact text, renumbering, and saves that fail without harm.
 #include "format/zmf_writer.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -151,6 +152,45 @@ TEST_F(ZmfWriterTest, ReplacesAnOldFileKeepingItsPermissionsAndLinks) {
   ASSERT_EQ(::stat(path.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 07777, 0640u);
   EXPECT_EQ(testing::FilesIn(folder.path()), (std::vector<std::string>{"link.zmf", "model.zmf"}));
+}
+
+TEST_F(ZmfWriterTest, TargetsThatAreNotPlainFilesAreWrittenThroughNotReplaced) {
+  // A pipe (as /dev/stdout often is) takes the text as it comes; replacing it with a file would
+  // destroy it, and a device node such as /dev/null the same way.
+  TempFolder folder;
+  const std::string pipe = folder.File("model.fifo");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  // The reading end is open before the save, so opening the pipe for writing does not wait; the
+  // text is small enough for the pipe's buffer.
+  const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  testing::BuildOneTriangle(model);
+  EXPECT_TRUE(WriteModelFile(model, pipe));
+  std::string received(4096, '\0');
+  const ssize_t got = ::read(reader, received.data(), received.size());
+  ::close(reader);
+  received.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+  EXPECT_EQ(received, testing::kOneTriangleText);
+
+  struct stat info {};
+  ASSERT_EQ(::lstat(pipe.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+  EXPECT_EQ(testing::FilesIn(folder.path()), std::vector<std::string>{"model.fifo"});
+  EXPECT_TRUE(host.events().empty());
+}
+
+TEST_F(ZmfWriterTest, FileNamesUpToTheSystemsLimitCanBeSaved) {
+  // The temporary file beside the target must not need a longer name than the target has.
+  TempFolder folder;
+  const std::string name = std::string(250, 'm') + ".zmf";  // 254 bytes, within NAME_MAX
+  const std::string path = folder.File(name);
+  testing::BuildOneTriangle(model);
+  for (int save = 0; save < 2; ++save) {  // a new file, then one that is replaced
+    EXPECT_TRUE(WriteModelFile(model, path)) << save;
+    EXPECT_EQ(ReadFile(path), testing::kOneTriangleText);
+    EXPECT_EQ(testing::FilesIn(folder.path()), std::vector<std::string>{name});
+  }
+  EXPECT_TRUE(host.events().empty());
 }
 
 // Limits the size of files this process may write, so that a save runs out of room halfway.

@@ -12,8 +12,10 @@
 #include "app/screenshot.h"
 
 int main(int argc, char** argv) {
-  // A save beyond the file-size limit then fails and is reported instead of ending the program.
+  // A save beyond the file-size limit, or into a pipe whose reader has gone, then fails and is
+  // reported instead of ending the program.
   std::signal(SIGXFSZ, SIG_IGN);
+  std::signal(SIGPIPE, SIG_IGN);
 
   // Decided before Qt starts: these runs must work where there is no display at all.
   std::vector<std::string> arguments(argv + 1, argv + argc);

@@ -38,12 +38,22 @@ bool AtomicFile::Open() {
     failed_ = true;
     return false;
   }
+  if (exists && !S_ISREG(existing.st_mode)) {
+    // A pipe or a device (/dev/stdout, /dev/null) is written through: replacing it with a file
+    // would destroy it, and what was written to it cannot be taken back anyway.
+    fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+    failed_ = fd_ < 0;
+    return !failed_;
+  }
 
   // ".name.tmp-PID-N" beside the target: the same folder, so the rename cannot cross devices.
+  // A long name is shortened by more than the suffix adds, so the temporary name fits wherever
+  // the target's name fits.
   const std::size_t slash = target_.rfind('/');
   const std::string folder =
       slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? target_ : target_.substr(slash + 1);
+  std::string name = slash == std::string::npos ? target_ : target_.substr(slash + 1);
+  if (name.size() > 64) name.resize(name.size() - 32);
   static std::uint32_t counter = 0;
   for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
     temporary_ = folder + "." + name + ".tmp-" + std::to_string(::getpid()) + "-" +
@@ -85,7 +95,9 @@ bool AtomicFile::Commit() {
   }
   const int fd = fd_;
   fd_ = -1;
-  if (::close(fd) != 0 || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
+  // A pipe or a device was written through and has no temporary file to rename.
+  if (::close(fd) != 0 ||
+      (!temporary_.empty() && ::rename(temporary_.c_str(), target_.c_str()) != 0)) {
     failed_ = true;
     Discard();
     return false;

@@ -11,7 +11,8 @@ namespace zmf {
 // cannot be made, a short write, a full disk, the rename) leaves an existing target untouched
 // and removes the temporary file. A target that is a symbolic link is replaced through the
 // link; an existing target keeps its permission bits; a target that exists but may not be
-// written is refused, as opening it for writing would have been.
+// written is refused, as opening it for writing would have been. A target that is not a plain
+// file (a pipe, a device such as /dev/stdout or /dev/null) is written through, not replaced.
 class AtomicFile {
  public:
   explicit AtomicFile(std::string_view target);

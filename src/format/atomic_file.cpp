@@ -95,9 +95,13 @@ bool AtomicFile::Commit() {
   }
   const int fd = fd_;
   fd_ = -1;
-  // A pipe or a device was written through and has no temporary file to rename.
-  if (::close(fd) != 0 ||
-      (!temporary_.empty() && ::rename(temporary_.c_str(), target_.c_str()) != 0)) {
+  // The new text must be on the disk before it takes the old file's name: otherwise a crash soon
+  // after the rename can leave an empty file where the old model was. A pipe or a device was
+  // written through and has no temporary file to sync or rename.
+  const bool replacing = !temporary_.empty();
+  const bool synced = !replacing || ::fsync(fd) == 0;
+  if (::close(fd) != 0 || !synced ||
+      (replacing && ::rename(temporary_.c_str(), target_.c_str()) != 0)) {
     failed_ = true;
     Discard();
     return false;

@@ -271,6 +271,23 @@ TEST_F(Journal, UndoStopsAtTheOldestIntactRecordOnceTheRingWraps) {
   EXPECT_EQ(model.vertices.count(), 3u);
 }
 
+TEST_F(Journal, RedoAfterUndoStoppedInsideAGroupFinishesThatGroupFirst) {
+  model.journal.Resize(64);
+  Triangle(0);  // words 0-40
+  Triangle(5);  // words 41-81: the first group's marker and first two vertices are lost
+  const std::string both = Snapshot(model);
+  Undo(model);
+  Undo(model);  // the first group's last vertex and its face, up to the oldest intact record
+  EXPECT_EQ(model.vertices.count(), 2u);
+  EXPECT_EQ(model.faces.count(), 0u);
+  Redo(model);  // the rest of that group, through its closing marker
+  EXPECT_EQ(model.faces.count(), 1u);
+  Redo(model);  // the whole second group
+  EXPECT_EQ(model.faces.count(), 2u);
+  EXPECT_EQ(Words(), 82u);
+  EXPECT_EQ(Snapshot(model), both);
+}
+
 TEST_F(Journal, ACompoundEditInsideAGroupIsTakenBackWithIt) {
   Triangle(0);
   JournalAddMaterial(model, "red");

@@ -700,20 +700,27 @@ Step RedoOne(Model& model) {
   return Step::Record;
 }
 
+}  // namespace
+
 // One Undo or Redo: a single record, or a whole group from marker to marker. A group whose
 // far marker is missing (the walk met the end of the history or a word it cannot replay) ends
 // there.
-void Walk(Model& model, Step (*one)(Model&)) {
-  const Step first = one(model);
-  if (first != Step::GroupMarker) return;
-  while (one(model) == Step::Record) {
+void Undo(Model& model) {
+  if (UndoOne(model) != Step::GroupMarker) return;
+  Step step = Step::Record;
+  while ((step = UndoOne(model)) == Step::Record) {
   }
+  // Stopped before the opening marker: the ring overwrote it, and the position now lies inside
+  // the group, whose remaining records the next Redo replays up to its closing marker.
+  if (step == Step::Stop) model.journal.SetInsideGroup(true);
 }
 
-}  // namespace
-
-void Undo(Model& model) { Walk(model, UndoOne); }
-
-void Redo(Model& model) { Walk(model, RedoOne); }
+void Redo(Model& model) {
+  const bool insideGroup = model.journal.insideGroup();
+  model.journal.SetInsideGroup(false);
+  if (!insideGroup && RedoOne(model) != Step::GroupMarker) return;
+  while (RedoOne(model) == Step::Record) {
+  }
+}
 
 }  // namespace zmf

@@ -15,6 +15,7 @@ void UndoJournal::Write(JournalWord word) {
   }
   ++position_;
   end_ = position_;
+  insideGroup_ = false;
 }
 
 bool UndoJournal::ReadBack(JournalWord& word) {

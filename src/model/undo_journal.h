@@ -62,7 +62,10 @@ class UndoJournal {
   explicit UndoJournal(std::uint64_t capacity = kDefaultCapacity) : capacity_(capacity) {}
 
   // An empty history (New, Open, start-up). Memory already taken is kept for reuse.
-  void Reset() { position_ = oldest_ = end_ = 0; }
+  void Reset() {
+    position_ = oldest_ = end_ = 0;
+    insideGroup_ = false;
+  }
   // An empty history in a ring of another size; used by tests to make the ring wrap.
   void Resize(std::uint64_t capacity) {
     capacity_ = capacity < 64 ? 64 : capacity;
@@ -99,6 +102,12 @@ class UndoJournal {
   bool EnterGroup() { return groupDepth_++ == 0; }
   bool LeaveGroup() { return groupDepth_ != 0 && --groupDepth_ == 0; }
 
+  // Set while the position lies inside a group whose opening marker the ring overwrote (Undo
+  // stopped at the oldest intact record there), so that Redo finishes that group before taking
+  // the next one. Cleared by Redo, by any write and by Reset.
+  bool insideGroup() const { return insideGroup_; }
+  void SetInsideGroup(bool inside) { insideGroup_ = inside; }
+
   // Rewrites every vertex id and face id held by the intact records, undone ones included,
   // through the given maps: used when the lists are renumbered, so that Undo and Redo keep
   // finding the records they mean.
@@ -118,6 +127,7 @@ class UndoJournal {
   std::uint64_t oldest_ = 0;
   std::uint64_t end_ = 0;
   std::uint32_t groupDepth_ = 0;  // open JournalGroup brackets
+  bool insideGroup_ = false;
 };
 
 }  // namespace zmf

@@ -92,6 +92,26 @@ TEST_F(ModelStore, FaceReCreatedUnderAnOldIdIsFoundFirstInListOrder) {
   EXPECT_EQ(model.faces.FindById(4000000000u), nullptr);
 }
 
+TEST_F(ModelStore, FarOffIdsAreStillFoundOnceTheIndexGrowsPastThem) {
+  Vertex* far = AddVertex(0, 0, 0);
+  Vertex* near = AddVertex(1, 0, 0);
+  Vertex* further = AddVertex(2, 0, 0);
+  model.vertices.SetId(far, 70000);      // beyond the index's reach
+  model.vertices.SetId(near, 60000);     // the index grows to 60000
+  model.vertices.SetId(further, 100000);  // and now past 70000
+  EXPECT_EQ(model.vertices.FindById(70000), far);
+  EXPECT_EQ(model.vertices.FindById(60000), near);
+  EXPECT_EQ(model.vertices.FindById(100000), further);
+  // A second record under the far id is told apart in list order, and each goes cleanly.
+  Vertex* twin = AddVertex(3, 0, 0);
+  model.vertices.SetId(twin, 70000);
+  EXPECT_EQ(model.vertices.FindById(70000), far);
+  model.vertices.RemoveAndFree(far);
+  EXPECT_EQ(model.vertices.FindById(70000), twin);
+  model.vertices.RemoveAndFree(twin);
+  EXPECT_EQ(model.vertices.FindById(70000), nullptr);
+}
+
 TEST_F(ModelStore, MakeFaceFromIdsLeavesMissingCornersNullAndTakesCurrentMaterial) {
   Vertex* a = AddVertex(0, 0, 0);
   Vertex* b = AddVertex(1, 0, 0);

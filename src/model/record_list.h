@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
+#include <map>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -319,6 +320,12 @@ class RecordList {
                       static_cast<std::uint64_t>(std::max(nextId_, static_cast<std::uint32_t>(byId_.size()))) +
                           kDirectSlack) {
       byId_.resize(static_cast<std::size_t>(id) + 1, nullptr);
+      // Far-off ids the table now reaches move in from the overflow map: each id has one home,
+      // which is where lookups go.
+      while (!byIdOverflow_.empty() && byIdOverflow_.begin()->first <= id) {
+        byId_[byIdOverflow_.begin()->first] = byIdOverflow_.begin()->second;
+        byIdOverflow_.erase(byIdOverflow_.begin());
+      }
       return &byId_[id];
     }
     if (!create) {
@@ -354,7 +361,7 @@ class RecordList {
 
   Pool<T> pool_;
   std::vector<T*> byId_;                             // id -> record for ids near the list's range
-  std::unordered_map<std::uint32_t, T*> byIdOverflow_;  // id -> record for far-off ids
+  std::map<std::uint32_t, T*> byIdOverflow_;         // id -> record for far-off ids, in id order
   std::unordered_set<std::uint32_t> sharedIds_;      // ids held by more than one live record
   mutable std::vector<T*> order_;                    // records in list order, while orderValid_
   mutable std::vector<T*> selOrder_;                 // records in selection order, while valid

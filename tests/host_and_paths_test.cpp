@@ -50,13 +50,17 @@ TEST(ErrorBox, ScriptedHostRecordsBoxesAndAnswersInOrder) {
   EXPECT_EQ(host.Prompt("Enter name:default"), "cube 3 1.0");
   EXPECT_FALSE(host.Prompt("Enter name:default"));  // nothing queued: cancelled
   EXPECT_FALSE(host.AskYesNo("Delete all?", "Delete"));
+  host.QueueText("YES");  // scripts may write the answer in any case
+  host.QueueText("y");
+  EXPECT_TRUE(host.AskYesNo("Split?", "Split Option"));
+  EXPECT_FALSE(host.AskYesNo("Split?", "Split Option"));
   EXPECT_FALSE(host.ErrorBox("Could not open file:", "a.zmf", 0));
   EXPECT_FALSE(host.ErrorBox("never shown", "", 7));
 
   EXPECT_THAT(host.BoxTexts(), ElementsAre("Keep going? Continue the application?",
                                            "Could not open file: a.zmf The application will continue."));
   EXPECT_EQ(host.errorCount(), 2u);
-  ASSERT_EQ(host.events().size(), 5u);
+  ASSERT_EQ(host.events().size(), 7u);
   EXPECT_EQ(host.events()[3].kind, ScriptedHost::Event::Kind::Question);
   EXPECT_EQ(host.events()[3].title, "Delete");
 }

@@ -4,6 +4,16 @@
 #include <cstddef>
 
 namespace zmf {
+namespace {
+
+// A queued answer to a question: "yes" in any case is Yes; anything else is No.
+bool IsYes(const std::optional<std::string>& answer) {
+  if (!answer || answer->size() != 3) return false;
+  const std::string& a = *answer;
+  return (a[0] | 0x20) == 'y' && (a[1] | 0x20) == 'e' && (a[2] | 0x20) == 's';
+}
+
+}  // namespace
 
 std::optional<std::optional<std::string>> ScriptedHost::NextAnswer() {
   if (answers_.empty()) return std::nullopt;
@@ -19,14 +29,14 @@ bool ScriptedHost::ShowMessageBox(const MessageBoxSpec& box) {
   if (box.buttons != MessageBoxSpec::Buttons::YesNo) return true;
   auto answer = NextAnswer();
   if (!answer) return unscriptedYes_;
-  return *answer && **answer == "yes";
+  return IsYes(*answer);
 }
 
 bool ScriptedHost::AskYesNo(std::string_view text, std::string_view caption) {
   events_.push_back({Event::Kind::Question, std::string(text), std::string(caption)});
   auto answer = NextAnswer();
   if (!answer) return unscriptedYes_;
-  return *answer && **answer == "yes";
+  return IsYes(*answer);
 }
 
 std::optional<std::string> ScriptedHost::Prompt(std::string_view promptAndDefault) {

@@ -40,24 +40,16 @@ Pixel Texel(const TextureImage& t, int i, int j) {
 }
 
 TEST(Texels, TextureSideAndSizeWarning) {
-  EXPECT_EQ(TextureSide(1), 64);
-  EXPECT_EQ(TextureSide(127), 64);
-  EXPECT_EQ(TextureSide(128), 128);
-  EXPECT_EQ(TextureSide(255), 128);
-  EXPECT_EQ(TextureSide(256), 256);
-  EXPECT_EQ(TextureSide(511), 256);
-  EXPECT_EQ(TextureSide(512), 512);
-  EXPECT_EQ(TextureSide(16384), 512);
-
-  EXPECT_FALSE(NeedsSizeWarning(64, 64));
+  const int sides[][2] = {{1, 64},    {127, 64},  {128, 128}, {255, 128},
+                          {256, 256}, {511, 256}, {512, 512}, {16384, 512}};
+  for (auto [side, texture] : sides) EXPECT_EQ(TextureSide(side), texture) << side;
   EXPECT_FALSE(NeedsSizeWarning(1024, 256));
   EXPECT_FALSE(NeedsSizeWarning(192, 64));  // multiples of 64, not powers of two: no warning
-  EXPECT_TRUE(NeedsSizeWarning(1024, 300));
   EXPECT_TRUE(NeedsSizeWarning(32, 32));
   EXPECT_TRUE(NeedsSizeWarning(64, 65));
 }
 
-TEST(Texels, LargePicturesShrinkAndSmallOnesGrowByNearestSample) {
+TEST(Texels, PicturesShrinkOrGrowPerAxisByNearestSample) {
   // Each pixel names its own column and row: blue and green the low bytes, red the high bits.
   auto coordinates = [](int x, int y) {
     return Pixel{std::uint8_t(x), std::uint8_t(y), std::uint8_t((x >> 8) | ((y >> 8) << 4)), 0};
@@ -67,34 +59,20 @@ TEST(Texels, LargePicturesShrinkAndSmallOnesGrowByNearestSample) {
                                texel[1] | ((texel[0] >> 4) << 8)};
   };
 
-  // 1024 x 300 -> 512 x 256: column 2i, row ⌊j × 300 / 256⌋.
-  const TextureImage shrunk = Build(Picture(1024, 300, coordinates));
-  ASSERT_EQ(shrunk.width, 512);
-  ASSERT_EQ(shrunk.height, 256);
-  for (int j = 0; j < 256; ++j) {
-    for (int i = 0; i < 512; ++i) {
-      ASSERT_EQ(sampled(Texel(shrunk, i, j)), (std::pair<int, int>{2 * i, j * 300 / 256}))
-          << i << "," << j;
+  // Texel (i, j) of a w x h texture samples pixel (i * width / w, j * height / h).
+  for (auto [width, height, w, h] : {std::array{1024, 300, 512, 256}, std::array{32, 32, 64, 64},
+                                     std::array{600, 3, 512, 64}, std::array{1, 1, 64, 64}}) {
+    const TextureImage t = Build(Picture(width, height, coordinates));
+    ASSERT_EQ(t.width, w);
+    ASSERT_EQ(t.height, h);
+    ASSERT_EQ(t.rgba.size(), std::size_t(w) * std::size_t(h) * 4);
+    for (int j = 0; j < h; ++j) {
+      for (int i = 0; i < w; ++i) {
+        ASSERT_EQ(sampled(Texel(t, i, j)), (std::pair{i * width / w, j * height / h}))
+            << width << " x " << height << " at " << i << "," << j;
+      }
     }
   }
-  EXPECT_EQ(sampled(Texel(shrunk, 511, 255)), (std::pair<int, int>{1022, 298}));
-
-  // 32 x 32 -> 64 x 64: every pixel repeated 2 x 2.
-  const TextureImage grown = Build(Picture(32, 32, coordinates));
-  ASSERT_EQ(grown.width, 64);
-  ASSERT_EQ(grown.height, 64);
-  for (int j = 0; j < 64; ++j) {
-    for (int i = 0; i < 64; ++i) {
-      ASSERT_EQ(sampled(Texel(grown, i, j)), (std::pair<int, int>{i / 2, j / 2}));
-    }
-  }
-
-  // A single pixel fills the whole 64 x 64 texture; sides are chosen per axis.
-  EXPECT_EQ(Build(Picture(1, 1, coordinates)).rgba.size(), 64u * 64 * 4);
-  const TextureImage strip = Build(Picture(600, 3, coordinates));
-  EXPECT_EQ(strip.width, 512);
-  EXPECT_EQ(strip.height, 64);
-  EXPECT_EQ(sampled(Texel(strip, 511, 63)), (std::pair<int, int>{511 * 600 / 512, 2}));
 }
 
 TEST(Texels, EachAlphaModeGivesItsBytesScaledByThreeQuarters) {
@@ -126,19 +104,14 @@ TEST(Texels, EachAlphaModeGivesItsBytesScaledByThreeQuarters) {
   EXPECT_EQ(alphas(kAlphaInFile), (V{30, 0, 191, 74, 96, 150}));
   EXPECT_EQ(alphas(kAlphaConstant, 0.5f), (V{95, 95, 95, 95, 95, 95}));
   // Every number above 7 reads the fourth byte, as 6 does (10 comes from old model files).
-  EXPECT_EQ(alphas(8), alphas(kAlphaInFile));
-  EXPECT_EQ(alphas(10), alphas(kAlphaInFile));
-  EXPECT_EQ(alphas(0xFFFFFFFFu), alphas(kAlphaInFile));
+  for (std::uint32_t mode : {8u, 10u, 0xFFFFFFFFu}) EXPECT_EQ(alphas(mode), alphas(kAlphaInFile));
 
   // The colour bytes do not depend on the mode.
   EXPECT_EQ(Texel(Build(picture, kAlphaLuminance), 4, 0), (Pixel{30, 60, 90, 146}));
 
   // A picture in one colour is fully transparent under mode 5.
-  const TextureImage flat = Build(Picture(100, 70,
-                                          [](int, int) {
-                                            return Pixel{5, 6, 7, 8};
-                                          }),
-                                  kAlphaFirstPixel);
+  auto oneColour = [](int, int) { return Pixel{5, 6, 7, 8}; };
+  const TextureImage flat = Build(Picture(100, 70, oneColour), kAlphaFirstPixel);
   for (std::size_t k = 3; k < flat.rgba.size(); k += 4) ASSERT_EQ(flat.rgba[k], 0);
 }
 

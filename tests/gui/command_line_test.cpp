@@ -8,49 +8,39 @@ namespace {
 
 using Mode = CommandLine::Mode;
 
-TEST(CommandLineTest, AcceptsAModelAndAScreenshotInEitherOrder) {
-  EXPECT_TRUE(ParseCommandLine({}).modelPath.empty());
-  EXPECT_EQ(ParseCommandLine({}).mode, Mode::Window);
-
-  const CommandLine model = ParseCommandLine({"models/ship.zmf"});
-  EXPECT_EQ(model.modelPath, "models/ship.zmf");
-  EXPECT_TRUE(model.screenshotPath.empty());
-  EXPECT_TRUE(model.error.empty());
-
-  for (const std::vector<std::string>& arguments :
-       {std::vector<std::string>{"--screenshot", "out.png", "ship.zmf"},
-        std::vector<std::string>{"ship.zmf", "--screenshot", "out.png"}}) {
-    const CommandLine line = ParseCommandLine(arguments);
-    EXPECT_EQ(line.screenshotPath, "out.png");
-    EXPECT_EQ(line.modelPath, "ship.zmf");
-    EXPECT_TRUE(line.error.empty());
+TEST(CommandLineTest, AcceptsAModelAScreenshotInEitherOrderAndTheToolModes) {
+  struct Case {
+    std::vector<std::string> arguments;
+    Mode mode;
+    std::string model, screenshot, input, output, script;
+  };
+  const std::vector<Case> cases = {
+      {{}, Mode::Window, "", "", "", "", ""},
+      {{"models/ship.zmf"}, Mode::Window, "models/ship.zmf", "", "", "", ""},
+      {{"--screenshot", "out.png", "ship.zmf"}, Mode::Window, "ship.zmf", "out.png", "", "", ""},
+      {{"ship.zmf", "--screenshot", "out.png"}, Mode::Window, "ship.zmf", "out.png", "", "", ""},
+      // A lone "-" is a file name, not an option; surrounding quotes are dropped.
+      {{"-"}, Mode::Window, "-", "", "", "", ""},
+      {{"\"my ship.zmf\""}, Mode::Window, "my ship.zmf", "", "", "", ""},
+      {{"\"\""}, Mode::Window, "", "", "", "", ""},
+      {{"--info", "ship.zmf"}, Mode::Info, "", "", "ship.zmf", "", ""},
+      {{"--convert", "in.zmf", "out.glc"}, Mode::Convert, "", "", "in.zmf", "out.glc", ""},
+      {{"--batch", "run.txt", "ship.zmf"}, Mode::Batch, "ship.zmf", "", "", "", "run.txt"},
+      {{"--batch", "run.txt"}, Mode::Batch, "", "", "", "", "run.txt"},
+  };
+  for (const Case& c : cases) {
+    const CommandLine line = ParseCommandLine(c.arguments);
+    const std::string shown = c.arguments.empty() ? "(none)" : c.arguments.front();
+    EXPECT_EQ(line.mode, c.mode) << shown;
+    EXPECT_EQ(line.modelPath, c.model) << shown;
+    EXPECT_EQ(line.screenshotPath, c.screenshot) << shown;
+    EXPECT_EQ(line.inputPath, c.input) << shown;
+    EXPECT_EQ(line.outputPath, c.output) << shown;
+    EXPECT_EQ(line.scriptPath, c.script) << shown;
+    EXPECT_EQ(line.error, "") << shown;
   }
-
-  // A lone "-" is a file name, not an option; surrounding quotes are dropped.
-  EXPECT_EQ(ParseCommandLine({"-"}).modelPath, "-");
-  EXPECT_EQ(ParseCommandLine({"\"my ship.zmf\""}).modelPath, "my ship.zmf");
-  EXPECT_EQ(ParseCommandLine({"\"a\""}).modelPath, "a");
-  EXPECT_EQ(ParseCommandLine({"\"\""}).modelPath, "");
   EXPECT_EQ(ParseCommandLine({"--help"}).mode, Mode::Help);
   EXPECT_EQ(ParseCommandLine({"ship.zmf", "-h"}).mode, Mode::Help);
-}
-
-TEST(CommandLineTest, ToolModesTakeTheirFilesAndNeedNoWindow) {
-  const CommandLine info = ParseCommandLine({"--info", "ship.zmf"});
-  EXPECT_EQ(info.mode, Mode::Info);
-  EXPECT_EQ(info.inputPath, "ship.zmf");
-  EXPECT_TRUE(info.error.empty());
-
-  const CommandLine convert = ParseCommandLine({"--convert", "in.zmf", "out.glc"});
-  EXPECT_EQ(convert.mode, Mode::Convert);
-  EXPECT_EQ(convert.inputPath, "in.zmf");
-  EXPECT_EQ(convert.outputPath, "out.glc");
-
-  const CommandLine batch = ParseCommandLine({"--batch", "run.txt", "ship.zmf"});
-  EXPECT_EQ(batch.mode, Mode::Batch);
-  EXPECT_EQ(batch.scriptPath, "run.txt");
-  EXPECT_EQ(batch.modelPath, "ship.zmf");
-  EXPECT_TRUE(ParseCommandLine({"--batch", "run.txt"}).modelPath.empty());
 
   EXPECT_TRUE(RunsWithoutWindow({"--info", "x"}));
   EXPECT_TRUE(RunsWithoutWindow({"x", "--help"}));

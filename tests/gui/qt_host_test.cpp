@@ -8,7 +8,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <array>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "app/prompt_dialog.h"
 #include "modal.h"
@@ -26,142 +29,120 @@ QPushButton* ButtonOf(QWidget* dialog, const QString& text) {
 }
 
 TEST(PromptTextTest, SplitsAtTheFirstColon) {
-  const PromptText rotation = SplitPromptText("Enter rotation (pitch,yaw,roll):0.000 1.570 0.000");
-  EXPECT_EQ(rotation.caption, "Enter rotation (pitch,yaw,roll)");
-  EXPECT_EQ(rotation.answer, "0.000 1.570 0.000");
-
-  const PromptText colons = SplitPromptText("Enter name:a:b:");
-  EXPECT_EQ(colons.caption, "Enter name");
-  EXPECT_EQ(colons.answer, "a:b:");
-
-  const PromptText emptyDefault = SplitPromptText("Enter bone name:");
-  EXPECT_EQ(emptyDefault.caption, "Enter bone name");
-  EXPECT_EQ(emptyDefault.answer, "");
-
-  const PromptText noColon = SplitPromptText("no colon here");
-  EXPECT_EQ(noColon.caption, "");
-  EXPECT_EQ(noColon.answer, "");
+  const std::vector<std::array<std::string, 3>> cases = {
+      {"Enter rotation (pitch,yaw,roll):0.000 1.570 0.000", "Enter rotation (pitch,yaw,roll)",
+       "0.000 1.570 0.000"},
+      {"Enter name:a:b:", "Enter name", "a:b:"},
+      {"Enter bone name:", "Enter bone name", ""},
+      {"no colon here", "", ""},
+  };
+  for (const auto& [text, caption, answer] : cases) {
+    const PromptText split = SplitPromptText(text);
+    EXPECT_EQ(split.caption, caption) << text;
+    EXPECT_EQ(split.answer, answer) << text;
+  }
 }
+
+// What a message box showed.
+struct Shown {
+  QString text, title;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QWidget* owner = nullptr;
+  qsizetype buttons = 0;
+};
 
 class QtHostTest : public ::testing::Test {
  protected:
+  // Runs `prompt` while `act` works its dialog.
+  std::optional<std::string> Prompt(const std::string& prompt, std::function<void(QWidget*)> act) {
+    test::WhenModalOpens(std::move(act));
+    return host_.Prompt(prompt);
+  }
+  // Runs `show` while answering the message box it opens with `button`; returns show's result.
+  bool Answer(QMessageBox::StandardButton button, const std::function<bool()>& show) {
+    test::WhenModalOpens([this, button](QWidget* dialog) {
+      auto* box = qobject_cast<QMessageBox*>(dialog);
+      ASSERT_NE(box, nullptr);
+      shown_ = {box->text(), box->windowTitle(), box->icon(), box->parentWidget(),
+                box->buttons().size()};
+      box->button(button)->click();
+    });
+    return show();
+  }
+
   QWidget mainWindow_;
   QtHost host_{&mainWindow_};
+  Shown shown_;
 };
 
-TEST_F(QtHostTest, PromptShowsCaptionAndDefaultAndReturnsTheTypedAnswerOnOk) {
-  QString caption;
-  QString shownDefault;
-  test::WhenModalOpens([&](QWidget* dialog) {
-    caption = dialog->windowTitle();
-    QLineEdit* edit = EditOf(dialog);
-    ASSERT_NE(edit, nullptr);
-    shownDefault = edit->text();
-    edit->clear();
-    QTest::keyClicks(edit, "1 2 3");
-    QTest::mouseClick(ButtonOf(dialog, "OK"), Qt::LeftButton);
-  });
-  const std::optional<std::string> answer =
-      host_.Prompt("Enter translation (x,y,z):0.000 0.000 0.000");
+TEST_F(QtHostTest, PromptShowsCaptionAndDefaultAndAnswersOnOkOrEnterOnly) {
+  QString caption, shownDefault;
+  EXPECT_EQ(Prompt("Enter translation (x,y,z):0.000 0.000 0.000",
+                   [&](QWidget* dialog) {
+                     caption = dialog->windowTitle();
+                     ASSERT_NE(EditOf(dialog), nullptr);
+                     shownDefault = EditOf(dialog)->text();
+                     EditOf(dialog)->clear();
+                     QTest::keyClicks(EditOf(dialog), "1 2 3");
+                     QTest::mouseClick(ButtonOf(dialog, "OK"), Qt::LeftButton);
+                   }),
+            std::optional<std::string>("1 2 3"));
   EXPECT_EQ(caption, "Enter translation (x,y,z)");
   EXPECT_EQ(shownDefault, "0.000 0.000 0.000");
-  EXPECT_EQ(answer, std::optional<std::string>("1 2 3"));
-}
 
-TEST_F(QtHostTest, PromptEnterAcceptsTheDefault) {
-  test::WhenModalOpens([](QWidget* dialog) { QTest::keyClick(EditOf(dialog), Qt::Key_Return); });
-  EXPECT_EQ(host_.Prompt("Enter new material name:mat0"), std::optional<std::string>("mat0"));
-}
+  EXPECT_EQ(Prompt("Enter new material name:mat0",
+                   [](QWidget* dialog) { QTest::keyClick(EditOf(dialog), Qt::Key_Return); }),
+            std::optional<std::string>("mat0"));
+  EXPECT_EQ(Prompt("Enter new bone name:bone0",
+                   [](QWidget* dialog) {
+                     QTest::keyClicks(EditOf(dialog), "typed");
+                     QTest::mouseClick(ButtonOf(dialog, "Cancel"), Qt::LeftButton);
+                   }),
+            std::nullopt);
+  EXPECT_EQ(Prompt("Enter new bone name:bone0",
+                   [](QWidget* dialog) { QTest::keyClick(EditOf(dialog), Qt::Key_Escape); }),
+            std::nullopt);
 
-TEST_F(QtHostTest, PromptCancelAndEscapeGiveNoAnswer) {
-  test::WhenModalOpens([](QWidget* dialog) {
-    QTest::keyClicks(EditOf(dialog), "typed");
-    QTest::mouseClick(ButtonOf(dialog, "Cancel"), Qt::LeftButton);
-  });
-  EXPECT_EQ(host_.Prompt("Enter new bone name:bone0"), std::nullopt);
-
-  test::WhenModalOpens([](QWidget* dialog) { QTest::keyClick(EditOf(dialog), Qt::Key_Escape); });
-  EXPECT_EQ(host_.Prompt("Enter new bone name:bone0"), std::nullopt);
-}
-
-TEST_F(QtHostTest, PromptAnswerIsCutTo99Characters) {
+  // The answer is cut to 99 characters.
   const std::string typed(120, 'x');
-  test::WhenModalOpens([&](QWidget* dialog) {
-    EditOf(dialog)->setText(QString::fromStdString(typed));
-    QTest::mouseClick(ButtonOf(dialog, "OK"), Qt::LeftButton);
-  });
-  EXPECT_EQ(host_.Prompt("Enter bone name:"), std::optional<std::string>(typed.substr(0, 99)));
+  EXPECT_EQ(Prompt("Enter bone name:",
+                   [&](QWidget* dialog) {
+                     EditOf(dialog)->setText(QString::fromStdString(typed));
+                     QTest::mouseClick(ButtonOf(dialog, "OK"), Qt::LeftButton);
+                   }),
+            std::optional<std::string>(typed.substr(0, 99)));
 }
 
-TEST_F(QtHostTest, MessageBoxShowsTheCoresTextsAndReportsTheAnswer) {
-  MessageBoxSpec question{"Disk full. Continue the application?", "SERIOUS ERROR",
-                          MessageBoxSpec::Buttons::YesNo, MessageBoxSpec::Icon::Question, false};
-  QString text, title;
-  QMessageBox::Icon icon = QMessageBox::NoIcon;
-  QWidget* owner = &mainWindow_;
-  test::WhenModalOpens([&](QWidget* dialog) {
-    auto* box = qobject_cast<QMessageBox*>(dialog);
-    ASSERT_NE(box, nullptr);
-    text = box->text();
-    title = box->windowTitle();
-    icon = box->icon();
-    owner = box->parentWidget();
-    box->button(QMessageBox::No)->click();
-  });
-  EXPECT_FALSE(host_.ShowMessageBox(question));
-  EXPECT_EQ(text, "Disk full. Continue the application?");
-  EXPECT_EQ(title, "SERIOUS ERROR");
-  EXPECT_EQ(icon, QMessageBox::Question);
-  EXPECT_EQ(owner, nullptr);
+TEST_F(QtHostTest, MessageBoxesAndQuestionsShowTheCoresTextsAndReportTheAnswer) {
+  const MessageBoxSpec question{"Disk full. Continue the application?", "SERIOUS ERROR",
+                                MessageBoxSpec::Buttons::YesNo, MessageBoxSpec::Icon::Question,
+                                false};
+  EXPECT_FALSE(Answer(QMessageBox::No, [&] { return host_.ShowMessageBox(question); }));
+  EXPECT_EQ(shown_.text, "Disk full. Continue the application?");
+  EXPECT_EQ(shown_.title, "SERIOUS ERROR");
+  EXPECT_EQ(shown_.icon, QMessageBox::Question);
+  EXPECT_EQ(shown_.owner, nullptr);
+  EXPECT_TRUE(Answer(QMessageBox::Yes, [&] { return host_.ShowMessageBox(question); }));
 
-  test::WhenModalOpens([](QWidget* dialog) {
-    qobject_cast<QMessageBox*>(dialog)->button(QMessageBox::Yes)->click();
-  });
-  EXPECT_TRUE(host_.ShowMessageBox(question));
+  const MessageBoxSpec error{"Could not open file: a.zmf The application will continue.", "ERROR",
+                             MessageBoxSpec::Buttons::Ok, MessageBoxSpec::Icon::Information, true};
+  EXPECT_TRUE(Answer(QMessageBox::Ok, [&] { return host_.ShowMessageBox(error); }));
+  EXPECT_EQ(shown_.buttons, 1);
+  EXPECT_EQ(shown_.icon, QMessageBox::Information);
+  EXPECT_EQ(shown_.owner, &mainWindow_);
 
-  MessageBoxSpec error{"Could not open file: a.zmf The application will continue.", "ERROR",
-                       MessageBoxSpec::Buttons::Ok, MessageBoxSpec::Icon::Information, true};
-  QList<QAbstractButton*> buttons;
-  test::WhenModalOpens([&](QWidget* dialog) {
-    auto* box = qobject_cast<QMessageBox*>(dialog);
-    buttons = box->buttons();
-    icon = box->icon();
-    owner = box->parentWidget();
-    box->button(QMessageBox::Ok)->click();
-  });
-  EXPECT_TRUE(host_.ShowMessageBox(error));
-  EXPECT_EQ(buttons.size(), 1);
-  EXPECT_EQ(icon, QMessageBox::Information);
-  EXPECT_EQ(owner, &mainWindow_);
+  const MessageBoxSpec shutdown{"Out of memory. The application cannot continue.", "SHUTDOWN ERROR",
+                                MessageBoxSpec::Buttons::Ok, MessageBoxSpec::Icon::Stop, false};
+  Answer(QMessageBox::Ok, [&] { return host_.ShowMessageBox(shutdown); });
+  EXPECT_EQ(shown_.icon, QMessageBox::Critical);
 
-  MessageBoxSpec shutdown{"Out of memory. The application cannot continue.", "SHUTDOWN ERROR",
-                          MessageBoxSpec::Buttons::Ok, MessageBoxSpec::Icon::Stop, false};
-  test::WhenModalOpens([&](QWidget* dialog) {
-    auto* box = qobject_cast<QMessageBox*>(dialog);
-    icon = box->icon();
-    box->button(QMessageBox::Ok)->click();
-  });
-  host_.ShowMessageBox(shutdown);
-  EXPECT_EQ(icon, QMessageBox::Critical);
-}
-
-TEST_F(QtHostTest, AskYesNoShowsCaptionOverTheMainWindow) {
-  QString caption;
-  QWidget* owner = nullptr;
-  test::WhenModalOpens([&](QWidget* dialog) {
-    auto* box = qobject_cast<QMessageBox*>(dialog);
-    caption = box->windowTitle();
-    owner = box->parentWidget();
-    box->button(QMessageBox::Yes)->click();
-  });
-  EXPECT_TRUE(host_.AskYesNo("Delete everything?", "Delete All"));
-  EXPECT_EQ(caption, "Delete All");
-  EXPECT_EQ(owner, &mainWindow_);
-
-  test::WhenModalOpens([](QWidget* dialog) {
-    qobject_cast<QMessageBox*>(dialog)->button(QMessageBox::No)->click();
-  });
-  EXPECT_FALSE(host_.AskYesNo("Delete everything?", "Delete All"));
+  // Yes/No questions show their caption over the main window.
+  EXPECT_TRUE(
+      Answer(QMessageBox::Yes, [&] { return host_.AskYesNo("Delete all?", "Delete All"); }));
+  EXPECT_EQ(shown_.title, "Delete All");
+  EXPECT_EQ(shown_.owner, &mainWindow_);
+  EXPECT_FALSE(
+      Answer(QMessageBox::No, [&] { return host_.AskYesNo("Delete all?", "Delete All"); }));
 }
 
 }  // namespace

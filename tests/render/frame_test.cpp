@@ -70,35 +70,24 @@ TEST_F(FrameTest, InitialStateMatchesTheViewportsFixedSetup) {
 
   GLfloat clear[4];
   glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-  EXPECT_FLOAT_EQ(clear[0], 0.2f);
-  EXPECT_FLOAT_EQ(clear[1], 0.2f);
-  EXPECT_FLOAT_EQ(clear[2], 0.2f);
-  EXPECT_FLOAT_EQ(clear[3], 0.0f);
-
+  EXPECT_EQ(std::vector<GLfloat>(clear, clear + 4), (std::vector<GLfloat>{0.2f, 0.2f, 0.2f, 0.0f}));
   GLint viewport[4];
   glGetIntegerv(GL_VIEWPORT, viewport);
-  EXPECT_EQ(viewport[0], 0);
-  EXPECT_EQ(viewport[1], 0);
-  EXPECT_EQ(viewport[2], 512);
-  EXPECT_EQ(viewport[3], 512);
+  EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{0, 0, 512, 512}));
 
-  EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-  GLint value = 0;
-  glGetIntegerv(GL_FRONT_FACE, &value);
-  EXPECT_EQ(value, GL_CCW);
-  glGetIntegerv(GL_CULL_FACE_MODE, &value);
-  EXPECT_EQ(value, GL_BACK);
-
-  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-  EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
-  EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
-  EXPECT_FALSE(glIsEnabled(GL_BLEND));
-  glGetIntegerv(GL_BLEND_SRC, &value);
-  EXPECT_EQ(value, GL_SRC_ALPHA);
-  glGetIntegerv(GL_BLEND_DST, &value);
-  EXPECT_EQ(value, GL_ONE_MINUS_SRC_ALPHA);
-  glGetIntegerv(GL_POINT_SMOOTH_HINT, &value);
-  EXPECT_EQ(value, GL_NICEST);
+  for (auto [capability, enabled] : {std::pair{GL_CULL_FACE, true}, std::pair{GL_TEXTURE_2D, false},
+                                     std::pair{GL_DEPTH_TEST, false}, std::pair{GL_LIGHTING, false},
+                                     std::pair{GL_BLEND, false}}) {
+    EXPECT_EQ(bool(glIsEnabled(capability)), enabled) << "capability " << capability;
+  }
+  for (auto [parameter, expected] :
+       {std::pair{GL_FRONT_FACE, GL_CCW}, std::pair{GL_CULL_FACE_MODE, GL_BACK},
+        std::pair{GL_BLEND_SRC, GL_SRC_ALPHA}, std::pair{GL_BLEND_DST, GL_ONE_MINUS_SRC_ALPHA},
+        std::pair{GL_POINT_SMOOTH_HINT, GL_NICEST}}) {
+    GLint value = 0;
+    glGetIntegerv(parameter, &value);
+    EXPECT_EQ(value, GLint(expected)) << "parameter " << parameter;
+  }
 
   EXPECT_FALSE(glIsEnabled(GL_LIGHT0));
   EXPECT_TRUE(glIsEnabled(GL_LIGHT1));
@@ -137,20 +126,11 @@ TEST_F(FrameTest, VerticesAndFacesViewOfAnEmptyModelIsTheCentreCross) {
   }
   ASSERT_NE(column, -1) << "no vertical line next to the centre";
   ASSERT_NE(row, -1) << "no horizontal line next to the centre";
-  EXPECT_TRUE(IsGrey(column, row, kCross)) << "centre";
   for (int t = 0; t < kSize; ++t) {
     EXPECT_TRUE(IsGrey(column, t, kCross)) << "vertical line at y " << t;
     EXPECT_TRUE(IsGrey(t, row, kCross)) << "horizontal line at x " << t;
   }
-  EXPECT_TRUE(IsGrey(5, 5, kBackground));
-  EXPECT_TRUE(IsGrey(506, 506, kBackground));
-  EXPECT_TRUE(IsGrey(100, 300, kBackground));
-  EXPECT_TRUE(IsGrey(column - 1, 100, kBackground));
-  EXPECT_TRUE(IsGrey(column + 1, 100, kBackground));
-  EXPECT_TRUE(IsGrey(100, row - 1, kBackground));
-  EXPECT_TRUE(IsGrey(100, row + 1, kBackground));
-
-  // Two one-pixel lines across the whole view, sharing the centre pixel, and nothing else.
+  // So two one-pixel lines across the whole view, sharing the centre pixel, and nothing else.
   EXPECT_EQ(CountGrey(kCross), 2 * kSize - 1);
   EXPECT_EQ(CountGrey(kBackground), kSize * kSize - (2 * kSize - 1));
 }

@@ -64,36 +64,16 @@ inline std::vector<std::string> FilesIn(const std::string& folder) {
 
 // A 64 x 64 24-bit bottom-up BMP of one colour: a texture the loader takes without a warning.
 inline std::string SolidBmp64(std::uint8_t blue, std::uint8_t green, std::uint8_t red) {
-  constexpr std::uint32_t kSide = 64;
-  constexpr std::uint32_t kPixels = kSide * kSide * 3;
-  std::string bytes;
-  auto u16 = [&](std::uint32_t v) {
-    bytes += static_cast<char>(v & 0xFF);
-    bytes += static_cast<char>((v >> 8) & 0xFF);
-  };
-  auto u32 = [&](std::uint32_t v) {
-    u16(v & 0xFFFF);
-    u16(v >> 16);
-  };
-  bytes += "BM";
-  u32(54 + kPixels);
-  u32(0);
-  u32(54);
-  u32(40);
-  u32(kSide);
-  u32(kSide);
-  u16(1);
-  u16(24);
-  u32(0);
-  u32(kPixels);
-  u32(2835);
-  u32(2835);
-  u32(0);
-  u32(0);
-  for (std::uint32_t i = 0; i < kSide * kSide; ++i) {
-    bytes += static_cast<char>(blue);
-    bytes += static_cast<char>(green);
-    bytes += static_cast<char>(red);
+  constexpr std::uint32_t kPixels = 64 * 64 * 3;
+  std::string bytes = "BM";
+  // File size, reserved, pixel offset; the info header: size, width, height, planes and bits
+  // (as one 32-bit word), compression, image size, resolution, palette.
+  for (std::uint32_t v :
+       {54 + kPixels, 0u, 54u, 40u, 64u, 64u, 1u | 24u << 16, 0u, kPixels, 2835u, 2835u, 0u, 0u}) {
+    for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>((v >> shift) & 0xFF);
+  }
+  for (std::uint32_t i = 0; i < 64 * 64; ++i) {
+    bytes += {static_cast<char>(blue), static_cast<char>(green), static_cast<char>(red)};
   }
   return bytes;
 }

@@ -28,41 +28,16 @@ std::string Printf(float value) {
 }
 
 TEST(FixedSixDecimals, MatchesPrintfForSpecialLargeSmallAndTiedValues) {
-  const float special[] = {0.0f,
-                           -0.0f,
-                           1.0f,
-                           -1.0f,
-                           0.1f,
-                           -0.1f,
-                           1e-7f,
-                           -1e-7f,
-                           4.9e-7f,
-                           5e-7f,
-                           123.456f,
-                           -123.456f,
-                           100000.5f,
-                           2.5e6f,
-                           8.79e12f,
-                           8.8e12f,
-                           1.7e13f,
-                           1e20f,
-                           -1e20f,
-                           FLT_MAX,
-                           -FLT_MAX,
-                           FLT_MIN,
-                           -FLT_MIN,
-                           std::numeric_limits<float>::denorm_min(),
-                           std::numeric_limits<float>::infinity(),
-                           -std::numeric_limits<float>::infinity(),
-                           std::numeric_limits<float>::quiet_NaN(),
-                           -std::numeric_limits<float>::quiet_NaN()};
+  const float kInf = std::numeric_limits<float>::infinity();
+  const float kNaN = std::numeric_limits<float>::quiet_NaN();
+  const float kTiny = std::numeric_limits<float>::denorm_min();
+  const float special[] = {0.0f,      -0.0f,     0.1f,     -1e-9f,  1e-7f,   4.9e-7f, 5e-7f,
+                           -123.456f, 100000.5f, 8.79e12f, 8.8e12f, 1.7e13f, -1e20f,  FLT_MAX,
+                           -FLT_MAX,  FLT_MIN,   kTiny,    kInf,    -kInf,   kNaN,    -kNaN};
   for (float value : special) EXPECT_EQ(Fixed6(value), Printf(value)) << Printf(value);
-  EXPECT_EQ(Fixed6(-0.0f), "-0.000000");
   EXPECT_EQ(Fixed6(-1e-9f), "-0.000000");  // a negative value that rounds to zero keeps its sign
-  EXPECT_EQ(Fixed6(1.0f), "1.000000");
 
   // Exact ties at the seventh decimal go to the even digit: 0.0078125 is 2^-7.
-  EXPECT_EQ(Fixed6(0.0078125f), "0.007812");
   EXPECT_EQ(Fixed6(0.0234375f), "0.023438");
   for (int k = -200000; k <= 200000; ++k) {
     const float tied = static_cast<float>(k) * 0.0078125f;
@@ -104,12 +79,10 @@ std::pair<float, int> Scanf(const std::string& text) {
   return {value, used};
 }
 
-TEST(FloatReading, AcceptsEveryFormScanfAcceptsInWellFormedText) {
+TEST(FloatReading, TakesWhatScanfTakesAndNothingElse) {
   for (const std::string text :
-       {"1",     "+1.5",   "-1.5",     "1.",    ".5",         "-.5",         "1e5",
-        "1E+05", "2.5e-3", "-0",       "+0.0",  "123.456001", "-123.456001", "100000.500000",
-        "inf",   "-INF",   "Infinity", "+inf",  "0x1p3",      "-0X1.8P1",    "3.4028234e38",
-        "1e-40", "1e-50",  "1e50",     "-1e50", "2.00}",      "1.5,2",       "7abc"}) {
+       {"+1.5", "1.", "-.5", "1E+05", "2.5e-3", "-0", "123.456001", "-INF", "Infinity", "0x1p3",
+        "-0X1.8P1", "3.4028234e38", "1e-40", "1e-50", "-1e50", "2.00}", "1.5,2", "7abc"}) {
     float value = -99.0f;
     const std::size_t used = ParseFloatPrefix(text, value);
     const auto [expected, expectedUsed] = Scanf(text);
@@ -122,16 +95,14 @@ TEST(FloatReading, AcceptsEveryFormScanfAcceptsInWellFormedText) {
   EXPECT_TRUE(std::isnan(value));
   EXPECT_EQ(ParseFloatPrefix("-nan", value), 4u);
   EXPECT_TRUE(std::isnan(value) && std::signbit(value));
-}
 
-TEST(FloatReading, TakesNothingThatIsNotANumber) {
-  for (const std::string text : {"", "abc", ".", "+", "-", "+-1", "--1", "-+1", "e5", "}", " 1"}) {
-    float value = 42.0f;
-    EXPECT_EQ(ParseFloatPrefix(text, value), 0u) << text;
-    EXPECT_EQ(value, 42.0f) << text;
+  // Nothing that is not a number is taken, and the value is left alone.
+  for (const std::string text : {"", "abc", ".", "-", "+-1", "--1", "e5", " 1"}) {
+    float untouched = 42.0f;
+    EXPECT_EQ(ParseFloatPrefix(text, untouched), 0u) << text;
+    EXPECT_EQ(untouched, 42.0f) << text;
   }
   // "0x" without digits is the number 0 before an 'x'.
-  float value = 1.0f;
   EXPECT_EQ(ParseFloatPrefix("0xg", value), 1u);
   EXPECT_EQ(value, 0.0f);
 }
@@ -143,15 +114,14 @@ TEST(UnsignedReading, WrapsNegativesAndSaturatesHugeNumbers) {
     std::size_t used;
   };
   for (const Case& c :
-       {Case{"12", 12, 2}, Case{"+12", 12, 3}, Case{"-1", 4294967295u, 2},
-        Case{"-5", 4294967291u, 2}, Case{"-0", 0, 2}, Case{"4294967295", 4294967295u, 10},
-        Case{"4294967296", 4294967295u, 10}, Case{"99999999999999999999999", 4294967295u, 23},
-        Case{"1.5", 1, 1}, Case{"7}", 7, 1}, Case{"0x10", 0, 1}}) {
+       {Case{"+12", 12, 3}, Case{"-5", 4294967291u, 2}, Case{"-0", 0, 2},
+        Case{"4294967295", 4294967295u, 10}, Case{"4294967296", 4294967295u, 10},
+        Case{"99999999999999999999999", 4294967295u, 23}, Case{"1.5", 1, 1}, Case{"0x10", 0, 1}}) {
     std::uint32_t value = 99;
     EXPECT_EQ(ParseUnsignedPrefix(c.text, value), c.used) << c.text;
     EXPECT_EQ(value, c.value) << c.text;
   }
-  for (const char* text : {"", "x", "-", "+", "- 1", "+-1", ".5"}) {
+  for (const char* text : {"", "x", "-", "- 1", "+-1", ".5"}) {
     std::uint32_t value = 99;
     EXPECT_EQ(ParseUnsignedPrefix(text, value), 0u) << text;
     EXPECT_EQ(value, 99u) << text;

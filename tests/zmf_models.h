@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <tuple>
 
 #include "model/model.h"
 
@@ -122,23 +123,18 @@ inline void BuildEverySection(Model& model) {
   arm.index = 1;
   arm.name.Set("arm");
   arm.parentName.Set("root");
-  arm.localMatrix = Matrix4::Identity();
-  arm.localMatrix[0] = 0;
+  arm.localMatrix = Translation(0, 1, 0);  // turned a quarter about z
+  arm.localMatrix[0] = arm.localMatrix[5] = 0;
   arm.localMatrix[1] = 1;
   arm.localMatrix[4] = -1;
-  arm.localMatrix[5] = 0;
-  arm.localMatrix[13] = 1;
   arm.grams = 1.0f;
-  auto weigh = [](Bone& bone, Vertex* vertex, float weight) {
-    VertexWeight* w = bone.weights.Allocate();
+  for (auto [bone, vertex, weight] : {std::tuple{&root, v0, 1.0f}, std::tuple{&root, v1, 0.5f},
+                                      std::tuple{&arm, v1, 0.5f}, std::tuple{&arm, v3, 1.0f}}) {
+    VertexWeight* w = bone->weights.Allocate();
     w->vertex = vertex;
     w->weight = weight;
-    bone.weights.Append(w);
-  };
-  weigh(root, v0, 1.0f);
-  weigh(root, v1, 0.5f);
-  weigh(arm, v1, 0.5f);
-  weigh(arm, v3, 1.0f);
+    bone->weights.Append(w);
+  }
 
   model.animationCount = 1;
   Animation& wave = model.animation(0);

@@ -5,10 +5,10 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <random>
+#include <tuple>
 
 #include "anim/skeleton.h"
 #include "file_fixture.h"
@@ -22,6 +22,8 @@ namespace {
 using testing::ReadFile;
 using testing::TempFolder;
 using testing::WriteFile;
+using Boxes = std::vector<std::string>;
+using FaceRow = std::array<std::uint32_t, 4>;
 
 constexpr const char* kPath = "/nonexistent-folder/model.zmf";
 
@@ -40,45 +42,34 @@ class ZmfReaderTest : public testing::ModelTest {
   }
 
   // Corners of each face as positions in the vertex list, and its material.
-  std::vector<std::array<std::uint32_t, 4>> FaceIndices() {
+  std::vector<FaceRow> FaceIndices() {
     model.vertices.Renumber();
-    std::vector<std::array<std::uint32_t, 4>> faces;
+    std::vector<FaceRow> faces;
     for (const Face* f : model.faces) faces.push_back({f->a->id, f->b->id, f->c->id, f->material});
     return faces;
   }
 };
 
-using FaceRow = std::array<std::uint32_t, 4>;
-
-TEST_F(ZmfReaderTest, MagicAloneIsAnEmptyModelWithoutMaterials) {
-  Read("ZMF");
-  EXPECT_EQ(model.vertices.count(), 0u);
-  EXPECT_EQ(model.materialCount, 0u);
-  EXPECT_TRUE(host.events().empty());
-
-  Read("ZMF\n");
-  EXPECT_EQ(model.materialCount, 0u);
-  EXPECT_TRUE(host.events().empty());
-}
-
-TEST_F(ZmfReaderTest, FilesThatCannotBeReadAreReported) {
-  testing::BuildOneTriangle(model);
-  ReadModelFile(model, "/nonexistent-folder/none.zmf");
-  EXPECT_EQ(host.BoxTexts(),
-            std::vector<std::string>{Box("Could not open file:", "/nonexistent-folder/none.zmf")});
-  EXPECT_EQ(model.vertices.count(), 0u);
-  EXPECT_EQ(model.materialCount, 0u);
-
-  TempFolder folder;
-  host.ClearEvents();
-  ReadModelFile(model, folder.path());  // a folder opens but cannot be read
-  EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{Box("Could not open file:", folder.path())});
-
+TEST_F(ZmfReaderTest, FilesThatAreNotZmfOrCannotBeReadAreReported) {
+  for (const char* text : {"ZMF", "ZMF\n"}) {  // the magic alone: empty, without materials
+    Read(text);
+    EXPECT_EQ(model.materialCount, 0u);
+    EXPECT_TRUE(host.events().empty());
+  }
+  TempFolder folder;  // a folder opens but cannot be read
+  for (const std::string& path : {std::string("/nonexistent-folder/none.zmf"), folder.path()}) {
+    host.ClearEvents();
+    testing::BuildOneTriangle(model);
+    ReadModelFile(model, path);
+    EXPECT_EQ(host.BoxTexts(), Boxes{Box("Could not open file:", path)});
+    EXPECT_EQ(model.vertices.count(), 0u);
+    EXPECT_EQ(model.materialCount, 0u);
+  }
   for (const std::string text : {"", "ZMF2", "zmf", "VERTICES { POSITION 0 }"}) {
     host.ClearEvents();
     testing::BuildOneTriangle(model);
     Read(text);
-    EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{Box("Not an .zmf file:", kPath)}) << text;
+    EXPECT_EQ(host.BoxTexts(), Boxes{Box("Not an .zmf file:", kPath)}) << text;
     EXPECT_EQ(model.vertices.count(), 0u);
     EXPECT_EQ(model.materialCount, 0u);
   }
@@ -92,22 +83,6 @@ TEST_F(ZmfReaderTest, FilesThatCannotBeReadAreReported) {
 #endif
 #endif
 
-// Caps this process's address space, so that a file larger than the cap cannot be held in
-// memory whatever the machine's overcommit policy.
-class AddressSpaceLimit {
- public:
-  explicit AddressSpaceLimit(rlim_t bytes) {
-    ::getrlimit(RLIMIT_AS, &old_);
-    rlimit limit = old_;
-    limit.rlim_cur = std::min(bytes, old_.rlim_max);
-    ::setrlimit(RLIMIT_AS, &limit);
-  }
-  ~AddressSpaceLimit() { ::setrlimit(RLIMIT_AS, &old_); }
-
- private:
-  rlimit old_{};
-};
-
 TEST_F(ZmfReaderTest, FileTooLargeForMemoryIsReportedNotFatal) {
 #ifdef ZMF_ADDRESS_SANITIZER
   GTEST_SKIP() << "the sanitizer's allocator aborts on such a request instead of failing it";
@@ -117,14 +92,17 @@ TEST_F(ZmfReaderTest, FileTooLargeForMemoryIsReportedNotFatal) {
   WriteFile(path, "ZMF\n");
   // A sparse file: it takes no room on disk but says it holds 256 GiB.
   if (::truncate(path.c_str(), off_t{1} << 38) != 0) GTEST_SKIP() << "no sparse files here";
-
   testing::BuildOneTriangle(model);
-  {
-    AddressSpaceLimit limit(rlim_t{1} << 35);
-    ReadModelFile(model, path);
-    ImportAnimations(model, path);
-  }
-  EXPECT_EQ(host.BoxTexts(), std::vector<std::string>(2, Box("Could not open file:", path)));
+  // A capped address space: the file cannot be held whatever the overcommit policy.
+  rlimit old{};
+  ::getrlimit(RLIMIT_AS, &old);
+  rlimit capped = old;
+  capped.rlim_cur = std::min(rlim_t{1} << 35, old.rlim_max);
+  ::setrlimit(RLIMIT_AS, &capped);
+  ReadModelFile(model, path);
+  ImportAnimations(model, path);
+  ::setrlimit(RLIMIT_AS, &old);
+  EXPECT_EQ(host.BoxTexts(), Boxes(2, Box("Could not open file:", path)));
   EXPECT_EQ(model.vertices.count(), 0u);
 #endif
 }
@@ -138,28 +116,24 @@ TEST_F(ZmfReaderTest, GoldenFileFillsWhatTheWriterDoesNotWrite) {
   EXPECT_TRUE(std::signbit(v2->position.z));
   EXPECT_EQ(v2->savedPosition, v2->position);
   EXPECT_EQ(v2->savedNormal, (Vector3{0.6f, 0.8f, 0}));
-  EXPECT_EQ(v2->savedV, 1.0f);
   EXPECT_EQ(model.faces.chainCount(1), 1u);
   EXPECT_EQ(model.materials[1].textureFile, testing::kDataDir + "/zmf/wood.bmp");
-  EXPECT_EQ(model.materials[9].alphaMode, 0u);  // no ALPHA entry: the default
 
   ASSERT_EQ(model.boneCount, 2u);
   EXPECT_EQ(model.rootBone, 0);
+  const Bone& root = model.bones[0];
   const Bone& arm = model.bones[1];
-  EXPECT_EQ(arm.index, 1u);
   EXPECT_EQ(arm.parent, 0);
-  EXPECT_EQ(model.bones[0].firstChild, 1);
-  const Matrix4& root = model.bones[0].localMatrix;
-  EXPECT_EQ(model.bones[0].poseMatrix,
-            testing::Translation(-1, -2, -3));  // the local matrix inverted
-  EXPECT_EQ(model.bones[0].bindMatrix, root);
-  EXPECT_EQ(arm.bindMatrix, Compose(root, arm.localMatrix));
+  EXPECT_EQ(root.firstChild, 1);
+  EXPECT_EQ(root.poseMatrix, testing::Translation(-1, -2, -3));  // the local matrix inverted
+  EXPECT_EQ(root.bindMatrix, root.localMatrix);
+  EXPECT_EQ(arm.bindMatrix, Compose(root.localMatrix, arm.localMatrix));
   EXPECT_EQ(arm.frameMatrix, Invert(arm.bindMatrix));
   EXPECT_EQ(arm.weights.tail()->vertex, model.vertices.Nth(3));
   EXPECT_EQ(model.animation(0).keys[0].keyBones[1].boneIndex, 1u);
 
   // The textures beside the golden file do not exist; the JPEG is passed over silently.
-  std::vector<std::string> expected;
+  Boxes expected;
   for (const char* file : testing::kEverySectionBmps) {
     expected.push_back(Box("Could not load texture file:", testing::kDataDir + "/zmf/" + file));
   }
@@ -176,8 +150,6 @@ TEST_F(ZmfReaderTest, WriteReadWriteGivesTheSameText) {
   EXPECT_EQ(WriteModelText(model), golden);
   Read(golden);
   EXPECT_EQ(WriteModelText(model), golden);
-  Read(testing::kOneTriangleText);
-  EXPECT_EQ(WriteModelText(model), testing::kOneTriangleText);
 }
 
 TEST_F(ZmfReaderTest, TexturesAreLoadedFromBesideTheModel) {
@@ -185,73 +157,61 @@ TEST_F(ZmfReaderTest, TexturesAreLoadedFromBesideTheModel) {
   std::filesystem::create_directory(folder.File("tex"));
   WriteFile(folder.File("wood.bmp"), testing::SolidBmp64(0, 0, 255));
   WriteFile(folder.File("tex/stone.bmp"), testing::SolidBmp64(0, 255, 0));
-  const std::string modelPath = folder.File("model.zmf");
-  WriteFile(modelPath,
+  WriteFile(folder.File("model.zmf"),
             "ZMF MATERIALS { 3\n"
             " MATERIAL { NAME a TEXTURE { FILE wood.bmp ALPHA NONE } }\n"
             " MATERIAL { NAME b TEXTURE { FILE tex\\stone.bmp ALPHA 0.5 } }\n"
             " MATERIAL { NAME c TEXTURE { ALPHA LUMINANCE } } }\n");
-  ReadModelFile(model, modelPath);
+  ReadModelFile(model, folder.File("model.zmf"));
   EXPECT_TRUE(host.events().empty()) << host.BoxTexts().front();
   EXPECT_EQ(model.materials[0].textureFile, folder.File("wood.bmp"));
   EXPECT_EQ(model.materials[1].textureFile, folder.File("tex/stone.bmp"));
-  EXPECT_EQ(model.materials[1].alphaMode, 7u);
-  EXPECT_EQ(model.materials[1].alphaValue, 0.5f);
-  // A texture block without a file is no texture.
-  EXPECT_EQ(model.materials[2].hasTexture, 0);
+  EXPECT_EQ(model.materials[2].hasTexture, 0);  // a texture block without a file is no texture
   EXPECT_EQ(model.materials[2].texture, 0u);
   ASSERT_EQ(textures.live().size(), 2u);
-  const auto& wood = textures.live().at(model.materials[0].texture);
-  EXPECT_EQ(wood.width, 64);
-  EXPECT_EQ(wood.rgba[0], 255);  // red
+  EXPECT_EQ(textures.live().at(model.materials[0].texture).rgba[0], 255);  // red
   EXPECT_EQ(textures.live().count(model.materials[1].texture), 1u);
 
-  // Loading another model deletes these textures.
-  Read("ZMF");
-  EXPECT_TRUE(textures.live().empty());
-}
-
-TEST_F(ZmfReaderTest, TexturePathsFollowTheModelPathsSeparator) {
+  // Paths follow the model path's separator; beside a model in the working folder, no folder.
   const std::string text =
-      "ZMF MATERIALS { 2 M { TEXTURE { FILE wood.bmp } } M { TEXTURE { FILE "
-      "tex/a.jpg } } }";
+      "ZMF MATERIALS { 2 M { TEXTURE { FILE wood.bmp } } M { TEXTURE { FILE tex/a.jpg } } }";
   ReadModelText(model, text, "C:\\m\\a.zmf");
   EXPECT_EQ(model.materials[0].textureFile, "C:\\m\\wood.bmp");
   EXPECT_EQ(model.materials[1].textureFile, "C:\\m\\tex\\a.jpg");
   ReadModelText(model, text, "a.zmf");
-  EXPECT_EQ(model.materials[0].textureFile, "wood.bmp");  // beside a model in the working folder
+  EXPECT_EQ(model.materials[0].textureFile, "wood.bmp");
 }
 
 TEST_F(ZmfReaderTest, AlphaWordsOfBothVersions) {
-  Read(
-      "ZMF MATERIALS { 5 M { TEXTURE { ALPHA NONE } } M { TEXTURE { ALPHA 0.5 } }"
-      " M { TEXTURE { ALPHA bright } } M { TEXTURE { ALPHA RED } } M { TEXTURE { ALPHA 0.25x } }"
-      " }");
-  EXPECT_EQ(model.materials[0].alphaMode, 0u);
-  EXPECT_EQ(model.materials[1].alphaMode, 7u);
-  EXPECT_EQ(model.materials[1].alphaValue, 0.5f);
-  EXPECT_EQ(model.materials[2].alphaMode, 7u);
-  EXPECT_EQ(model.materials[2].alphaValue, 0.0f);
-  EXPECT_EQ(model.materials[3].alphaMode, 7u);  // RED is a version 1 word
-  EXPECT_EQ(model.materials[4].alphaValue, 0.25f);
-
-  for (const char* word : {"RED", "GREEN", "BLUE", "RED_MASK", "GREEN_MASK", "BLUE_MASK"}) {
-    Read(std::string("ZMF VERSION { 1.0 } TEXTURE { FILE a.jpg ALPHA ") + word + " }");
-    EXPECT_EQ(model.materials[0].alphaMode, 10u) << word;
+  // A number is taken as far as it goes, any other word is the number 0; RED is a version 1
+  // word. Version 1 has one texture, outside any material, that needs a file.
+  const std::string v2 = "MATERIALS { 1 M { TEXTURE { FILE a.jpg ALPHA ", v1 = "VERSION { 1.0 } ";
+  const std::tuple<std::string, std::uint32_t, float> cases[] = {
+      {v2 + "NONE } } }", 0, 0},
+      {v2 + "0.25x } } }", 7, 0.25f},
+      {v2 + "bright } } }", 7, 0},
+      {v2 + "RED } } }", 7, 0},
+      {v1 + "TEXTURE { FILE a.jpg ALPHA RED }", 10, 0},
+      {v1 + "TEXTURE { FILE a.jpg ALPHA BLUE_MASK }", 10, 0},
+      {v1 + "TEXTURE { ALPHA WHITE_MASK FILE a.jpg }", 7, 0}};
+  for (const auto& [text, mode, value] : cases) {
+    Read("ZMF " + text);
+    EXPECT_EQ(model.materials[0].alphaMode, mode) << text;
+    EXPECT_EQ(model.materials[0].hasTexture, 1) << text;
+    if (mode == 7) {
+      EXPECT_EQ(model.materials[0].alphaValue, value) << text;
+    }
   }
-  Read("ZMF VERSION { 1.0 } TEXTURE { ALPHA WHITE_MASK FILE a.jpg }");
-  EXPECT_EQ(model.materials[0].alphaMode, 7u);
-  EXPECT_EQ(model.materials[0].hasTexture, 1);
   Read("ZMF VERSION { 1.0 } TEXTURE { ALPHA BLACK_MASK }");
   EXPECT_EQ(model.materials[0].alphaMode, 3u);
-  EXPECT_EQ(model.materials[0].hasTexture, 0);  // no file: no texture after all
+  EXPECT_EQ(model.materials[0].hasTexture, 0);
 }
 
-TEST_F(ZmfReaderTest, VersionOneFilesCarryOneMaterial) {
-  Read(
-      "ZMF\nVERSION { 1.0 }\nVERTICES { POSITION 3 0 0 0 1 0 0 0 1 0 }\n"
-      "TRIANGLES { 1 0 1 2 }\n"
-      "MATERIAL { AMBIENT 0.1 0.2 0.3 DIFFUSE 0.4 0.5 0.6 SHININESS 7 }\n");
+TEST_F(ZmfReaderTest, VersionOneSectionsAreReadOnlyInVersionOneFiles) {
+  const std::string body =
+      "VERTICES { POSITION 3 0 0 0 1 0 0 0 1 0 }\nTRIANGLES { 1 0 1 2 }\n"
+      "MATERIAL { AMBIENT 0.1 0.2 0.3 DIFFUSE 0.4 0.5 0.6 SHININESS 7 }\n";
+  Read("ZMF\nVERSION { 1.0 }\n" + body);
   ASSERT_EQ(model.materialCount, 1u);
   const Material& m = model.materials[0];
   EXPECT_EQ(m.name, "default");
@@ -260,31 +220,19 @@ TEST_F(ZmfReaderTest, VersionOneFilesCarryOneMaterial) {
   EXPECT_EQ(m.shininess, 7u);
   EXPECT_EQ(FaceIndices(), (std::vector<FaceRow>{{0, 1, 2, 0}}));
 
-  // In a version 2 file those sections are unknown words.
-  Read(
-      "ZMF\nVERSION { 2.00 }\nVERTICES { POSITION 3 0 0 0 1 0 0 0 1 0 }\n"
-      "TRIANGLES { 1 0 1 2 }\nMATERIAL { AMBIENT 0.1 0.2 0.3 }\n");
+  Read("ZMF\nVERSION { 2.00 }\n" + body);  // unknown words in a version 2 file
   EXPECT_EQ(model.faces.count(), 0u);
   EXPECT_EQ(model.materialCount, 0u);
   EXPECT_TRUE(host.events().empty());
 }
 
-TEST_F(ZmfReaderTest, VertexLayoutsFillWhatTheyHold) {
+TEST_F(ZmfReaderTest, VertexLayoutsAndNumberForms) {
   Read("ZMF VERTICES { POSITION_TEXCOORDS 1 1 2 3 0.5 0.25 }");
-  ASSERT_EQ(model.vertices.count(), 1u);
   const Vertex* v = model.vertices.head();
-  EXPECT_EQ(v->position, (Vector3{1, 2, 3}));
   EXPECT_EQ(v->normal, (Vector3{0, 0, 0}));
-  EXPECT_EQ(v->u, 0.5f);
-  EXPECT_EQ(v->savedV, 0.25f);
-
+  EXPECT_EQ(v->v, 0.25f);
   Read("ZMF VERTICES { POSITION_NORMAL 1 1 2 3 4 5 6 }");
   EXPECT_EQ(model.vertices.head()->normal, (Vector3{4, 5, 6}));
-  EXPECT_EQ(model.vertices.head()->u, 0.0f);
-  Read("ZMF VERTICES { POSITION 2 1 2 3 -4 -5 -6 }");
-  EXPECT_EQ(Positions(), (std::vector<Vector3>{{1, 2, 3}, {-4, -5, -6}}));
-  EXPECT_EQ(model.boundsMin, (Vector3{-4, -5, -6}));
-  EXPECT_EQ(model.radiusSquared, 77.0f);
 
   // Every number form of "%f", with Windows line ends and a brace without blanks around it.
   Read("ZMF\r\nVERTICES {\r\nPOSITION 3\r\n+1.5 1. .5\r\n1e1 -2E-1 -0\r\ninf 0x1p1 7}\r\n");
@@ -298,17 +246,16 @@ TEST_F(ZmfReaderTest, BadVertexLayoutEndsTheLoadAtOnce) {
       "BONES { 1 BONE { NAME b PARENT nobody } }\n"
       "VERTICES { POSITIONS 1 1 2 3 }\n"
       "FACES { 0 }\nVERTICES { POSITION 1 1 2 3 }\n");
-  EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{Box("Bad vertex format:", "POSITIONS")});
+  EXPECT_EQ(host.BoxTexts(), Boxes{Box("Bad vertex format:", "POSITIONS")});
   EXPECT_EQ(model.vertices.count(), 0u);
   // Without the finishing steps: no texture loaded, no hierarchy resolved.
   EXPECT_EQ(model.materials[0].textureFile, "wood.bmp");
   EXPECT_TRUE(textures.live().empty());
   EXPECT_EQ(model.boneCount, 1u);
   EXPECT_EQ(model.rootBone, kNoBone);
-  EXPECT_EQ(model.bones[0].parent, kNoBone);
 }
 
-TEST_F(ZmfReaderTest, CommentsSectionsAndUnknownWords) {
+TEST_F(ZmfReaderTest, CommentsUnknownWordsAndRepeatedSections) {
   // A "}" inside a comment ends it; the rest is read as unknown words. Braces after keywords
   // may be left out.
   Read(
@@ -317,9 +264,8 @@ TEST_F(ZmfReaderTest, CommentsSectionsAndUnknownWords) {
   EXPECT_EQ(Positions(), (std::vector<Vector3>{{1, 1, 1}}));
   EXPECT_EQ(model.faces.count(), 1u);
   EXPECT_TRUE(host.events().empty());
-}
 
-TEST_F(ZmfReaderTest, LaterVerticesSectionsAppendAndFacesUseTheLatest) {
+  // Later VERTICES sections append, and faces index the latest.
   Read(
       "ZMF VERTICES { POSITION 2 0 0 0 1 1 1 } VERTICES { POSITION 3 5 0 0 6 0 0 7 0 0 }\n"
       "FACES { 1 2 1 0 0 } MATERIALS { 1 MATERIAL { } }");
@@ -336,22 +282,16 @@ TEST_F(ZmfReaderTest, HierarchyLinksChildrenInOrder) {
       " BONE { NAME b PARENT root }\n BONE { NAME c PARENT a } }");
   EXPECT_TRUE(host.events().empty());
   ASSERT_EQ(model.boneCount, 4u);
-  EXPECT_EQ(model.rootBone, 0);
   EXPECT_EQ(model.bones[0].firstChild, 1);
   EXPECT_EQ(model.bones[1].nextSibling, 2);
   EXPECT_EQ(model.bones[2].nextSibling, kNoBone);
   EXPECT_EQ(model.bones[1].firstChild, 3);
   EXPECT_EQ(model.bones[3].parent, 1);
-  EXPECT_EQ(model.bones[0].parent, kNoBone);
   EXPECT_EQ(model.bones[0].localMatrix, Matrix4::Identity());  // a bone without MATRIX
 }
 
 TEST_F(ZmfReaderTest, BrokenHierarchiesDropTheSkeletonWithOneMessage) {
-  struct Case {
-    const char* bones;
-    std::string box;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, std::string> cases[] = {
       {"BONE { NAME a PARENT NONE } BONE { NAME b PARENT NONE }",
        Box("Bad bone heirarchy, more than one root frame.", kPath)},
       {"BONE { NAME a PARENT b } BONE { NAME b PARENT a }",
@@ -362,12 +302,12 @@ TEST_F(ZmfReaderTest, BrokenHierarchiesDropTheSkeletonWithOneMessage) {
       {"BONE { NAME r PARENT NONE } BONE { NAME a PARENT a }",
        Box("Bad bone heirarchy, no root frame:", kPath)},
   };
-  for (const Case& c : cases) {
+  for (const auto& [bones, box] : cases) {
     host.ClearEvents();
     Read(std::string("ZMF VERTICES { POSITION 1 0 0 0 } MATERIALS { 1 MATERIAL { } }\n"
                      "BONES { 2 ") +
-         c.bones + " }\nANIMATIONS { 1 ANIMATION { x 1 1 ANIM_KEY { 0 1 ANIM_FRAME { zz } } } }");
-    EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{c.box}) << c.bones;
+         bones + " }\nANIMATIONS { 1 ANIMATION { x 1 1 ANIM_KEY { 0 1 ANIM_FRAME { zz } } } }");
+    EXPECT_EQ(host.BoxTexts(), Boxes{box}) << bones;
     EXPECT_EQ(model.boneCount, 0u);
     EXPECT_EQ(model.rootBone, kNoBone);
     EXPECT_EQ(model.vertices.count(), 1u);
@@ -384,11 +324,8 @@ TEST_F(ZmfReaderTest, UnknownKeyBoneNameStopsTheBinding) {
       "  ANIM_KEY { 0 2 ANIM_FRAME { root 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 }"
       "               ANIM_FRAME { ghost 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 } }\n"
       "  ANIM_KEY { 2 1 ANIM_FRAME { root 2 0 0 0 0 2 0 0 0 0 2 0 0 0 0 1 } } } }");
-  EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{Box("Bad animation frame name:", "ghost")});
-  ASSERT_EQ(model.animationCount, 1u);
+  EXPECT_EQ(host.BoxTexts(), Boxes{Box("Bad animation frame name:", "ghost")});
   const Animation& walk = model.animation(0);
-  EXPECT_EQ(walk.name, "walk");
-  EXPECT_EQ(walk.totalTime, 2.0f);
   EXPECT_EQ(walk.keys[0].keyBones[0].boneIndex, 0u);
   EXPECT_EQ(walk.keys[0].keyBones[1].boneIndex, kUnboundKeyBone);
   EXPECT_EQ(walk.keys[1].keyBones[0].boneIndex, kUnboundKeyBone);  // not reached
@@ -396,36 +333,18 @@ TEST_F(ZmfReaderTest, UnknownKeyBoneNameStopsTheBinding) {
   EXPECT_EQ(model.boneCount, 1u);
 }
 
-TEST_F(ZmfReaderTest, WeightsCloseTheBoneBlock) {
-  Read(
-      "ZMF VERTICES { POSITION 2 0 0 0 1 1 1 }\n"
-      "BONES { 2\n"
-      " BONE { NAME root PARENT NONE GRAMS 3 VERTEX_WEIGHTS { 2 0 0.25 1 0.75 } }\n"
-      " BONE { NAME tip PARENT root VERTEX_WEIGHTS { 1 1 2.0 } } }");
-  ASSERT_EQ(model.boneCount, 2u);
-  EXPECT_EQ(model.bones[0].grams, 3.0f);
-  EXPECT_EQ(model.bones[0].weights.count(), 2u);
-  EXPECT_EQ(model.bones[0].weights.tail()->weight, 0.75f);
-  EXPECT_EQ(model.bones[1].name, "tip");
-  EXPECT_EQ(model.bones[1].weights.head()->weight, 2.0f);  // not normalised
-  EXPECT_EQ(model.bones[1].parent, 0);
-}
-
 TEST_F(ZmfReaderTest, CountsBeyondTheTablesFillThemAndReadOn) {
   std::string text = "ZMF MATERIALS { 40\n";
-  for (int i = 0; i < 40; ++i)
-    text += " MATERIAL { NAME m" + std::to_string(i) + " SHININESS 3 }\n";
+  for (int i = 0; i < 40; ++i) text += " MATERIAL { NAME m" + std::to_string(i) + " }\n";
   text += "}\nBONES { 130\n BONE { NAME b0 PARENT NONE }\n";
   for (int i = 1; i < 130; ++i) text += " BONE { NAME b" + std::to_string(i) + " PARENT b0 }\n";
+  const std::string frame = "ANIM_FRAME { b1 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 }\n";
+  std::string key = " 129\n";
+  for (int j = 0; j < 129; ++j) key += frame;
   text += "}\nANIMATIONS { 33\n";
   for (int a = 0; a < 33; ++a) {
     text += " ANIMATION { anim" + std::to_string(a) + " 1 33\n";
-    for (int k = 0; k < 33; ++k) {
-      text += "  ANIM_KEY { " + std::to_string(k) + " 129\n";
-      for (int j = 0; j < 129; ++j)
-        text += "   ANIM_FRAME { b1 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 }\n";
-      text += "  }\n";
-    }
+    for (int k = 0; k < 33; ++k) text += "ANIM_KEY { " + std::to_string(k) + key + "}\n";
     text += " }\n";
   }
   text += "}\nVERTICES { POSITION 1 9 9 9 }\n";
@@ -453,9 +372,7 @@ TEST_F(ZmfReaderTest, BadReferencesAreDroppedOrMadeSafe) {
   // Faces and weights before VERTICES, and those naming a vertex that does not exist, are gone.
   EXPECT_EQ(FaceIndices(), (std::vector<FaceRow>{{0, 1, 2, 0}, {2, 1, 0, 0}}));
   EXPECT_EQ(model.faces.chainCount(0), 2u);  // material 7 of 2 became material 0
-  EXPECT_EQ(model.faces.chainCount(7), 0u);
-  EXPECT_EQ(model.materials[0].name,
-            std::string("a_name_that_is_much_longer_than_thirty_one").substr(0, 31));
+  EXPECT_EQ(model.materials[0].name, "a_name_that_is_much_longer_than");  // 31 characters
   const RecordList<VertexWeight>& weights = model.bones[0].weights;
   ASSERT_EQ(weights.count(), 2u);  // a repeated vertex is held once, at its first weight
   EXPECT_EQ(weights.head()->weight, 0.5f);
@@ -479,12 +396,10 @@ TEST_F(ZmfReaderTest, CountsThatPromiseMoreThanTheFileHoldsCostNothing) {
   EXPECT_EQ(model.materialCount, 32u);
   EXPECT_EQ(model.materials[31].name, "default");
   Read("ZMF ANIMATIONS { 4000000000 ANIMATION { a 1 4000000000 ANIM_KEY { 0 4000000000 } } }");
-  EXPECT_EQ(model.animationCount, 32u);
-  EXPECT_EQ(model.animation(0).keyCount, 32u);
   EXPECT_EQ(model.animation(0).keys[0].keyBoneCount, 128u);
   EXPECT_TRUE(host.events().empty());
   Read("ZMF BONES { 4000000000 }");  // 128 bones without names: no parent can be found
-  EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{Box("Bone name not found:", kPath)});
+  EXPECT_EQ(host.BoxTexts(), Boxes{Box("Bone name not found:", kPath)});
   EXPECT_EQ(model.boneCount, 0u);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   // A list whose entries stop being numbers ends there.
@@ -516,12 +431,9 @@ TEST_F(ZmfReaderTest, ImportAnimationsReplacesOnlyBonesAndAnimations) {
   testing::BuildOneTriangle(model);
   model.materials[0].name.Set("mine");
   model.boneCount = 1;
-  model.bones[0].name.Set("old");
   VertexWeight* kept = model.bones[0].weights.Allocate();
   kept->vertex = model.vertices.head();
-  kept->weight = 1.0f;
   model.bones[0].weights.Append(kept);
-
   model.currentBone = 0;
   model.currentAnimation = 0;  // the file's animation 0 has two keys, key 1 one key bone
   model.currentKey = 1;
@@ -532,17 +444,13 @@ TEST_F(ZmfReaderTest, ImportAnimationsReplacesOnlyBonesAndAnimations) {
   EXPECT_EQ(model.currentKey, 1);
   EXPECT_EQ(model.currentKeyBone, -1);  // beyond the key's key bones: none
   EXPECT_EQ(model.vertices.count(), 3u);
-  EXPECT_EQ(model.faces.count(), 1u);
-  EXPECT_EQ(model.materialCount, 1u);
   EXPECT_EQ(model.materials[0].name, "mine");
   ASSERT_EQ(model.boneCount, 2u);
-  EXPECT_EQ(model.bones[0].name, "root");
   EXPECT_EQ(model.bones[1].parent, 0);
   // The file's weights are thrown away; each slot keeps the weights it had.
   ASSERT_EQ(model.bones[0].weights.count(), 1u);
   EXPECT_EQ(model.bones[0].weights.head(), kept);
   EXPECT_EQ(model.bones[1].weights.count(), 0u);
-  ASSERT_EQ(model.animationCount, 1u);
   EXPECT_EQ(model.animation(0).keys[0].keyBones[1].boneIndex, 1u);
 
   // Version 1 sections are never read, and an unknown layout is three numbers per vertex.
@@ -554,88 +462,38 @@ TEST_F(ZmfReaderTest, ImportAnimationsReplacesOnlyBonesAndAnimations) {
   EXPECT_TRUE(host.events().empty());
   EXPECT_EQ(model.materialCount, 0u);
   EXPECT_EQ(model.faces.count(), 0u);
-  EXPECT_EQ(model.boneCount, 1u);
   EXPECT_EQ(model.bones[0].name, "only");
 
   ImportAnimations(model, "/nonexistent-folder/a.zmf");
-  EXPECT_EQ(host.BoxTexts(),
-            std::vector<std::string>{Box("Could not open file:", "/nonexistent-folder/a.zmf")});
+  EXPECT_EQ(host.BoxTexts(), Boxes{Box("Could not open file:", "/nonexistent-folder/a.zmf")});
   EXPECT_EQ(model.boneCount, 1u);
 }
 
-// Random models survive a write and a read: the text read back writes the same text again
-// (so every value is kept to six decimals and everything else exactly), and positions are
-// within half a millionth, plus one float step, of what they were.
-TEST_F(ZmfReaderTest, RandomModelsSurviveWriteAndRead) {
+// Random meshes, numbers up to 1e38, survive a write and a read: the text read back
+// writes the same text again, and positions are within half a millionth, plus one float step,
+// of what they were. (Skeletons and materials come back through the golden file.)
+TEST_F(ZmfReaderTest, RandomMeshesSurviveWriteAndRead) {
   std::mt19937 random(2024);
-  auto pick = [&](int low, int high) {
-    return std::uniform_int_distribution<int>(low, high)(random);
-  };
   auto value = [&]() {
-    const float scale = std::array<float, 4>{1.0f, 1e4f, 1e9f, 0.0f}[pick(0, 3)];
-    return scale == 0.0f ? static_cast<float>(pick(-5, 5))
-                         : std::uniform_real_distribution<float>(-scale, scale)(random);
+    const float scale = std::array<float, 4>{1.0f, 1e4f, 1e9f, 1e38f}[random() % 4];
+    return std::uniform_real_distribution<float>(-scale, scale)(random);
   };
   for (int round = 0; round < 40; ++round) {
     model.Reset();
+    model.materials[0].hasTexture = 1;  // so that texture coordinates are written
+    model.materials[0].textureFile = "t.jpg";
     std::vector<Vertex*> all;
-    for (int i = pick(1, 60); i > 0; --i) {
+    for (int i = 1 + random() % 60; i > 0; --i) {
       all.push_back(testing::AddFileVertex(model, {value(), value(), value()},
                                            {value(), value(), value()}, value(), value()));
     }
-    model.materialCount = static_cast<std::uint32_t>(pick(1, 32));
-    for (std::uint32_t m = 0; m < model.materialCount; ++m) {
-      Material& mat = model.materials[m];
-      mat.name.Set("mat" + std::to_string(pick(0, 999)));
-      mat.diffuse = {value(), value(), value(), value()};
-      mat.hasTexture = pick(0, 3) == 0;
-      mat.textureFile = "t" + std::to_string(m) + ".jpg";
-      mat.alphaMode = static_cast<std::uint32_t>(pick(0, 7));
-      mat.alphaValue = value();
-    }
-    auto any = [&] { return all[static_cast<std::size_t>(pick(0, int(all.size()) - 1))]; };
-    for (int i = pick(0, 80); i > 0; --i) {
-      testing::AddFileFace(model, any(), any(), any(),
-                           static_cast<std::uint32_t>(pick(0, int(model.materialCount) - 1)));
-    }
-    model.boneCount = static_cast<std::uint32_t>(pick(0, 8));
-    for (std::uint32_t b = 0; b < model.boneCount; ++b) {
-      Bone& bone = model.bones[b];
-      bone.name.Set("bone" + std::to_string(b));
-      bone.parentName.Set(b == 0 ? "NONE" : "bone" + std::to_string(pick(0, int(b) - 1)));
-      for (float& f : bone.localMatrix.m) f = value();
-      bone.grams = value();
-      for (Vertex* v : all) {
-        if (pick(0, 2) != 0) continue;
-        VertexWeight* w = bone.weights.Allocate();
-        w->vertex = v;
-        w->weight = value();
-        bone.weights.Append(w);
-      }
-    }
-    model.animationCount = model.boneCount == 0 ? 0 : static_cast<std::uint32_t>(pick(0, 3));
-    for (std::uint32_t a = 0; a < model.animationCount; ++a) {
-      Animation& anim = model.animation(a);
-      anim.name.Set("anim" + std::to_string(a));
-      anim.totalTime = value();
-      anim.keyCount = static_cast<std::uint32_t>(pick(1, 4));
-      for (std::uint32_t k = 0; k < anim.keyCount; ++k) {
-        anim.keys[k].time = value();
-        anim.keys[k].keyBoneCount = static_cast<std::uint32_t>(pick(0, int(model.boneCount)));
-        for (std::uint32_t j = 0; j < anim.keys[k].keyBoneCount; ++j) {
-          anim.keys[k].keyBones[j].boneName.Set("bone" + std::to_string(j));
-          for (float& f : anim.keys[k].keyBones[j].matrix.m) f = value();
-        }
-      }
-    }
+    auto any = [&] { return all[random() % all.size()]; };
+    for (int i = random() % 20; i > 0; --i) testing::AddFileFace(model, any(), any(), any(), 0);
 
     const std::string text = WriteModelText(model);
-    std::vector<Vector3> before = Positions();
-    const std::uint32_t bones = model.boneCount;
+    const std::vector<Vector3> before = Positions();
     Read(text);
-    ASSERT_TRUE(host.events().empty()) << host.BoxTexts().front();
     EXPECT_EQ(WriteModelText(model), text);
-    EXPECT_EQ(model.boneCount, bones);  // the hierarchy was whole
     const std::vector<Vector3> after = Positions();
     ASSERT_EQ(after.size(), before.size());
     for (std::size_t i = 0; i < after.size(); ++i) {

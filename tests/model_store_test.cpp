@@ -233,6 +233,31 @@ TEST_F(ModelStore, DeletingAVertexTakesItsFacesAndWeights) {
   EXPECT_TRUE(model.geometryChanged);
 }
 
+TEST_F(ModelStore, BoneWeightLookupsFollowEveryChangeToTheList) {
+  Vertex* a = AddVertex(0, 0, 0);
+  Vertex* b = AddVertex(1, 0, 0);
+  Bone& bone = model.bones[0];
+  model.boneCount = 1;
+  VertexWeight* wa = bone.AddWeight(a, 0.5f);
+  EXPECT_EQ(bone.FindWeight(a), wa);
+  // Entries appended behind the index's back, as a file read does, are found too.
+  VertexWeight* wb = bone.weights.Allocate();
+  wb->vertex = b;
+  bone.weights.Append(wb);
+  EXPECT_EQ(bone.FindWeight(b), wb);
+  bone.RemoveWeight(wa);
+  EXPECT_EQ(bone.FindWeight(a), nullptr);
+  // A list that holds a vertex twice answers with the first, and then with the second.
+  VertexWeight* again = bone.AddWeight(b, 1.0f);
+  EXPECT_EQ(bone.FindWeight(b), wb);
+  bone.RemoveWeight(wb);
+  EXPECT_EQ(bone.FindWeight(b), again);
+  model.DeleteVertex(b);
+  EXPECT_TRUE(bone.weights.empty());
+  bone.weights.Clear();
+  EXPECT_EQ(bone.FindWeight(a), nullptr);
+}
+
 // The first later vertex at the same position for each vertex, by a plain quadratic search.
 std::vector<std::pair<Vertex*, Vertex*>> ReferencePairs(const Model& model) {
   std::vector<std::pair<Vertex*, Vertex*>> pairs;

@@ -214,22 +214,12 @@ void RemoveLastBone(Model& model) {
   for (Vertex* v : held) EqualizeWeights(model, v);
 }
 
-VertexWeight* FindWeight(const Bone& bone, const Vertex* vertex) {
-  for (VertexWeight* w : bone.weights) {
-    if (w->vertex == vertex) return w;
-  }
-  return nullptr;
-}
+VertexWeight* FindWeight(const Bone& bone, const Vertex* vertex) { return bone.FindWeight(vertex); }
 
 bool AddVertexWeight(Model& model, std::uint32_t bone, Vertex* vertex) {
   if (bone >= model.boneCount || bone >= kMaxBones || vertex == nullptr) return false;
-  RecordList<VertexWeight>& weights = model.bones[bone].weights;
-  if (FindWeight(model.bones[bone], vertex) != nullptr) return false;
-  VertexWeight* w = weights.Allocate();
-  if (w == nullptr) return false;
-  w->vertex = vertex;
-  w->weight = 1.0f;
-  weights.Append(w);
+  if (model.bones[bone].FindWeight(vertex) != nullptr) return false;
+  if (model.bones[bone].AddWeight(vertex, 1.0f) == nullptr) return false;
   EqualizeWeights(model, vertex);
   return true;
 }
@@ -238,7 +228,7 @@ bool RemoveVertexWeight(Model& model, std::uint32_t bone, Vertex* vertex) {
   if (bone >= model.boneCount || bone >= kMaxBones || vertex == nullptr) return false;
   VertexWeight* w = FindWeight(model.bones[bone], vertex);
   if (w == nullptr) return false;
-  model.bones[bone].weights.RemoveAndFree(w);
+  model.bones[bone].RemoveWeight(w);
   EqualizeWeights(model, vertex);
   return true;
 }

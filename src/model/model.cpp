@@ -149,13 +149,8 @@ void Model::SetVertex(Vertex* vertex, const Vector3& position, const Vector3& no
 void Model::DeleteVertex(Vertex* vertex) {
   if (vertex == nullptr) return;
   while (vertex->faceRefHead != nullptr) RemoveFace(vertex->faceRefHead->face);
-  for (std::uint32_t b = 0; b < boneCount; ++b) {
-    RecordList<VertexWeight>& weights = bones[b].weights;
-    for (VertexWeight* w = weights.head(); w != nullptr;) {
-      VertexWeight* next = w->next;
-      if (w->vertex == vertex) weights.RemoveAndFree(w);
-      w = next;
-    }
+  for (std::uint32_t b = 0; b < boneCount && b < kMaxBones; ++b) {
+    while (VertexWeight* w = bones[b].FindWeight(vertex)) bones[b].RemoveWeight(w);
   }
   // The pairs are stale from here on anyway; dropping them now means no pair can name a freed
   // vertex before the next rebuild.

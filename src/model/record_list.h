@@ -88,6 +88,9 @@ class RecordList {
   std::uint32_t selCount() const { return selCount_; }
   std::uint32_t nextId() const { return nextId_; }
   bool empty() const { return count_ == 0; }
+  // Changes whenever a record joins or leaves the list, so lookups built beside it can tell
+  // when they are out of date.
+  std::uint64_t version() const { return version_; }
 
   // Records in list order: for (T* r : list) ...
   typename Range::Iterator begin() const { return typename Range::Iterator(head_); }
@@ -116,6 +119,7 @@ class RecordList {
     tail_ = record;
     record->id = nextId_++;
     ++count_;
+    ++version_;
     IndexInsert(record);
     if (orderValid_) order_.push_back(record);
     return true;
@@ -146,6 +150,7 @@ class RecordList {
     }
     record->prev = record->next = nullptr;
     --count_;
+    ++version_;
     orderValid_ = false;
   }
 
@@ -154,6 +159,7 @@ class RecordList {
     pool_.Release();
     head_ = tail_ = selHead_ = selTail_ = nullptr;
     count_ = selCount_ = nextId_ = 0;
+    ++version_;
     byId_.clear();
     byIdOverflow_.clear();
     sharedIds_.clear();
@@ -277,6 +283,8 @@ class RecordList {
     selOrder_.swap(other.selOrder_);
     std::swap(orderValid_, other.orderValid_);
     std::swap(selOrderValid_, other.selOrderValid_);
+    // Both lists now hold other records than before.
+    version_ = other.version_ = std::max(version_, other.version_) + 1;
   }
 
   // Raises nextId (never lowers it), so that ids below it stay reserved.
@@ -358,6 +366,7 @@ class RecordList {
   std::uint32_t count_ = 0;
   std::uint32_t selCount_ = 0;
   std::uint32_t nextId_ = 0;
+  std::uint64_t version_ = 0;
 
   Pool<T> pool_;
   std::vector<T*> byId_;                             // id -> record for ids near the list's range

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 
 #include "model/fixed_name.h"
 #include "model/math_types.h"
@@ -57,6 +58,20 @@ struct Bone {
   Matrix4 bindMatrix = Matrix4::Identity();   // recomputed by the hierarchy evaluation
   RecordList<VertexWeight> weights;           // each vertex at most once
   float grams = 0.0f;                         // the bone's mass
+
+  // The vertex's entry in `weights`, or null. Found through an index by vertex that is rebuilt
+  // whenever the list changed behind it (a file read appends directly), so a lookup is O(1) on
+  // average however many vertices the bone moves.
+  VertexWeight* FindWeight(const Vertex* vertex) const;
+  // Appends an entry for the vertex (which must not be held yet); null when memory ran out.
+  VertexWeight* AddWeight(Vertex* vertex, float weight);
+  // Removes and frees the entry.
+  void RemoveWeight(VertexWeight* entry);
+
+ private:
+  mutable std::unordered_map<const Vertex*, VertexWeight*> weightIndex_;
+  mutable std::uint64_t weightIndexVersion_ = ~std::uint64_t{0};  // weights.version() it matches
+  mutable bool weightIndexHasRepeats_ = false;  // the list held a vertex twice when indexed
 };
 
 // The bone index of a key bone whose name matched no bone: it moves nothing.

@@ -9,16 +9,12 @@
 #include "edit/delete_selected.h"
 #include "edit/journal.h"
 #include "model/model.h"
-#include "model/scripted_host.h"
+#include "bench_model.h"
 
 namespace zmf {
 namespace {
 
-struct Bench {
-  ScriptedHost host;
-  RecordingTextureStore textures;
-  Model model{host, textures};
-};
+using Bench = BenchModel;
 
 // A square grid of about n vertices, two faces per cell, everything selected.
 std::unique_ptr<Bench> Grid(std::int64_t n) {

@@ -13,16 +13,12 @@
 #include "edit/split_faces.h"
 #include "edit/weld.h"
 #include "model/model.h"
-#include "model/scripted_host.h"
+#include "bench_model.h"
 
 namespace zmf {
 namespace {
 
-struct Bench {
-  ScriptedHost host;
-  RecordingTextureStore textures;
-  Model model{host, textures};
-};
+using Bench = BenchModel;
 
 // A square grid in the plane z = 0 with about `faces` faces (two per cell), built without the
 // journal. Every cell has its own four vertices when `splitCells` is set, so neighbouring cells

@@ -8,16 +8,12 @@
 #include <vector>
 
 #include "model/model.h"
-#include "model/scripted_host.h"
+#include "bench_model.h"
 
 namespace zmf {
 namespace {
 
-struct Bench {
-  ScriptedHost host;
-  RecordingTextureStore textures;
-  Model model{host, textures};
-};
+using Bench = BenchModel;
 
 // n vertices, half of them in coincident pairs, the partners scattered through the list.
 void FillHalfCoincident(Model& model, std::int64_t n) {

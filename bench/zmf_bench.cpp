@@ -13,16 +13,12 @@
 #include "format/zmf_reader.h"
 #include "format/zmf_writer.h"
 #include "model/model.h"
-#include "model/scripted_host.h"
+#include "bench_model.h"
 
 namespace zmf {
 namespace {
 
-struct Bench {
-  ScriptedHost host;
-  RecordingTextureStore textures;
-  Model model{host, textures};
-};
+using Bench = BenchModel;
 
 // n vertices with normals and texture coordinates in a rough grid, 2n faces over them, and one
 // material with a texture (so that the file carries texture coordinates).

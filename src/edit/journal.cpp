@@ -183,32 +183,27 @@ bool Decode(const UndoJournal& journal, std::uint64_t start, std::uint64_t end, 
   switch (r.code) {
     case kAddVertex:
     case kDeleteVertex:
-      r.id = in.Uint();
-      r.position = in.Vec();
-      r.normal = in.Vec();
-      r.u = in.Float();
-      r.v = in.Float();
-      break;
     case kSetVertex:
       r.id = in.Uint();
       r.position = in.Vec();
       r.normal = in.Vec();
       r.u = in.Float();
       r.v = in.Float();
-      r.oldPosition = in.Vec();
-      r.oldNormal = in.Vec();
-      r.oldU = in.Float();
-      r.oldV = in.Float();
+      if (r.code == kSetVertex) {  // the old values follow the new ones
+        r.oldPosition = in.Vec();
+        r.oldNormal = in.Vec();
+        r.oldU = in.Float();
+        r.oldV = in.Float();
+      }
       break;
     case kAddFace:
     case kDeleteFace:
-      r.id = in.Uint();
-      for (auto& c : r.corners) c = in.Uint();
-      break;
     case kSetFaceVertices:
       r.id = in.Uint();
       for (auto& c : r.corners) c = in.Uint();
-      for (auto& c : r.oldCorners) c = in.Uint();
+      if (r.code == kSetFaceVertices) {
+        for (auto& c : r.oldCorners) c = in.Uint();
+      }
       break;
     case kSetFaceMaterial:
       r.id = in.Uint();

@@ -8,6 +8,7 @@
 
 #include "edit/delete_selected.h"
 #include "edit/journal.h"
+#include "edit/undo_redo.h"
 #include "model/model.h"
 #include "bench_model.h"
 

@@ -9,6 +9,8 @@
 #include "edit/face_operations.h"
 #include "edit/face_selection.h"
 #include "edit/journal.h"
+#include "edit/journal_records.h"
+#include "edit/undo_redo.h"
 #include "edit/primitives.h"
 #include "edit/split_faces.h"
 #include "batch_fixture.h"

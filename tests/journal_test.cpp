@@ -5,6 +5,8 @@
 #include "anim/skeleton.h"
 #include "edit/delete_selected.h"
 #include "edit/journal.h"
+#include "edit/journal_records.h"
+#include "edit/undo_redo.h"
 #include "file_fixture.h"
 #include "model_fixture.h"
 
@@ -210,8 +212,8 @@ TEST_F(Journal, ACompoundEditInsideAGroupIsTakenBackWithIt) {
 
 TEST_F(Journal, BoneDeletionWordsStopBothWalks) {
   Triangle(0);
-  model.journal.Write(JournalWord::Int(kDeleteBone));
-  model.journal.Write(JournalWord::Int(kDeleteBone));
+  WriteLoneWord(model.journal, kDeleteBone);
+  WriteLoneWord(model.journal, kDeleteBone);
   Undo(model);
   Undo(model);
   EXPECT_EQ(model.vertices.count(), 3u);
@@ -277,7 +279,7 @@ TEST_F(Journal, UndoAfterRenumberingFindsTheRecordsItMeans) {
     JournalGroup group(model);
     JournalDeleteVertex(model, model.vertices.Nth(1));  // and the first triangle's face
   }
-  model.RenumberIds();  // what saving does
+  RenumberIds(model);  // what saving does
   EXPECT_THAT(Ids(model.vertices), ElementsAre(0, 1, 2, 3, 4));
   EXPECT_EQ(model.vertices.nextId(), 6u);  // id 5 now stands for the deleted vertex
   EXPECT_EQ(model.faces.nextId(), 2u);
@@ -298,7 +300,7 @@ TEST_F(Journal, UndoAfterRenumberingFindsTheRecordsItMeans) {
 
   // With nothing in the journal the ids simply restart after the live ones.
   model.journal.Reset();
-  model.RenumberIds();
+  RenumberIds(model);
   EXPECT_EQ(model.vertices.nextId(), 5u);
 }
 

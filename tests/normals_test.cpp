@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "edit/journal.h"
+#include "edit/journal_records.h"
+#include "edit/undo_redo.h"
 #include "edit/primitives.h"
 #include "model_fixture.h"
 

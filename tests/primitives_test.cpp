@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "edit/journal.h"
+#include "edit/journal_records.h"
+#include "edit/undo_redo.h"
 #include "model_fixture.h"
 
 namespace zmf::testing {

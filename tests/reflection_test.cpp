@@ -4,6 +4,8 @@
 
 #include "command/reflect_commands.h"
 #include "edit/journal.h"
+#include "edit/journal_records.h"
+#include "edit/undo_redo.h"
 #include "edit/reflection.h"
 #include "edit/revolution.h"
 #include "batch_fixture.h"

@@ -8,6 +8,8 @@
 #include <random>
 
 #include "edit/journal.h"
+#include "edit/journal_records.h"
+#include "edit/undo_redo.h"
 #include "edit/reduce.h"
 #include "batch_fixture.h"
 #include "model_fixture.h"
@@ -20,7 +22,7 @@ using ::testing::ElementsAre;
 // The records written from `from` on, as "what id": a group marker as "|".
 std::vector<std::string> RecordsSince(const Model& m, std::uint64_t from) {
   std::vector<std::string> records;
-  for (std::uint64_t at = from; at < m.journal.position(); at += m.journal.RecordLength(at)) {
+  for (std::uint64_t at = from; at < m.journal.position(); at += RecordLength(m.journal, at)) {
     const std::int32_t code = m.journal.At(at).AsInt();
     const std::string id = code == kGroupMarker ? "" : std::to_string(m.journal.At(at + 1).AsUint());
     records.push_back(code == kGroupMarker       ? "|"

@@ -9,6 +9,8 @@
 #include <csignal>
 
 #include "edit/journal.h"
+#include "edit/journal_records.h"
+#include "edit/undo_redo.h"
 #include "file_fixture.h"
 #include "format/zmf_reader.h"
 #include "model_fixture.h"

@@ -6,6 +6,7 @@
 
 #include "edit/delete_selected.h"
 #include "edit/journal.h"
+#include "edit/undo_redo.h"
 #include "edit/normals.h"
 #include "edit/primitives.h"
 

@@ -1,5 +1,5 @@
-// The journaled edit primitives, group brackets, Undo and Redo: the only way an edit becomes
-// undoable.
+// The journaled edit primitives and group brackets: the only way an edit becomes undoable.
+// Undo and Redo are in undo_redo.h, the records' words in journal_records.h.
 #pragma once
 
 #include <cstdint>
@@ -76,11 +76,21 @@ void JournalRemoveVertexWeight(Model& model, std::uint32_t bone, Vertex* vertex)
 // Stores the matrix into the current key bone of the current key of the current animation.
 void JournalSetKeyBoneMatrix(Model& model, const Matrix4& matrix);
 
-// ---- walking the journal
+// ---- plain actions the primitives and the undo walk share (not journaled)
 
-// Takes back the newest record or group; does nothing at the start of the history.
-void Undo(Model& model);
-// Replays the record or group after the undo position; does nothing at the end of the history.
-void Redo(Model& model);
+struct MaterialColours;
+// Stores a material's four colours and shininess; nothing for an index beyond the table.
+void StoreMaterialColours(Model& model, std::uint32_t index, const MaterialColours& colours);
+// The key bone of the given animation, key and slot; null when any of them is out of range.
+KeyBone* FindKeyBone(Model& model, std::int32_t animation, std::int32_t key,
+                     std::int32_t keyBone);
+
+// ---- whole model
+
+// Gives vertices and faces the ids 0, 1, 2, ... in list order, as saving a file does, and
+// rewrites the journal to match. Records that the journal names but that no longer exist
+// (deleted, or undone) get ids after the live ones, and nextId stays above those, so Undo and
+// Redo never confuse them with the renumbered records.
+void RenumberIds(Model& model);
 
 }  // namespace zmf

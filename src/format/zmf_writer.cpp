@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "edit/journal.h"
+
 namespace zmf {
 namespace {
 
@@ -241,7 +243,7 @@ void WriteModel(const Model& model, TextSink& out) {
 
 std::string WriteModelText(Model& model) {
   if (model.vertices.count() == 0) return {};
-  model.RenumberIds();
+  RenumberIds(model);
   StringSink out;
   WriteModel(model, out);
   return out.Text();
@@ -249,7 +251,7 @@ std::string WriteModelText(Model& model) {
 
 bool WriteModelFile(Model& model, std::string_view path) {
   if (model.vertices.count() == 0) return false;
-  model.RenumberIds();
+  RenumberIds(model);
   FileSink out(path);
   bool written = out.Open();
   if (written) {

@@ -1,6 +1,8 @@
 // The Glintcast scene: a header, a placeholder scene line and one mesh of all faces.
 #include "importers/glintcast_export.h"
 
+#include "edit/journal.h"
+
 namespace zmf {
 namespace {
 
@@ -53,7 +55,7 @@ void WriteGlintcast(const Model& model, TextSink& out) {
 
 std::string GlintcastText(Model& model) {
   if (model.vertices.count() == 0) return {};
-  model.RenumberIds();
+  RenumberIds(model);
   StringSink out;
   WriteGlintcast(model, out);
   return out.Text();
@@ -61,7 +63,7 @@ std::string GlintcastText(Model& model) {
 
 bool ExportGlintcast(Model& model, std::string_view path) {
   if (model.vertices.count() == 0) return false;
-  model.RenumberIds();
+  RenumberIds(model);
   FileSink out(path);
   bool written = out.Open();
   if (written) {

@@ -1,7 +1,6 @@
 // The Model's list, face, vertex, selection and table operations, and Reset.
 #include "model/model.h"
 
-#include <unordered_map>
 
 namespace zmf {
 
@@ -239,46 +238,6 @@ std::int32_t Model::FindBoneByName(std::string_view name) const {
 }
 
 // ---- whole model
-
-namespace {
-
-// Old id -> new id for one list being renumbered; ids of records that are gone get fresh ids
-// after the live ones, the same fresh id each time the same old id comes up.
-template <class T>
-class IdRenumbering {
- public:
-  explicit IdRenumbering(const RecordList<T>& list) : nextFresh_(list.count()) {
-    std::uint32_t position = 0;
-    for (const T* r : list) newIds_.emplace(r->id, position++);
-  }
-  std::uint32_t operator()(std::uint32_t old) {
-    auto [it, inserted] = newIds_.emplace(old, nextFresh_);
-    if (inserted) ++nextFresh_;
-    return it->second;
-  }
-  std::uint32_t nextFresh() const { return nextFresh_; }
-
- private:
-  std::unordered_map<std::uint32_t, std::uint32_t> newIds_;
-  std::uint32_t nextFresh_;
-};
-
-}  // namespace
-
-void Model::RenumberIds() {
-  if (journal.end() > journal.oldest()) {
-    IdRenumbering<Vertex> vertexIds(vertices);
-    IdRenumbering<Face> faceIds(faces);
-    journal.RemapIds(std::ref(vertexIds), std::ref(faceIds));
-    vertices.Renumber();
-    faces.Renumber();
-    vertices.ReserveIdsBelow(vertexIds.nextFresh());
-    faces.ReserveIdsBelow(faceIds.nextFresh());
-    return;
-  }
-  vertices.Renumber();
-  faces.Renumber();
-}
 
 void Model::Reset() {
   vertices.Clear();

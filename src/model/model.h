@@ -126,12 +126,6 @@ class Model {
 
   // ---- whole model
 
-  // Gives vertices and faces the ids 0, 1, 2, ... in list order, as saving a file does, and
-  // rewrites the journal to match. Records that the journal names but that no longer exist
-  // (deleted, or undone) get ids after the live ones, and nextId stays above those, so Undo and
-  // Redo never confuse them with the renumbered records.
-  void RenumberIds();
-
   // Empties the model in place: no vertices, faces, bones or animations, one default material.
   // Textures are deleted through the TextureStore.
   void Reset();

@@ -1,41 +1,13 @@
-// The ring of words that undo and redo walk: records of every journaled edit.
+// The ring of words that undo and redo walk. It stores words and positions only; what the words
+// of a record mean, and how long a record is, belongs to the journaled edits (src/edit).
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 namespace zmf {
-
-// Record codes. Every record is written as its code, its fields, and its code again (the group
-// marker is a single word), so the journal reads in either direction.
-enum JournalCode : std::int32_t {
-  kGroupMarker = 8970,
-  kAddVertex = 8971,         // id; position xyz; normal xyz; u, v                            11
-  kDeleteVertex = 8972,      // id; position xyz; normal xyz; u, v                            11
-  kSetVertex = 8973,         // id; new position, normal, u, v; old position, normal, u, v    19
-  kAddFace = 8977,           // id; vertex ids a, b, c                                         6
-  kDeleteFace = 8978,        // id; vertex ids a, b, c                                         6
-  kSetFaceVertices = 8979,   // id; new a, b, c; old a, b, c                                   9
-  kSetFaceMaterial = 8980,   // id; new material; old material                                 5
-  kAddMaterial = 8981,       // name                                                       n + 4
-  kDeleteMaterial = 8982,    // index; name; 16 colours; shininess; flag [path, mode, value, flag]
-  kSetMaterialColours = 8983,  // index; new 16 colours, shininess; old 16 colours, shininess  37
-  kSetMaterialTexture = 8984,  // index; new flag [path, mode, value] flag; old flag [...] flag
-  kAddBone = 8987,           // name; parent; local matrix (16); grams                   n + 22
-  kDeleteBone = 8988,        // one lone word before the deletion and one after; never undone
-  kSetBone = 8989,           // bone; new parent, matrix (16), grams; old parent, matrix, grams 39
-  kAddVertexWeight = 8990,   // bone; vertex id                                                4
-  kRemoveVertexWeight = 8991,  // bone; vertex id                                              4
-  kSetKeyBoneMatrix = 9001,  // animation; key; key bone; new matrix (16); old matrix (16)     37
-};
-// Strings are written as their length, one word per character, and the length again. The
-// sixteen colour values of a material are component-major: the reds of ambient, diffuse,
-// emission and specular, then their greens, blues and alphas.
-//
-// The set-bone record carries the old parent, matrix and grams after the new ones, so that Undo
-// can restore them; it is 39 words long.
 
 // One journal word: 32 bits holding an integer exactly or a float as it was.
 struct JournalWord {
@@ -79,14 +51,29 @@ class UndoJournal {
   std::uint64_t end() const { return end_; }
   std::uint64_t capacity() const { return capacity_; }
 
-  // Appends one word at the undo position; what lay beyond it is no longer redoable.
-  void Write(JournalWord word);
+  // True when the next word written would overwrite the first word of the oldest record: the
+  // writer then drops that record whole with DropOldest.
+  bool full() const { return position_ - oldest_ >= capacity_; }
+  // Gives up the oldest `words` words (one record); never moves past the undo position.
+  void DropOldest(std::uint64_t words) { oldest_ = std::min(oldest_ + words, position_); }
 
-  // The undo side: steps back one word and reads it. False at the oldest intact record.
-  bool ReadBack(JournalWord& word);
-  // The redo side: reads the word at the position and steps past it. False at the end.
-  bool ReadForward(JournalWord& word);
-  // Moves the position (within the intact range) to put a word back after a failed read.
+  // Appends one word at the undo position; what lay beyond it is no longer redoable. A word
+  // written into a full ring drops one word of the oldest record (writers drop whole records
+  // first; see full()).
+  void Write(JournalWord word) {
+    if (full()) DropOldest(1);
+    const std::uint64_t index = position_ % capacity_;
+    if (index == words_.size()) {
+      words_.push_back(word);
+    } else {
+      words_[index] = word;
+    }
+    ++position_;
+    end_ = position_;
+    insideGroup_ = false;
+  }
+
+  // Moves the position within the intact range, one word at a time.
   void StepBack() {
     if (position_ > oldest_) --position_;
   }
@@ -95,6 +82,9 @@ class UndoJournal {
   }
 
   JournalWord At(std::uint64_t position) const { return words_[position % capacity_]; }
+  // Rewrites a word in place; used when the lists are renumbered and the ids in the records
+  // must follow.
+  void Overwrite(std::uint64_t position, JournalWord word) { words_[position % capacity_] = word; }
 
   // Group brackets of compound edits, which may call one another: only the outermost bracket
   // writes its markers, so one Undo still takes the whole edit. Enter returns true when a marker
@@ -107,18 +97,6 @@ class UndoJournal {
   // the next one. Cleared by Redo, by any write and by Reset.
   bool insideGroup() const { return insideGroup_; }
   void SetInsideGroup(bool inside) { insideGroup_ = inside; }
-
-  // Rewrites every vertex id and face id held by the intact records, undone ones included,
-  // through the given maps: used when the lists are renumbered, so that Undo and Redo keep
-  // finding the records they mean.
-  void RemapIds(const std::function<std::uint32_t(std::uint32_t)>& vertexId,
-                const std::function<std::uint32_t(std::uint32_t)>& faceId);
-
-  // The number of words of the record starting at `position` (1 for a word that starts none).
-  std::uint64_t RecordLength(std::uint64_t position) const;
-  // The start of the record whose trailing code sits just before `end`, read backwards; false
-  // when the words there do not form a whole record inside the intact part of the ring.
-  bool RecordStart(std::uint64_t end, std::uint64_t& start) const;
 
  private:
   std::uint64_t capacity_;

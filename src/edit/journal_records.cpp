@@ -1,0 +1,287 @@
+// Measuring, decoding and remapping journal records by their layouts.
+#include "edit/journal_records.h"
+
+namespace zmf {
+
+namespace journal_layout {
+
+void Put(UndoJournal& j, FieldKind, std::string_view s) {
+  WriteJournalWord(j, JournalWord::Uint(static_cast<std::uint32_t>(s.size())));
+  for (char c : s) WriteJournalWord(j, JournalWord::Int(static_cast<signed char>(c)));
+  WriteJournalWord(j, JournalWord::Uint(static_cast<std::uint32_t>(s.size())));
+}
+
+void Put(UndoJournal& j, FieldKind, const MaterialColours& c) {
+  for (int component = 0; component < 4; ++component) {
+    for (const Colour* colour : {&c.ambient, &c.diffuse, &c.emission, &c.specular}) {
+      WriteJournalWord(j, JournalWord::Float((*colour)[component]));
+    }
+  }
+  WriteJournalWord(j, JournalWord::Uint(c.shininess));
+}
+
+void Put(UndoJournal& j, FieldKind kind, const TextureSettings& t) {
+  const std::uint32_t flag = t.enabled ? 1 : 0;
+  WriteJournalWord(j, JournalWord::Uint(flag));
+  if (t.enabled) {
+    Put(j, kind, std::string_view(t.file));
+    WriteJournalWord(j, JournalWord::Uint(t.alphaMode));
+    WriteJournalWord(j, JournalWord::Float(t.alphaValue));
+  }
+  // A texture record repeats the flag; a deleted material's texture closes with 1 when set.
+  if (kind == FieldKind::Texture || t.enabled) WriteJournalWord(j, JournalWord::Uint(flag));
+}
+
+}  // namespace journal_layout
+
+namespace {
+
+constexpr std::int32_t kFirstCode = kGroupMarker;
+constexpr std::int32_t kLastCode = kSetKeyBoneMatrix;
+
+// Layouts by code, for the walks' one lookup per record.
+struct LayoutIndex {
+  std::array<const RecordLayout*, kLastCode - kFirstCode + 1> byCode{};
+  LayoutIndex() {
+    for (const RecordLayout& layout : journal_layout::kLayouts) {
+      byCode[layout.code - kFirstCode] = &layout;
+    }
+  }
+};
+
+const LayoutIndex& Layouts() {
+  static const LayoutIndex index;
+  return index;
+}
+
+// The words of one field read forwards from `at`; `word(offset)` reads the word `offset` places
+// after `at`. Zero only for a field that cannot be measured (never the case: every kind has at
+// least one word).
+template <class WordAt>
+std::uint64_t FieldWordsForward(FieldKind kind, WordAt word) {
+  switch (kind) {
+    case FieldKind::String:
+      return std::uint64_t{word(0)} + 2;
+    case FieldKind::Texture:
+      return word(0) != 0 ? std::uint64_t{word(1)} + 6 : 2;
+    case FieldKind::DeletedTexture:
+      return word(0) != 0 ? std::uint64_t{word(1)} + 6 : 1;
+    default:
+      return journal_layout::FixedWords(kind);
+  }
+}
+
+// The words of the field starting at `at`; words beyond the end of the journal read as 0.
+std::uint64_t FieldWords(const UndoJournal& journal, FieldKind kind, std::uint64_t at) {
+  return FieldWordsForward(kind, [&](std::uint64_t offset) -> std::uint32_t {
+    return at + offset < journal.end() ? journal.At(at + offset).AsUint() : 0;
+  });
+}
+
+// The same read backwards: `word(back)` reads the word `back` places before the field's end,
+// `word(1)` being its last word.
+template <class WordBefore>
+std::uint64_t FieldWordsBackward(FieldKind kind, WordBefore word) {
+  switch (kind) {
+    case FieldKind::String:
+      return std::uint64_t{word(1)} + 2;
+    case FieldKind::Texture:
+    case FieldKind::DeletedTexture:
+      // The last word is the flag (or its closing 1); when set, the path's trailing length sits
+      // behind the alpha value and mode.
+      if (word(1) != 0) return std::uint64_t{word(4)} + 6;
+      return kind == FieldKind::Texture ? 2 : 1;
+    default:
+      return journal_layout::FixedWords(kind);
+  }
+}
+
+// Reads a record forward from its start, never past its end.
+class Reader {
+ public:
+  Reader(const UndoJournal& journal, std::uint64_t start, std::uint64_t end)
+      : journal_(journal), at_(start), end_(end) {}
+
+  bool ok() const { return ok_; }
+  JournalWord Next() {
+    if (at_ >= end_) {
+      ok_ = false;
+      return {};
+    }
+    return journal_.At(at_++);
+  }
+  std::int32_t Int() { return Next().AsInt(); }
+  std::uint32_t Uint() { return Next().AsUint(); }
+  float Float() { return Next().AsFloat(); }
+  Vector3 Vec() {
+    Vector3 v;
+    v.x = Float();
+    v.y = Float();
+    v.z = Float();
+    return v;
+  }
+  std::string String() {
+    const std::uint32_t n = Uint();
+    std::string s;
+    if (n > end_ - at_) {
+      ok_ = false;
+      return s;
+    }
+    s.reserve(n);
+    for (std::uint32_t i = 0; i < n; ++i) s.push_back(static_cast<char>(Int()));
+    Uint();
+    return s;
+  }
+  void Colours(MaterialColours& c) {
+    for (int component = 0; component < 4; ++component) {
+      for (Colour* colour : {&c.ambient, &c.diffuse, &c.emission, &c.specular}) {
+        (*colour)[component] = Float();
+      }
+    }
+    c.shininess = Uint();
+  }
+  void Texture(FieldKind kind, TextureSettings& t) {
+    t.enabled = Uint() != 0;
+    if (t.enabled) {
+      t.file = String();
+      t.alphaMode = Uint();
+      t.alphaValue = Float();
+    }
+    if (kind == FieldKind::Texture || t.enabled) Uint();
+  }
+
+  void Field(const RecordField& f, JournalRecord& r) {
+    switch (f.kind) {
+      case FieldKind::VertexId:
+      case FieldKind::FaceId:
+      case FieldKind::Uint:
+        r.*f.word = Uint();
+        break;
+      case FieldKind::Corners:
+        for (std::uint32_t& id : r.*f.corners) id = Uint();
+        break;
+      case FieldKind::Int:
+        r.*f.signedWord = Int();
+        break;
+      case FieldKind::Float:
+        r.*f.scalar = Float();
+        break;
+      case FieldKind::Vector:
+        r.*f.vector = Vec();
+        break;
+      case FieldKind::Matrix:
+        for (float& value : (r.*f.matrix).m) value = Float();
+        break;
+      case FieldKind::String:
+        r.*f.text = String();
+        break;
+      case FieldKind::Colours:
+        Colours(r.*f.colours);
+        break;
+      case FieldKind::Texture:
+      case FieldKind::DeletedTexture:
+        Texture(f.kind, r.*f.texture);
+        break;
+    }
+  }
+
+ private:
+  const UndoJournal& journal_;
+  std::uint64_t at_;
+  std::uint64_t end_;
+  bool ok_ = true;
+};
+
+}  // namespace
+
+const RecordLayout* FindRecordLayout(std::int32_t code) {
+  if (code < kFirstCode || code > kLastCode) return nullptr;
+  return Layouts().byCode[code - kFirstCode];
+}
+
+void WriteJournalWord(UndoJournal& journal, JournalWord word) {
+  // The word about to be written may be the first word of the oldest record: that record is
+  // then lost, and so the oldest intact record is the next one.
+  if (journal.full()) journal.DropOldest(RecordLength(journal, journal.oldest()));
+  journal.Write(word);
+}
+
+std::uint64_t RecordLength(const UndoJournal& journal, std::uint64_t p) {
+  if (p >= journal.end()) return 1;
+  const RecordLayout* layout = FindRecordLayout(journal.At(p).AsInt());
+  if (layout == nullptr) return 1;
+  if (layout->fixedLength != 0) return layout->fixedLength;
+  std::uint64_t at = p + 1;
+  for (const RecordField& field : layout->fields) at += FieldWords(journal, field.kind, at);
+  return at + 1 - p;
+}
+
+bool RecordStart(const UndoJournal& journal, std::uint64_t end, std::uint64_t& start) {
+  if (end <= journal.oldest() || end > journal.end()) return false;
+  const std::uint64_t available = end - journal.oldest();
+  const std::int32_t code = journal.At(end - 1).AsInt();
+  const RecordLayout* layout = FindRecordLayout(code);
+  std::uint64_t length = 1;  // a lone word, or no code at all
+  if (layout != nullptr && layout->fixedLength != 0) {
+    length = layout->fixedLength;
+  } else if (layout != nullptr) {
+    // Walk the fields from the last, each measured from its own end; a word before the oldest
+    // intact record is never read.
+    std::uint64_t back = 1;  // words behind the current field's end: the trailing code
+    for (auto field = layout->fields.rbegin(); field != layout->fields.rend(); ++field) {
+      bool inside = true;
+      const std::uint64_t words =
+          FieldWordsBackward(field->kind, [&](std::uint64_t before) -> std::uint64_t {
+            if (back + before > available) {
+              inside = false;
+              return 0;
+            }
+            return journal.At(end - back - before).AsUint();
+          });
+      if (!inside) return false;
+      back += words;
+      if (back > available) return false;
+    }
+    length = back + 1;  // the leading code
+  }
+  if (length > available) return false;
+  start = end - length;
+  // Both ends must agree and the forward reading must give the same size.
+  return journal.At(start).AsInt() == code && RecordLength(journal, start) == length;
+}
+
+bool DecodeRecord(const UndoJournal& journal, std::uint64_t start, std::uint64_t end,
+                  JournalRecord& r) {
+  Reader in(journal, start, end);
+  r.code = in.Int();
+  const RecordLayout* layout = FindRecordLayout(r.code);
+  if (layout == nullptr) return false;
+  for (const RecordField& field : layout->fields) in.Field(field, r);
+  return in.ok() && in.Int() == r.code && in.ok();
+}
+
+void RemapJournalIds(UndoJournal& journal,
+                     const std::function<std::uint32_t(std::uint32_t)>& vertexId,
+                     const std::function<std::uint32_t(std::uint32_t)>& faceId) {
+  auto remap = [&](std::uint64_t at, const std::function<std::uint32_t(std::uint32_t)>& map) {
+    journal.Overwrite(at, JournalWord::Uint(map(journal.At(at).AsUint())));
+  };
+  for (std::uint64_t p = journal.oldest(); p < journal.end();) {
+    const std::uint64_t length = RecordLength(journal, p);
+    if (p + length > journal.end()) break;
+    if (const RecordLayout* layout = FindRecordLayout(journal.At(p).AsInt())) {
+      std::uint64_t at = p + 1;
+      for (const RecordField& field : layout->fields) {
+        if (field.kind == FieldKind::VertexId) remap(at, vertexId);
+        if (field.kind == FieldKind::FaceId) remap(at, faceId);
+        if (field.kind == FieldKind::Corners) {
+          for (int i = 0; i < 3; ++i) remap(at + i, vertexId);
+        }
+        at += FieldWords(journal, field.kind, at);
+      }
+    }
+    p += length;
+  }
+}
+
+}  // namespace zmf

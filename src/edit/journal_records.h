@@ -1,0 +1,342 @@
+// The records of the undo journal: one table of fields per record code, from which writing,
+// measuring (forwards and backwards), decoding and id remapping are all derived.
+//
+// Every record is written as its code, its fields, and its code again, so the journal reads in
+// either direction. Two codes are lone words rather than records: the group marker, and the
+// bone-deletion word written before and after a bone is deleted (a deleted bone cannot be
+// brought back, so that word stops both Undo and Redo).
+#pragma once
+
+#include <array>
+#include <cassert>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+#include "model/math_types.h"
+#include "model/tables.h"
+#include "model/undo_journal.h"
+
+namespace zmf {
+
+enum JournalCode : std::int32_t {
+  kGroupMarker = 8970,
+  kAddVertex = 8971,
+  kDeleteVertex = 8972,
+  kSetVertex = 8973,
+  kAddFace = 8977,
+  kDeleteFace = 8978,
+  kSetFaceVertices = 8979,
+  kSetFaceMaterial = 8980,
+  kAddMaterial = 8981,
+  kDeleteMaterial = 8982,
+  kSetMaterialColours = 8983,
+  kSetMaterialTexture = 8984,
+  kAddBone = 8987,
+  kDeleteBone = 8988,
+  kSetBone = 8989,
+  kAddVertexWeight = 8990,
+  kRemoveVertexWeight = 8991,
+  kSetKeyBoneMatrix = 9001,
+};
+
+// The kinds of field a record holds, with their words.
+enum class FieldKind : std::uint8_t {
+  VertexId,        // 1: a vertex id, rewritten when the lists are renumbered
+  FaceId,          // 1: a face id, likewise
+  Corners,         // 3: the vertex ids of a face's corners a, b, c, likewise
+  Uint,            // 1: an index or a material
+  Int,             // 1: a bone parent, -1 for none
+  Float,           // 1
+  Vector,          // 3: x, y, z
+  Matrix,          // 16: in the matrix's storage order
+  String,          // n + 2: the length, one word per character, the length again
+  Colours,         // 17: ambient, diffuse, emission, specular component-major (their reds, then
+                   //     greens, blues, alphas), then the shininess
+  Texture,         // 2, or n + 6 when set: the flag, [path, alpha mode, alpha value,] the flag
+  DeletedTexture,  // 1, or n + 6 when set: the flag, and when set the path, alpha mode, alpha
+                   //     value and 1
+};
+
+// A material's colours as the colour records hold them.
+struct MaterialColours {
+  Colour ambient{}, diffuse{}, emission{}, specular{};
+  std::uint32_t shininess = 0;
+
+  static MaterialColours Of(const Material& m) {
+    return {m.ambient, m.diffuse, m.emission, m.specular, m.shininess};
+  }
+};
+
+// A material's texture settings as the texture records hold them.
+struct TextureSettings {
+  bool enabled = false;
+  std::string file;
+  std::uint32_t alphaMode = 0;
+  float alphaValue = 0.0f;
+
+  static TextureSettings Of(const Material& m) {
+    return {m.hasTexture != 0, m.textureFile, m.alphaMode, m.alphaValue};
+  }
+};
+
+// One decoded record: every field any record holds. The table below says which members a code
+// fills; the others keep their defaults.
+struct JournalRecord {
+  std::int32_t code = 0;
+  std::uint32_t id = 0;     // the vertex or face the record is about
+  std::uint32_t index = 0;  // the material, bone or animation
+  std::uint32_t key = 0, keyBone = 0;
+  Vector3 position, normal, oldPosition, oldNormal;
+  float u = 0, v = 0, oldU = 0, oldV = 0;
+  std::array<std::uint32_t, 3> corners{}, oldCorners{};
+  std::uint32_t material = 0, oldMaterial = 0;
+  std::string name;
+  MaterialColours colours, oldColours;
+  TextureSettings texture, oldTexture;
+  std::int32_t parent = -1, oldParent = -1;
+  Matrix4 matrix, oldMatrix;
+  float grams = 0, oldGrams = 0;
+};
+
+// One field of a record layout: its kind and the member of JournalRecord it decodes into (the
+// member pointer matching the kind is the one set).
+struct RecordField {
+  FieldKind kind;
+  std::uint32_t JournalRecord::*word = nullptr;
+  std::int32_t JournalRecord::*signedWord = nullptr;
+  float JournalRecord::*scalar = nullptr;
+  Vector3 JournalRecord::*vector = nullptr;
+  std::array<std::uint32_t, 3> JournalRecord::*corners = nullptr;
+  Matrix4 JournalRecord::*matrix = nullptr;
+  std::string JournalRecord::*text = nullptr;
+  MaterialColours JournalRecord::*colours = nullptr;
+  TextureSettings JournalRecord::*texture = nullptr;
+};
+
+// The fields between a record's leading and trailing code. The new values of a set record come
+// before the old ones, so Redo reads the former and Undo the latter.
+struct RecordLayout {
+  JournalCode code = kGroupMarker;
+  std::span<const RecordField> fields;
+  std::uint32_t fixedLength = 0;  // the whole record's words, codes included; 0 when it varies
+};
+
+// The layout of a record code; null for the lone words and for words that start no record.
+const RecordLayout* FindRecordLayout(std::int32_t code);
+// The same at compile time, for the writer's check of its arguments.
+constexpr const RecordLayout& RecordLayoutOf(JournalCode code);
+
+// The number of words of the record starting at `position` (1 for a word that starts none, and
+// for a position at or beyond the end).
+std::uint64_t RecordLength(const UndoJournal& journal, std::uint64_t position);
+// The start of the record whose trailing code sits just before `end`, read backwards; false
+// when the words there do not form a whole record inside the intact part of the ring.
+bool RecordStart(const UndoJournal& journal, std::uint64_t end, std::uint64_t& start);
+// Decodes the record in [start, end); false unless it is one whole record of a known code.
+bool DecodeRecord(const UndoJournal& journal, std::uint64_t start, std::uint64_t end,
+                  JournalRecord& record);
+// Rewrites every vertex id and face id held by the intact records, undone ones included,
+// through the given maps, so that Undo and Redo keep finding the records they mean after the
+// lists are renumbered.
+void RemapJournalIds(UndoJournal& journal,
+                     const std::function<std::uint32_t(std::uint32_t)>& vertexId,
+                     const std::function<std::uint32_t(std::uint32_t)>& faceId);
+
+// Writes one word, first dropping the oldest record whole when the ring is full.
+void WriteJournalWord(UndoJournal& journal, JournalWord word);
+
+// ---- the table
+
+namespace journal_layout {
+
+using R = JournalRecord;
+constexpr RecordField VertexId(std::uint32_t R::*m) { return {.kind = FieldKind::VertexId, .word = m}; }
+constexpr RecordField FaceId(std::uint32_t R::*m) { return {.kind = FieldKind::FaceId, .word = m}; }
+constexpr RecordField Corners(std::array<std::uint32_t, 3> R::*m) {
+  return {.kind = FieldKind::Corners, .corners = m};
+}
+constexpr RecordField Uint(std::uint32_t R::*m) { return {.kind = FieldKind::Uint, .word = m}; }
+constexpr RecordField Int(std::int32_t R::*m) { return {.kind = FieldKind::Int, .signedWord = m}; }
+constexpr RecordField Float(float R::*m) { return {.kind = FieldKind::Float, .scalar = m}; }
+constexpr RecordField Vec(Vector3 R::*m) { return {.kind = FieldKind::Vector, .vector = m}; }
+constexpr RecordField Mat(Matrix4 R::*m) { return {.kind = FieldKind::Matrix, .matrix = m}; }
+constexpr RecordField String(std::string R::*m) { return {.kind = FieldKind::String, .text = m}; }
+constexpr RecordField Colours(MaterialColours R::*m) {
+  return {.kind = FieldKind::Colours, .colours = m};
+}
+constexpr RecordField Texture(TextureSettings R::*m) {
+  return {.kind = FieldKind::Texture, .texture = m};
+}
+constexpr RecordField DeletedTexture(TextureSettings R::*m) {
+  return {.kind = FieldKind::DeletedTexture, .texture = m};
+}
+
+inline constexpr RecordField kVertexFields[] = {VertexId(&R::id), Vec(&R::position), Vec(&R::normal),
+                                          Float(&R::u), Float(&R::v)};
+inline constexpr RecordField kSetVertexFields[] = {
+    VertexId(&R::id),       Vec(&R::position),  Vec(&R::normal), Float(&R::u),    Float(&R::v),
+    Vec(&R::oldPosition), Vec(&R::oldNormal), Float(&R::oldU), Float(&R::oldV)};
+inline constexpr RecordField kFaceFields[] = {FaceId(&R::id), Corners(&R::corners)};
+inline constexpr RecordField kSetFaceVerticesFields[] = {FaceId(&R::id), Corners(&R::corners),
+                                                   Corners(&R::oldCorners)};
+inline constexpr RecordField kSetFaceMaterialFields[] = {FaceId(&R::id), Uint(&R::material),
+                                                   Uint(&R::oldMaterial)};
+inline constexpr RecordField kAddMaterialFields[] = {String(&R::name)};
+inline constexpr RecordField kDeleteMaterialFields[] = {Uint(&R::index), String(&R::name),
+                                                  Colours(&R::colours),
+                                                  DeletedTexture(&R::texture)};
+inline constexpr RecordField kSetMaterialColoursFields[] = {Uint(&R::index), Colours(&R::colours),
+                                                      Colours(&R::oldColours)};
+inline constexpr RecordField kSetMaterialTextureFields[] = {Uint(&R::index), Texture(&R::texture),
+                                                      Texture(&R::oldTexture)};
+inline constexpr RecordField kAddBoneFields[] = {String(&R::name), Int(&R::parent), Mat(&R::matrix),
+                                           Float(&R::grams)};
+inline constexpr RecordField kSetBoneFields[] = {Uint(&R::index),     Int(&R::parent),
+                                           Mat(&R::matrix),     Float(&R::grams),
+                                           Int(&R::oldParent),  Mat(&R::oldMatrix),
+                                           Float(&R::oldGrams)};
+inline constexpr RecordField kVertexWeightFields[] = {Uint(&R::index), VertexId(&R::id)};
+inline constexpr RecordField kSetKeyBoneMatrixFields[] = {Uint(&R::index), Uint(&R::key),
+                                                    Uint(&R::keyBone), Mat(&R::matrix),
+                                                    Mat(&R::oldMatrix)};
+
+constexpr std::uint32_t FixedWords(FieldKind kind) {
+  switch (kind) {
+    case FieldKind::Corners:
+    case FieldKind::Vector:
+      return 3;
+    case FieldKind::Matrix:
+      return 16;
+    case FieldKind::Colours:
+      return 17;
+    case FieldKind::String:
+    case FieldKind::Texture:
+    case FieldKind::DeletedTexture:
+      return 0;  // varies
+    default:
+      return 1;
+  }
+}
+
+constexpr RecordLayout Layout(JournalCode code, std::span<const RecordField> fields) {
+  std::uint32_t length = 2;
+  for (const RecordField& f : fields) {
+    const std::uint32_t words = FixedWords(f.kind);
+    if (words == 0) return {code, fields, 0};
+    length += words;
+  }
+  return {code, fields, length};
+}
+
+inline constexpr RecordLayout kLayouts[] = {
+    Layout(kAddVertex, kVertexFields),
+    Layout(kDeleteVertex, kVertexFields),
+    Layout(kSetVertex, kSetVertexFields),
+    Layout(kAddFace, kFaceFields),
+    Layout(kDeleteFace, kFaceFields),
+    Layout(kSetFaceVertices, kSetFaceVerticesFields),
+    Layout(kSetFaceMaterial, kSetFaceMaterialFields),
+    Layout(kAddMaterial, kAddMaterialFields),
+    Layout(kDeleteMaterial, kDeleteMaterialFields),
+    Layout(kSetMaterialColours, kSetMaterialColoursFields),
+    Layout(kSetMaterialTexture, kSetMaterialTextureFields),
+    Layout(kAddBone, kAddBoneFields),
+    Layout(kSetBone, kSetBoneFields),
+    Layout(kAddVertexWeight, kVertexWeightFields),
+    Layout(kRemoveVertexWeight, kVertexWeightFields),
+    Layout(kSetKeyBoneMatrix, kSetKeyBoneMatrixFields),
+};
+
+// What a writer passes for each kind of field.
+template <class T>
+constexpr bool Accepts(FieldKind kind) {
+  switch (kind) {
+    case FieldKind::VertexId:
+    case FieldKind::FaceId:
+    case FieldKind::Uint:
+      return std::is_same_v<T, std::uint32_t>;
+    case FieldKind::Corners:
+      return std::is_same_v<T, std::array<std::uint32_t, 3>>;
+    case FieldKind::Int:
+      return std::is_same_v<T, std::int32_t>;
+    case FieldKind::Float:
+      return std::is_same_v<T, float>;
+    case FieldKind::Vector:
+      return std::is_same_v<T, Vector3>;
+    case FieldKind::Matrix:
+      return std::is_same_v<T, Matrix4>;
+    case FieldKind::String:
+      return std::is_same_v<T, std::string_view>;
+    case FieldKind::Colours:
+      return std::is_same_v<T, MaterialColours>;
+    case FieldKind::Texture:
+    case FieldKind::DeletedTexture:
+      return std::is_same_v<T, TextureSettings>;
+  }
+  return false;
+}
+
+template <class... Values>
+constexpr bool Matches(const RecordLayout& layout) {
+  if (layout.fields.size() != sizeof...(Values)) return false;
+  std::size_t i = 0;
+  return (Accepts<Values>(layout.fields[i++].kind) && ...);
+}
+
+inline void Put(UndoJournal& j, FieldKind, std::uint32_t v) {
+  WriteJournalWord(j, JournalWord::Uint(v));
+}
+inline void Put(UndoJournal& j, FieldKind, std::int32_t v) {
+  WriteJournalWord(j, JournalWord::Int(v));
+}
+inline void Put(UndoJournal& j, FieldKind, float v) { WriteJournalWord(j, JournalWord::Float(v)); }
+inline void Put(UndoJournal& j, FieldKind, const std::array<std::uint32_t, 3>& ids) {
+  for (std::uint32_t id : ids) WriteJournalWord(j, JournalWord::Uint(id));
+}
+inline void Put(UndoJournal& j, FieldKind, const Vector3& v) {
+  WriteJournalWord(j, JournalWord::Float(v.x));
+  WriteJournalWord(j, JournalWord::Float(v.y));
+  WriteJournalWord(j, JournalWord::Float(v.z));
+}
+inline void Put(UndoJournal& j, FieldKind, const Matrix4& m) {
+  for (float f : m.m) WriteJournalWord(j, JournalWord::Float(f));
+}
+void Put(UndoJournal& j, FieldKind, std::string_view s);
+void Put(UndoJournal& j, FieldKind, const MaterialColours& c);
+void Put(UndoJournal& j, FieldKind kind, const TextureSettings& t);
+
+}  // namespace journal_layout
+
+constexpr const RecordLayout& RecordLayoutOf(JournalCode code) {
+  for (const RecordLayout& layout : journal_layout::kLayouts) {
+    if (layout.code == code) return layout;
+  }
+  throw "no record layout for this code";  // a compile-time error where it is used
+}
+
+// Writes a whole record: the code, the values in the order of the code's layout, the code again.
+// The values' types must match the layout's fields one for one, checked when compiling.
+template <JournalCode code, class... Values>
+void WriteRecord(UndoJournal& journal, const Values&... values) {
+  constexpr const RecordLayout& layout = RecordLayoutOf(code);
+  static_assert(journal_layout::Matches<Values...>(layout),
+                "the values do not match the record's layout");
+  [[maybe_unused]] const std::uint64_t start = journal.position();
+  WriteJournalWord(journal, JournalWord::Int(code));
+  std::size_t field = 0;
+  (journal_layout::Put(journal, layout.fields[field++].kind, values), ...);
+  WriteJournalWord(journal, JournalWord::Int(code));
+  assert(start < journal.oldest() || RecordLength(journal, start) == journal.position() - start);
+}
+
+// Writes a lone word: the group marker or a bone-deletion word.
+inline void WriteLoneWord(UndoJournal& journal, JournalCode code) {
+  assert(FindRecordLayout(code) == nullptr);
+  WriteJournalWord(journal, JournalWord::Int(code));
+}
+
+}  // namespace zmf

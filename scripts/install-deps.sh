@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake g++ ninja-build ccache clang
+  cmake g++ ninja-build ccache clang clang-format
   qt6-base-dev libqt6opengl6-dev       # the second is only recommended by the first
   libgl-dev libegl-dev libgl1-mesa-dri libglx-mesa0 libegl-mesa0
   libjpeg62-turbo-dev

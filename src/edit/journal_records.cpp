@@ -40,19 +40,13 @@ constexpr std::int32_t kFirstCode = kGroupMarker;
 constexpr std::int32_t kLastCode = kSetKeyBoneMatrix;
 
 // Layouts by code, for the walks' one lookup per record.
-struct LayoutIndex {
+constexpr auto kLayoutsByCode = [] {
   std::array<const RecordLayout*, kLastCode - kFirstCode + 1> byCode{};
-  LayoutIndex() {
-    for (const RecordLayout& layout : journal_layout::kLayouts) {
-      byCode[layout.code - kFirstCode] = &layout;
-    }
+  for (const RecordLayout& layout : journal_layout::kLayouts) {
+    byCode[layout.code - kFirstCode] = &layout;
   }
-};
-
-const LayoutIndex& Layouts() {
-  static const LayoutIndex index;
-  return index;
-}
+  return byCode;
+}();
 
 // The words of one field read forwards from `at`; `word(offset)` reads the word `offset` places
 // after `at`. Zero only for a field that cannot be measured (never the case: every kind has at
@@ -141,6 +135,7 @@ class Reader {
     c.shininess = Uint();
   }
   void Texture(FieldKind kind, TextureSettings& t) {
+    t = TextureSettings{};  // a disabled texture carries no path, mode or value
     t.enabled = Uint() != 0;
     if (t.enabled) {
       t.file = String();
@@ -196,7 +191,7 @@ class Reader {
 
 const RecordLayout* FindRecordLayout(std::int32_t code) {
   if (code < kFirstCode || code > kLastCode) return nullptr;
-  return Layouts().byCode[code - kFirstCode];
+  return kLayoutsByCode[code - kFirstCode];
 }
 
 void WriteJournalWord(UndoJournal& journal, JournalWord word) {

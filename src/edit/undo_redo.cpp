@@ -161,7 +161,7 @@ void Replay(Model& model, const JournalRecord& r, bool undo) {
 enum class WalkStep { Record, GroupMarker, Stop };
 
 // Takes back the record before the undo position; Stop leaves the position where it was.
-WalkStep UndoOne(Model& model) {
+WalkStep UndoOne(Model& model, JournalRecord& record) {
   UndoJournal& journal = model.journal;
   const std::uint64_t end = journal.position();
   if (end <= journal.oldest()) return WalkStep::Stop;
@@ -171,7 +171,6 @@ WalkStep UndoOne(Model& model) {
     return WalkStep::GroupMarker;
   }
   std::uint64_t start = 0;
-  JournalRecord record;
   if (FindRecordLayout(code) == nullptr || !RecordStart(journal, end, start) ||
       !DecodeRecord(journal, start, end, record)) {
     return WalkStep::Stop;
@@ -182,7 +181,7 @@ WalkStep UndoOne(Model& model) {
 }
 
 // Replays the record at the undo position; Stop leaves the position where it was.
-WalkStep RedoOne(Model& model) {
+WalkStep RedoOne(Model& model, JournalRecord& record) {
   UndoJournal& journal = model.journal;
   const std::uint64_t start = journal.position();
   if (start >= journal.end()) return WalkStep::Stop;
@@ -193,7 +192,6 @@ WalkStep RedoOne(Model& model) {
   }
   if (FindRecordLayout(code) == nullptr) return WalkStep::Stop;
   const std::uint64_t length = RecordLength(journal, start);
-  JournalRecord record;
   if (length > journal.end() - start || !DecodeRecord(journal, start, start + length, record)) {
     return WalkStep::Stop;
   }
@@ -208,9 +206,10 @@ WalkStep RedoOne(Model& model) {
 // far marker is missing (the walk met the end of the history or a word it cannot replay) ends
 // there.
 void Undo(Model& model) {
-  if (UndoOne(model) != WalkStep::GroupMarker) return;
+  JournalRecord record;  // one decoding buffer for the whole walk
+  if (UndoOne(model, record) != WalkStep::GroupMarker) return;
   WalkStep step = WalkStep::Record;
-  while ((step = UndoOne(model)) == WalkStep::Record) {
+  while ((step = UndoOne(model, record)) == WalkStep::Record) {
   }
   // Stopped before the opening marker: the ring overwrote it, and the position now lies inside
   // the group, whose remaining records the next Redo replays up to its closing marker.
@@ -218,10 +217,11 @@ void Undo(Model& model) {
 }
 
 void Redo(Model& model) {
+  JournalRecord record;
   const bool insideGroup = model.journal.insideGroup();
   model.journal.SetInsideGroup(false);
-  if (!insideGroup && RedoOne(model) != WalkStep::GroupMarker) return;
-  while (RedoOne(model) == WalkStep::Record) {
+  if (!insideGroup && RedoOne(model, record) != WalkStep::GroupMarker) return;
+  while (RedoOne(model, record) == WalkStep::Record) {
   }
 }
 

@@ -53,7 +53,7 @@ Opened OpenModel(Model& model, std::string_view path) {
     if (!SameText(extension, importer.extension)) continue;
     isImport = true;
     if (importer.load == nullptr) {
-      model.host().ErrorBox("Unrecognized file format:", path, 0);
+      model.host().ErrorBox("Unrecognized file format:", path, Severity::Error);
       return Opened::Nothing;
     }
     importer.load(model, path);
@@ -68,7 +68,7 @@ Saved SaveModel(Model& model, std::string_view path, ScreenshotWriter* screensho
   const std::string_view extension = ExtensionOf(path);
   if (SameText(extension, "BMP")) {
     if (screenshot == nullptr) {
-      model.host().ErrorBox("Could not write to file:", path, 0);
+      model.host().ErrorBox("Could not write to file:", path, Severity::Error);
       return Saved::Failed;
     }
     screenshot->SaveScreenshot(path);

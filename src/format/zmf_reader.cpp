@@ -80,7 +80,7 @@ class ZmfReader {
 
   void Run() {
     if (in_.Word() != "ZMF") {
-      model_.host().ErrorBox("Not an .zmf file:", path_, 0);
+      model_.host().ErrorBox("Not an .zmf file:", path_, Severity::Error);
       return;
     }
     bool finished = true;
@@ -169,7 +169,7 @@ class ZmfReader {
     } else if (layout == "POSITION_NORMAL_TEXCOORDS") {
       fields = 8;
     } else if (whole()) {
-      model_.host().ErrorBox("Bad vertex format:", layout, 0);
+      model_.host().ErrorBox("Bad vertex format:", layout, Severity::Error);
       return false;
     } else {
       fields = 3;  // Import Animations throws vertices away; three numbers each will do
@@ -514,7 +514,7 @@ class ZmfReader {
       const std::int32_t parent = model_.FindBoneByName(bone.parentName.view());
       if (parent == kNoBone) {
         // The skeleton is dropped here; whether a root exists is then beside the point.
-        model_.host().ErrorBox("Bone name not found:", path_, 0);
+        model_.host().ErrorBox("Bone name not found:", path_, Severity::Error);
         DropSkeleton();
         return false;
       }
@@ -531,19 +531,20 @@ class ZmfReader {
       }
     }
     if (model_.rootBone == kNoBone) {
-      model_.host().ErrorBox("Bad bone heirarchy, no root frame:", path_, 0);
+      model_.host().ErrorBox("Bad bone heirarchy, no root frame:", path_, Severity::Error);
       DropSkeleton();
       return false;
     }
     if (roots > 1) {
-      model_.host().ErrorBox("Bad bone heirarchy, more than one root frame.", path_, 0);
+      model_.host().ErrorBox("Bad bone heirarchy, more than one root frame.", path_,
+                             Severity::Error);
       DropSkeleton();
       return false;
     }
     // Bones whose parents form a loop (a bone its own ancestor) hang from no root: every walk
     // down the hierarchy assumes a tree, so such a skeleton is refused like a rootless one.
     if (BonesUnderRoot() != count) {
-      model_.host().ErrorBox("Bad bone heirarchy, no root frame:", path_, 0);
+      model_.host().ErrorBox("Bad bone heirarchy, no root frame:", path_, Severity::Error);
       DropSkeleton();
       return false;
     }
@@ -583,7 +584,8 @@ class ZmfReader {
           KeyBone& keyBone = key.keyBones[j];
           const std::int32_t bone = model_.FindBoneByName(keyBone.boneName.view());
           if (bone == kNoBone) {
-            model_.host().ErrorBox("Bad animation frame name:", keyBone.boneName.view(), 0);
+            model_.host().ErrorBox("Bad animation frame name:", keyBone.boneName.view(),
+                                   Severity::Error);
             return;
           }
           keyBone.boneIndex = static_cast<std::uint32_t>(bone);
@@ -664,7 +666,7 @@ void ReadModelFile(Model& model, std::string_view path) {
   ResetForModelFile(model);
   std::string text;
   if (!ReadWholeFile(path, text)) {
-    model.host().ErrorBox("Could not open file:", path, 0);
+    model.host().ErrorBox("Could not open file:", path, Severity::Error);
     return;
   }
   ZmfReader(model, text, path, Mode::WholeModel).Run();
@@ -673,7 +675,7 @@ void ReadModelFile(Model& model, std::string_view path) {
 void ImportAnimations(Model& model, std::string_view path) {
   std::string text;
   if (!ReadWholeFile(path, text)) {
-    model.host().ErrorBox("Could not open file:", path, 0);
+    model.host().ErrorBox("Could not open file:", path, Severity::Error);
     return;
   }
   ImportAnimationsText(model, text, path);

@@ -4,7 +4,7 @@
 #include <set>
 
 #include "batch_fixture.h"
-#include "format/open_save.h"
+#include "command/open_save.h"
 #include "model_fixture.h"
 #include "zmf_models.h"
 

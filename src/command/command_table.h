@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "format/open_save.h"
 #include "model/model.h"
 
 namespace zmf {

@@ -1,6 +1,7 @@
 // New, Open, Save and Import Animations.
 #include "command/file_commands.h"
 
+#include "command/open_save.h"
 #include "format/zmf_reader.h"
 
 namespace zmf {

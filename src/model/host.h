@@ -1,4 +1,5 @@
-// The small interfaces through which the core reaches the user, the GPU and the clock.
+// The small interfaces through which the core reaches the user, the GPU, the clock and the
+// viewport.
 #pragma once
 
 #include <cstdint>
@@ -62,6 +63,13 @@ class TextureStore {
 
   // Deletes a texture made by Create; 0 is ignored.
   virtual void Delete(std::uint32_t name) = 0;
+};
+
+// Writes the viewport's picture as a BMP screenshot; provided by the editor's window.
+class ScreenshotWriter {
+ public:
+  virtual ~ScreenshotWriter() = default;
+  virtual void SaveScreenshot(std::string_view path) = 0;
 };
 
 // Seconds since program start as a 32-bit float, the resolution the frame pacer and

@@ -14,9 +14,6 @@ class ViewportWidget : public QOpenGLWidget {
 
   explicit ViewportWidget(QWidget* parent);
 
-  int ViewMode() const { return viewMode_; }
-  void SetViewMode(int viewMode);
-
   // False when the context is older than GL 1.1; the viewport then never draws.
   bool GlReady() const { return glReady_; }
 

@@ -75,10 +75,6 @@ void Model::SetFaceMaterial(Face* face, std::uint32_t material) {
   faces.LinkToChain(face);
 }
 
-void Model::SetFaceMaterialById(std::uint32_t id, std::uint32_t material) {
-  SetFaceMaterial(faces.FindById(id), material);
-}
-
 void Model::SetFaceCorners(Face* face, Vertex* a, Vertex* b, Vertex* c) {
   if (face == nullptr || a == nullptr || b == nullptr || c == nullptr) return;
   RemoveFaceRef(face->a, face);

@@ -81,7 +81,6 @@ class Model {
   // frees it. Its vertices stay.
   void RemoveFace(Face* face);
   void SetFaceMaterial(Face* face, std::uint32_t material);
-  void SetFaceMaterialById(std::uint32_t id, std::uint32_t material);
   // Moves the face onto new corners; nothing unless all four are given.
   void SetFaceCorners(Face* face, Vertex* a, Vertex* b, Vertex* c);
   // Every face of material `from` gets `to` (used when the material table is compacted).

@@ -4,6 +4,8 @@
 #include <QOpenGLWidget>
 #include <QTimer>
 
+#include "render/frame.h"
+
 namespace zmf {
 
 class ViewportWidget : public QOpenGLWidget {
@@ -35,7 +37,7 @@ class ViewportWidget : public QOpenGLWidget {
   // Asks for the next frame every kFrameIntervalMs while the viewport is visible: the viewport
   // redraws continuously (playback, drag previews) without spinning a core.
   QTimer framePacer_;
-  int viewMode_ = 0;
+  ViewMode viewMode_ = ViewMode::VerticesAndFaces;
   bool glReady_ = false;
   long long framesDrawn_ = 0;
 };

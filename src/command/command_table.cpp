@@ -13,9 +13,9 @@ namespace {
 
 constexpr CommandEntry kCommands[] = {
     // File
-    {kCommandNew, "new", CommandInput::None, nullptr, NewModel},
-    {kCommandOpen, "open", CommandInput::OpenFile, &kOpenDialog, OpenFile},
-    {kCommandSave, "save", CommandInput::SaveFile, &kSaveDialog, SaveFile},
+    {kCommandNew, "new", CommandInput::None, nullptr, NewCommand},
+    {kCommandOpen, "open", CommandInput::OpenFile, &kOpenDialog, OpenCommand},
+    {kCommandSave, "save", CommandInput::SaveFile, &kSaveDialog, SaveCommand},
     // Edit
     {kCommandUndo, "undo", CommandInput::None, nullptr, UndoCommand},
     {kCommandRedo, "redo", CommandInput::None, nullptr, RedoCommand},
@@ -61,7 +61,7 @@ constexpr CommandEntry kCommands[] = {
      WeldSelectedDuplicatesCommand},
     // Model > Bones and Animation
     {kCommandImportAnimations, "import-animations", CommandInput::OpenFile,
-     &kImportAnimationsDialog, ImportAnimationsFrom},
+     &kImportAnimationsDialog, ImportAnimationsCommand},
     // Vertices and Faces panel
     {kCommandSelectConnectedFaces, "select-connected-faces", CommandInput::None, nullptr,
      SelectConnectedFacesCommand},

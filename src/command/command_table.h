@@ -75,6 +75,7 @@ struct CommandEntry {
   CommandInput input;
   const FileDialogSpec* dialog;  // for OpenFile and SaveFile
   CommandHandler handler;
+  std::string_view description;  // one line for --help and --list-commands
 };
 
 // Every command, in the order of the menus.

@@ -184,8 +184,6 @@ class ZmfReader {
       // Each number takes at least two characters: the count alone never sizes the table.
       table_.reserve(std::min<std::size_t>(count, in_.Remaining() / (2 * fields) + 1));
     }
-    Vector3 lo{100000.0f, 100000.0f, 100000.0f};
-    Vector3 hi{-100000.0f, -100000.0f, -100000.0f};
     for (std::uint32_t i = 0; i < count; ++i) {
       float f[8] = {};
       bool complete = true;
@@ -201,20 +199,8 @@ class ZmfReader {
       model_.SetVertex(vertex, position, normal, hasTexCoords ? f[uv] : 0.0f,
                        hasTexCoords ? f[uv + 1] : 0.0f);
       table_.push_back(vertex);
-      lo.x = std::min(lo.x, position.x);
-      lo.y = std::min(lo.y, position.y);
-      lo.z = std::min(lo.z, position.z);
-      hi.x = std::max(hi.x, position.x);
-      hi.y = std::max(hi.y, position.y);
-      hi.z = std::max(hi.z, position.z);
     }
-    if (whole()) {
-      model_.boundsMin = lo;
-      model_.boundsMax = hi;
-      const float lo2 = lo.x * lo.x + lo.y * lo.y + lo.z * lo.z;
-      const float hi2 = hi.x * hi.x + hi.y * hi.y + hi.z * hi.z;
-      model_.radiusSquared = lo2 > hi2 ? lo2 : hi2;
-    }
+    if (whole()) model_.ComputeBoundsOf(table_);  // the box of this section, as read
     ReadSectionEnd();
     return true;
   }
@@ -519,16 +505,7 @@ class ZmfReader {
         return false;
       }
       bone.parent = parent;
-      Bone& parentBone = model_.bones[static_cast<std::size_t>(parent)];
-      if (parentBone.firstChild == kNoBone) {
-        parentBone.firstChild = static_cast<std::int32_t>(i);
-      } else {
-        std::int32_t last = parentBone.firstChild;
-        while (model_.bones[static_cast<std::size_t>(last)].nextSibling != kNoBone) {
-          last = model_.bones[static_cast<std::size_t>(last)].nextSibling;
-        }
-        model_.bones[static_cast<std::size_t>(last)].nextSibling = static_cast<std::int32_t>(i);
-      }
+      AppendChild(model_, parent, static_cast<std::int32_t>(i));
     }
     if (model_.rootBone == kNoBone) {
       model_.host().ErrorBox("Bad bone heirarchy, no root frame:", path_, Severity::Error);

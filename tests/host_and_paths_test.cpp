@@ -10,34 +10,28 @@ namespace {
 using ::testing::ElementsAre;
 
 TEST(ErrorBox, EachSeverityHasItsTextTitleAndButtons) {
-  auto error = MakeErrorBox("Bad vertex format:", "POSITIONS", 0);
-  ASSERT_TRUE(error);
-  EXPECT_EQ(error->text, "Bad vertex format: POSITIONS The application will continue.");
-  EXPECT_EQ(error->title, "ERROR");
-  EXPECT_EQ(error->buttons, MessageBoxSpec::Buttons::Ok);
-  EXPECT_EQ(error->icon, MessageBoxSpec::Icon::Information);
-  EXPECT_TRUE(error->ownedByMainWindow);
+  const MessageBoxSpec error = MakeErrorBox("Bad vertex format:", "POSITIONS", Severity::Error);
+  EXPECT_EQ(error.text, "Bad vertex format: POSITIONS The application will continue.");
+  EXPECT_EQ(error.title, "ERROR");
+  EXPECT_EQ(error.buttons, MessageBoxSpec::Buttons::Ok);
+  EXPECT_EQ(error.icon, MessageBoxSpec::Icon::Information);
+  EXPECT_TRUE(error.ownedByMainWindow);
 
-  auto serious = MakeErrorBox("Out of memory.", "ignored", 1);
-  ASSERT_TRUE(serious);
-  EXPECT_EQ(serious->text, "Out of memory. Continue the application?");
-  EXPECT_EQ(serious->title, "SERIOUS ERROR");
-  EXPECT_EQ(serious->buttons, MessageBoxSpec::Buttons::YesNo);
-  EXPECT_EQ(serious->icon, MessageBoxSpec::Icon::Question);
-  EXPECT_FALSE(serious->ownedByMainWindow);
+  const MessageBoxSpec serious = MakeErrorBox("Out of memory.", "ignored", Severity::Serious);
+  EXPECT_EQ(serious.text, "Out of memory. Continue the application?");
+  EXPECT_EQ(serious.title, "SERIOUS ERROR");
+  EXPECT_EQ(serious.buttons, MessageBoxSpec::Buttons::YesNo);
+  EXPECT_EQ(serious.icon, MessageBoxSpec::Icon::Question);
+  EXPECT_FALSE(serious.ownedByMainWindow);
 
-  auto shutdown = MakeErrorBox("No OpenGL.", "ignored", 2);
-  ASSERT_TRUE(shutdown);
-  EXPECT_EQ(shutdown->text, "No OpenGL. The application cannot continue.");
-  EXPECT_EQ(shutdown->title, "SHUTDOWN ERROR");
-  EXPECT_EQ(shutdown->icon, MessageBoxSpec::Icon::Stop);
-
-  EXPECT_FALSE(MakeErrorBox("x", "y", 3));
-  EXPECT_FALSE(MakeErrorBox("x", "y", -1));
+  const MessageBoxSpec shutdown = MakeErrorBox("No OpenGL.", "ignored", Severity::Shutdown);
+  EXPECT_EQ(shutdown.text, "No OpenGL. The application cannot continue.");
+  EXPECT_EQ(shutdown.title, "SHUTDOWN ERROR");
+  EXPECT_EQ(shutdown.icon, MessageBoxSpec::Icon::Stop);
 
   // Long texts are not cut.
   const std::string longPath(5000, 'p');
-  EXPECT_EQ(MakeErrorBox("Could not open file:", longPath, 0)->text.size(),
+  EXPECT_EQ(MakeErrorBox("Could not open file:", longPath, Severity::Error).text.size(),
             std::string("Could not open file: ").size() + 5000 +
                 std::string(" The application will continue.").size());
 }
@@ -46,7 +40,7 @@ TEST(ErrorBox, ScriptedHostRecordsBoxesAndAnswersInOrder) {
   ScriptedHost host;
   host.QueueYes(true);
   host.QueueText("cube 3 1.0");
-  EXPECT_TRUE(host.ErrorBox("Keep going?", "", 1));  // takes the queued Yes
+  EXPECT_TRUE(host.ErrorBox("Keep going?", "", Severity::Serious));  // takes the queued Yes
   EXPECT_EQ(host.Prompt("Enter name:default"), "cube 3 1.0");
   EXPECT_FALSE(host.Prompt("Enter name:default"));  // nothing queued: cancelled
   EXPECT_FALSE(host.AskYesNo("Delete all?", "Delete"));
@@ -54,8 +48,7 @@ TEST(ErrorBox, ScriptedHostRecordsBoxesAndAnswersInOrder) {
   host.QueueText("y");
   EXPECT_TRUE(host.AskYesNo("Split?", "Split Option"));
   EXPECT_FALSE(host.AskYesNo("Split?", "Split Option"));
-  EXPECT_FALSE(host.ErrorBox("Could not open file:", "a.zmf", 0));
-  EXPECT_FALSE(host.ErrorBox("never shown", "", 7));
+  EXPECT_FALSE(host.ErrorBox("Could not open file:", "a.zmf", Severity::Error));
 
   EXPECT_THAT(host.BoxTexts(), ElementsAre("Keep going? Continue the application?",
                                            "Could not open file: a.zmf The application will continue."));

@@ -181,8 +181,8 @@ TEST_F(ModelStore, MaterialChainsStayExact) {
   model.SetFaceMaterial(f[0], 1);  // joins the tail of its new chain
   EXPECT_THAT(chain(0), ElementsAre(f[2]));
   EXPECT_THAT(chain(1), ElementsAre(f[1], f[4], f[0]));
-  model.SetFaceMaterialById(f[4]->id, 2);
-  model.SetFaceMaterialById(12345, 0);  // no such face
+  model.SetFaceMaterial(model.faces.FindById(f[4]->id), 2);
+  model.SetFaceMaterial(model.faces.FindById(12345), 0);  // no such face
   model.SetFaceMaterial(f[3], 32);      // outside the table
   EXPECT_THAT(chain(1), ElementsAre(f[1], f[0]));
   EXPECT_THAT(chain(2), ElementsAre(f[3], f[4]));

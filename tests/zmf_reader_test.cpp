@@ -9,8 +9,8 @@
 #include <cmath>
 #include <random>
 #include <tuple>
+#include <unordered_set>
 
-#include "anim/skeleton.h"
 #include "file_fixture.h"
 #include "format/zmf_writer.h"
 #include "model_fixture.h"
@@ -39,6 +39,66 @@ class ZmfReaderTest : public testing::ModelTest {
     std::vector<Vector3> positions;
     for (const Vertex* v : model.vertices) positions.push_back(v->position);
     return positions;
+  }
+
+  // The first promise the model breaks, or "" when it keeps them all: counts within the tables
+  // and equal to the lists' lengths; every face on three live vertices, with a material of the
+  // table (material 0 when the table is empty) and in that material's chain; bone links, the
+  // root and key bones naming bones of the table (or none); weights only on bones of the table,
+  // naming live vertices.
+  std::string BrokenPromise() const {
+    std::unordered_set<const Vertex*> live;
+    for (const Vertex* v : model.vertices) live.insert(v);
+    if (live.size() != model.vertices.count()) return "vertex count";
+    if (model.materialCount > kMaxMaterials) return "material count";
+    const std::uint32_t materials = std::max<std::uint32_t>(model.materialCount, 1);
+    std::uint32_t faces = 0;
+    for (const Face* f : model.faces) {
+      ++faces;
+      if (!live.contains(f->a) || !live.contains(f->b) || !live.contains(f->c)) {
+        return "corner of face " + std::to_string(f->id);
+      }
+      if (f->material >= materials) return "material of face " + std::to_string(f->id);
+    }
+    if (faces != model.faces.count()) return "face count";
+    std::uint32_t chained = 0;
+    for (std::uint32_t m = 0; m < kMaxMaterials; ++m) chained += model.faces.chainCount(m);
+    if (chained != faces) return "material chains";
+
+    const std::uint32_t bones = model.boneCount;
+    if (bones > kMaxBones) return "bone count";
+    auto boneOrNone = [&](std::int32_t b) {
+      return b == kNoBone || (b >= 0 && static_cast<std::uint32_t>(b) < bones);
+    };
+    if (!boneOrNone(model.rootBone)) return "root bone";
+    for (std::uint32_t b = 0; b < kMaxBones; ++b) {
+      const Bone& bone = model.bones[b];
+      if (b >= bones) {
+        if (bone.weights.count() != 0) return "weights of unused bone " + std::to_string(b);
+        continue;
+      }
+      if (!boneOrNone(bone.parent) || !boneOrNone(bone.firstChild) ||
+          !boneOrNone(bone.nextSibling)) {
+        return "links of bone " + std::to_string(b);
+      }
+      for (const VertexWeight* w : bone.weights) {
+        if (!live.contains(w->vertex)) return "weight of bone " + std::to_string(b);
+      }
+    }
+    if (model.animationCount > kMaxAnimations) return "animation count";
+    for (std::uint32_t a = 0; a < model.animationCount; ++a) {
+      const Animation& animation = model.animation(a);
+      if (animation.keyCount > kMaxKeys) return "key count";
+      for (std::uint32_t k = 0; k < animation.keyCount; ++k) {
+        const AnimKey& key = animation.keys[k];
+        if (key.keyBoneCount > kMaxKeyBones) return "key bone count";
+        for (std::uint32_t j = 0; j < key.keyBoneCount; ++j) {
+          const std::uint32_t index = key.keyBones[j].boneIndex;
+          if (index != kUnboundKeyBone && index >= bones) return "key bone binding";
+        }
+      }
+    }
+    return "";
   }
 
   // Corners of each face as positions in the vertex list, and its material.
@@ -127,8 +187,11 @@ TEST_F(ZmfReaderTest, GoldenFileFillsWhatTheWriterDoesNotWrite) {
   EXPECT_EQ(root.firstChild, 1);
   EXPECT_EQ(root.poseMatrix, testing::Translation(-1, -2, -3));  // the local matrix inverted
   EXPECT_EQ(root.bindMatrix, root.localMatrix);
-  EXPECT_EQ(arm.bindMatrix, Compose(root.localMatrix, arm.localMatrix));
-  EXPECT_EQ(arm.frameMatrix, Invert(arm.bindMatrix));
+  // The arm's bind matrix is the root's followed by the arm's own quarter turn about z (x to y,
+  // y to -x): the root's origin (1, 2, 3) turns to (-2, 1, 3), plus the arm's (0, 1, 0).
+  EXPECT_EQ(arm.bindMatrix, (Matrix4{{0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, -2, 2, 3, 1}}));
+  // Its inverse turns back (x to -y, y to x) and moves by -(-2, 2, 3) turned back: (-2, -2, -3).
+  EXPECT_EQ(arm.frameMatrix, (Matrix4{{0, -1, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, -2, -2, -3, 1}}));
   EXPECT_EQ(arm.weights.tail()->vertex, model.vertices.Nth(3));
   EXPECT_EQ(model.animation(0).keys[0].keyBones[1].boneIndex, 1u);
 
@@ -409,10 +472,17 @@ TEST_F(ZmfReaderTest, CountsThatPromiseMoreThanTheFileHoldsCostNothing) {
 
 TEST_F(ZmfReaderTest, EveryTruncationOfAFileAndRandomBytesReadSafely) {
   const std::string golden = ReadFile(testing::kEverySectionFile);
-  for (std::size_t size = 0; size <= golden.size(); size += 7) {
-    Read(golden.substr(0, size));
-    ImportAnimationsText(model, golden.substr(0, size), kPath);
+  for (std::size_t size = 0; size <= golden.size(); ++size) {
+    const std::string prefix = golden.substr(0, size);
+    Read(prefix);
+    ASSERT_EQ(BrokenPromise(), "") << "read of the first " << size << " bytes";
+    ImportAnimationsText(model, prefix, kPath);
+    ASSERT_EQ(BrokenPromise(), "") << "animations of the first " << size << " bytes";
   }
+  // The whole file is the whole model.
+  EXPECT_EQ(model.vertices.count(), 4u);
+  EXPECT_EQ(model.faces.count(), 2u);
+  EXPECT_EQ(model.boneCount, 2u);
   std::mt19937 random(7);
   const std::string alphabet = "ZMF{} \n\t0123456789.-+eVERTICESFACESMATERIALBONESANIMATIONS_x";
   for (int round = 0; round < 300; ++round) {
@@ -422,7 +492,9 @@ TEST_F(ZmfReaderTest, EveryTruncationOfAFileAndRandomBytesReadSafely) {
       text += round % 3 == 0 ? static_cast<char>(random()) : alphabet[random() % alphabet.size()];
     }
     Read(text);
+    ASSERT_EQ(BrokenPromise(), "") << text;
     ImportAnimationsText(model, text, kPath);
+    ASSERT_EQ(BrokenPromise(), "") << text;
     WriteModelText(model);
   }
 }

@@ -68,6 +68,8 @@ bool ValidBone(const Model& model, std::int32_t bone) {
          bone < kMaxBones;
 }
 
+}  // namespace
+
 void AppendChild(Model& model, std::int32_t parent, std::int32_t child) {
   Bone& p = model.bones[parent];
   model.bones[child].nextSibling = kNoBone;
@@ -83,6 +85,8 @@ void AppendChild(Model& model, std::int32_t parent, std::int32_t child) {
   }
   model.bones[last].nextSibling = child;
 }
+
+namespace {
 
 void UnlinkChild(Model& model, std::int32_t child) {
   const std::int32_t parent = model.bones[child].parent;

@@ -17,6 +17,10 @@ Matrix4 Invert(const Matrix4& m);
 // descendants.
 void UpdateBindMatrices(Model& model, std::int32_t bone);
 
+// Puts `child` at the end of the children of `parent` (both bones of the table) and ends its
+// sibling chain there; the child's parent field is left to the caller.
+void AppendChild(Model& model, std::int32_t parent, std::int32_t child);
+
 // Appends a bone at index boneCount and makes it current. parent is a bone index, or -1 (or
 // boneCount) for none. Refused (false) for an empty name, a full table, a parent index out of
 // range, or a second root.

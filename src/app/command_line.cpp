@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <initializer_list>
 
+#include "command/command_list.h"
 #include "command/tools.h"
 
 namespace zmf {
@@ -17,8 +18,8 @@ std::string WithoutQuotes(const std::string& path) {
 }
 
 bool IsToolOption(const std::string& argument) {
-  return argument == "--help" || argument == "-h" || argument == "--info" ||
-         argument == "--convert" || argument == "--batch";
+  return argument == "--help" || argument == "-h" || argument == "--list-commands" ||
+         argument == "--info" || argument == "--convert" || argument == "--batch";
 }
 
 }  // namespace
@@ -47,6 +48,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     };
     if (argument == "--help" || argument == "-h") {
       line.mode = CommandLine::Mode::Help;
+      return line;
+    } else if (argument == "--list-commands") {
+      line.mode = CommandLine::Mode::ListCommands;
       return line;
     } else if (argument == "--screenshot") {
       if (!take({&line.screenshotPath})) return line;
@@ -105,7 +109,10 @@ int RunWithoutWindow(const CommandLine& line) {
   }
   switch (line.mode) {
     case CommandLine::Mode::Help:
-      std::fputs(UsageText(), stdout);
+      std::fputs(HelpText().c_str(), stdout);
+      return 0;
+    case CommandLine::Mode::ListCommands:
+      std::fputs(CommandListText().c_str(), stdout);
       return 0;
     case CommandLine::Mode::Info:
       return PrintModelInfo(line.inputPath, stdout, stderr);
@@ -126,18 +133,22 @@ const char* UsageText() {
          "       zmfedit --info FILE\n"
          "       zmfedit --convert IN OUT\n"
          "       zmfedit --batch SCRIPT [MODEL]\n"
+         "       zmfedit --list-commands\n"
          "       zmfedit --help\n"
          "\n"
          "Opens MODEL in the editor (a .zmf file; .bmp opens a background image).\n"
-         "  --screenshot  shows the window once, saves it as a PNG image to FILE.png and exits\n"
+         "  --screenshot     shows the window once, saves it as a PNG image to FILE.png and exits\n"
          "The other forms need no display:\n"
-         "  --info        loads FILE and prints its counts and bounding box\n"
-         "  --convert     loads IN and saves it as OUT (.zmf, or .glc for a Glintcast scene);\n"
-         "                questions are answered Yes\n"
-         "  --batch       runs SCRIPT, one command per line (new, open FILE, save FILE,\n"
-         "                import-animations FILE, answer TEXT, ...), on MODEL or an empty model\n"
+         "  --info           loads FILE and prints its counts and bounding box\n"
+         "  --convert        loads IN and saves it as OUT (.zmf, or .glc for a Glintcast scene);\n"
+         "                   questions are answered Yes\n"
+         "  --batch          runs SCRIPT, one command per line (--help lists them), on MODEL or\n"
+         "                   an empty model\n"
+         "  --list-commands  prints every command: identifier, script name, input, description\n"
          "Messages go to the error stream; the exit code is 1 after any error, 2 for a command\n"
          "line or script that cannot be understood.\n";
 }
+
+std::string HelpText() { return std::string(UsageText()) + "\n" + ScriptHelpText(); }
 
 }  // namespace zmf

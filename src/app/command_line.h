@@ -8,11 +8,12 @@ namespace zmf {
 
 struct CommandLine {
   enum class Mode {
-    Window,   // zmfedit [MODEL], zmfedit --screenshot FILE.png [MODEL]
-    Help,     // zmfedit --help
-    Info,     // zmfedit --info FILE
-    Convert,  // zmfedit --convert IN OUT
-    Batch,    // zmfedit --batch SCRIPT [MODEL]
+    Window,        // zmfedit [MODEL], zmfedit --screenshot FILE.png [MODEL]
+    Help,          // zmfedit --help
+    Info,          // zmfedit --info FILE
+    Convert,       // zmfedit --convert IN OUT
+    Batch,         // zmfedit --batch SCRIPT [MODEL]
+    ListCommands,  // zmfedit --list-commands
   };
   Mode mode = Mode::Window;
   std::string modelPath;       // the model to open; empty for none
@@ -27,14 +28,18 @@ struct CommandLine {
 // surrounding double quotes are dropped ("\"my model.zmf\"" opens my model.zmf).
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
-// True when the arguments ask for work without a window (--help, --info, --convert, --batch):
-// then no display is needed and no QApplication may be made.
+// True when the arguments ask for work without a window (--help, --list-commands, --info,
+// --convert, --batch): then no display is needed and no QApplication may be made.
 bool RunsWithoutWindow(const std::vector<std::string>& arguments);
 
-// Does that work: prints the usage or a rejection, or runs the tool. Returns the exit code.
+// Does that work: prints the help, the command list or a rejection, or runs the tool. Returns
+// the exit code.
 int RunWithoutWindow(const CommandLine& commandLine);
 
-// The usage lines printed by --help and after a rejected command line.
+// The usage lines printed after a rejected command line, and at the start of --help.
 const char* UsageText();
+
+// What --help prints: the usage, then the lines a batch script may hold, from the command table.
+std::string HelpText();
 
 }  // namespace zmf

@@ -4,7 +4,8 @@
 #include <QOpenGLContext>
 
 #include "app/viewport_widget.h"
-#include "format/open_save.h"
+#include "command/command_table.h"
+#include "command/file_commands.h"
 
 namespace zmf {
 
@@ -44,7 +45,10 @@ void MainWindow::OpenOnStart(const std::string& path) {
 void MainWindow::OpenStartupModel() {
   if (!startupPending_) return;
   startupPending_ = false;
-  OpenModel(model_, startupPath_);
+  // The path is the Open command's input, as the file dialog's answer or a script's argument is.
+  const std::string arguments[] = {startupPath_};
+  CommandContext context(model_, arguments);
+  FindCommand(kCommandOpen)->handler(context);
   framesBeforeStartupModel_ = viewport_->FramesDrawn();
   viewport_->update();
 }

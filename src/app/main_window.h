@@ -37,9 +37,9 @@ class MainWindow : public QMainWindow {
   const QString& CurrentFileName() const { return currentFileName_; }
   void SetCurrentFileName(const QString& fileName) { currentFileName_ = fileName; }
 
-  // Opens the model named on the command line (through the Open dispatch) as soon as the
-  // viewport has its GL context, which the model's textures are made in. The path becomes the
-  // current file name at once.
+  // Opens the model named on the command line, through the command table's Open entry, as soon
+  // as the viewport has its GL context, which the model's textures are made in. The path becomes
+  // the current file name at once.
   void OpenOnStart(const std::string& path);
   // True once no start-up model is waiting and a frame has been drawn since it was opened.
   bool StartupModelShown() const;

@@ -33,11 +33,6 @@ ViewportWidget::ViewportWidget(QWidget* parent) : QOpenGLWidget(parent) {
   connect(&framePacer_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
 }
 
-void ViewportWidget::SetViewMode(int viewMode) {
-  viewMode_ = viewMode;
-  update();
-}
-
 void ViewportWidget::initializeGL() {
   glReady_ = IsGl11OrLater(reinterpret_cast<const char*>(glGetString(GL_VERSION)));
   if (glReady_) SetInitialGlState();

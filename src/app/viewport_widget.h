@@ -4,6 +4,8 @@
 #include <QOpenGLWidget>
 #include <QTimer>
 
+#include "render/frame.h"
+
 namespace zmf {
 
 class ViewportWidget : public QOpenGLWidget {
@@ -13,9 +15,6 @@ class ViewportWidget : public QOpenGLWidget {
   static constexpr int kFrameIntervalMs = 30;
 
   explicit ViewportWidget(QWidget* parent);
-
-  int ViewMode() const { return viewMode_; }
-  void SetViewMode(int viewMode);
 
   // False when the context is older than GL 1.1; the viewport then never draws.
   bool GlReady() const { return glReady_; }
@@ -38,7 +37,7 @@ class ViewportWidget : public QOpenGLWidget {
   // Asks for the next frame every kFrameIntervalMs while the viewport is visible: the viewport
   // redraws continuously (playback, drag previews) without spinning a core.
   QTimer framePacer_;
-  int viewMode_ = 0;
+  ViewMode viewMode_ = ViewMode::VerticesAndFaces;
   bool glReady_ = false;
   long long framesDrawn_ = 0;
 };

@@ -51,7 +51,8 @@ bool ParseNumber(std::string_view text, std::uint32_t& value) {
   return error == std::errc() && end == text.data() + text.size() && !text.empty();
 }
 
-struct Step {
+// One line of a script, parsed: an answer to queue, a cancel, or a command with its arguments.
+struct ScriptLine {
   enum class Kind { Answer, Cancel, Command };
   Kind kind = Kind::Command;
   std::size_t line = 0;
@@ -93,16 +94,16 @@ bool ArgumentCountFits(CommandInput input, std::size_t count) {
   return false;
 }
 
-// One line into a step; false, with a reason, when it is not a valid line.
-bool ParseLine(std::string_view text, Step& step, std::string& error) {
+// Parses one line; false, with a reason, when it is not a valid line.
+bool ParseLine(std::string_view text, ScriptLine& parsed, std::string& error) {
   std::size_t split = 0;
   while (split < text.size() && !IsBlank(text[split])) ++split;
   const std::string_view word = text.substr(0, split);
   const std::string_view rest = Trim(text.substr(split));
 
   if (word == "answer") {
-    step.kind = Step::Kind::Answer;
-    step.answer = rest;
+    parsed.kind = ScriptLine::Kind::Answer;
+    parsed.answer = rest;
     return true;
   }
   if (word == "cancel") {
@@ -110,7 +111,7 @@ bool ParseLine(std::string_view text, Step& step, std::string& error) {
       error = "cancel takes no arguments";
       return false;
     }
-    step.kind = Step::Kind::Cancel;
+    parsed.kind = ScriptLine::Kind::Cancel;
     return true;
   }
 
@@ -123,8 +124,8 @@ bool ParseLine(std::string_view text, Step& step, std::string& error) {
       error = std::string(word) + " needs " + ArgumentsWanted(wanted);
       return false;
     }
-    step.entry = FindCommand(id);
-    if (step.entry == nullptr || step.entry->input != wanted) {
+    parsed.entry = FindCommand(id);
+    if (parsed.entry == nullptr || parsed.entry->input != wanted) {
       error = "no " + std::string(wanted == CommandInput::ListPick ? "list" : "button") + " " +
               arguments[0];
       return false;
@@ -137,23 +138,24 @@ bool ParseLine(std::string_view text, Step& step, std::string& error) {
       return false;
     }
   } else {
-    step.entry = ParseNumber(word, id) ? FindCommand(id) : FindCommand(word);
-    if (step.entry == nullptr) {
+    parsed.entry = ParseNumber(word, id) ? FindCommand(id) : FindCommand(word);
+    if (parsed.entry == nullptr) {
       error = "unknown command " + std::string(word);
       return false;
     }
-    if (step.entry->input == CommandInput::ListPick || step.entry->input == CommandInput::Texts) {
+    if (parsed.entry->input == CommandInput::ListPick ||
+        parsed.entry->input == CommandInput::Texts) {
       error = std::string(word) + " is a panel entry: use " +
-              (step.entry->input == CommandInput::ListPick ? "pick" : "apply");
+              (parsed.entry->input == CommandInput::ListPick ? "pick" : "apply");
       return false;
     }
-    if (!ArgumentCountFits(step.entry->input, arguments.size())) {
-      error = std::string(word) + " takes " + ArgumentsWanted(step.entry->input);
+    if (!ArgumentCountFits(parsed.entry->input, arguments.size())) {
+      error = std::string(word) + " takes " + ArgumentsWanted(parsed.entry->input);
       return false;
     }
   }
-  step.kind = Step::Kind::Command;
-  step.arguments = std::move(arguments);
+  parsed.kind = ScriptLine::Kind::Command;
+  parsed.arguments = std::move(arguments);
   return true;
 }
 
@@ -176,7 +178,7 @@ std::uint32_t HeadlessTextureStore::Create(int width, int height, const std::uin
 
 int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
                    std::string_view scriptName, std::FILE* errors) {
-  std::vector<Step> steps;
+  std::vector<ScriptLine> lines;
   bool valid = true;
   std::size_t lineNumber = 0;
   while (!script.empty()) {
@@ -185,32 +187,32 @@ int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
     script.remove_prefix(end == std::string_view::npos ? script.size() : end + 1);
     ++lineNumber;
     if (line.empty() || line.front() == '#') continue;
-    Step step;
-    step.line = lineNumber;
+    ScriptLine parsed;
+    parsed.line = lineNumber;
     std::string error;
-    if (!ParseLine(line, step, error)) {
+    if (!ParseLine(line, parsed, error)) {
       std::fprintf(errors, "%s: %s\n", Location(scriptName, lineNumber).c_str(), error.c_str());
       valid = false;
       continue;
     }
-    steps.push_back(std::move(step));
+    lines.push_back(std::move(parsed));
   }
   if (!valid) return 2;
 
   bool failed = false;
-  for (const Step& step : steps) {
-    const std::string location = Location(scriptName, step.line);
+  for (const ScriptLine& scriptLine : lines) {
+    const std::string location = Location(scriptName, scriptLine.line);
     host.SetLocation(location);
-    switch (step.kind) {
-      case Step::Kind::Answer:
-        host.QueueText(step.answer);
+    switch (scriptLine.kind) {
+      case ScriptLine::Kind::Answer:
+        host.QueueText(scriptLine.answer);
         break;
-      case Step::Kind::Cancel:
+      case ScriptLine::Kind::Cancel:
         host.QueueCancel();
         break;
-      case Step::Kind::Command: {
-        CommandContext context(model, step.arguments);
-        step.entry->handler(context);
+      case ScriptLine::Kind::Command: {
+        CommandContext context(model, scriptLine.arguments);
+        scriptLine.entry->handler(context);
         if (!context.problem.empty()) {
           std::fprintf(errors, "%s: %s\n", location.c_str(), context.problem.c_str());
           failed = true;

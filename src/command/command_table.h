@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "format/open_save.h"
 #include "model/model.h"
 
 namespace zmf {
@@ -76,6 +75,7 @@ struct CommandEntry {
   CommandInput input;
   const FileDialogSpec* dialog;  // for OpenFile and SaveFile
   CommandHandler handler;
+  std::string_view description;  // one line for --help and --list-commands
 };
 
 // Every command, in the order of the menus.

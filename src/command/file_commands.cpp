@@ -1,6 +1,7 @@
 // New, Open, Save and Import Animations.
 #include "command/file_commands.h"
 
+#include "command/open_save.h"
 #include "format/zmf_reader.h"
 
 namespace zmf {
@@ -25,12 +26,12 @@ const FileDialogSpec kOpenDialog{"Load ZMF File", kOpenFilters, "zmf"};
 const FileDialogSpec kSaveDialog{"Save ZMF File", kSaveFilters, "zmf"};
 const FileDialogSpec kImportAnimationsDialog{"Load ZMF File", kZmfFilter, "zmf"};
 
-Refresh NewModel(CommandContext& context) {
+Refresh NewCommand(CommandContext& context) {
   context.model.Reset();
   return Refresh::ResetCamera;
 }
 
-Refresh OpenFile(CommandContext& context) {
+Refresh OpenCommand(CommandContext& context) {
   if (context.arguments.empty()) return Refresh::None;
   switch (OpenModel(context.model, context.arguments[0])) {
     case Opened::Model:
@@ -43,7 +44,7 @@ Refresh OpenFile(CommandContext& context) {
   return Refresh::View;
 }
 
-Refresh SaveFile(CommandContext& context) {
+Refresh SaveCommand(CommandContext& context) {
   if (context.arguments.empty()) return Refresh::None;
   const std::string& path = context.arguments[0];
   if (SaveModel(context.model, path, context.screenshot) == Saved::NothingToSave) {
@@ -52,7 +53,7 @@ Refresh SaveFile(CommandContext& context) {
   return Refresh::None;
 }
 
-Refresh ImportAnimationsFrom(CommandContext& context) {
+Refresh ImportAnimationsCommand(CommandContext& context) {
   if (context.arguments.empty()) return Refresh::None;
   ImportAnimations(context.model, context.arguments[0]);
   return Refresh::View;

@@ -15,12 +15,12 @@ extern const FileDialogSpec kSaveDialog;              // "Save ZMF File": ZMF, G
 extern const FileDialogSpec kImportAnimationsDialog;  // "Load ZMF File", ZMF files only
 
 // Empties the model.
-Refresh NewModel(CommandContext& context);
+Refresh NewCommand(CommandContext& context);
 // Opens arguments[0] by its extension.
-Refresh OpenFile(CommandContext& context);
+Refresh OpenCommand(CommandContext& context);
 // Saves to arguments[0] by its extension.
-Refresh SaveFile(CommandContext& context);
+Refresh SaveCommand(CommandContext& context);
 // Replaces the bones and animations with those of the ZMF file arguments[0].
-Refresh ImportAnimationsFrom(CommandContext& context);
+Refresh ImportAnimationsCommand(CommandContext& context);
 
 }  // namespace zmf

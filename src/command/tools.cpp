@@ -6,9 +6,11 @@
 #include <string>
 
 #include "command/batch.h"
+#include "command/command_table.h"
+#include "command/file_commands.h"
+#include "command/open_save.h"
 #include "format/file_text.h"
 #include "format/number_text.h"
-#include "format/open_save.h"
 
 namespace zmf {
 namespace {
@@ -79,7 +81,12 @@ int RunBatchFile(std::string_view scriptPath, std::string_view modelPath, std::F
     return 2;
   }
   auto headless = std::make_unique<Headless>(errors);
-  if (!modelPath.empty()) OpenModel(headless->model, modelPath);
+  if (!modelPath.empty()) {
+    // The model on the command line is opened as the script's "open MODEL" would open it.
+    const std::string arguments[] = {std::string(modelPath)};
+    CommandContext context(headless->model, arguments);
+    FindCommand(kCommandOpen)->handler(context);
+  }
   return RunBatchScript(headless->model, headless->host, script, scriptPath, errors);
 }
 

@@ -80,7 +80,7 @@ class ZmfReader {
 
   void Run() {
     if (in_.Word() != "ZMF") {
-      model_.host().ErrorBox("Not an .zmf file:", path_, 0);
+      model_.host().ErrorBox("Not an .zmf file:", path_, Severity::Error);
       return;
     }
     bool finished = true;
@@ -169,7 +169,7 @@ class ZmfReader {
     } else if (layout == "POSITION_NORMAL_TEXCOORDS") {
       fields = 8;
     } else if (whole()) {
-      model_.host().ErrorBox("Bad vertex format:", layout, 0);
+      model_.host().ErrorBox("Bad vertex format:", layout, Severity::Error);
       return false;
     } else {
       fields = 3;  // Import Animations throws vertices away; three numbers each will do
@@ -184,8 +184,6 @@ class ZmfReader {
       // Each number takes at least two characters: the count alone never sizes the table.
       table_.reserve(std::min<std::size_t>(count, in_.Remaining() / (2 * fields) + 1));
     }
-    Vector3 lo{100000.0f, 100000.0f, 100000.0f};
-    Vector3 hi{-100000.0f, -100000.0f, -100000.0f};
     for (std::uint32_t i = 0; i < count; ++i) {
       float f[8] = {};
       bool complete = true;
@@ -201,20 +199,8 @@ class ZmfReader {
       model_.SetVertex(vertex, position, normal, hasTexCoords ? f[uv] : 0.0f,
                        hasTexCoords ? f[uv + 1] : 0.0f);
       table_.push_back(vertex);
-      lo.x = std::min(lo.x, position.x);
-      lo.y = std::min(lo.y, position.y);
-      lo.z = std::min(lo.z, position.z);
-      hi.x = std::max(hi.x, position.x);
-      hi.y = std::max(hi.y, position.y);
-      hi.z = std::max(hi.z, position.z);
     }
-    if (whole()) {
-      model_.boundsMin = lo;
-      model_.boundsMax = hi;
-      const float lo2 = lo.x * lo.x + lo.y * lo.y + lo.z * lo.z;
-      const float hi2 = hi.x * hi.x + hi.y * hi.y + hi.z * hi.z;
-      model_.radiusSquared = lo2 > hi2 ? lo2 : hi2;
-    }
+    if (whole()) model_.ComputeBoundsOf(table_);  // the box of this section, as read
     ReadSectionEnd();
     return true;
   }
@@ -514,36 +500,28 @@ class ZmfReader {
       const std::int32_t parent = model_.FindBoneByName(bone.parentName.view());
       if (parent == kNoBone) {
         // The skeleton is dropped here; whether a root exists is then beside the point.
-        model_.host().ErrorBox("Bone name not found:", path_, 0);
+        model_.host().ErrorBox("Bone name not found:", path_, Severity::Error);
         DropSkeleton();
         return false;
       }
       bone.parent = parent;
-      Bone& parentBone = model_.bones[static_cast<std::size_t>(parent)];
-      if (parentBone.firstChild == kNoBone) {
-        parentBone.firstChild = static_cast<std::int32_t>(i);
-      } else {
-        std::int32_t last = parentBone.firstChild;
-        while (model_.bones[static_cast<std::size_t>(last)].nextSibling != kNoBone) {
-          last = model_.bones[static_cast<std::size_t>(last)].nextSibling;
-        }
-        model_.bones[static_cast<std::size_t>(last)].nextSibling = static_cast<std::int32_t>(i);
-      }
+      AppendChild(model_, parent, static_cast<std::int32_t>(i));
     }
     if (model_.rootBone == kNoBone) {
-      model_.host().ErrorBox("Bad bone heirarchy, no root frame:", path_, 0);
+      model_.host().ErrorBox("Bad bone heirarchy, no root frame:", path_, Severity::Error);
       DropSkeleton();
       return false;
     }
     if (roots > 1) {
-      model_.host().ErrorBox("Bad bone heirarchy, more than one root frame.", path_, 0);
+      model_.host().ErrorBox("Bad bone heirarchy, more than one root frame.", path_,
+                             Severity::Error);
       DropSkeleton();
       return false;
     }
     // Bones whose parents form a loop (a bone its own ancestor) hang from no root: every walk
     // down the hierarchy assumes a tree, so such a skeleton is refused like a rootless one.
     if (BonesUnderRoot() != count) {
-      model_.host().ErrorBox("Bad bone heirarchy, no root frame:", path_, 0);
+      model_.host().ErrorBox("Bad bone heirarchy, no root frame:", path_, Severity::Error);
       DropSkeleton();
       return false;
     }
@@ -583,7 +561,8 @@ class ZmfReader {
           KeyBone& keyBone = key.keyBones[j];
           const std::int32_t bone = model_.FindBoneByName(keyBone.boneName.view());
           if (bone == kNoBone) {
-            model_.host().ErrorBox("Bad animation frame name:", keyBone.boneName.view(), 0);
+            model_.host().ErrorBox("Bad animation frame name:", keyBone.boneName.view(),
+                                   Severity::Error);
             return;
           }
           keyBone.boneIndex = static_cast<std::uint32_t>(bone);
@@ -664,7 +643,7 @@ void ReadModelFile(Model& model, std::string_view path) {
   ResetForModelFile(model);
   std::string text;
   if (!ReadWholeFile(path, text)) {
-    model.host().ErrorBox("Could not open file:", path, 0);
+    model.host().ErrorBox("Could not open file:", path, Severity::Error);
     return;
   }
   ZmfReader(model, text, path, Mode::WholeModel).Run();
@@ -673,7 +652,7 @@ void ReadModelFile(Model& model, std::string_view path) {
 void ImportAnimations(Model& model, std::string_view path) {
   std::string text;
   if (!ReadWholeFile(path, text)) {
-    model.host().ErrorBox("Could not open file:", path, 0);
+    model.host().ErrorBox("Could not open file:", path, Severity::Error);
     return;
   }
   ImportAnimationsText(model, text, path);

@@ -258,7 +258,7 @@ bool WriteModelFile(Model& model, std::string_view path) {
     WriteModel(model, out);
     written = out.Commit();
   }
-  if (!written) model.host().ErrorBox("Could not write to file:", path, 0);
+  if (!written) model.host().ErrorBox("Could not write to file:", path, Severity::Error);
   return written;
 }
 

@@ -70,7 +70,7 @@ bool ExportGlintcast(Model& model, std::string_view path) {
     WriteGlintcast(model, out);
     written = out.Commit();
   }
-  if (!written) model.host().ErrorBox("Could not write to file:", path, 0);
+  if (!written) model.host().ErrorBox("Could not write to file:", path, Severity::Error);
   return written;
 }
 

@@ -67,7 +67,7 @@ std::uint32_t LoadTexture(Host& host, TextureStore& store, std::string_view file
   if (file.size() < 3) return 0;
   const Format format = FormatOf(file);
   if (format == Format::Unknown) {
-    host.ErrorBox(kUnrecognized, file, 0);
+    host.ErrorBox(kUnrecognized, file, Severity::Error);
     return 0;
   }
   const bool jpeg = format == Format::Jpeg;
@@ -82,13 +82,13 @@ std::uint32_t LoadTexture(Host& host, TextureStore& store, std::string_view file
       case ReadResult::Ok:
         break;
       case ReadResult::CannotOpen:
-        if (!jpeg) host.ErrorBox(kCouldNotLoad, file, 0);
+        if (!jpeg) host.ErrorBox(kCouldNotLoad, file, Severity::Error);
         return 0;
       case ReadResult::Failed:
-        host.ErrorBox(kCouldNotLoad, file, 0);
+        host.ErrorBox(kCouldNotLoad, file, Severity::Error);
         return 0;
       case ReadResult::OutOfMemory:
-        host.ErrorBox(noMemory, file, 0);
+        host.ErrorBox(noMemory, file, Severity::Error);
         return 0;
     }
     const DecodeStatus status = jpeg ? DecodeJpeg(bytes, picture) : DecodeBmp(bytes, picture);
@@ -96,22 +96,24 @@ std::uint32_t LoadTexture(Host& host, TextureStore& store, std::string_view file
       case DecodeStatus::Ok:
         break;
       case DecodeStatus::Unreadable:
-        host.ErrorBox(kCouldNotLoad, file, 0);
+        host.ErrorBox(kCouldNotLoad, file, Severity::Error);
         return 0;
       case DecodeStatus::BadHeader:
-        host.ErrorBox(kBadJpegHeader, file, 0);
+        host.ErrorBox(kBadJpegHeader, file, Severity::Error);
         return 0;
       case DecodeStatus::OutOfMemory:
-        host.ErrorBox(noMemory, file, 0);
+        host.ErrorBox(noMemory, file, Severity::Error);
         return 0;
     }
   }  // the file's bytes are released before the texels are made
 
-  if (NeedsSizeWarning(picture.width, picture.height)) host.ErrorBox(kSizeWarning, file, 0);
+  if (NeedsSizeWarning(picture.width, picture.height)) {
+    host.ErrorBox(kSizeWarning, file, Severity::Error);
+  }
 
   TextureImage texture;
   if (!BuildTexels(picture, alphaMode, alphaValue, texture)) {
-    host.ErrorBox(kNoMemory, file, 0);
+    host.ErrorBox(kNoMemory, file, Severity::Error);
     return 0;
   }
   return store.Create(texture.width, texture.height, texture.rgba.data());

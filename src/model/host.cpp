@@ -5,39 +5,35 @@
 
 namespace zmf {
 
-std::optional<MessageBoxSpec> MakeErrorBox(std::string_view message, std::string_view detail,
-                                           int severity) {
+MessageBoxSpec MakeErrorBox(std::string_view message, std::string_view detail, Severity severity) {
   MessageBoxSpec box;
   switch (severity) {
-    case 0:
+    case Severity::Error:
       box.text.append(message).append(" ").append(detail).append(" The application will continue.");
       box.title = "ERROR";
       box.buttons = MessageBoxSpec::Buttons::Ok;
       box.icon = MessageBoxSpec::Icon::Information;
       box.ownedByMainWindow = true;
-      return box;
-    case 1:
+      break;
+    case Severity::Serious:
       box.text.append(message).append(" Continue the application?");
       box.title = "SERIOUS ERROR";
       box.buttons = MessageBoxSpec::Buttons::YesNo;
       box.icon = MessageBoxSpec::Icon::Question;
-      return box;
-    case 2:
+      break;
+    case Severity::Shutdown:
       box.text.append(message).append(" The application cannot continue.");
       box.title = "SHUTDOWN ERROR";
       box.buttons = MessageBoxSpec::Buttons::Ok;
       box.icon = MessageBoxSpec::Icon::Stop;
-      return box;
-    default:
-      return std::nullopt;
+      break;
   }
+  return box;
 }
 
-bool Host::ErrorBox(std::string_view message, std::string_view detail, int severity) {
-  std::optional<MessageBoxSpec> box = MakeErrorBox(message, detail, severity);
-  if (!box) return false;
-  const bool yes = ShowMessageBox(*box);
-  return severity == 1 && yes;
+bool Host::ErrorBox(std::string_view message, std::string_view detail, Severity severity) {
+  const bool yes = ShowMessageBox(MakeErrorBox(message, detail, severity));
+  return severity == Severity::Serious && yes;
 }
 
 }  // namespace zmf

@@ -1,4 +1,5 @@
-// The small interfaces through which the core reaches the user, the GPU and the clock.
+// The small interfaces through which the core reaches the user, the GPU, the clock and the
+// viewport.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +8,13 @@
 #include <string_view>
 
 namespace zmf {
+
+// How bad a failure is; each severity has its own error box.
+enum class Severity {
+  Error = 0,     // "ERROR": reported over the main window, and the program goes on
+  Serious = 1,   // "SERIOUS ERROR": the user chooses whether to go on
+  Shutdown = 2,  // "SHUTDOWN ERROR": the program cannot go on
+};
 
 // What a modal message box shows. The core fills it in (texts and titles are the
 // program's own); the host only displays it.
@@ -18,7 +26,7 @@ struct MessageBoxSpec {
   std::string title;
   Buttons buttons = Buttons::Ok;
   Icon icon = Icon::Information;
-  bool ownedByMainWindow = false;  // severity 0 boxes sit over the main window; the others have no owner
+  bool ownedByMainWindow = false;  // Error boxes sit over the main window; the others have no owner
 };
 
 // The user at the other end of the core: message boxes, Yes/No questions and typed prompts.
@@ -36,15 +44,13 @@ class Host {
   // The one typed-value prompt, configured by "prompt:default"; nullopt when cancelled.
   virtual std::optional<std::string> Prompt(std::string_view promptAndDefault) = 0;
 
-  // Reports a failure in one of the three severities (0 error, 1 serious, 2 shutdown) with
-  // the program's texts and titles. Returns the user's answer to a severity 1 box (Yes = true);
-  // any other severity shows nothing and returns false.
-  bool ErrorBox(std::string_view message, std::string_view detail, int severity);
+  // Reports a failure with the program's texts and titles for its severity. Returns the user's
+  // answer to a Serious box (Yes = true); false for the others.
+  bool ErrorBox(std::string_view message, std::string_view detail, Severity severity);
 };
 
-// Builds the box that ErrorBox shows; nullopt for an unknown severity.
-std::optional<MessageBoxSpec> MakeErrorBox(std::string_view message, std::string_view detail,
-                                           int severity);
+// Builds the box that ErrorBox shows.
+MessageBoxSpec MakeErrorBox(std::string_view message, std::string_view detail, Severity severity);
 
 // Texture objects made from RGBA texels (top row first). GL textures in the app, a recording
 // fake in tests and in batch mode.
@@ -57,6 +63,13 @@ class TextureStore {
 
   // Deletes a texture made by Create; 0 is ignored.
   virtual void Delete(std::uint32_t name) = 0;
+};
+
+// Writes the viewport's picture as a BMP screenshot; provided by the editor's window.
+class ScreenshotWriter {
+ public:
+  virtual ~ScreenshotWriter() = default;
+  virtual void SaveScreenshot(std::string_view path) = 0;
 };
 
 // Seconds since program start as a 32-bit float, the resolution the frame pacer and

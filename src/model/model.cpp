@@ -74,10 +74,6 @@ void Model::SetFaceMaterial(Face* face, std::uint32_t material) {
   faces.LinkToChain(face);
 }
 
-void Model::SetFaceMaterialById(std::uint32_t id, std::uint32_t material) {
-  SetFaceMaterial(faces.FindById(id), material);
-}
-
 void Model::SetFaceCorners(Face* face, Vertex* a, Vertex* b, Vertex* c) {
   if (face == nullptr || a == nullptr || b == nullptr || c == nullptr) return;
   RemoveFaceRef(face->a, face);
@@ -168,11 +164,13 @@ void Model::Commit() {
   }
 }
 
-void Model::ComputeBounds() {
-  if (vertices.count() == 0) {
-    radiusSquared = 1.0f;
-    return;
-  }
+namespace {
+
+// The box of the vertices' positions, grown from +-100000 inwards, and the larger squared length
+// of its two corners.
+template <class Vertices>
+void FitBox(const Vertices& vertices, Vector3& boundsMin, Vector3& boundsMax,
+            float& radiusSquared) {
   Vector3 lo{100000.0f, 100000.0f, 100000.0f};
   Vector3 hi{-100000.0f, -100000.0f, -100000.0f};
   for (const Vertex* v : vertices) {
@@ -189,6 +187,20 @@ void Model::ComputeBounds() {
   const float lo2 = lo.x * lo.x + lo.y * lo.y + lo.z * lo.z;
   const float hi2 = hi.x * hi.x + hi.y * hi.y + hi.z * hi.z;
   radiusSquared = lo2 > hi2 ? lo2 : hi2;
+}
+
+}  // namespace
+
+void Model::ComputeBounds() {
+  if (vertices.count() == 0) {
+    radiusSquared = 1.0f;
+    return;
+  }
+  FitBox(vertices, boundsMin, boundsMax, radiusSquared);
+}
+
+void Model::ComputeBoundsOf(std::span<Vertex* const> some) {
+  FitBox(some, boundsMin, boundsMax, radiusSquared);
 }
 
 // ---- selection

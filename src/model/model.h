@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -81,7 +82,6 @@ class Model {
   // frees it. Its vertices stay.
   void RemoveFace(Face* face);
   void SetFaceMaterial(Face* face, std::uint32_t material);
-  void SetFaceMaterialById(std::uint32_t id, std::uint32_t material);
   // Moves the face onto new corners; nothing unless all four are given.
   void SetFaceCorners(Face* face, Vertex* a, Vertex* b, Vertex* c);
   // Every face of material `from` gets `to` (used when the material table is compacted).
@@ -107,6 +107,9 @@ class Model {
   // Bounding box of all positions and radiusSquared; an empty model keeps its box and gets
   // radiusSquared 1.0. The box starts at +-100000, so it never shrinks below those values.
   void ComputeBounds();
+  // The same box and radiusSquared for the given vertices only (the file reader's latest
+  // VERTICES section); without vertices they are those of the starting box.
+  void ComputeBoundsOf(std::span<Vertex* const> some);
   // When the geometry changed, remakes the duplicate list: for each vertex in list order, a pair
   // with the first later vertex at exactly the same position (+0 equals -0; NaN never matches).
   void RebuildDuplicates();

@@ -54,15 +54,6 @@ class Pool {
     live_ = 0;
   }
 
-  void Swap(Pool& other) noexcept {
-    chunks_.swap(other.chunks_);
-    std::swap(free_, other.free_);
-    std::swap(usedInChunk_, other.usedInChunk_);
-    std::swap(chunkSize_, other.chunkSize_);
-    std::swap(nextChunkSize_, other.nextChunkSize_);
-    std::swap(live_, other.live_);
-  }
-
   std::size_t live() const { return live_; }
 
  private:

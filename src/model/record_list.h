@@ -266,27 +266,6 @@ class RecordList {
     IndexInsert(record);
   }
 
-  // Exchanges the whole contents of two lists (records keep their addresses).
-  void Swap(RecordList& other) noexcept {
-    std::swap(head_, other.head_);
-    std::swap(tail_, other.tail_);
-    std::swap(selHead_, other.selHead_);
-    std::swap(selTail_, other.selTail_);
-    std::swap(count_, other.count_);
-    std::swap(selCount_, other.selCount_);
-    std::swap(nextId_, other.nextId_);
-    pool_.Swap(other.pool_);
-    byId_.swap(other.byId_);
-    byIdOverflow_.swap(other.byIdOverflow_);
-    sharedIds_.swap(other.sharedIds_);
-    order_.swap(other.order_);
-    selOrder_.swap(other.selOrder_);
-    std::swap(orderValid_, other.orderValid_);
-    std::swap(selOrderValid_, other.selOrderValid_);
-    // Both lists now hold other records than before.
-    version_ = other.version_ = std::max(version_, other.version_) + 1;
-  }
-
   // Raises nextId (never lowers it), so that ids below it stay reserved.
   void ReserveIdsBelow(std::uint32_t id) {
     if (id > nextId_) nextId_ = id;

@@ -69,12 +69,12 @@ void SetInitialGlState() {
   glLightfv(GL_LIGHT1, GL_POSITION, kLightPosition);
 }
 
-void DrawFrame(int viewMode) {
+void DrawFrame(ViewMode viewMode) {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
 
-  if (viewMode == kViewVerticesAndFaces) {
+  if (viewMode == ViewMode::VerticesAndFaces) {
     DrawCentreCross();
   }
 }

@@ -4,11 +4,11 @@
 namespace zmf {
 
 // View modes of the viewport, in the order of the view buttons.
-enum ViewMode : int {
-  kViewVerticesAndFaces = 0,
-  kViewNormalsAndDuplicates = 1,
-  kViewMaterialAndTexture = 2,
-  kViewBonesAndAnimation = 3,
+enum class ViewMode {
+  VerticesAndFaces = 0,
+  NormalsAndDuplicates = 1,
+  MaterialAndTexture = 2,
+  BonesAndAnimation = 3,
 };
 
 // True when a GL_VERSION string starts with a version of 1.1 or later; the viewport draws only
@@ -22,6 +22,6 @@ void SetInitialGlState();
 
 // Clears the frame and draws what the given view mode shows. An empty model shows only the
 // centre cross of the Vertices and Faces view. Needs a current GL context.
-void DrawFrame(int viewMode);
+void DrawFrame(ViewMode viewMode);
 
 }  // namespace zmf

@@ -1,14 +1,16 @@
-// zmfedit --help, --info, --convert and --batch, run as a user runs them: the built program,
-// with no display at all (no DISPLAY, no WAYLAND_DISPLAY, no Qt platform).
+// zmfedit --help, --list-commands, --info, --convert and --batch, run as a user runs them: the
+// built program, with no display at all (no DISPLAY, no WAYLAND_DISPLAY, no Qt platform).
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "command/command_table.h"
 #include "file_fixture.h"
 
 extern char** environ;
@@ -98,6 +100,84 @@ TEST_F(CommandLineToolTest, HelpListsEveryForm) {
   const Result wrong = RunEditor({"--info"});
   EXPECT_EQ(wrong.exitCode, 2);
   EXPECT_EQ(wrong.errors.rfind("zmfedit: --info needs a file name\nusage:", 0), 0u) << wrong.errors;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// A line of --list-commands as its columns: three words, then the description with its offset.
+struct ListedCommand {
+  std::string id, name, input, description;
+  std::size_t descriptionColumn = 0;
+};
+ListedCommand ParseListed(const std::string& line) {
+  ListedCommand listed;
+  std::istringstream in(line);
+  in >> listed.id >> listed.name >> listed.input;
+  listed.descriptionColumn = line.find_first_not_of(' ', static_cast<std::size_t>(in.tellg()));
+  if (listed.descriptionColumn != std::string::npos) {
+    listed.description = line.substr(listed.descriptionColumn);
+  }
+  return listed;
+}
+
+TEST(CommandListTest, ListCommandsAndHelpShowTheWholeCommandTable) {
+  const Result list = RunEditor({"--list-commands"});
+  EXPECT_EQ(list.exitCode, 0) << list.errors;
+  EXPECT_EQ(list.errors, "");
+  const std::vector<std::string> lines = Lines(list.out);
+  const auto commands = Commands();
+  ASSERT_EQ(lines.size(), commands.size()) << list.out;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const ListedCommand listed = ParseListed(lines[i]);
+    const CommandEntry& entry = commands[i];
+    EXPECT_EQ(listed.id, entry.id == 0 ? "-" : std::to_string(entry.id)) << lines[i];
+    EXPECT_EQ(listed.name, entry.scriptName) << lines[i];
+    EXPECT_EQ(listed.description, entry.description) << lines[i];
+    EXPECT_FALSE(entry.description.empty()) << lines[i];
+    // The descriptions start in one column.
+    EXPECT_EQ(listed.descriptionColumn, ParseListed(lines[0]).descriptionColumn) << lines[i];
+  }
+  const ListedCommand first = ParseListed(lines[0]);
+  EXPECT_EQ(first.id + " " + first.name + " " + first.input, "32771 new none");
+  const ListedCommand open = ParseListed(lines[1]);
+  EXPECT_EQ(open.id + " " + open.name + " " + open.input, "32772 open open-file");
+  bool idsListed = false;  // a script-only command
+  for (const std::string& line : lines) {
+    const ListedCommand listed = ParseListed(line);
+    if (listed.name == "select-vertices") idsListed = listed.id == "-" && listed.input == "ids";
+  }
+  EXPECT_TRUE(idsListed);
+
+  // --help names every script command with its arguments and description, and the other lines
+  // a script may hold.
+  const Result help = RunEditor({"--help"});
+  EXPECT_EQ(help.exitCode, 0) << help.errors;
+  EXPECT_NE(help.out.find("zmfedit --list-commands\n"), std::string::npos);
+  for (const CommandEntry& entry : commands) {
+    const std::string id = std::to_string(entry.id);
+    std::string usage(entry.scriptName);
+    if (entry.input == CommandInput::OpenFile || entry.input == CommandInput::SaveFile) {
+      usage += " FILE";
+    } else if (entry.input == CommandInput::Ids) {
+      usage += " ID...";
+    } else if (entry.input == CommandInput::ListPick) {
+      usage = "pick " + id + " POSITION";
+    } else if (entry.input == CommandInput::Texts) {
+      usage = "apply " + id + " TEXTS...";
+    }
+    const std::size_t at = help.out.find("\n  " + usage + "  ");
+    ASSERT_NE(at, std::string::npos) << usage;
+    const std::size_t end = help.out.find('\n', at + 1);
+    EXPECT_TRUE(help.out.substr(at, end - at).ends_with(entry.description)) << usage;
+  }
+  for (const char* line : {"\n  answer TEXT  ", "\n  cancel  "}) {
+    EXPECT_NE(help.out.find(line), std::string::npos) << line;
+  }
 }
 
 TEST_F(CommandLineToolTest, InfoPrintsCountsAndBounds) {

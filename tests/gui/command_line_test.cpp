@@ -41,9 +41,11 @@ TEST(CommandLineTest, AcceptsAModelAScreenshotInEitherOrderAndTheToolModes) {
   }
   EXPECT_EQ(ParseCommandLine({"--help"}).mode, Mode::Help);
   EXPECT_EQ(ParseCommandLine({"ship.zmf", "-h"}).mode, Mode::Help);
+  EXPECT_EQ(ParseCommandLine({"--list-commands"}).mode, Mode::ListCommands);
 
   EXPECT_TRUE(RunsWithoutWindow({"--info", "x"}));
   EXPECT_TRUE(RunsWithoutWindow({"x", "--help"}));
+  EXPECT_TRUE(RunsWithoutWindow({"--list-commands"}));
   EXPECT_FALSE(RunsWithoutWindow({"--screenshot", "x.png", "m.zmf"}));
   EXPECT_FALSE(RunsWithoutWindow({"-platform", "offscreen", "m.zmf"}));
 }

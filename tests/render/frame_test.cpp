@@ -22,7 +22,7 @@ class FrameTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(context_.Ready()) << context_.Error(); }
 
-  void Render(int viewMode) {
+  void Render(ViewMode viewMode) {
     DrawFrame(viewMode);
     pixels_ = context_.ReadPixels();
   }
@@ -114,7 +114,7 @@ TEST_F(FrameTest, VerticesAndFacesViewOfAnEmptyModelIsTheCentreCross) {
   glTranslatef(0.5f, 0.5f, 0.0f);
   glEnable(GL_DEPTH_TEST);
   glEnable(GL_TEXTURE_2D);
-  Render(kViewVerticesAndFaces);
+  Render(ViewMode::VerticesAndFaces);
 
   // Both lines run along pixel edges (x = 256.0 and y = 256.0 in window coordinates), so the
   // rasterizer may light the column and row on either side; Mesa lights 255.
@@ -137,13 +137,14 @@ TEST_F(FrameTest, VerticesAndFacesViewOfAnEmptyModelIsTheCentreCross) {
 
 TEST_F(FrameTest, OtherViewsOfAnEmptyModelShowOnlyTheBackground) {
   SetInitialGlState();
-  for (int viewMode :
-       {kViewNormalsAndDuplicates, kViewMaterialAndTexture, kViewBonesAndAnimation}) {
+  for (ViewMode viewMode : {ViewMode::NormalsAndDuplicates, ViewMode::MaterialAndTexture,
+                            ViewMode::BonesAndAnimation}) {
     // Start from a frame with the cross, so that a missing clear would show.
-    DrawFrame(kViewVerticesAndFaces);
+    DrawFrame(ViewMode::VerticesAndFaces);
     Render(viewMode);
-    EXPECT_TRUE(IsGrey(256, 256, kBackground)) << "view " << viewMode;
-    EXPECT_EQ(CountGrey(kBackground), kSize * kSize) << "view " << viewMode;
+    const int view = static_cast<int>(viewMode);
+    EXPECT_TRUE(IsGrey(256, 256, kBackground)) << "view " << view;
+    EXPECT_EQ(CountGrey(kBackground), kSize * kSize) << "view " << view;
   }
 }
 

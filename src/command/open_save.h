@@ -1,4 +1,5 @@
-// The Open and Save dispatch: which reader or writer a file's extension chooses.
+// The Open and Save dispatch: which reader, importer or writer a file's extension chooses. It
+// sits above the file formats and the importers, since it knows them all.
 #pragma once
 
 #include <string>
@@ -24,13 +25,6 @@ enum class Opened {
 // load the bounding box is computed (the model side of fitting the view) and the model is
 // committed.
 Opened OpenModel(Model& model, std::string_view path);
-
-// Writes the viewport's picture as a BMP screenshot; provided by the editor's window.
-class ScreenshotWriter {
- public:
-  virtual ~ScreenshotWriter() = default;
-  virtual void SaveScreenshot(std::string_view path) = 0;
-};
 
 enum class Saved {
   Written,        // the file was written (or handed to the screenshot writer)

@@ -1,5 +1,5 @@
 // Choosing a loader or a writer by the file's extension.
-#include "format/open_save.h"
+#include "command/open_save.h"
 
 #include <cctype>
 
@@ -22,16 +22,10 @@ bool SameText(std::string_view a, std::string_view b) {
   return true;
 }
 
-// The import formats of the Open command. Each importer takes its place here when it is built;
-// until then its files are reported as a format this build cannot read.
-struct Importer {
-  std::string_view extension;
-  void (*load)(Model&, std::string_view path);  // null: not part of this build
-};
-constexpr Importer kImporters[] = {
-    {"3DS", nullptr}, {"MD5MESH", nullptr}, {"X", nullptr},
-    {"ZQD", nullptr}, {"TXT", nullptr},     {"TGA", nullptr},
-};
+// The import formats of the Open command whose importers this build does not have: their files
+// are reported rather than read as ZMF models. An importer, once built, gets its own branch in
+// OpenModel and leaves this list.
+constexpr std::string_view kUnbuiltImportFormats[] = {"3DS", "MD5MESH", "X", "ZQD", "TXT", "TGA"};
 
 }  // namespace
 
@@ -48,17 +42,13 @@ Opened OpenModel(Model& model, std::string_view path) {
     LoadBackgroundImage(model, path);
     return Opened::BackgroundImage;
   }
-  bool isImport = false;
-  for (const Importer& importer : kImporters) {
-    if (!SameText(extension, importer.extension)) continue;
-    isImport = true;
-    if (importer.load == nullptr) {
-      model.host().ErrorBox("Unrecognized file format:", path, 0);
+  for (const std::string_view format : kUnbuiltImportFormats) {
+    if (SameText(extension, format)) {
+      model.host().ErrorBox("Unrecognized file format:", path, Severity::Error);
       return Opened::Nothing;
     }
-    importer.load(model, path);
   }
-  if (!isImport) ReadModelFile(model, path);
+  ReadModelFile(model, path);
   model.ComputeBounds();
   model.Commit();
   return Opened::Model;
@@ -68,7 +58,7 @@ Saved SaveModel(Model& model, std::string_view path, ScreenshotWriter* screensho
   const std::string_view extension = ExtensionOf(path);
   if (SameText(extension, "BMP")) {
     if (screenshot == nullptr) {
-      model.host().ErrorBox("Could not write to file:", path, 0);
+      model.host().ErrorBox("Could not write to file:", path, Severity::Error);
       return Saved::Failed;
     }
     screenshot->SaveScreenshot(path);

@@ -1,0 +1,94 @@
+// --list-commands and the script part of --help, generated from the command table.
+#include "command/command_list.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace zmf {
+namespace {
+
+// How a script line runs the entry, arguments included.
+std::string ScriptUsage(const CommandEntry& entry) {
+  const std::string id = std::to_string(entry.id);
+  const std::string name(entry.scriptName.empty() ? std::string_view(id) : entry.scriptName);
+  switch (entry.input) {
+    case CommandInput::None:
+      return name;
+    case CommandInput::OpenFile:
+    case CommandInput::SaveFile:
+      return name + " FILE";
+    case CommandInput::ListPick:
+      return "pick " + id + " POSITION";
+    case CommandInput::Texts:
+      return "apply " + id + " TEXTS...";
+    case CommandInput::Ids:
+      return name + " ID...";
+  }
+  return name;
+}
+
+// The rows as aligned columns, two blanks apart, each line starting with `indent`; the last
+// column is not padded.
+std::string Columns(const std::vector<std::vector<std::string>>& rows, std::string_view indent) {
+  std::vector<std::size_t> widths;
+  for (const auto& row : rows) {
+    widths.resize(std::max(widths.size(), row.size()), 0);
+    for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], row[i].size());
+  }
+  std::string text;
+  for (const auto& row : rows) {
+    text += indent;
+    for (std::size_t i = 0; i < row.size(); ++i) {
+      text += row[i];
+      if (i + 1 < row.size()) text.append(widths[i] - row[i].size() + 2, ' ');
+    }
+    text += '\n';
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string_view InputName(CommandInput input) {
+  switch (input) {
+    case CommandInput::None:
+      return "none";
+    case CommandInput::OpenFile:
+      return "open-file";
+    case CommandInput::SaveFile:
+      return "save-file";
+    case CommandInput::ListPick:
+      return "list-pick";
+    case CommandInput::Texts:
+      return "texts";
+    case CommandInput::Ids:
+      return "ids";
+  }
+  return "";
+}
+
+std::string CommandListText() {
+  std::vector<std::vector<std::string>> rows;
+  for (const CommandEntry& entry : Commands()) {
+    rows.push_back({entry.id == 0 ? "-" : std::to_string(entry.id),
+                    entry.scriptName.empty() ? "-" : std::string(entry.scriptName),
+                    std::string(InputName(entry.input)), std::string(entry.description)});
+  }
+  return Columns(rows, "");
+}
+
+std::string ScriptHelpText() {
+  std::vector<std::vector<std::string>> rows;
+  for (const CommandEntry& entry : Commands()) {
+    rows.push_back({ScriptUsage(entry), std::string(entry.description)});
+  }
+  rows.push_back(
+      {"answer TEXT", "Queue the answer to the next prompt, or yes or no to a question"});
+  rows.push_back({"cancel", "Queue a cancelled prompt"});
+  return "Script lines for --batch (a command may also be given by its identifier; \"double\n"
+         "quotes\" keep blanks in an argument; blank lines and lines starting with # are "
+         "skipped):\n" +
+         Columns(rows, "  ");
+}
+
+}  // namespace zmf

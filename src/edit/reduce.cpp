@@ -20,8 +20,6 @@
 namespace zmf {
 namespace {
 
-bool HasAllCorners(const Face& f) { return f.a != nullptr && f.b != nullptr && f.c != nullptr; }
-
 class Reducer {
  public:
   Reducer(Model& model, const std::unordered_set<const Vertex*>& seams, float radiusSquared)
@@ -62,7 +60,7 @@ class Reducer {
       if (r->face != nullptr && seenFaces_.insert(r->face).second) faces_.push_back(r->face);
     }
     for (Face* f : faces_) {
-      if (!HasAllCorners(*f)) continue;  // goes with v below
+      if (!f->HasAllCorners()) continue;  // goes with v below
       const Vertex* const corners[3] = {f->a, f->b, f->c};
       int merged = 0;
       int at = 0;
@@ -117,7 +115,7 @@ class Reducer {
     Candidate best{limit_, nullptr};
     for (const FaceRef* r = v->faceRefHead; r != nullptr; r = r->next) {
       const Face* f = r->face;
-      if (f == nullptr || !HasAllCorners(*f)) continue;
+      if (f == nullptr || !f->HasAllCorners()) continue;
       Vertex* o1 = f->a;
       Vertex* o2 = f->b;
       if (f->a == v) {

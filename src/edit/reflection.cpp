@@ -205,7 +205,7 @@ void ReflectSelection(Model& model, bool connectEdges) {
   if (connectEdges) walked.reserve(selectedFaces);
   Face* f = model.faces.selTail();
   for (std::uint32_t i = 0; i < selectedFaces && f != nullptr; ++i, f = f->selPrev) {
-    if (f->a == nullptr || f->b == nullptr || f->c == nullptr) continue;
+    if (!f->HasAllCorners()) continue;
     const std::array<Vertex*, 3> corners = {f->a, f->b, f->c};
     WalkedFace w{{}, false};
     bool allMirrored = true;

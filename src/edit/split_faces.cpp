@@ -114,15 +114,13 @@ Vertex* AddMidpoint(Model& model, const Vertex* p, const Vertex* q, bool deform)
   return JournalAddVertex(model, m, n, (p->u + q->u) * 0.5f, (p->v + q->v) * 0.5f);
 }
 
-bool HasAllCorners(const Face* f) { return f->a != nullptr && f->b != nullptr && f->c != nullptr; }
-
 // For j = 0, 1, 2, reading the face's corners as they stand: when the edge (g[j], g[j+1]) was
 // cut, the face becomes (g[j], m, g[j+2]) and the half (m, g[j+1], g[j+2]) is added and
 // appended to `halves`.
 void CutAlongCutEdges(Model& model, const EdgeMidpoints& midpoints, Face* g,
                       std::vector<Face*>& halves) {
   for (int j = 0; j < 3; ++j) {
-    if (!HasAllCorners(g)) return;
+    if (!g->HasAllCorners()) return;
     const std::array<Vertex*, 3> corners = {g->a, g->b, g->c};
     Vertex* p = corners[j];
     Vertex* q = corners[(j + 1) % 3];
@@ -159,14 +157,14 @@ void SplitSelectedFaces(Model& model, bool deform) {
   Face* const lastBefore = model.faces.tail();
   for (Face* f = model.faces.selTail(); f != nullptr; f = f->selPrev) {
     if (ahead != nullptr) {
-      if (HasAllCorners(ahead)) {
+      if (ahead->HasAllCorners()) {
         midpoints.Prefetch(ahead->a, ahead->b);
         midpoints.Prefetch(ahead->b, ahead->c);
         midpoints.Prefetch(ahead->c, ahead->a);
       }
       ahead = ahead->selPrev;
     }
-    if (!HasAllCorners(f)) continue;
+    if (!f->HasAllCorners()) continue;
     Vertex* a = f->a;
     Vertex* b = f->b;
     Vertex* c = f->c;

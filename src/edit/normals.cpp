@@ -2,7 +2,6 @@
 #include "edit/normals.h"
 
 #include <array>
-#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -25,13 +24,7 @@ void AddCornerCross(Vector3& sum, const Face& face, const Vertex* p) {
   const Vertex* before = corners[(i + 2) % 3];
   const Vertex* after = corners[(i + 1) % 3];
   if (before == nullptr || after == nullptr) return;
-  const Vector3 a = {before->position.x - p->position.x, before->position.y - p->position.y,
-                     before->position.z - p->position.z};
-  const Vector3 b = {p->position.x - after->position.x, p->position.y - after->position.y,
-                     p->position.z - after->position.z};
-  sum.x += a.y * b.z - a.z * b.y;
-  sum.y += a.z * b.x - a.x * b.z;
-  sum.z += a.x * b.y - a.y * b.x;
+  sum += Cross(before->position - p->position, p->position - after->position);
 }
 
 // Adds the cross products of the faces that use `p`: all of them, or only the selected ones.
@@ -105,12 +98,8 @@ void CalculateNormals(Model& model, bool connected, bool acrossDuplicates) {
       // Across a duplicate every face of the partner counts, selected or not.
       for (const Vertex* q : partners->Of(p)) AddFacesAround(sum, q, false);
     }
-    const float length = std::sqrt(sum.x * sum.x + sum.y * sum.y + sum.z * sum.z);
-    if (length != 0.0f) {
-      sum.x /= length;
-      sum.y /= length;
-      sum.z /= length;
-    }
+    const float length = Length(sum);
+    if (length != 0.0f) sum /= length;
     if (sum == p->normal) continue;
     const Vector3 position = p->position;
     JournalSetVertex(model, p, position, sum, p->u, p->v);
@@ -127,7 +116,7 @@ void InvertSelectedNormals(Model& model) {
   JournalGroup group(model);
   for (Vertex* p : model.vertices.Selected()) {
     const Vector3 position = p->position;
-    const Vector3 normal = {-p->normal.x, -p->normal.y, -p->normal.z};
+    const Vector3 normal = -p->normal;
     JournalSetVertex(model, p, position, normal, p->u, p->v);
   }
 }

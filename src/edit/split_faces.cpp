@@ -2,7 +2,6 @@
 #include "edit/split_faces.h"
 
 #include <array>
-#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -94,22 +93,17 @@ class EdgeMidpoints {
   std::size_t count_ = 0;
 };
 
-float Dot(const Vector3& a, const Vector3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-
 // Adds the midpoint of the edge (p, q) through the journal.
 Vertex* AddMidpoint(Model& model, const Vertex* p, const Vertex* q, bool deform) {
-  Vector3 m = {(p->position.x + q->position.x) * 0.5f, (p->position.y + q->position.y) * 0.5f,
-               (p->position.z + q->position.z) * 0.5f};
-  const Vector3 n = {(p->normal.x + q->normal.x) * 0.5f, (p->normal.y + q->normal.y) * 0.5f,
-                     (p->normal.z + q->normal.z) * 0.5f};
+  Vector3 m = (p->position + q->position) * 0.5f;
+  const Vector3 n = (p->normal + q->normal) * 0.5f;
   if (deform) {
-    Vector3 d = {q->position.x - p->position.x, q->position.y - p->position.y,
-                 q->position.z - p->position.z};
-    const float length = std::sqrt(Dot(d, d));
-    if (length != 0.0f) d = {d.x / length, d.y / length, d.z / length};
+    Vector3 d = q->position - p->position;
+    const float length = Length(d);
+    if (length != 0.0f) d /= length;
     const float t = Dot(q->normal, d) - Dot(p->normal, d);
     const float push = 0.25f * t * length;
-    m = {m.x + push * n.x, m.y + push * n.y, m.z + push * n.z};
+    m += push * n;
   }
   return JournalAddVertex(model, m, n, (p->u + q->u) * 0.5f, (p->v + q->v) * 0.5f);
 }

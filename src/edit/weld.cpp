@@ -75,18 +75,14 @@ void WeldSelectedVertices(Model& model) {
   Vector3 position, normal;
   float u = 0.0f, v = 0.0f;
   for (const Vertex* s : model.vertices.Selected()) {
-    position.x += s->position.x;
-    position.y += s->position.y;
-    position.z += s->position.z;
-    normal.x += s->normal.x;
-    normal.y += s->normal.y;
-    normal.z += s->normal.z;
+    position += s->position;
+    normal += s->normal;
     u += s->u;
     v += s->v;
   }
   const auto count = static_cast<float>(model.vertices.selCount());
-  position = {position.x / count, position.y / count, position.z / count};
-  normal = {normal.x / count, normal.y / count, normal.z / count};
+  position /= count;
+  normal /= count;
   u /= count;
   v /= count;
 

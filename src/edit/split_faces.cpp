@@ -4,94 +4,40 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "edit/journal.h"
+#include "model/flat_hash_map.h"
 
 namespace zmf {
 namespace {
 
-// The midpoint vertex made for each cut edge, found by the edge's two ends in either order.
-// Open addressing on the ends' addresses: a split of a million faces looks up three million
-// edges, which a node-based map would spend most of its time allocating.
-class EdgeMidpoints {
- public:
-  explicit EdgeMidpoints(std::size_t expectedEdges) { Resize(SizeFor(expectedEdges)); }
+// An edge by its two ends, the lower address first, so that (p, q) and (q, p) are one key.
+struct EdgeKey {
+  const Vertex* lo;
+  const Vertex* hi;
 
-  // The midpoint of the edge (p, q) or (q, p), or null.
-  Vertex* Find(const Vertex* p, const Vertex* q) const {
-    const Key key = MakeKey(p, q);
-    for (std::size_t i = Hash(key) & mask_;; i = (i + 1) & mask_) {
-      const Slot& s = slots_[i];
-      if (s.lo == nullptr) return nullptr;
-      if (s.lo == key.lo && s.hi == key.hi) return s.mid;
-    }
+  EdgeKey(const Vertex* p, const Vertex* q) : lo(p), hi(q) {
+    if (std::less<const Vertex*>()(q, p)) std::swap(lo, hi);
   }
-
-  // Starts loading the slot where a lookup of the edge begins.
-  void Prefetch(const Vertex* p, const Vertex* q) const {
-    __builtin_prefetch(&slots_[Hash(MakeKey(p, q)) & mask_]);
-  }
-
-  // Records the midpoint of an edge that Find did not know.
-  void Insert(const Vertex* p, const Vertex* q, Vertex* mid) {
-    if ((count_ + 1) * 10 > slots_.size() * 7) Grow();
-    Place(MakeKey(p, q), mid);
-    ++count_;
-  }
-
- private:
-  struct Key {
-    const Vertex* lo;
-    const Vertex* hi;
-  };
-  struct Slot {
-    const Vertex* lo = nullptr;  // null marks an empty slot; an edge never has a null end
-    const Vertex* hi = nullptr;
-    Vertex* mid = nullptr;
-  };
-
-  static Key MakeKey(const Vertex* p, const Vertex* q) {
-    return std::less<const Vertex*>()(p, q) ? Key{p, q} : Key{q, p};
-  }
-
-  static std::size_t Hash(const Key& k) {
-    std::uint64_t h = reinterpret_cast<std::uintptr_t>(k.lo) * 0x9E3779B97F4A7C15ull;
-    h ^= (h >> 29) + reinterpret_cast<std::uintptr_t>(k.hi) * 0xC2B2AE3D27D4EB4Full;
-    return static_cast<std::size_t>(h ^ (h >> 32));
-  }
-
-  // Room for the expected edges at a load of at most one half, where probes stay short.
-  static std::size_t SizeFor(std::size_t edges) {
-    std::size_t size = 16;
-    while (size < edges * 2) size *= 2;
-    return size;
-  }
-
-  void Resize(std::size_t size) {
-    slots_.assign(size, Slot{});
-    mask_ = size - 1;
-  }
-
-  void Place(const Key& key, Vertex* mid) {
-    std::size_t i = Hash(key) & mask_;
-    while (slots_[i].lo != nullptr) i = (i + 1) & mask_;
-    slots_[i] = {key.lo, key.hi, mid};
-  }
-
-  void Grow() {
-    std::vector<Slot> old;
-    old.swap(slots_);
-    Resize(old.size() * 2);
-    for (const Slot& s : old) {
-      if (s.lo != nullptr) Place({s.lo, s.hi}, s.mid);
-    }
-  }
-
-  std::vector<Slot> slots_;
-  std::size_t mask_ = 0;
-  std::size_t count_ = 0;
+  bool operator==(const EdgeKey&) const = default;
 };
+
+// An edge never has a null end.
+struct EdgeHasher {
+  static std::uint64_t Hash(const EdgeKey& k) {
+    return HashWords(reinterpret_cast<std::uintptr_t>(k.lo),
+                     reinterpret_cast<std::uintptr_t>(k.hi));
+  }
+  static EdgeKey Empty() { return {nullptr, nullptr}; }
+  static bool IsEmpty(const EdgeKey& k) { return k.lo == nullptr; }
+};
+
+// The midpoint vertex made for each cut edge. A split of a million faces looks up three million
+// edges, which a node-based map would spend most of its time allocating. A null midpoint is
+// one that could not be made.
+using EdgeMidpoints = FlatHashMap<EdgeKey, Vertex*, EdgeHasher>;
 
 // Adds the midpoint of the edge (p, q) through the journal.
 Vertex* AddMidpoint(Model& model, const Vertex* p, const Vertex* q, bool deform) {
@@ -119,10 +65,10 @@ void CutAlongCutEdges(Model& model, const EdgeMidpoints& midpoints, Face* g,
     Vertex* p = corners[j];
     Vertex* q = corners[(j + 1) % 3];
     Vertex* r = corners[(j + 2) % 3];
-    Vertex* m = midpoints.Find(p, q);
-    if (m == nullptr) continue;
-    JournalSetFaceVertices(model, g, p, m, r);
-    if (Face* half = JournalAddFace(model, m, q, r)) halves.push_back(half);
+    Vertex* const* m = midpoints.Find({p, q});
+    if (m == nullptr || *m == nullptr) continue;
+    JournalSetFaceVertices(model, g, p, *m, r);
+    if (Face* half = JournalAddFace(model, *m, q, r)) halves.push_back(half);
   }
 }
 
@@ -135,9 +81,8 @@ void SplitSelectedFaces(Model& model, bool deform) {
   // Most edges of a connected selection are shared by two faces.
   EdgeMidpoints midpoints(std::size_t{model.faces.selCount()} * 3 / 2);
   auto midpointOf = [&](Vertex* p, Vertex* q) {
-    if (Vertex* m = midpoints.Find(p, q)) return m;
-    Vertex* m = AddMidpoint(model, p, q, deform);
-    if (m != nullptr) midpoints.Insert(p, q, m);  // null only when memory ran out
+    Vertex*& m = *midpoints.Insert({p, q}, nullptr).first;
+    if (m == nullptr) m = AddMidpoint(model, p, q, deform);  // stays null when memory ran out
     return m;
   };
 
@@ -152,9 +97,9 @@ void SplitSelectedFaces(Model& model, bool deform) {
   for (Face* f = model.faces.selTail(); f != nullptr; f = f->selPrev) {
     if (ahead != nullptr) {
       if (ahead->HasAllCorners()) {
-        midpoints.Prefetch(ahead->a, ahead->b);
-        midpoints.Prefetch(ahead->b, ahead->c);
-        midpoints.Prefetch(ahead->c, ahead->a);
+        midpoints.Prefetch({ahead->a, ahead->b});
+        midpoints.Prefetch({ahead->b, ahead->c});
+        midpoints.Prefetch({ahead->c, ahead->a});
       }
       ahead = ahead->selPrev;
     }

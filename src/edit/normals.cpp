@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <unordered_map>
-#include <vector>
 
 #include "edit/journal.h"
+#include "model/buckets.h"
+#include "model/flat_hash_map.h"
 
 namespace zmf {
 namespace {
@@ -43,44 +43,36 @@ void AddFacesAround(Vector3& sum, const Vertex* p, bool selectedFacesOnly) {
 class DuplicatePartners {
  public:
   explicit DuplicatePartners(const RecordList<Duplicate>& duplicates) {
-    // Partners are stored grouped per vertex: count them, lay out the groups, then fill them
-    // in list order.
-    std::vector<std::uint32_t> counts;
     for (const Duplicate* d : duplicates) {
       if (d->vertex == nullptr || d->twin == nullptr) continue;
-      for (const Vertex* v : {d->vertex, d->twin}) {
-        const std::uint32_t slot = SlotOf(v, counts);
-        ++counts[slot];
-      }
+      partners_.Count(GroupOf(d->vertex));
+      partners_.Count(GroupOf(d->twin));
     }
-    offsets_.resize(counts.size() + 1, 0);
-    for (std::size_t s = 0; s < counts.size(); ++s) offsets_[s + 1] = offsets_[s] + counts[s];
-    partners_.resize(offsets_.back());
-    std::vector<std::uint32_t> next(offsets_.begin(), offsets_.end() - 1);
+    partners_.Arrange();
     for (const Duplicate* d : duplicates) {
       if (d->vertex == nullptr || d->twin == nullptr) continue;
-      partners_[next[slots_[d->vertex]]++] = d->twin;
-      partners_[next[slots_[d->twin]]++] = d->vertex;
+      partners_.Place(*groups_.Find(d->vertex), d->twin);
+      partners_.Place(*groups_.Find(d->twin), d->vertex);
     }
+    partners_.Finish();
   }
 
   std::span<Vertex* const> Of(const Vertex* v) const {
-    const auto it = slots_.find(v);
-    if (it == slots_.end()) return {};
-    return std::span<Vertex* const>(partners_.data() + offsets_[it->second],
-                                    offsets_[it->second + 1] - offsets_[it->second]);
+    const std::uint32_t* group = groups_.Find(v);
+    if (group == nullptr) return {};
+    return partners_[*group];
   }
 
  private:
-  std::uint32_t SlotOf(const Vertex* v, std::vector<std::uint32_t>& counts) {
-    const auto [it, added] = slots_.try_emplace(v, static_cast<std::uint32_t>(counts.size()));
-    if (added) counts.push_back(0);
-    return it->second;
+  std::uint32_t GroupOf(const Vertex* v) {
+    const auto [group, isNew] =
+        groups_.Insert(v, static_cast<std::uint32_t>(partners_.bucketCount()));
+    if (isNew) partners_.AddBucket();
+    return *group;
   }
 
-  std::unordered_map<const Vertex*, std::uint32_t> slots_;  // vertex -> its group
-  std::vector<std::uint32_t> offsets_;  // group s holds partners_[offsets_[s], offsets_[s + 1])
-  std::vector<Vertex*> partners_;
+  FlatHashMap<const Vertex*, std::uint32_t, PointerHasher<Vertex>> groups_;  // vertex -> group
+  Buckets<Vertex*> partners_;  // by group: the vertex's partners
 };
 
 }  // namespace

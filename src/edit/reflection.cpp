@@ -8,10 +8,12 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <span>
 #include <utility>
 #include <vector>
 
 #include "edit/journal.h"
+#include "model/buckets.h"
 #include "model/flat_hash_map.h"
 
 namespace zmf {
@@ -36,21 +38,19 @@ class PairTable {
   // whose edge can be asked about.
   PairTable(const std::vector<WalkedFace>& faces, std::uint32_t numbered,
             const std::vector<std::uint8_t>& selfPairs)
-      : start_(static_cast<std::size_t>(numbered) + 1, 0) {
-    // Counted first, then filled, so every list lands in one block.
-    ForEachPair(faces, selfPairs, [&](std::uint32_t low, std::uint32_t) { ++start_[low + 1]; });
-    for (std::size_t i = 1; i < start_.size(); ++i) start_[i] += start_[i - 1];
-    partners_.resize(start_.back());
-    std::vector<std::size_t> fill(start_.begin(), start_.end() - 1);
+      : partners_(numbered) {
+    ForEachPair(faces, selfPairs, [&](std::uint32_t low, std::uint32_t) { partners_.Count(low); });
+    partners_.Arrange();
     ForEachPair(faces, selfPairs,
-                [&](std::uint32_t low, std::uint32_t high) { partners_[fill[low]++] = high; });
+                [&](std::uint32_t low, std::uint32_t high) { partners_.Place(low, high); });
+    partners_.Finish();
   }
 
   // How many of the faces contain both vertices.
   std::size_t Count(std::uint32_t x, std::uint32_t y) const {
     const auto [low, high] = std::minmax(x, y);
-    return static_cast<std::size_t>(std::count(partners_.begin() + start_[low],
-                                               partners_.begin() + start_[low + 1], high));
+    const std::span<const std::uint32_t> partners = partners_[low];
+    return static_cast<std::size_t>(std::count(partners.begin(), partners.end(), high));
   }
 
  private:
@@ -76,8 +76,7 @@ class PairTable {
     }
   }
 
-  std::vector<std::size_t> start_;       // vertex n lists partners_[start_[n], start_[n + 1])
-  std::vector<std::uint32_t> partners_;
+  Buckets<std::uint32_t> partners_;  // by vertex number: the higher numbers it shares faces with
 };
 
 // Joins each border edge of each mirrored face to its mirror edge, walking the faces in order

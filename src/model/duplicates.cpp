@@ -2,9 +2,11 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <span>
 #include <utility>
 #include <vector>
 
+#include "model/buckets.h"
 #include "model/flat_hash_map.h"
 #include "model/model.h"
 
@@ -20,7 +22,8 @@ struct PositionKey {
   bool operator==(const PositionKey&) const = default;
 };
 
-// The empty key has all bits set in x: a NaN, which no key holds.
+// The empty key has all bits set in x: a NaN, which no key holds. It also stands for the
+// position of a vertex that has no key.
 struct PositionHasher {
   static constexpr std::uint32_t kNaNBits = ~std::uint32_t{0};
   static std::uint64_t Hash(const PositionKey& k) { return HashWords(k.x, k.y, k.z); }
@@ -58,25 +61,20 @@ void Model::RebuildDuplicates() {
     return partBits == 0 ? std::size_t{0} : static_cast<std::size_t>(hash >> (64 - partBits));
   };
 
-  std::vector<PositionKey> keys(count);
-  std::vector<std::size_t> partStart(parts + 1, 0);
+  std::vector<PositionKey> keys(count, PositionHasher::Empty());
+  Buckets<WalkEntry> entries(parts);
   for (std::size_t i = 0; i < count; ++i) {
     const Vector3& p = walk[i]->position;
     if (std::isnan(p.x) || std::isnan(p.y) || std::isnan(p.z)) continue;  // never a match
     keys[i] = {EqualityBits(p.x), EqualityBits(p.y), EqualityBits(p.z)};
-    ++partStart[partOf(PositionHasher::Hash(keys[i])) + 1];
+    entries.Count(partOf(PositionHasher::Hash(keys[i])));
   }
-  for (std::size_t part = 0; part < parts; ++part) partStart[part + 1] += partStart[part];
-  std::vector<WalkEntry> entries(partStart[parts]);
-  {
-    std::vector<std::size_t> fill(partStart.begin(), partStart.end() - 1);
-    for (std::size_t i = 0; i < count; ++i) {
-      const Vector3& p = walk[i]->position;
-      if (std::isnan(p.x) || std::isnan(p.y) || std::isnan(p.z)) continue;
-      entries[fill[partOf(PositionHasher::Hash(keys[i]))]++] = {keys[i],
-                                                                static_cast<std::uint32_t>(i)};
-    }
+  entries.Arrange();
+  for (std::size_t i = 0; i < count; ++i) {
+    if (PositionHasher::IsEmpty(keys[i])) continue;
+    entries.Place(partOf(PositionHasher::Hash(keys[i])), {keys[i], static_cast<std::uint32_t>(i)});
   }
+  entries.Finish();
 
   // Per walk entry: walk index of its twin plus one, or 0.
   std::vector<std::uint32_t> twinOf(count, 0);
@@ -84,9 +82,9 @@ void Model::RebuildDuplicates() {
   // current vertex in the list.
   FlatHashMap<PositionKey, std::uint32_t, PositionHasher> nearestLater;
   for (std::size_t part = 0; part < parts; ++part) {
-    nearestLater.Reset(partStart[part + 1] - partStart[part]);
-    for (std::size_t e = partStart[part]; e < partStart[part + 1]; ++e) {
-      const WalkEntry& entry = entries[e];
+    const std::span<const WalkEntry> inPart = entries[part];
+    nearestLater.Reset(inPart.size());
+    for (const WalkEntry& entry : inPart) {
       const auto [later, isNew] = nearestLater.Insert(entry.key, entry.index);
       if (!isNew) twinOf[entry.index] = std::exchange(*later, entry.index) + 1;
     }

@@ -402,5 +402,18 @@ TEST_F(WeldCommands, ScriptsRunEachCommandWithItsAnswers) {
   EXPECT_TRUE(Has("d.zmf", "FACES { 2\n\t0 1 2\t0\n\t1 3 2\t0\n}"));
 }
 
+TEST_F(WeldCommands, WeldSelectedDuplicatesFirstSelectsThePairsOfTheVertexSelection) {
+  // A new box is selected; its 24 vertices meet three at each of its 8 corners. Without a
+  // select-duplicates first, the weld still finds the pairs and leaves two vertices per corner.
+  ASSERT_EQ(Run("add-box\nweld-selected-duplicates\n" + SaveLine("welded.zmf") +
+                "new\nadd-box\nselect-duplicates\nweld-selected-duplicates\n" +
+                SaveLine("selected-first.zmf")),
+            0)
+      << printed;
+  EXPECT_TRUE(Has("welded.zmf", "VERTICES { POSITION_NORMAL 16\n"));
+  EXPECT_TRUE(Has("welded.zmf", "FACES { 12\n"));
+  EXPECT_EQ(Saved("welded.zmf"), Saved("selected-first.zmf"));
+}
+
 }  // namespace
 }  // namespace zmf::testing

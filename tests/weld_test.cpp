@@ -259,9 +259,13 @@ void ReduceByFullScans(Model& m, double percent) {
       const int at = c[0] == v ? 0 : c[1] == v ? 1 : 2;
       JournalSetFaceVertices(m, f, w, c[(at + 1) % 3], c[(at + 2) % 3]);
     }
+    // The merged values are read before v is deleted, which frees it.
+    const Vector3 position = mid(v->position, w->position);
+    const Vector3 normal = mid(v->normal, w->normal);
+    const float u = (v->u + w->u) * 0.5f;
+    const float tv = (v->v + w->v) * 0.5f;
     JournalDeleteVertex(m, v);
-    JournalSetVertex(m, w, mid(v->position, w->position), mid(v->normal, w->normal),
-                     (v->u + w->u) * 0.5f, (v->v + w->v) * 0.5f);
+    JournalSetVertex(m, w, position, normal, u, tv);
   }
 }
 

@@ -50,15 +50,16 @@ void Model::RebuildDuplicates() {
   walk.reserve(n);
   for (Vertex* v = vertices.tail(); v != nullptr; v = v->prev) walk.push_back(v);
 
-  // Equal positions hash alike, so the walk splits by the top bits of the hash into parts of
-  // a few thousand entries that are matched one at a time in a table that stays in the cache.
-  // Within a part the entries keep walk order, which is all the matching needs.
+  // Equal positions hash alike, so the walk splits by the low bits of the hash (the table takes
+  // the high ones) into parts of a few thousand entries that are matched one at a time in a
+  // table that stays in the cache. Within a part the entries keep walk order, which is all the
+  // matching needs.
   const std::size_t count = walk.size();
   int partBits = 0;
   while ((count >> partBits) > 4096 && partBits < 20) ++partBits;
   const std::size_t parts = std::size_t{1} << partBits;
-  auto partOf = [partBits](std::uint64_t hash) {
-    return partBits == 0 ? std::size_t{0} : static_cast<std::size_t>(hash >> (64 - partBits));
+  auto partOf = [parts](std::uint64_t hash) {
+    return static_cast<std::size_t>(hash & (parts - 1));
   };
 
   std::vector<PositionKey> keys(count, PositionHasher::Empty());

@@ -1,4 +1,5 @@
-// Speed of the mesh operations on a big plane grid: split, weld, select connected, reflect.
+// Speed of the mesh operations on a big plane grid: split, weld, select connected, reflect,
+// reduce, normals.
 //
 // Each benchmark takes the number of faces of the grid as its argument.
 #include <benchmark/benchmark.h>
@@ -9,6 +10,8 @@
 #include <vector>
 
 #include "edit/face_selection.h"
+#include "edit/normals.h"
+#include "edit/reduce.h"
 #include "edit/reflection.h"
 #include "edit/split_faces.h"
 #include "edit/weld.h"
@@ -128,6 +131,38 @@ void BM_ReflectSelection(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ReflectSelection)->Arg(1000000)->Arg(2000000)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// Collapse half of the selected vertices of a grid that shares its corners.
+void BM_ReduceSelectedVertices(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto b = Grid(state.range(0), false);
+    b->model.SelectAll();
+    state.ResumeTiming();
+    ReduceSelectedVertices(b->model, 50.0);
+    state.PauseTiming();
+    b.reset();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_ReduceSelectedVertices)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// Normals across duplicates on a grid whose cells each have their own four vertices: the
+// duplicate list is rebuilt and every inner grid point has three partners.
+void BM_NormalsAcrossDuplicates(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto b = Grid(state.range(0), true);
+    b->model.SelectAll();
+    b->model.geometryChanged = true;
+    state.ResumeTiming();
+    CalculateNormalsAcrossDuplicates(b->model);
+    state.PauseTiming();
+    b.reset();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_NormalsAcrossDuplicates)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace
 }  // namespace zmf

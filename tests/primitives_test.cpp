@@ -22,7 +22,6 @@ using ::testing::ElementsAreArray;
 using Primitives = ModelTest;
 
 Vector3 Sub(const Vector3& a, const Vector3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-float Dot(const Vector3& a, const Vector3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 // (B - A) x (C - A): the face normal for its winding.
 Vector3 FaceNormal(const Face* f) {
   const Vector3 a = Sub(f->b->position, f->a->position);

@@ -261,9 +261,13 @@ void ReduceByFullScans(Model& m, double percent) {
       const int at = c[0] == v ? 0 : c[1] == v ? 1 : 2;
       JournalSetFaceVertices(m, f, w, c[(at + 1) % 3], c[(at + 2) % 3]);
     }
+    // The merged values are read before v is deleted, which frees it.
+    const Vector3 position = mid(v->position, w->position);
+    const Vector3 normal = mid(v->normal, w->normal);
+    const float u = (v->u + w->u) * 0.5f;
+    const float tv = (v->v + w->v) * 0.5f;
     JournalDeleteVertex(m, v);
-    JournalSetVertex(m, w, mid(v->position, w->position), mid(v->normal, w->normal),
-                     (v->u + w->u) * 0.5f, (v->v + w->v) * 0.5f);
+    JournalSetVertex(m, w, position, normal, u, tv);
   }
 }
 
@@ -402,6 +406,19 @@ TEST_F(WeldCommands, ScriptsRunEachCommandWithItsAnswers) {
   EXPECT_TRUE(Has("r.zmf", "FACES { 2\n\t2 1 0\t0\n\t1 2 0\t0\n}"));
   EXPECT_TRUE(Has("d.zmf", "POSITION_NORMAL 4\n"));
   EXPECT_TRUE(Has("d.zmf", "FACES { 2\n\t0 1 2\t0\n\t1 3 2\t0\n}"));
+}
+
+TEST_F(WeldCommands, WeldSelectedDuplicatesFirstSelectsThePairsOfTheVertexSelection) {
+  // A new box is selected; its 24 vertices meet three at each of its 8 corners. Without a
+  // select-duplicates first, the weld still finds the pairs and leaves two vertices per corner.
+  ASSERT_EQ(Run("add-box\nweld-selected-duplicates\n" + SaveLine("welded.zmf") +
+                "new\nadd-box\nselect-duplicates\nweld-selected-duplicates\n" +
+                SaveLine("selected-first.zmf")),
+            0)
+      << printed;
+  EXPECT_TRUE(Has("welded.zmf", "VERTICES { POSITION_NORMAL 16\n"));
+  EXPECT_TRUE(Has("welded.zmf", "FACES { 12\n"));
+  EXPECT_EQ(Saved("welded.zmf"), Saved("selected-first.zmf"));
 }
 
 }  // namespace

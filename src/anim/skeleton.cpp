@@ -117,16 +117,22 @@ bool IsSelfOrAncestor(const Model& model, std::int32_t candidate, std::int32_t b
   return false;
 }
 
+// The bone's own bind matrix (its local matrix after its parent's bind matrix) and frame matrix
+// (the bind matrix inverted), from its parent's bind matrix as it stands.
+void UpdateOwnBindMatrices(Model& model, std::int32_t bone) {
+  Bone& b = model.bones[bone];
+  b.bindMatrix = ValidBone(model, b.parent)
+                     ? Compose(model.bones[b.parent].bindMatrix, b.localMatrix)
+                     : b.localMatrix;
+  b.frameMatrix = Invert(b.bindMatrix);
+}
+
 void UpdateBindMatricesFrom(Model& model, std::int32_t bone, int depth) {
   // Siblings are walked in a loop and children by recursion, bounded by the table size.
   for (int guard = 0; guard < kMaxBones && depth <= kMaxBones && ValidBone(model, bone); ++guard) {
-    Bone& b = model.bones[bone];
-    b.bindMatrix = ValidBone(model, b.parent)
-                       ? Compose(model.bones[b.parent].bindMatrix, b.localMatrix)
-                       : b.localMatrix;
-    b.frameMatrix = Invert(b.bindMatrix);
-    UpdateBindMatricesFrom(model, b.firstChild, depth + 1);
-    bone = b.nextSibling;
+    UpdateOwnBindMatrices(model, bone);
+    UpdateBindMatricesFrom(model, model.bones[bone].firstChild, depth + 1);
+    bone = model.bones[bone].nextSibling;
   }
 }
 
@@ -164,7 +170,7 @@ bool AddBone(Model& model, std::string_view name, std::int32_t parent, const Mat
     AppendChild(model, parent, n);
   }
   // Only this bone: it has no children or later siblings yet.
-  UpdateBindMatricesFrom(model, n, kMaxBones);
+  UpdateOwnBindMatrices(model, n);
   model.currentBone = n;
   return true;
 }
@@ -184,12 +190,8 @@ void SetBone(Model& model, std::uint32_t index, std::int32_t parent, const Matri
   }
   b.localMatrix = localMatrix;
   // The bone and its subtree only: its later siblings have not changed.
-  Bone& self = model.bones[bone];
-  self.bindMatrix = ValidBone(model, self.parent)
-                        ? Compose(model.bones[self.parent].bindMatrix, self.localMatrix)
-                        : self.localMatrix;
-  self.frameMatrix = Invert(self.bindMatrix);
-  UpdateBindMatrices(model, self.firstChild);
+  UpdateOwnBindMatrices(model, bone);
+  UpdateBindMatrices(model, b.firstChild);
 }
 
 void RemoveLastBone(Model& model) {

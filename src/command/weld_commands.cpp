@@ -21,6 +21,13 @@ double PercentFrom(std::string_view answer) {
   return value;
 }
 
+// Brings the duplicate list up to date and selects the pairs of the vertex selection, as
+// everything that uses the selected duplicates must first.
+void SelectDuplicatesOfVertexSelection(Model& model) {
+  model.RebuildDuplicates();
+  model.SelectDuplicatesOfSelection();
+}
+
 }  // namespace
 
 Refresh WeldVerticesCommand(CommandContext& context) {
@@ -38,13 +45,13 @@ Refresh ReduceVerticesCommand(CommandContext& context) {
 }
 
 Refresh WeldSelectedDuplicatesCommand(CommandContext& context) {
+  SelectDuplicatesOfVertexSelection(context.model);
   WeldSelectedDuplicates(context.model);
   return Refresh::Normals;
 }
 
 Refresh SelectDuplicatesCommand(CommandContext& context) {
-  context.model.RebuildDuplicates();
-  context.model.SelectDuplicatesOfSelection();
+  SelectDuplicatesOfVertexSelection(context.model);
   return Refresh::Normals;
 }
 

@@ -13,6 +13,8 @@ Refresh WeldVerticesCommand(CommandContext& context);
 // Asks "Enter percent to reduce" (default 10) when a vertex is selected; Cancel does nothing.
 // The answer is read as a number where it starts one; other text reads as 0.
 Refresh ReduceVerticesCommand(CommandContext& context);
+// Welds the duplicate pairs of the vertex selection: the duplicate list is brought up to date
+// and its pairs selected first, as select-duplicates does.
 Refresh WeldSelectedDuplicatesCommand(CommandContext& context);
 
 // Script-only: selects the duplicate pairs of the vertex selection after bringing the duplicate

@@ -15,8 +15,6 @@
 namespace zmf {
 namespace {
 
-bool HasAllCorners(const Face* f) { return f->a != nullptr && f->b != nullptr && f->c != nullptr; }
-
 // The bones that hold each vertex, in bone order, gathered in one pass over all weights, so a
 // command that copies many vertices does not search every bone's weights for each of them.
 class BoneHolders {
@@ -61,7 +59,7 @@ Vertex* CopyVertex(Model& model, Vertex* v, std::span<const std::uint8_t> bones)
 void ReverseSelectedFaces(Model& model) {
   JournalGroup group(model);
   for (Face* f : model.faces.Selected()) {
-    if (HasAllCorners(f)) JournalSetFaceVertices(model, f, f->a, f->c, f->b);
+    if (f->HasAllCorners()) JournalSetFaceVertices(model, f, f->a, f->c, f->b);
   }
 }
 
@@ -96,7 +94,7 @@ void DuplicateSelectedVertices(Model& model, bool moveFaces) {
     return it == twinOf.end() ? corner : it->second;
   };
   for (Face* f = model.faces.selTail(); f != nullptr; f = f->selPrev) {
-    if (HasAllCorners(f)) JournalSetFaceVertices(model, f, moved(f->a), moved(f->b), moved(f->c));
+    if (f->HasAllCorners()) JournalSetFaceVertices(model, f, moved(f->a), moved(f->b), moved(f->c));
   }
 }
 
@@ -106,7 +104,7 @@ void DuplicateBackFaces(Model& model) {
   const BoneHolders holders(model);
   // From the tail: the back faces join the selection behind the walk.
   for (Face* f = model.faces.selTail(); f != nullptr; f = f->selPrev) {
-    if (!HasAllCorners(f)) continue;
+    if (!f->HasAllCorners()) continue;
     for (Vertex* corner : {f->a, f->b, f->c}) CopyVertex(model, corner, holders.Of(corner));
     if (model.vertices.selCount() < 3) continue;
     Vertex* last = model.vertices.selTail();

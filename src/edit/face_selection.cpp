@@ -12,8 +12,6 @@
 namespace zmf {
 namespace {
 
-bool HasAllCorners(const Face* f) { return f->a != nullptr && f->b != nullptr && f->c != nullptr; }
-
 // Where each face stands in the face list, to put the few faces found around one face into
 // list order. Ids grow along the list, so they serve, unless Undo has re-created a face under an
 // older id at the tail; only then are the positions counted out.
@@ -62,12 +60,12 @@ void SelectConnectedFaces(Model& model) {
   std::vector<std::pair<std::uint32_t, Face*>> around;  // (list position, face) of one face's
                                                         // unselected neighbours
   for (Face* s = model.faces.selHead(); s != nullptr; s = s->selNext) {
-    if (!HasAllCorners(s)) continue;
+    if (!s->HasAllCorners()) continue;
     around.clear();
     for (const Vertex* corner : {s->a, s->b, s->c}) {
       for (const FaceRef* ref = corner->faceRefHead; ref != nullptr; ref = ref->next) {
         Face* f = ref->face;
-        if (f != nullptr && !f->selected && HasAllCorners(f)) around.emplace_back(order.Of(f), f);
+        if (f != nullptr && !f->selected && f->HasAllCorners()) around.emplace_back(order.Of(f), f);
       }
     }
     std::sort(around.begin(), around.end());

@@ -2,14 +2,13 @@
 #include "edit/normals.h"
 
 #include <array>
-#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <unordered_map>
-#include <vector>
 
 #include "edit/journal.h"
+#include "model/buckets.h"
+#include "model/flat_hash_map.h"
 
 namespace zmf {
 namespace {
@@ -25,13 +24,7 @@ void AddCornerCross(Vector3& sum, const Face& face, const Vertex* p) {
   const Vertex* before = corners[(i + 2) % 3];
   const Vertex* after = corners[(i + 1) % 3];
   if (before == nullptr || after == nullptr) return;
-  const Vector3 a = {before->position.x - p->position.x, before->position.y - p->position.y,
-                     before->position.z - p->position.z};
-  const Vector3 b = {p->position.x - after->position.x, p->position.y - after->position.y,
-                     p->position.z - after->position.z};
-  sum.x += a.y * b.z - a.z * b.y;
-  sum.y += a.z * b.x - a.x * b.z;
-  sum.z += a.x * b.y - a.y * b.x;
+  sum += Cross(before->position - p->position, p->position - after->position);
 }
 
 // Adds the cross products of the faces that use `p`: all of them, or only the selected ones.
@@ -50,44 +43,36 @@ void AddFacesAround(Vector3& sum, const Vertex* p, bool selectedFacesOnly) {
 class DuplicatePartners {
  public:
   explicit DuplicatePartners(const RecordList<Duplicate>& duplicates) {
-    // Partners are stored grouped per vertex: count them, lay out the groups, then fill them
-    // in list order.
-    std::vector<std::uint32_t> counts;
     for (const Duplicate* d : duplicates) {
       if (d->vertex == nullptr || d->twin == nullptr) continue;
-      for (const Vertex* v : {d->vertex, d->twin}) {
-        const std::uint32_t slot = SlotOf(v, counts);
-        ++counts[slot];
-      }
+      partners_.Count(GroupOf(d->vertex));
+      partners_.Count(GroupOf(d->twin));
     }
-    offsets_.resize(counts.size() + 1, 0);
-    for (std::size_t s = 0; s < counts.size(); ++s) offsets_[s + 1] = offsets_[s] + counts[s];
-    partners_.resize(offsets_.back());
-    std::vector<std::uint32_t> next(offsets_.begin(), offsets_.end() - 1);
+    partners_.Arrange();
     for (const Duplicate* d : duplicates) {
       if (d->vertex == nullptr || d->twin == nullptr) continue;
-      partners_[next[slots_[d->vertex]]++] = d->twin;
-      partners_[next[slots_[d->twin]]++] = d->vertex;
+      partners_.Place(*groups_.Find(d->vertex), d->twin);
+      partners_.Place(*groups_.Find(d->twin), d->vertex);
     }
+    partners_.Finish();
   }
 
   std::span<Vertex* const> Of(const Vertex* v) const {
-    const auto it = slots_.find(v);
-    if (it == slots_.end()) return {};
-    return std::span<Vertex* const>(partners_.data() + offsets_[it->second],
-                                    offsets_[it->second + 1] - offsets_[it->second]);
+    const std::uint32_t* group = groups_.Find(v);
+    if (group == nullptr) return {};
+    return partners_[*group];
   }
 
  private:
-  std::uint32_t SlotOf(const Vertex* v, std::vector<std::uint32_t>& counts) {
-    const auto [it, added] = slots_.try_emplace(v, static_cast<std::uint32_t>(counts.size()));
-    if (added) counts.push_back(0);
-    return it->second;
+  std::uint32_t GroupOf(const Vertex* v) {
+    const auto [group, isNew] =
+        groups_.Insert(v, static_cast<std::uint32_t>(partners_.bucketCount()));
+    if (isNew) partners_.AddBucket();
+    return *group;
   }
 
-  std::unordered_map<const Vertex*, std::uint32_t> slots_;  // vertex -> its group
-  std::vector<std::uint32_t> offsets_;  // group s holds partners_[offsets_[s], offsets_[s + 1])
-  std::vector<Vertex*> partners_;
+  FlatHashMap<const Vertex*, std::uint32_t, PointerHasher<Vertex>> groups_;  // vertex -> group
+  Buckets<Vertex*> partners_;  // by group: the vertex's partners
 };
 
 }  // namespace
@@ -105,12 +90,8 @@ void CalculateNormals(Model& model, bool connected, bool acrossDuplicates) {
       // Across a duplicate every face of the partner counts, selected or not.
       for (const Vertex* q : partners->Of(p)) AddFacesAround(sum, q, false);
     }
-    const float length = std::sqrt(sum.x * sum.x + sum.y * sum.y + sum.z * sum.z);
-    if (length != 0.0f) {
-      sum.x /= length;
-      sum.y /= length;
-      sum.z /= length;
-    }
+    const float length = Length(sum);
+    if (length != 0.0f) sum /= length;
     if (sum == p->normal) continue;
     const Vector3 position = p->position;
     JournalSetVertex(model, p, position, sum, p->u, p->v);
@@ -127,7 +108,7 @@ void InvertSelectedNormals(Model& model) {
   JournalGroup group(model);
   for (Vertex* p : model.vertices.Selected()) {
     const Vector3 position = p->position;
-    const Vector3 normal = {-p->normal.x, -p->normal.y, -p->normal.z};
+    const Vector3 normal = -p->normal;
     JournalSetVertex(model, p, position, normal, p->u, p->v);
   }
 }

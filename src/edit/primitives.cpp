@@ -144,7 +144,7 @@ std::vector<ShapeVertex> SphereVertices() {
   for (const Direction& d : kSphereDirections) {
     const float length = std::sqrt(static_cast<float>(d.x * d.x + d.y * d.y + d.z * d.z));
     const Vector3 normal = {d.x / length, d.y / length, d.z / length};
-    const Vector3 position = {0.5f * normal.x, 0.5f * normal.y, 0.5f * normal.z};
+    const Vector3 position = 0.5f * normal;
     vertices.push_back({position, normal, position.x + 0.5f, position.y + 0.5f});
   }
   return vertices;

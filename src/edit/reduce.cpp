@@ -20,8 +20,6 @@
 namespace zmf {
 namespace {
 
-bool HasAllCorners(const Face& f) { return f.a != nullptr && f.b != nullptr && f.c != nullptr; }
-
 class Reducer {
  public:
   Reducer(Model& model, const std::unordered_set<const Vertex*>& seams, float radiusSquared)
@@ -47,11 +45,8 @@ class Reducer {
 
     neighbours_.clear();
     AddNeighbours(v);
-    const Vector3 position = {(v->position.x + w->position.x) * 0.5f,
-                              (v->position.y + w->position.y) * 0.5f,
-                              (v->position.z + w->position.z) * 0.5f};
-    const Vector3 normal = {(v->normal.x + w->normal.x) * 0.5f, (v->normal.y + w->normal.y) * 0.5f,
-                            (v->normal.z + w->normal.z) * 0.5f};
+    const Vector3 position = (v->position + w->position) * 0.5f;
+    const Vector3 normal = (v->normal + w->normal) * 0.5f;
     const float u = (v->u + w->u) * 0.5f;
     const float tv = (v->v + w->v) * 0.5f;
 
@@ -62,7 +57,7 @@ class Reducer {
       if (r->face != nullptr && seenFaces_.insert(r->face).second) faces_.push_back(r->face);
     }
     for (Face* f : faces_) {
-      if (!HasAllCorners(*f)) continue;  // goes with v below
+      if (!f->HasAllCorners()) continue;  // goes with v below
       const Vertex* const corners[3] = {f->a, f->b, f->c};
       int merged = 0;
       int at = 0;
@@ -98,16 +93,11 @@ class Reducer {
   };
 
   float Cost(const Vertex& v, const Vertex& o) const {
-    const float dx = v.position.x - o.position.x;
-    const float dy = v.position.y - o.position.y;
-    const float dz = v.position.z - o.position.z;
-    const float nx = v.normal.x - o.normal.x;
-    const float ny = v.normal.y - o.normal.y;
-    const float nz = v.normal.z - o.normal.z;
+    const Vector3 d = v.position - o.position;
+    const Vector3 n = v.normal - o.normal;
     const float du = v.u - o.u;
     const float dv = v.v - o.v;
-    return 50.0f * (dx * dx + dy * dy + dz * dz) / radiusSquared_ + (nx * nx + ny * ny + nz * nz) +
-           du * du + dv * dv;
+    return 50.0f * Dot(d, d) / radiusSquared_ + Dot(n, n) + du * du + dv * dv;
   }
 
   // The first edge of v with the lowest cost below the limit, over v's faces in reference
@@ -117,7 +107,7 @@ class Reducer {
     Candidate best{limit_, nullptr};
     for (const FaceRef* r = v->faceRefHead; r != nullptr; r = r->next) {
       const Face* f = r->face;
-      if (f == nullptr || !HasAllCorners(*f)) continue;
+      if (f == nullptr || !f->HasAllCorners()) continue;
       Vertex* o1 = f->a;
       Vertex* o2 = f->b;
       if (f->a == v) {

@@ -8,82 +8,19 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <span>
 #include <utility>
 #include <vector>
 
 #include "edit/journal.h"
+#include "model/buckets.h"
+#include "model/flat_hash_map.h"
 
 namespace zmf {
 namespace {
 
-// Map from 64-bit keys to 32-bit values with linear probing; it doubles at half load. The key
-// ~0 marks an empty slot and is never stored.
-class FlatMap {
- public:
-  explicit FlatMap(std::size_t expected) {
-    std::size_t capacity = 16;
-    while (capacity < 2 * expected) capacity *= 2;
-    Allocate(capacity);
-  }
-
-  // The value stored under the key, or null.
-  const std::uint32_t* Find(std::uint64_t key) const {
-    for (std::size_t i = Home(key);; i = (i + 1) & mask_) {
-      if (slots_[i].key == key) return &slots_[i].value;
-      if (slots_[i].key == kEmpty) return nullptr;
-    }
-  }
-
-  // The value stored under the key, storing `value` first when the key is new. The reference
-  // holds until the next insertion.
-  std::uint32_t& Insert(std::uint64_t key, std::uint32_t value) {
-    if (2 * (size_ + 1) > slots_.size()) Grow();
-    std::size_t i = Home(key);
-    while (slots_[i].key != key && slots_[i].key != kEmpty) i = (i + 1) & mask_;
-    if (slots_[i].key == kEmpty) {
-      slots_[i] = {key, value};
-      ++size_;
-    }
-    return slots_[i].value;
-  }
-
- private:
-  static constexpr std::uint64_t kEmpty = ~std::uint64_t{0};
-
-  struct Slot {
-    std::uint64_t key;
-    std::uint32_t value;
-  };
-
-  // Fibonacci hashing: the high bits of the product, so aligned pointers spread as well.
-  std::size_t Home(std::uint64_t key) const {
-    return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> shift_);
-  }
-
-  void Allocate(std::size_t capacity) {
-    slots_.assign(capacity, Slot{kEmpty, 0});
-    mask_ = capacity - 1;
-    shift_ = 64;
-    for (std::size_t c = capacity; c > 1; c /= 2) --shift_;
-    size_ = 0;
-  }
-
-  void Grow() {
-    std::vector<Slot> old;
-    old.swap(slots_);
-    Allocate(old.size() * 2);
-    for (const Slot& s : old) {
-      if (s.key != kEmpty) Insert(s.key, s.value);
-    }
-  }
-
-  std::vector<Slot> slots_;
-  std::size_t mask_ = 0;
-  int shift_ = 64;
-  std::size_t size_ = 0;
-};
-
-std::uint64_t KeyOf(const Vertex* v) { return reinterpret_cast<std::uintptr_t>(v); }
+// Vertex -> its number.
+using VertexNumbers = FlatHashMap<const Vertex*, std::uint32_t, PointerHasher<Vertex>>;
 
 // A face of the starting face selection, in walk order, by the numbers of its corners.
 struct WalkedFace {
@@ -101,21 +38,19 @@ class PairTable {
   // whose edge can be asked about.
   PairTable(const std::vector<WalkedFace>& faces, std::uint32_t numbered,
             const std::vector<std::uint8_t>& selfPairs)
-      : start_(static_cast<std::size_t>(numbered) + 1, 0) {
-    // Counted first, then filled, so every list lands in one block.
-    ForEachPair(faces, selfPairs, [&](std::uint32_t low, std::uint32_t) { ++start_[low + 1]; });
-    for (std::size_t i = 1; i < start_.size(); ++i) start_[i] += start_[i - 1];
-    partners_.resize(start_.back());
-    std::vector<std::size_t> fill(start_.begin(), start_.end() - 1);
+      : partners_(numbered) {
+    ForEachPair(faces, selfPairs, [&](std::uint32_t low, std::uint32_t) { partners_.Count(low); });
+    partners_.Arrange();
     ForEachPair(faces, selfPairs,
-                [&](std::uint32_t low, std::uint32_t high) { partners_[fill[low]++] = high; });
+                [&](std::uint32_t low, std::uint32_t high) { partners_.Place(low, high); });
+    partners_.Finish();
   }
 
   // How many of the faces contain both vertices.
   std::size_t Count(std::uint32_t x, std::uint32_t y) const {
     const auto [low, high] = std::minmax(x, y);
-    return static_cast<std::size_t>(std::count(partners_.begin() + start_[low],
-                                               partners_.begin() + start_[low + 1], high));
+    const std::span<const std::uint32_t> partners = partners_[low];
+    return static_cast<std::size_t>(std::count(partners.begin(), partners.end(), high));
   }
 
  private:
@@ -141,8 +76,7 @@ class PairTable {
     }
   }
 
-  std::vector<std::size_t> start_;       // vertex n lists partners_[start_[n], start_[n + 1])
-  std::vector<std::uint32_t> partners_;
+  Buckets<std::uint32_t> partners_;  // by vertex number: the higher numbers it shares faces with
 };
 
 // Joins each border edge of each mirrored face to its mirror edge, walking the faces in order
@@ -183,14 +117,14 @@ void ReflectSelection(Model& model, bool connectEdges) {
   // The mirrors join the selection behind its tail, so a walk from the old tail never meets
   // them; the count bounds it all the same. The vertices are numbered in walk order.
   const std::uint32_t selectedVertices = model.vertices.selCount();
-  FlatMap numberOf(selectedVertices);
+  VertexNumbers numberOf(selectedVertices);
   std::vector<Vertex*> vertexOf;
   std::vector<Vertex*> mirrors;
   vertexOf.reserve(selectedVertices);
   mirrors.reserve(selectedVertices);
   Vertex* v = model.vertices.selTail();
   for (std::uint32_t k = 0; k < selectedVertices && v != nullptr; ++k, v = v->selPrev) {
-    numberOf.Insert(KeyOf(v), k);
+    numberOf.Insert(v, k);
     vertexOf.push_back(v);
     const Vector3 position = {-v->position.x, v->position.y, v->position.z};
     const Vector3 normal = {-v->normal.x, v->normal.y, v->normal.z};
@@ -205,17 +139,18 @@ void ReflectSelection(Model& model, bool connectEdges) {
   if (connectEdges) walked.reserve(selectedFaces);
   Face* f = model.faces.selTail();
   for (std::uint32_t i = 0; i < selectedFaces && f != nullptr; ++i, f = f->selPrev) {
-    if (f->a == nullptr || f->b == nullptr || f->c == nullptr) continue;
+    if (!f->HasAllCorners()) continue;
     const std::array<Vertex*, 3> corners = {f->a, f->b, f->c};
     WalkedFace w{{}, false};
     bool allMirrored = true;
     for (int j = 0; j < 3; ++j) {
       if (connectEdges) {
         const auto next = static_cast<std::uint32_t>(vertexOf.size());
-        w.numbers[j] = numberOf.Insert(KeyOf(corners[j]), next);
-        if (w.numbers[j] == next) vertexOf.push_back(corners[j]);
+        const auto [number, isNew] = numberOf.Insert(corners[j], next);
+        w.numbers[j] = *number;
+        if (isNew) vertexOf.push_back(corners[j]);
       } else {
-        const std::uint32_t* n = numberOf.Find(KeyOf(corners[j]));
+        const std::uint32_t* n = numberOf.Find(corners[j]);
         w.numbers[j] = n != nullptr ? *n : mirrored;
       }
       allMirrored = allMirrored && w.numbers[j] < mirrored;

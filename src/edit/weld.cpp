@@ -12,8 +12,6 @@
 namespace zmf {
 namespace {
 
-bool HasAllCorners(const Face& f) { return f.a != nullptr && f.b != nullptr && f.c != nullptr; }
-
 // Where faces stand in the face list, so that the few faces of one vertex can be visited in
 // list order. Ids increase along the list unless Undo re-appended a face under its old id; only
 // then is a position table built. Worked out on first use, since most welds never need it.
@@ -62,7 +60,7 @@ void FacesInListOrder(const Vertex* vertex, FaceListOrder& order,
 }  // namespace
 
 void RewireFaceCorner(Model& model, Face* face, int corner, Vertex* keep) {
-  if (face == nullptr || keep == nullptr || corner < 0 || corner > 2 || !HasAllCorners(*face)) {
+  if (face == nullptr || keep == nullptr || corner < 0 || corner > 2 || !face->HasAllCorners()) {
     return;
   }
   Vertex* const corners[3] = {face->a, face->b, face->c};
@@ -77,25 +75,21 @@ void WeldSelectedVertices(Model& model) {
   Vector3 position, normal;
   float u = 0.0f, v = 0.0f;
   for (const Vertex* s : model.vertices.Selected()) {
-    position.x += s->position.x;
-    position.y += s->position.y;
-    position.z += s->position.z;
-    normal.x += s->normal.x;
-    normal.y += s->normal.y;
-    normal.z += s->normal.z;
+    position += s->position;
+    normal += s->normal;
     u += s->u;
     v += s->v;
   }
   const auto count = static_cast<float>(model.vertices.selCount());
-  position = {position.x / count, position.y / count, position.z / count};
-  normal = {normal.x / count, normal.y / count, normal.z / count};
+  position /= count;
+  normal /= count;
   u /= count;
   v /= count;
 
   // The selected flags say which corners are welded; only one pass over the faces is needed.
   for (Face* f = model.faces.head(); f != nullptr;) {
     Face* const next = f->next;
-    if (HasAllCorners(*f)) {
+    if (f->HasAllCorners()) {
       const Vertex* const corners[3] = {f->a, f->b, f->c};
       int selected = 0;
       int at = 0;
@@ -132,7 +126,7 @@ void WeldSelectedDuplicates(Model& model) {
     }
     FacesInListOrder(twin, order, faces);
     for (const auto& [key, f] : faces) {
-      if (!HasAllCorners(*f)) continue;
+      if (!f->HasAllCorners()) continue;
       if (f->a == twin) {
         JournalSetFaceVertices(model, f, keep, f->b, f->c);
       } else if (f->b == twin) {

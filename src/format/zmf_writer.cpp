@@ -33,10 +33,6 @@ void PutMatrix(TextSink& out, const Matrix4& matrix) {
   }
 }
 
-bool Complete(const Face* face) {
-  return face->a != nullptr && face->b != nullptr && face->c != nullptr;
-}
-
 void PutVertices(const Model& model, bool texCoords, TextSink& out) {
   out.Put(texCoords ? "VERTICES { POSITION_NORMAL_TEXCOORDS " : "VERTICES { POSITION_NORMAL ");
   out.PutUnsigned(model.vertices.count());
@@ -66,12 +62,12 @@ void PutVertices(const Model& model, bool texCoords, TextSink& out) {
 void PutFaces(const Model& model, TextSink& out) {
   // A face missing a corner (re-created around a vertex that is gone) cannot be written.
   std::uint32_t complete = 0;
-  for (const Face* f : model.faces) complete += Complete(f) ? 1 : 0;
+  for (const Face* f : model.faces) complete += f->HasAllCorners() ? 1 : 0;
   out.Put("FACES { ");
   out.PutUnsigned(complete);
   out.Put('\n');
   for (const Face* f : model.faces) {
-    if (!Complete(f)) continue;
+    if (!f->HasAllCorners()) continue;
     out.Put('\t');
     out.PutUnsigned(f->a->id);
     out.Put(' ');

@@ -41,7 +41,7 @@ void WriteGlintcast(const Model& model, TextSink& out) {
       "\t\tVERTEX_LIST\n");
   for (const Face* f : model.faces) {
     // A face missing a corner (re-created around a vertex that is gone) has no triangle.
-    if (f->a == nullptr || f->b == nullptr || f->c == nullptr) continue;
+    if (!f->HasAllCorners()) continue;
     PutCorner(out, *f->c);
     PutCorner(out, *f->b);
     PutCorner(out, *f->a);

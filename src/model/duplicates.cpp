@@ -2,8 +2,12 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <span>
+#include <utility>
 #include <vector>
 
+#include "model/buckets.h"
+#include "model/flat_hash_map.h"
 #include "model/model.h"
 
 namespace zmf {
@@ -18,50 +22,13 @@ struct PositionKey {
   bool operator==(const PositionKey&) const = default;
 };
 
-std::uint64_t HashKey(const PositionKey& k) {
-  std::uint64_t h = k.x * 0x9E3779B97F4A7C15ull;
-  h ^= (h >> 29) + k.y * 0xC2B2AE3D27D4EB4Full;
-  h ^= (h >> 31) + k.z * 0x165667B19E3779F9ull;
-  return h ^ (h >> 32);
-}
-
-// Open-addressing map from a position to the nearest vertex after the current one at that
-// position, as an index into the walk (plus one; 0 marks an empty slot). Sixteen-byte slots at
-// a load of at most one half.
-class PositionTable {
- public:
-  // Empties the table and sizes it for `entries` entries.
-  void Reset(std::size_t entries) {
-    std::size_t size = 16;
-    while (size < entries * 2) size *= 2;
-    slots_.assign(size, Slot{});
-    mask_ = size - 1;
-  }
-
-  // Returns the entry stored under `key` (0 if none) and stores `entry` in its place.
-  std::uint32_t Exchange(const PositionKey& key, std::uint64_t hash, std::uint32_t entry) {
-    for (std::size_t i = hash & mask_;; i = (i + 1) & mask_) {
-      Slot& s = slots_[i];
-      if (s.entry == 0) {
-        s.key = key;
-        s.entry = entry;
-        return 0;
-      }
-      if (s.key == key) {
-        const std::uint32_t previous = s.entry;
-        s.entry = entry;
-        return previous;
-      }
-    }
-  }
-
- private:
-  struct Slot {
-    PositionKey key{};
-    std::uint32_t entry = 0;
-  };
-  std::vector<Slot> slots_;
-  std::size_t mask_ = 0;
+// The empty key has all bits set in x: a NaN, which no key holds. It also stands for the
+// position of a vertex that has no key.
+struct PositionHasher {
+  static constexpr std::uint32_t kNaNBits = ~std::uint32_t{0};
+  static std::uint64_t Hash(const PositionKey& k) { return HashWords(k.x, k.y, k.z); }
+  static PositionKey Empty() { return {kNaNBits, kNaNBits, kNaNBits}; }
+  static bool IsEmpty(const PositionKey& k) { return k.x == kNaNBits; }
 };
 
 // A position and where it stands in the walk.
@@ -83,44 +50,44 @@ void Model::RebuildDuplicates() {
   walk.reserve(n);
   for (Vertex* v = vertices.tail(); v != nullptr; v = v->prev) walk.push_back(v);
 
-  // Equal positions hash alike, so the walk splits by the top bits of the hash into parts of
-  // a few thousand entries that are matched one at a time in a table that stays in the cache.
-  // Within a part the entries keep walk order, which is all the matching needs.
+  // Equal positions hash alike, so the walk splits by the low bits of the hash (the table takes
+  // the high ones) into parts of a few thousand entries that are matched one at a time in a
+  // table that stays in the cache. Within a part the entries keep walk order, which is all the
+  // matching needs.
   const std::size_t count = walk.size();
   int partBits = 0;
   while ((count >> partBits) > 4096 && partBits < 20) ++partBits;
   const std::size_t parts = std::size_t{1} << partBits;
-  auto partOf = [partBits](std::uint64_t hash) {
-    return partBits == 0 ? std::size_t{0} : static_cast<std::size_t>(hash >> (64 - partBits));
+  auto partOf = [parts](std::uint64_t hash) {
+    return static_cast<std::size_t>(hash & (parts - 1));
   };
 
-  std::vector<PositionKey> keys(count);
-  std::vector<std::size_t> partStart(parts + 1, 0);
+  std::vector<PositionKey> keys(count, PositionHasher::Empty());
+  Buckets<WalkEntry> entries(parts);
   for (std::size_t i = 0; i < count; ++i) {
     const Vector3& p = walk[i]->position;
     if (std::isnan(p.x) || std::isnan(p.y) || std::isnan(p.z)) continue;  // never a match
     keys[i] = {EqualityBits(p.x), EqualityBits(p.y), EqualityBits(p.z)};
-    ++partStart[partOf(HashKey(keys[i])) + 1];
+    entries.Count(partOf(PositionHasher::Hash(keys[i])));
   }
-  for (std::size_t part = 0; part < parts; ++part) partStart[part + 1] += partStart[part];
-  std::vector<WalkEntry> entries(partStart[parts]);
-  {
-    std::vector<std::size_t> fill(partStart.begin(), partStart.end() - 1);
-    for (std::size_t i = 0; i < count; ++i) {
-      const Vector3& p = walk[i]->position;
-      if (std::isnan(p.x) || std::isnan(p.y) || std::isnan(p.z)) continue;
-      entries[fill[partOf(HashKey(keys[i]))]++] = {keys[i], static_cast<std::uint32_t>(i)};
-    }
+  entries.Arrange();
+  for (std::size_t i = 0; i < count; ++i) {
+    if (PositionHasher::IsEmpty(keys[i])) continue;
+    entries.Place(partOf(PositionHasher::Hash(keys[i])), {keys[i], static_cast<std::uint32_t>(i)});
   }
+  entries.Finish();
 
   // Per walk entry: walk index of its twin plus one, or 0.
   std::vector<std::uint32_t> twinOf(count, 0);
-  PositionTable table;
+  // For each position, the walk index of the vertex met last there: the nearest one after the
+  // current vertex in the list.
+  FlatHashMap<PositionKey, std::uint32_t, PositionHasher> nearestLater;
   for (std::size_t part = 0; part < parts; ++part) {
-    table.Reset(partStart[part + 1] - partStart[part]);
-    for (std::size_t e = partStart[part]; e < partStart[part + 1]; ++e) {
-      const WalkEntry& entry = entries[e];
-      twinOf[entry.index] = table.Exchange(entry.key, HashKey(entry.key), entry.index + 1);
+    const std::span<const WalkEntry> inPart = entries[part];
+    nearestLater.Reset(inPart.size());
+    for (const WalkEntry& entry : inPart) {
+      const auto [later, isNew] = nearestLater.Insert(entry.key, entry.index);
+      if (!isNew) twinOf[entry.index] = std::exchange(*later, entry.index) + 1;
     }
   }
   for (std::size_t i = walk.size(); i-- > 0;) {

@@ -40,6 +40,9 @@ struct Face : ListNode<Face> {
   Vertex* b = nullptr;  // vertex that no longer exists
   Vertex* c = nullptr;
   std::uint32_t material = 0;
+
+  // Whether all three corners exist: only then is the face a triangle.
+  bool HasAllCorners() const { return a != nullptr && b != nullptr && c != nullptr; }
 };
 
 // Two distinct vertices at exactly the same position. Derived from the vertex list, never saved.

@@ -220,8 +220,7 @@ void Model::SelectAll() {
 void Model::SelectFacesFromVertices() {
   faces.ClearSelection();
   for (Face* f : faces) {
-    if (f->a != nullptr && f->b != nullptr && f->c != nullptr && f->a->selected &&
-        f->b->selected && f->c->selected) {
+    if (f->HasAllCorners() && f->a->selected && f->b->selected && f->c->selected) {
       faces.Select(f);
     }
   }

@@ -44,7 +44,7 @@ void BM_DeleteSelectedVertices(benchmark::State& state) {
     state.PauseTiming();
     auto b = Grid(state.range(0));
     state.ResumeTiming();
-    DeleteSelectedVertices(b->model);
+    edit::DeleteSelectedVertices(b->model);
     state.PauseTiming();
     b.reset();
     state.ResumeTiming();
@@ -55,9 +55,9 @@ void BM_UndoDeleteSelectedVertices(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     auto b = Grid(state.range(0));
-    DeleteSelectedVertices(b->model);
+    edit::DeleteSelectedVertices(b->model);
     state.ResumeTiming();
-    Undo(b->model);
+    edit::Undo(b->model);
     state.PauseTiming();
     b.reset();
     state.ResumeTiming();
@@ -68,10 +68,10 @@ void BM_RedoDeleteSelectedVertices(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     auto b = Grid(state.range(0));
-    DeleteSelectedVertices(b->model);
-    Undo(b->model);
+    edit::DeleteSelectedVertices(b->model);
+    edit::Undo(b->model);
     state.ResumeTiming();
-    Redo(b->model);
+    edit::Redo(b->model);
     state.PauseTiming();
     b.reset();
     state.ResumeTiming();

@@ -75,7 +75,7 @@ void BM_SplitSelectedFaces(benchmark::State& state) {
     auto b = Grid(state.range(0), false);
     for (Face* f : b->model.faces) b->model.faces.Select(f);
     state.ResumeTiming();
-    SplitSelectedFaces(b->model, false);
+    edit::SplitSelectedFaces(b->model, false);
     state.PauseTiming();
     b.reset();
     state.ResumeTiming();
@@ -90,7 +90,7 @@ void BM_SelectConnectedFaces(benchmark::State& state) {
     auto b = Grid(state.range(0), false);
     b->model.faces.Select(b->model.faces.head());
     state.ResumeTiming();
-    SelectConnectedFaces(b->model);
+    edit::SelectConnectedFaces(b->model);
     state.PauseTiming();
     b.reset();
     state.ResumeTiming();
@@ -108,7 +108,7 @@ void BM_WeldSelectedDuplicates(benchmark::State& state) {
     b->model.RebuildDuplicates();
     b->model.SelectDuplicatesOfSelection();
     state.ResumeTiming();
-    WeldSelectedDuplicates(b->model);
+    edit::WeldSelectedDuplicates(b->model);
     state.PauseTiming();
     b.reset();
     state.ResumeTiming();
@@ -124,7 +124,7 @@ void BM_ReflectSelection(benchmark::State& state) {
     auto b = Grid(state.range(0), false);
     b->model.SelectAll();
     state.ResumeTiming();
-    ReflectSelection(b->model, true);
+    edit::ReflectSelection(b->model, true);
     state.PauseTiming();
     b.reset();
     state.ResumeTiming();
@@ -139,7 +139,7 @@ void BM_ReduceSelectedVertices(benchmark::State& state) {
     auto b = Grid(state.range(0), false);
     b->model.SelectAll();
     state.ResumeTiming();
-    ReduceSelectedVertices(b->model, 50.0);
+    edit::ReduceSelectedVertices(b->model, 50.0);
     state.PauseTiming();
     b.reset();
     state.ResumeTiming();
@@ -156,7 +156,7 @@ void BM_NormalsAcrossDuplicates(benchmark::State& state) {
     b->model.SelectAll();
     b->model.geometryChanged = true;
     state.ResumeTiming();
-    CalculateNormalsAcrossDuplicates(b->model);
+    edit::CalculateNormalsAcrossDuplicates(b->model);
     state.PauseTiming();
     b.reset();
     state.ResumeTiming();

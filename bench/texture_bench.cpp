@@ -35,13 +35,13 @@ Bytes RgbPixels(int side) {
 template <class Decode>
 void DecodeAndBuild(benchmark::State& state, const Bytes& file, Decode decode) {
   for (auto _ : state) {
-    SourceImage picture;
-    if (decode(file, picture) != DecodeStatus::Ok) {
+    material::SourceImage picture;
+    if (decode(file, picture) != material::DecodeStatus::Ok) {
       state.SkipWithError("the picture did not decode");
       return;
     }
-    TextureImage texture;
-    BuildTexels(picture, kAlphaLuminance, 0.0f, texture);
+    material::TextureImage texture;
+    material::BuildTexels(picture, material::kAlphaLuminance, 0.0f, texture);
     benchmark::DoNotOptimize(texture.rgba.data());
   }
   state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(file.size()));
@@ -50,27 +50,27 @@ void DecodeAndBuild(benchmark::State& state, const Bytes& file, Decode decode) {
 void BM_DecodeBmp24(benchmark::State& state) {
   const int side = int(state.range(0));
   const Bytes file = testing::Bmp24(side, side, Pattern);
-  DecodeAndBuild(state, file, [](const Bytes& f, SourceImage& p) { return DecodeBmp(f, p); });
+  DecodeAndBuild(state, file, [](const Bytes& f, material::SourceImage& p) { return material::DecodeBmp(f, p); });
 }
 BENCHMARK(BM_DecodeBmp24)->Arg(2048)->Unit(benchmark::kMillisecond);
 
 void BM_DecodeJpeg(benchmark::State& state) {
   const int side = int(state.range(0));
   const Bytes file = testing::EncodeJpeg(side, side, 3, RgbPixels(side), 90);
-  DecodeAndBuild(state, file, [](const Bytes& f, SourceImage& p) { return DecodeJpeg(f, p); });
+  DecodeAndBuild(state, file, [](const Bytes& f, material::SourceImage& p) { return material::DecodeJpeg(f, p); });
 }
 BENCHMARK(BM_DecodeJpeg)->Arg(2048)->Unit(benchmark::kMillisecond);
 
 // The texel step alone: 2048 x 2048 sampled down to 512 x 512.
 void BM_BuildTexels(benchmark::State& state) {
   const int side = int(state.range(0));
-  SourceImage picture;
+  material::SourceImage picture;
   picture.width = side;
   picture.height = side;
   picture.pixels.assign(std::size_t(side) * std::size_t(side) * 4, 0x5A);
   for (auto _ : state) {
-    TextureImage texture;
-    BuildTexels(picture, kAlphaLuminance, 0.0f, texture);
+    material::TextureImage texture;
+    material::BuildTexels(picture, material::kAlphaLuminance, 0.0f, texture);
     benchmark::DoNotOptimize(texture.rgba.data());
   }
 }

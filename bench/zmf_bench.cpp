@@ -58,7 +58,7 @@ void BM_WriteZmf(benchmark::State& state) {
   FillModel(b->model, state.range(0));
   const std::string path = BenchFile();
   for (auto _ : state) {
-    if (!WriteModelFile(b->model, path)) state.SkipWithError("the file could not be written");
+    if (!format::WriteModelFile(b->model, path)) state.SkipWithError("the file could not be written");
   }
   const std::int64_t bytes = FileSize(path);
   state.SetBytesProcessed(state.iterations() * bytes);
@@ -71,10 +71,10 @@ void BM_ReadZmf(benchmark::State& state) {
   auto b = std::make_unique<Bench>();
   FillModel(b->model, state.range(0));
   const std::string path = BenchFile();
-  WriteModelFile(b->model, path);
+  format::WriteModelFile(b->model, path);
   b->model.Reset();
   for (auto _ : state) {
-    ReadModelFile(b->model, path);
+    format::ReadModelFile(b->model, path);
     if (b->model.faces.count() != 2 * state.range(0)) state.SkipWithError("the model was not read");
   }
   const std::int64_t bytes = FileSize(path);

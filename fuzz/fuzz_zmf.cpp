@@ -23,15 +23,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static zmf::Model model(host, textures);
 
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  zmf::ReadModelText(model, text, kPath);
-  zmf::ImportAnimationsText(model, text, kPath);
+  zmf::format::ReadModelText(model, text, kPath);
+  zmf::format::ImportAnimationsText(model, text, kPath);
 
-  const std::string first = zmf::WriteModelText(model);
+  const std::string first = zmf::format::WriteModelText(model);
   if (!first.empty()) {
-    zmf::ReadModelText(model, first, kPath);
-    const std::string second = zmf::WriteModelText(model);
-    zmf::ReadModelText(model, second, kPath);
-    if (zmf::WriteModelText(model) != second) __builtin_trap();
+    zmf::format::ReadModelText(model, first, kPath);
+    const std::string second = zmf::format::WriteModelText(model);
+    zmf::format::ReadModelText(model, second, kPath);
+    if (zmf::format::WriteModelText(model) != second) __builtin_trap();
   }
   host.ClearEvents();
   return 0;

@@ -21,7 +21,7 @@ class BatchScriptTest : public ::testing::Test {
   // is added to `printed`.
   int Run(const std::string& script) {
     std::FILE* errors = std::tmpfile();
-    const int code = RunBatchScript(model, host, script, "script.txt", errors);
+    const int code = command::RunBatchScript(model, host, script, "script.txt", errors);
     std::rewind(errors);
     char buffer[1024];
     std::size_t got;
@@ -40,7 +40,7 @@ class BatchScriptTest : public ::testing::Test {
   std::FILE* boxes_ = std::tmpfile();  // where the host prints boxes
 
  protected:
-  BatchHost host{boxes_};
+  command::BatchHost host{boxes_};
   RecordingTextureStore textures;
   Model model{host, textures};
   std::string printed;

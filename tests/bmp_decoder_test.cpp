@@ -27,9 +27,9 @@ Bytes Colours(std::string_view letters) {
   return out;
 }
 
-DecodeStatus Status(const Bytes& file, int maxSide = kMaxImageSide) {
-  SourceImage image;
-  return DecodeBmp(file, image, maxSide);
+material::DecodeStatus Status(const Bytes& file, int maxSide = material::kMaxImageSide) {
+  material::SourceImage image;
+  return material::DecodeBmp(file, image, maxSide);
 }
 
 // A 40-byte header; the colour count is written only for a palette shorter than the depth allows.
@@ -159,8 +159,8 @@ std::vector<Case> Cases() {
 
 TEST(BmpDecoder, EveryLayoutDecodesToExactPixels) {
   for (const Case& c : Cases()) {
-    SourceImage image;
-    ASSERT_EQ(DecodeBmp(WriteBmp(c.layout), image), DecodeStatus::Ok) << c.what;
+    material::SourceImage image;
+    ASSERT_EQ(material::DecodeBmp(WriteBmp(c.layout), image), material::DecodeStatus::Ok) << c.what;
     EXPECT_EQ(image.width, c.layout.width) << c.what;
     EXPECT_EQ(image.pixels, c.pixels) << c.what;
   }
@@ -172,21 +172,21 @@ TEST(BmpDecoder, EveryPrefixOfEveryLayoutIsRefusedOrDecodedSafely) {
     const bool runLength = c.layout.compression == 1 || c.layout.compression == 2;
     const std::size_t pixelsStart = file.size() - c.layout.pixels.size();
     for (std::size_t n = 0; n < file.size(); ++n) {
-      SourceImage image;
-      const DecodeStatus status = DecodeBmp(Bytes(file.begin(), file.begin() + long(n)), image);
+      material::SourceImage image;
+      const material::DecodeStatus status = material::DecodeBmp(Bytes(file.begin(), file.begin() + long(n)), image);
       if (runLength) {
         // Run-length data may stop anywhere after the palette; the picture keeps its size.
-        ASSERT_EQ(status, n < pixelsStart ? DecodeStatus::Unreadable : DecodeStatus::Ok)
+        ASSERT_EQ(status, n < pixelsStart ? material::DecodeStatus::Unreadable : material::DecodeStatus::Ok)
             << c.what << ", prefix " << n;
-        if (status == DecodeStatus::Ok) {
+        if (status == material::DecodeStatus::Ok) {
           EXPECT_EQ(image.pixels.size(), c.pixels.size());
         }
-      } else if (status == DecodeStatus::Ok) {
+      } else if (status == material::DecodeStatus::Ok) {
         // Every byte but the last row's padding (at most 3) is needed.
         EXPECT_GE(n + 3, file.size()) << c.what << ", prefix " << n;
         EXPECT_EQ(image.pixels, c.pixels) << c.what;
       } else {
-        EXPECT_EQ(status, DecodeStatus::Unreadable) << c.what << ", prefix " << n;
+        EXPECT_EQ(status, material::DecodeStatus::Unreadable) << c.what << ", prefix " << n;
       }
     }
   }
@@ -212,26 +212,26 @@ TEST(BmpDecoder, RefusesLayoutsAndSizesItCannotRead) {
       With(base, [](L l) { l.height = 3; }),
       With(FourBit(), [](L l) { l.colorsUsed = 16, l.pixels.clear(); }),
       // A run-length header may claim any size in a few bytes: the limit guards it too.
-      With(Rle8(), [](L l) { l.height = kMaxImageSide + 1; }),
+      With(Rle8(), [](L l) { l.height = material::kMaxImageSide + 1; }),
   };
   for (std::size_t i = 0; i < refused.size(); ++i) {
-    EXPECT_EQ(Status(WriteBmp(refused[i])), DecodeStatus::Unreadable) << "case " << i;
+    EXPECT_EQ(Status(WriteBmp(refused[i])), material::DecodeStatus::Unreadable) << "case " << i;
   }
   Bytes notBmp = WriteBmp(base);
   notBmp[1] = 'A';
-  EXPECT_EQ(Status(notBmp), DecodeStatus::Unreadable);
+  EXPECT_EQ(Status(notBmp), material::DecodeStatus::Unreadable);
   Bytes farOffset = WriteBmp(Rle8());
   farOffset[10] = farOffset[11] = 0xFF;
-  EXPECT_EQ(Status(farOffset), DecodeStatus::Unreadable);
+  EXPECT_EQ(Status(farOffset), material::DecodeStatus::Unreadable);
 
   // Sides up to the limit are read, one more is refused without reserving anything.
-  BmpLayout wide = Layout(kMaxImageSide, 1, 1, Bytes(kMaxImageSide / 8, 0xFF), {kK, kA});
-  EXPECT_EQ(Status(WriteBmp(wide)), DecodeStatus::Ok);
+  BmpLayout wide = Layout(material::kMaxImageSide, 1, 1, Bytes(material::kMaxImageSide / 8, 0xFF), {kK, kA});
+  EXPECT_EQ(Status(WriteBmp(wide)), material::DecodeStatus::Ok);
   wide.width += 1;
   wide.pixels.resize(wide.pixels.size() + 4);
-  EXPECT_EQ(Status(WriteBmp(wide)), DecodeStatus::Unreadable);
-  EXPECT_EQ(Status(WriteBmp(Rle8()), 4), DecodeStatus::Ok);
-  EXPECT_EQ(Status(WriteBmp(Rle8()), 3), DecodeStatus::Unreadable);
+  EXPECT_EQ(Status(WriteBmp(wide)), material::DecodeStatus::Unreadable);
+  EXPECT_EQ(Status(WriteBmp(Rle8()), 4), material::DecodeStatus::Ok);
+  EXPECT_EQ(Status(WriteBmp(Rle8()), 3), material::DecodeStatus::Unreadable);
 }
 
 }  // namespace

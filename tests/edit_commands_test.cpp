@@ -70,19 +70,19 @@ TEST_F(EditCommands, DeletingAVertexTakesItsFacesAndUndoRestoresThem) {
 
 TEST_F(EditCommands, PrimitivesNormalsAndSelectionRunThroughTheTable) {
   for (const std::uint32_t id :
-       {kCommandAddBox, kCommandAddSphere, kCommandAddPlane, kCommandUndo, kCommandSelectAll,
-        kCommandNormalsAcrossDuplicates, kCommandDeselectAll}) {
-    const CommandEntry* entry = FindCommand(id);
+       {command::kCommandAddBox, command::kCommandAddSphere, command::kCommandAddPlane, command::kCommandUndo, command::kCommandSelectAll,
+        command::kCommandNormalsAcrossDuplicates, command::kCommandDeselectAll}) {
+    const command::CommandEntry* entry = command::FindCommand(id);
     ASSERT_NE(entry, nullptr) << id;
-    CommandContext context(model);
+    command::CommandContext context(model);
     entry->handler(context);
   }
   // After the box, sphere and plane and one Undo (the plane), the box and sphere remain.
   EXPECT_EQ(model.vertices.count(), 24u + 66u);
   EXPECT_EQ(model.faces.count(), 12u + 128u);
   EXPECT_EQ(model.vertices.selCount(), 0u);
-  EXPECT_EQ(FindCommand(0u), nullptr);
-  EXPECT_EQ(FindCommand("select-vertices")->input, CommandInput::Ids);
+  EXPECT_EQ(command::FindCommand(0u), nullptr);
+  EXPECT_EQ(command::FindCommand("select-vertices")->input, command::CommandInput::Ids);
 
   model.currentBone = model.currentAnimation = model.currentKey = model.currentKeyBone = 2;
   EXPECT_EQ(Run("deselect-all\n"), 0);

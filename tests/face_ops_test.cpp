@@ -56,7 +56,7 @@ TEST_F(FaceOps, SplitSharesTheCommonMidpointAndCutsTheNeighbourInTwo) {
   model.MakeFace(v1, v4, v3);             // unselected, across f1's outer edge (1, 3)
   SelectOnly({f0, f1});
 
-  SplitSelectedFaces(model, false);
+  edit::SplitSelectedFaces(model, false);
   // f1 first (the selection's tail): midpoints 5 on (1, 3), 6 on (3, 2), 7 on (2, 1); then f0
   // reuses 7 and makes 8 on (0, 1) and 9 on (2, 0).
   ASSERT_EQ(model.vertices.count(), 10u);
@@ -85,7 +85,7 @@ TEST_F(FaceOps, SplitClosesEveryCutEdgeOfANeighbour) {
   Face* below = model.MakeFace(v1, v0, AddVertex(0.5f, -1, 0));
   Face* beside = model.MakeFace(v2, v1, AddVertex(1, 1, 0));
   SelectOnly({below, beside});
-  SplitSelectedFaces(model, false);
+  edit::SplitSelectedFaces(model, false);
   // Midpoints: 5 on (2, 1), 6, 7 from the face beside; 8 on (1, 0), 9, 10 from the one below.
   ASSERT_EQ(model.faces.count(), 11u);
   EXPECT_EQ(Corners(FaceById(0)), (CornerIds{0, 8, 2}));
@@ -100,7 +100,7 @@ TEST_F(FaceOps, SplitDeformLeavesAFlatPatchFlat) {
                               AddVertexWithNormal({2, 0, 0}, {0, 0, 1}),
                               AddVertexWithNormal({2, 0, 0}, {0, 0, 1}));
   SelectOnly({flat});
-  SplitSelectedFaces(model, true);
+  edit::SplitSelectedFaces(model, true);
   const Vertex* ab = model.vertices.FindById(3);
   EXPECT_EQ(ab->position, (Vector3{1, 0, 0}));
   EXPECT_EQ(ab->normal, (Vector3{0, 0, 1}));
@@ -119,8 +119,8 @@ class DuplicateVertices : public FaceOps {
     v1 = AddVertex(1, 0, 0);
     v3 = AddVertex(0, 0, 0);
     face = model.MakeFace(v0, v1, AddVertex(0, 1, 0));
-    ASSERT_TRUE(AddBone(model, "root", -1, Matrix4::Identity(), 1));
-    ASSERT_TRUE(AddVertexWeight(model, 0, v1));
+    ASSERT_TRUE(anim::AddBone(model, "root", -1, Matrix4::Identity(), 1));
+    ASSERT_TRUE(anim::AddVertexWeight(model, 0, v1));
     model.RebuildDuplicates();
     SelectOnly({face});
     model.vertices.Select(v0);
@@ -144,23 +144,23 @@ class DuplicateVertices : public FaceOps {
 };
 
 TEST_F(DuplicateVertices, NoKeepsTheFacesYesMovesThemAndUndoLeavesNoStalePair) {
-  DuplicateSelectedVertices(model, false);
+  edit::DuplicateSelectedVertices(model, false);
   // From the tail: vertex 1 is copied first (4), then vertex 0 (5). The rebuilt pair {0, 2}
   // leads the selected pairs.
   EXPECT_THAT(SelectedIds(model.vertices), ElementsAre(0, 1, 4, 5));
   EXPECT_EQ(Corners(face), (CornerIds{0, 1, 3}));
   EXPECT_EQ(SelectedPairs(), (CornerIds{0, 2, 1, 4, 0, 5}));
   EXPECT_EQ(model.bones[0].weights.tail()->vertex->id, 4u);
-  Undo(model);
+  edit::Undo(model);
 
   model.RebuildDuplicates();  // the Undo emptied the list
   model.vertices.Select(v0);
   model.vertices.Select(v1);
-  DuplicateSelectedVertices(model, true);
+  edit::DuplicateSelectedVertices(model, true);
   // Corner 0 has two selected pairs, {0, 2} and {0, 7}: the copy just made wins.
   EXPECT_EQ(Corners(face), (CornerIds{7, 6, 3}));
   EXPECT_THAT(SelectedIds(model.vertices), IsEmpty());
-  Undo(model);
+  edit::Undo(model);
   EXPECT_EQ(DumpModel(model), before);
   // No pair names a removed copy, the list counts as stale, and a rebuild finds the one pair.
   for (const Duplicate* d : model.duplicates) EXPECT_EQ(d->twin, v3);
@@ -171,7 +171,7 @@ TEST_F(DuplicateVertices, NoKeepsTheFacesYesMovesThemAndUndoLeavesNoStalePair) {
 
 TEST_F(DuplicateVertices, BackFacesFaceTheOtherWayOnCopiesThatKeepBonesAndNormals) {
   model.SetVertex(v1, v1->position, {0.5f, 0, 0.5f}, 0.25f, 0.75f);
-  DuplicateBackFaces(model);
+  edit::DuplicateBackFaces(model);
   ASSERT_EQ(model.faces.count(), 2u);
   EXPECT_EQ(Corners(model.faces.tail()), (CornerIds{6, 5, 4}));
   EXPECT_THAT(SelectedIds(model.faces), ElementsAre(0, 1));
@@ -195,7 +195,7 @@ TEST_F(FaceOps, FanOrdersTheOthersByAngleAsTheCameraSeesThem) {
     model.DeselectAll();
     for (Vertex* v : selection) model.vertices.Select(v);
     const std::uint32_t first = model.faces.nextId();
-    FanSelectedVertices(model, 0, 0, roll);
+    edit::FanSelectedVertices(model, 0, 0, roll);
     std::vector<CornerIds> faces;
     for (Face* f = model.faces.FindById(first); f != nullptr; f = f->next) {
       faces.push_back(Corners(f));
@@ -230,7 +230,7 @@ TEST_F(FaceOps, SelectConnectedWalksTheVertexConnectedRegionInFaceListOrder) {
   model.MakeFace(v[0], v[10], v[11]);  // 4: only through face 3
 
   SelectOnly({FaceById(2)});
-  SelectConnectedFaces(model);
+  edit::SelectConnectedFaces(model);
   EXPECT_THAT(SelectedIds(model.faces), ElementsAre(2, 0, 3, 4));
   EXPECT_THAT(SelectedIds(model.vertices), ElementsAre(4, 5, 6, 2, 1, 0, 10, 11));
   EXPECT_EQ(Words(), 0u);
@@ -244,22 +244,22 @@ TEST_F(FaceOps, FacesWithAMissingCornerAreLeftAlone) {
   auto intact = [&] { return broken->a == a && broken->b == b && broken->c == nullptr; };
 
   SelectOnly({broken, whole});
-  ReverseSelectedFaces(model);
-  DuplicateBackFaces(model);  // only the whole face gets a back face
+  edit::ReverseSelectedFaces(model);
+  edit::DuplicateBackFaces(model);  // only the whole face gets a back face
   EXPECT_EQ(model.faces.count(), 3u);
   SelectOnly({broken, whole});
   // The whole face is cut into four; the broken face along its edge (a, b) is not cut.
-  SplitSelectedFaces(model, true);
+  edit::SplitSelectedFaces(model, true);
   EXPECT_EQ(model.faces.count(), 3u + 3u);
   SelectOnly({broken});
-  SelectConnectedFaces(model);  // spreads from nothing
+  edit::SelectConnectedFaces(model);  // spreads from nothing
   EXPECT_THAT(SelectedIds(model.faces), ElementsAre(1));
   SelectOnly({whole});
-  SelectConnectedFaces(model);  // does not take the broken face in
+  edit::SelectConnectedFaces(model);  // does not take the broken face in
   EXPECT_FALSE(broken->selected);
   model.faces.Select(broken);
   model.vertices.Select(a);
-  DuplicateSelectedVertices(model, true);
+  edit::DuplicateSelectedVertices(model, true);
   EXPECT_TRUE(intact());
 }
 
@@ -273,45 +273,45 @@ TEST_F(FaceOps, EachCommandAsksOnlyWhenItWillActAndIsOneUndoStep) {
     bool answer;           // to the command's question, if it asks one
     const char* question;  // "text|caption", or null
   } cases[] = {
-      {kCommandReverseFace, false, nullptr},
-      {kCommandSplitFace, false, split},
-      {kCommandSplitFace, true, split},
-      {kCommandDuplicateVertices, false, copy},
-      {kCommandDuplicateVertices, true, copy},
-      {kCommandDuplicateBackFaces, false, nullptr},
-      {kCommandFanFaces, false, nullptr},
-      {kCommandSelectUnconnected, false, nullptr},
-      {kCommandSelectConnectedFaces, false, nullptr},
+      {command::kCommandReverseFace, false, nullptr},
+      {command::kCommandSplitFace, false, split},
+      {command::kCommandSplitFace, true, split},
+      {command::kCommandDuplicateVertices, false, copy},
+      {command::kCommandDuplicateVertices, true, copy},
+      {command::kCommandDuplicateBackFaces, false, nullptr},
+      {command::kCommandFanFaces, false, nullptr},
+      {command::kCommandSelectUnconnected, false, nullptr},
+      {command::kCommandSelectConnectedFaces, false, nullptr},
   };
   for (const auto& c : cases) {
-    const CommandEntry* entry = FindCommand(c.id);
+    const command::CommandEntry* entry = command::FindCommand(c.id);
     ASSERT_NE(entry, nullptr) << c.id;
     SCOPED_TRACE(entry->scriptName);
 
     // Nothing selected: no question, and nothing but the groups that are always written.
     model.Reset();
-    AddPyramid(model);
+    edit::AddPyramid(model);
     model.DeselectAll();
     host.ClearEvents();
     const std::uint64_t empty = Words();
-    CommandContext idle(model);
+    command::CommandContext idle(model);
     entry->handler(idle);
     EXPECT_THAT(host.events(), IsEmpty());
-    const bool alwaysWrites = c.id == kCommandReverseFace || c.id == kCommandSelectUnconnected;
+    const bool alwaysWrites = c.id == command::kCommandReverseFace || c.id == command::kCommandSelectUnconnected;
     EXPECT_EQ(Words(), empty + (alwaysWrites ? 2u : 0u));
 
     // Two faces, four vertices and a bone holding vertex 1.
     model.Reset();
-    AddPyramid(model);
-    ASSERT_TRUE(AddBone(model, "root", -1, Matrix4::Identity(), 1));
-    ASSERT_TRUE(AddVertexWeight(model, 0, model.vertices.FindById(1)));
+    edit::AddPyramid(model);
+    ASSERT_TRUE(anim::AddBone(model, "root", -1, Matrix4::Identity(), 1));
+    ASSERT_TRUE(anim::AddVertexWeight(model, 0, model.vertices.FindById(1)));
     SelectOnly({FaceById(1), FaceById(0)});
     for (std::uint32_t id : {3, 0, 1, 2}) model.vertices.Select(model.vertices.FindById(id));
     const std::string before = DumpModel(model);
     const std::uint64_t words = Words();
     host.ClearEvents();
     host.QueueYes(c.answer);
-    CommandContext context(model);
+    command::CommandContext context(model);
     context.camera = {0.3f, 0.5f, 0.1f};
     entry->handler(context);
     if (c.question != nullptr) {
@@ -320,13 +320,13 @@ TEST_F(FaceOps, EachCommandAsksOnlyWhenItWillActAndIsOneUndoStep) {
     } else {
       EXPECT_THAT(host.events(), IsEmpty());
     }
-    if (c.id == kCommandSelectConnectedFaces) {
+    if (c.id == command::kCommandSelectConnectedFaces) {
       EXPECT_EQ(model.faces.selCount(), 6u);
       EXPECT_EQ(Words(), words);  // a selection, not journaled
       continue;
     }
-    EXPECT_EQ(DumpModel(model) == before, c.id == kCommandSelectUnconnected);
-    Undo(model);
+    EXPECT_EQ(DumpModel(model) == before, c.id == command::kCommandSelectUnconnected);
+    edit::Undo(model);
     EXPECT_EQ(DumpModel(model), before);
     EXPECT_EQ(Words(), words);
   }

@@ -22,37 +22,37 @@ std::string Box(const std::string& message, const std::string& detail) {
 TEST(CommandTable, EveryEntryIsFoundByItsIdentifierAndName) {
   std::set<std::uint32_t> ids;
   std::set<std::string_view> names;
-  for (const CommandEntry& entry : Commands()) {
+  for (const command::CommandEntry& entry : command::Commands()) {
     // Script-only commands have no identifier and a name; every other has a unique identifier.
     if (entry.id == 0) {
       EXPECT_FALSE(entry.scriptName.empty());
     } else {
       EXPECT_TRUE(ids.insert(entry.id).second) << entry.id;
-      EXPECT_EQ(FindCommand(entry.id), &entry);
+      EXPECT_EQ(command::FindCommand(entry.id), &entry);
     }
     if (!entry.scriptName.empty()) {
       EXPECT_TRUE(names.insert(entry.scriptName).second) << entry.scriptName;
-      EXPECT_EQ(FindCommand(entry.scriptName), &entry);
+      EXPECT_EQ(command::FindCommand(entry.scriptName), &entry);
     }
     const bool file =
-        entry.input == CommandInput::OpenFile || entry.input == CommandInput::SaveFile;
+        entry.input == command::CommandInput::OpenFile || entry.input == command::CommandInput::SaveFile;
     EXPECT_EQ(entry.dialog != nullptr, file) << entry.scriptName;
   }
-  EXPECT_EQ(FindCommand(1u), nullptr);
-  EXPECT_EQ(FindCommand(std::string_view("")), nullptr);
+  EXPECT_EQ(command::FindCommand(1u), nullptr);
+  EXPECT_EQ(command::FindCommand(std::string_view("")), nullptr);
 
   // The extension is the text after the last dot of the name, not of a folder.
-  EXPECT_EQ(ExtensionOf("C:\\a.b\\model.zmf"), "zmf");
-  EXPECT_EQ(ExtensionOf("/a.b/model"), "");
-  EXPECT_EQ(ExtensionOf("model.tar.GLC"), "GLC");
-  EXPECT_EQ(ExtensionOf("noext."), "");
+  EXPECT_EQ(command::ExtensionOf("C:\\a.b\\model.zmf"), "zmf");
+  EXPECT_EQ(command::ExtensionOf("/a.b/model"), "");
+  EXPECT_EQ(command::ExtensionOf("model.tar.GLC"), "GLC");
+  EXPECT_EQ(command::ExtensionOf("noext."), "");
 }
 
 class FileCommandsTest : public testing::ModelTest {
  protected:
-  Refresh Run(std::uint32_t id, std::vector<std::string> arguments = {}) {
-    CommandContext context(model, arguments, screenshot_);
-    const Refresh refresh = FindCommand(id)->handler(context);
+  command::Refresh Run(std::uint32_t id, std::vector<std::string> arguments = {}) {
+    command::CommandContext context(model, arguments, screenshot_);
+    const command::Refresh refresh = command::FindCommand(id)->handler(context);
     problem_ = context.problem;
     return refresh;
   }
@@ -69,7 +69,7 @@ class FileCommandsTest : public testing::ModelTest {
 
 TEST_F(FileCommandsTest, NewOpenAndImportChooseWhatTheShellRefreshes) {
   testing::BuildOneTriangle(model);
-  Run(kCommandNew);
+  Run(command::kCommandNew);
   EXPECT_EQ(model.vertices.count(), 0u);
   EXPECT_EQ(model.materialCount, 1u);
 
@@ -77,22 +77,22 @@ TEST_F(FileCommandsTest, NewOpenAndImportChooseWhatTheShellRefreshes) {
   // view, and the model is committed.
   const std::string path = folder.File("m.txt2");
   WriteFile(path, testing::kOneTriangleText);
-  EXPECT_EQ(Run(kCommandOpen, {path}), Refresh::FitView);
+  EXPECT_EQ(Run(command::kCommandOpen, {path}), command::Refresh::FitView);
   model.vertices.head()->savedPosition = {7, 7, 7};
-  Run(kCommandOpen, {path});
+  Run(command::kCommandOpen, {path});
   EXPECT_EQ(model.vertices.count(), 3u);
   EXPECT_EQ(model.boundsMax, (Vector3{1, 1, 0}));
   EXPECT_EQ(model.vertices.head()->savedPosition, (Vector3{0, 0, 0}));
   EXPECT_TRUE(host.events().empty());
 
-  Run(kCommandImportAnimations, {testing::kEverySectionFile});
+  Run(command::kCommandImportAnimations, {testing::kEverySectionFile});
   EXPECT_EQ(model.vertices.count(), 3u);
   EXPECT_EQ(model.boneCount, 2u);
 
   for (const char* name : {"a.3ds", "b.MD5MESH", "f.TGA"}) {  // formats without an importer
     host.ClearEvents();
     const std::string other = std::string("/some/folder/") + name;
-    EXPECT_EQ(Run(kCommandOpen, {other}), Refresh::View);
+    EXPECT_EQ(Run(command::kCommandOpen, {other}), command::Refresh::View);
     EXPECT_EQ(host.BoxTexts(), Boxes{Box("Unrecognized file format:", other)});
     EXPECT_EQ(model.vertices.count(), 3u);
   }
@@ -101,32 +101,32 @@ TEST_F(FileCommandsTest, NewOpenAndImportChooseWhatTheShellRefreshes) {
 TEST_F(FileCommandsTest, BitmapOpensAsBackgroundWithoutTouchingTheModel) {
   WriteFile(folder.File("ref.Bmp"), testing::SolidBmp64(1, 2, 3));
   testing::BuildOneTriangle(model);
-  EXPECT_EQ(Run(kCommandOpen, {folder.File("ref.Bmp")}), Refresh::None);
+  EXPECT_EQ(Run(command::kCommandOpen, {folder.File("ref.Bmp")}), command::Refresh::None);
   EXPECT_EQ(model.vertices.count(), 3u);
   EXPECT_EQ(textures.live().at(model.backgroundTexture).width, 64);
 }
 
 TEST_F(FileCommandsTest, SaveChoosesTheWriterByExtension) {
   testing::BuildOneTriangle(model);
-  Run(kCommandSave, {folder.File("noextension")});
+  Run(command::kCommandSave, {folder.File("noextension")});
   EXPECT_EQ(ReadFile(folder.File("noextension")), testing::kOneTriangleText);
-  Run(kCommandSave, {folder.File("scene.GLC")});
+  Run(command::kCommandSave, {folder.File("scene.GLC")});
   EXPECT_EQ(ReadFile(folder.File("scene.GLC")).substr(0, 7), "HEADER\n");
   EXPECT_TRUE(host.events().empty());
   EXPECT_TRUE(problem_.empty());
 
   // A screenshot needs the viewport.
-  Run(kCommandSave, {folder.File("shot.bmp")});
+  Run(command::kCommandSave, {folder.File("shot.bmp")});
   EXPECT_EQ(host.BoxTexts(), Boxes{Box("Could not write to file:", folder.File("shot.bmp"))});
   RecordingScreenshot viewport;
   screenshot_ = &viewport;
-  Run(kCommandSave, {folder.File("shot.BMP")});
+  Run(command::kCommandSave, {folder.File("shot.BMP")});
   EXPECT_EQ(viewport.paths, Boxes{folder.File("shot.BMP")});
 
   // An empty model writes nothing: the window says nothing, a script is told.
-  Run(kCommandNew);
+  Run(command::kCommandNew);
   host.ClearEvents();
-  Run(kCommandSave, {folder.File("empty.zmf")});
+  Run(command::kCommandSave, {folder.File("empty.zmf")});
   EXPECT_FALSE(testing::FileExists(folder.File("empty.zmf")));
   EXPECT_TRUE(host.events().empty());
   EXPECT_EQ(problem_,
@@ -161,10 +161,10 @@ TEST_F(FileBatchTest, OpensAFixtureAndSavesItUnchanged) {
 TEST_F(FileBatchTest, ErrorBoxesArePrintedWhereTheyHappenAndFailTheRun) {
   // Boxes go where the script's own messages go, in order.
   std::FILE* errors = std::tmpfile();
-  BatchHost printing(errors);
+  command::BatchHost printing(errors);
   Model own(printing, textures);
   const std::string missing = folder.File("missing.zmf");
-  EXPECT_EQ(RunBatchScript(own, printing, "new\nopen " + missing + "\n" + SaveLine("out.zmf"),
+  EXPECT_EQ(command::RunBatchScript(own, printing, "new\nopen " + missing + "\n" + SaveLine("out.zmf"),
                            "run.txt", errors),
             1);
   std::rewind(errors);

@@ -36,22 +36,22 @@ TEST_F(GlintcastTest, OneTriangleIsWrittenCornerCBACorner) {
       "\t\t\t0.000000,0.000000,0.000000 0.000000,0.000000,1.000000 0.000000,0.000000\n"
       "\n" +
       kFooter;
-  EXPECT_TRUE(ExportGlintcast(model, folder.File("scene.glc")));
+  EXPECT_TRUE(importers::ExportGlintcast(model, folder.File("scene.glc")));
   EXPECT_EQ(testing::ReadFile(folder.File("scene.glc")), expected);
   EXPECT_TRUE(host.events().empty());
 }
 
 TEST_F(GlintcastTest, EmptyModelsAndFailures) {
-  EXPECT_FALSE(ExportGlintcast(model, folder.File("scene.glc")));  // no vertices: no file
+  EXPECT_FALSE(importers::ExportGlintcast(model, folder.File("scene.glc")));  // no vertices: no file
   EXPECT_FALSE(testing::FileExists(folder.File("scene.glc")));
   EXPECT_TRUE(host.events().empty());
 
   Vertex* a = AddVertex(0, 0, 0);
   AddVertex(5, 5, 5);
   model.DeleteVertex(a);
-  EXPECT_EQ(GlintcastText(model), std::string(kHeader) + kFooter);  // vertices without faces
+  EXPECT_EQ(importers::GlintcastText(model), std::string(kHeader) + kFooter);  // vertices without faces
   const std::string path = folder.File("missing/scene.glc");
-  EXPECT_FALSE(ExportGlintcast(model, path));
+  EXPECT_FALSE(importers::ExportGlintcast(model, path));
   EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{"Could not write to file: " + path +
                                                       " The application will continue."});
   EXPECT_EQ(model.vertices.head()->id, 0u);  // renumbered as the model writer does

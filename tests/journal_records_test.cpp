@@ -9,7 +9,7 @@
 namespace zmf::testing {
 namespace {
 
-TextureSettings Texture(bool enabled, std::string file, std::uint32_t mode, float value) {
+edit::TextureSettings Texture(bool enabled, std::string file, std::uint32_t mode, float value) {
   return {enabled, std::move(file), mode, value};
 }
 
@@ -17,7 +17,7 @@ TEST(JournalRecords, EveryRecordMeasuresAndDecodesTheSameFromEitherEnd) {
   UndoJournal journal;
   Matrix4 m;
   for (int i = 0; i < 16; ++i) m[i] = static_cast<float>(i) + 0.5f;
-  const MaterialColours colours{{1, 2, 3, 4}, {5, 6, 7, 8}, {9, 10, 11, 12}, {13, 14, 15, 16}, 17};
+  const edit::MaterialColours colours{{1, 2, 3, 4}, {5, 6, 7, 8}, {9, 10, 11, 12}, {13, 14, 15, 16}, 17};
 
   // Each writer, with its expected length.
   std::vector<std::pair<std::uint64_t, std::uint64_t>> spans;  // start, length
@@ -27,53 +27,53 @@ TEST(JournalRecords, EveryRecordMeasuresAndDecodesTheSameFromEitherEnd) {
     spans.emplace_back(start, length);
     EXPECT_EQ(journal.position() - start, length) << "record " << spans.size();
   };
-  write(11, [&] { WriteRecord<kAddVertex>(journal, 7u, Vector3{1, 2, 3}, Vector3{0, 0, 1}, .25f, .5f); });
+  write(11, [&] { edit::WriteRecord<edit::kAddVertex>(journal, 7u, Vector3{1, 2, 3}, Vector3{0, 0, 1}, .25f, .5f); });
   write(19, [&] {
-    WriteRecord<kSetVertex>(journal, 7u, Vector3{1, 2, 3}, Vector3{}, 1.f, 2.f, Vector3{4, 5, 6},
+    edit::WriteRecord<edit::kSetVertex>(journal, 7u, Vector3{1, 2, 3}, Vector3{}, 1.f, 2.f, Vector3{4, 5, 6},
                             Vector3{}, 3.f, 4.f);
   });
   write(9, [&] {
-    WriteRecord<kSetFaceVertices>(journal, 3u, std::array<std::uint32_t, 3>{1, 2, 3},
+    edit::WriteRecord<edit::kSetFaceVertices>(journal, 3u, std::array<std::uint32_t, 3>{1, 2, 3},
                                   std::array<std::uint32_t, 3>{4, 5, 6});
   });
-  write(4 + 0, [&] { WriteRecord<kAddMaterial>(journal, std::string_view()); });
-  write(4 + 5, [&] { WriteRecord<kAddMaterial>(journal, std::string_view("metal")); });
+  write(4 + 0, [&] { edit::WriteRecord<edit::kAddMaterial>(journal, std::string_view()); });
+  write(4 + 5, [&] { edit::WriteRecord<edit::kAddMaterial>(journal, std::string_view("metal")); });
   write(23 + 2, [&] {
-    WriteRecord<kDeleteMaterial>(journal, 1u, std::string_view("ab"), colours,
+    edit::WriteRecord<edit::kDeleteMaterial>(journal, 1u, std::string_view("ab"), colours,
                                  Texture(false, "ignored.bmp", 3, 1));
   });
   write(28 + 2 + 7, [&] {
-    WriteRecord<kDeleteMaterial>(journal, 1u, std::string_view("ab"), colours,
+    edit::WriteRecord<edit::kDeleteMaterial>(journal, 1u, std::string_view("ab"), colours,
                                  Texture(true, "tex.bmp", 7, .5f));
   });
   write(7, [&] {
-    WriteRecord<kSetMaterialTexture>(journal, 2u, Texture(false, "", 0, 0),
+    edit::WriteRecord<edit::kSetMaterialTexture>(journal, 2u, Texture(false, "", 0, 0),
                                      Texture(false, "x.bmp", 1, 0));
   });
   write(7 + 4 + 1, [&] {
-    WriteRecord<kSetMaterialTexture>(journal, 2u, Texture(true, "a", 5, .25f),
+    edit::WriteRecord<edit::kSetMaterialTexture>(journal, 2u, Texture(true, "a", 5, .25f),
                                      Texture(false, "", 0, 0));
   });
   write(7 + 4 + 0, [&] {
-    WriteRecord<kSetMaterialTexture>(journal, 2u, Texture(false, "", 0, 0),
+    edit::WriteRecord<edit::kSetMaterialTexture>(journal, 2u, Texture(false, "", 0, 0),
                                      Texture(true, "", 2, 0));
   });
-  write(22 + 4, [&] { WriteRecord<kAddBone>(journal, std::string_view("root"), -1, m, 2.5f); });
-  write(39, [&] { WriteRecord<kSetBone>(journal, 0u, -1, m, 1.f, 0, Matrix4::Identity(), 2.f); });
-  write(37, [&] { WriteRecord<kSetKeyBoneMatrix>(journal, 1u, 2u, 3u, m, Matrix4::Identity()); });
-  write(1, [&] { WriteLoneWord(journal, kGroupMarker); });
+  write(22 + 4, [&] { edit::WriteRecord<edit::kAddBone>(journal, std::string_view("root"), -1, m, 2.5f); });
+  write(39, [&] { edit::WriteRecord<edit::kSetBone>(journal, 0u, -1, m, 1.f, 0, Matrix4::Identity(), 2.f); });
+  write(37, [&] { edit::WriteRecord<edit::kSetKeyBoneMatrix>(journal, 1u, 2u, 3u, m, Matrix4::Identity()); });
+  write(1, [&] { edit::WriteLoneWord(journal, edit::kGroupMarker); });
 
   for (auto [start, length] : spans) {
     SCOPED_TRACE("record at " + std::to_string(start));
-    EXPECT_EQ(RecordLength(journal, start), length);
+    EXPECT_EQ(edit::RecordLength(journal, start), length);
     std::uint64_t found = 0;
-    ASSERT_TRUE(RecordStart(journal, start + length, found));
+    ASSERT_TRUE(edit::RecordStart(journal, start + length, found));
     EXPECT_EQ(found, start);
   }
 
   // Decoding gives back what was written, variable fields and all.
-  JournalRecord r;
-  ASSERT_TRUE(DecodeRecord(journal, spans[6].first, spans[6].first + spans[6].second, r));
+  edit::JournalRecord r;
+  ASSERT_TRUE(edit::DecodeRecord(journal, spans[6].first, spans[6].first + spans[6].second, r));
   EXPECT_EQ(r.name, "ab");
   EXPECT_EQ(r.colours.specular[3], 16.0f);
   EXPECT_EQ(r.colours.shininess, 17u);
@@ -81,48 +81,48 @@ TEST(JournalRecords, EveryRecordMeasuresAndDecodesTheSameFromEitherEnd) {
   EXPECT_EQ(r.texture.file, "tex.bmp");
   EXPECT_EQ(r.texture.alphaMode, 7u);
   EXPECT_EQ(r.texture.alphaValue, .5f);
-  ASSERT_TRUE(DecodeRecord(journal, spans[8].first, spans[8].first + spans[8].second, r));
+  ASSERT_TRUE(edit::DecodeRecord(journal, spans[8].first, spans[8].first + spans[8].second, r));
   EXPECT_EQ(r.texture.file, "a");
   EXPECT_FALSE(r.oldTexture.enabled);
-  ASSERT_TRUE(DecodeRecord(journal, spans[11].first, spans[11].first + spans[11].second, r));
+  ASSERT_TRUE(edit::DecodeRecord(journal, spans[11].first, spans[11].first + spans[11].second, r));
   EXPECT_EQ(r.matrix, m);
   EXPECT_EQ(r.oldMatrix, Matrix4::Identity());
   EXPECT_EQ(r.oldGrams, 2.0f);
   // One word short is not a record.
-  EXPECT_FALSE(DecodeRecord(journal, spans[11].first, spans[11].first + 38, r));
-  EXPECT_FALSE(DecodeRecord(journal, spans[13].first, spans[13].first + 1, r));
+  EXPECT_FALSE(edit::DecodeRecord(journal, spans[11].first, spans[11].first + 38, r));
+  EXPECT_FALSE(edit::DecodeRecord(journal, spans[13].first, spans[13].first + 1, r));
 }
 
 TEST(JournalRecords, RemappingRewritesOnlyTheIdWords) {
   UndoJournal journal;
-  WriteRecord<kAddFace>(journal, 5u, std::array<std::uint32_t, 3>{1, 2, 3});
-  WriteRecord<kSetFaceMaterial>(journal, 5u, 2u, 1u);
-  WriteRecord<kAddVertexWeight>(journal, 4u, 3u);
-  WriteRecord<kAddMaterial>(journal, std::string_view("id"));  // 2 and 'i' = 105, 'd' = 100
-  RemapJournalIds(
+  edit::WriteRecord<edit::kAddFace>(journal, 5u, std::array<std::uint32_t, 3>{1, 2, 3});
+  edit::WriteRecord<edit::kSetFaceMaterial>(journal, 5u, 2u, 1u);
+  edit::WriteRecord<edit::kAddVertexWeight>(journal, 4u, 3u);
+  edit::WriteRecord<edit::kAddMaterial>(journal, std::string_view("id"));  // 2 and 'i' = 105, 'd' = 100
+  edit::RemapJournalIds(
       journal, [](std::uint32_t id) { return id + 100; },
       [](std::uint32_t id) { return id + 1000; });
   std::vector<std::uint32_t> words;
   for (std::uint64_t p = 0; p < journal.end(); ++p) words.push_back(journal.At(p).AsUint());
   const std::vector<std::uint32_t> expected = {
-      kAddFace, 1005, 101, 102, 103, kAddFace,                    // face id, corner ids
-      kSetFaceMaterial, 1005, 2, 1, kSetFaceMaterial,             // materials stay
-      kAddVertexWeight, 4, 103, kAddVertexWeight,                 // the bone stays
-      kAddMaterial, 2, 'i', 'd', 2, kAddMaterial};                // no ids at all
+      edit::kAddFace, 1005, 101, 102, 103, edit::kAddFace,                    // face id, corner ids
+      edit::kSetFaceMaterial, 1005, 2, 1, edit::kSetFaceMaterial,             // materials stay
+      edit::kAddVertexWeight, 4, 103, edit::kAddVertexWeight,                 // the bone stays
+      edit::kAddMaterial, 2, 'i', 'd', 2, edit::kAddMaterial};                // no ids at all
   EXPECT_EQ(words, expected);
 }
 
 TEST(JournalRecords, WrittenRecordsDropTheOldestWholeWhenTheRingIsFull) {
   UndoJournal journal(64);
   for (int i = 0; i < 6; ++i) {
-    WriteRecord<kAddVertex>(journal, static_cast<std::uint32_t>(i), Vector3{}, Vector3{}, 0.f, 0.f);
+    edit::WriteRecord<edit::kAddVertex>(journal, static_cast<std::uint32_t>(i), Vector3{}, Vector3{}, 0.f, 0.f);
   }
   // 66 words in a ring of 64: the first record went whole, the second starts the intact part.
   EXPECT_EQ(journal.oldest(), 11u);
   std::uint64_t start = 0;
-  EXPECT_TRUE(RecordStart(journal, journal.end(), start));
+  EXPECT_TRUE(edit::RecordStart(journal, journal.end(), start));
   EXPECT_EQ(start, 55u);
-  EXPECT_FALSE(RecordStart(journal, 11, start));
+  EXPECT_FALSE(edit::RecordStart(journal, 11, start));
 }
 
 }  // namespace

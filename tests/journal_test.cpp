@@ -35,11 +35,11 @@ class Journal : public ModelTest {
 
   // Adds a triangle of fresh vertices in one group.
   Face* Triangle(float x) {
-    JournalGroup group(model);
-    Vertex* a = JournalAddVertex(model, {x, 0, 0}, {0, 0, 1}, 0, 0);
-    Vertex* b = JournalAddVertex(model, {x + 1, 0, 0}, {0, 0, 1}, 1, 0);
-    Vertex* c = JournalAddVertex(model, {x, 1, 0}, {0, 0, 1}, 0, 1);
-    return JournalAddFace(model, a, b, c);
+    edit::JournalGroup group(model);
+    Vertex* a = edit::JournalAddVertex(model, {x, 0, 0}, {0, 0, 1}, 0, 0);
+    Vertex* b = edit::JournalAddVertex(model, {x + 1, 0, 0}, {0, 0, 1}, 1, 0);
+    Vertex* c = edit::JournalAddVertex(model, {x, 1, 0}, {0, 0, 1}, 0, 1);
+    return edit::JournalAddFace(model, a, b, c);
   }
 };
 
@@ -52,73 +52,73 @@ TEST_F(Journal, EachRecordHasItsWordCount) {
   Vertex* a = nullptr;
   Vertex* b = nullptr;
   Vertex* c = nullptr;
-  EXPECT_EQ(delta([&] { a = JournalAddVertex(model, {0, 0, 0}, {0, 0, 1}, 0, 0); }), 11u);
-  b = JournalAddVertex(model, {1, 0, 0}, {0, 0, 1}, 0, 0);
-  c = JournalAddVertex(model, {0, 1, 0}, {0, 0, 1}, 0, 0);
-  EXPECT_EQ(delta([&] { JournalSetVertex(model, a, {2, 2, 2}, {0, 1, 0}, 1, 1); }), 19u);
+  EXPECT_EQ(delta([&] { a = edit::JournalAddVertex(model, {0, 0, 0}, {0, 0, 1}, 0, 0); }), 11u);
+  b = edit::JournalAddVertex(model, {1, 0, 0}, {0, 0, 1}, 0, 0);
+  c = edit::JournalAddVertex(model, {0, 1, 0}, {0, 0, 1}, 0, 0);
+  EXPECT_EQ(delta([&] { edit::JournalSetVertex(model, a, {2, 2, 2}, {0, 1, 0}, 1, 1); }), 19u);
   Face* f = nullptr;
-  EXPECT_EQ(delta([&] { f = JournalAddFace(model, a, b, c); }), 6u);
-  EXPECT_EQ(delta([&] { JournalAddFace(model, a, b, nullptr); }), 0u);
-  EXPECT_EQ(delta([&] { JournalSetFaceVertices(model, f, c, b, a); }), 9u);
-  EXPECT_EQ(delta([&] { JournalSetFaceMaterial(model, f, 0); }), 5u);  // recorded even unchanged
-  EXPECT_EQ(delta([&] { JournalAddMaterial(model, "wood"); }), 4u + 4u);
-  EXPECT_EQ(delta([&] { JournalAddMaterial(model, ""); }), 0u);
-  EXPECT_EQ(delta([&] { JournalSetMaterialColours(model, 1, {}, {}, {}, {}, 5); }), 37u);
-  EXPECT_EQ(delta([&] { JournalSetMaterialTexture(model, 1, false, "", 0, 0); }), 7u);
-  EXPECT_EQ(delta([&] { JournalSetMaterialTexture(model, 1, false, "a.bmp", 2, 0); }), 7u);
+  EXPECT_EQ(delta([&] { f = edit::JournalAddFace(model, a, b, c); }), 6u);
+  EXPECT_EQ(delta([&] { edit::JournalAddFace(model, a, b, nullptr); }), 0u);
+  EXPECT_EQ(delta([&] { edit::JournalSetFaceVertices(model, f, c, b, a); }), 9u);
+  EXPECT_EQ(delta([&] { edit::JournalSetFaceMaterial(model, f, 0); }), 5u);  // recorded even unchanged
+  EXPECT_EQ(delta([&] { edit::JournalAddMaterial(model, "wood"); }), 4u + 4u);
+  EXPECT_EQ(delta([&] { edit::JournalAddMaterial(model, ""); }), 0u);
+  EXPECT_EQ(delta([&] { edit::JournalSetMaterialColours(model, 1, {}, {}, {}, {}, 5); }), 37u);
+  EXPECT_EQ(delta([&] { edit::JournalSetMaterialTexture(model, 1, false, "", 0, 0); }), 7u);
+  EXPECT_EQ(delta([&] { edit::JournalSetMaterialTexture(model, 1, false, "a.bmp", 2, 0); }), 7u);
   // Deleting material 1 moves face f? No: f uses material 0. Two markers plus the record.
-  EXPECT_EQ(delta([&] { JournalDeleteMaterial(model, 1); }), 2u + 4u + 23u);
-  EXPECT_EQ(delta([&] { JournalAddBone(model, "hip", -1, Matrix4::Identity(), 1); }), 3u + 22u);
-  EXPECT_EQ(delta([&] { JournalAddBone(model, "second-root", -1, Matrix4::Identity(), 1); }), 0u);
-  EXPECT_EQ(delta([&] { JournalSetBone(model, 0, -1, Matrix4::Identity(), 2); }), 2u + 39u);
-  EXPECT_EQ(delta([&] { JournalAddVertexWeight(model, 0, a); }), 4u);
-  EXPECT_EQ(delta([&] { JournalAddVertexWeight(model, 0, a); }), 0u);  // already held
+  EXPECT_EQ(delta([&] { edit::JournalDeleteMaterial(model, 1); }), 2u + 4u + 23u);
+  EXPECT_EQ(delta([&] { edit::JournalAddBone(model, "hip", -1, Matrix4::Identity(), 1); }), 3u + 22u);
+  EXPECT_EQ(delta([&] { edit::JournalAddBone(model, "second-root", -1, Matrix4::Identity(), 1); }), 0u);
+  EXPECT_EQ(delta([&] { edit::JournalSetBone(model, 0, -1, Matrix4::Identity(), 2); }), 2u + 39u);
+  EXPECT_EQ(delta([&] { edit::JournalAddVertexWeight(model, 0, a); }), 4u);
+  EXPECT_EQ(delta([&] { edit::JournalAddVertexWeight(model, 0, a); }), 0u);  // already held
   // Deleting a vertex first takes it out of every bone, then deletes its faces.
-  EXPECT_EQ(delta([&] { JournalDeleteVertex(model, a); }), 4u + 6u + 11u);
-  EXPECT_EQ(delta([&] { JournalSetKeyBoneMatrix(model, Matrix4::Identity()); }), 0u);
+  EXPECT_EQ(delta([&] { edit::JournalDeleteVertex(model, a); }), 4u + 6u + 11u);
+  EXPECT_EQ(delta([&] { edit::JournalSetKeyBoneMatrix(model, Matrix4::Identity()); }), 0u);
   model.animationCount = 1;
   model.currentAnimation = model.currentKey = model.currentKeyBone = 0;
-  EXPECT_EQ(delta([&] { JournalSetKeyBoneMatrix(model, Matrix4::Identity()); }), 37u);
+  EXPECT_EQ(delta([&] { edit::JournalSetKeyBoneMatrix(model, Matrix4::Identity()); }), 37u);
 }
 
 TEST_F(Journal, UndoAndRedoOnAnEmptyHistoryDoNothing) {
-  DeleteSelectedVertices(model);  // nothing selected: not even a group
-  DeleteSelectedFaces(model);
-  Undo(model);
+  edit::DeleteSelectedVertices(model);  // nothing selected: not even a group
+  edit::DeleteSelectedFaces(model);
+  edit::Undo(model);
   EXPECT_EQ(Words(), 0u);
-  Redo(model);
+  edit::Redo(model);
   EXPECT_EQ(Words(), 0u);
   Triangle(0);
   model.Reset();
-  Undo(model);
-  Redo(model);
+  edit::Undo(model);
+  edit::Redo(model);
   EXPECT_EQ(Words(), 0u);
   EXPECT_EQ(model.vertices.count(), 0u);
 }
 
 TEST_F(Journal, DeletedVertexAndItsFacesComeBackUnderTheirIdsWithTheCurrentMaterial) {
-  Vertex* hub = JournalAddVertex(model, {0, 0, 0}, {0, 0, 1}, 0, 0);
+  Vertex* hub = edit::JournalAddVertex(model, {0, 0, 0}, {0, 0, 1}, 0, 0);
   std::vector<Vertex*> rim;
   for (int i = 0; i < 4; ++i) {
-    rim.push_back(JournalAddVertex(model, {float(i), 1, 0}, {0, 0, 1}, 0, 0));
+    rim.push_back(edit::JournalAddVertex(model, {float(i), 1, 0}, {0, 0, 1}, 0, 0));
   }
-  Face* kept = JournalAddFace(model, rim[0], rim[1], rim[2]);
-  for (int i = 0; i < 3; ++i) JournalAddFace(model, hub, rim[i], rim[i + 1]);
+  Face* kept = edit::JournalAddFace(model, rim[0], rim[1], rim[2]);
+  for (int i = 0; i < 3; ++i) edit::JournalAddFace(model, hub, rim[i], rim[i + 1]);
   model.DeselectAll();
   {
-    JournalGroup group(model);
-    JournalDeleteVertex(model, hub);
+    edit::JournalGroup group(model);
+    edit::JournalDeleteVertex(model, hub);
   }
   EXPECT_THAT(Ids(model.faces), ElementsAre(kept->id));
 
-  JournalAddMaterial(model, "second");
+  edit::JournalAddMaterial(model, "second");
   model.currentMaterial = 1;
-  Undo(model);  // the material
+  edit::Undo(model);  // the material
   model.currentMaterial = 0;
-  JournalAddMaterial(model, "other");
+  edit::JournalAddMaterial(model, "other");
   model.currentMaterial = 1;
-  Undo(model);  // a new edit replaced the material record; this takes the new one back
-  Undo(model);  // the deletion group
+  edit::Undo(model);  // a new edit replaced the material record; this takes the new one back
+  edit::Undo(model);  // the deletion group
   EXPECT_THAT(Ids(model.vertices), ElementsAre(1, 2, 3, 4, 0));
   EXPECT_THAT(Ids(model.faces), ElementsAre(0, 3, 2, 1));
   EXPECT_FALSE(model.vertices.tail()->selected);
@@ -135,39 +135,39 @@ TEST_F(Journal, RedoStopsAtTheNewestRecordAfterANewEdit) {
   Triangle(0);
   Triangle(2);
   Triangle(4);
-  Undo(model);
-  Undo(model);
+  edit::Undo(model);
+  edit::Undo(model);
   EXPECT_EQ(model.faces.count(), 1u);
-  JournalAddMaterial(model, "new");  // overwrites the undone groups
-  Redo(model);
-  Redo(model);
+  edit::JournalAddMaterial(model, "new");  // overwrites the undone groups
+  edit::Redo(model);
+  edit::Redo(model);
   EXPECT_EQ(model.faces.count(), 1u);
   EXPECT_EQ(model.materialCount, 2u);
-  Undo(model);
+  edit::Undo(model);
   EXPECT_EQ(model.materialCount, 1u);
-  Redo(model);
+  edit::Redo(model);
   EXPECT_EQ(model.materialCount, 2u);
 }
 
 TEST_F(Journal, UndoStopsAtTheOldestIntactRecordOnceTheRingWraps) {
   model.journal.Resize(64);
-  for (int i = 0; i < 30; ++i) JournalAddVertex(model, {float(i), 0, 0}, {0, 0, 1}, 0, 0);
+  for (int i = 0; i < 30; ++i) edit::JournalAddVertex(model, {float(i), 0, 0}, {0, 0, 1}, 0, 0);
   // 330 words written into 64: the newest five records (55 words) are intact.
-  for (int i = 0; i < 10; ++i) Undo(model);
+  for (int i = 0; i < 10; ++i) edit::Undo(model);
   EXPECT_EQ(model.vertices.count(), 25u);
   EXPECT_EQ(model.vertices.tail()->position.x, 24.0f);
-  for (int i = 0; i < 10; ++i) Redo(model);
+  for (int i = 0; i < 10; ++i) edit::Redo(model);
   EXPECT_EQ(model.vertices.count(), 30u);
 
   // A group whose opening marker was overwritten ends at the oldest intact record.
   model.Reset();
   {
-    JournalGroup group(model);
-    for (int i = 0; i < 8; ++i) JournalAddVertex(model, {float(i), 0, 0}, {0, 0, 1}, 0, 0);
+    edit::JournalGroup group(model);
+    for (int i = 0; i < 8; ++i) edit::JournalAddVertex(model, {float(i), 0, 0}, {0, 0, 1}, 0, 0);
   }
-  Undo(model);
+  edit::Undo(model);
   EXPECT_EQ(model.vertices.count(), 3u);  // 5 intact records after the lost ones
-  Undo(model);
+  edit::Undo(model);
   EXPECT_EQ(model.vertices.count(), 3u);
 }
 
@@ -176,13 +176,13 @@ TEST_F(Journal, RedoAfterUndoStoppedInsideAGroupFinishesThatGroupFirst) {
   Triangle(0);  // words 0-40
   Triangle(5);  // words 41-81: the first group's marker and first two vertices are lost
   const std::string both = State(model);
-  Undo(model);
-  Undo(model);  // the first group's last vertex and its face, up to the oldest intact record
+  edit::Undo(model);
+  edit::Undo(model);  // the first group's last vertex and its face, up to the oldest intact record
   EXPECT_EQ(model.vertices.count(), 2u);
   EXPECT_EQ(model.faces.count(), 0u);
-  Redo(model);  // the rest of that group, through its closing marker
+  edit::Redo(model);  // the rest of that group, through its closing marker
   EXPECT_EQ(model.faces.count(), 1u);
-  Redo(model);  // the whole second group
+  edit::Redo(model);  // the whole second group
   EXPECT_EQ(model.faces.count(), 2u);
   EXPECT_EQ(Words(), 82u);
   EXPECT_EQ(State(model), both);
@@ -190,64 +190,64 @@ TEST_F(Journal, RedoAfterUndoStoppedInsideAGroupFinishesThatGroupFirst) {
 
 TEST_F(Journal, ACompoundEditInsideAGroupIsTakenBackWithIt) {
   Triangle(0);
-  JournalAddMaterial(model, "red");
-  JournalAddBone(model, "root", -1, Matrix4::Identity(), 1);
-  JournalAddBone(model, "arm", 0, Matrix4::Identity(), 1);
-  JournalSetFaceMaterial(model, model.faces.head(), 1);
+  edit::JournalAddMaterial(model, "red");
+  edit::JournalAddBone(model, "root", -1, Matrix4::Identity(), 1);
+  edit::JournalAddBone(model, "arm", 0, Matrix4::Identity(), 1);
+  edit::JournalSetFaceMaterial(model, model.faces.head(), 1);
   const std::string before = State(model);
   const std::uint64_t words = Words();
   {
-    JournalGroup group(model);
-    JournalDeleteMaterial(model, 1);
-    JournalSetBone(model, 1, 0, Matrix4::Identity(), 7);
-    JournalSetVertex(model, model.vertices.head(), {3, 3, 3}, {0, 0, 1}, 0, 0);
+    edit::JournalGroup group(model);
+    edit::JournalDeleteMaterial(model, 1);
+    edit::JournalSetBone(model, 1, 0, Matrix4::Identity(), 7);
+    edit::JournalSetVertex(model, model.vertices.head(), {3, 3, 3}, {0, 0, 1}, 0, 0);
   }
   const std::string after = State(model);
-  Undo(model);
+  edit::Undo(model);
   EXPECT_EQ(State(model), before);
   EXPECT_EQ(Words(), words);
-  Redo(model);
+  edit::Redo(model);
   EXPECT_EQ(State(model), after);
 }
 
 TEST_F(Journal, BoneDeletionWordsStopBothWalks) {
   Triangle(0);
-  WriteLoneWord(model.journal, kDeleteBone);
-  WriteLoneWord(model.journal, kDeleteBone);
-  Undo(model);
-  Undo(model);
+  edit::WriteLoneWord(model.journal, edit::kDeleteBone);
+  edit::WriteLoneWord(model.journal, edit::kDeleteBone);
+  edit::Undo(model);
+  edit::Undo(model);
   EXPECT_EQ(model.vertices.count(), 3u);
   EXPECT_EQ(Words(), 1u + 33u + 6u + 1u + 2u);
 }
 
 TEST_F(Journal, IdsStayExactBeyondFloatPrecision) {
-  Vertex* v = JournalAddVertex(model, {1, 1, 1}, {0, 0, 1}, 0, 0);
-  Vertex* w = JournalAddVertex(model, {2, 2, 2}, {0, 0, 1}, 0, 0);
+  Vertex* v = edit::JournalAddVertex(model, {1, 1, 1}, {0, 0, 1}, 0, 0);
+  Vertex* w = edit::JournalAddVertex(model, {2, 2, 2}, {0, 0, 1}, 0, 0);
   model.vertices.SetId(v, 20000001);
   model.vertices.SetId(w, 20000000);
-  JournalSetVertex(model, v, {5, 5, 5}, {0, 0, 1}, 0, 0);
-  Undo(model);
+  edit::JournalSetVertex(model, v, {5, 5, 5}, {0, 0, 1}, 0, 0);
+  edit::Undo(model);
   EXPECT_EQ(v->position.x, 1.0f);
   EXPECT_EQ(w->position.x, 2.0f);
 }
 
 TEST_F(Journal, SetBoneAndKeyBoneMatrixUndoRestoreTheOldValues) {
   Matrix4 m = Matrix4::Identity();
-  JournalAddBone(model, "root", -1, m, 1);
+  edit::JournalAddBone(model, "root", -1, m, 1);
   m[13] = 2;
-  JournalAddBone(model, "a", 0, m, 1);
-  JournalAddBone(model, "b", 0, m, 1);
+  edit::JournalAddBone(model, "a", 0, m, 1);
+  edit::JournalAddBone(model, "b", 0, m, 1);
   m[13] = 9;
-  JournalSetBone(model, 2, 1, m, 3);  // b moves under a
+  edit::JournalSetBone(model, 2, 1, m, 3);  // b moves under a
   EXPECT_EQ(model.bones[2].parent, 1);
   EXPECT_EQ(model.bones[1].firstChild, 2);
   EXPECT_FLOAT_EQ(model.bones[2].bindMatrix[13], 11);
-  JournalSetBone(model, 1, -1, m, 3);  // only the root may lose its parent: ignored
+  edit::JournalSetBone(model, 1, -1, m, 3);  // only the root may lose its parent: ignored
   EXPECT_EQ(model.bones[1].parent, 0);
-  JournalSetBone(model, 0, 2, m, 3);  // the root under its own descendant: matrix only
+  edit::JournalSetBone(model, 0, 2, m, 3);  // the root under its own descendant: matrix only
   EXPECT_EQ(model.bones[0].parent, kNoBone);
-  Undo(model);
-  Undo(model);
+  edit::Undo(model);
+  edit::Undo(model);
   EXPECT_EQ(model.bones[2].parent, 0);
   EXPECT_EQ(model.bones[2].parentName, "root");
   EXPECT_EQ(model.bones[2].localMatrix[13], 2);
@@ -261,12 +261,12 @@ TEST_F(Journal, SetBoneAndKeyBoneMatrixUndoRestoreTheOldValues) {
   model.currentKeyBone = 2;
   Matrix4 pose = Matrix4::Identity();
   pose[0] = 4;
-  JournalSetKeyBoneMatrix(model, pose);
+  edit::JournalSetKeyBoneMatrix(model, pose);
   model.currentKey = 0;  // undo goes by the recorded indices, not the current ones
   EXPECT_EQ(model.animation(0).keys[1].keyBones[2].matrix, pose);
-  Undo(model);
+  edit::Undo(model);
   EXPECT_EQ(model.animation(0).keys[1].keyBones[2].matrix, Matrix4::Identity());
-  Redo(model);
+  edit::Redo(model);
   EXPECT_EQ(model.animation(0).keys[1].keyBones[2].matrix, pose);
 }
 
@@ -274,33 +274,33 @@ TEST_F(Journal, UndoAfterRenumberingFindsTheRecordsItMeans) {
   Triangle(0);
   Triangle(3);
   Vertex* moved = model.vertices.Nth(4);
-  JournalSetVertex(model, moved, {9, 9, 9}, {0, 0, 1}, 0, 0);
+  edit::JournalSetVertex(model, moved, {9, 9, 9}, {0, 0, 1}, 0, 0);
   {
-    JournalGroup group(model);
-    JournalDeleteVertex(model, model.vertices.Nth(1));  // and the first triangle's face
+    edit::JournalGroup group(model);
+    edit::JournalDeleteVertex(model, model.vertices.Nth(1));  // and the first triangle's face
   }
-  RenumberIds(model);  // what saving does
+  edit::RenumberIds(model);  // what saving does
   EXPECT_THAT(Ids(model.vertices), ElementsAre(0, 1, 2, 3, 4));
   EXPECT_EQ(model.vertices.nextId(), 6u);  // id 5 now stands for the deleted vertex
   EXPECT_EQ(model.faces.nextId(), 2u);
 
-  Undo(model);
+  edit::Undo(model);
   EXPECT_EQ(model.vertices.tail()->id, 5u);
   EXPECT_EQ(model.vertices.tail()->position, (Vector3{1, 0, 0}));
   ASSERT_EQ(model.faces.count(), 2u);
   EXPECT_EQ(model.faces.tail()->b, model.vertices.tail());
-  Undo(model);
+  edit::Undo(model);
   EXPECT_EQ(moved->position, (Vector3{4, 0, 0}));
   EXPECT_EQ(model.vertices.Nth(0)->position, (Vector3{0, 0, 0}));
-  Redo(model);
-  Redo(model);
+  edit::Redo(model);
+  edit::Redo(model);
   EXPECT_EQ(moved->position, (Vector3{9, 9, 9}));
   EXPECT_EQ(model.vertices.count(), 5u);
   EXPECT_EQ(model.faces.count(), 1u);
 
   // With nothing in the journal the ids simply restart after the live ones.
   model.journal.Reset();
-  RenumberIds(model);
+  edit::RenumberIds(model);
   EXPECT_EQ(model.vertices.nextId(), 5u);
 }
 
@@ -310,20 +310,20 @@ TEST_F(Journal, DeletedTexturedMaterialComesBackWithItsTextureLoadedAgain) {
   WriteFile(file, SolidBmp64(0x10, 0x20, 0x30));
   const auto m = static_cast<std::uint64_t>(file.size());
 
-  JournalAddMaterial(model, "wood");
+  edit::JournalAddMaterial(model, "wood");
   std::uint64_t before = Words();
-  JournalSetMaterialTexture(model, 1, true, file, 0, 0);
+  edit::JournalSetMaterialTexture(model, 1, true, file, 0, 0);
   EXPECT_EQ(Words() - before, 7 + m + 4);
   ASSERT_NE(model.materials[1].texture, 0u);
   const std::uint32_t first = model.materials[1].texture;
 
   before = Words();
-  JournalDeleteMaterial(model, 1);
+  edit::JournalDeleteMaterial(model, 1);
   EXPECT_EQ(Words() - before, 2 + 4 + m + 28);
   EXPECT_TRUE(textures.live().empty());
   EXPECT_THAT(textures.deleted(), ElementsAre(first));
 
-  Undo(model);
+  edit::Undo(model);
   ASSERT_EQ(model.materialCount, 2u);
   EXPECT_EQ(model.materials[1].name, "wood");
   EXPECT_EQ(model.materials[1].textureFile, file);
@@ -331,10 +331,10 @@ TEST_F(Journal, DeletedTexturedMaterialComesBackWithItsTextureLoadedAgain) {
   EXPECT_NE(model.materials[1].texture, 0u);
   EXPECT_EQ(textures.live().count(model.materials[1].texture), 1u);
 
-  Undo(model);  // the texture setting
+  edit::Undo(model);  // the texture setting
   EXPECT_EQ(model.materials[1].hasTexture, 0);
-  Redo(model);
-  Redo(model);
+  edit::Redo(model);
+  edit::Redo(model);
   EXPECT_EQ(model.materialCount, 1u);
   EXPECT_TRUE(textures.live().empty());
   EXPECT_TRUE(host.BoxTexts().empty());

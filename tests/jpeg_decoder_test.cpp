@@ -32,9 +32,9 @@ Bytes GrayJpeg() {  // 16 x 8: 40 on the left half, 200 on the right
   return EncodeJpeg(16, 8, 1, gray);
 }
 
-DecodeStatus Status(const Bytes& file, int maxSide = kMaxImageSide) {
-  SourceImage image;
-  return DecodeJpeg(file, image, maxSide);
+material::DecodeStatus Status(const Bytes& file, int maxSide = material::kMaxImageSide) {
+  material::SourceImage image;
+  return material::DecodeJpeg(file, image, maxSide);
 }
 
 // Offsets of the markers 0xFF `code`, in order. Entropy-coded data stuffs a 0 after each 0xFF,
@@ -49,8 +49,8 @@ std::vector<std::size_t> MarkersOf(const Bytes& f, std::uint8_t code) {
 
 TEST(JpegDecoder, ColourComesOutAsBgrAndGrayAsEqualChannelsWithAnOpaqueFourthByte) {
   for (const Bytes& file : {QuadrantsJpeg(false), QuadrantsJpeg(true), GrayJpeg()}) {
-    SourceImage image;
-    ASSERT_EQ(DecodeJpeg(file, image), DecodeStatus::Ok);
+    material::SourceImage image;
+    ASSERT_EQ(material::DecodeJpeg(file, image), material::DecodeStatus::Ok);
     const bool gray = image.height == 8;
     ASSERT_EQ(image.width, 16);
     ASSERT_EQ(image.pixels.size(), 16u * std::size_t(image.height) * 4);
@@ -73,28 +73,28 @@ TEST(JpegDecoder, DamagedFilesFailWithoutEndingTheProgramOrPrinting) {
   ::testing::internal::CaptureStdout();
   ::testing::internal::CaptureStderr();
 
-  EXPECT_EQ(Status({}), DecodeStatus::BadHeader);
-  EXPECT_EQ(Status({'n', 'o', 't', ' ', 'j', 'p', 'e', 'g'}), DecodeStatus::BadHeader);
+  EXPECT_EQ(Status({}), material::DecodeStatus::BadHeader);
+  EXPECT_EQ(Status({'n', 'o', 't', ' ', 'j', 'p', 'e', 'g'}), material::DecodeStatus::BadHeader);
 
   // Huffman code counts that add up to more than 256 codes.
   Bytes badTable = QuadrantsJpeg();
   const std::size_t dht = MarkersOf(badTable, 0xC4).at(0);
   for (std::size_t k = 0; k < 16; ++k) badTable[dht + 5 + k] = 0xFF;
-  EXPECT_EQ(Status(badTable), DecodeStatus::BadHeader);
+  EXPECT_EQ(Status(badTable), material::DecodeStatus::BadHeader);
 
   // CMYK has no blue, green, red form.
-  EXPECT_EQ(Status(EncodeJpeg(8, 8, 4, Bytes(8 * 8 * 4, 100))), DecodeStatus::Unreadable);
+  EXPECT_EQ(Status(EncodeJpeg(8, 8, 4, Bytes(8 * 8 * 4, 100))), material::DecodeStatus::Unreadable);
 
   // A later progressive scan whose band ends before it starts: an error after the header.
   Bytes badScan = QuadrantsJpeg(true);
   const std::size_t sos = MarkersOf(badScan, 0xDA).at(1);
   badScan[sos + 5 + 2 * std::size_t(badScan[sos + 4]) + 1] = 0;  // Se below Ss
-  EXPECT_EQ(Status(badScan), DecodeStatus::Unreadable);
+  EXPECT_EQ(Status(badScan), material::DecodeStatus::Unreadable);
 
   // Entropy data cut short is only a warning: the rest of the picture comes out gray.
   Bytes cut = QuadrantsJpeg();
   cut.resize(cut.size() - 40);
-  EXPECT_EQ(Status(cut), DecodeStatus::Ok);
+  EXPECT_EQ(Status(cut), material::DecodeStatus::Ok);
 
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
   EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
@@ -104,13 +104,13 @@ TEST(JpegDecoder, RefusesSidesAboveTheLimitAndEndlessScans) {
   // The width in the frame header is patched; the missing data decodes as warnings.
   Bytes wide = GrayJpeg();
   const std::size_t sof = MarkersOf(wide, 0xC0).at(0);
-  wide[sof + 7] = std::uint8_t(kMaxImageSide >> 8);
-  wide[sof + 8] = std::uint8_t(kMaxImageSide & 0xFF);
-  EXPECT_EQ(Status(wide), DecodeStatus::Ok);
+  wide[sof + 7] = std::uint8_t(material::kMaxImageSide >> 8);
+  wide[sof + 8] = std::uint8_t(material::kMaxImageSide & 0xFF);
+  EXPECT_EQ(Status(wide), material::DecodeStatus::Ok);
   wide[sof + 8] += 1;
-  EXPECT_EQ(Status(wide), DecodeStatus::Unreadable);
-  EXPECT_EQ(Status(GrayJpeg(), 16), DecodeStatus::Ok);
-  EXPECT_EQ(Status(GrayJpeg(), 15), DecodeStatus::Unreadable);
+  EXPECT_EQ(Status(wide), material::DecodeStatus::Unreadable);
+  EXPECT_EQ(Status(GrayJpeg(), 16), material::DecodeStatus::Ok);
+  EXPECT_EQ(Status(GrayJpeg(), 15), material::DecodeStatus::Unreadable);
 
   // The last scan repeated until the file holds `scans` scans: up to 500 decode.
   auto withScans = [](std::size_t scans) {
@@ -122,8 +122,8 @@ TEST(JpegDecoder, RefusesSidesAboveTheLimitAndEndlessScans) {
     }
     return out;
   };
-  EXPECT_EQ(Status(withScans(500)), DecodeStatus::Ok);
-  EXPECT_EQ(Status(withScans(501)), DecodeStatus::Unreadable);
+  EXPECT_EQ(Status(withScans(500)), material::DecodeStatus::Ok);
+  EXPECT_EQ(Status(withScans(501)), material::DecodeStatus::Unreadable);
 }
 
 TEST(JpegDecoder, EveryPrefixIsRefusedOrDecodedSafely) {
@@ -132,16 +132,16 @@ TEST(JpegDecoder, EveryPrefixIsRefusedOrDecodedSafely) {
     const std::size_t sos = MarkersOf(file, 0xDA).at(0);
     const std::size_t headerEnd = sos + 2 + ((std::size_t(file[sos + 2]) << 8) | file[sos + 3]);
     for (std::size_t n = 0; n < file.size(); ++n) {
-      SourceImage image;
-      const DecodeStatus status = DecodeJpeg(Bytes(file.begin(), file.begin() + long(n)), image);
+      material::SourceImage image;
+      const material::DecodeStatus status = material::DecodeJpeg(Bytes(file.begin(), file.begin() + long(n)), image);
       if (n <= sos) {
-        EXPECT_EQ(status, DecodeStatus::BadHeader) << "prefix " << n;
-      } else if (status == DecodeStatus::Ok) {
+        EXPECT_EQ(status, material::DecodeStatus::BadHeader) << "prefix " << n;
+      } else if (status == material::DecodeStatus::Ok) {
         EXPECT_EQ(image.pixels.size(), std::size_t(image.width) * std::size_t(image.height) * 4);
       } else if (n >= headerEnd) {
         // A scan header cut short may still read as complete (the library pads the data with
         // an end marker), so only past it must a failure be Unreadable.
-        EXPECT_EQ(status, DecodeStatus::Unreadable) << "prefix " << n;
+        EXPECT_EQ(status, material::DecodeStatus::Unreadable) << "prefix " << n;
       }
     }
   }

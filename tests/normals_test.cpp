@@ -29,26 +29,26 @@ Vector3 Unit(Vector3 v) {
 // corner (-0.5, -0.5, 0.5) is split into 1 and 9, each in one face, and 20, in two. Every box
 // triangle has twice-area 1.
 TEST_F(Normals, SplitCubeCornersConnectedAndAcrossDuplicates) {
-  AddBox(model);
+  edit::AddBox(model);
   auto normal = [&](std::uint32_t id) { return model.vertices.FindById(id)->normal; };
-  InvertSelectedNormals(model);
+  edit::InvertSelectedNormals(model);
   EXPECT_EQ(normal(0), (Vector3{0, 1, 0}));
 
   // Connected: every vertex gets back its own side's normal; a second run changes nothing and
   // writes an empty group.
   std::uint64_t start = model.journal.position();
-  CalculateNormals(model, true, false);
+  edit::CalculateNormals(model, true, false);
   EXPECT_EQ(model.journal.position() - start, 2 + 24 * kSetVertexWords);
   EXPECT_EQ(normal(0), (Vector3{0, -1, 0}));
   EXPECT_EQ(normal(8), (Vector3{-1, 0, 0}));
   EXPECT_EQ(normal(20), (Vector3{0, 0, 1}));
   start = model.journal.position();
-  CalculateNormals(model, true, false);
+  edit::CalculateNormals(model, true, false);
   EXPECT_EQ(model.journal.position() - start, 2u);
 
   // Across duplicates: a pair's first and twin each add the other's faces, the middle of a
   // chain of three adds both neighbours', and the two ends do not see each other.
-  CalculateNormalsAcrossDuplicates(model);
+  edit::CalculateNormalsAcrossDuplicates(model);
   EXPECT_EQ(normal(0), Unit({-2, -2, 0}));
   EXPECT_EQ(normal(8), Unit({-2, -2, -2}));
   EXPECT_EQ(normal(16), Unit({-2, 0, -2}));
@@ -60,7 +60,7 @@ TEST_F(Normals, SplitCubeCornersConnectedAndAcrossDuplicates) {
   model.DeselectAll();
   model.vertices.Select(model.vertices.FindById(0));
   model.faces.Select(model.faces.FindById(1));
-  CalculateNormals(model, false, true);
+  edit::CalculateNormals(model, false, true);
   EXPECT_EQ(normal(0), Unit({-2, -1, 0}));
 }
 
@@ -74,13 +74,13 @@ TEST_F(Normals, SelectionCalculationGivesZeroNormalsWithoutFaces) {
   model.DeselectAll();
 
   // Nothing selected: nothing written, not even a group.
-  CalculateNormals(model, true, false);
-  InvertSelectedNormals(model);
+  edit::CalculateNormals(model, true, false);
+  edit::InvertSelectedNormals(model);
   EXPECT_EQ(model.journal.position(), 0u);
 
   // One corner of the triangle selected: the face is not, so the normal becomes zero.
   model.vertices.Select(a);
-  CalculateNormals(model, false, false);
+  edit::CalculateNormals(model, false, false);
   EXPECT_EQ(model.journal.position(), 2 + kSetVertexWords);
   EXPECT_EQ(a->savedNormal, (Vector3{0, 0, 0}));
   EXPECT_EQ(a->position, (Vector3{0, 0, 0}));
@@ -89,7 +89,7 @@ TEST_F(Normals, SelectionCalculationGivesZeroNormalsWithoutFaces) {
   // A vertex no face uses gets the zero normal from the connected calculation too.
   model.vertices.Select(b);
   model.vertices.Select(lone);
-  CalculateNormals(model, true, false);
+  edit::CalculateNormals(model, true, false);
   EXPECT_EQ(a->normal, (Vector3{0, 0, 1}));
   EXPECT_EQ(b->normal, (Vector3{0, 0, 1}));
   EXPECT_EQ(lone->normal, (Vector3{0, 0, 0}));
@@ -103,11 +103,11 @@ TEST_F(Normals, InvertWritesARecordPerSelectedVertexInSelectionOrder) {
   model.SetVertex(b, b->position, {0, 0, 0}, 0, 0);
   for (Vertex* v : {c, a, b}) model.vertices.Select(v);
 
-  InvertSelectedNormals(model);
+  edit::InvertSelectedNormals(model);
   EXPECT_EQ(model.journal.position(), 2 + 3 * kSetVertexWords);
   const std::int32_t order[3] = {2, 0, 1};  // ids of c, a, b
   for (std::uint32_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(model.journal.At(1 + i * kSetVertexWords).AsInt(), kSetVertex);
+    EXPECT_EQ(model.journal.At(1 + i * kSetVertexWords).AsInt(), edit::kSetVertex);
     EXPECT_EQ(model.journal.At(2 + i * kSetVertexWords).AsInt(), order[i]);
   }
   EXPECT_EQ(a->normal, (Vector3{-1, 2, -3}));
@@ -122,9 +122,9 @@ TEST_F(Normals, PlainCalculationReadsTheDuplicateListAsItStands) {
   model.DeselectAll();
   model.vertices.Select(p);
 
-  CalculateNormals(model, true, true);  // never rebuilt: no pairs yet
+  edit::CalculateNormals(model, true, true);  // never rebuilt: no pairs yet
   EXPECT_EQ(p->normal, (Vector3{0, 0, 1}));
-  CalculateNormalsAcrossDuplicates(model);
+  edit::CalculateNormalsAcrossDuplicates(model);
   EXPECT_EQ(p->normal, Unit({0, 2, 1}));
 }
 
@@ -171,7 +171,7 @@ TEST_F(Normals, AcrossDuplicatesMatchesAWalkOfTheList) {
     }
     expected.push_back(sum == Vector3{} ? sum : Unit(sum));
   }
-  CalculateNormals(model, true, true);
+  edit::CalculateNormals(model, true, true);
   std::vector<Vector3> got;
   for (const Vertex* p : model.vertices.Selected()) got.push_back(p->normal);
   EXPECT_EQ(got, expected);

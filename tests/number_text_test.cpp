@@ -17,8 +17,8 @@ namespace zmf {
 namespace {
 
 std::string Fixed6(float value) {
-  char text[kMaxFixed6Length];
-  return std::string(text, FormatFixed6(text, value));
+  char text[format::kMaxFixed6Length];
+  return std::string(text, format::FormatFixed6(text, value));
 }
 
 std::string Printf(float value) {
@@ -66,7 +66,7 @@ TEST(FixedSixDecimals, MatchesPrintfForRandomFloats) {
 TEST(UnsignedDecimal, MatchesPrintf) {
   for (std::uint32_t value : {0u, 7u, 10u, 4294967295u, 123456789u}) {
     char text[16];
-    char* end = FormatUnsigned(text, value);
+    char* end = format::FormatUnsigned(text, value);
     EXPECT_EQ(std::string(text, end), std::to_string(value));
   }
 }
@@ -84,26 +84,26 @@ TEST(FloatReading, TakesWhatScanfTakesAndNothingElse) {
        {"+1.5", "1.", "-.5", "1E+05", "2.5e-3", "-0", "123.456001", "-INF", "Infinity", "0x1p3",
         "-0X1.8P1", "3.4028234e38", "1e-40", "1e-50", "-1e50", "2.00}", "1.5,2", "7abc"}) {
     float value = -99.0f;
-    const std::size_t used = ParseFloatPrefix(text, value);
+    const std::size_t used = format::ParseFloatPrefix(text, value);
     const auto [expected, expectedUsed] = Scanf(text);
     EXPECT_EQ(used, static_cast<std::size_t>(expectedUsed)) << text;
     EXPECT_EQ(std::bit_cast<std::uint32_t>(value), std::bit_cast<std::uint32_t>(expected))
         << text << " gave " << value << ", scanf " << expected;
   }
   float value = 0.0f;
-  EXPECT_EQ(ParseFloatPrefix("nan", value), 3u);
+  EXPECT_EQ(format::ParseFloatPrefix("nan", value), 3u);
   EXPECT_TRUE(std::isnan(value));
-  EXPECT_EQ(ParseFloatPrefix("-nan", value), 4u);
+  EXPECT_EQ(format::ParseFloatPrefix("-nan", value), 4u);
   EXPECT_TRUE(std::isnan(value) && std::signbit(value));
 
   // Nothing that is not a number is taken, and the value is left alone.
   for (const std::string text : {"", "abc", ".", "-", "+-1", "--1", "e5", " 1"}) {
     float untouched = 42.0f;
-    EXPECT_EQ(ParseFloatPrefix(text, untouched), 0u) << text;
+    EXPECT_EQ(format::ParseFloatPrefix(text, untouched), 0u) << text;
     EXPECT_EQ(untouched, 42.0f) << text;
   }
   // "0x" without digits is the number 0 before an 'x'.
-  EXPECT_EQ(ParseFloatPrefix("0xg", value), 1u);
+  EXPECT_EQ(format::ParseFloatPrefix("0xg", value), 1u);
   EXPECT_EQ(value, 0.0f);
 }
 
@@ -118,18 +118,18 @@ TEST(UnsignedReading, WrapsNegativesAndSaturatesHugeNumbers) {
         Case{"4294967295", 4294967295u, 10}, Case{"4294967296", 4294967295u, 10},
         Case{"99999999999999999999999", 4294967295u, 23}, Case{"1.5", 1, 1}, Case{"0x10", 0, 1}}) {
     std::uint32_t value = 99;
-    EXPECT_EQ(ParseUnsignedPrefix(c.text, value), c.used) << c.text;
+    EXPECT_EQ(format::ParseUnsignedPrefix(c.text, value), c.used) << c.text;
     EXPECT_EQ(value, c.value) << c.text;
   }
   for (const char* text : {"", "x", "-", "- 1", "+-1", ".5"}) {
     std::uint32_t value = 99;
-    EXPECT_EQ(ParseUnsignedPrefix(text, value), 0u) << text;
+    EXPECT_EQ(format::ParseUnsignedPrefix(text, value), 0u) << text;
     EXPECT_EQ(value, 99u) << text;
   }
 }
 
 TEST(WordScanner, ReadsWordsNumbersAndBracesAsFormattedInputDoes) {
-  WordScanner in("ZMF\r\nVERSION {2.00} \v\f COMMENT\t{ a } 12x -3 abc");
+  format::WordScanner in("ZMF\r\nVERSION {2.00} \v\f COMMENT\t{ a } 12x -3 abc");
   EXPECT_EQ(in.Word(), "ZMF");
   EXPECT_EQ(in.Word(), "VERSION");
   EXPECT_TRUE(in.Literal('{'));  // a brace right before a number is still the brace

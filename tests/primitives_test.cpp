@@ -59,7 +59,7 @@ int OpenEdges(const Model& model) {
 }
 
 TEST_F(Primitives, ShapesTakeTheNextIdsAndJoinTheSelectionWithTheCurrentMaterial) {
-  AddBox(model);
+  edit::AddBox(model);
   const Vertex* v13 = model.vertices.FindById(13);
   EXPECT_EQ(v13->position, (Vector3{.5f, -.5f, .5f}));
   EXPECT_EQ(v13->normal, (Vector3{1, 0, 0}));
@@ -72,7 +72,7 @@ TEST_F(Primitives, ShapesTakeTheNextIdsAndJoinTheSelectionWithTheCurrentMaterial
   model.faces.Select(model.faces.FindById(2));
   model.materialCount = 3;
   model.currentMaterial = 2;
-  AddTriad(model);
+  edit::AddTriad(model);
   EXPECT_THAT(SelectedIds(model.vertices), ElementsAreArray({5u, 24u, 25u, 26u, 27u}));
   EXPECT_THAT(SelectedIds(model.faces), ElementsAreArray({2u, 12u, 13u, 14u, 15u}));
   EXPECT_EQ(model.faces.chainCount(2), 4u);
@@ -89,13 +89,13 @@ TEST_F(Primitives, EachShapeIsOneGroupOfASurfaceWoundAsListed) {
     int winding;  // +1: along the vertex normals, -1: against them, 0: not checked
   };
   const Shape shapes[] = {
-      {"box", AddBox, 24, 12, 0, 1},
-      {"sphere", AddSphere, 66, 128, 0, 1},
-      {"triad", AddTriad, 4, 4, 0, 0},
-      {"pyramid", AddPyramid, 5, 6, 0, 0},
-      {"cylinder", AddCylinder, 16, 16, 16, 1},
-      {"cone", AddCone, 9, 8, 8, 1},
-      {"plane", AddPlane, 289, 512, 64, -1},
+      {"box", edit::AddBox, 24, 12, 0, 1},
+      {"sphere", edit::AddSphere, 66, 128, 0, 1},
+      {"triad", edit::AddTriad, 4, 4, 0, 0},
+      {"pyramid", edit::AddPyramid, 5, 6, 0, 0},
+      {"cylinder", edit::AddCylinder, 16, 16, 16, 1},
+      {"cone", edit::AddCone, 9, 8, 8, 1},
+      {"plane", edit::AddPlane, 289, 512, 64, -1},
   };
   for (const Shape& shape : shapes) {
     SCOPED_TRACE(shape.name);
@@ -106,8 +106,8 @@ TEST_F(Primitives, EachShapeIsOneGroupOfASurfaceWoundAsListed) {
     // Marker, an add-vertex record (11 words) per vertex, an add-face record (6) per face, marker.
     const std::uint64_t end = model.journal.position();
     EXPECT_EQ(end, 2 + 11 * shape.vertices + 6 * shape.faces);
-    EXPECT_EQ(model.journal.At(0).AsInt(), kGroupMarker);
-    EXPECT_EQ(model.journal.At(end - 1).AsInt(), kGroupMarker);
+    EXPECT_EQ(model.journal.At(0).AsInt(), edit::kGroupMarker);
+    EXPECT_EQ(model.journal.At(end - 1).AsInt(), edit::kGroupMarker);
 
     EXPECT_EQ(OpenEdges(model), shape.openEdges);
     if (shape.winding == 0) continue;
@@ -121,7 +121,7 @@ TEST_F(Primitives, EachShapeIsOneGroupOfASurfaceWoundAsListed) {
 }
 
 TEST_F(Primitives, ShapeVerticesSitWhereListed) {
-  AddSphere(model);
+  edit::AddSphere(model);
   const Vertex* v18 = model.vertices.FindById(18);
   EXPECT_NEAR(v18->position.x, -0.4596f, 5e-5);
   EXPECT_NEAR(v18->position.y, 0.1970f, 5e-5);
@@ -133,7 +133,7 @@ TEST_F(Primitives, ShapeVerticesSitWhereListed) {
     EXPECT_NEAR(Dot(v->position, v->position), 0.25f, 1e-6) << v->id;
   }
 
-  AddCylinder(model);  // ids 66 ...: the ring's diagonal points at 0.35, normals not unit
+  edit::AddCylinder(model);  // ids 66 ...: the ring's diagonal points at 0.35, normals not unit
   const Vertex* ring1 = model.vertices.FindById(66 + 1);
   EXPECT_EQ(ring1->position, (Vector3{-.35f, .5f, -.35f}));
   EXPECT_EQ(ring1->normal, (Vector3{-.5f, 0, -.5f}));
@@ -143,7 +143,7 @@ TEST_F(Primitives, ShapeVerticesSitWhereListed) {
 
 TEST_F(Primitives, PlaneIsAGridAndUndoRedoKeepIds) {
   AddVertex(9, 9, 9);
-  AddPlane(model);
+  edit::AddPlane(model);
   const Vertex* inner = model.vertices.FindById(1 + 17 * 3 + 5);  // r = 3, c = 5
   EXPECT_EQ(inner->position, (Vector3{-.375f, -.625f, 0}));
   EXPECT_EQ(inner->u, .3125f);
@@ -151,10 +151,10 @@ TEST_F(Primitives, PlaneIsAGridAndUndoRedoKeepIds) {
   EXPECT_EQ(model.vertices.FindById(289)->position, (Vector3{1, 1, 0}));
   EXPECT_EQ(CornerIds(model.faces.FindById(1)), (std::vector<std::uint32_t>{1, 19, 2}));
 
-  AddCone(model);
-  Undo(model);  // only the cone
+  edit::AddCone(model);
+  edit::Undo(model);  // only the cone
   EXPECT_EQ(model.vertices.count(), 290u);
-  Redo(model);
+  edit::Redo(model);
   EXPECT_THAT(Ids(model.vertices), ElementsAreArray(Range(0, 299)));
   EXPECT_EQ(CornerIds(model.faces.FindById(512)), (std::vector<std::uint32_t>{290, 292, 291}));
   // Re-created records come back unselected; the plane's selection is untouched.

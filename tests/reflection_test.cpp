@@ -52,7 +52,7 @@ class Reflection : public ModelTest {
 
 TEST_F(Reflection, OneTriangleMirrorsFromTheSelectionTailAndReversesItsWinding) {
   Triangle();
-  ReflectSelection(model, false);
+  edit::ReflectSelection(model, false);
 
   ASSERT_EQ(model.vertices.count(), 6u);
   // Vertices 3, 4, 5 mirror 2, 1, 0: the selection is walked from its tail.
@@ -70,7 +70,7 @@ TEST_F(Reflection, OneTriangleMirrorsFromTheSelectionTailAndReversesItsWinding) 
 
 TEST_F(Reflection, StitchingJoinsEveryBorderEdgeToItsMirrorEdge) {
   Triangle();
-  ReflectSelection(model, true);
+  edit::ReflectSelection(model, true);
   // A, B, C = 0, 1, 2 and A', B', C' = 5, 4, 3: all three edges are border edges.
   EXPECT_THAT(Corners(model), ElementsAre(Triple{0, 1, 2}, Triple{5, 3, 4},  //
                                           Triple{1, 0, 5}, Triple{5, 4, 1},  // A-B
@@ -91,7 +91,7 @@ TEST_F(Reflection, StitchingJoinsEveryBorderEdgeToItsMirrorEdge) {
   SelectedFace(v1, v4, v2);
   model.faces.Select(model.MakeFaceFromIds(3, 0, 99, 3));
   ASSERT_EQ(model.faces.tail()->b, nullptr);
-  ReflectSelection(model, true);
+  edit::ReflectSelection(model, true);
   // Mirrors: 5 = 3', 6 = 2', 7 = 1', 8 = 0'. Faces walked 3 (skipped), 2 (no mirror), 1, 0.
   const std::vector<Triple> expected = {
       {0, 1, 2}, {0, 2, 3}, {1, 4, 2},
@@ -115,7 +115,7 @@ TEST_F(Reflection, StitchingJoinsEveryBorderEdgeToItsMirrorEdge) {
     Vertex* d = Selected(1, 1, 0);
     SelectedFace(a, a, b);
     if (withNeighbour) SelectedFace(a, c, d);
-    ReflectSelection(model, true);
+    edit::ReflectSelection(model, true);
     // Mirrors: 4 = 3', 5 = 2', 6 = 1', 7 = 0'.
     const std::vector<Triple> alone = {
         {0, 0, 1}, {7, 6, 7},
@@ -139,7 +139,7 @@ TEST_F(Reflection, RevolvingTwoVerticesMakesNineRingsClosedOnTheProfile) {
   model.SetVertex(bottom, {0.5f, -1, 0.25f}, {1, 0, 0}, 0.75f, 1);
   model.vertices.Select(top);
   model.vertices.Select(bottom);
-  RevolveSelection(model);
+  edit::RevolveSelection(model);
 
   ASSERT_EQ(model.vertices.count(), 18u);
   for (std::uint32_t s = 1; s <= 8; ++s) {
@@ -173,7 +173,7 @@ TEST_F(Reflection, RevolvingThreeOrOneVertices) {
     model.SetVertex(v, {1, y, 0}, {1, 0, 0}, 0, 0);
     model.vertices.Select(v);
   }
-  RevolveSelection(model);
+  edit::RevolveSelection(model);
   EXPECT_EQ(model.vertices.count(), 3u + 24u);
   const std::vector<Triple> corners = Corners(model);
   ASSERT_EQ(corners.size(), 36u);
@@ -188,7 +188,7 @@ TEST_F(Reflection, RevolvingThreeOrOneVertices) {
   Vertex* v = model.AppendVertex();
   model.SetVertex(v, {0, 0, 2}, {0, 0, 1}, 1, 1);
   model.vertices.Select(v);
-  RevolveSelection(model);
+  edit::RevolveSelection(model);
   EXPECT_EQ(model.vertices.count(), 9u);
   EXPECT_EQ(model.faces.count(), 0u);
   EXPECT_NEAR(model.vertices.tail()->position.x, 2 * std::sin(8 * 0.698131111111111), 1e-6);
@@ -202,21 +202,21 @@ TEST_F(Reflection, EachCommandIsOneUndoStepAndRedoRebuildsIt) {
   model.MakeFace(model.vertices.head(), d, model.vertices.FindById(1));
   model.faces.Unselect(model.faces.tail());
 
-  for (const std::uint32_t id : {kCommandReflection, kCommandSurfaceOfRevolution}) {
+  for (const std::uint32_t id : {command::kCommandReflection, command::kCommandSurfaceOfRevolution}) {
     for (const bool yes : {true, false}) {
       const std::string before = DumpModel(model);
       host.QueueYes(yes);
-      CommandContext context(model);
-      const CommandEntry* entry = FindCommand(id);
+      command::CommandContext context(model);
+      const command::CommandEntry* entry = command::FindCommand(id);
       ASSERT_NE(entry, nullptr) << id;
       entry->handler(context);
       const std::string after = DumpModel(model);
       ASSERT_NE(after, before);
-      Undo(model);
+      edit::Undo(model);
       EXPECT_EQ(DumpModel(model), before) << id << " " << yes;
-      Redo(model);
+      edit::Redo(model);
       EXPECT_EQ(DumpModel(model), after) << id << " " << yes;
-      Undo(model);
+      edit::Undo(model);
       host.ClearEvents();
     }
   }
@@ -225,19 +225,19 @@ TEST_F(Reflection, EachCommandIsOneUndoStepAndRedoRebuildsIt) {
 TEST_F(Reflection, TheQuestionIsAskedOnlyWhenAVertexIsSelected) {
   Triangle();
   model.vertices.ClearSelection();  // the face stays selected
-  CommandContext context(model);
+  command::CommandContext context(model);
   host.QueueYes(true);
-  ReflectionCommand(context);
+  command::ReflectionCommand(context);
   EXPECT_TRUE(host.events().empty());
   EXPECT_EQ(model.journal.position(), 0u);
-  SurfaceOfRevolutionCommand(context);
-  ReflectSelection(model, true);  // called directly it does nothing either
+  command::SurfaceOfRevolutionCommand(context);
+  edit::ReflectSelection(model, true);  // called directly it does nothing either
   EXPECT_EQ(model.journal.position(), 0u);
   EXPECT_EQ(model.vertices.count(), 3u);
 
   // The queued Yes is still there for the question when it is asked.
   model.vertices.Select(model.vertices.head());
-  ReflectionCommand(context);
+  command::ReflectionCommand(context);
   ASSERT_EQ(host.events().size(), 1u);
   EXPECT_EQ(host.events()[0].kind, ScriptedHost::Event::Kind::Question);
   EXPECT_EQ(host.events()[0].text, "Connect edges when reflected?");
@@ -246,7 +246,7 @@ TEST_F(Reflection, TheQuestionIsAskedOnlyWhenAVertexIsSelected) {
   // The face has a corner without a mirror: no mirror face, so nothing to stitch.
   EXPECT_EQ(model.faces.count(), 1u);
   host.ClearEvents();
-  SurfaceOfRevolutionCommand(context);
+  command::SurfaceOfRevolutionCommand(context);
   EXPECT_TRUE(host.events().empty());
 }
 

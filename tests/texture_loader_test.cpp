@@ -43,8 +43,8 @@ class TextureFiles : public ModelTest {
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return PathOf(name);
   }
-  std::uint32_t Load(const std::string& file, std::uint32_t mode = kAlphaNone) {
-    return LoadTexture(host, textures, file, mode, 0);
+  std::uint32_t Load(const std::string& file, std::uint32_t mode = material::kAlphaNone) {
+    return material::LoadTexture(host, textures, file, mode, 0);
   }
   const RecordingTextureStore::Texture& Made(std::uint32_t name) {
     return textures.live().at(name);
@@ -69,7 +69,7 @@ TEST_F(TextureFiles, TexelsReachTheStoreTopRowFirstAndResampledWithAWarning) {
   EXPECT_EQ(Made(name).width, 64);
   EXPECT_EQ(Made(name).rgba, expected);
   // Mode 5 keys on the top-left pixel, which a bottom-up BMP stores last.
-  const Bytes& keyed = Made(Load(square, kAlphaFirstPixel)).rgba;
+  const Bytes& keyed = Made(Load(square, material::kAlphaFirstPixel)).rgba;
   EXPECT_EQ(keyed[3], 0);
   EXPECT_EQ(keyed[(63 * 64) * 4 + 3], 191);
   EXPECT_TRUE(host.events().empty());
@@ -125,28 +125,28 @@ TEST_F(TextureFiles, FormatChoiceAndEveryFailureMessage) {
 TEST_F(TextureFiles, BackgroundImageIsReplacedClearedAndResetWithoutLeaks) {
   const std::string first = Write("first.bmp", Bmp24(64, 64, Gradient));
   const std::string second = Write("second.bmp", Bmp24(100, 64, Gradient));
-  LoadBackgroundImage(model, first);
+  material::LoadBackgroundImage(model, first);
   ASSERT_EQ(model.backgroundTexture, 1u);
   EXPECT_EQ(Made(1).rgba[3], 191);  // mode 0
 
   // Another image deletes the first; its odd width warns and it is still used.
-  LoadBackgroundImage(model, second);
+  material::LoadBackgroundImage(model, second);
   EXPECT_EQ(model.backgroundTexture, 2u);
   EXPECT_EQ(textures.deleted(), std::vector<std::uint32_t>{1});
   EXPECT_EQ(host.BoxTexts(), Texts{Warning(second)});
 
   // A failed load leaves no background and no texture behind.
-  LoadBackgroundImage(model, PathOf("gone.bmp"));
+  material::LoadBackgroundImage(model, PathOf("gone.bmp"));
   EXPECT_EQ(model.backgroundTexture, 0u);
   EXPECT_TRUE(textures.live().empty());
 
-  LoadBackgroundImage(model, first);
-  ClearBackgroundImage(model);
-  ClearBackgroundImage(model);
+  material::LoadBackgroundImage(model, first);
+  material::ClearBackgroundImage(model);
+  material::ClearBackgroundImage(model);
   EXPECT_EQ(model.backgroundTexture, 0u);
   EXPECT_EQ(textures.deleted(), (std::vector<std::uint32_t>{1, 2, 3}));
 
-  LoadBackgroundImage(model, first);
+  material::LoadBackgroundImage(model, first);
   model.Reset();
   EXPECT_EQ(model.backgroundTexture, 0u);
   EXPECT_TRUE(textures.live().empty());

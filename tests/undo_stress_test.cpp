@@ -205,91 +205,91 @@ class UndoStress : public ModelTest {
     lastEdit_ = Below(35);
     switch (lastEdit_) {
       case 0:
-        JournalAddVertex(model, {Coordinate(), Coordinate(), Coordinate()}, {0, 0, 1}, 0.5f, 0.25f);
+        edit::JournalAddVertex(model, {Coordinate(), Coordinate(), Coordinate()}, {0, 0, 1}, 0.5f, 0.25f);
         break;
-      case 1: JournalAddFace(model, AnyVertex(), AnyVertex(), AnyVertex()); break;
-      case 2: if (Small()) (Chance(50) ? AddBox : AddTriad)(model); break;
-      case 3: if (Small()) (Chance(50) ? AddPyramid : AddCone)(model); break;
-      case 4: if (Small()) (Chance(70) ? AddCylinder : AddSphere)(model); break;
+      case 1: edit::JournalAddFace(model, AnyVertex(), AnyVertex(), AnyVertex()); break;
+      case 2: if (Small()) (Chance(50) ? edit::AddBox : edit::AddTriad)(model); break;
+      case 3: if (Small()) (Chance(50) ? edit::AddPyramid : edit::AddCone)(model); break;
+      case 4: if (Small()) (Chance(70) ? edit::AddCylinder : edit::AddSphere)(model); break;
       // The mesh operations, each on a random selection of a size that suits it.
-      case 5: SelectSome(10); DeleteSelectedVertices(model); break;
-      case 6: SelectSome(15); DeleteSelectedFaces(model); break;
-      case 7: SelectSome(8); if (Small()) SplitSelectedFaces(model, Chance(50)); break;
-      case 8: SelectSome(3); WeldSelectedVertices(model); break;
+      case 5: SelectSome(10); edit::DeleteSelectedVertices(model); break;
+      case 6: SelectSome(15); edit::DeleteSelectedFaces(model); break;
+      case 7: SelectSome(8); if (Small()) edit::SplitSelectedFaces(model, Chance(50)); break;
+      case 8: SelectSome(3); edit::WeldSelectedVertices(model); break;
       case 9:
         model.RebuildDuplicates();
         SelectSome(30);
         model.SelectDuplicatesOfSelection();
-        WeldSelectedDuplicates(model);
+        edit::WeldSelectedDuplicates(model);
         break;
-      case 10: SelectSome(40); ReduceSelectedVertices(model, Below(60)); break;
-      case 11: SelectSome(20); if (Small()) ReflectSelection(model, Chance(50)); break;
-      case 12: SelectSome(2); if (Small() && model.vertices.selCount() < 6) RevolveSelection(model); break;
-      case 13: SelectSome(30); CalculateNormals(model, Chance(50), false); break;
-      case 14: SelectSome(30); CalculateNormalsAcrossDuplicates(model); break;
-      case 15: SelectSome(30); InvertSelectedNormals(model); break;
-      case 16: SelectSome(30); ReverseSelectedFaces(model); break;
-      case 17: SelectSome(10); if (Small()) DuplicateSelectedVertices(model, Chance(50)); break;
-      case 18: SelectSome(10); if (Small()) DuplicateBackFaces(model); break;
-      case 19: SelectSome(5); FanSelectedVertices(model, Coordinate(), Coordinate(), 0); break;
+      case 10: SelectSome(40); edit::ReduceSelectedVertices(model, Below(60)); break;
+      case 11: SelectSome(20); if (Small()) edit::ReflectSelection(model, Chance(50)); break;
+      case 12: SelectSome(2); if (Small() && model.vertices.selCount() < 6) edit::RevolveSelection(model); break;
+      case 13: SelectSome(30); edit::CalculateNormals(model, Chance(50), false); break;
+      case 14: SelectSome(30); edit::CalculateNormalsAcrossDuplicates(model); break;
+      case 15: SelectSome(30); edit::InvertSelectedNormals(model); break;
+      case 16: SelectSome(30); edit::ReverseSelectedFaces(model); break;
+      case 17: SelectSome(10); if (Small()) edit::DuplicateSelectedVertices(model, Chance(50)); break;
+      case 18: SelectSome(10); if (Small()) edit::DuplicateBackFaces(model); break;
+      case 19: SelectSome(5); edit::FanSelectedVertices(model, Coordinate(), Coordinate(), 0); break;
       case 20:
-        JournalSetVertex(model, AnyVertex(), {Coordinate(), Coordinate(), Coordinate()},
+        edit::JournalSetVertex(model, AnyVertex(), {Coordinate(), Coordinate(), Coordinate()},
                          {0, 1, 0}, 0.75f, 0.5f);
         break;
-      case 21: JournalAddMaterial(model, MaterialName()); break;
-      case 22: JournalDeleteMaterial(model, Below(model.materialCount)); break;
+      case 21: edit::JournalAddMaterial(model, MaterialName()); break;
+      case 22: edit::JournalDeleteMaterial(model, Below(model.materialCount)); break;
       case 23:
-        JournalSetMaterialColours(model, Below(model.materialCount), {Coordinate(), 0, 0, 1},
+        edit::JournalSetMaterialColours(model, Below(model.materialCount), {Coordinate(), 0, 0, 1},
                                   {0, Coordinate(), 0, 1}, {0, 0, Coordinate(), 1}, {}, Below(128));
         break;
       case 24:
-        JournalSetMaterialTexture(model, Below(model.materialCount), Chance(75),
+        edit::JournalSetMaterialTexture(model, Below(model.materialCount), Chance(75),
                                   textures_[Below(static_cast<std::uint32_t>(textures_.size()))],
                                   Below(8), 0.5f);
         break;
-      case 25: JournalSetFaceMaterial(model, AnyFace(), Below(model.materialCount)); break;
+      case 25: edit::JournalSetFaceMaterial(model, AnyFace(), Below(model.materialCount)); break;
       case 26:
-        JournalAddBone(model, MaterialName(), model.boneCount == 0 ? -1 : static_cast<int>(Below(model.boneCount)),
+        edit::JournalAddBone(model, MaterialName(), model.boneCount == 0 ? -1 : static_cast<int>(Below(model.boneCount)),
                        RandomMatrix(), 1.0f);
         break;
       case 27:
         if (model.boneCount > 0) {
-          JournalSetBone(model, Below(model.boneCount), static_cast<int>(Below(model.boneCount)),
+          edit::JournalSetBone(model, Below(model.boneCount), static_cast<int>(Below(model.boneCount)),
                          RandomMatrix(), static_cast<float>(Below(5)));
         }
         break;
-      case 28: JournalAddVertexWeight(model, Below(model.boneCount), AnyVertex()); break;
+      case 28: edit::JournalAddVertexWeight(model, Below(model.boneCount), AnyVertex()); break;
       case 29:
         if (model.boneCount > 0 && !model.bones[0].weights.empty()) {
           const Bone& bone = model.bones[Below(model.boneCount)];
           if (const VertexWeight* w = bone.weights.Nth(Below(bone.weights.count()))) {
-            JournalRemoveVertexWeight(model, bone.index, w->vertex);
+            edit::JournalRemoveVertexWeight(model, bone.index, w->vertex);
           }
         }
         break;
       case 30:
         model.currentKeyBone = static_cast<std::int32_t>(Below(4));
-        JournalSetKeyBoneMatrix(model, RandomMatrix());
+        edit::JournalSetKeyBoneMatrix(model, RandomMatrix());
         break;
       case 31: {
         // A single vertex deletion is several records; the command brackets it.
-        JournalGroup group(model);
-        JournalDeleteVertex(model, AnyVertex());
+        edit::JournalGroup group(model);
+        edit::JournalDeleteVertex(model, AnyVertex());
         break;
       }
-      case 32: SelectSome(30); SelectUnconnectedVertices(model); break;
-      case 33: SelectSome(20); SelectConnectedFaces(model); break;
+      case 32: SelectSome(30); edit::SelectUnconnectedVertices(model); break;
+      case 33: SelectSome(20); edit::SelectConnectedFaces(model); break;
       case 34: {
         // A command made of compound edits: one undo step for all of it.
-        JournalGroup group(model);
-        JournalSetFaceMaterial(model, AnyFace(), Below(model.materialCount));
-        JournalDeleteMaterial(model, Below(model.materialCount));
+        edit::JournalGroup group(model);
+        edit::JournalSetFaceMaterial(model, AnyFace(), Below(model.materialCount));
+        edit::JournalDeleteMaterial(model, Below(model.materialCount));
         if (model.boneCount > 0) {
-          JournalSetBone(model, Below(model.boneCount), static_cast<int>(Below(model.boneCount)),
+          edit::JournalSetBone(model, Below(model.boneCount), static_cast<int>(Below(model.boneCount)),
                          RandomMatrix(), 2.0f);
         }
         SelectSome(10);
-        DeleteSelectedFaces(model);
+        edit::DeleteSelectedFaces(model);
         break;
       }
     }
@@ -321,7 +321,7 @@ class UndoStress : public ModelTest {
       std::uint64_t steps = 0;
       for (;;) {
         const std::uint64_t before = model.journal.position();
-        Undo(model);
+        edit::Undo(model);
         const std::uint64_t at = model.journal.position();
         if (at == before) break;
         ++steps;
@@ -335,7 +335,7 @@ class UndoStress : public ModelTest {
       EXPECT_EQ(model.journal.position(), model.journal.oldest());
       for (;;) {
         const std::uint64_t before = model.journal.position();
-        Redo(model);
+        edit::Redo(model);
         const std::uint64_t at = model.journal.position();
         if (at == before) break;
         ASSERT_NO_FATAL_FAILURE(ExpectConsistent(model)) << "redo to " << at;

@@ -22,14 +22,14 @@ using ::testing::ElementsAre;
 // The records written from `from` on, as "what id": a group marker as "|".
 std::vector<std::string> RecordsSince(const Model& m, std::uint64_t from) {
   std::vector<std::string> records;
-  for (std::uint64_t at = from; at < m.journal.position(); at += RecordLength(m.journal, at)) {
+  for (std::uint64_t at = from; at < m.journal.position(); at += edit::RecordLength(m.journal, at)) {
     const std::int32_t code = m.journal.At(at).AsInt();
-    const std::string id = code == kGroupMarker ? "" : std::to_string(m.journal.At(at + 1).AsUint());
-    records.push_back(code == kGroupMarker       ? "|"
-                      : code == kDeleteVertex    ? "delete-vertex " + id
-                      : code == kSetVertex       ? "set-vertex " + id
-                      : code == kDeleteFace      ? "delete-face " + id
-                      : code == kSetFaceVertices ? "set-face " + id
+    const std::string id = code == edit::kGroupMarker ? "" : std::to_string(m.journal.At(at + 1).AsUint());
+    records.push_back(code == edit::kGroupMarker       ? "|"
+                      : code == edit::kDeleteVertex    ? "delete-vertex " + id
+                      : code == edit::kSetVertex       ? "set-vertex " + id
+                      : code == edit::kDeleteFace      ? "delete-face " + id
+                      : code == edit::kSetFaceVertices ? "set-face " + id
                                                  : "code " + std::to_string(code));
   }
   return records;
@@ -98,7 +98,7 @@ TEST_F(Weld, TwoVerticesOnAnEdgeDropTheEdgesFacesAndMeetAtTheMidpoint) {
   model.vertices.Select(V(3));
 
   std::uint64_t start = Position();
-  WeldSelectedVertices(model);
+  edit::WeldSelectedVertices(model);
   EXPECT_THAT(RecordsSince(model, start),
               ElementsAre("|", "set-face 0", "delete-face 1", "delete-face 2", "set-face 3",
                           "delete-vertex 3", "set-vertex 1", "|"));
@@ -108,7 +108,7 @@ TEST_F(Weld, TwoVerticesOnAnEdgeDropTheEdgesFacesAndMeetAtTheMidpoint) {
   EXPECT_EQ(V(1)->u, 1.0f);
   EXPECT_EQ(V(1)->v, 0.5f);
   EXPECT_THAT(SelectedIds(model.vertices), ElementsAre(1));
-  Undo(model);
+  edit::Undo(model);
 
   // The vertex selected first is kept, whatever its id; faces are visited in list order, where
   // Undo put faces 2 and 1 back at the end.
@@ -116,7 +116,7 @@ TEST_F(Weld, TwoVerticesOnAnEdgeDropTheEdgesFacesAndMeetAtTheMidpoint) {
   model.vertices.Select(V(3));
   model.vertices.Select(V(1));
   start = Position();
-  WeldSelectedVertices(model);
+  edit::WeldSelectedVertices(model);
   EXPECT_THAT(RecordsSince(model, start),
               ElementsAre("|", "set-face 0", "set-face 3", "delete-face 2", "delete-face 1",
                           "delete-vertex 1", "set-vertex 3", "|"));
@@ -134,11 +134,11 @@ TEST_F(Weld, OneSelectedVertexOnlyTurnsItsFacesToStartAtIt) {
   model.DeselectAll();
 
   std::uint64_t start = Position();
-  WeldSelectedVertices(model);
+  edit::WeldSelectedVertices(model);
   EXPECT_EQ(Position(), start);  // nothing selected: no group
 
   model.vertices.Select(V(2));
-  WeldSelectedVertices(model);
+  edit::WeldSelectedVertices(model);
   EXPECT_THAT(RecordsSince(model, start),
               ElementsAre("|", "set-face 0", "set-face 1", "set-face 2", "set-vertex 2", "|"));
   EXPECT_THAT(Corners(model.faces.FindById(1)), ElementsAre(2, 3, 0));
@@ -150,14 +150,14 @@ TEST_F(Weld, OneSelectedVertexOnlyTurnsItsFacesToStartAtIt) {
   SelectDuplicatesOf({0});
   ASSERT_EQ(model.duplicates.selCount(), 1u);
   start = Position();
-  WeldSelectedDuplicates(model);
+  edit::WeldSelectedDuplicates(model);
   EXPECT_THAT(RecordsSince(model, start), ElementsAre("|", "|"));
   EXPECT_EQ(model.faces.FindById(10)->a, twin);
 }
 
 TEST_F(Weld, ReduceCollapsesTheTruncatedShareAndSkipsSeams) {
   SharedGrid(model, 5);
-  ReduceSelectedVertices(model, 10);  // 25 x 0.1 = 2.5: two collapses
+  edit::ReduceSelectedVertices(model, 10);  // 25 x 0.1 = 2.5: two collapses
   EXPECT_EQ(model.vertices.count(), 23u);
 
   model.Reset();
@@ -165,16 +165,16 @@ TEST_F(Weld, ReduceCollapsesTheTruncatedShareAndSkipsSeams) {
   const std::string small = DumpModel(model);
   for (double percent : {10.0, -50.0, std::numeric_limits<double>::quiet_NaN()}) {
     const std::uint64_t start = Position();
-    ReduceSelectedVertices(model, percent);  // 9 x 0.1 = 0.9: none
+    edit::ReduceSelectedVertices(model, percent);  // 9 x 0.1 = 0.9: none
     EXPECT_THAT(RecordsSince(model, start), ElementsAre("|", "|")) << percent;
   }
   EXPECT_EQ(DumpModel(model), small);
   // An endless percentage collapses what can be collapsed and then stops.
-  ReduceSelectedVertices(model, std::numeric_limits<double>::infinity());
+  edit::ReduceSelectedVertices(model, std::numeric_limits<double>::infinity());
   EXPECT_LT(model.vertices.count(), 9u);
   model.DeselectAll();
   std::uint64_t start = Position();
-  ReduceSelectedVertices(model, 50);
+  edit::ReduceSelectedVertices(model, 50);
   EXPECT_EQ(Position(), start);
 
   // Vertex 1 sits right beside vertex 0, whose position vertex 9 shares: the cheapest edges of
@@ -185,7 +185,7 @@ TEST_F(Weld, ReduceCollapsesTheTruncatedShareAndSkipsSeams) {
   model.MakeFace(Add(model, {0, 0, 0}), V(1), V(3));
   model.SelectAll();
   start = Position();
-  ReduceSelectedVertices(model, 50);  // 8 selected once the seam is out: 4 collapses
+  edit::ReduceSelectedVertices(model, 50);  // 8 selected once the seam is out: 4 collapses
   EXPECT_EQ(model.vertices.count(), 6u);
   ASSERT_NE(V(0), nullptr);
   ASSERT_NE(V(9), nullptr);
@@ -203,7 +203,7 @@ void ReduceByFullScans(Model& m, double percent) {
   if (m.vertices.selCount() == 0) return;
   m.ComputeBounds();
   const float r = m.radiusSquared;
-  JournalGroup group(m);
+  edit::JournalGroup group(m);
   m.RebuildDuplicates();
   std::vector<const Vertex*> seams;
   for (const Duplicate* d : m.duplicates) seams.insert(seams.end(), {d->vertex, d->twin});
@@ -255,19 +255,19 @@ void ReduceByFullScans(Model& m, double percent) {
       Vertex* c[3] = {f->a, f->b, f->c};
       const int count = (c[0] == v || c[0] == w) + (c[1] == v || c[1] == w) + (c[2] == v || c[2] == w);
       if (count > 1) {
-        JournalDeleteFace(m, f);
+        edit::JournalDeleteFace(m, f);
         continue;
       }
       const int at = c[0] == v ? 0 : c[1] == v ? 1 : 2;
-      JournalSetFaceVertices(m, f, w, c[(at + 1) % 3], c[(at + 2) % 3]);
+      edit::JournalSetFaceVertices(m, f, w, c[(at + 1) % 3], c[(at + 2) % 3]);
     }
     // The merged values are read before v is deleted, which frees it.
     const Vector3 position = mid(v->position, w->position);
     const Vector3 normal = mid(v->normal, w->normal);
     const float u = (v->u + w->u) * 0.5f;
     const float tv = (v->v + w->v) * 0.5f;
-    JournalDeleteVertex(m, v);
-    JournalSetVertex(m, w, position, normal, u, tv);
+    edit::JournalDeleteVertex(m, v);
+    edit::JournalSetVertex(m, w, position, normal, u, tv);
   }
 }
 
@@ -299,7 +299,7 @@ TEST_F(Weld, ReduceMatchesAFullScanForEveryCollapseTiesIncluded) {
       build(model);
       build(scanned);
       const std::uint32_t count = model.vertices.count();
-      ReduceSelectedVertices(model, percent);
+      edit::ReduceSelectedVertices(model, percent);
       ReduceByFullScans(scanned, percent);
       EXPECT_LT(model.vertices.count(), count);
       EXPECT_EQ(DumpModel(model), DumpModel(scanned)) << percent;
@@ -321,7 +321,7 @@ TEST_F(Weld, DuplicateWeldFoldsTwinsAndDeletesEveryUnusedVertex) {
   ASSERT_EQ(model.duplicates.selCount(), 3u);
 
   std::uint64_t start = Position();
-  WeldSelectedDuplicates(model);
+  edit::WeldSelectedDuplicates(model);
   EXPECT_THAT(RecordsSince(model, start),
               ElementsAre("|", "set-face 1", "set-face 1", "delete-vertex 3", "delete-vertex 5",
                           "delete-vertex 6", "delete-vertex 7", "|"));
@@ -332,7 +332,7 @@ TEST_F(Weld, DuplicateWeldFoldsTwinsAndDeletesEveryUnusedVertex) {
   // Without a selected pair nothing happens.
   model.duplicates.ClearSelection();
   start = Position();
-  WeldSelectedDuplicates(model);
+  edit::WeldSelectedDuplicates(model);
   EXPECT_EQ(Position(), start);
 }
 
@@ -343,23 +343,23 @@ TEST_F(Weld, DuplicateWeldFollowsFaceListOrderAndPassesOverStalePairs) {
   FaceOf(0, 4, 5);
   FaceOf(3, 3, 4);  // uses the twin twice: only its first such corner changes
   // Setting face 0's corners again puts it last among the faces of vertex 3.
-  JournalSetFaceVertices(model, first, V(3), V(1), V(2));
+  edit::JournalSetFaceVertices(model, first, V(3), V(1), V(2));
   SelectDuplicatesOf({0});
   ASSERT_EQ(model.duplicates.selCount(), 1u);
 
   std::uint64_t start = Position();
-  WeldSelectedDuplicates(model);
+  edit::WeldSelectedDuplicates(model);
   EXPECT_THAT(RecordsSince(model, start), ElementsAre("|", "set-face 0", "set-face 1", "set-face 3", "|"));
   EXPECT_THAT(Corners(model.faces.FindById(1)), ElementsAre(4, 0, 5));
   EXPECT_THAT(Corners(model.faces.FindById(3)), ElementsAre(0, 3, 4));  // still uses vertex 3
-  Undo(model);
+  edit::Undo(model);
 
   // Once the twin has moved away the pair no longer describes one point: nothing is welded.
   SelectDuplicatesOf({0});
   ASSERT_EQ(model.duplicates.selCount(), 1u);
-  JournalSetVertex(model, V(3), {0, 0, 1}, {0, 0, 1}, 0, 0);
+  edit::JournalSetVertex(model, V(3), {0, 0, 1}, {0, 0, 1}, 0, 0);
   start = Position();
-  WeldSelectedDuplicates(model);
+  edit::WeldSelectedDuplicates(model);
   EXPECT_THAT(RecordsSince(model, start), ElementsAre("|", "|"));
   EXPECT_EQ(model.vertices.count(), 6u);
 }

@@ -33,7 +33,7 @@ std::string Box(const std::string& message, const std::string& detail) {
 
 class ZmfReaderTest : public testing::ModelTest {
  protected:
-  void Read(const std::string& text) { ReadModelText(model, text, kPath); }
+  void Read(const std::string& text) { format::ReadModelText(model, text, kPath); }
 
   std::vector<Vector3> Positions() const {
     std::vector<Vector3> positions;
@@ -120,7 +120,7 @@ TEST_F(ZmfReaderTest, FilesThatAreNotZmfOrCannotBeReadAreReported) {
   for (const std::string& path : {std::string("/nonexistent-folder/none.zmf"), folder.path()}) {
     host.ClearEvents();
     testing::BuildOneTriangle(model);
-    ReadModelFile(model, path);
+    format::ReadModelFile(model, path);
     EXPECT_EQ(host.BoxTexts(), Boxes{Box("Could not open file:", path)});
     EXPECT_EQ(model.vertices.count(), 0u);
     EXPECT_EQ(model.materialCount, 0u);
@@ -159,8 +159,8 @@ TEST_F(ZmfReaderTest, FileTooLargeForMemoryIsReportedNotFatal) {
   rlimit capped = old;
   capped.rlim_cur = std::min(rlim_t{1} << 35, old.rlim_max);
   ::setrlimit(RLIMIT_AS, &capped);
-  ReadModelFile(model, path);
-  ImportAnimations(model, path);
+  format::ReadModelFile(model, path);
+  format::ImportAnimations(model, path);
   ::setrlimit(RLIMIT_AS, &old);
   EXPECT_EQ(host.BoxTexts(), Boxes(2, Box("Could not open file:", path)));
   EXPECT_EQ(model.vertices.count(), 0u);
@@ -170,7 +170,7 @@ TEST_F(ZmfReaderTest, FileTooLargeForMemoryIsReportedNotFatal) {
 // What the file holds comes back through the writer (next test); this one checks what the
 // reader derives: drawn copies, texture paths, the hierarchy and its matrices, key-bone binding.
 TEST_F(ZmfReaderTest, GoldenFileFillsWhatTheWriterDoesNotWrite) {
-  ReadModelFile(model, testing::kEverySectionFile);
+  format::ReadModelFile(model, testing::kEverySectionFile);
   ASSERT_EQ(model.vertices.count(), 4u);
   const Vertex* v2 = model.vertices.Nth(2);
   EXPECT_TRUE(std::signbit(v2->position.z));
@@ -210,9 +210,9 @@ TEST_F(ZmfReaderTest, WriteReadWriteGivesTheSameText) {
   Read(golden);
   const std::string keyed = "FILE keyed.bmp\n";
   golden.insert(golden.find(keyed) + keyed.size(), "\t\t\tALPHA NONE\n");
-  EXPECT_EQ(WriteModelText(model), golden);
+  EXPECT_EQ(format::WriteModelText(model), golden);
   Read(golden);
-  EXPECT_EQ(WriteModelText(model), golden);
+  EXPECT_EQ(format::WriteModelText(model), golden);
 }
 
 TEST_F(ZmfReaderTest, TexturesAreLoadedFromBesideTheModel) {
@@ -225,7 +225,7 @@ TEST_F(ZmfReaderTest, TexturesAreLoadedFromBesideTheModel) {
             " MATERIAL { NAME a TEXTURE { FILE wood.bmp ALPHA NONE } }\n"
             " MATERIAL { NAME b TEXTURE { FILE tex\\stone.bmp ALPHA 0.5 } }\n"
             " MATERIAL { NAME c TEXTURE { ALPHA LUMINANCE } } }\n");
-  ReadModelFile(model, folder.File("model.zmf"));
+  format::ReadModelFile(model, folder.File("model.zmf"));
   EXPECT_TRUE(host.events().empty()) << host.BoxTexts().front();
   EXPECT_EQ(model.materials[0].textureFile, folder.File("wood.bmp"));
   EXPECT_EQ(model.materials[1].textureFile, folder.File("tex/stone.bmp"));
@@ -238,10 +238,10 @@ TEST_F(ZmfReaderTest, TexturesAreLoadedFromBesideTheModel) {
   // Paths follow the model path's separator; beside a model in the working folder, no folder.
   const std::string text =
       "ZMF MATERIALS { 2 M { TEXTURE { FILE wood.bmp } } M { TEXTURE { FILE tex/a.jpg } } }";
-  ReadModelText(model, text, "C:\\m\\a.zmf");
+  format::ReadModelText(model, text, "C:\\m\\a.zmf");
   EXPECT_EQ(model.materials[0].textureFile, "C:\\m\\wood.bmp");
   EXPECT_EQ(model.materials[1].textureFile, "C:\\m\\tex\\a.jpg");
-  ReadModelText(model, text, "a.zmf");
+  format::ReadModelText(model, text, "a.zmf");
   EXPECT_EQ(model.materials[0].textureFile, "wood.bmp");
 }
 
@@ -476,7 +476,7 @@ TEST_F(ZmfReaderTest, EveryTruncationOfAFileAndRandomBytesReadSafely) {
     const std::string prefix = golden.substr(0, size);
     Read(prefix);
     ASSERT_EQ(BrokenPromise(), "") << "read of the first " << size << " bytes";
-    ImportAnimationsText(model, prefix, kPath);
+    format::ImportAnimationsText(model, prefix, kPath);
     ASSERT_EQ(BrokenPromise(), "") << "animations of the first " << size << " bytes";
   }
   // The whole file is the whole model.
@@ -493,9 +493,9 @@ TEST_F(ZmfReaderTest, EveryTruncationOfAFileAndRandomBytesReadSafely) {
     }
     Read(text);
     ASSERT_EQ(BrokenPromise(), "") << text;
-    ImportAnimationsText(model, text, kPath);
+    format::ImportAnimationsText(model, text, kPath);
     ASSERT_EQ(BrokenPromise(), "") << text;
-    WriteModelText(model);
+    format::WriteModelText(model);
   }
 }
 
@@ -510,7 +510,7 @@ TEST_F(ZmfReaderTest, ImportAnimationsReplacesOnlyBonesAndAnimations) {
   model.currentAnimation = 0;  // the file's animation 0 has two keys, key 1 one key bone
   model.currentKey = 1;
   model.currentKeyBone = 1;
-  ImportAnimations(model, testing::kEverySectionFile);
+  format::ImportAnimations(model, testing::kEverySectionFile);
   EXPECT_TRUE(host.events().empty());  // no texture is loaded
   EXPECT_EQ(model.currentBone, 0);
   EXPECT_EQ(model.currentKey, 1);
@@ -527,7 +527,7 @@ TEST_F(ZmfReaderTest, ImportAnimationsReplacesOnlyBonesAndAnimations) {
 
   // Version 1 sections are never read, and an unknown layout is three numbers per vertex.
   Read("ZMF");
-  ImportAnimationsText(model,
+  format::ImportAnimationsText(model,
                        "ZMF VERSION { 1.0 } TRIANGLES { 1 0 1 2 } VERTICES { ODD 1 1 2 3 }\n"
                        "BONES { 1 BONE { NAME only PARENT NONE } }",
                        kPath);
@@ -536,7 +536,7 @@ TEST_F(ZmfReaderTest, ImportAnimationsReplacesOnlyBonesAndAnimations) {
   EXPECT_EQ(model.faces.count(), 0u);
   EXPECT_EQ(model.bones[0].name, "only");
 
-  ImportAnimations(model, "/nonexistent-folder/a.zmf");
+  format::ImportAnimations(model, "/nonexistent-folder/a.zmf");
   EXPECT_EQ(host.BoxTexts(), Boxes{Box("Could not open file:", "/nonexistent-folder/a.zmf")});
   EXPECT_EQ(model.boneCount, 1u);
 }
@@ -562,10 +562,10 @@ TEST_F(ZmfReaderTest, RandomMeshesSurviveWriteAndRead) {
     auto any = [&] { return all[random() % all.size()]; };
     for (int i = random() % 20; i > 0; --i) testing::AddFileFace(model, any(), any(), any(), 0);
 
-    const std::string text = WriteModelText(model);
+    const std::string text = format::WriteModelText(model);
     const std::vector<Vector3> before = Positions();
     Read(text);
-    EXPECT_EQ(WriteModelText(model), text);
+    EXPECT_EQ(format::WriteModelText(model), text);
     const std::vector<Vector3> after = Positions();
     ASSERT_EQ(after.size(), before.size());
     for (std::size_t i = 0; i < after.size(); ++i) {

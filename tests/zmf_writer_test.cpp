@@ -38,18 +38,18 @@ TEST_F(ZmfWriterTest, GoldenTextsAndWhatIsLeftOut) {
   // Texture coordinates, file names without their folders, each alpha entry (none for mode
   // 10), bones with weights and animations.
   testing::BuildEverySection(model);
-  EXPECT_EQ(WriteModelText(model), ReadFile(testing::kEverySectionFile));
+  EXPECT_EQ(format::WriteModelText(model), ReadFile(testing::kEverySectionFile));
 
   testing::BuildOneTriangle(model);
   model.vertices.head()->u = 0.5f;  // lost: no material has a texture
   model.animationCount = 1;         // not written: there are no bones
   model.animation(0).keyCount = 1;
-  EXPECT_EQ(WriteModelText(model), testing::kOneTriangleText);
+  EXPECT_EQ(format::WriteModelText(model), testing::kOneTriangleText);
 
   // A texture whose name is only a folder has no FILE entry.
   model.materials[0].hasTexture = 1;
   model.materials[0].textureFile = "/models/tex/";
-  const std::string text = WriteModelText(model);
+  const std::string text = format::WriteModelText(model);
   EXPECT_NE(text.find("\t\tTEXTURE {\n\t\t\tALPHA NONE\n\t\t}\n"), std::string::npos) << text;
 }
 
@@ -62,23 +62,23 @@ TEST_F(ZmfWriterTest, RenumbersVerticesAndFacesInListOrder) {
   model.DeleteVertex(v[1]);
 
   // Renumbered even when the file cannot be written.
-  EXPECT_FALSE(WriteModelFile(model, "/nonexistent-folder/x.zmf"));
+  EXPECT_FALSE(format::WriteModelFile(model, "/nonexistent-folder/x.zmf"));
   EXPECT_EQ(Ids(model.vertices), (std::vector<std::uint32_t>{0, 1}));
   EXPECT_EQ(model.vertices.nextId(), 2u);
   EXPECT_EQ(kept->id, 0u);
   EXPECT_EQ(model.faces.nextId(), 1u);
-  const std::string text = WriteModelText(model);
+  const std::string text = format::WriteModelText(model);
   EXPECT_NE(text.find("FACES { 1\n\t1 0 1\t0\n}\n"), std::string::npos) << text;
 }
 
 TEST_F(ZmfWriterTest, SavingRenumbersTheWayTheJournalFollows) {
   // Undoing the delete and the addition after it, across a save, removes that very vertex.
-  Vertex* a = JournalAddVertex(model, {1, 0, 0}, {0, 0, 1}, 0, 0);
-  JournalAddVertex(model, {2, 0, 0}, {0, 0, 1}, 0, 0);
-  JournalDeleteVertex(model, a);
-  EXPECT_NE(WriteModelText(model).find("POSITION_NORMAL 1\n\t2.000000"), std::string::npos);
-  Undo(model);
-  Undo(model);
+  Vertex* a = edit::JournalAddVertex(model, {1, 0, 0}, {0, 0, 1}, 0, 0);
+  edit::JournalAddVertex(model, {2, 0, 0}, {0, 0, 1}, 0, 0);
+  edit::JournalDeleteVertex(model, a);
+  EXPECT_NE(format::WriteModelText(model).find("POSITION_NORMAL 1\n\t2.000000"), std::string::npos);
+  edit::Undo(model);
+  edit::Undo(model);
   ASSERT_EQ(model.vertices.count(), 1u);
   EXPECT_EQ(model.vertices.head()->position.x, 1.0f);
 }
@@ -92,12 +92,12 @@ TEST_F(ZmfWriterTest, NamesStayOneWordAndReadBackIntact) {
   model.bones[1].parentName.Set("");
   model.animation(0).name.Set("big\twave");
   model.animation(0).keys[0].keyBones[0].boneName.Set("");
-  const std::string text = WriteModelText(model);
+  const std::string text = format::WriteModelText(model);
   EXPECT_NE(text.find("NAME dark_wood\n"), std::string::npos);
   EXPECT_NE(text.find("BONE { NAME _\n"), std::string::npos);
   EXPECT_NE(text.find("\t\tbig_wave 1.000000 2\n"), std::string::npos);
 
-  ReadModelText(model, text, "/nonexistent-folder/m.zmf");
+  format::ReadModelText(model, text, "/nonexistent-folder/m.zmf");
   EXPECT_EQ(model.materials[1].ambient[0], 0.1f);  // the entry after the name was not eaten
   EXPECT_EQ(model.boneCount, 2u);
   EXPECT_EQ(model.bones[1].parent, 0);
@@ -113,7 +113,7 @@ TEST_F(ZmfWriterTest, ReplacesAnOldFileKeepingItsPermissionsAndLinks) {
   ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
 
   testing::BuildOneTriangle(model);
-  EXPECT_TRUE(WriteModelFile(model, link));
+  EXPECT_TRUE(format::WriteModelFile(model, link));
   EXPECT_EQ(ReadFile(path), testing::kOneTriangleText);
   struct stat info {};
   ASSERT_EQ(::lstat(link.c_str(), &info), 0);
@@ -132,7 +132,7 @@ TEST_F(ZmfWriterTest, TargetsThatAreNotPlainFilesAreWrittenThroughNotReplaced) {
   const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
   ASSERT_GE(reader, 0);
   testing::BuildOneTriangle(model);
-  EXPECT_TRUE(WriteModelFile(model, pipe));
+  EXPECT_TRUE(format::WriteModelFile(model, pipe));
   std::string received(4096, '\0');
   const ssize_t got = ::read(reader, received.data(), received.size());
   ::close(reader);
@@ -150,7 +150,7 @@ TEST_F(ZmfWriterTest, FileNamesUpToTheSystemsLimitCanBeSaved) {
   const std::string name = std::string(250, 'm') + ".zmf";  // 254 bytes, within NAME_MAX
   testing::BuildOneTriangle(model);
   for (int save = 0; save < 2; ++save) {  // a new file, then one that is replaced
-    EXPECT_TRUE(WriteModelFile(model, folder.File(name))) << save;
+    EXPECT_TRUE(format::WriteModelFile(model, folder.File(name))) << save;
     EXPECT_EQ(ReadFile(folder.File(name)), testing::kOneTriangleText);
     EXPECT_EQ(FilesIn(folder.path()), Names{name});
   }
@@ -169,7 +169,7 @@ TEST_F(ZmfWriterTest, SaveThatRunsOutOfRoomLeavesTheOldFileAndReports) {
   capped.rlim_cur = 1000;
   const auto previous = std::signal(SIGXFSZ, SIG_IGN);
   ::setrlimit(RLIMIT_FSIZE, &capped);
-  EXPECT_FALSE(WriteModelFile(model, path));
+  EXPECT_FALSE(format::WriteModelFile(model, path));
   ::setrlimit(RLIMIT_FSIZE, &old);
   std::signal(SIGXFSZ, previous);
   EXPECT_EQ(ReadFile(path), "the old model");
@@ -179,15 +179,15 @@ TEST_F(ZmfWriterTest, SaveThatRunsOutOfRoomLeavesTheOldFileAndReports) {
 
 TEST_F(ZmfWriterTest, SavesThatCannotHappenReportAndLeaveEverythingAsItWas) {
   // An empty model writes nothing and says nothing.
-  EXPECT_FALSE(WriteModelFile(model, folder.File("empty.zmf")));
-  EXPECT_EQ(WriteModelText(model), "");
+  EXPECT_FALSE(format::WriteModelFile(model, folder.File("empty.zmf")));
+  EXPECT_EQ(format::WriteModelText(model), "");
   EXPECT_TRUE(host.events().empty());
 
   testing::BuildOneTriangle(model);
   // A folder that does not exist, and a target that is a folder.
   for (const std::string& path : {folder.File("missing/x.zmf"), folder.path()}) {
     host.ClearEvents();
-    EXPECT_FALSE(WriteModelFile(model, path));
+    EXPECT_FALSE(format::WriteModelFile(model, path));
     EXPECT_EQ(host.BoxTexts(), Names{WriteBox(path)});
   }
   EXPECT_TRUE(FilesIn(folder.path()).empty());
@@ -196,10 +196,10 @@ TEST_F(ZmfWriterTest, SavesThatCannotHappenReportAndLeaveEverythingAsItWas) {
   const std::string path = folder.File("model.zmf");
   WriteFile(path, "read only");
   ASSERT_EQ(::chmod(path.c_str(), 0444), 0);  // a read-only file
-  EXPECT_FALSE(WriteModelFile(model, path));
+  EXPECT_FALSE(format::WriteModelFile(model, path));
   ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
   ASSERT_EQ(::chmod(folder.path().c_str(), 0555), 0);  // in a read-only folder
-  EXPECT_FALSE(WriteModelFile(model, path));
+  EXPECT_FALSE(format::WriteModelFile(model, path));
   ::chmod(folder.path().c_str(), 0755);
   EXPECT_EQ(ReadFile(path), "read only");
   EXPECT_EQ(FilesIn(folder.path()), Names{"model.zmf"});

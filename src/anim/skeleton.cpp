@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-namespace zmf {
+namespace zmf::anim {
 
 Matrix4 Compose(const Matrix4& a, const Matrix4& b) {
   Matrix4 r;
@@ -250,4 +250,4 @@ void EqualizeWeights(Model& model, const Vertex* vertex) {
   for (int i = 0; i < n; ++i) held[i]->weight = share;
 }
 
-}  // namespace zmf
+}  // namespace zmf::anim

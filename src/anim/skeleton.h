@@ -6,7 +6,7 @@
 
 #include "model/model.h"
 
-namespace zmf {
+namespace zmf::anim {
 
 // Applies a first, then b (the fourth columns of both are ignored; the result's is 0, 0, 0, 1).
 Matrix4 Compose(const Matrix4& a, const Matrix4& b);
@@ -48,4 +48,4 @@ bool RemoveVertexWeight(Model& model, std::uint32_t bone, Vertex* vertex);
 // Every weight of the vertex becomes 1/n, n being the number of bones that hold it.
 void EqualizeWeights(Model& model, const Vertex* vertex);
 
-}  // namespace zmf
+}  // namespace zmf::anim

@@ -7,7 +7,7 @@
 #include "command/command_list.h"
 #include "command/tools.h"
 
-namespace zmf {
+namespace zmf::app {
 namespace {
 
 std::string WithoutQuotes(const std::string& path) {
@@ -112,14 +112,14 @@ int RunWithoutWindow(const CommandLine& line) {
       std::fputs(HelpText().c_str(), stdout);
       return 0;
     case CommandLine::Mode::ListCommands:
-      std::fputs(CommandListText().c_str(), stdout);
+      std::fputs(command::CommandListText().c_str(), stdout);
       return 0;
     case CommandLine::Mode::Info:
-      return PrintModelInfo(line.inputPath, stdout, stderr);
+      return command::PrintModelInfo(line.inputPath, stdout, stderr);
     case CommandLine::Mode::Convert:
-      return ConvertModel(line.inputPath, line.outputPath, stderr);
+      return command::ConvertModel(line.inputPath, line.outputPath, stderr);
     case CommandLine::Mode::Batch:
-      return RunBatchFile(line.scriptPath, line.modelPath, stderr);
+      return command::RunBatchFile(line.scriptPath, line.modelPath, stderr);
     case CommandLine::Mode::Window:
       break;
   }
@@ -149,6 +149,6 @@ const char* UsageText() {
          "line or script that cannot be understood.\n";
 }
 
-std::string HelpText() { return std::string(UsageText()) + "\n" + ScriptHelpText(); }
+std::string HelpText() { return std::string(UsageText()) + "\n" + command::ScriptHelpText(); }
 
-}  // namespace zmf
+}  // namespace zmf::app

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace zmf {
+namespace zmf::app {
 
 struct CommandLine {
   enum class Mode {
@@ -42,4 +42,4 @@ const char* UsageText();
 // What --help prints: the usage, then the lines a batch script may hold, from the command table.
 std::string HelpText();
 
-}  // namespace zmf
+}  // namespace zmf::app

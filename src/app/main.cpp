@@ -19,8 +19,8 @@ int main(int argc, char** argv) {
 
   // Decided before Qt starts: these runs must work where there is no display at all.
   std::vector<std::string> arguments(argv + 1, argv + argc);
-  if (zmf::RunsWithoutWindow(arguments)) {
-    return zmf::RunWithoutWindow(zmf::ParseCommandLine(arguments));
+  if (zmf::app::RunsWithoutWindow(arguments)) {
+    return zmf::app::RunWithoutWindow(zmf::app::ParseCommandLine(arguments));
   }
 
   QApplication application(argc, argv);
@@ -28,13 +28,13 @@ int main(int argc, char** argv) {
 
   // QApplication has taken its own options out of argv.
   arguments.assign(argv + 1, argv + argc);
-  const zmf::CommandLine commandLine = zmf::ParseCommandLine(arguments);
+  const zmf::app::CommandLine commandLine = zmf::app::ParseCommandLine(arguments);
   if (!commandLine.error.empty()) {
-    std::fprintf(stderr, "zmfedit: %s\n%s", commandLine.error.c_str(), zmf::UsageText());
+    std::fprintf(stderr, "zmfedit: %s\n%s", commandLine.error.c_str(), zmf::app::UsageText());
     return 2;
   }
 
-  zmf::MainWindow window;
+  zmf::app::MainWindow window;
   const bool screenshot = !commandLine.screenshotPath.empty();
   // A run that only takes a picture has nobody to close a message box: messages go to stderr.
   window.SetUnattended(screenshot);
@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
 
   if (screenshot) {
     QString error;
-    if (!zmf::SaveScreenshot(window, QString::fromLocal8Bit(commandLine.screenshotPath), &error)) {
+    if (!zmf::app::SaveScreenshot(window, QString::fromLocal8Bit(commandLine.screenshotPath), &error)) {
       std::fprintf(stderr, "zmfedit: %s\n", error.toLocal8Bit().constData());
       return 1;
     }

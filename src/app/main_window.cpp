@@ -7,7 +7,7 @@
 #include "command/command_table.h"
 #include "command/file_commands.h"
 
-namespace zmf {
+namespace zmf::app {
 
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent,
@@ -47,8 +47,8 @@ void MainWindow::OpenStartupModel() {
   startupPending_ = false;
   // The path is the Open command's input, as the file dialog's answer or a script's argument is.
   const std::string arguments[] = {startupPath_};
-  CommandContext context(model_, arguments);
-  FindCommand(kCommandOpen)->handler(context);
+  command::CommandContext context(model_, arguments);
+  command::FindCommand(command::kCommandOpen)->handler(context);
   framesBeforeStartupModel_ = viewport_->FramesDrawn();
   viewport_->update();
 }
@@ -57,4 +57,4 @@ bool MainWindow::StartupModelShown() const {
   return !startupPending_ && viewport_->FramesDrawn() > framesBeforeStartupModel_;
 }
 
-}  // namespace zmf
+}  // namespace zmf::app

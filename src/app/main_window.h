@@ -11,7 +11,7 @@
 #include "app/viewport_texture_store.h"
 #include "model/model.h"
 
-namespace zmf {
+namespace zmf::app {
 
 class ViewportWidget;
 
@@ -62,4 +62,4 @@ class MainWindow : public QMainWindow {
   long long framesBeforeStartupModel_ = 0;
 };
 
-}  // namespace zmf
+}  // namespace zmf::app

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QRect>
 
-namespace zmf {
+namespace zmf::app {
 namespace {
 
 // The dialog was laid out in dialog units of an 8 point UI font: a horizontal unit is a quarter
@@ -59,4 +59,4 @@ std::optional<std::string> RunPrompt(std::string_view promptAndDefault, QWidget*
   return dialog.Answer();
 }
 
-}  // namespace zmf
+}  // namespace zmf::app

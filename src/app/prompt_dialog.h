@@ -8,7 +8,7 @@
 
 class QLineEdit;
 
-namespace zmf {
+namespace zmf::app {
 
 // A prompt text "caption:default answer" taken apart at its first colon; everything after it is
 // the default answer, further colons included. Without a colon there is no caption and no
@@ -37,4 +37,4 @@ class PromptDialog : public QDialog {
 // Runs the prompt modally over owner; the typed answer, or nullopt after Cancel or Escape.
 std::optional<std::string> RunPrompt(std::string_view promptAndDefault, QWidget* owner);
 
-}  // namespace zmf
+}  // namespace zmf::app

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-namespace zmf {
+namespace zmf::app {
 
 float QtClock::Seconds() const {
   // Kept as a 32-bit millisecond count, like the system counter the frame clock is modelled on.
@@ -11,4 +11,4 @@ float QtClock::Seconds() const {
   return static_cast<float>(milliseconds) / 1000.0f;
 }
 
-}  // namespace zmf
+}  // namespace zmf::app

@@ -5,7 +5,7 @@
 
 #include "model/host.h"
 
-namespace zmf {
+namespace zmf::app {
 
 // A monotonic millisecond count from construction (made at start-up), given as 32-bit float
 // seconds: the resolution playback has always worked in.
@@ -18,4 +18,4 @@ class QtClock final : public Clock {
   QElapsedTimer timer_;
 };
 
-}  // namespace zmf
+}  // namespace zmf::app

@@ -7,7 +7,7 @@
 
 #include "app/prompt_dialog.h"
 
-namespace zmf {
+namespace zmf::app {
 namespace {
 
 QString ToQString(std::string_view text) {
@@ -54,4 +54,4 @@ std::optional<std::string> QtHost::Prompt(std::string_view promptAndDefault) {
   return RunPrompt(promptAndDefault, mainWindow_);
 }
 
-}  // namespace zmf
+}  // namespace zmf::app

@@ -5,7 +5,7 @@
 
 class QWidget;
 
-namespace zmf {
+namespace zmf::app {
 
 class QtHost final : public Host {
  public:
@@ -25,4 +25,4 @@ class QtHost final : public Host {
   bool unattended_ = false;
 };
 
-}  // namespace zmf
+}  // namespace zmf::app

@@ -11,7 +11,7 @@
 #include "app/main_window.h"
 #include "app/viewport_widget.h"
 
-namespace zmf {
+namespace zmf::app {
 
 bool WaitUntilDrawn(MainWindow& window, int timeoutMs) {
   ViewportWidget* viewport = window.Viewport();
@@ -60,4 +60,4 @@ bool SaveScreenshot(MainWindow& window, const QString& path, QString* error) {
   return true;
 }
 
-}  // namespace zmf
+}  // namespace zmf::app

@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QString>
 
-namespace zmf {
+namespace zmf::app {
 
 class MainWindow;
 
@@ -19,4 +19,4 @@ QImage GrabWindow(MainWindow& window);
 // returns false with the reason in *error.
 bool SaveScreenshot(MainWindow& window, const QString& path, QString* error);
 
-}  // namespace zmf
+}  // namespace zmf::app

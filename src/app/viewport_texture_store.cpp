@@ -4,7 +4,7 @@
 #include <QOpenGLContext>
 #include <QOpenGLWidget>
 
-namespace zmf {
+namespace zmf::app {
 
 bool ViewportTextureStore::MakeCurrent() {
   if (viewport_ == nullptr || viewport_->context() == nullptr || !viewport_->context()->isValid()) {
@@ -24,4 +24,4 @@ void ViewportTextureStore::Delete(std::uint32_t name) {
   textures_.Delete(name);
 }
 
-}  // namespace zmf
+}  // namespace zmf::app

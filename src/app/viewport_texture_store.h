@@ -8,7 +8,7 @@
 #include "model/host.h"
 #include "render/gl_texture_store.h"
 
-namespace zmf {
+namespace zmf::app {
 
 // Makes the viewport's context current before every texture call, so textures land in that
 // context whoever calls (a load after a message box's nested event loop included). Without a
@@ -24,7 +24,7 @@ class ViewportTextureStore final : public TextureStore {
   bool MakeCurrent();
 
   QPointer<QOpenGLWidget> viewport_;
-  GlTextureStore textures_;
+  render::GlTextureStore textures_;
 };
 
-}  // namespace zmf
+}  // namespace zmf::app

@@ -7,7 +7,7 @@
 
 #include "render/frame.h"
 
-namespace zmf {
+namespace zmf::app {
 namespace {
 
 // Legacy GL 1.1 drawing needs a compatibility context; a core profile would draw nothing.
@@ -34,14 +34,14 @@ ViewportWidget::ViewportWidget(QWidget* parent) : QOpenGLWidget(parent) {
 }
 
 void ViewportWidget::initializeGL() {
-  glReady_ = IsGl11OrLater(reinterpret_cast<const char*>(glGetString(GL_VERSION)));
-  if (glReady_) SetInitialGlState();
+  glReady_ = render::IsGl11OrLater(reinterpret_cast<const char*>(glGetString(GL_VERSION)));
+  if (glReady_) render::SetInitialGlState();
   emit ContextReady();
 }
 
 void ViewportWidget::paintGL() {
   if (!glReady_) return;
-  DrawFrame(viewMode_);
+  render::DrawFrame(viewMode_);
   ++framesDrawn_;
   emit FrameDrawn();
 }
@@ -56,4 +56,4 @@ void ViewportWidget::hideEvent(QHideEvent* event) {
   QOpenGLWidget::hideEvent(event);
 }
 
-}  // namespace zmf
+}  // namespace zmf::app

@@ -6,7 +6,7 @@
 
 #include "render/frame.h"
 
-namespace zmf {
+namespace zmf::app {
 
 class ViewportWidget : public QOpenGLWidget {
   Q_OBJECT
@@ -37,9 +37,9 @@ class ViewportWidget : public QOpenGLWidget {
   // Asks for the next frame every kFrameIntervalMs while the viewport is visible: the viewport
   // redraws continuously (playback, drag previews) without spinning a core.
   QTimer framePacer_;
-  ViewMode viewMode_ = ViewMode::VerticesAndFaces;
+  render::ViewMode viewMode_ = render::ViewMode::VerticesAndFaces;
   bool glReady_ = false;
   long long framesDrawn_ = 0;
 };
 
-}  // namespace zmf
+}  // namespace zmf::app

@@ -7,7 +7,7 @@
 
 #include "command/command_table.h"
 
-namespace zmf {
+namespace zmf::command {
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
@@ -225,4 +225,4 @@ int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
   return failed || host.errorCount() > 0 ? 1 : 0;
 }
 
-}  // namespace zmf
+}  // namespace zmf::command

@@ -9,7 +9,7 @@
 #include "model/model.h"
 #include "model/scripted_host.h"
 
-namespace zmf {
+namespace zmf::command {
 
 // The host of batch mode and the command-line tools: every box is printed to the error stream
 // ("TITLE: text", after the script line that caused it) and answers come from `answer` lines.
@@ -52,4 +52,4 @@ class HeadlessTextureStore final : public TextureStore {
 int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
                    std::string_view scriptName, std::FILE* errors);
 
-}  // namespace zmf
+}  // namespace zmf::command

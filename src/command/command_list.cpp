@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <vector>
 
-namespace zmf {
+namespace zmf::command {
 namespace {
 
 // How a script line runs the entry, arguments included.
@@ -91,4 +91,4 @@ std::string ScriptHelpText() {
          Columns(rows, "  ");
 }
 
-}  // namespace zmf
+}  // namespace zmf::command

@@ -6,7 +6,7 @@
 
 #include "command/command_table.h"
 
-namespace zmf {
+namespace zmf::command {
 
 // The name --list-commands gives an input: "none", "open-file", "save-file", "list-pick",
 // "texts" or "ids".
@@ -20,4 +20,4 @@ std::string CommandListText();
 // FILE", "pick 501 POSITION") with its description, then answer and cancel.
 std::string ScriptHelpText();
 
-}  // namespace zmf
+}  // namespace zmf::command

@@ -8,7 +8,7 @@
 #include "command/reflect_commands.h"
 #include "command/weld_commands.h"
 
-namespace zmf {
+namespace zmf::command {
 namespace {
 
 constexpr CommandEntry kCommands[] = {
@@ -114,4 +114,4 @@ const CommandEntry* FindCommand(std::string_view scriptName) {
   return nullptr;
 }
 
-}  // namespace zmf
+}  // namespace zmf::command

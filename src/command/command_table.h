@@ -8,7 +8,7 @@
 
 #include "model/model.h"
 
-namespace zmf {
+namespace zmf::command {
 
 // What the shell must bring up to date after a command.
 enum class Refresh {
@@ -85,4 +85,4 @@ std::span<const CommandEntry> Commands();
 const CommandEntry* FindCommand(std::uint32_t id);
 const CommandEntry* FindCommand(std::string_view scriptName);
 
-}  // namespace zmf
+}  // namespace zmf::command

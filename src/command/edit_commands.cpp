@@ -10,25 +10,25 @@
 #include "edit/normals.h"
 #include "edit/primitives.h"
 
-namespace zmf {
+namespace zmf::command {
 
 Refresh UndoCommand(CommandContext& context) {
-  Undo(context.model);
+  edit::Undo(context.model);
   return Refresh::View;
 }
 
 Refresh RedoCommand(CommandContext& context) {
-  Redo(context.model);
+  edit::Redo(context.model);
   return Refresh::View;
 }
 
 Refresh DeleteSelectedVerticesCommand(CommandContext& context) {
-  DeleteSelectedVertices(context.model);
+  edit::DeleteSelectedVertices(context.model);
   return Refresh::Mesh;
 }
 
 Refresh DeleteSelectedFacesCommand(CommandContext& context) {
-  DeleteSelectedFaces(context.model);
+  edit::DeleteSelectedFaces(context.model);
   return Refresh::Mesh;
 }
 
@@ -45,57 +45,57 @@ Refresh SelectAllCommand(CommandContext& context) {
 }
 
 Refresh AddSphereCommand(CommandContext& context) {
-  AddSphere(context.model);
+  edit::AddSphere(context.model);
   return Refresh::Mesh;
 }
 
 Refresh AddBoxCommand(CommandContext& context) {
-  AddBox(context.model);
+  edit::AddBox(context.model);
   return Refresh::FitView;
 }
 
 Refresh AddTriadCommand(CommandContext& context) {
-  AddTriad(context.model);
+  edit::AddTriad(context.model);
   return Refresh::Mesh;
 }
 
 Refresh AddPyramidCommand(CommandContext& context) {
-  AddPyramid(context.model);
+  edit::AddPyramid(context.model);
   return Refresh::Mesh;
 }
 
 Refresh AddCylinderCommand(CommandContext& context) {
-  AddCylinder(context.model);
+  edit::AddCylinder(context.model);
   return Refresh::Mesh;
 }
 
 Refresh AddConeCommand(CommandContext& context) {
-  AddCone(context.model);
+  edit::AddCone(context.model);
   return Refresh::Mesh;
 }
 
 Refresh AddPlaneCommand(CommandContext& context) {
-  AddPlane(context.model);
+  edit::AddPlane(context.model);
   return Refresh::Mesh;
 }
 
 Refresh NormalsFromSelectionCommand(CommandContext& context) {
-  CalculateNormals(context.model, false, false);
+  edit::CalculateNormals(context.model, false, false);
   return Refresh::Normals;
 }
 
 Refresh NormalsFromConnectedCommand(CommandContext& context) {
-  CalculateNormals(context.model, true, false);
+  edit::CalculateNormals(context.model, true, false);
   return Refresh::Normals;
 }
 
 Refresh NormalsAcrossDuplicatesCommand(CommandContext& context) {
-  CalculateNormalsAcrossDuplicates(context.model);
+  edit::CalculateNormalsAcrossDuplicates(context.model);
   return Refresh::Normals;
 }
 
 Refresh InvertSelectedNormalsCommand(CommandContext& context) {
-  InvertSelectedNormals(context.model);
+  edit::InvertSelectedNormals(context.model);
   return Refresh::Normals;
 }
 
@@ -126,4 +126,4 @@ Refresh SelectFacesCommand(CommandContext& context) {
   return SelectByIds(context, context.model.faces);
 }
 
-}  // namespace zmf
+}  // namespace zmf::command

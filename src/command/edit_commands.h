@@ -3,7 +3,7 @@
 
 #include "command/command_table.h"
 
-namespace zmf {
+namespace zmf::command {
 
 inline constexpr std::uint32_t kCommandUndo = 32785;
 inline constexpr std::uint32_t kCommandRedo = 32810;
@@ -47,4 +47,4 @@ Refresh InvertSelectedNormalsCommand(CommandContext& context);
 Refresh SelectVerticesCommand(CommandContext& context);
 Refresh SelectFacesCommand(CommandContext& context);
 
-}  // namespace zmf
+}  // namespace zmf::command

@@ -7,10 +7,10 @@
 #include "edit/face_selection.h"
 #include "edit/split_faces.h"
 
-namespace zmf {
+namespace zmf::command {
 
 Refresh ReverseFaceCommand(CommandContext& context) {
-  ReverseSelectedFaces(context.model);
+  edit::ReverseSelectedFaces(context.model);
   return Refresh::Mesh;
 }
 
@@ -18,7 +18,7 @@ Refresh SplitFaceCommand(CommandContext& context) {
   Model& model = context.model;
   if (model.faces.selCount() == 0) return Refresh::Mesh;
   const bool deform = model.host().AskYesNo("Use normals to deform splits?", "Split Option");
-  SplitSelectedFaces(model, deform);
+  edit::SplitSelectedFaces(model, deform);
   return Refresh::Mesh;
 }
 
@@ -27,28 +27,28 @@ Refresh DuplicateVerticesCommand(CommandContext& context) {
   if (model.vertices.selCount() == 0) return Refresh::Mesh;
   const bool moveFaces = model.host().AskYesNo(
       "Do you want to move selected faces to new duplicated vertices?", "Confirm new faces.");
-  DuplicateSelectedVertices(model, moveFaces);
+  edit::DuplicateSelectedVertices(model, moveFaces);
   return Refresh::Mesh;
 }
 
 Refresh DuplicateBackFacesCommand(CommandContext& context) {
-  DuplicateBackFaces(context.model);
+  edit::DuplicateBackFaces(context.model);
   return Refresh::Mesh;
 }
 
 Refresh SelectUnconnectedCommand(CommandContext& context) {
-  SelectUnconnectedVertices(context.model);
+  edit::SelectUnconnectedVertices(context.model);
   return Refresh::Mesh;
 }
 
 Refresh FanFacesCommand(CommandContext& context) {
-  FanSelectedVertices(context.model, context.camera.pitch, context.camera.yaw, context.camera.roll);
+  edit::FanSelectedVertices(context.model, context.camera.pitch, context.camera.yaw, context.camera.roll);
   return Refresh::Mesh;
 }
 
 Refresh SelectConnectedFacesCommand(CommandContext& context) {
-  SelectConnectedFaces(context.model);
+  edit::SelectConnectedFaces(context.model);
   return Refresh::Mesh;
 }
 
-}  // namespace zmf
+}  // namespace zmf::command

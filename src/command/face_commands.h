@@ -3,7 +3,7 @@
 
 #include "command/command_table.h"
 
-namespace zmf {
+namespace zmf::command {
 
 inline constexpr std::uint32_t kCommandReverseFace = 32838;
 inline constexpr std::uint32_t kCommandSplitFace = 32839;
@@ -24,4 +24,4 @@ Refresh SelectUnconnectedCommand(CommandContext& context);
 Refresh FanFacesCommand(CommandContext& context);
 Refresh SelectConnectedFacesCommand(CommandContext& context);
 
-}  // namespace zmf
+}  // namespace zmf::command

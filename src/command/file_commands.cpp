@@ -4,7 +4,7 @@
 #include "command/open_save.h"
 #include "format/zmf_reader.h"
 
-namespace zmf {
+namespace zmf::command {
 namespace {
 
 constexpr FileFilter kOpenFilters[] = {
@@ -55,8 +55,8 @@ Refresh SaveCommand(CommandContext& context) {
 
 Refresh ImportAnimationsCommand(CommandContext& context) {
   if (context.arguments.empty()) return Refresh::None;
-  ImportAnimations(context.model, context.arguments[0]);
+  format::ImportAnimations(context.model, context.arguments[0]);
   return Refresh::View;
 }
 
-}  // namespace zmf
+}  // namespace zmf::command

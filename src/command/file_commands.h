@@ -3,7 +3,7 @@
 
 #include "command/command_table.h"
 
-namespace zmf {
+namespace zmf::command {
 
 inline constexpr std::uint32_t kCommandNew = 32771;
 inline constexpr std::uint32_t kCommandOpen = 32772;
@@ -23,4 +23,4 @@ Refresh SaveCommand(CommandContext& context);
 // Replaces the bones and animations with those of the ZMF file arguments[0].
 Refresh ImportAnimationsCommand(CommandContext& context);
 
-}  // namespace zmf
+}  // namespace zmf::command

@@ -8,7 +8,7 @@
 #include "importers/glintcast_export.h"
 #include "material/background_image.h"
 
-namespace zmf {
+namespace zmf::command {
 namespace {
 
 bool SameText(std::string_view a, std::string_view b) {
@@ -39,7 +39,7 @@ std::string_view ExtensionOf(std::string_view path) {
 Opened OpenModel(Model& model, std::string_view path) {
   const std::string_view extension = ExtensionOf(path);
   if (SameText(extension, "BMP")) {
-    LoadBackgroundImage(model, path);
+    material::LoadBackgroundImage(model, path);
     return Opened::BackgroundImage;
   }
   for (const std::string_view format : kUnbuiltImportFormats) {
@@ -48,7 +48,7 @@ Opened OpenModel(Model& model, std::string_view path) {
       return Opened::Nothing;
     }
   }
-  ReadModelFile(model, path);
+  format::ReadModelFile(model, path);
   model.ComputeBounds();
   model.Commit();
   return Opened::Model;
@@ -66,8 +66,8 @@ Saved SaveModel(Model& model, std::string_view path, ScreenshotWriter* screensho
   }
   if (model.vertices.count() == 0) return Saved::NothingToSave;
   const bool written =
-      SameText(extension, "GLC") ? ExportGlintcast(model, path) : WriteModelFile(model, path);
+      SameText(extension, "GLC") ? importers::ExportGlintcast(model, path) : format::WriteModelFile(model, path);
   return written ? Saved::Written : Saved::Failed;
 }
 
-}  // namespace zmf
+}  // namespace zmf::command

@@ -7,7 +7,7 @@
 
 #include "model/model.h"
 
-namespace zmf {
+namespace zmf::command {
 
 // The extension of a path: the text after the last '.' of its file name (the part after the
 // last '/' or '\'), without the dot; empty when the file name holds no dot.
@@ -37,4 +37,4 @@ enum class Saved {
 // Glintcast scene, anything else a ZMF model.
 Saved SaveModel(Model& model, std::string_view path, ScreenshotWriter* screenshot = nullptr);
 
-}  // namespace zmf
+}  // namespace zmf::command

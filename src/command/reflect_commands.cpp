@@ -4,20 +4,20 @@
 #include "edit/reflection.h"
 #include "edit/revolution.h"
 
-namespace zmf {
+namespace zmf::command {
 
 Refresh ReflectionCommand(CommandContext& context) {
   Model& model = context.model;
   // The question comes after the mirrors are made, so with nothing to mirror it is never asked.
-  if (!CanReflectSelection(model)) return Refresh::Mesh;
+  if (!edit::CanReflectSelection(model)) return Refresh::Mesh;
   const bool connect = model.host().AskYesNo("Connect edges when reflected?", "X Reflection");
-  ReflectSelection(model, connect);
+  edit::ReflectSelection(model, connect);
   return Refresh::Mesh;
 }
 
 Refresh SurfaceOfRevolutionCommand(CommandContext& context) {
-  RevolveSelection(context.model);
+  edit::RevolveSelection(context.model);
   return Refresh::Mesh;
 }
 
-}  // namespace zmf
+}  // namespace zmf::command

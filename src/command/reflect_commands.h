@@ -3,7 +3,7 @@
 
 #include "command/command_table.h"
 
-namespace zmf {
+namespace zmf::command {
 
 inline constexpr std::uint32_t kCommandReflection = 32819;
 inline constexpr std::uint32_t kCommandSurfaceOfRevolution = 32820;
@@ -12,4 +12,4 @@ inline constexpr std::uint32_t kCommandSurfaceOfRevolution = 32820;
 Refresh ReflectionCommand(CommandContext& context);
 Refresh SurfaceOfRevolutionCommand(CommandContext& context);
 
-}  // namespace zmf
+}  // namespace zmf::command

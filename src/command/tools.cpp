@@ -12,7 +12,7 @@
 #include "format/file_text.h"
 #include "format/number_text.h"
 
-namespace zmf {
+namespace zmf::command {
 namespace {
 
 struct Headless {
@@ -23,8 +23,8 @@ struct Headless {
 };
 
 std::string Fixed6(float value) {
-  char text[kMaxFixed6Length];
-  return std::string(text, FormatFixed6(text, value));
+  char text[format::kMaxFixed6Length];
+  return std::string(text, format::FormatFixed6(text, value));
 }
 
 }  // namespace
@@ -75,7 +75,7 @@ int ConvertModel(std::string_view input, std::string_view output, std::FILE* err
 
 int RunBatchFile(std::string_view scriptPath, std::string_view modelPath, std::FILE* errors) {
   std::string script;
-  if (!ReadWholeFile(scriptPath, script)) {
+  if (!format::ReadWholeFile(scriptPath, script)) {
     std::fprintf(errors, "zmfedit: cannot read the script %.*s\n",
                  static_cast<int>(scriptPath.size()), scriptPath.data());
     return 2;
@@ -90,4 +90,4 @@ int RunBatchFile(std::string_view scriptPath, std::string_view modelPath, std::F
   return RunBatchScript(headless->model, headless->host, script, scriptPath, errors);
 }
 
-}  // namespace zmf
+}  // namespace zmf::command

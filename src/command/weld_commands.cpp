@@ -9,7 +9,7 @@
 #include "edit/weld.h"
 #include "format/number_text.h"
 
-namespace zmf {
+namespace zmf::command {
 namespace {
 
 // The answer as a decimal number, leading blanks skipped; 0 when it does not start with one.
@@ -17,7 +17,7 @@ double PercentFrom(std::string_view answer) {
   const std::size_t start = answer.find_first_not_of(" \t\n\v\f\r");
   if (start == std::string_view::npos) return 0.0;
   float value = 0.0f;
-  if (ParseFloatPrefix(answer.substr(start), value) == 0) return 0.0;
+  if (format::ParseFloatPrefix(answer.substr(start), value) == 0) return 0.0;
   return value;
 }
 
@@ -31,7 +31,7 @@ void SelectDuplicatesOfVertexSelection(Model& model) {
 }  // namespace
 
 Refresh WeldVerticesCommand(CommandContext& context) {
-  WeldSelectedVertices(context.model);
+  edit::WeldSelectedVertices(context.model);
   return Refresh::Mesh;
 }
 
@@ -40,13 +40,13 @@ Refresh ReduceVerticesCommand(CommandContext& context) {
   if (model.vertices.selCount() == 0) return Refresh::None;
   const std::optional<std::string> answer = model.host().Prompt("Enter percent to reduce:10");
   if (!answer) return Refresh::None;
-  ReduceSelectedVertices(model, PercentFrom(*answer));
+  edit::ReduceSelectedVertices(model, PercentFrom(*answer));
   return Refresh::Mesh;
 }
 
 Refresh WeldSelectedDuplicatesCommand(CommandContext& context) {
   SelectDuplicatesOfVertexSelection(context.model);
-  WeldSelectedDuplicates(context.model);
+  edit::WeldSelectedDuplicates(context.model);
   return Refresh::Normals;
 }
 
@@ -55,4 +55,4 @@ Refresh SelectDuplicatesCommand(CommandContext& context) {
   return Refresh::Normals;
 }
 
-}  // namespace zmf
+}  // namespace zmf::command

@@ -3,7 +3,7 @@
 
 #include "command/command_table.h"
 
-namespace zmf {
+namespace zmf::command {
 
 inline constexpr std::uint32_t kCommandWeldVertices = 32836;
 inline constexpr std::uint32_t kCommandReduceVertices = 32837;
@@ -21,4 +21,4 @@ Refresh WeldSelectedDuplicatesCommand(CommandContext& context);
 // list up to date, as showing the Normals and Duplicates panel does.
 Refresh SelectDuplicatesCommand(CommandContext& context);
 
-}  // namespace zmf
+}  // namespace zmf::command

@@ -3,7 +3,7 @@
 
 #include "edit/journal.h"
 
-namespace zmf {
+namespace zmf::edit {
 
 void DeleteSelectedVertices(Model& model) {
   if (model.vertices.selCount() == 0) return;
@@ -18,4 +18,4 @@ void DeleteSelectedFaces(Model& model) {
   while (Face* f = model.faces.selHead()) JournalDeleteFace(model, f);
 }
 
-}  // namespace zmf
+}  // namespace zmf::edit

@@ -3,7 +3,7 @@
 
 #include "model/model.h"
 
-namespace zmf {
+namespace zmf::edit {
 
 // Deletes every selected vertex in selection order, each with the faces that use it and its
 // bone weights, in one journal group. Nothing (no group) when no vertex is selected.
@@ -13,4 +13,4 @@ void DeleteSelectedVertices(Model& model);
 // Nothing (no group) when no face is selected.
 void DeleteSelectedFaces(Model& model);
 
-}  // namespace zmf
+}  // namespace zmf::edit

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-namespace zmf {
+namespace zmf::edit {
 
 Matrix4 EulerMatrix(float pitch, float yaw, float roll) {
   // Sines and cosines rounded once from double precision; the products are in float.
@@ -36,4 +36,4 @@ Vector3 TransformDirection(const Matrix4& m, const Vector3& d) {
           d.x * m[2] + d.y * m[6] + d.z * m[10]};
 }
 
-}  // namespace zmf
+}  // namespace zmf::edit

@@ -4,7 +4,7 @@
 
 #include "model/math_types.h"
 
-namespace zmf {
+namespace zmf::edit {
 
 // Ry(yaw) x Rx(pitch) x Rz(roll), angles in radians, without translation (elements 12-14 are 0,
 // element 15 is 1). With pitch = roll = 0 a point turns as x' = cos(yaw) x + sin(yaw) z,
@@ -16,4 +16,4 @@ Vector3 TransformPoint(const Matrix4& m, const Vector3& p);
 // The direction transformed by m: the same rows without the translation.
 Vector3 TransformDirection(const Matrix4& m, const Vector3& d);
 
-}  // namespace zmf
+}  // namespace zmf::edit

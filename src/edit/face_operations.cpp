@@ -12,7 +12,7 @@
 #include "edit/euler.h"
 #include "edit/journal.h"
 
-namespace zmf {
+namespace zmf::edit {
 namespace {
 
 // The bones that hold each vertex, in bone order, gathered in one pass over all weights, so a
@@ -67,7 +67,7 @@ Vertex* DuplicateVertex(Model& model, Vertex* v) {
   if (v == nullptr) return nullptr;
   std::vector<std::uint8_t> bones;
   for (std::uint32_t b = 0; b < model.boneCount && b < kMaxBones; ++b) {
-    if (FindWeight(model.bones[b], v) != nullptr) bones.push_back(static_cast<std::uint8_t>(b));
+    if (anim::FindWeight(model.bones[b], v) != nullptr) bones.push_back(static_cast<std::uint8_t>(b));
   }
   return CopyVertex(model, v, bones);
 }
@@ -141,4 +141,4 @@ void FanSelectedVertices(Model& model, float pitch, float yaw, float roll) {
   }
 }
 
-}  // namespace zmf
+}  // namespace zmf::edit

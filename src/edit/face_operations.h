@@ -3,7 +3,7 @@
 
 #include "model/model.h"
 
-namespace zmf {
+namespace zmf::edit {
 
 // Each writes one undo group. Faces with a missing corner are left alone.
 
@@ -38,4 +38,4 @@ void DuplicateBackFaces(Model& model);
 // selected.
 void FanSelectedVertices(Model& model, float pitch, float yaw, float roll);
 
-}  // namespace zmf
+}  // namespace zmf::edit

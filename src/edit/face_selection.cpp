@@ -9,7 +9,7 @@
 
 #include "edit/journal.h"
 
-namespace zmf {
+namespace zmf::edit {
 namespace {
 
 // Where each face stands in the face list, to put the few faces found around one face into
@@ -79,4 +79,4 @@ void SelectConnectedFaces(Model& model) {
   }
 }
 
-}  // namespace zmf
+}  // namespace zmf::edit

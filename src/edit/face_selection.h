@@ -3,7 +3,7 @@
 
 #include "model/model.h"
 
-namespace zmf {
+namespace zmf::edit {
 
 // Replaces the vertex selection with every vertex that no face uses, in list order, inside an
 // (empty) undo group, so the command counts as one step. Nothing when the model has no vertex.
@@ -16,4 +16,4 @@ void SelectUnconnectedVertices(Model& model);
 // the end). Faces with a missing corner neither spread the selection nor join it. Not journaled.
 void SelectConnectedFaces(Model& model);
 
-}  // namespace zmf
+}  // namespace zmf::edit

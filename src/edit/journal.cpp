@@ -8,7 +8,7 @@
 #include "edit/journal_records.h"
 #include "material/material_table.h"
 
-namespace zmf {
+namespace zmf::edit {
 namespace {
 
 std::uint32_t IdOf(const Vertex* v) { return v != nullptr ? v->id : 0; }
@@ -90,7 +90,7 @@ bool JournalAddMaterial(Model& model, std::string_view name) {
   if (name.empty() || model.materialCount >= kMaxMaterials) return false;
   const Name32 cut(name);
   WriteRecord<kAddMaterial>(model.journal, cut.view());
-  return AddMaterial(model, cut.view());
+  return material::AddMaterial(model, cut.view());
 }
 
 void JournalDeleteMaterial(Model& model, std::uint32_t index) {
@@ -103,7 +103,7 @@ void JournalDeleteMaterial(Model& model, std::uint32_t index) {
   const Material& m = model.materials[index];
   WriteRecord<kDeleteMaterial>(model.journal, index, m.name.view(), MaterialColours::Of(m),
                                TextureSettings::Of(m));
-  DeleteMaterial(model, index);
+  material::DeleteMaterial(model, index);
 }
 
 void StoreMaterialColours(Model& model, std::uint32_t index, const MaterialColours& colours) {
@@ -132,17 +132,17 @@ void JournalSetMaterialTexture(Model& model, std::uint32_t index, bool hasTextur
   TextureSettings next{hasTexture, std::string(file), alphaMode, alphaValue};
   WriteRecord<kSetMaterialTexture>(model.journal, index, next,
                                    TextureSettings::Of(model.materials[index]));
-  SetMaterialTexture(model, index, hasTexture, file, alphaMode, alphaValue);
+  material::SetMaterialTexture(model, index, hasTexture, file, alphaMode, alphaValue);
 }
 
 // ---- bones
 
 bool JournalAddBone(Model& model, std::string_view name, std::int32_t parent,
                     const Matrix4& localMatrix, float grams) {
-  if (!CanAddBone(model, name, parent)) return false;
+  if (!anim::CanAddBone(model, name, parent)) return false;
   const Name32 cut(name);
   WriteRecord<kAddBone>(model.journal, cut.view(), parent, localMatrix, grams);
-  return AddBone(model, cut.view(), parent, localMatrix, grams);
+  return anim::AddBone(model, cut.view(), parent, localMatrix, grams);
 }
 
 void JournalSetBone(Model& model, std::uint32_t bone, std::int32_t parent,
@@ -153,21 +153,21 @@ void JournalSetBone(Model& model, std::uint32_t bone, std::int32_t parent,
   JournalGroup group(model);
   WriteRecord<kSetBone>(model.journal, bone, parent, localMatrix, grams, b.parent, b.localMatrix,
                         b.grams);
-  SetBone(model, bone, parent, localMatrix, grams);
+  anim::SetBone(model, bone, parent, localMatrix, grams);
 }
 
 void JournalAddVertexWeight(Model& model, std::uint32_t bone, Vertex* vertex) {
   if (bone >= model.boneCount || bone >= kMaxBones || vertex == nullptr) return;
-  if (FindWeight(model.bones[bone], vertex) != nullptr) return;
+  if (anim::FindWeight(model.bones[bone], vertex) != nullptr) return;
   WriteRecord<kAddVertexWeight>(model.journal, bone, vertex->id);
-  AddVertexWeight(model, bone, vertex);
+  anim::AddVertexWeight(model, bone, vertex);
 }
 
 void JournalRemoveVertexWeight(Model& model, std::uint32_t bone, Vertex* vertex) {
   if (bone >= model.boneCount || bone >= kMaxBones || vertex == nullptr) return;
-  if (FindWeight(model.bones[bone], vertex) == nullptr) return;
+  if (anim::FindWeight(model.bones[bone], vertex) == nullptr) return;
   WriteRecord<kRemoveVertexWeight>(model.journal, bone, vertex->id);
-  RemoveVertexWeight(model, bone, vertex);
+  anim::RemoveVertexWeight(model, bone, vertex);
 }
 
 KeyBone* FindKeyBone(Model& model, std::int32_t animation, std::int32_t key,
@@ -234,4 +234,4 @@ void RenumberIds(Model& model) {
   model.faces.Renumber();
 }
 
-}  // namespace zmf
+}  // namespace zmf::edit

@@ -7,7 +7,7 @@
 
 #include "model/model.h"
 
-namespace zmf {
+namespace zmf::edit {
 
 // One 8970 group marker. A compound command writes one before its first edit and one after its
 // last, so that one Undo or Redo takes the whole command.
@@ -93,4 +93,4 @@ KeyBone* FindKeyBone(Model& model, std::int32_t animation, std::int32_t key,
 // Redo never confuse them with the renumbered records.
 void RenumberIds(Model& model);
 
-}  // namespace zmf
+}  // namespace zmf::edit

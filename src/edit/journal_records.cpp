@@ -1,7 +1,7 @@
 // Measuring, decoding and remapping journal records by their layouts.
 #include "edit/journal_records.h"
 
-namespace zmf {
+namespace zmf::edit {
 
 namespace journal_layout {
 
@@ -279,4 +279,4 @@ void RemapJournalIds(UndoJournal& journal,
   }
 }
 
-}  // namespace zmf
+}  // namespace zmf::edit

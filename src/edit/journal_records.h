@@ -20,7 +20,7 @@
 #include "model/tables.h"
 #include "model/undo_journal.h"
 
-namespace zmf {
+namespace zmf::edit {
 
 enum JournalCode : std::int32_t {
   kGroupMarker = 8970,
@@ -339,4 +339,4 @@ inline void WriteLoneWord(UndoJournal& journal, JournalCode code) {
   WriteJournalWord(journal, JournalWord::Int(code));
 }
 
-}  // namespace zmf
+}  // namespace zmf::edit

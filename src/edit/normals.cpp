@@ -10,7 +10,7 @@
 #include "model/buckets.h"
 #include "model/flat_hash_map.h"
 
-namespace zmf {
+namespace zmf::edit {
 namespace {
 
 // Adds the face's cross product taken at the first corner that is `p`: (A - P) x (P - B), with
@@ -113,4 +113,4 @@ void InvertSelectedNormals(Model& model) {
   }
 }
 
-}  // namespace zmf
+}  // namespace zmf::edit

@@ -3,7 +3,7 @@
 
 #include "model/model.h"
 
-namespace zmf {
+namespace zmf::edit {
 
 // Gives each selected vertex, in selection order, the unit sum of (A - P) x (P - B) over the
 // faces that use it, where P is the vertex's first corner in the face, A the corner before it
@@ -22,4 +22,4 @@ void CalculateNormalsAcrossDuplicates(Model& model);
 // zero normal); nothing when no vertex is selected.
 void InvertSelectedNormals(Model& model);
 
-}  // namespace zmf
+}  // namespace zmf::edit

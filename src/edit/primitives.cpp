@@ -9,7 +9,7 @@
 
 #include "edit/journal.h"
 
-namespace zmf {
+namespace zmf::edit {
 namespace {
 
 struct ShapeVertex {
@@ -260,4 +260,4 @@ void AddPlane(Model& model) {
   AddShape(model, vertices, faces);
 }
 
-}  // namespace zmf
+}  // namespace zmf::edit

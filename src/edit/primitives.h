@@ -3,7 +3,7 @@
 
 #include "model/model.h"
 
-namespace zmf {
+namespace zmf::edit {
 
 // Each adds its mesh, centred on the origin and about one unit across, as one undo group. The
 // new vertices and faces join the existing selections; faces take the current material.
@@ -24,4 +24,4 @@ void AddCone(Model& model);
 // from +z (against its normals).
 void AddPlane(Model& model);
 
-}  // namespace zmf
+}  // namespace zmf::edit

@@ -17,7 +17,7 @@
 #include "edit/journal.h"
 #include "edit/weld.h"
 
-namespace zmf {
+namespace zmf::edit {
 namespace {
 
 class Reducer {
@@ -206,4 +206,4 @@ void ReduceSelectedVertices(Model& model, double percent) {
   }
 }
 
-}  // namespace zmf
+}  // namespace zmf::edit

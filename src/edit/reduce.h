@@ -3,7 +3,7 @@
 
 #include "model/model.h"
 
-namespace zmf {
+namespace zmf::edit {
 
 // Removes `percent` of the selected vertices (count x percent / 100, truncated) by collapsing,
 // one at a time, the cheapest edge (V, O) from a selected vertex V: V is deleted and O moves to
@@ -15,4 +15,4 @@ namespace zmf {
 // nothing at all when no vertex is selected. Not-a-number percent counts as 0.
 void ReduceSelectedVertices(Model& model, double percent);
 
-}  // namespace zmf
+}  // namespace zmf::edit

@@ -16,7 +16,7 @@
 #include "model/buckets.h"
 #include "model/flat_hash_map.h"
 
-namespace zmf {
+namespace zmf::edit {
 namespace {
 
 // Vertex -> its number.
@@ -165,4 +165,4 @@ void ReflectSelection(Model& model, bool connectEdges) {
   if (connectEdges) StitchBorders(model, walked, vertexOf, mirrors);
 }
 
-}  // namespace zmf
+}  // namespace zmf::edit

@@ -3,7 +3,7 @@
 
 #include "model/model.h"
 
-namespace zmf {
+namespace zmf::edit {
 
 // True when ReflectSelection would do anything: a vertex is selected. The command asks its
 // question only then, so that nothing is asked when there is nothing to mirror.
@@ -21,4 +21,4 @@ bool CanReflectSelection(const Model& model);
 // faces take the current material. Faces with a null corner are skipped throughout.
 void ReflectSelection(Model& model, bool connectEdges);
 
-}  // namespace zmf
+}  // namespace zmf::edit

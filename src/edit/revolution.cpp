@@ -7,7 +7,7 @@
 #include "edit/euler.h"
 #include "edit/journal.h"
 
-namespace zmf {
+namespace zmf::edit {
 namespace {
 
 constexpr int kTurnedRings = 8;
@@ -60,4 +60,4 @@ void RevolveSelection(Model& model) {
   if (makeFaces) CloseToProfile(model, previous, profile);
 }
 
-}  // namespace zmf
+}  // namespace zmf::edit

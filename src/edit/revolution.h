@@ -3,7 +3,7 @@
 
 #include "model/model.h"
 
-namespace zmf {
+namespace zmf::edit {
 
 // One undo group; nothing at all (no group) when no vertex is selected.
 //
@@ -18,4 +18,4 @@ namespace zmf {
 // copies and no faces. Everything added joins the selections; faces take the current material.
 void RevolveSelection(Model& model);
 
-}  // namespace zmf
+}  // namespace zmf::edit

@@ -10,7 +10,7 @@
 #include "edit/journal.h"
 #include "model/flat_hash_map.h"
 
-namespace zmf {
+namespace zmf::edit {
 namespace {
 
 // An edge by its two ends, the lower address first, so that (p, q) and (q, p) are one key.
@@ -134,4 +134,4 @@ void SplitSelectedFaces(Model& model, bool deform) {
   }
 }
 
-}  // namespace zmf
+}  // namespace zmf::edit

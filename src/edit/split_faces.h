@@ -3,7 +3,7 @@
 
 #include "model/model.h"
 
-namespace zmf {
+namespace zmf::edit {
 
 // Cuts each selected face (A, B, C), from the tail of the face selection to its head, at the
 // midpoints of its edges: the face becomes (A, mAB, mCA) and keeps its material, and the faces
@@ -17,4 +17,4 @@ namespace zmf {
 // One undo group; nothing when no face is selected. Faces with a missing corner are left alone.
 void SplitSelectedFaces(Model& model, bool deform);
 
-}  // namespace zmf
+}  // namespace zmf::edit

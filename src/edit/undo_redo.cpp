@@ -10,7 +10,7 @@
 #include "edit/journal_records.h"
 #include "material/material_table.h"
 
-namespace zmf {
+namespace zmf::edit {
 namespace {
 
 // A vertex appended under the given id with both copies set; not selected.
@@ -85,16 +85,16 @@ void Replay(Model& model, const JournalRecord& r, bool undo) {
       break;
     case kAddMaterial:
       if (!undo) {
-        AddMaterial(model, r.name);
+        material::AddMaterial(model, r.name);
       } else if (model.materialCount > 1) {
         // Faces that still use it (none after a well-formed walk) must not keep an index beyond
         // the table.
-        DeleteMaterial(model, model.materialCount - 1);
+        material::DeleteMaterial(model, model.materialCount - 1);
       }
       break;
     case kDeleteMaterial: {
       if (!undo) {
-        DeleteMaterial(model, r.index);
+        material::DeleteMaterial(model, r.index);
         break;
       }
       Material restored;
@@ -110,11 +110,11 @@ void Replay(Model& model, const JournalRecord& r, bool undo) {
         restored.alphaMode = r.texture.alphaMode;
         restored.alphaValue = r.texture.alphaValue;
       }
-      InsertMaterial(model, r.index, restored);
+      material::InsertMaterial(model, r.index, restored);
       // The texture object went with the deletion; load it again from its file.
       if (restored.hasTexture && !restored.textureFile.empty() && r.index < model.materialCount &&
           model.materials[r.index].name == restored.name) {
-        SetMaterialTexture(model, r.index, true, restored.textureFile, restored.alphaMode,
+        material::SetMaterialTexture(model, r.index, true, restored.textureFile, restored.alphaMode,
                            restored.alphaValue);
       }
       break;
@@ -124,26 +124,26 @@ void Replay(Model& model, const JournalRecord& r, bool undo) {
       break;
     case kSetMaterialTexture: {
       const TextureSettings& t = undo ? r.oldTexture : r.texture;
-      SetMaterialTexture(model, r.index, t.enabled, t.file, t.alphaMode, t.alphaValue);
+      material::SetMaterialTexture(model, r.index, t.enabled, t.file, t.alphaMode, t.alphaValue);
       break;
     }
     case kAddBone:
       if (undo) {
-        RemoveLastBone(model);
+        anim::RemoveLastBone(model);
       } else {
-        AddBone(model, r.name, r.parent, r.matrix, r.grams);
+        anim::AddBone(model, r.name, r.parent, r.matrix, r.grams);
       }
       break;
     case kSetBone:
-      SetBone(model, r.index, undo ? r.oldParent : r.parent, undo ? r.oldMatrix : r.matrix,
+      anim::SetBone(model, r.index, undo ? r.oldParent : r.parent, undo ? r.oldMatrix : r.matrix,
               undo ? r.oldGrams : r.grams);
       break;
     case kAddVertexWeight:
     case kRemoveVertexWeight:
       if ((r.code == kAddVertexWeight) != undo) {
-        AddVertexWeight(model, r.index, model.vertices.FindById(r.id));
+        anim::AddVertexWeight(model, r.index, model.vertices.FindById(r.id));
       } else {
-        RemoveVertexWeight(model, r.index, model.vertices.FindById(r.id));
+        anim::RemoveVertexWeight(model, r.index, model.vertices.FindById(r.id));
       }
       break;
     case kSetKeyBoneMatrix:
@@ -225,4 +225,4 @@ void Redo(Model& model) {
   }
 }
 
-}  // namespace zmf
+}  // namespace zmf::edit

@@ -3,7 +3,7 @@
 
 #include "model/model.h"
 
-namespace zmf {
+namespace zmf::edit {
 
 // Takes back the newest record or group; does nothing at the start of the history.
 void Undo(Model& model);
@@ -12,4 +12,4 @@ void Undo(Model& model);
 // replay) ends there.
 void Redo(Model& model);
 
-}  // namespace zmf
+}  // namespace zmf::edit

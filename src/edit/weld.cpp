@@ -9,7 +9,7 @@
 
 #include "edit/journal.h"
 
-namespace zmf {
+namespace zmf::edit {
 namespace {
 
 // Where faces stand in the face list, so that the few faces of one vertex can be visited in
@@ -146,4 +146,4 @@ void WeldSelectedDuplicates(Model& model) {
   model.RebuildDuplicates();
 }
 
-}  // namespace zmf
+}  // namespace zmf::edit

@@ -3,7 +3,7 @@
 
 #include "model/model.h"
 
-namespace zmf {
+namespace zmf::edit {
 
 // Rewires one corner of a face onto `keep`: the corners become (keep, old corner + 1, old
 // corner + 2), so the winding stays and `keep` becomes corner A. Journaled. Nothing for a null
@@ -25,4 +25,4 @@ void WeldSelectedVertices(Model& model);
 // (the list went stale since it was built) is passed over.
 void WeldSelectedDuplicates(Model& model);
 
-}  // namespace zmf
+}  // namespace zmf::edit

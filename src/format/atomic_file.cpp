@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <cstdint>
 
-namespace zmf {
+namespace zmf::format {
 namespace {
 
 // The file a save really replaces: the end of a chain of symbolic links, or the path itself.
@@ -121,4 +121,4 @@ void AtomicFile::Discard() {
   }
 }
 
-}  // namespace zmf
+}  // namespace zmf::format

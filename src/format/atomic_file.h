@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace zmf {
+namespace zmf::format {
 
 // Writes go to a temporary file in the target's folder; Commit renames it over the target only
 // when every byte was written and the file closed cleanly. Any failure (the temporary file
@@ -38,4 +38,4 @@ class AtomicFile {
   bool failed_ = false;
 };
 
-}  // namespace zmf
+}  // namespace zmf::format

@@ -9,7 +9,7 @@
 #include <new>
 #include <stdexcept>
 
-namespace zmf {
+namespace zmf::format {
 
 bool ReadWholeFile(std::string_view path, std::string& contents) {
   contents.clear();
@@ -52,4 +52,4 @@ bool ReadWholeFile(std::string_view path, std::string& contents) {
   return ok;
 }
 
-}  // namespace zmf
+}  // namespace zmf::format

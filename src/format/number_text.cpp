@@ -9,7 +9,7 @@
 #include <string>
 #include <system_error>
 
-namespace zmf {
+namespace zmf::format {
 namespace {
 
 constexpr std::uint64_t kMillion = 1000000;
@@ -130,4 +130,4 @@ std::size_t ParseUnsignedPrefix(std::string_view text, std::uint32_t& value) {
   return static_cast<std::size_t>(result.ptr - begin);
 }
 
-}  // namespace zmf
+}  // namespace zmf::format

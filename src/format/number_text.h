@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace zmf {
+namespace zmf::format {
 
 // Longest characters "%f" writes for a float: sign, 39 integer digits, point, six decimals.
 inline constexpr int kMaxFixed6Length = 48;
@@ -29,4 +29,4 @@ std::size_t ParseFloatPrefix(std::string_view text, float& value);
 // 4294967295 saturate there. Returns the characters used, 0 when there is no number.
 std::size_t ParseUnsignedPrefix(std::string_view text, std::uint32_t& value);
 
-}  // namespace zmf
+}  // namespace zmf::format

@@ -5,7 +5,7 @@
 
 #include "format/number_text.h"
 
-namespace zmf {
+namespace zmf::format {
 
 TextSink::TextSink() : buffer_(new char[kBlock]) {}
 
@@ -36,4 +36,4 @@ void TextSink::Flush() {
   Drain(std::string_view(buffer_.get(), used));
 }
 
-}  // namespace zmf
+}  // namespace zmf::format

@@ -8,7 +8,7 @@
 
 #include "format/atomic_file.h"
 
-namespace zmf {
+namespace zmf::format {
 
 // Gathers text in a block-sized buffer and hands each full block to Drain, so writing a big
 // model costs one system call per block rather than one per number.
@@ -77,4 +77,4 @@ class FileSink final : public TextSink {
   AtomicFile file_;
 };
 
-}  // namespace zmf
+}  // namespace zmf::format

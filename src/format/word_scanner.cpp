@@ -5,7 +5,7 @@
 
 #include "format/number_text.h"
 
-namespace zmf {
+namespace zmf::format {
 namespace {
 
 constexpr std::array<bool, 256> kWhitespace = [] {
@@ -61,4 +61,4 @@ void WordScanner::SkipPast(std::string_view word) {
   }
 }
 
-}  // namespace zmf
+}  // namespace zmf::format

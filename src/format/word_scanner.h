@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace zmf {
+namespace zmf::format {
 
 // A cursor over a whole text held in memory. Whitespace is what isspace() takes in the "C"
 // locale (space, tab, line feed, carriage return, vertical tab, form feed), so "\r\n" line ends
@@ -43,4 +43,4 @@ class WordScanner {
   std::size_t position_ = 0;
 };
 
-}  // namespace zmf
+}  // namespace zmf::format

@@ -30,7 +30,7 @@
 #include "material/texture_loader.h"
 #include "model/paths.h"
 
-namespace zmf {
+namespace zmf::format {
 namespace {
 
 enum class Mode {
@@ -346,7 +346,7 @@ class ZmfReader {
         bone.parentName.Set(in_.Word());
       } else if (word == "MATRIX") {
         ReadMatrix(bone.localMatrix);
-        bone.poseMatrix = Invert(bone.localMatrix);
+        bone.poseMatrix = anim::Invert(bone.localMatrix);
       } else if (word == "GRAMS") {
         in_.Float(bone.grams);
       } else if (word == "VERTEX_WEIGHTS") {
@@ -468,7 +468,7 @@ class ZmfReader {
         continue;
       }
       material.textureFile = TexturePathBesideModel(path_, material.textureFile);
-      material.texture = LoadTexture(model_.host(), model_.textures(), material.textureFile,
+      material.texture = material::LoadTexture(model_.host(), model_.textures(), material.textureFile,
                                      material.alphaMode, material.alphaValue);
     }
   }
@@ -476,7 +476,7 @@ class ZmfReader {
   void FinishSkeleton() {
     if (model_.boneCount == 0) return;
     if (!ResolveHierarchy()) return;
-    UpdateBindMatrices(model_, model_.rootBone);  // bind and frame matrices of the whole tree
+    anim::UpdateBindMatrices(model_, model_.rootBone);  // bind and frame matrices of the whole tree
     ResolveKeyBones();
   }
 
@@ -505,7 +505,7 @@ class ZmfReader {
         return false;
       }
       bone.parent = parent;
-      AppendChild(model_, parent, static_cast<std::int32_t>(i));
+      anim::AppendChild(model_, parent, static_cast<std::int32_t>(i));
     }
     if (model_.rootBone == kNoBone) {
       model_.host().ErrorBox("Bad bone heirarchy, no root frame:", path_, Severity::Error);
@@ -658,4 +658,4 @@ void ImportAnimations(Model& model, std::string_view path) {
   ImportAnimationsText(model, text, path);
 }
 
-}  // namespace zmf
+}  // namespace zmf::format

@@ -5,7 +5,7 @@
 
 #include "model/model.h"
 
-namespace zmf {
+namespace zmf::format {
 
 // Replaces the whole model with the file's content: vertices, faces, materials (their textures
 // loaded from beside the model file), bones with weights, animations. Problems are reported
@@ -22,4 +22,4 @@ void ImportAnimations(Model& model, std::string_view path);
 void ReadModelText(Model& model, std::string_view text, std::string_view path);
 void ImportAnimationsText(Model& model, std::string_view text, std::string_view path);
 
-}  // namespace zmf
+}  // namespace zmf::format

@@ -5,7 +5,7 @@
 
 #include "edit/journal.h"
 
-namespace zmf {
+namespace zmf::format {
 namespace {
 
 bool IsWhitespace(char c) {
@@ -239,7 +239,7 @@ void WriteModel(const Model& model, TextSink& out) {
 
 std::string WriteModelText(Model& model) {
   if (model.vertices.count() == 0) return {};
-  RenumberIds(model);
+  edit::RenumberIds(model);
   StringSink out;
   WriteModel(model, out);
   return out.Text();
@@ -247,7 +247,7 @@ std::string WriteModelText(Model& model) {
 
 bool WriteModelFile(Model& model, std::string_view path) {
   if (model.vertices.count() == 0) return false;
-  RenumberIds(model);
+  edit::RenumberIds(model);
   FileSink out(path);
   bool written = out.Open();
   if (written) {
@@ -258,4 +258,4 @@ bool WriteModelFile(Model& model, std::string_view path) {
   return written;
 }
 
-}  // namespace zmf
+}  // namespace zmf::format

@@ -7,7 +7,7 @@
 #include "format/text_sink.h"
 #include "model/model.h"
 
-namespace zmf {
+namespace zmf::format {
 
 // Writes the whole model to `path`. A model without vertices writes nothing and says nothing.
 // Otherwise the vertex and face ids are first renumbered 0, 1, 2, ... in list order, the undo
@@ -28,4 +28,4 @@ void WriteModel(const Model& model, TextSink& out);
 // name becomes '_' and an empty name is written as "_"; every other name is written as it is.
 void PutName(TextSink& out, std::string_view name);
 
-}  // namespace zmf
+}  // namespace zmf::format

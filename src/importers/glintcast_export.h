@@ -7,7 +7,7 @@
 #include "format/text_sink.h"
 #include "model/model.h"
 
-namespace zmf {
+namespace zmf::importers {
 
 // Writes every face as three full corners (position, normal, texture coordinates), corners in
 // the order c, b, a. A model without vertices writes nothing. The vertex and face ids are
@@ -19,6 +19,6 @@ bool ExportGlintcast(Model& model, std::string_view path);
 // vertices.
 std::string GlintcastText(Model& model);
 
-void WriteGlintcast(const Model& model, TextSink& out);
+void WriteGlintcast(const Model& model, format::TextSink& out);
 
-}  // namespace zmf
+}  // namespace zmf::importers

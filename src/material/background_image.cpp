@@ -4,7 +4,7 @@
 #include "material/texels.h"
 #include "material/texture_loader.h"
 
-namespace zmf {
+namespace zmf::material {
 
 void LoadBackgroundImage(Model& model, std::string_view path) {
   // Deleted first: storing the new name over the old one would leave the old texture alive.
@@ -17,4 +17,4 @@ void ClearBackgroundImage(Model& model) {
   model.backgroundTexture = 0;
 }
 
-}  // namespace zmf
+}  // namespace zmf::material

@@ -5,7 +5,7 @@
 
 #include "model/model.h"
 
-namespace zmf {
+namespace zmf::material {
 
 // Loads the image with alpha mode 0 and makes it the model's background, deleting the previous
 // background texture first. A file that cannot be loaded leaves no background (0).
@@ -14,4 +14,4 @@ void LoadBackgroundImage(Model& model, std::string_view path);
 // Deletes the background texture, if any.
 void ClearBackgroundImage(Model& model);
 
-}  // namespace zmf
+}  // namespace zmf::material

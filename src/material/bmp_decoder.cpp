@@ -17,7 +17,7 @@
 #include <cstddef>
 #include <new>
 
-namespace zmf {
+namespace zmf::material {
 namespace {
 
 constexpr std::uint32_t kBiRgb = 0;
@@ -305,4 +305,4 @@ DecodeStatus DecodeBmp(std::span<const std::uint8_t> file, SourceImage& image, i
   return status;
 }
 
-}  // namespace zmf
+}  // namespace zmf::material

@@ -6,7 +6,7 @@
 
 #include "material/source_image.h"
 
-namespace zmf {
+namespace zmf::material {
 
 // Decodes a whole BMP file held in memory into top-row-first BGRX pixels.
 //
@@ -21,4 +21,4 @@ namespace zmf {
 DecodeStatus DecodeBmp(std::span<const std::uint8_t> file, SourceImage& image,
                        int maxSide = kMaxImageSide);
 
-}  // namespace zmf
+}  // namespace zmf::material

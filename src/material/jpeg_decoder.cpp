@@ -17,7 +17,7 @@
 #include <jerror.h>
 // clang-format on
 
-namespace zmf {
+namespace zmf::material {
 namespace {
 
 // A progressive file may repeat scans without end; honest encoders write a dozen or so.
@@ -122,4 +122,4 @@ DecodeStatus DecodeJpeg(std::span<const std::uint8_t> file, SourceImage& image, 
   return status;
 }
 
-}  // namespace zmf
+}  // namespace zmf::material

@@ -6,7 +6,7 @@
 
 #include "material/source_image.h"
 
-namespace zmf {
+namespace zmf::material {
 
 // Decodes a whole JPEG file held in memory into top-row-first BGRX pixels with X = 255 (a JPEG
 // carries no alpha). Grayscale pictures come out with blue = green = red.
@@ -18,4 +18,4 @@ namespace zmf {
 DecodeStatus DecodeJpeg(std::span<const std::uint8_t> file, SourceImage& image,
                         int maxSide = kMaxImageSide);
 
-}  // namespace zmf
+}  // namespace zmf::material

@@ -5,7 +5,7 @@
 
 #include "material/texture_loader.h"
 
-namespace zmf {
+namespace zmf::material {
 
 bool AddMaterial(Model& model, std::string_view name) {
   if (name.empty() || model.materialCount >= kMaxMaterials) return false;
@@ -64,4 +64,4 @@ void SetMaterialTexture(Model& model, std::uint32_t index, bool hasTexture, std:
   m.texture = LoadTexture(model.host(), model.textures(), file, alphaMode, alphaValue);
 }
 
-}  // namespace zmf
+}  // namespace zmf::material

@@ -6,7 +6,7 @@
 
 #include "model/model.h"
 
-namespace zmf {
+namespace zmf::material {
 
 // Appends a material with the defaults and the name (cut to 31 characters). False when the
 // table is full or the name is empty.
@@ -26,4 +26,4 @@ void InsertMaterial(Model& model, std::uint32_t index, const Material& material)
 void SetMaterialTexture(Model& model, std::uint32_t index, bool hasTexture, std::string_view file,
                         std::uint32_t alphaMode, float alphaValue);
 
-}  // namespace zmf
+}  // namespace zmf::material

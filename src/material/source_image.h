@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace zmf {
+namespace zmf::material {
 
 // Largest width or height a decoder accepts. A header claiming more is refused before any pixel
 // memory is reserved, which also keeps every size product far below 64-bit overflow.
@@ -26,4 +26,4 @@ enum class DecodeStatus {
   OutOfMemory,  // the pixel memory could not be reserved
 };
 
-}  // namespace zmf
+}  // namespace zmf::material

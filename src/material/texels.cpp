@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <new>
 
-namespace zmf {
+namespace zmf::material {
 namespace {
 
 // Blending in the viewport treats every texture as three-quarters opaque at most.
@@ -111,4 +111,4 @@ bool BuildTexels(const SourceImage& picture, std::uint32_t alphaMode, float alph
   return true;
 }
 
-}  // namespace zmf
+}  // namespace zmf::material

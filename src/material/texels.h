@@ -6,7 +6,7 @@
 
 #include "material/source_image.h"
 
-namespace zmf {
+namespace zmf::material {
 
 // The alpha modes, numbered as model files store them. Any other number behaves as InFile.
 enum AlphaMode : std::uint32_t {
@@ -45,4 +45,4 @@ std::uint8_t ConstantAlpha(float alphaValue);
 bool BuildTexels(const SourceImage& picture, std::uint32_t alphaMode, float alphaValue,
                  TextureImage& texture);
 
-}  // namespace zmf
+}  // namespace zmf::material

@@ -11,7 +11,7 @@
 #include "material/source_image.h"
 #include "material/texels.h"
 
-namespace zmf {
+namespace zmf::material {
 namespace {
 
 constexpr std::string_view kUnrecognized = "Unrecognized texture format:";
@@ -119,4 +119,4 @@ std::uint32_t LoadTexture(Host& host, TextureStore& store, std::string_view file
   return store.Create(texture.width, texture.height, texture.rgba.data());
 }
 
-}  // namespace zmf
+}  // namespace zmf::material

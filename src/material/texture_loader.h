@@ -6,7 +6,7 @@
 
 #include "model/host.h"
 
-namespace zmf {
+namespace zmf::material {
 
 // Decodes the image file (".bmp" or ".jpg" by its last three characters, any case), builds the
 // texels for the alpha mode (0 to 7, above 7 as 6) and value, and makes a texture through the
@@ -15,4 +15,4 @@ namespace zmf {
 std::uint32_t LoadTexture(Host& host, TextureStore& store, std::string_view file,
                           std::uint32_t alphaMode, float alphaValue);
 
-}  // namespace zmf
+}  // namespace zmf::material

@@ -6,7 +6,7 @@
 #include <charconv>
 #include <cstring>
 
-namespace zmf {
+namespace zmf::render {
 namespace {
 
 // Light 1 (light 0 is never used): a white positional light above, right of and in front of the
@@ -79,4 +79,4 @@ void DrawFrame(ViewMode viewMode) {
   }
 }
 
-}  // namespace zmf
+}  // namespace zmf::render

@@ -1,7 +1,7 @@
 // The viewport's GL state at start-up and the drawing of one frame.
 #pragma once
 
-namespace zmf {
+namespace zmf::render {
 
 // View modes of the viewport, in the order of the view buttons.
 enum class ViewMode {
@@ -24,4 +24,4 @@ void SetInitialGlState();
 // centre cross of the Vertices and Faces view. Needs a current GL context.
 void DrawFrame(ViewMode viewMode);
 
-}  // namespace zmf
+}  // namespace zmf::render

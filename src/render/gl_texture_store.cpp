@@ -3,7 +3,7 @@
 
 #include <GL/gl.h>
 
-namespace zmf {
+namespace zmf::render {
 
 std::uint32_t GlTextureStore::Create(int width, int height, const std::uint8_t* rgba) {
   if (width <= 0 || height <= 0 || rgba == nullptr) return 0;
@@ -34,4 +34,4 @@ void GlTextureStore::Delete(std::uint32_t name) {
   glDeleteTextures(1, &texture);
 }
 
-}  // namespace zmf
+}  // namespace zmf::render

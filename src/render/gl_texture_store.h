@@ -5,7 +5,7 @@
 
 #include "model/host.h"
 
-namespace zmf {
+namespace zmf::render {
 
 // Makes GL_TEXTURE_2D objects from RGBA texels: linear filtering, no mipmaps, the same as every
 // texture the editor has ever drawn. Create and Delete need the viewport's context current.
@@ -15,4 +15,4 @@ class GlTextureStore final : public TextureStore {
   void Delete(std::uint32_t name) override;
 };
 
-}  // namespace zmf
+}  // namespace zmf::render

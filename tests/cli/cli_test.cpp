@@ -130,11 +130,11 @@ TEST(CommandListTest, ListCommandsAndHelpShowTheWholeCommandTable) {
   EXPECT_EQ(list.exitCode, 0) << list.errors;
   EXPECT_EQ(list.errors, "");
   const std::vector<std::string> lines = Lines(list.out);
-  const auto commands = Commands();
+  const auto commands = command::Commands();
   ASSERT_EQ(lines.size(), commands.size()) << list.out;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const ListedCommand listed = ParseListed(lines[i]);
-    const CommandEntry& entry = commands[i];
+    const command::CommandEntry& entry = commands[i];
     EXPECT_EQ(listed.id, entry.id == 0 ? "-" : std::to_string(entry.id)) << lines[i];
     EXPECT_EQ(listed.name, entry.scriptName) << lines[i];
     EXPECT_EQ(listed.description, entry.description) << lines[i];
@@ -158,16 +158,16 @@ TEST(CommandListTest, ListCommandsAndHelpShowTheWholeCommandTable) {
   const Result help = RunEditor({"--help"});
   EXPECT_EQ(help.exitCode, 0) << help.errors;
   EXPECT_NE(help.out.find("zmfedit --list-commands\n"), std::string::npos);
-  for (const CommandEntry& entry : commands) {
+  for (const command::CommandEntry& entry : commands) {
     const std::string id = std::to_string(entry.id);
     std::string usage(entry.scriptName);
-    if (entry.input == CommandInput::OpenFile || entry.input == CommandInput::SaveFile) {
+    if (entry.input == command::CommandInput::OpenFile || entry.input == command::CommandInput::SaveFile) {
       usage += " FILE";
-    } else if (entry.input == CommandInput::Ids) {
+    } else if (entry.input == command::CommandInput::Ids) {
       usage += " ID...";
-    } else if (entry.input == CommandInput::ListPick) {
+    } else if (entry.input == command::CommandInput::ListPick) {
       usage = "pick " + id + " POSITION";
-    } else if (entry.input == CommandInput::Texts) {
+    } else if (entry.input == command::CommandInput::Texts) {
       usage = "apply " + id + " TEXTS...";
     }
     const std::size_t at = help.out.find("\n  " + usage + "  ");

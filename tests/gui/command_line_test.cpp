@@ -6,7 +6,7 @@
 namespace zmf {
 namespace {
 
-using Mode = CommandLine::Mode;
+using Mode = app::CommandLine::Mode;
 
 TEST(CommandLineTest, AcceptsAModelAScreenshotInEitherOrderAndTheToolModes) {
   struct Case {
@@ -29,7 +29,7 @@ TEST(CommandLineTest, AcceptsAModelAScreenshotInEitherOrderAndTheToolModes) {
       {{"--batch", "run.txt"}, Mode::Batch, "", "", "", "", "run.txt"},
   };
   for (const Case& c : cases) {
-    const CommandLine line = ParseCommandLine(c.arguments);
+    const app::CommandLine line = app::ParseCommandLine(c.arguments);
     const std::string shown = c.arguments.empty() ? "(none)" : c.arguments.front();
     EXPECT_EQ(line.mode, c.mode) << shown;
     EXPECT_EQ(line.modelPath, c.model) << shown;
@@ -39,15 +39,15 @@ TEST(CommandLineTest, AcceptsAModelAScreenshotInEitherOrderAndTheToolModes) {
     EXPECT_EQ(line.scriptPath, c.script) << shown;
     EXPECT_EQ(line.error, "") << shown;
   }
-  EXPECT_EQ(ParseCommandLine({"--help"}).mode, Mode::Help);
-  EXPECT_EQ(ParseCommandLine({"ship.zmf", "-h"}).mode, Mode::Help);
-  EXPECT_EQ(ParseCommandLine({"--list-commands"}).mode, Mode::ListCommands);
+  EXPECT_EQ(app::ParseCommandLine({"--help"}).mode, Mode::Help);
+  EXPECT_EQ(app::ParseCommandLine({"ship.zmf", "-h"}).mode, Mode::Help);
+  EXPECT_EQ(app::ParseCommandLine({"--list-commands"}).mode, Mode::ListCommands);
 
-  EXPECT_TRUE(RunsWithoutWindow({"--info", "x"}));
-  EXPECT_TRUE(RunsWithoutWindow({"x", "--help"}));
-  EXPECT_TRUE(RunsWithoutWindow({"--list-commands"}));
-  EXPECT_FALSE(RunsWithoutWindow({"--screenshot", "x.png", "m.zmf"}));
-  EXPECT_FALSE(RunsWithoutWindow({"-platform", "offscreen", "m.zmf"}));
+  EXPECT_TRUE(app::RunsWithoutWindow({"--info", "x"}));
+  EXPECT_TRUE(app::RunsWithoutWindow({"x", "--help"}));
+  EXPECT_TRUE(app::RunsWithoutWindow({"--list-commands"}));
+  EXPECT_FALSE(app::RunsWithoutWindow({"--screenshot", "x.png", "m.zmf"}));
+  EXPECT_FALSE(app::RunsWithoutWindow({"-platform", "offscreen", "m.zmf"}));
 }
 
 TEST(CommandLineTest, RejectsWhatItCannotDo) {
@@ -64,7 +64,7 @@ TEST(CommandLineTest, RejectsWhatItCannotDo) {
            {"--info", "a.zmf", "--convert", "b.zmf", "c.zmf"},
            {"--info", "a.zmf", "--screenshot", "x.png"},
        }) {
-    EXPECT_FALSE(ParseCommandLine(arguments).error.empty()) << arguments.front();
+    EXPECT_FALSE(app::ParseCommandLine(arguments).error.empty()) << arguments.front();
   }
 }
 

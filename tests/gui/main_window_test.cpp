@@ -47,10 +47,10 @@ class MainWindowTest : public ::testing::Test {
   void ShowAndWaitForAFrame() {
     window_.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));
-    ASSERT_TRUE(WaitUntilDrawn(window_, 20000)) << "the viewport never drew";
+    ASSERT_TRUE(app::WaitUntilDrawn(window_, 20000)) << "the viewport never drew";
   }
 
-  MainWindow window_;
+  app::MainWindow window_;
 };
 
 TEST_F(MainWindowTest, FixedSizeWindowWithAViewportAt32And32DrawingTheCrossEvery30Ms) {
@@ -61,7 +61,7 @@ TEST_F(MainWindowTest, FixedSizeWindowWithAViewportAt32And32DrawingTheCrossEvery
   EXPECT_TRUE(window_.windowFlags() & Qt::WindowMinimizeButtonHint);
 
   ShowAndWaitForAFrame();
-  ViewportWidget* viewport = window_.Viewport();
+  app::ViewportWidget* viewport = window_.Viewport();
   EXPECT_EQ(viewport->parentWidget(), window_.ClientArea());
   EXPECT_EQ(viewport->geometry(), QRect(32, 32, 512, 512));
   EXPECT_EQ(window_.size(), QSize(800, 640));
@@ -75,7 +75,7 @@ TEST_F(MainWindowTest, FixedSizeWindowWithAViewportAt32And32DrawingTheCrossEvery
   EXPECT_TRUE(ShowsCrossCentre(frame, QPoint(0, 0)));
   EXPECT_TRUE(IsGrey(frame, 5, 5, kBackground));
   // The whole window's picture shows that frame in place.
-  const QImage image = GrabWindow(window_);
+  const QImage image = app::GrabWindow(window_);
   ASSERT_EQ(image.size(), QSize(800, 640));
   const QPoint origin = viewport->mapTo(&window_, QPoint(0, 0));
   EXPECT_TRUE(ShowsCrossCentre(image, origin));

@@ -37,7 +37,7 @@ TEST(PromptTextTest, SplitsAtTheFirstColon) {
       {"no colon here", "", ""},
   };
   for (const auto& [text, caption, answer] : cases) {
-    const PromptText split = SplitPromptText(text);
+    const app::PromptText split = app::SplitPromptText(text);
     EXPECT_EQ(split.caption, caption) << text;
     EXPECT_EQ(split.answer, answer) << text;
   }
@@ -71,7 +71,7 @@ class QtHostTest : public ::testing::Test {
   }
 
   QWidget mainWindow_;
-  QtHost host_{&mainWindow_};
+  app::QtHost host_{&mainWindow_};
   Shown shown_;
 };
 

@@ -22,8 +22,8 @@ class FrameTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(context_.Ready()) << context_.Error(); }
 
-  void Render(ViewMode viewMode) {
-    DrawFrame(viewMode);
+  void Render(render::ViewMode viewMode) {
+    render::DrawFrame(viewMode);
     pixels_ = context_.ReadPixels();
   }
 
@@ -53,20 +53,20 @@ class FrameTest : public ::testing::Test {
 };
 
 TEST(GlVersionTest, ViewportDrawsOnlyFromGl11On) {
-  EXPECT_TRUE(IsGl11OrLater("4.5 (Compatibility Profile) Mesa 22.3.6"));
-  EXPECT_TRUE(IsGl11OrLater("1.1.0"));
-  EXPECT_TRUE(IsGl11OrLater("2.1 Mesa"));
-  EXPECT_FALSE(IsGl11OrLater("1.0"));
-  EXPECT_FALSE(IsGl11OrLater("OpenGL ES 3.2"));
-  EXPECT_FALSE(IsGl11OrLater(""));
-  EXPECT_FALSE(IsGl11OrLater(nullptr));
+  EXPECT_TRUE(render::IsGl11OrLater("4.5 (Compatibility Profile) Mesa 22.3.6"));
+  EXPECT_TRUE(render::IsGl11OrLater("1.1.0"));
+  EXPECT_TRUE(render::IsGl11OrLater("2.1 Mesa"));
+  EXPECT_FALSE(render::IsGl11OrLater("1.0"));
+  EXPECT_FALSE(render::IsGl11OrLater("OpenGL ES 3.2"));
+  EXPECT_FALSE(render::IsGl11OrLater(""));
+  EXPECT_FALSE(render::IsGl11OrLater(nullptr));
 }
 
 TEST_F(FrameTest, InitialStateMatchesTheViewportsFixedSetup) {
   // Whatever the model-view matrix held before, the light is placed in eye space.
   glMatrixMode(GL_MODELVIEW);
   glTranslatef(10.0f, 20.0f, 30.0f);
-  SetInitialGlState();
+  render::SetInitialGlState();
 
   GLfloat clear[4];
   glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
@@ -108,13 +108,13 @@ TEST_F(FrameTest, InitialStateMatchesTheViewportsFixedSetup) {
 }
 
 TEST_F(FrameTest, VerticesAndFacesViewOfAnEmptyModelIsTheCentreCross) {
-  SetInitialGlState();
+  render::SetInitialGlState();
   // A frame starts from the identity whatever the last one left behind.
   glMatrixMode(GL_MODELVIEW);
   glTranslatef(0.5f, 0.5f, 0.0f);
   glEnable(GL_DEPTH_TEST);
   glEnable(GL_TEXTURE_2D);
-  Render(ViewMode::VerticesAndFaces);
+  Render(render::ViewMode::VerticesAndFaces);
 
   // Both lines run along pixel edges (x = 256.0 and y = 256.0 in window coordinates), so the
   // rasterizer may light the column and row on either side; Mesa lights 255.
@@ -136,11 +136,11 @@ TEST_F(FrameTest, VerticesAndFacesViewOfAnEmptyModelIsTheCentreCross) {
 }
 
 TEST_F(FrameTest, OtherViewsOfAnEmptyModelShowOnlyTheBackground) {
-  SetInitialGlState();
-  for (ViewMode viewMode : {ViewMode::NormalsAndDuplicates, ViewMode::MaterialAndTexture,
-                            ViewMode::BonesAndAnimation}) {
+  render::SetInitialGlState();
+  for (render::ViewMode viewMode : {render::ViewMode::NormalsAndDuplicates, render::ViewMode::MaterialAndTexture,
+                            render::ViewMode::BonesAndAnimation}) {
     // Start from a frame with the cross, so that a missing clear would show.
-    DrawFrame(ViewMode::VerticesAndFaces);
+    render::DrawFrame(render::ViewMode::VerticesAndFaces);
     Render(viewMode);
     const int view = static_cast<int>(viewMode);
     EXPECT_TRUE(IsGrey(256, 256, kBackground)) << "view " << view;

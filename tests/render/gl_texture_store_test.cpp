@@ -17,7 +17,7 @@ class GlTextureStoreTest : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(context_.Ready()) << context_.Error(); }
 
   test::EglContext context_{16, 16};
-  GlTextureStore store_;
+  render::GlTextureStore store_;
 };
 
 TEST_F(GlTextureStoreTest, CreateUploadsTexelsWithLinearFilteringAndNoMipmaps) {

@@ -72,7 +72,9 @@ class FlatHashMap {
   // stored for it. The pointer holds until the next insertion.
   std::pair<Value*, bool> Insert(const Key& key, const Value& value) {
     assert(!Hasher::IsEmpty(key));
-    if (2 * (size_ + 1) > slots_.size()) Grow();
+    if (size_ >= maxSize_) [[unlikely]] {
+      Grow();
+    }
     for (std::size_t i = Home(key);; i = (i + 1) & mask_) {
       Slot& s = slots_[i];
       if (Hasher::IsEmpty(s.key)) {
@@ -103,11 +105,12 @@ class FlatHashMap {
     slots_.assign(capacity, Slot{Hasher::Empty(), Value{}});
     mask_ = capacity - 1;
     shift_ = 64 - std::countr_zero(capacity);
+    maxSize_ = capacity / 2;
     size_ = 0;
   }
 
-  // Doubles the slots and puts every entry back.
-  void Grow() {
+  // Doubles the slots and puts every entry back. Kept out of line: Insert is on hot paths.
+  [[gnu::noinline]] void Grow() {
     std::vector<Slot> old;
     old.swap(slots_);
     [[maybe_unused]] const std::size_t entries = size_;
@@ -125,6 +128,7 @@ class FlatHashMap {
   std::vector<Slot> slots_;  // a power of two of them, at most half in use
   std::size_t mask_ = 0;     // slots_.size() - 1
   int shift_ = 64;           // 64 - log2(slots_.size())
+  std::size_t maxSize_ = 0;  // slots_.size() / 2: an insertion beyond grows the slots first
   std::size_t size_ = 0;     // slots in use
 };
 

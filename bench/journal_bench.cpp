@@ -6,11 +6,11 @@
 #include <memory>
 #include <vector>
 
+#include "bench_model.h"
 #include "edit/delete_selected.h"
 #include "edit/journal.h"
 #include "edit/undo_redo.h"
 #include "model/model.h"
-#include "bench_model.h"
 
 namespace zmf {
 namespace {
@@ -78,9 +78,21 @@ void BM_RedoDeleteSelectedVertices(benchmark::State& state) {
   }
 }
 
-BENCHMARK(BM_DeleteSelectedVertices)->Arg(1000000)->Arg(2000000)->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_UndoDeleteSelectedVertices)->Arg(1000000)->Arg(2000000)->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_RedoDeleteSelectedVertices)->Arg(1000000)->Arg(2000000)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_DeleteSelectedVertices)
+    ->Arg(1000000)
+    ->Arg(2000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
+BENCHMARK(BM_UndoDeleteSelectedVertices)
+    ->Arg(1000000)
+    ->Arg(2000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
+BENCHMARK(BM_RedoDeleteSelectedVertices)
+    ->Arg(1000000)
+    ->Arg(2000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
 
 }  // namespace
 }  // namespace zmf

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench_model.h"
 #include "edit/face_selection.h"
 #include "edit/normals.h"
 #include "edit/reduce.h"
@@ -16,7 +17,6 @@
 #include "edit/split_faces.h"
 #include "edit/weld.h"
 #include "model/model.h"
-#include "bench_model.h"
 
 namespace zmf {
 namespace {
@@ -81,7 +81,11 @@ void BM_SplitSelectedFaces(benchmark::State& state) {
     state.ResumeTiming();
   }
 }
-BENCHMARK(BM_SplitSelectedFaces)->Arg(1000000)->Arg(2000000)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_SplitSelectedFaces)
+    ->Arg(1000000)
+    ->Arg(2000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
 
 // Grow the selection from one face in a corner over the whole connected grid.
 void BM_SelectConnectedFaces(benchmark::State& state) {
@@ -96,7 +100,11 @@ void BM_SelectConnectedFaces(benchmark::State& state) {
     state.ResumeTiming();
   }
 }
-BENCHMARK(BM_SelectConnectedFaces)->Arg(1000000)->Arg(2000000)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_SelectConnectedFaces)
+    ->Arg(1000000)
+    ->Arg(2000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
 
 // Weld every duplicate of a grid whose cells each have their own four vertices: each inner
 // grid point folds four vertices into one.
@@ -114,7 +122,11 @@ void BM_WeldSelectedDuplicates(benchmark::State& state) {
     state.ResumeTiming();
   }
 }
-BENCHMARK(BM_WeldSelectedDuplicates)->Arg(1000000)->Arg(2000000)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_WeldSelectedDuplicates)
+    ->Arg(1000000)
+    ->Arg(2000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
 
 // Mirror the whole grid and stitch its outer border to the mirror image. The grid lies at
 // x >= 0, so the mirror lands beside it (its x = 0 column on itself).
@@ -130,7 +142,11 @@ void BM_ReflectSelection(benchmark::State& state) {
     state.ResumeTiming();
   }
 }
-BENCHMARK(BM_ReflectSelection)->Arg(1000000)->Arg(2000000)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_ReflectSelection)
+    ->Arg(1000000)
+    ->Arg(2000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
 
 // Collapse half of the selected vertices of a grid that shares its corners.
 void BM_ReduceSelectedVertices(benchmark::State& state) {

@@ -7,8 +7,8 @@
 #include <random>
 #include <vector>
 
-#include "model/model.h"
 #include "bench_model.h"
+#include "model/model.h"
 
 namespace zmf {
 namespace {

@@ -50,14 +50,18 @@ void DecodeAndBuild(benchmark::State& state, const Bytes& file, Decode decode) {
 void BM_DecodeBmp24(benchmark::State& state) {
   const int side = int(state.range(0));
   const Bytes file = testing::Bmp24(side, side, Pattern);
-  DecodeAndBuild(state, file, [](const Bytes& f, material::SourceImage& p) { return material::DecodeBmp(f, p); });
+  DecodeAndBuild(state, file, [](const Bytes& f, material::SourceImage& p) {
+    return material::DecodeBmp(f, p);
+  });
 }
 BENCHMARK(BM_DecodeBmp24)->Arg(2048)->Unit(benchmark::kMillisecond);
 
 void BM_DecodeJpeg(benchmark::State& state) {
   const int side = int(state.range(0));
   const Bytes file = testing::EncodeJpeg(side, side, 3, RgbPixels(side), 90);
-  DecodeAndBuild(state, file, [](const Bytes& f, material::SourceImage& p) { return material::DecodeJpeg(f, p); });
+  DecodeAndBuild(state, file, [](const Bytes& f, material::SourceImage& p) {
+    return material::DecodeJpeg(f, p);
+  });
 }
 BENCHMARK(BM_DecodeJpeg)->Arg(2048)->Unit(benchmark::kMillisecond);
 

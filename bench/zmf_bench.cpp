@@ -10,10 +10,10 @@
 #include <random>
 #include <string>
 
+#include "bench_model.h"
 #include "format/zmf_reader.h"
 #include "format/zmf_writer.h"
 #include "model/model.h"
-#include "bench_model.h"
 
 namespace zmf {
 namespace {
@@ -58,7 +58,8 @@ void BM_WriteZmf(benchmark::State& state) {
   FillModel(b->model, state.range(0));
   const std::string path = BenchFile();
   for (auto _ : state) {
-    if (!format::WriteModelFile(b->model, path)) state.SkipWithError("the file could not be written");
+    if (!format::WriteModelFile(b->model, path))
+      state.SkipWithError("the file could not be written");
   }
   const std::int64_t bytes = FileSize(path);
   state.SetBytesProcessed(state.iterations() * bytes);

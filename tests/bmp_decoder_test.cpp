@@ -173,10 +173,12 @@ TEST(BmpDecoder, EveryPrefixOfEveryLayoutIsRefusedOrDecodedSafely) {
     const std::size_t pixelsStart = file.size() - c.layout.pixels.size();
     for (std::size_t n = 0; n < file.size(); ++n) {
       material::SourceImage image;
-      const material::DecodeStatus status = material::DecodeBmp(Bytes(file.begin(), file.begin() + long(n)), image);
+      const material::DecodeStatus status =
+          material::DecodeBmp(Bytes(file.begin(), file.begin() + long(n)), image);
       if (runLength) {
         // Run-length data may stop anywhere after the palette; the picture keeps its size.
-        ASSERT_EQ(status, n < pixelsStart ? material::DecodeStatus::Unreadable : material::DecodeStatus::Ok)
+        ASSERT_EQ(status,
+                  n < pixelsStart ? material::DecodeStatus::Unreadable : material::DecodeStatus::Ok)
             << c.what << ", prefix " << n;
         if (status == material::DecodeStatus::Ok) {
           EXPECT_EQ(image.pixels.size(), c.pixels.size());
@@ -225,7 +227,8 @@ TEST(BmpDecoder, RefusesLayoutsAndSizesItCannotRead) {
   EXPECT_EQ(Status(farOffset), material::DecodeStatus::Unreadable);
 
   // Sides up to the limit are read, one more is refused without reserving anything.
-  BmpLayout wide = Layout(material::kMaxImageSide, 1, 1, Bytes(material::kMaxImageSide / 8, 0xFF), {kK, kA});
+  BmpLayout wide =
+      Layout(material::kMaxImageSide, 1, 1, Bytes(material::kMaxImageSide / 8, 0xFF), {kK, kA});
   EXPECT_EQ(Status(WriteBmp(wide)), material::DecodeStatus::Ok);
   wide.width += 1;
   wide.pixels.resize(wide.pixels.size() + 4);

@@ -1,12 +1,12 @@
 // The bucket layout: items counted, arranged and placed bucket after bucket.
+#include "model/buckets.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
 #include <vector>
-
-#include "model/buckets.h"
 
 namespace zmf::testing {
 namespace {

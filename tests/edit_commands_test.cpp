@@ -1,9 +1,10 @@
 // The editing commands run from batch scripts, checked through the files they save.
+#include "command/edit_commands.h"
+
 #include <cstdio>
 #include <string>
 
 #include "batch_fixture.h"
-#include "command/edit_commands.h"
 #include "model/model.h"
 
 namespace zmf::testing {
@@ -21,38 +22,46 @@ const std::string kTriadHead = std::string(kZmfHead) +
 using EditCommands = BatchScriptTest;
 
 TEST_F(EditCommands, DeletingSelectedFacesUndoesAndRedoesAsOneStep) {
-  const int code = Run("add-triad\n"
-                       "deselect-all\n"
-                       "select-faces 0 2\n"
-                       "delete-selected-faces\n"
-                       "save " + folder.File("deleted.zmf") + "\n"
-                       "undo\n"
-                       "save " + folder.File("undone.zmf") + "\n"
-                       "32810\n"
-                       "save " + folder.File("redone.zmf") + "\n");
+  const int code =
+      Run("add-triad\n"
+          "deselect-all\n"
+          "select-faces 0 2\n"
+          "delete-selected-faces\n"
+          "save " +
+          folder.File("deleted.zmf") +
+          "\n"
+          "undo\n"
+          "save " +
+          folder.File("undone.zmf") +
+          "\n"
+          "32810\n"
+          "save " +
+          folder.File("redone.zmf") + "\n");
   ASSERT_EQ(code, 0) << printed;
   const std::string deleted = ReadFile(folder.File("deleted.zmf"));
-  EXPECT_EQ(deleted, kTriadHead + "FACES { 2\n\t0 3 1\t0\n\t1 3 2\t0\n}\n" +
-                         kDefaultMaterialText);
+  EXPECT_EQ(deleted, kTriadHead + "FACES { 2\n\t0 3 1\t0\n\t1 3 2\t0\n}\n" + kDefaultMaterialText);
   // Undo brings the faces back at the end of the list, the one deleted last first.
   EXPECT_EQ(ReadFile(folder.File("undone.zmf")),
-            kTriadHead +
-                "FACES { 4\n\t0 3 1\t0\n\t1 3 2\t0\n\t0 2 3\t0\n\t0 1 2\t0\n}\n" +
+            kTriadHead + "FACES { 4\n\t0 3 1\t0\n\t1 3 2\t0\n\t0 2 3\t0\n\t0 1 2\t0\n}\n" +
                 kDefaultMaterialText);
   EXPECT_EQ(ReadFile(folder.File("redone.zmf")), deleted);
 }
 
 TEST_F(EditCommands, DeletingAVertexTakesItsFacesAndUndoRestoresThem) {
-  const int code = Run("add-triad\n"
-                       "deselect-all\n"
-                       "select-vertices 1\n"
-                       "delete-selected-vertices\n"
-                       "save " + folder.File("one.zmf") + "\n"
-                       "undo\n"
-                       "select-all\n"
-                       "invert-selected-normals\n"
-                       "undo\n"
-                       "save " + folder.File("two.zmf") + "\n");
+  const int code =
+      Run("add-triad\n"
+          "deselect-all\n"
+          "select-vertices 1\n"
+          "delete-selected-vertices\n"
+          "save " +
+          folder.File("one.zmf") +
+          "\n"
+          "undo\n"
+          "select-all\n"
+          "invert-selected-normals\n"
+          "undo\n"
+          "save " +
+          folder.File("two.zmf") + "\n");
   ASSERT_EQ(code, 0) << printed;
   const std::string one = ReadFile(folder.File("one.zmf"));
   EXPECT_NE(one.find("VERTICES { POSITION_NORMAL 3\n"), std::string::npos) << one;
@@ -70,8 +79,9 @@ TEST_F(EditCommands, DeletingAVertexTakesItsFacesAndUndoRestoresThem) {
 
 TEST_F(EditCommands, PrimitivesNormalsAndSelectionRunThroughTheTable) {
   for (const std::uint32_t id :
-       {command::kCommandAddBox, command::kCommandAddSphere, command::kCommandAddPlane, command::kCommandUndo, command::kCommandSelectAll,
-        command::kCommandNormalsAcrossDuplicates, command::kCommandDeselectAll}) {
+       {command::kCommandAddBox, command::kCommandAddSphere, command::kCommandAddPlane,
+        command::kCommandUndo, command::kCommandSelectAll, command::kCommandNormalsAcrossDuplicates,
+        command::kCommandDeselectAll}) {
     const command::CommandEntry* entry = command::FindCommand(id);
     ASSERT_NE(entry, nullptr) << id;
     command::CommandContext context(model);

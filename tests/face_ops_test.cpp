@@ -4,16 +4,16 @@
 #include <numbers>
 
 #include "anim/skeleton.h"
+#include "batch_fixture.h"
 #include "command/face_commands.h"
 #include "edit/delete_selected.h"
 #include "edit/face_operations.h"
 #include "edit/face_selection.h"
 #include "edit/journal.h"
 #include "edit/journal_records.h"
-#include "edit/undo_redo.h"
 #include "edit/primitives.h"
 #include "edit/split_faces.h"
-#include "batch_fixture.h"
+#include "edit/undo_redo.h"
 #include "model_fixture.h"
 
 namespace zmf::testing {
@@ -267,7 +267,8 @@ TEST_F(FaceOps, FacesWithAMissingCornerAreLeftAlone) {
 
 TEST_F(FaceOps, EachCommandAsksOnlyWhenItWillActAndIsOneUndoStep) {
   const char* split = "Use normals to deform splits?|Split Option";
-  const char* copy = "Do you want to move selected faces to new duplicated vertices?|Confirm new faces.";
+  const char* copy =
+      "Do you want to move selected faces to new duplicated vertices?|Confirm new faces.";
   const struct {
     std::uint32_t id;
     bool answer;           // to the command's question, if it asks one
@@ -297,7 +298,8 @@ TEST_F(FaceOps, EachCommandAsksOnlyWhenItWillActAndIsOneUndoStep) {
     command::CommandContext idle(model);
     entry->handler(idle);
     EXPECT_THAT(host.events(), IsEmpty());
-    const bool alwaysWrites = c.id == command::kCommandReverseFace || c.id == command::kCommandSelectUnconnected;
+    const bool alwaysWrites =
+        c.id == command::kCommandReverseFace || c.id == command::kCommandSelectUnconnected;
     EXPECT_EQ(Words(), empty + (alwaysWrites ? 2u : 0u));
 
     // Two faces, four vertices and a bone holding vertex 1.
@@ -374,7 +376,8 @@ TEST_F(FaceCommands, ScriptsRunEachCommandWithItsAnswers) {
     EXPECT_NE(saved.find(c.part), std::string::npos) << c.script << saved;
   }
   // One Undo takes the whole split back.
-  EXPECT_EQ(Run("new\nadd-triad\nselect-all\nanswer yes\nsplit-face\nundo\n"), Run("new\nadd-triad\n"));
+  EXPECT_EQ(Run("new\nadd-triad\nselect-all\nanswer yes\nsplit-face\nundo\n"),
+            Run("new\nadd-triad\n"));
 
   // Face 0 reaches all the triad's faces; once they are deleted its vertices are the
   // unconnected ones. What remains is the pyramid as it is saved on its own.

@@ -34,8 +34,8 @@ TEST(CommandTable, EveryEntryIsFoundByItsIdentifierAndName) {
       EXPECT_TRUE(names.insert(entry.scriptName).second) << entry.scriptName;
       EXPECT_EQ(command::FindCommand(entry.scriptName), &entry);
     }
-    const bool file =
-        entry.input == command::CommandInput::OpenFile || entry.input == command::CommandInput::SaveFile;
+    const bool file = entry.input == command::CommandInput::OpenFile ||
+                      entry.input == command::CommandInput::SaveFile;
     EXPECT_EQ(entry.dialog != nullptr, file) << entry.scriptName;
   }
   EXPECT_EQ(command::FindCommand(1u), nullptr);
@@ -164,9 +164,10 @@ TEST_F(FileBatchTest, ErrorBoxesArePrintedWhereTheyHappenAndFailTheRun) {
   command::BatchHost printing(errors);
   Model own(printing, textures);
   const std::string missing = folder.File("missing.zmf");
-  EXPECT_EQ(command::RunBatchScript(own, printing, "new\nopen " + missing + "\n" + SaveLine("out.zmf"),
-                           "run.txt", errors),
-            1);
+  EXPECT_EQ(
+      command::RunBatchScript(own, printing, "new\nopen " + missing + "\n" + SaveLine("out.zmf"),
+                              "run.txt", errors),
+      1);
   std::rewind(errors);
   char text[1024] = {};
   EXPECT_GT(std::fread(text, 1, sizeof text - 1, errors), 0u);

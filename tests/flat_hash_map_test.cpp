@@ -1,10 +1,10 @@
 // The open-addressing map: finding, inserting, probing past collisions and growing.
+#include "model/flat_hash_map.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <vector>
-
-#include "model/flat_hash_map.h"
 
 namespace zmf::testing {
 namespace {

@@ -42,14 +42,16 @@ TEST_F(GlintcastTest, OneTriangleIsWrittenCornerCBACorner) {
 }
 
 TEST_F(GlintcastTest, EmptyModelsAndFailures) {
-  EXPECT_FALSE(importers::ExportGlintcast(model, folder.File("scene.glc")));  // no vertices: no file
+  EXPECT_FALSE(
+      importers::ExportGlintcast(model, folder.File("scene.glc")));  // no vertices: no file
   EXPECT_FALSE(testing::FileExists(folder.File("scene.glc")));
   EXPECT_TRUE(host.events().empty());
 
   Vertex* a = AddVertex(0, 0, 0);
   AddVertex(5, 5, 5);
   model.DeleteVertex(a);
-  EXPECT_EQ(importers::GlintcastText(model), std::string(kHeader) + kFooter);  // vertices without faces
+  EXPECT_EQ(importers::GlintcastText(model),
+            std::string(kHeader) + kFooter);  // vertices without faces
   const std::string path = folder.File("missing/scene.glc");
   EXPECT_FALSE(importers::ExportGlintcast(model, path));
   EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{"Could not write to file: " + path +

@@ -50,8 +50,9 @@ TEST(ErrorBox, ScriptedHostRecordsBoxesAndAnswersInOrder) {
   EXPECT_FALSE(host.AskYesNo("Split?", "Split Option"));
   EXPECT_FALSE(host.ErrorBox("Could not open file:", "a.zmf", Severity::Error));
 
-  EXPECT_THAT(host.BoxTexts(), ElementsAre("Keep going? Continue the application?",
-                                           "Could not open file: a.zmf The application will continue."));
+  EXPECT_THAT(host.BoxTexts(),
+              ElementsAre("Keep going? Continue the application?",
+                          "Could not open file: a.zmf The application will continue."));
   EXPECT_EQ(host.errorCount(), 2u);
   ASSERT_EQ(host.events().size(), 7u);
   EXPECT_EQ(host.events()[3].kind, ScriptedHost::Event::Kind::Question);
@@ -75,7 +76,7 @@ TEST_F(Tables, DefaultsNamesAndBoneLookup) {
   model.SetMaterialDefaults(5);
   EXPECT_EQ(model.materials[5].name, "default");
   EXPECT_EQ(model.materials[5].texture, 0u);
-  EXPECT_TRUE(textures.deleted().empty());  // defaults never delete a texture themselves
+  EXPECT_TRUE(textures.deleted().empty());   // defaults never delete a texture themselves
   model.SetMaterialDefaults(kMaxMaterials);  // outside the table: ignored
 
   Name32 name(std::string(40, 'n'));

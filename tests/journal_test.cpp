@@ -1,10 +1,11 @@
 // Undo and redo: record sizes, group walks, the ring's limits, ids. Random sessions of every
 // edit undone and redone in full are in undo_stress_test.cpp.
+#include "edit/journal.h"
+
 #include <string>
 
 #include "anim/skeleton.h"
 #include "edit/delete_selected.h"
-#include "edit/journal.h"
 #include "edit/journal_records.h"
 #include "edit/undo_redo.h"
 #include "file_fixture.h"
@@ -19,12 +20,13 @@ using ::testing::ElementsAre;
 std::string State(const Model& m) {
   std::string out = DumpModel(m);
   for (std::uint32_t i = 0; i < m.materialCount; ++i) {
-    out += "mat " + m.materials[i].name.str() + " " + std::to_string(m.materials[i].shininess) + "\n";
+    out +=
+        "mat " + m.materials[i].name.str() + " " + std::to_string(m.materials[i].shininess) + "\n";
   }
   for (std::uint32_t i = 0; i < m.boneCount; ++i) {
     const Bone& b = m.bones[i];
-    out += "bone " + b.name.str() + " p" + std::to_string(b.parent) + " m13=" +
-           std::to_string(b.localMatrix[13]) + " g" + std::to_string(b.grams) + "\n";
+    out += "bone " + b.name.str() + " p" + std::to_string(b.parent) +
+           " m13=" + std::to_string(b.localMatrix[13]) + " g" + std::to_string(b.grams) + "\n";
   }
   return out;
 }
@@ -60,7 +62,8 @@ TEST_F(Journal, EachRecordHasItsWordCount) {
   EXPECT_EQ(delta([&] { f = edit::JournalAddFace(model, a, b, c); }), 6u);
   EXPECT_EQ(delta([&] { edit::JournalAddFace(model, a, b, nullptr); }), 0u);
   EXPECT_EQ(delta([&] { edit::JournalSetFaceVertices(model, f, c, b, a); }), 9u);
-  EXPECT_EQ(delta([&] { edit::JournalSetFaceMaterial(model, f, 0); }), 5u);  // recorded even unchanged
+  EXPECT_EQ(delta([&] { edit::JournalSetFaceMaterial(model, f, 0); }),
+            5u);  // recorded even unchanged
   EXPECT_EQ(delta([&] { edit::JournalAddMaterial(model, "wood"); }), 4u + 4u);
   EXPECT_EQ(delta([&] { edit::JournalAddMaterial(model, ""); }), 0u);
   EXPECT_EQ(delta([&] { edit::JournalSetMaterialColours(model, 1, {}, {}, {}, {}, 5); }), 37u);
@@ -68,8 +71,10 @@ TEST_F(Journal, EachRecordHasItsWordCount) {
   EXPECT_EQ(delta([&] { edit::JournalSetMaterialTexture(model, 1, false, "a.bmp", 2, 0); }), 7u);
   // Deleting material 1 moves face f? No: f uses material 0. Two markers plus the record.
   EXPECT_EQ(delta([&] { edit::JournalDeleteMaterial(model, 1); }), 2u + 4u + 23u);
-  EXPECT_EQ(delta([&] { edit::JournalAddBone(model, "hip", -1, Matrix4::Identity(), 1); }), 3u + 22u);
-  EXPECT_EQ(delta([&] { edit::JournalAddBone(model, "second-root", -1, Matrix4::Identity(), 1); }), 0u);
+  EXPECT_EQ(delta([&] { edit::JournalAddBone(model, "hip", -1, Matrix4::Identity(), 1); }),
+            3u + 22u);
+  EXPECT_EQ(delta([&] { edit::JournalAddBone(model, "second-root", -1, Matrix4::Identity(), 1); }),
+            0u);
   EXPECT_EQ(delta([&] { edit::JournalSetBone(model, 0, -1, Matrix4::Identity(), 2); }), 2u + 39u);
   EXPECT_EQ(delta([&] { edit::JournalAddVertexWeight(model, 0, a); }), 4u);
   EXPECT_EQ(delta([&] { edit::JournalAddVertexWeight(model, 0, a); }), 0u);  // already held

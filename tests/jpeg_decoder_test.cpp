@@ -133,7 +133,8 @@ TEST(JpegDecoder, EveryPrefixIsRefusedOrDecodedSafely) {
     const std::size_t headerEnd = sos + 2 + ((std::size_t(file[sos + 2]) << 8) | file[sos + 3]);
     for (std::size_t n = 0; n < file.size(); ++n) {
       material::SourceImage image;
-      const material::DecodeStatus status = material::DecodeJpeg(Bytes(file.begin(), file.begin() + long(n)), image);
+      const material::DecodeStatus status =
+          material::DecodeJpeg(Bytes(file.begin(), file.begin() + long(n)), image);
       if (n <= sos) {
         EXPECT_EQ(status, material::DecodeStatus::BadHeader) << "prefix " << n;
       } else if (status == material::DecodeStatus::Ok) {

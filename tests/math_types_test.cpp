@@ -1,7 +1,7 @@
 // Vector arithmetic: which component goes where, and the right-handed cross product.
-#include <gtest/gtest.h>
-
 #include "model/math_types.h"
+
+#include <gtest/gtest.h>
 
 namespace zmf::testing {
 namespace {

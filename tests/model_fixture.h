@@ -25,15 +25,15 @@ inline std::string DumpModel(const Model& m) {
   for (const Vertex* v : m.vertices) {
     std::ostringstream line;
     line << std::hexfloat << "v" << v->id << " " << v->position.x << "," << v->position.y << ","
-         << v->position.z << " n" << v->normal.x << "," << v->normal.y << "," << v->normal.z
-         << " t" << v->u << "," << v->v << " s" << v->savedPosition.x << ","
-         << v->savedPosition.y << "," << v->savedPosition.z << "," << v->savedNormal.x << ","
-         << v->savedNormal.y << "," << v->savedNormal.z << "," << v->savedU << "," << v->savedV;
+         << v->position.z << " n" << v->normal.x << "," << v->normal.y << "," << v->normal.z << " t"
+         << v->u << "," << v->v << " s" << v->savedPosition.x << "," << v->savedPosition.y << ","
+         << v->savedPosition.z << "," << v->savedNormal.x << "," << v->savedNormal.y << ","
+         << v->savedNormal.z << "," << v->savedU << "," << v->savedV;
     lines.push_back(line.str());
   }
   for (const Face* f : m.faces) {
-    lines.push_back("f" + std::to_string(f->id) + " " + id(f->a) + "," + id(f->b) + "," +
-                    id(f->c) + " m" + std::to_string(f->material));
+    lines.push_back("f" + std::to_string(f->id) + " " + id(f->a) + "," + id(f->b) + "," + id(f->c) +
+                    " m" + std::to_string(f->material));
   }
   for (std::uint32_t b = 0; b < m.boneCount; ++b) {
     for (const VertexWeight* w : m.bones[b].weights) {

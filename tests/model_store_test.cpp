@@ -96,8 +96,8 @@ TEST_F(ModelStore, FarOffIdsAreStillFoundOnceTheIndexGrowsPastThem) {
   Vertex* far = AddVertex(0, 0, 0);
   Vertex* near = AddVertex(1, 0, 0);
   Vertex* further = AddVertex(2, 0, 0);
-  model.vertices.SetId(far, 70000);      // beyond the index's reach
-  model.vertices.SetId(near, 60000);     // the index grows to 60000
+  model.vertices.SetId(far, 70000);       // beyond the index's reach
+  model.vertices.SetId(near, 60000);      // the index grows to 60000
   model.vertices.SetId(further, 100000);  // and now past 70000
   EXPECT_EQ(model.vertices.FindById(70000), far);
   EXPECT_EQ(model.vertices.FindById(60000), near);
@@ -183,7 +183,7 @@ TEST_F(ModelStore, MaterialChainsStayExact) {
   EXPECT_THAT(chain(1), ElementsAre(f[1], f[4], f[0]));
   model.SetFaceMaterial(model.faces.FindById(f[4]->id), 2);
   model.SetFaceMaterial(model.faces.FindById(12345), 0);  // no such face
-  model.SetFaceMaterial(f[3], 32);      // outside the table
+  model.SetFaceMaterial(f[3], 32);                        // outside the table
   EXPECT_THAT(chain(1), ElementsAre(f[1], f[0]));
   EXPECT_THAT(chain(2), ElementsAre(f[3], f[4]));
 
@@ -312,8 +312,8 @@ TEST_F(ModelStore, DuplicatesMatchAQuadraticSearchOnACrowdedGrid) {
   std::uniform_int_distribution<int> coordinate(-3, 3);
   std::vector<Vertex*> all;
   for (int i = 0; i < 3000; ++i) {
-    all.push_back(AddVertex(coordinate(random) * 0.5f, coordinate(random) * 0.0f,
-                            float(coordinate(random))));
+    all.push_back(
+        AddVertex(coordinate(random) * 0.5f, coordinate(random) * 0.0f, float(coordinate(random))));
   }
   // Gaps in the list and the ids must not disturb the order of the pairs.
   for (int i = 0; i < 3000; i += 7) model.vertices.RemoveAndFree(all[i]);

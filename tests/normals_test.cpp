@@ -8,8 +8,8 @@
 
 #include "edit/journal.h"
 #include "edit/journal_records.h"
-#include "edit/undo_redo.h"
 #include "edit/primitives.h"
+#include "edit/undo_redo.h"
 #include "model_fixture.h"
 
 namespace zmf::testing {

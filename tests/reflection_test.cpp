@@ -1,14 +1,15 @@
 // Reflection and surface of revolution: the records they add, in order, with their ids; their
 // single undo step; their commands, questions and saved results.
+#include "edit/reflection.h"
+
 #include <cmath>
 
+#include "batch_fixture.h"
 #include "command/reflect_commands.h"
 #include "edit/journal.h"
 #include "edit/journal_records.h"
-#include "edit/undo_redo.h"
-#include "edit/reflection.h"
 #include "edit/revolution.h"
-#include "batch_fixture.h"
+#include "edit/undo_redo.h"
 #include "model_fixture.h"
 
 namespace zmf::testing {
@@ -72,9 +73,9 @@ TEST_F(Reflection, StitchingJoinsEveryBorderEdgeToItsMirrorEdge) {
   Triangle();
   edit::ReflectSelection(model, true);
   // A, B, C = 0, 1, 2 and A', B', C' = 5, 4, 3: all three edges are border edges.
-  EXPECT_THAT(Corners(model), ElementsAre(Triple{0, 1, 2}, Triple{5, 3, 4},  //
-                                          Triple{1, 0, 5}, Triple{5, 4, 1},  // A-B
-                                          Triple{2, 1, 4}, Triple{4, 3, 2},  // B-C
+  EXPECT_THAT(Corners(model), ElementsAre(Triple{0, 1, 2}, Triple{5, 3, 4},    //
+                                          Triple{1, 0, 5}, Triple{5, 4, 1},    // A-B
+                                          Triple{2, 1, 4}, Triple{4, 3, 2},    // B-C
                                           Triple{0, 2, 3}, Triple{3, 5, 0}));  // C-A
   EXPECT_THAT(SelectedIds(model.faces), ElementsAre(0, 1, 2, 3, 4, 5, 6, 7));
 
@@ -94,10 +95,9 @@ TEST_F(Reflection, StitchingJoinsEveryBorderEdgeToItsMirrorEdge) {
   edit::ReflectSelection(model, true);
   // Mirrors: 5 = 3', 6 = 2', 7 = 1', 8 = 0'. Faces walked 3 (skipped), 2 (no mirror), 1, 0.
   const std::vector<Triple> expected = {
-      {0, 1, 2}, {0, 2, 3}, {1, 4, 2},
-      {8, 5, 6},  // mirror of face 1 (0, 2, 3)
-      {8, 6, 7},  // mirror of face 0 (0, 1, 2)
-      {3, 2, 6}, {6, 5, 3},  // face 1, edge 2-3
+      {0, 1, 2}, {0, 2, 3}, {1, 4, 2}, {8, 5, 6},  // mirror of face 1 (0, 2, 3)
+      {8, 6, 7},                                   // mirror of face 0 (0, 1, 2)
+      {3, 2, 6}, {6, 5, 3},                        // face 1, edge 2-3
       {0, 3, 5}, {5, 8, 0},  // face 1, edge 3-0: the null-corner face does not hold it
       {1, 0, 8}, {8, 7, 1},  // face 0, edge 0-1; 1-2 and 2-0 belong to other faces too
   };
@@ -118,15 +118,14 @@ TEST_F(Reflection, StitchingJoinsEveryBorderEdgeToItsMirrorEdge) {
     edit::ReflectSelection(model, true);
     // Mirrors: 4 = 3', 5 = 2', 6 = 1', 7 = 0'.
     const std::vector<Triple> alone = {
-        {0, 0, 1}, {7, 6, 7},
-        {0, 0, 7}, {7, 7, 0},  // 0-0
-        {1, 0, 7}, {7, 6, 1},  // 0-1
-        {0, 1, 6}, {6, 7, 0},  // 1-0
+        {0, 0, 1}, {7, 6, 7}, {0, 0, 7}, {7, 7, 0},  // 0-0
+        {1, 0, 7}, {7, 6, 1},                        // 0-1
+        {0, 1, 6}, {6, 7, 0},                        // 1-0
     };
     const std::vector<Triple> neighboured = {
-        {0, 0, 1}, {0, 2, 3}, {7, 4, 5}, {7, 6, 7},
-        {2, 0, 7}, {7, 5, 2}, {3, 2, 5}, {5, 4, 3}, {0, 3, 4}, {4, 7, 0},
-        {1, 0, 7}, {7, 6, 1}, {0, 1, 6}, {6, 7, 0},  // no 0-0: face 1 has vertex 0
+        {0, 0, 1}, {0, 2, 3}, {7, 4, 5}, {7, 6, 7}, {2, 0, 7}, {7, 5, 2}, {3, 2, 5}, {5, 4, 3},
+        {0, 3, 4}, {4, 7, 0}, {1, 0, 7}, {7, 6, 1}, {0, 1, 6}, {6, 7, 0},  // no 0-0: face 1 has
+                                                                           // vertex 0
     };
     EXPECT_THAT(Corners(model), ElementsAreArray(withNeighbour ? neighboured : alone));
   }
@@ -156,13 +155,13 @@ TEST_F(Reflection, RevolvingTwoVerticesMakesNineRingsClosedOnTheProfile) {
     EXPECT_EQ(t->u + t->v + b->u + b->v, 0.0f);
   }
   // Two faces per ring pair, each vertex followed by its own faces; then the closing pair.
-  EXPECT_THAT(Corners(model),
-              ElementsAre(Triple{2, 0, 1}, Triple{3, 2, 1}, Triple{4, 2, 3}, Triple{5, 4, 3},
-                          Triple{6, 4, 5}, Triple{7, 6, 5}, Triple{8, 6, 7}, Triple{9, 8, 7},
-                          Triple{10, 8, 9}, Triple{11, 10, 9}, Triple{12, 10, 11},
-                          Triple{13, 12, 11}, Triple{14, 12, 13}, Triple{15, 14, 13},
-                          Triple{16, 14, 15}, Triple{17, 16, 15}, Triple{16, 17, 0},
-                          Triple{17, 1, 0}));
+  EXPECT_THAT(
+      Corners(model),
+      ElementsAre(Triple{2, 0, 1}, Triple{3, 2, 1}, Triple{4, 2, 3}, Triple{5, 4, 3},
+                  Triple{6, 4, 5}, Triple{7, 6, 5}, Triple{8, 6, 7}, Triple{9, 8, 7},
+                  Triple{10, 8, 9}, Triple{11, 10, 9}, Triple{12, 10, 11}, Triple{13, 12, 11},
+                  Triple{14, 12, 13}, Triple{15, 14, 13}, Triple{16, 14, 15}, Triple{17, 16, 15},
+                  Triple{16, 17, 0}, Triple{17, 1, 0}));
   EXPECT_EQ(model.faces.selCount(), 18u);
 }
 
@@ -179,9 +178,9 @@ TEST_F(Reflection, RevolvingThreeOrOneVertices) {
   ASSERT_EQ(corners.size(), 36u);
   EXPECT_THAT(std::vector<Triple>(corners.begin(), corners.begin() + 4),
               ElementsAre(Triple{3, 0, 1}, Triple{4, 1, 2}, Triple{4, 3, 1}, Triple{5, 4, 2}));
-  EXPECT_THAT(std::vector<Triple>(corners.end() - 4, corners.end()),
-              ElementsAre(Triple{24, 25, 0}, Triple{25, 1, 0}, Triple{25, 26, 1},
-                          Triple{26, 2, 1}));
+  EXPECT_THAT(
+      std::vector<Triple>(corners.end() - 4, corners.end()),
+      ElementsAre(Triple{24, 25, 0}, Triple{25, 1, 0}, Triple{25, 26, 1}, Triple{26, 2, 1}));
 
   // One vertex: its eight turned copies and no faces.
   model.Reset();
@@ -202,7 +201,8 @@ TEST_F(Reflection, EachCommandIsOneUndoStepAndRedoRebuildsIt) {
   model.MakeFace(model.vertices.head(), d, model.vertices.FindById(1));
   model.faces.Unselect(model.faces.tail());
 
-  for (const std::uint32_t id : {command::kCommandReflection, command::kCommandSurfaceOfRevolution}) {
+  for (const std::uint32_t id :
+       {command::kCommandReflection, command::kCommandSurfaceOfRevolution}) {
     for (const bool yes : {true, false}) {
       const std::string before = DumpModel(model);
       host.QueueYes(yes);
@@ -257,8 +257,8 @@ using ReflectionScripts = BatchScriptTest;
 TEST_F(ReflectionScripts, ReflectingAndRevolvingTriadParts) {
   // Triad vertices 0 (-.5 -.5 -.5), 1 (0 .5 0), 2 (.5 -.5 -.5), 3 (0 -.5 .5); face 0 is 0 1 2.
   ASSERT_EQ(Run("add-triad\ndeselect-all\nselect-vertices 0 1 2\nselect-faces 0\n"
-                "answer yes\nreflection\n" + SaveLine("yes.zmf") +
-                "undo\nanswer no\n32819\n" + SaveLine("no.zmf") +
+                "answer yes\nreflection\n" +
+                SaveLine("yes.zmf") + "undo\nanswer no\n32819\n" + SaveLine("no.zmf") +
                 "new\nadd-triad\ndeselect-all\nselect-vertices 1 3\nsurface-of-revolution\n" +
                 SaveLine("turned.zmf")),
             0)

@@ -1,9 +1,10 @@
 // Bone matrices: inverting, composing down the hierarchy, and what editing a bone recomputes.
 // Every expected matrix is worked out by hand from the rule that a point goes through the
 // parent's bind matrix first and then the bone's local matrix.
+#include "anim/skeleton.h"
+
 #include <gtest/gtest.h>
 
-#include "anim/skeleton.h"
 #include "model_fixture.h"
 
 namespace zmf::testing {
@@ -27,7 +28,8 @@ TEST_F(Skeleton, InvertUndoesRotationsScalesAndTranslationsAndLeavesSingularMatr
   EXPECT_EQ(anim::Invert(QuarterTurn({0, 0, 0})), QuarterTurnBack({0, 0, 0}));
   // p' = 2p + (2, 4, 8) with the scales 2, 4, 8: p = p' / scale - (1, 1, 1).
   const Matrix4 scaled = Columns({2, 0, 0}, {0, 4, 0}, {0, 0, 8}, {2, 4, 8});
-  EXPECT_EQ(anim::Invert(scaled), Columns({0.5f, 0, 0}, {0, 0.25f, 0}, {0, 0, 0.125f}, {-1, -1, -1}));
+  EXPECT_EQ(anim::Invert(scaled),
+            Columns({0.5f, 0, 0}, {0, 0.25f, 0}, {0, 0, 0.125f}, {-1, -1, -1}));
 
   // Flattened onto the plane y = 0: no inverse, the matrix comes back as it was.
   const Matrix4 flat = Columns({1, 0, 0}, {0, 0, 0}, {0, 0, 1}, {3, 4, 5});

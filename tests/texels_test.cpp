@@ -26,8 +26,8 @@ material::SourceImage Picture(int width, int height, const std::function<Pixel(i
   return picture;
 }
 
-material::TextureImage Build(const material::SourceImage& picture, std::uint32_t mode = material::kAlphaNone,
-                   float value = 0.0f) {
+material::TextureImage Build(const material::SourceImage& picture,
+                             std::uint32_t mode = material::kAlphaNone, float value = 0.0f) {
   material::TextureImage texture;
   EXPECT_TRUE(material::BuildTexels(picture, mode, value, texture));
   return texture;
@@ -44,7 +44,8 @@ TEST(Texels, TextureSideAndSizeWarning) {
                           {256, 256}, {511, 256}, {512, 512}, {16384, 512}};
   for (auto [side, texture] : sides) EXPECT_EQ(material::TextureSide(side), texture) << side;
   EXPECT_FALSE(material::NeedsSizeWarning(1024, 256));
-  EXPECT_FALSE(material::NeedsSizeWarning(192, 64));  // multiples of 64, not powers of two: no warning
+  EXPECT_FALSE(
+      material::NeedsSizeWarning(192, 64));  // multiples of 64, not powers of two: no warning
   EXPECT_TRUE(material::NeedsSizeWarning(32, 32));
   EXPECT_TRUE(material::NeedsSizeWarning(64, 65));
 }
@@ -104,14 +105,16 @@ TEST(Texels, EachAlphaModeGivesItsBytesScaledByThreeQuarters) {
   EXPECT_EQ(alphas(material::kAlphaInFile), (V{30, 0, 191, 74, 96, 150}));
   EXPECT_EQ(alphas(material::kAlphaConstant, 0.5f), (V{95, 95, 95, 95, 95, 95}));
   // Every number above 7 reads the fourth byte, as 6 does (10 comes from old model files).
-  for (std::uint32_t mode : {8u, 10u, 0xFFFFFFFFu}) EXPECT_EQ(alphas(mode), alphas(material::kAlphaInFile));
+  for (std::uint32_t mode : {8u, 10u, 0xFFFFFFFFu})
+    EXPECT_EQ(alphas(mode), alphas(material::kAlphaInFile));
 
   // The colour bytes do not depend on the mode.
   EXPECT_EQ(Texel(Build(picture, material::kAlphaLuminance), 4, 0), (Pixel{30, 60, 90, 146}));
 
   // A picture in one colour is fully transparent under mode 5.
   auto oneColour = [](int, int) { return Pixel{5, 6, 7, 8}; };
-  const material::TextureImage flat = Build(Picture(100, 70, oneColour), material::kAlphaFirstPixel);
+  const material::TextureImage flat =
+      Build(Picture(100, 70, oneColour), material::kAlphaFirstPixel);
   for (std::size_t k = 3; k < flat.rgba.size(); k += 4) ASSERT_EQ(flat.rgba[k], 0);
 }
 

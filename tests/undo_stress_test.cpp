@@ -12,13 +12,13 @@
 #include "edit/face_selection.h"
 #include "edit/journal.h"
 #include "edit/journal_records.h"
-#include "edit/undo_redo.h"
 #include "edit/normals.h"
 #include "edit/primitives.h"
 #include "edit/reduce.h"
 #include "edit/reflection.h"
 #include "edit/revolution.h"
 #include "edit/split_faces.h"
+#include "edit/undo_redo.h"
 #include "edit/weld.h"
 #include "file_fixture.h"
 #include "model_fixture.h"
@@ -75,15 +75,16 @@ std::string FullDump(const Model& m, FaceMaterials materials) {
          c = m.bones[c].nextSibling) {
       children.insert(c);
     }
-    out += "bone" + std::to_string(i) + " " + b.name.str() + " p" + std::to_string(b.parent) +
-           " " + b.parentName.str() + " g" + Hex(b.grams) + " " + MatrixText(b.localMatrix) +
-           " bind " + MatrixText(b.bindMatrix) + " children";
+    out += "bone" + std::to_string(i) + " " + b.name.str() + " p" + std::to_string(b.parent) + " " +
+           b.parentName.str() + " g" + Hex(b.grams) + " " + MatrixText(b.localMatrix) + " bind " +
+           MatrixText(b.bindMatrix) + " children";
     for (std::int32_t c : children) out += " " + std::to_string(c);
     out += "\n";
   }
   if (m.animationCount > 0) {
-    for (int k = 0; k < 4; ++k) out += "key" + std::to_string(k) + " " +
-                                       MatrixText(m.animation(0).keys[0].keyBones[k].matrix) + "\n";
+    for (int k = 0; k < 4; ++k)
+      out += "key" + std::to_string(k) + " " +
+             MatrixText(m.animation(0).keys[0].keyBones[k].matrix) + "\n";
   }
   return out;
 }
@@ -117,7 +118,8 @@ void ExpectConsistent(const Model& m) {
   for (const Face* f : m.faces) {
     ASSERT_LT(f->material, m.materialCount);
     for (const Vertex* c : {f->a, f->b, f->c}) {
-      ASSERT_TRUE(c == nullptr || vertices.count(c) != 0) << "face " << f->id << " names a freed vertex";
+      ASSERT_TRUE(c == nullptr || vertices.count(c) != 0)
+          << "face " << f->id << " names a freed vertex";
       if (c != nullptr) uses[c].insert(f);
     }
   }
@@ -205,60 +207,122 @@ class UndoStress : public ModelTest {
     lastEdit_ = Below(35);
     switch (lastEdit_) {
       case 0:
-        edit::JournalAddVertex(model, {Coordinate(), Coordinate(), Coordinate()}, {0, 0, 1}, 0.5f, 0.25f);
+        edit::JournalAddVertex(model, {Coordinate(), Coordinate(), Coordinate()}, {0, 0, 1}, 0.5f,
+                               0.25f);
         break;
-      case 1: edit::JournalAddFace(model, AnyVertex(), AnyVertex(), AnyVertex()); break;
-      case 2: if (Small()) (Chance(50) ? edit::AddBox : edit::AddTriad)(model); break;
-      case 3: if (Small()) (Chance(50) ? edit::AddPyramid : edit::AddCone)(model); break;
-      case 4: if (Small()) (Chance(70) ? edit::AddCylinder : edit::AddSphere)(model); break;
+      case 1:
+        edit::JournalAddFace(model, AnyVertex(), AnyVertex(), AnyVertex());
+        break;
+      case 2:
+        if (Small()) (Chance(50) ? edit::AddBox : edit::AddTriad)(model);
+        break;
+      case 3:
+        if (Small()) (Chance(50) ? edit::AddPyramid : edit::AddCone)(model);
+        break;
+      case 4:
+        if (Small()) (Chance(70) ? edit::AddCylinder : edit::AddSphere)(model);
+        break;
       // The mesh operations, each on a random selection of a size that suits it.
-      case 5: SelectSome(10); edit::DeleteSelectedVertices(model); break;
-      case 6: SelectSome(15); edit::DeleteSelectedFaces(model); break;
-      case 7: SelectSome(8); if (Small()) edit::SplitSelectedFaces(model, Chance(50)); break;
-      case 8: SelectSome(3); edit::WeldSelectedVertices(model); break;
+      case 5:
+        SelectSome(10);
+        edit::DeleteSelectedVertices(model);
+        break;
+      case 6:
+        SelectSome(15);
+        edit::DeleteSelectedFaces(model);
+        break;
+      case 7:
+        SelectSome(8);
+        if (Small()) edit::SplitSelectedFaces(model, Chance(50));
+        break;
+      case 8:
+        SelectSome(3);
+        edit::WeldSelectedVertices(model);
+        break;
       case 9:
         model.RebuildDuplicates();
         SelectSome(30);
         model.SelectDuplicatesOfSelection();
         edit::WeldSelectedDuplicates(model);
         break;
-      case 10: SelectSome(40); edit::ReduceSelectedVertices(model, Below(60)); break;
-      case 11: SelectSome(20); if (Small()) edit::ReflectSelection(model, Chance(50)); break;
-      case 12: SelectSome(2); if (Small() && model.vertices.selCount() < 6) edit::RevolveSelection(model); break;
-      case 13: SelectSome(30); edit::CalculateNormals(model, Chance(50), false); break;
-      case 14: SelectSome(30); edit::CalculateNormalsAcrossDuplicates(model); break;
-      case 15: SelectSome(30); edit::InvertSelectedNormals(model); break;
-      case 16: SelectSome(30); edit::ReverseSelectedFaces(model); break;
-      case 17: SelectSome(10); if (Small()) edit::DuplicateSelectedVertices(model, Chance(50)); break;
-      case 18: SelectSome(10); if (Small()) edit::DuplicateBackFaces(model); break;
-      case 19: SelectSome(5); edit::FanSelectedVertices(model, Coordinate(), Coordinate(), 0); break;
+      case 10:
+        SelectSome(40);
+        edit::ReduceSelectedVertices(model, Below(60));
+        break;
+      case 11:
+        SelectSome(20);
+        if (Small()) edit::ReflectSelection(model, Chance(50));
+        break;
+      case 12:
+        SelectSome(2);
+        if (Small() && model.vertices.selCount() < 6) edit::RevolveSelection(model);
+        break;
+      case 13:
+        SelectSome(30);
+        edit::CalculateNormals(model, Chance(50), false);
+        break;
+      case 14:
+        SelectSome(30);
+        edit::CalculateNormalsAcrossDuplicates(model);
+        break;
+      case 15:
+        SelectSome(30);
+        edit::InvertSelectedNormals(model);
+        break;
+      case 16:
+        SelectSome(30);
+        edit::ReverseSelectedFaces(model);
+        break;
+      case 17:
+        SelectSome(10);
+        if (Small()) edit::DuplicateSelectedVertices(model, Chance(50));
+        break;
+      case 18:
+        SelectSome(10);
+        if (Small()) edit::DuplicateBackFaces(model);
+        break;
+      case 19:
+        SelectSome(5);
+        edit::FanSelectedVertices(model, Coordinate(), Coordinate(), 0);
+        break;
       case 20:
         edit::JournalSetVertex(model, AnyVertex(), {Coordinate(), Coordinate(), Coordinate()},
-                         {0, 1, 0}, 0.75f, 0.5f);
+                               {0, 1, 0}, 0.75f, 0.5f);
         break;
-      case 21: edit::JournalAddMaterial(model, MaterialName()); break;
-      case 22: edit::JournalDeleteMaterial(model, Below(model.materialCount)); break;
+      case 21:
+        edit::JournalAddMaterial(model, MaterialName());
+        break;
+      case 22:
+        edit::JournalDeleteMaterial(model, Below(model.materialCount));
+        break;
       case 23:
         edit::JournalSetMaterialColours(model, Below(model.materialCount), {Coordinate(), 0, 0, 1},
-                                  {0, Coordinate(), 0, 1}, {0, 0, Coordinate(), 1}, {}, Below(128));
+                                        {0, Coordinate(), 0, 1}, {0, 0, Coordinate(), 1}, {},
+                                        Below(128));
         break;
       case 24:
-        edit::JournalSetMaterialTexture(model, Below(model.materialCount), Chance(75),
-                                  textures_[Below(static_cast<std::uint32_t>(textures_.size()))],
-                                  Below(8), 0.5f);
+        edit::JournalSetMaterialTexture(
+            model, Below(model.materialCount), Chance(75),
+            textures_[Below(static_cast<std::uint32_t>(textures_.size()))], Below(8), 0.5f);
         break;
-      case 25: edit::JournalSetFaceMaterial(model, AnyFace(), Below(model.materialCount)); break;
+      case 25:
+        edit::JournalSetFaceMaterial(model, AnyFace(), Below(model.materialCount));
+        break;
       case 26:
-        edit::JournalAddBone(model, MaterialName(), model.boneCount == 0 ? -1 : static_cast<int>(Below(model.boneCount)),
-                       RandomMatrix(), 1.0f);
+        edit::JournalAddBone(model, MaterialName(),
+                             model.boneCount == 0 ? -1 : static_cast<int>(Below(model.boneCount)),
+                             RandomMatrix(), 1.0f);
         break;
       case 27:
         if (model.boneCount > 0) {
-          edit::JournalSetBone(model, Below(model.boneCount), static_cast<int>(Below(model.boneCount)),
-                         RandomMatrix(), static_cast<float>(Below(5)));
+          edit::JournalSetBone(model, Below(model.boneCount),
+                               static_cast<int>(Below(model.boneCount)), RandomMatrix(),
+                               static_cast<float>(Below(5)));
         }
         break;
-      case 28: edit::JournalAddVertexWeight(model, Below(model.boneCount), AnyVertex()); break;
+      case 28:
+        edit::JournalAddVertexWeight(model, Below(model.boneCount), AnyVertex());
+        break;
       case 29:
         if (model.boneCount > 0 && !model.bones[0].weights.empty()) {
           const Bone& bone = model.bones[Below(model.boneCount)];
@@ -277,16 +341,22 @@ class UndoStress : public ModelTest {
         edit::JournalDeleteVertex(model, AnyVertex());
         break;
       }
-      case 32: SelectSome(30); edit::SelectUnconnectedVertices(model); break;
-      case 33: SelectSome(20); edit::SelectConnectedFaces(model); break;
+      case 32:
+        SelectSome(30);
+        edit::SelectUnconnectedVertices(model);
+        break;
+      case 33:
+        SelectSome(20);
+        edit::SelectConnectedFaces(model);
+        break;
       case 34: {
         // A command made of compound edits: one undo step for all of it.
         edit::JournalGroup group(model);
         edit::JournalSetFaceMaterial(model, AnyFace(), Below(model.materialCount));
         edit::JournalDeleteMaterial(model, Below(model.materialCount));
         if (model.boneCount > 0) {
-          edit::JournalSetBone(model, Below(model.boneCount), static_cast<int>(Below(model.boneCount)),
-                         RandomMatrix(), 2.0f);
+          edit::JournalSetBone(model, Below(model.boneCount),
+                               static_cast<int>(Below(model.boneCount)), RandomMatrix(), 2.0f);
         }
         SelectSome(10);
         edit::DeleteSelectedFaces(model);

@@ -7,11 +7,11 @@
 #include <limits>
 #include <random>
 
+#include "batch_fixture.h"
 #include "edit/journal.h"
 #include "edit/journal_records.h"
-#include "edit/undo_redo.h"
 #include "edit/reduce.h"
-#include "batch_fixture.h"
+#include "edit/undo_redo.h"
 #include "model_fixture.h"
 
 namespace zmf::testing {
@@ -22,15 +22,17 @@ using ::testing::ElementsAre;
 // The records written from `from` on, as "what id": a group marker as "|".
 std::vector<std::string> RecordsSince(const Model& m, std::uint64_t from) {
   std::vector<std::string> records;
-  for (std::uint64_t at = from; at < m.journal.position(); at += edit::RecordLength(m.journal, at)) {
+  for (std::uint64_t at = from; at < m.journal.position();
+       at += edit::RecordLength(m.journal, at)) {
     const std::int32_t code = m.journal.At(at).AsInt();
-    const std::string id = code == edit::kGroupMarker ? "" : std::to_string(m.journal.At(at + 1).AsUint());
+    const std::string id =
+        code == edit::kGroupMarker ? "" : std::to_string(m.journal.At(at + 1).AsUint());
     records.push_back(code == edit::kGroupMarker       ? "|"
                       : code == edit::kDeleteVertex    ? "delete-vertex " + id
                       : code == edit::kSetVertex       ? "set-vertex " + id
                       : code == edit::kDeleteFace      ? "delete-face " + id
                       : code == edit::kSetFaceVertices ? "set-face " + id
-                                                 : "code " + std::to_string(code));
+                                                       : "code " + std::to_string(code));
   }
   return records;
 }
@@ -38,7 +40,8 @@ std::vector<std::string> RecordsSince(const Model& m, std::uint64_t from) {
 // Every word written, for comparing two journals exactly.
 std::vector<std::uint32_t> Words(const Model& m) {
   std::vector<std::uint32_t> words;
-  for (std::uint64_t at = 0; at < m.journal.position(); ++at) words.push_back(m.journal.At(at).bits);
+  for (std::uint64_t at = 0; at < m.journal.position(); ++at)
+    words.push_back(m.journal.At(at).bits);
   return words;
 }
 
@@ -208,7 +211,9 @@ void ReduceByFullScans(Model& m, double percent) {
   std::vector<const Vertex*> seams;
   for (const Duplicate* d : m.duplicates) seams.insert(seams.end(), {d->vertex, d->twin});
   for (const Vertex* s : seams) m.vertices.Unselect(const_cast<Vertex*>(s));
-  auto isSeam = [&](const Vertex* v) { return std::find(seams.begin(), seams.end(), v) != seams.end(); };
+  auto isSeam = [&](const Vertex* v) {
+    return std::find(seams.begin(), seams.end(), v) != seams.end();
+  };
   auto sq = [](Vector3 a, Vector3 b) {
     return (a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z);
   };
@@ -248,12 +253,14 @@ void ReduceByFullScans(Model& m, double percent) {
     if (v == nullptr) break;
     std::vector<Face*> faces;
     for (const FaceRef* ref = v->faceRefHead; ref != nullptr; ref = ref->next) {
-      if (std::find(faces.begin(), faces.end(), ref->face) == faces.end()) faces.push_back(ref->face);
+      if (std::find(faces.begin(), faces.end(), ref->face) == faces.end())
+        faces.push_back(ref->face);
     }
     for (Face* f : faces) {
       if (!f->a || !f->b || !f->c) continue;
       Vertex* c[3] = {f->a, f->b, f->c};
-      const int count = (c[0] == v || c[0] == w) + (c[1] == v || c[1] == w) + (c[2] == v || c[2] == w);
+      const int count =
+          (c[0] == v || c[0] == w) + (c[1] == v || c[1] == w) + (c[2] == v || c[2] == w);
       if (count > 1) {
         edit::JournalDeleteFace(m, f);
         continue;
@@ -282,7 +289,8 @@ TEST_F(Weld, ReduceMatchesAFullScanForEveryCollapseTiesIncluded) {
     for (Vertex* v : m.vertices) {
       float j[7];
       for (float& f : j) f = jitter(random);
-      m.SetVertex(v, {v->position.x + j[0], v->position.y + j[1], j[2]}, {j[3], j[4], 1}, j[5], j[6]);
+      m.SetVertex(v, {v->position.x + j[0], v->position.y + j[1], j[2]}, {j[3], j[4], 1}, j[5],
+                  j[6]);
     }
     Vertex* twin = Add(m, m.vertices.FindById(20)->position);
     m.MakeFace(twin, m.vertices.FindById(21), m.vertices.FindById(29));
@@ -292,7 +300,8 @@ TEST_F(Weld, ReduceMatchesAFullScanForEveryCollapseTiesIncluded) {
     m.vertices.ClearSelection();
     for (Vertex* v : order) m.vertices.Select(v);
   };
-  for (const auto& build : {std::function<void(Model&)>(regular), std::function<void(Model&)>(jittered)}) {
+  for (const auto& build :
+       {std::function<void(Model&)>(regular), std::function<void(Model&)>(jittered)}) {
     for (double percent : {30.0, 90.0}) {
       Model scanned{host, textures};
       model.Reset();
@@ -349,7 +358,8 @@ TEST_F(Weld, DuplicateWeldFollowsFaceListOrderAndPassesOverStalePairs) {
 
   std::uint64_t start = Position();
   edit::WeldSelectedDuplicates(model);
-  EXPECT_THAT(RecordsSince(model, start), ElementsAre("|", "set-face 0", "set-face 1", "set-face 3", "|"));
+  EXPECT_THAT(RecordsSince(model, start),
+              ElementsAre("|", "set-face 0", "set-face 1", "set-face 3", "|"));
   EXPECT_THAT(Corners(model.faces.FindById(1)), ElementsAre(4, 0, 5));
   EXPECT_THAT(Corners(model.faces.FindById(3)), ElementsAre(0, 3, 4));  // still uses vertex 3
   edit::Undo(model);
@@ -380,18 +390,22 @@ TEST_F(WeldCommands, ScriptsRunEachCommandWithItsAnswers) {
             "ZMF\nVERSION { 2.00 }\nVERTICES { POSITION_NORMAL 7\n"
             "\t0 0 0\t0 0 1\n\t1 0 0\t0 0 1\n\t0 1 0\t0 0 1\n\t1 0 0\t0 0 1\n"
             "\t1 1 0\t0 0 1\n\t0 1 0\t0 0 1\n\t5 5 5\t0 0 1\n}\n"
-            "FACES { 2\n\t0 1 2\t0\n\t3 4 5\t0\n}\n" + std::string(kDefaultMaterialText));
-  ASSERT_EQ(Run("add-triad\ndeselect-all\nselect-vertices 1 3\nweld-vertices\n" + SaveLine("w.zmf") +
-                "new\nreduce-vertices\n"  // nothing selected: no prompt
-                "add-pyramid\n" + SaveLine("p.zmf") +
-                "cancel\nreduce-vertices\n"       // nothing at all
-                "answer none\nreduce-vertices\n"  // reads as 0: an empty group...
-                "undo\n" +                        // ...which is all Undo takes back
-                SaveLine("e.zmf") + "answer 40 percent\n32837\n" + SaveLine("r.zmf") +
-                "open " + folder.File("split.zmf") +
-                "\nweld-selected-duplicates\n"  // no pair selected: nothing
-                "select-all\nselect-duplicates\n32851\n" + SaveLine("d.zmf")),
-            0)
+            "FACES { 2\n\t0 1 2\t0\n\t3 4 5\t0\n}\n" +
+                std::string(kDefaultMaterialText));
+  ASSERT_EQ(
+      Run("add-triad\ndeselect-all\nselect-vertices 1 3\nweld-vertices\n" + SaveLine("w.zmf") +
+          "new\nreduce-vertices\n"  // nothing selected: no prompt
+          "add-pyramid\n" +
+          SaveLine("p.zmf") +
+          "cancel\nreduce-vertices\n"       // nothing at all
+          "answer none\nreduce-vertices\n"  // reads as 0: an empty group...
+          "undo\n" +                        // ...which is all Undo takes back
+          SaveLine("e.zmf") +
+          "answer 40 percent\n32837\n" + SaveLine("r.zmf") + "open " + folder.File("split.zmf") +
+          "\nweld-selected-duplicates\n"  // no pair selected: nothing
+          "select-all\nselect-duplicates\n32851\n" +
+          SaveLine("d.zmf")),
+      0)
       << printed;
   // The triad's faces on the edge 1-3 go; the other two turn to start at the welded vertex 1.
   EXPECT_TRUE(Has("w.zmf", "POSITION_NORMAL 3\n"));

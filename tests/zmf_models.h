@@ -60,16 +60,17 @@ inline constexpr const char* kDefaultMaterialText =
     "\t}\n"
     "}\n";
 
-inline const std::string kOneTriangleText = std::string(kZmfHead) +
-                                            "VERTICES { POSITION_NORMAL 3\n"
-                                            "\t0.000000 0.000000 0.000000\t0.000000 0.000000 1.000000\n"
-                                            "\t1.000000 0.000000 0.000000\t0.000000 0.000000 1.000000\n"
-                                            "\t0.000000 1.000000 0.000000\t0.000000 0.000000 1.000000\n"
-                                            "}\n"
-                                            "FACES { 1\n"
-                                            "\t0 1 2\t0\n"
-                                            "}\n" +
-                                            kDefaultMaterialText;
+inline const std::string kOneTriangleText =
+    std::string(kZmfHead) +
+    "VERTICES { POSITION_NORMAL 3\n"
+    "\t0.000000 0.000000 0.000000\t0.000000 0.000000 1.000000\n"
+    "\t1.000000 0.000000 0.000000\t0.000000 0.000000 1.000000\n"
+    "\t0.000000 1.000000 0.000000\t0.000000 0.000000 1.000000\n"
+    "}\n"
+    "FACES { 1\n"
+    "\t0 1 2\t0\n"
+    "}\n" +
+    kDefaultMaterialText;
 
 inline Matrix4 Translation(float x, float y, float z) {
   Matrix4 m = Matrix4::Identity();

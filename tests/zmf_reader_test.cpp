@@ -527,10 +527,11 @@ TEST_F(ZmfReaderTest, ImportAnimationsReplacesOnlyBonesAndAnimations) {
 
   // Version 1 sections are never read, and an unknown layout is three numbers per vertex.
   Read("ZMF");
-  format::ImportAnimationsText(model,
-                       "ZMF VERSION { 1.0 } TRIANGLES { 1 0 1 2 } VERTICES { ODD 1 1 2 3 }\n"
-                       "BONES { 1 BONE { NAME only PARENT NONE } }",
-                       kPath);
+  format::ImportAnimationsText(
+      model,
+      "ZMF VERSION { 1.0 } TRIANGLES { 1 0 1 2 } VERTICES { ODD 1 1 2 3 }\n"
+      "BONES { 1 BONE { NAME only PARENT NONE } }",
+      kPath);
   EXPECT_TRUE(host.events().empty());
   EXPECT_EQ(model.materialCount, 0u);
   EXPECT_EQ(model.faces.count(), 0u);

@@ -42,7 +42,8 @@ int main(int argc, char** argv) {
 
   if (screenshot) {
     QString error;
-    if (!zmf::app::SaveScreenshot(window, QString::fromLocal8Bit(commandLine.screenshotPath), &error)) {
+    if (!zmf::app::SaveScreenshot(window, QString::fromLocal8Bit(commandLine.screenshotPath),
+                                  &error)) {
       std::fprintf(stderr, "zmfedit: %s\n", error.toLocal8Bit().constData());
       return 1;
     }

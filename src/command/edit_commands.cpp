@@ -6,9 +6,9 @@
 
 #include "edit/delete_selected.h"
 #include "edit/journal.h"
-#include "edit/undo_redo.h"
 #include "edit/normals.h"
 #include "edit/primitives.h"
+#include "edit/undo_redo.h"
 
 namespace zmf::command {
 

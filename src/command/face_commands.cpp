@@ -42,7 +42,8 @@ Refresh SelectUnconnectedCommand(CommandContext& context) {
 }
 
 Refresh FanFacesCommand(CommandContext& context) {
-  edit::FanSelectedVertices(context.model, context.camera.pitch, context.camera.yaw, context.camera.roll);
+  edit::FanSelectedVertices(context.model, context.camera.pitch, context.camera.yaw,
+                            context.camera.roll);
   return Refresh::Mesh;
 }
 

@@ -65,8 +65,8 @@ Saved SaveModel(Model& model, std::string_view path, ScreenshotWriter* screensho
     return Saved::Written;
   }
   if (model.vertices.count() == 0) return Saved::NothingToSave;
-  const bool written =
-      SameText(extension, "GLC") ? importers::ExportGlintcast(model, path) : format::WriteModelFile(model, path);
+  const bool written = SameText(extension, "GLC") ? importers::ExportGlintcast(model, path)
+                                                  : format::WriteModelFile(model, path);
   return written ? Saved::Written : Saved::Failed;
 }
 

@@ -67,7 +67,8 @@ Vertex* DuplicateVertex(Model& model, Vertex* v) {
   if (v == nullptr) return nullptr;
   std::vector<std::uint8_t> bones;
   for (std::uint32_t b = 0; b < model.boneCount && b < kMaxBones; ++b) {
-    if (anim::FindWeight(model.bones[b], v) != nullptr) bones.push_back(static_cast<std::uint8_t>(b));
+    if (anim::FindWeight(model.bones[b], v) != nullptr)
+      bones.push_back(static_cast<std::uint8_t>(b));
   }
   return CopyVertex(model, v, bones);
 }

@@ -170,11 +170,10 @@ void JournalRemoveVertexWeight(Model& model, std::uint32_t bone, Vertex* vertex)
   anim::RemoveVertexWeight(model, bone, vertex);
 }
 
-KeyBone* FindKeyBone(Model& model, std::int32_t animation, std::int32_t key,
-                     std::int32_t keyBone) {
+KeyBone* FindKeyBone(Model& model, std::int32_t animation, std::int32_t key, std::int32_t keyBone) {
   if (animation < 0 || key < 0 || keyBone < 0) return nullptr;
-  if (static_cast<std::uint32_t>(animation) >= model.animationCount || animation >= kMaxAnimations ||
-      key >= kMaxKeys || keyBone >= kMaxKeyBones) {
+  if (static_cast<std::uint32_t>(animation) >= model.animationCount ||
+      animation >= kMaxAnimations || key >= kMaxKeys || keyBone >= kMaxKeyBones) {
     return nullptr;
   }
   return &model.animation(animation).keys[key].keyBones[keyBone];

@@ -82,8 +82,7 @@ struct MaterialColours;
 // Stores a material's four colours and shininess; nothing for an index beyond the table.
 void StoreMaterialColours(Model& model, std::uint32_t index, const MaterialColours& colours);
 // The key bone of the given animation, key and slot; null when any of them is out of range.
-KeyBone* FindKeyBone(Model& model, std::int32_t animation, std::int32_t key,
-                     std::int32_t keyBone);
+KeyBone* FindKeyBone(Model& model, std::int32_t animation, std::int32_t key, std::int32_t keyBone);
 
 // ---- whole model
 

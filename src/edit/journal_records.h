@@ -154,7 +154,9 @@ void WriteJournalWord(UndoJournal& journal, JournalWord word);
 namespace journal_layout {
 
 using R = JournalRecord;
-constexpr RecordField VertexId(std::uint32_t R::*m) { return {.kind = FieldKind::VertexId, .word = m}; }
+constexpr RecordField VertexId(std::uint32_t R::*m) {
+  return {.kind = FieldKind::VertexId, .word = m};
+}
 constexpr RecordField FaceId(std::uint32_t R::*m) { return {.kind = FieldKind::FaceId, .word = m}; }
 constexpr RecordField Corners(std::array<std::uint32_t, 3> R::*m) {
   return {.kind = FieldKind::Corners, .corners = m};
@@ -175,34 +177,31 @@ constexpr RecordField DeletedTexture(TextureSettings R::*m) {
   return {.kind = FieldKind::DeletedTexture, .texture = m};
 }
 
-inline constexpr RecordField kVertexFields[] = {VertexId(&R::id), Vec(&R::position), Vec(&R::normal),
-                                          Float(&R::u), Float(&R::v)};
+inline constexpr RecordField kVertexFields[] = {VertexId(&R::id), Vec(&R::position),
+                                                Vec(&R::normal), Float(&R::u), Float(&R::v)};
 inline constexpr RecordField kSetVertexFields[] = {
-    VertexId(&R::id),       Vec(&R::position),  Vec(&R::normal), Float(&R::u),    Float(&R::v),
+    VertexId(&R::id),     Vec(&R::position),  Vec(&R::normal), Float(&R::u),   Float(&R::v),
     Vec(&R::oldPosition), Vec(&R::oldNormal), Float(&R::oldU), Float(&R::oldV)};
 inline constexpr RecordField kFaceFields[] = {FaceId(&R::id), Corners(&R::corners)};
 inline constexpr RecordField kSetFaceVerticesFields[] = {FaceId(&R::id), Corners(&R::corners),
-                                                   Corners(&R::oldCorners)};
+                                                         Corners(&R::oldCorners)};
 inline constexpr RecordField kSetFaceMaterialFields[] = {FaceId(&R::id), Uint(&R::material),
-                                                   Uint(&R::oldMaterial)};
+                                                         Uint(&R::oldMaterial)};
 inline constexpr RecordField kAddMaterialFields[] = {String(&R::name)};
-inline constexpr RecordField kDeleteMaterialFields[] = {Uint(&R::index), String(&R::name),
-                                                  Colours(&R::colours),
-                                                  DeletedTexture(&R::texture)};
+inline constexpr RecordField kDeleteMaterialFields[] = {
+    Uint(&R::index), String(&R::name), Colours(&R::colours), DeletedTexture(&R::texture)};
 inline constexpr RecordField kSetMaterialColoursFields[] = {Uint(&R::index), Colours(&R::colours),
-                                                      Colours(&R::oldColours)};
+                                                            Colours(&R::oldColours)};
 inline constexpr RecordField kSetMaterialTextureFields[] = {Uint(&R::index), Texture(&R::texture),
-                                                      Texture(&R::oldTexture)};
+                                                            Texture(&R::oldTexture)};
 inline constexpr RecordField kAddBoneFields[] = {String(&R::name), Int(&R::parent), Mat(&R::matrix),
-                                           Float(&R::grams)};
-inline constexpr RecordField kSetBoneFields[] = {Uint(&R::index),     Int(&R::parent),
-                                           Mat(&R::matrix),     Float(&R::grams),
-                                           Int(&R::oldParent),  Mat(&R::oldMatrix),
-                                           Float(&R::oldGrams)};
+                                                 Float(&R::grams)};
+inline constexpr RecordField kSetBoneFields[] = {
+    Uint(&R::index),    Int(&R::parent),    Mat(&R::matrix),    Float(&R::grams),
+    Int(&R::oldParent), Mat(&R::oldMatrix), Float(&R::oldGrams)};
 inline constexpr RecordField kVertexWeightFields[] = {Uint(&R::index), VertexId(&R::id)};
-inline constexpr RecordField kSetKeyBoneMatrixFields[] = {Uint(&R::index), Uint(&R::key),
-                                                    Uint(&R::keyBone), Mat(&R::matrix),
-                                                    Mat(&R::oldMatrix)};
+inline constexpr RecordField kSetKeyBoneMatrixFields[] = {
+    Uint(&R::index), Uint(&R::key), Uint(&R::keyBone), Mat(&R::matrix), Mat(&R::oldMatrix)};
 
 constexpr std::uint32_t FixedWords(FieldKind kind) {
   switch (kind) {

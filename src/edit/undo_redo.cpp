@@ -38,7 +38,6 @@ void SetFaceCornersByIds(Model& model, std::uint32_t id, const std::array<std::u
                        model.vertices.FindById(ids[1]), model.vertices.FindById(ids[2]));
 }
 
-
 // Removes the vertex a record names: normally the newest one, since everything after it was
 // undone first.
 void RemoveRecordedVertex(Model& model, std::uint32_t id) {
@@ -115,7 +114,7 @@ void Replay(Model& model, const JournalRecord& r, bool undo) {
       if (restored.hasTexture && !restored.textureFile.empty() && r.index < model.materialCount &&
           model.materials[r.index].name == restored.name) {
         material::SetMaterialTexture(model, r.index, true, restored.textureFile, restored.alphaMode,
-                           restored.alphaValue);
+                                     restored.alphaValue);
       }
       break;
     }
@@ -136,7 +135,7 @@ void Replay(Model& model, const JournalRecord& r, bool undo) {
       break;
     case kSetBone:
       anim::SetBone(model, r.index, undo ? r.oldParent : r.parent, undo ? r.oldMatrix : r.matrix,
-              undo ? r.oldGrams : r.grams);
+                    undo ? r.oldGrams : r.grams);
       break;
     case kAddVertexWeight:
     case kRemoveVertexWeight:
@@ -147,9 +146,9 @@ void Replay(Model& model, const JournalRecord& r, bool undo) {
       }
       break;
     case kSetKeyBoneMatrix:
-      if (KeyBone* k = FindKeyBone(model, static_cast<std::int32_t>(r.index),
-                                      static_cast<std::int32_t>(r.key),
-                                      static_cast<std::int32_t>(r.keyBone))) {
+      if (KeyBone* k =
+              FindKeyBone(model, static_cast<std::int32_t>(r.index),
+                          static_cast<std::int32_t>(r.key), static_cast<std::int32_t>(r.keyBone))) {
         k->matrix = undo ? r.oldMatrix : r.matrix;
       }
       break;

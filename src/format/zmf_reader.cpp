@@ -468,8 +468,9 @@ class ZmfReader {
         continue;
       }
       material.textureFile = TexturePathBesideModel(path_, material.textureFile);
-      material.texture = material::LoadTexture(model_.host(), model_.textures(), material.textureFile,
-                                     material.alphaMode, material.alphaValue);
+      material.texture =
+          material::LoadTexture(model_.host(), model_.textures(), material.textureFile,
+                                material.alphaMode, material.alphaValue);
     }
   }
 

@@ -17,7 +17,9 @@ class FixedName {
   static constexpr std::size_t kMaxLength = Capacity - 1;
 
   FixedName() = default;
-  FixedName(std::string_view text) { Set(text); }  // NOLINT: implicit on purpose, names read like strings
+  FixedName(std::string_view text) {
+    Set(text);
+  }  // NOLINT: implicit on purpose, names read like strings
 
   void Set(std::string_view text) {
     length_ = std::min(text.size(), kMaxLength);

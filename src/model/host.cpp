@@ -1,7 +1,7 @@
 // The error box: the program's three severities of failure message.
-#include <string>
-
 #include "model/host.h"
+
+#include <string>
 
 namespace zmf {
 

@@ -1,7 +1,6 @@
 // The Model's list, face, vertex, selection and table operations, and Reset.
 #include "model/model.h"
 
-
 namespace zmf {
 
 Model::Model(Host& host, TextureStore& textures)
@@ -87,9 +86,7 @@ void Model::SetFaceCorners(Face* face, Vertex* a, Vertex* b, Vertex* c) {
   AddFaceRef(c, face);
 }
 
-void Model::MoveMaterialChain(std::uint32_t to, std::uint32_t from) {
-  faces.MoveChain(to, from);
-}
+void Model::MoveMaterialChain(std::uint32_t to, std::uint32_t from) { faces.MoveChain(to, from); }
 
 Face* Model::MakeFace(Vertex* a, Vertex* b, Vertex* c) {
   if (a == nullptr || b == nullptr || c == nullptr) return nullptr;

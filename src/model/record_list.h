@@ -303,9 +303,10 @@ class RecordList {
 
   T** SlotFor(std::uint32_t id, bool create) {
     if (id < byId_.size()) return &byId_[id];
-    if (create && static_cast<std::uint64_t>(id) <
-                      static_cast<std::uint64_t>(std::max(nextId_, static_cast<std::uint32_t>(byId_.size()))) +
-                          kDirectSlack) {
+    if (create &&
+        static_cast<std::uint64_t>(id) < static_cast<std::uint64_t>(std::max(
+                                             nextId_, static_cast<std::uint32_t>(byId_.size()))) +
+                                             kDirectSlack) {
       byId_.resize(static_cast<std::size_t>(id) + 1, nullptr);
       // Far-off ids the table now reaches move in from the overflow map: each id has one home,
       // which is where lookups go.
@@ -348,11 +349,11 @@ class RecordList {
   std::uint64_t version_ = 0;
 
   Pool<T> pool_;
-  std::vector<T*> byId_;                             // id -> record for ids near the list's range
-  std::map<std::uint32_t, T*> byIdOverflow_;         // id -> record for far-off ids, in id order
-  std::unordered_set<std::uint32_t> sharedIds_;      // ids held by more than one live record
-  mutable std::vector<T*> order_;                    // records in list order, while orderValid_
-  mutable std::vector<T*> selOrder_;                 // records in selection order, while valid
+  std::vector<T*> byId_;                         // id -> record for ids near the list's range
+  std::map<std::uint32_t, T*> byIdOverflow_;     // id -> record for far-off ids, in id order
+  std::unordered_set<std::uint32_t> sharedIds_;  // ids held by more than one live record
+  mutable std::vector<T*> order_;                // records in list order, while orderValid_
+  mutable std::vector<T*> selOrder_;             // records in selection order, while valid
   mutable bool orderValid_ = true;
   mutable bool selOrderValid_ = true;
 };

@@ -59,7 +59,8 @@ std::uint32_t RecordingTextureStore::Create(int width, int height, const std::ui
   Texture t;
   t.width = width;
   t.height = height;
-  t.rgba.assign(rgba, rgba + static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+  t.rgba.assign(rgba,
+                rgba + static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
   const std::uint32_t name = nextName_++;
   live_.emplace(name, std::move(t));
   return name;

@@ -51,7 +51,7 @@ struct Bone {
   // a dangling reference behind.
   std::int32_t parent = kNoBone;
   std::int32_t firstChild = kNoBone;
-  std::int32_t nextSibling = kNoBone;  // a new child joins the end of its parent's chain
+  std::int32_t nextSibling = kNoBone;         // a new child joins the end of its parent's chain
   Matrix4 localMatrix = Matrix4::Identity();  // relative to the parent, as files store it
   Matrix4 poseMatrix = Matrix4::Identity();
   Matrix4 frameMatrix = Matrix4::Identity();  // recomputed by the hierarchy evaluation

@@ -161,7 +161,8 @@ TEST(CommandListTest, ListCommandsAndHelpShowTheWholeCommandTable) {
   for (const command::CommandEntry& entry : commands) {
     const std::string id = std::to_string(entry.id);
     std::string usage(entry.scriptName);
-    if (entry.input == command::CommandInput::OpenFile || entry.input == command::CommandInput::SaveFile) {
+    if (entry.input == command::CommandInput::OpenFile ||
+        entry.input == command::CommandInput::SaveFile) {
       usage += " FILE";
     } else if (entry.input == command::CommandInput::Ids) {
       usage += " ID...";

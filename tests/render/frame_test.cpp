@@ -137,8 +137,9 @@ TEST_F(FrameTest, VerticesAndFacesViewOfAnEmptyModelIsTheCentreCross) {
 
 TEST_F(FrameTest, OtherViewsOfAnEmptyModelShowOnlyTheBackground) {
   render::SetInitialGlState();
-  for (render::ViewMode viewMode : {render::ViewMode::NormalsAndDuplicates, render::ViewMode::MaterialAndTexture,
-                            render::ViewMode::BonesAndAnimation}) {
+  for (render::ViewMode viewMode :
+       {render::ViewMode::NormalsAndDuplicates, render::ViewMode::MaterialAndTexture,
+        render::ViewMode::BonesAndAnimation}) {
     // Start from a frame with the cross, so that a missing clear would show.
     render::DrawFrame(render::ViewMode::VerticesAndFaces);
     Render(viewMode);

@@ -1,5 +1,5 @@
 // Speed of ZMF files: writing and reading a model of a million textured vertices and two
-// million faces (about 130 MB of text).
+// million faces (about 130 MB of text), with faces along a grid and in random vertex order.
 #include <benchmark/benchmark.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
-#include <random>
 #include <string>
 
 #include "bench_model.h"
+#include "big_model.h"
 #include "format/zmf_reader.h"
 #include "format/zmf_writer.h"
 #include "model/model.h"
@@ -19,32 +19,6 @@ namespace zmf {
 namespace {
 
 using Bench = BenchModel;
-
-// n vertices with normals and texture coordinates in a rough grid, 2n faces over them, and one
-// material with a texture (so that the file carries texture coordinates).
-void FillModel(Model& model, std::int64_t n) {
-  std::mt19937 random(5);
-  std::uniform_real_distribution<float> jitter(-0.5f, 0.5f);
-  std::vector<Vertex*> all;
-  all.reserve(static_cast<std::size_t>(n));
-  for (std::int64_t i = 0; i < n; ++i) {
-    Vertex* v = model.AppendVertex();
-    const float x = static_cast<float>(i % 1000) + jitter(random);
-    const float y = static_cast<float>(i / 1000) * 0.25f + jitter(random);
-    model.SetVertex(v, {x, y, jitter(random) * 40.0f}, {jitter(random), jitter(random), 0.7f},
-                    x / 1000.0f, y / 250.0f);
-    all.push_back(v);
-  }
-  for (std::int64_t i = 0; i < 2 * n; ++i) {
-    Face* f = model.faces.Allocate();
-    f->a = all[static_cast<std::size_t>(i / 2)];
-    f->b = all[static_cast<std::size_t>((i / 2 + 1) % n)];
-    f->c = all[static_cast<std::size_t>((i / 2 + 1000) % n)];
-    model.AddFace(f, 0);
-  }
-  model.materials[0].hasTexture = 1;
-  model.materials[0].textureFile = "skin.jpg";  // missing, and a missing JPEG is not reported
-}
 
 std::string BenchFile() { return "/tmp/zmf_bench." + std::to_string(::getpid()) + ".zmf"; }
 
@@ -55,7 +29,7 @@ std::int64_t FileSize(const std::string& path) {
 
 void BM_WriteZmf(benchmark::State& state) {
   auto b = std::make_unique<Bench>();
-  FillModel(b->model, state.range(0));
+  FillBigModel(b->model, state.range(0));
   const std::string path = BenchFile();
   for (auto _ : state) {
     if (!format::WriteModelFile(b->model, path))
@@ -68,9 +42,9 @@ void BM_WriteZmf(benchmark::State& state) {
 }
 BENCHMARK(BM_WriteZmf)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
-void BM_ReadZmf(benchmark::State& state) {
+void ReadZmf(benchmark::State& state, FaceOrder order) {
   auto b = std::make_unique<Bench>();
-  FillModel(b->model, state.range(0));
+  FillBigModel(b->model, state.range(0), order);
   const std::string path = BenchFile();
   format::WriteModelFile(b->model, path);
   b->model.Reset();
@@ -83,7 +57,16 @@ void BM_ReadZmf(benchmark::State& state) {
   state.counters["MB"] = static_cast<double>(bytes) / 1e6;
   std::remove(path.c_str());
 }
+// Faces along a grid name neighbouring vertices; in random order every corner is a cache miss.
+void BM_ReadZmf(benchmark::State& state) { ReadZmf(state, FaceOrder::Grid); }
+void BM_ReadZmfRandomOrder(benchmark::State& state) { ReadZmf(state, FaceOrder::Random); }
 BENCHMARK(BM_ReadZmf)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+BENCHMARK(BM_ReadZmfRandomOrder)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace zmf

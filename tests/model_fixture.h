@@ -72,7 +72,7 @@ class ModelTest : public ::testing::Test {
 
   static std::vector<Face*> FacesOf(const Vertex* v) {
     std::vector<Face*> faces;
-    for (FaceRef* r = v->faceRefHead; r != nullptr; r = r->next) faces.push_back(r->face);
+    for (Face* used : v->Faces()) faces.push_back(used);
     return faces;
   }
 

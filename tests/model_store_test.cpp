@@ -123,8 +123,8 @@ TEST_F(ModelStore, MakeFaceFromIdsLeavesMissingCornersNullAndTakesCurrentMateria
   EXPECT_EQ(model.faces.chainCount(3), 1u);
   EXPECT_FALSE(f->selected);
   model.RemoveFace(f);  // the null corner holds no reference to drop
-  EXPECT_EQ(a->faceRefHead, nullptr);
-  EXPECT_EQ(b->faceRefHead, nullptr);
+  EXPECT_FALSE(a->HasFaces());
+  EXPECT_FALSE(b->HasFaces());
 }
 
 TEST_F(ModelStore, FaceReferencesFollowAddRemoveAndNewCorners) {

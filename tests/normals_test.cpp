@@ -148,8 +148,8 @@ TEST_F(Normals, AcrossDuplicatesMatchesAWalkOfTheList) {
   ASSERT_GT(model.duplicates.count(), 300u);
 
   auto addFaces = [](Vector3& sum, const Vertex* v) {
-    for (const FaceRef* r = v->faceRefHead; r != nullptr; r = r->next) {
-      const Vertex* c[3] = {r->face->a, r->face->b, r->face->c};
+    for (Face* used : v->Faces()) {
+      const Vertex* c[3] = {used->a, used->b, used->c};
       int i = 0;
       while (c[i] != v) ++i;
       const Vector3& a = c[(i + 2) % 3]->position;

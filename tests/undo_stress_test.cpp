@@ -125,7 +125,7 @@ void ExpectConsistent(const Model& m) {
   }
   for (const Vertex* v : m.vertices) {
     std::multiset<const Face*> refs;
-    for (const FaceRef* r = v->faceRefHead; r != nullptr; r = r->next) refs.insert(r->face);
+    for (Face* used : v->Faces()) refs.insert(used);
     ASSERT_EQ(refs, uses[v]) << "face references of vertex " << v->id;
   }
   std::uint32_t chained = 0;

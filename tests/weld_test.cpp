@@ -226,8 +226,8 @@ void ReduceByFullScans(Model& m, double percent) {
     Vertex* v = nullptr;
     Vertex* w = nullptr;
     for (Vertex* s : m.vertices.Selected()) {
-      for (const FaceRef* ref = s->faceRefHead; ref != nullptr; ref = ref->next) {
-        const Face* f = ref->face;
+      for (Face* used : s->Faces()) {
+        const Face* f = used;
         if (!f->a || !f->b || !f->c) continue;
         Vertex* others[2] = {f->a, f->b};
         if (f->a == s) {
@@ -252,9 +252,8 @@ void ReduceByFullScans(Model& m, double percent) {
     }
     if (v == nullptr) break;
     std::vector<Face*> faces;
-    for (const FaceRef* ref = v->faceRefHead; ref != nullptr; ref = ref->next) {
-      if (std::find(faces.begin(), faces.end(), ref->face) == faces.end())
-        faces.push_back(ref->face);
+    for (Face* used : v->Faces()) {
+      if (std::find(faces.begin(), faces.end(), used) == faces.end()) faces.push_back(used);
     }
     for (Face* f : faces) {
       if (!f->a || !f->b || !f->c) continue;

@@ -50,7 +50,7 @@ void SelectUnconnectedVertices(Model& model) {
   JournalGroup group(model);
   model.vertices.ClearSelection();
   for (Vertex* v : model.vertices) {
-    if (v->faceRefHead == nullptr) model.vertices.Select(v);
+    if (!v->HasFaces()) model.vertices.Select(v);
   }
 }
 
@@ -63,9 +63,8 @@ void SelectConnectedFaces(Model& model) {
     if (!s->HasAllCorners()) continue;
     around.clear();
     for (const Vertex* corner : {s->a, s->b, s->c}) {
-      for (const FaceRef* ref = corner->faceRefHead; ref != nullptr; ref = ref->next) {
-        Face* f = ref->face;
-        if (f != nullptr && !f->selected && f->HasAllCorners()) around.emplace_back(order.Of(f), f);
+      for (Face* f : corner->Faces()) {
+        if (!f->selected && f->HasAllCorners()) around.emplace_back(order.Of(f), f);
       }
     }
     std::sort(around.begin(), around.end());

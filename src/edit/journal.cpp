@@ -44,7 +44,7 @@ void JournalDeleteVertex(Model& model, Vertex* vertex) {
   for (std::uint32_t b = 0; b < model.boneCount && b < kMaxBones; ++b) {
     JournalRemoveVertexWeight(model, b, vertex);
   }
-  while (vertex->faceRefHead != nullptr) JournalDeleteFace(model, vertex->faceRefHead->face);
+  while (vertex->HasFaces()) JournalDeleteFace(model, vertex->firstCorner.face());
   WriteVertexRecord<kDeleteVertex>(model, vertex->id, vertex->position, vertex->normal, vertex->u,
                                    vertex->v);
   model.DeleteVertex(vertex);
@@ -80,7 +80,7 @@ void JournalSetFaceVertices(Model& model, Face* face, Vertex* a, Vertex* b, Vert
 
 void JournalSetFaceMaterial(Model& model, Face* face, std::uint32_t material) {
   if (face == nullptr || material >= kMaxMaterials) return;
-  WriteRecord<kSetFaceMaterial>(model.journal, face->id, material, face->material);
+  WriteRecord<kSetFaceMaterial>(model.journal, face->id, material, std::uint32_t{face->material});
   model.SetFaceMaterial(face, material);
 }
 

@@ -30,9 +30,9 @@ void AddCornerCross(Vector3& sum, const Face& face, const Vertex* p) {
 // Adds the cross products of the faces that use `p`: all of them, or only the selected ones.
 // A face that uses `p` at several corners counts once per corner.
 void AddFacesAround(Vector3& sum, const Vertex* p, bool selectedFacesOnly) {
-  for (const FaceRef* ref = p->faceRefHead; ref != nullptr; ref = ref->next) {
-    if (ref->face == nullptr || (selectedFacesOnly && !ref->face->selected)) continue;
-    AddCornerCross(sum, *ref->face, p);
+  for (Face* used : p->Faces()) {
+    if (selectedFacesOnly && !used->selected) continue;
+    AddCornerCross(sum, *used, p);
   }
 }
 

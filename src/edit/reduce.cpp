@@ -53,8 +53,8 @@ class Reducer {
     // A face that uses v at two corners has two references but is visited once.
     faces_.clear();
     seenFaces_.clear();
-    for (const FaceRef* r = v->faceRefHead; r != nullptr; r = r->next) {
-      if (r->face != nullptr && seenFaces_.insert(r->face).second) faces_.push_back(r->face);
+    for (Face* used : v->Faces()) {
+      if (seenFaces_.insert(used).second) faces_.push_back(used);
     }
     for (Face* f : faces_) {
       if (!f->HasAllCorners()) continue;  // goes with v below
@@ -105,9 +105,8 @@ class Reducer {
   // vertex does not qualify, nor does a face's repeated corner (v to itself is no edge).
   Candidate Cheapest(Vertex* v) const {
     Candidate best{limit_, nullptr};
-    for (const FaceRef* r = v->faceRefHead; r != nullptr; r = r->next) {
-      const Face* f = r->face;
-      if (f == nullptr || !f->HasAllCorners()) continue;
+    for (const Face* f : v->Faces()) {
+      if (!f->HasAllCorners()) continue;
       Vertex* o1 = f->a;
       Vertex* o2 = f->b;
       if (f->a == v) {
@@ -126,9 +125,7 @@ class Reducer {
   }
 
   void AddNeighbours(const Vertex* v) {
-    for (const FaceRef* r = v->faceRefHead; r != nullptr; r = r->next) {
-      const Face* f = r->face;
-      if (f == nullptr) continue;
+    for (const Face* f : v->Faces()) {
       for (Vertex* c : {f->a, f->b, f->c}) {
         if (c != nullptr && c != v) neighbours_.push_back(c);
       }

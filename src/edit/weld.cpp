@@ -50,8 +50,8 @@ class FaceListOrder {
 void FacesInListOrder(const Vertex* vertex, FaceListOrder& order,
                       std::vector<std::pair<std::uint64_t, Face*>>& out) {
   out.clear();
-  for (const FaceRef* r = vertex->faceRefHead; r != nullptr; r = r->next) {
-    if (r->face != nullptr) out.emplace_back(order.KeyOf(r->face), r->face);
+  for (Face* used : vertex->Faces()) {
+    out.emplace_back(order.KeyOf(used), used);
   }
   std::sort(out.begin(), out.end());
   out.erase(std::unique(out.begin(), out.end()), out.end());
@@ -140,7 +140,7 @@ void WeldSelectedDuplicates(Model& model) {
   // Deleting a vertex empties the duplicate list, so the walk above is over before any goes.
   for (Vertex* v = model.vertices.head(); v != nullptr;) {
     Vertex* const next = v->next;
-    if (v->faceRefHead == nullptr) JournalDeleteVertex(model, v);
+    if (!v->HasFaces()) JournalDeleteVertex(model, v);
     v = next;
   }
   model.RebuildDuplicates();

@@ -40,7 +40,7 @@ void FaceList::MoveChain(std::uint32_t to, std::uint32_t from) {
   if (to >= kMaxMaterials || from >= kMaxMaterials || to == from) return;
   Face* first = chainHeads_[from];
   if (first == nullptr) return;
-  for (Face* f = first; f != nullptr; f = f->matNext) f->material = to;
+  for (Face* f = first; f != nullptr; f = f->matNext) f->material = static_cast<std::uint8_t>(to);
   // Chain `to` is normally empty here (its material was just emptied and deleted); should it
   // still hold faces they stay in front instead of being dropped from every chain.
   first->matPrev = chainTails_[to];

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 
 #include "model/math_types.h"
 #include "model/record_list.h"
@@ -11,39 +13,103 @@ namespace zmf {
 
 struct Face;
 
-// One corner use: a node in a vertex's list of the faces that use it. A face whose corners
-// repeat a vertex has one node per corner.
-struct FaceRef {
-  FaceRef* prev = nullptr;
-  FaceRef* next = nullptr;
-  Face* face = nullptr;
+// One use of a vertex as a corner of a face: the face and which of its corners (0 for a, 1 for
+// b, 2 for c), packed into one word (faces are 8-aligned, so the corner fits in the low bits).
+// A vertex's corner uses form a chain threaded through the faces themselves, in the order the
+// faces took the vertex; a face whose corners repeat a vertex is in its chain once per corner.
+class CornerRef {
+ public:
+  CornerRef() = default;
+  CornerRef(Face* face, unsigned corner) : bits_(reinterpret_cast<std::uintptr_t>(face) | corner) {}
+
+  Face* face() const { return reinterpret_cast<Face*>(bits_ & ~std::uintptr_t{3}); }
+  unsigned corner() const { return static_cast<unsigned>(bits_ & 3); }
+  explicit operator bool() const { return bits_ != 0; }
+  friend bool operator==(CornerRef, CornerRef) = default;
+
+  // The next use in the same vertex's chain; empty at its end.
+  inline CornerRef next() const;
+  // Where the link to the next use is stored (inside the face).
+  inline CornerRef& nextLink() const;
+
+ private:
+  std::uintptr_t bits_ = 0;
+};
+
+// The faces of a vertex's corner chain, one per corner use: for (Face* f : vertex->Faces()).
+class CornerRange {
+ public:
+  class Iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = Face*;
+    using difference_type = std::ptrdiff_t;
+    using pointer = Face**;
+    using reference = Face*;
+
+    Iterator() = default;
+    explicit Iterator(CornerRef at) : at_(at) {}
+    Face* operator*() const { return at_.face(); }
+    Iterator& operator++() {
+      at_ = at_.next();
+      return *this;
+    }
+    Iterator operator++(int) {
+      Iterator old = *this;
+      ++*this;
+      return old;
+    }
+    friend bool operator==(const Iterator&, const Iterator&) = default;
+
+   private:
+    CornerRef at_;
+  };
+
+  explicit CornerRange(CornerRef first) : first_(first) {}
+  Iterator begin() const { return Iterator(first_); }
+  Iterator end() const { return Iterator(); }
+
+ private:
+  CornerRef first_;
 };
 
 struct Vertex : ListNode<Vertex> {
-  Vector3 position;       // what editing changes and files store
-  Vector3 savedPosition;  // what is drawn: differs from position only while posed or dragged
-  Vector3 normal;         // not necessarily unit length
+  // First, so that it fills the padding at the end of the list links.
+  std::uint8_t changed = 0;  // skinning has started this vertex's drawn copies in this pass
+  Vector3 position;          // what editing changes and files store
+  Vector3 savedPosition;     // what is drawn: differs from position only while posed or dragged
+  Vector3 normal;            // not necessarily unit length
   Vector3 savedNormal;
   float u = 0.0f;
   float v = 0.0f;
   float savedU = 0.0f;
   float savedV = 0.0f;
-  FaceRef* faceRefHead = nullptr;
-  FaceRef* faceRefTail = nullptr;
-  std::uint8_t changed = 0;  // skinning has started this vertex's drawn copies in this pass
+  CornerRef firstCorner;  // the chain of the faces that use this vertex, oldest first
+  CornerRef lastCorner;   // its end, where the next face joins
+
+  bool HasFaces() const { return static_cast<bool>(firstCorner); }
+  CornerRange Faces() const { return CornerRange(firstCorner); }
 };
 
 struct Face : ListNode<Face> {
+  // Below 32 (the material table's size); first, so that it fills the padding at the end of
+  // the list links.
+  std::uint8_t material = 0;
   Face* matPrev = nullptr;  // chain of the faces that share this face's material
   Face* matNext = nullptr;
   Vertex* a = nullptr;  // corners in winding order; null only for a face re-created around a
   Vertex* b = nullptr;  // vertex that no longer exists
   Vertex* c = nullptr;
-  std::uint32_t material = 0;
+  // For each corner, the next use in that corner vertex's chain.
+  std::array<CornerRef, 3> nextCorner{};
 
   // Whether all three corners exist: only then is the face a triangle.
   bool HasAllCorners() const { return a != nullptr && b != nullptr && c != nullptr; }
+  Vertex* Corner(unsigned k) const { return k == 0 ? a : k == 1 ? b : c; }
 };
+
+inline CornerRef CornerRef::next() const { return face()->nextCorner[corner()]; }
+inline CornerRef& CornerRef::nextLink() const { return face()->nextCorner[corner()]; }
 
 // Two distinct vertices at exactly the same position. Derived from the vertex list, never saved.
 struct Duplicate : ListNode<Duplicate> {

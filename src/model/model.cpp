@@ -12,46 +12,43 @@ Model::Model(Host& host, TextureStore& textures)
 
 // ---- face operations
 
-void Model::AddFaceRef(Vertex* vertex, Face* face) {
+void Model::AddCorner(Face* face, unsigned corner) {
+  Vertex* vertex = face->Corner(corner);
   if (vertex == nullptr) return;
-  FaceRef* ref = faceRefs_.New();
-  if (ref == nullptr) return;
-  ref->face = face;
-  ref->prev = vertex->faceRefTail;
-  if (vertex->faceRefTail != nullptr) {
-    vertex->faceRefTail->next = ref;
+  const CornerRef use(face, corner);
+  face->nextCorner[corner] = CornerRef();
+  if (vertex->lastCorner) {
+    vertex->lastCorner.nextLink() = use;
   } else {
-    vertex->faceRefHead = ref;
+    vertex->firstCorner = use;
   }
-  vertex->faceRefTail = ref;
+  vertex->lastCorner = use;
 }
 
-void Model::RemoveFaceRef(Vertex* vertex, Face* face) {
+void Model::RemoveCorner(Face* face, unsigned corner) {
+  Vertex* vertex = face->Corner(corner);
   if (vertex == nullptr) return;
-  for (FaceRef* ref = vertex->faceRefHead; ref != nullptr; ref = ref->next) {
-    if (ref->face != face) continue;
-    if (ref->prev != nullptr) {
-      ref->prev->next = ref->next;
+  const CornerRef use(face, corner);
+  CornerRef before;
+  for (CornerRef at = vertex->firstCorner; at; before = at, at = at.next()) {
+    if (at != use) continue;
+    const CornerRef after = at.next();
+    if (before) {
+      before.nextLink() = after;
     } else {
-      vertex->faceRefHead = ref->next;
+      vertex->firstCorner = after;
     }
-    if (ref->next != nullptr) {
-      ref->next->prev = ref->prev;
-    } else {
-      vertex->faceRefTail = ref->prev;
-    }
-    faceRefs_.Delete(ref);
+    if (!after) vertex->lastCorner = before;
+    face->nextCorner[corner] = CornerRef();
     return;
   }
 }
 
 bool Model::AddFace(Face* face, std::uint32_t material) {
   if (face == nullptr || material >= kMaxMaterials) return false;
-  face->material = material;
+  face->material = static_cast<std::uint8_t>(material);
   faces.LinkToChain(face);
-  AddFaceRef(face->a, face);
-  AddFaceRef(face->b, face);
-  AddFaceRef(face->c, face);
+  for (unsigned k = 0; k < 3; ++k) AddCorner(face, k);
   faces.Append(face);
   return true;
 }
@@ -60,30 +57,24 @@ void Model::RemoveFace(Face* face) {
   if (face == nullptr) return;
   faces.Unselect(face);
   faces.UnlinkFromChain(face);
-  RemoveFaceRef(face->a, face);
-  RemoveFaceRef(face->b, face);
-  RemoveFaceRef(face->c, face);
+  for (unsigned k = 0; k < 3; ++k) RemoveCorner(face, k);
   faces.RemoveAndFree(face);
 }
 
 void Model::SetFaceMaterial(Face* face, std::uint32_t material) {
   if (face == nullptr || material >= kMaxMaterials || face->material == material) return;
   faces.UnlinkFromChain(face);
-  face->material = material;
+  face->material = static_cast<std::uint8_t>(material);
   faces.LinkToChain(face);
 }
 
 void Model::SetFaceCorners(Face* face, Vertex* a, Vertex* b, Vertex* c) {
   if (face == nullptr || a == nullptr || b == nullptr || c == nullptr) return;
-  RemoveFaceRef(face->a, face);
-  RemoveFaceRef(face->b, face);
-  RemoveFaceRef(face->c, face);
+  for (unsigned k = 0; k < 3; ++k) RemoveCorner(face, k);
   face->a = a;
   face->b = b;
   face->c = c;
-  AddFaceRef(a, face);
-  AddFaceRef(b, face);
-  AddFaceRef(c, face);
+  for (unsigned k = 0; k < 3; ++k) AddCorner(face, k);
 }
 
 void Model::MoveMaterialChain(std::uint32_t to, std::uint32_t from) { faces.MoveChain(to, from); }
@@ -140,7 +131,7 @@ void Model::SetVertex(Vertex* vertex, const Vector3& position, const Vector3& no
 
 void Model::DeleteVertex(Vertex* vertex) {
   if (vertex == nullptr) return;
-  while (vertex->faceRefHead != nullptr) RemoveFace(vertex->faceRefHead->face);
+  while (vertex->HasFaces()) RemoveFace(vertex->firstCorner.face());
   for (std::uint32_t b = 0; b < boneCount && b < kMaxBones; ++b) {
     while (VertexWeight* w = bones[b].FindWeight(vertex)) bones[b].RemoveWeight(w);
   }
@@ -250,7 +241,6 @@ std::int32_t Model::FindBoneByName(std::string_view name) const {
 void Model::Reset() {
   vertices.Clear();
   faces.Clear();
-  faceRefs_.Release();
   duplicates.Clear();
   for (Bone& bone : bones) bone.weights.Clear();
 

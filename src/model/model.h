@@ -134,12 +134,12 @@ class Model {
   void Reset();
 
  private:
-  void AddFaceRef(Vertex* vertex, Face* face);
-  void RemoveFaceRef(Vertex* vertex, Face* face);
+  // Appends the face's corner to the end of its vertex's chain / takes it out of the chain.
+  void AddCorner(Face* face, unsigned corner);
+  void RemoveCorner(Face* face, unsigned corner);
 
   Host* host_;
   TextureStore* textures_;
-  Pool<FaceRef> faceRefs_;
 };
 
 }  // namespace zmf

@@ -1,7 +1,11 @@
 // The ZMF reader's lexical rules over a text in memory.
 #include "format/word_scanner.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <array>
+#include <cstdint>
 
 #include "format/number_text.h"
 
@@ -17,6 +21,17 @@ constexpr std::array<bool, 256> kWhitespace = [] {
 bool IsWhitespace(char c) { return kWhitespace[static_cast<unsigned char>(c)]; }
 
 }  // namespace
+
+void WordScanner::ReleasePages() {
+  static const std::uintptr_t page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const auto base = reinterpret_cast<std::uintptr_t>(text_.data());
+  // Only pages wholly inside the passed text: the ones around it may hold other data.
+  const std::uintptr_t from = (base + released_ + page - 1) / page * page;
+  const std::uintptr_t to = (base + position_) / page * page;
+  if (to <= from) return;
+  ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
+  released_ = to - base;
+}
 
 void WordScanner::SkipWhitespace() {
   while (position_ < text_.size() && IsWhitespace(text_[position_])) ++position_;

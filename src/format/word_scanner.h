@@ -1,6 +1,7 @@
 // Reads a text the way the ZMF reader's formatted input does: words, "%f" and "%u" numbers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -36,11 +37,26 @@ class WordScanner {
   // Characters not yet read.
   std::size_t Remaining() const { return text_.size() - position_; }
 
+  // For a caller that owns a big text and never reads it again: from now on ReleasePassed may
+  // hand the memory of text already read back to the system (it then reads as zeros), so a big
+  // file and the model made from it are not in memory together.
+  void AllowReleasingPassedText() { releasing_ = true; }
+  // Between records, when no word read earlier is still in use: releases the whole pages of text
+  // behind the cursor once enough of them have gathered. Nothing unless allowed.
+  void ReleasePassed() {
+    if (releasing_ && position_ - released_ >= kReleaseStep) ReleasePages();
+  }
+
  private:
+  static constexpr std::size_t kReleaseStep = std::size_t{8} << 20;
+
   void SkipWhitespace();
+  void ReleasePages();
 
   std::string_view text_;
   std::size_t position_ = 0;
+  std::size_t released_ = 0;  // text before this was handed back (or is not worth a page)
+  bool releasing_ = false;
 };
 
 }  // namespace zmf::format

@@ -78,6 +78,12 @@ class ZmfReader {
   ZmfReader(Model& model, std::string_view text, std::string_view path, Mode mode)
       : model_(model), in_(text), path_(path), mode_(mode) {}
 
+  // The text is the reader's own (read from the file for it): memory behind the cursor may go.
+  ZmfReader& ReleasingPassedText() {
+    in_.AllowReleasingPassedText();
+    return *this;
+  }
+
   void Run() {
     if (in_.Word() != "ZMF") {
       model_.host().ErrorBox("Not an .zmf file:", path_, Severity::Error);
@@ -182,9 +188,12 @@ class ZmfReader {
     if (whole()) {
       table_.clear();
       // Each number takes at least two characters: the count alone never sizes the table.
-      table_.reserve(std::min<std::size_t>(count, in_.Remaining() / (2 * fields) + 1));
+      const std::size_t fits = std::min<std::size_t>(count, in_.Remaining() / (2 * fields) + 1);
+      table_.reserve(fits);
+      model_.vertices.ReserveIds(fits);
     }
     for (std::uint32_t i = 0; i < count; ++i) {
+      in_.ReleasePassed();
       float f[8] = {};
       bool complete = true;
       for (int k = 0; k < fields && complete; ++k) complete = in_.Float(f[k]);
@@ -209,7 +218,12 @@ class ZmfReader {
   void ReadFaces(bool withMaterial) {
     std::uint32_t count = 0;
     if (!in_.Unsigned(count)) count = 0;
+    // Each corner number takes at least two characters.
+    const std::size_t fields = withMaterial ? 4 : 3;
+    if (whole())
+      model_.faces.ReserveIds(std::min<std::size_t>(count, in_.Remaining() / (2 * fields) + 1));
     for (std::uint32_t i = 0; i < count; ++i) {
+      in_.ReleasePassed();
       std::uint32_t a = 0, b = 0, c = 0, material = 0;
       if (!in_.Unsigned(a) || !in_.Unsigned(b) || !in_.Unsigned(c)) break;
       if (withMaterial && !in_.Unsigned(material)) break;
@@ -647,7 +661,7 @@ void ReadModelFile(Model& model, std::string_view path) {
     model.host().ErrorBox("Could not open file:", path, Severity::Error);
     return;
   }
-  ZmfReader(model, text, path, Mode::WholeModel).Run();
+  ZmfReader(model, text, path, Mode::WholeModel).ReleasingPassedText().Run();
 }
 
 void ImportAnimations(Model& model, std::string_view path) {

@@ -163,9 +163,11 @@ class RecordList {
     byId_.clear();
     byIdOverflow_.clear();
     sharedIds_.clear();
-    order_.clear();
+    std::vector<T*>().swap(order_);
     selOrder_.clear();
-    orderValid_ = selOrderValid_ = true;
+    // The position table is built when Nth is first asked, not kept while a file is read.
+    orderValid_ = false;
+    selOrderValid_ = true;
   }
 
   // The first record in list order with this id, or null.
@@ -266,6 +268,10 @@ class RecordList {
     IndexInsert(record);
   }
 
+  // Makes room in the id index for `count` more records, so that reading a big file grows it
+  // once instead of by doubling. A hint: callers bound it by what their input can hold.
+  void ReserveIds(std::size_t count) { byId_.reserve(byId_.size() + count); }
+
   // Raises nextId (never lowers it), so that ids below it stay reserved.
   void ReserveIdsBelow(std::uint32_t id) {
     if (id > nextId_) nextId_ = id;
@@ -354,7 +360,7 @@ class RecordList {
   std::unordered_set<std::uint32_t> sharedIds_;  // ids held by more than one live record
   mutable std::vector<T*> order_;                // records in list order, while orderValid_
   mutable std::vector<T*> selOrder_;             // records in selection order, while valid
-  mutable bool orderValid_ = true;
+  mutable bool orderValid_ = false;
   mutable bool selOrderValid_ = true;
 };
 

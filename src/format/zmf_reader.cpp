@@ -187,6 +187,7 @@ class ZmfReader {
     if (!in_.Unsigned(count)) count = 0;
     if (whole()) {
       table_.clear();
+      tableHasFaces_ = false;
       // Each number takes at least two characters: the count alone never sizes the table.
       const std::size_t fits = std::min<std::size_t>(count, in_.Remaining() / (2 * fields) + 1);
       table_.reserve(fits);
@@ -220,28 +221,40 @@ class ZmfReader {
     if (!in_.Unsigned(count)) count = 0;
     // Each corner number takes at least two characters.
     const std::size_t fields = withMaterial ? 4 : 3;
-    if (whole())
+    if (whole()) {
       model_.faces.ReserveIds(std::min<std::size_t>(count, in_.Remaining() / (2 * fields) + 1));
+    }
+    // Faces on a fresh vertex table get their corner chains in one pass at the end.
+    const bool linkAtEnd = whole() && !tableHasFaces_;
+    Face* before = model_.faces.tail();
     for (std::uint32_t i = 0; i < count; ++i) {
       in_.ReleasePassed();
       std::uint32_t a = 0, b = 0, c = 0, material = 0;
       if (!in_.Unsigned(a) || !in_.Unsigned(b) || !in_.Unsigned(c)) break;
       if (withMaterial && !in_.Unsigned(material)) break;
-      if (whole()) AddFace(a, b, c, material);
+      if (whole()) AddFace(a, b, c, material, linkAtEnd);
     }
+    if (linkAtEnd) {
+      model_.LinkCornersFrom(before != nullptr ? before->next : model_.faces.head());
+    }
+    tableHasFaces_ = true;
     ReadSectionEnd();
   }
 
   // A face on vertices of the current VERTICES section; one that names a vertex outside it is
   // dropped. A material outside the table is material 0 (see KeepReferencesValid).
-  void AddFace(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t material) {
+  void AddFace(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t material,
+               bool linkLater) {
     if (a >= table_.size() || b >= table_.size() || c >= table_.size()) return;
     Face* face = model_.faces.Allocate();
     if (face == nullptr) return;
     face->a = table_[a];
     face->b = table_[b];
     face->c = table_[c];
-    if (!model_.AddFace(face, material < kMaxMaterials ? material : 0)) model_.faces.Free(face);
+    const std::uint32_t m = material < kMaxMaterials ? material : 0;
+    if (!(linkLater ? model_.AddFaceUnlinked(face, m) : model_.AddFace(face, m))) {
+      model_.faces.Free(face);
+    }
   }
 
   // ---- materials
@@ -630,6 +643,7 @@ class ZmfReader {
   Mode mode_;
   float version_ = 0.0f;             // the VERSION section's number; 0 before any
   std::vector<Vertex*> table_;       // the vertices of the latest VERTICES section, in file order
+  bool tableHasFaces_ = false;       // a FACES section has used the table's vertices
   std::vector<std::uint32_t> seen_;  // per table entry: the weight list that last took it
   std::uint32_t seenStamp_ = 0;
   Material scratchMaterial_;
@@ -656,21 +670,21 @@ void ImportAnimationsText(Model& model, std::string_view text, std::string_view 
 void ReadModelFile(Model& model, std::string_view path) {
   // Reset before reading, so a big old model and a big new file are not in memory together.
   ResetForModelFile(model);
-  std::string text;
-  if (!ReadWholeFile(path, text)) {
+  FileText text;
+  if (!text.Read(path)) {
     model.host().ErrorBox("Could not open file:", path, Severity::Error);
     return;
   }
-  ZmfReader(model, text, path, Mode::WholeModel).ReleasingPassedText().Run();
+  ZmfReader(model, text.view(), path, Mode::WholeModel).ReleasingPassedText().Run();
 }
 
 void ImportAnimations(Model& model, std::string_view path) {
-  std::string text;
-  if (!ReadWholeFile(path, text)) {
+  FileText text;
+  if (!text.Read(path)) {
     model.host().ErrorBox("Could not open file:", path, Severity::Error);
     return;
   }
-  ImportAnimationsText(model, text, path);
+  ImportAnimationsText(model, text.view(), path);
 }
 
 }  // namespace zmf::format

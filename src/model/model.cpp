@@ -53,6 +53,38 @@ bool Model::AddFace(Face* face, std::uint32_t material) {
   return true;
 }
 
+bool Model::AddFaceUnlinked(Face* face, std::uint32_t material) {
+  if (face == nullptr || material >= kMaxMaterials) return false;
+  face->material = static_cast<std::uint8_t>(material);
+  faces.LinkToChain(face);
+  faces.Append(face);
+  return true;
+}
+
+void Model::LinkCornersFrom(Face* first) {
+  if (first == nullptr) return;
+  // The vertices of a face some steps ahead are fetched while this one is linked.
+  constexpr int kAhead = 8;
+  Face* ahead = faces.tail();
+  for (int i = 0; i < kAhead && ahead != nullptr && ahead != first; ++i) ahead = ahead->prev;
+  for (Face* face = faces.tail(); face != nullptr; face = face == first ? nullptr : face->prev) {
+    if (ahead != nullptr) {
+      for (Vertex* v : {ahead->a, ahead->b, ahead->c}) {
+        if (v != nullptr) __builtin_prefetch(&v->firstCorner, 1);
+      }
+      ahead = ahead == first ? nullptr : ahead->prev;
+    }
+    for (unsigned k = 3; k-- > 0;) {
+      Vertex* vertex = face->Corner(k);
+      if (vertex == nullptr) continue;
+      const CornerRef use(face, k);
+      face->nextCorner[k] = vertex->firstCorner;
+      if (!vertex->firstCorner) vertex->lastCorner = use;
+      vertex->firstCorner = use;
+    }
+  }
+}
+
 void Model::RemoveFace(Face* face) {
   if (face == nullptr) return;
   faces.Unselect(face);

@@ -78,6 +78,14 @@ class Model {
   // each corner (a, b, c) and appends it with the next id. False, and nothing done, for a null
   // face or a material index outside the table.
   bool AddFace(Face* face, std::uint32_t material);
+  // For loading files: AddFace without the corners, which LinkCornersFrom then threads into
+  // their vertices' chains for many faces at once.
+  bool AddFaceUnlinked(Face* face, std::uint32_t material);
+  // Threads the corners of the faces from `first` to the list's tail into their vertices'
+  // chains, giving the same chains as AddFace would have, face by face. Walking the faces
+  // backwards and putting each use at the front of its chain touches one vertex per corner
+  // instead of a vertex and the face before. Only for vertices that no earlier face uses.
+  void LinkCornersFrom(Face* first);
   // Unselects, unchains and unlinks the face, drops one face reference from each corner, and
   // frees it. Its vertices stay.
   void RemoveFace(Face* face);

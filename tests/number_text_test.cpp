@@ -107,6 +107,45 @@ TEST(FloatReading, TakesWhatScanfTakesAndNothingElse) {
   EXPECT_EQ(value, 0.0f);
 }
 
+// Plain decimals take a short path; it must give the C library's float for every digit string,
+// the halfway cases between two floats included.
+TEST(FloatReading, PlainDecimalsMatchTheCLibraryBitForBit) {
+  std::mt19937_64 random(11);
+  auto check = [](const std::string& text) {
+    float ours = 0.0f;
+    const std::size_t used = format::ParseFloatPrefix(text, ours);
+    char* stop = nullptr;
+    const float theirs = std::strtof(text.c_str(), &stop);
+    ASSERT_EQ(used, static_cast<std::size_t>(stop - text.c_str())) << text;
+    ASSERT_EQ(std::bit_cast<std::uint32_t>(ours), std::bit_cast<std::uint32_t>(theirs)) << text;
+  };
+  for (int i = 0; i < 200000; ++i) {
+    // What files hold: "%f" of random floats of every magnitude up to 2^40.
+    const float f = std::ldexp(static_cast<float>(random() % (1u << 24)) / (1u << 24),
+                               static_cast<int>(random() % 64) - 23);
+    check((random() % 2 ? "-" : "") + Fixed6(f));
+    // Random digit strings of up to 19 digits with the point anywhere.
+    std::string digits = std::to_string(random() % 10000000000000000000ull);
+    digits.insert(random() % (digits.size() + 1), ".");
+    check(digits);
+  }
+  // Exact halfway points between neighbouring floats, written out in full, and their neighbours.
+  for (float f : {1.0f, 3.0f, 1000.25f, 16777216.0f, 0.1f, 123456.7f}) {
+    const double half = (static_cast<double>(f) + std::nextafter(f, 2 * f + 1)) / 2;
+    char text[64];
+    std::snprintf(text, sizeof text, "%.20f", half);
+    check(text);
+    for (const char* form : {"%.6f", "%.9f", "%.12f"}) {
+      std::snprintf(text, sizeof text, form, half);
+      check(text);
+    }
+  }
+  for (const char* text : {"1.", ".5", "0.000000", "-0.000000", "00012.50}", "1e5", "1.5e-3",
+                           "0x1p3", "7.25.5", "18014398509481985", "9007199254740993.5"}) {
+    check(text);
+  }
+}
+
 TEST(UnsignedReading, WrapsNegativesAndSaturatesHugeNumbers) {
   struct Case {
     const char* text;

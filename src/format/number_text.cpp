@@ -31,6 +31,42 @@ float ConvertOutOfRange(const char* first, const char* last) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// The common plain decimal ("12.345678", what "%f" writes) without a library call: at most 19
+// digits, no exponent. The digits make an exact integer m and the point a power of ten 10^k;
+// for m up to 2^53 and k up to 22 both are exact doubles, so m / 10^k is the exact value
+// rounded once to double. Rounding that double to float gives the float nearest the exact
+// value unless the double lies exactly halfway between two floats (the exact value may then be
+// on either side): those, and everything else, are left to the full conversion. Returns the
+// characters used, or 0 to leave the text to it.
+std::size_t ParsePlainDecimal(const char* p, const char* end, float& value) {
+  const char* const start = p;
+  std::uint64_t m = 0;
+  int digits = 0;
+  int fraction = 0;
+  for (; p != end && IsDigit(*p); ++p, ++digits) m = m * 10 + static_cast<unsigned>(*p - '0');
+  const int whole = digits;
+  if (p != end && *p == '.') {
+    ++p;
+    for (; p != end && IsDigit(*p); ++p, ++digits, ++fraction) {
+      m = m * 10 + static_cast<unsigned>(*p - '0');
+    }
+  }
+  if (digits == 0 || digits > 19 || fraction > 22) return 0;
+  // An exponent, or the "x" of a hexadecimal number after a lone 0, needs the full conversion.
+  if (p != end && (*p == 'e' || *p == 'E' || *p == 'x' || *p == 'X')) return 0;
+  if (whole == 0 && fraction == 0) return 0;
+  if (m > (std::uint64_t{1} << 53)) return 0;
+  static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  const double exact = static_cast<double>(m) / kPowers[fraction];
+  // The 29 low bits of a double's fraction lie below a float's precision; 1 and 28 zeros there
+  // is a point halfway between two floats.
+  if ((std::bit_cast<std::uint64_t>(exact) & 0x1FFFFFFFu) == 0x10000000u) return 0;
+  value = static_cast<float>(exact);
+  return static_cast<std::size_t>(p - start);
+}
+
 }  // namespace
 
 char* FormatFixed6(char* out, float value) {
@@ -88,6 +124,10 @@ std::size_t ParseFloatPrefix(std::string_view text, float& value) {
   if (p == end || *p == '+' || *p == '-') return 0;
 
   float parsed = 0.0f;
+  if (const std::size_t used = ParsePlainDecimal(p, end, parsed); used != 0) {
+    value = negative ? -parsed : parsed;
+    return static_cast<std::size_t>(p - begin) + used;
+  }
   const char* stop = nullptr;
   std::errc error{};
   if (end - p > 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && p[2] != '+' && p[2] != '-') {

@@ -1,7 +1,10 @@
 // Pooled storage for list records: stable addresses, cheap allocation, whole-pool release.
 #pragma once
 
+#include <sys/mman.h>
+
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <new>
 #include <type_traits>
@@ -68,6 +71,7 @@ class Pool {
   bool Grow() {
     Slot* chunk = new (std::nothrow) Slot[nextChunkSize_];
     if (chunk == nullptr) return false;
+    AdviseHugePages(chunk, nextChunkSize_ * sizeof(Slot));
     try {
       chunks_.emplace_back(chunk);
     } catch (const std::bad_alloc&) {
@@ -78,6 +82,15 @@ class Pool {
     usedInChunk_ = 0;
     if (nextChunkSize_ < kLargestChunk) nextChunkSize_ *= 2;
     return true;
+  }
+
+  // Big chunks (a big model's records) are filled front to back right away: backing them with
+  // huge pages where the system allows it takes one page fault per 2 MiB instead of 512.
+  static void AdviseHugePages(void* chunk, std::size_t bytes) {
+    constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
+    const auto from = (reinterpret_cast<std::uintptr_t>(chunk) + kHuge - 1) & ~(kHuge - 1);
+    const auto to = (reinterpret_cast<std::uintptr_t>(chunk) + bytes) & ~(kHuge - 1);
+    if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
   }
 
   std::vector<std::unique_ptr<Slot[]>> chunks_;

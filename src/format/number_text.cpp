@@ -159,6 +159,17 @@ std::size_t ParseUnsignedPrefix(std::string_view text, std::uint32_t& value) {
     ++p;
   }
   if (p == end || !IsDigit(*p)) return 0;
+  // Up to nine digits cannot overflow: the common case needs no library call.
+  if (!negative) {
+    std::uint32_t small = 0;
+    const char* q = p;
+    for (; q != end && q - p < 9 && IsDigit(*q); ++q)
+      small = small * 10 + static_cast<unsigned>(*q - '0');
+    if (q == end || !IsDigit(*q)) {
+      value = small;
+      return static_cast<std::size_t>(q - begin);
+    }
+  }
   std::uint64_t magnitude = 0;
   const auto result = std::from_chars(p, end, magnitude);
   if (result.ec == std::errc::result_out_of_range || magnitude > 0xFFFFFFFFu) {

@@ -215,6 +215,32 @@ TEST_F(ZmfReaderTest, WriteReadWriteGivesTheSameText) {
   EXPECT_EQ(format::WriteModelText(model), golden);
 }
 
+// A file read from disk gives the memory of text already parsed back as it goes (in steps of
+// megabytes); what is read must be what reading the same text from memory gives.
+TEST_F(ZmfReaderTest, BigFilesReadFromDiskAsFromMemory) {
+  std::string text = "ZMF\nVERSION { 2.00 }\nVERTICES { POSITION_NORMAL_TEXCOORDS 400000\n";
+  for (int i = 0; i < 400000; ++i) {
+    const std::string n = std::to_string(i);
+    text += n + ".125000 -" + n + ".5 0." + n + " 0 0 1 " + std::to_string(i % 7) + ".25 0.5\n";
+  }
+  text += "}\nFACES { 399998\n";
+  for (int i = 0; i < 399998; ++i) {
+    text += std::to_string(i) + " " + std::to_string(i + 1) + " " + std::to_string(i + 2) + " 0\n";
+  }
+  text += "}\n";
+  ASSERT_GT(text.size(), std::size_t{20} << 20);
+  TempFolder folder;
+  WriteFile(folder.File("big.zmf"), text);
+
+  Read(text);
+  const std::string fromMemory = format::WriteModelText(model);
+  ASSERT_EQ(model.vertices.count(), 400000u);
+  ASSERT_EQ(model.faces.count(), 399998u);
+  format::ReadModelFile(model, folder.File("big.zmf"));
+  EXPECT_EQ(format::WriteModelText(model), fromMemory);
+  EXPECT_EQ(BrokenPromise(), "");
+}
+
 TEST_F(ZmfReaderTest, TexturesAreLoadedFromBesideTheModel) {
   TempFolder folder;
   std::filesystem::create_directory(folder.File("tex"));

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "model/host.h"
 #include "model/model.h"
 
 namespace zmf::anim {
@@ -34,6 +35,28 @@ bool CanAddBone(const Model& model, std::string_view name, std::int32_t parent);
 // children. Refused for a bone index out of range.
 void SetBone(Model& model, std::uint32_t bone, std::int32_t parent, const Matrix4& localMatrix,
              float grams);
+
+// The bind and frame matrices of the whole tree, from the root (the rest pose).
+void EvaluateHierarchy(Model& model);
+
+// Frames from poses, from the root: each bone's frameMatrix := Compose(poseMatrix,
+// parent.frameMatrix), or its poseMatrix for the root.
+void UpdateFrames(Model& model);
+
+// Adds each weighted vertex's share of its bone's movement, Compose(bindMatrix, frameMatrix),
+// into the vertex's drawn copies (savedPosition, savedNormal), for the bone, its later siblings
+// and all their descendants. The first bone to reach a vertex after a Commit replaces the
+// copies; the others add to them.
+void SkinVertices(Model& model, std::int32_t bone);
+
+// What the viewport shows in the bones view: the current animation evaluated at the clock's
+// time (when there is an animation), the model committed, then skinned from the root. Nothing
+// but the Commit without bones.
+void PoseMesh(Model& model, const Clock& clock);
+
+// Renames the bone (cut to 31 characters) and every child's parentName with it; false (nothing
+// done) for an empty name or a bone index out of range. Not journaled.
+bool RenameBone(Model& model, std::uint32_t bone, std::string_view name);
 
 // Removes the bone with the highest index (the one added last), with its weights.
 void RemoveLastBone(Model& model);

@@ -1,0 +1,58 @@
+// Animations, their keys and key bones, and playback: the poses the skeleton is drawn in.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "model/host.h"
+#include "model/model.h"
+
+namespace zmf::anim {
+
+// The answer to "Enter animation name, #of key frames and total time(sec):" read as
+// "%s %u %f"; false unless all three convert.
+struct AnimationAnswer {
+  std::string name;
+  std::uint32_t keyCount = 0;
+  float totalTime = 0.0f;
+};
+bool ParseAnimationAnswer(std::string_view answer, AnimationAnswer& parsed);
+
+// Appends an animation with keyCount keys spread evenly over totalTime (a single key at 0), no
+// key bones, and makes it current. Refused (false) for an empty name, keyCount outside 1..31, a
+// negative (or NaN) total time, or a full table. Not journaled.
+bool AddAnimation(Model& model, std::string_view name, std::uint32_t keyCount, float totalTime);
+// Removes the animation; the later ones move down a slot. currentAnimation is left as it was.
+void DeleteAnimation(Model& model, std::uint32_t index);
+// Cut to 31 characters; false for an empty name or an index out of range.
+bool RenameAnimation(Model& model, std::uint32_t index, std::string_view name);
+// Stores the total time and spaces the keys evenly over it again (a single key stays at 0).
+void SetTotalTime(Model& model, std::uint32_t animation, float seconds);
+
+// Adds a key bone for the bone at the same new slot of every key of the current animation, at
+// the bone's rest pose (the inverse of its local matrix), and makes that slot current. Needs a
+// current animation and key; refused (false) for a bone out of range or a full key.
+bool AddKeyBone(Model& model, std::uint32_t bone);
+// The "Add Key Bone" command: the current bone, or, without one and while key 0 of the current
+// animation has no key bones, every bone in table order (slot j poses bone j).
+void AddKeyBonesForCommand(Model& model);
+// Removes the slot from that one key; later slots of the key move down.
+void DeleteKeyBone(Model& model, std::int32_t animation, std::int32_t key, std::int32_t slot);
+// The key-bone panel's apply: stores the matrix in the current key bone, not journaled; nothing
+// without a current animation, key and key bone.
+void ApplyKeyBoneMatrix(Model& model, const Matrix4& matrix);
+
+// Starts the lead-in of the current animation: 0.25 s from the current poses into key 0.
+void StartAnimation(Model& model, const Clock& clock);
+// The Run / Stop toggle, only with a current animation; true when it is now running.
+bool ToggleAnimationRunning(Model& model, const Clock& clock);
+
+// m := target * w + m * (1 - w) element by element, then the three axis rows made unit length
+// (a zero row stays zero).
+void Interpolate(Matrix4& m, const Matrix4& target, float w);
+// Writes the current animation's pose into the bones' poseMatrix at the clock's time (or the
+// current key when not running), then the frames from the root.
+void EvaluateAnimation(Model& model, const Clock& clock);
+
+}  // namespace zmf::anim

@@ -1,0 +1,25 @@
+// Moving, turning and resizing: the whole model at once (not undoable), or the selected vertices
+// (one undo group).
+#pragma once
+
+#include "model/math_types.h"
+#include "model/model.h"
+
+namespace zmf::edit {
+
+// Every vertex moves by t; the root bone's local translation moves by -t and the key bones that
+// pose the root by +t. Not journaled.
+void TranslateModel(Model& model, const Vector3& t);
+// Turns every vertex and normal, every bone's local translation and every key bone by the Euler
+// rotation of (pitch, yaw, roll). Not journaled.
+void RotateModel(Model& model, const Vector3& pitchYawRoll);
+// Scales every vertex position and the translations of all bones and key bones. Not journaled.
+void ScaleModel(Model& model, const Vector3& s);
+
+// Every selected vertex, in selection order, gets its position through m as a point and, when
+// turnNormals, its normal through m as a direction (otherwise the normal stays exactly as it
+// is), through the journaled SetVertex, all in one undo group. Nothing (no group) without a
+// selected vertex. The typed transforms and the mouse's move commits share it.
+void TransformSelection(Model& model, const Matrix4& m, bool turnNormals);
+
+}  // namespace zmf::edit

@@ -48,6 +48,8 @@ void MainWindow::OpenStartupModel() {
   // The path is the Open command's input, as the file dialog's answer or a script's argument is.
   const std::string arguments[] = {startupPath_};
   command::CommandContext context(model_, arguments);
+  context.editor = &editor_;
+  context.clock = &clock_;
   command::FindCommand(command::kCommandOpen)->handler(context);
   framesBeforeStartupModel_ = viewport_->FramesDrawn();
   viewport_->update();

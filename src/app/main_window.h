@@ -10,6 +10,7 @@
 #include "app/qt_host.h"
 #include "app/viewport_texture_store.h"
 #include "model/model.h"
+#include "view/editor_state.h"
 
 namespace zmf::app {
 
@@ -31,6 +32,7 @@ class MainWindow : public QMainWindow {
   ViewportWidget* Viewport() const { return viewport_; }
 
   Model& TheModel() { return model_; }
+  view::EditorState& Editor() { return editor_; }
   Clock& ProgramClock() { return clock_; }
 
   // The name Open and Save start from; "untitled.zmf" until a model is named.
@@ -54,6 +56,7 @@ class MainWindow : public QMainWindow {
   QtHost host_;
   ViewportTextureStore textures_;
   Model model_{host_, textures_};
+  view::EditorState editor_;
 
   ViewportWidget* viewport_;
   QString currentFileName_ = QStringLiteral("untitled.zmf");

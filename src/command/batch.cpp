@@ -3,9 +3,12 @@
 #include "command/batch.h"
 
 #include <charconv>
+#include <cmath>
 #include <vector>
 
 #include "command/command_table.h"
+#include "format/number_text.h"
+#include "view/editor_state.h"
 
 namespace zmf::command {
 namespace {
@@ -53,10 +56,11 @@ bool ParseNumber(std::string_view text, std::uint32_t& value) {
 
 // One line of a script, parsed: an answer to queue, a cancel, or a command with its arguments.
 struct ScriptLine {
-  enum class Kind { Answer, Cancel, Command };
+  enum class Kind { Answer, Cancel, Clock, Command };
   Kind kind = Kind::Command;
   std::size_t line = 0;
   std::string answer;
+  float seconds = 0.0f;  // for Clock
   const CommandEntry* entry = nullptr;
   std::vector<std::string> arguments;
 };
@@ -74,12 +78,19 @@ const char* ArgumentsWanted(CommandInput input) {
       return "a button and its texts (apply BUTTON TEXTS...)";
     case CommandInput::Ids:
       return "one or more ids";
+    case CommandInput::Words:
+      break;
   }
   return "";
 }
 
-bool ArgumentCountFits(CommandInput input, std::size_t count) {
-  switch (input) {
+std::string ArgumentsWanted(const CommandEntry& entry) {
+  if (entry.input == CommandInput::Words) return std::string(entry.words);
+  return ArgumentsWanted(entry.input);
+}
+
+bool ArgumentCountFits(const CommandEntry& entry, std::size_t count) {
+  switch (entry.input) {
     case CommandInput::None:
       return count == 0;
     case CommandInput::OpenFile:
@@ -90,6 +101,8 @@ bool ArgumentCountFits(CommandInput input, std::size_t count) {
       return true;
     case CommandInput::Ids:
       return count >= 1;
+    case CommandInput::Words:
+      return count == WordCount(entry);
   }
   return false;
 }
@@ -112,6 +125,17 @@ bool ParseLine(std::string_view text, ScriptLine& parsed, std::string& error) {
       return false;
     }
     parsed.kind = ScriptLine::Kind::Cancel;
+    return true;
+  }
+  if (word == "clock") {
+    float seconds = 0.0f;
+    if (rest.empty() || format::ParseFloatPrefix(rest, seconds) != rest.size() ||
+        !std::isfinite(seconds)) {
+      error = "clock needs a time in seconds";
+      return false;
+    }
+    parsed.kind = ScriptLine::Kind::Clock;
+    parsed.seconds = seconds;
     return true;
   }
 
@@ -149,8 +173,8 @@ bool ParseLine(std::string_view text, ScriptLine& parsed, std::string& error) {
               (parsed.entry->input == CommandInput::ListPick ? "pick" : "apply");
       return false;
     }
-    if (!ArgumentCountFits(parsed.entry->input, arguments.size())) {
-      error = std::string(word) + " takes " + ArgumentsWanted(parsed.entry->input);
+    if (!ArgumentCountFits(*parsed.entry, arguments.size())) {
+      error = std::string(word) + " takes " + ArgumentsWanted(*parsed.entry);
       return false;
     }
   }
@@ -199,6 +223,9 @@ int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
   }
   if (!valid) return 2;
 
+  // The script's own editor state and clock: the clock stands still unless a line sets it.
+  view::EditorState editor;
+  ManualClock clock;
   bool failed = false;
   for (const ScriptLine& scriptLine : lines) {
     const std::string location = Location(scriptName, scriptLine.line);
@@ -210,8 +237,13 @@ int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
       case ScriptLine::Kind::Cancel:
         host.QueueCancel();
         break;
+      case ScriptLine::Kind::Clock:
+        clock.Set(scriptLine.seconds);
+        break;
       case ScriptLine::Kind::Command: {
         CommandContext context(model, scriptLine.arguments);
+        context.editor = &editor;
+        context.clock = &clock;
         scriptLine.entry->handler(context);
         if (!context.problem.empty()) {
           std::fprintf(errors, "%s: %s\n", location.c_str(), context.problem.c_str());

@@ -45,6 +45,7 @@ class HeadlessTextureStore final : public TextureStore {
 //   apply BUTTON [TEXTS]    presses a panel's "ok" button with those edit-box texts
 //   answer TEXT             queues the answer to the next prompt, or "yes"/"no" to a question
 //   cancel                  queues a cancelled prompt
+//   clock SECONDS           sets the clock that animation playback reads (0 at the start)
 // Arguments are separated by blanks; "double quotes" keep blanks in one ("" is an empty one).
 // Blank lines and lines starting with '#' are skipped. `scriptName` names the script in
 // messages. Returns the exit code: 2 when a line is not a valid command (nothing is run then),

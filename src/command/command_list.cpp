@@ -23,6 +23,8 @@ std::string ScriptUsage(const CommandEntry& entry) {
       return "apply " + id + " TEXTS...";
     case CommandInput::Ids:
       return name + " ID...";
+    case CommandInput::Words:
+      return name + " " + std::string(entry.words);
   }
   return name;
 }
@@ -63,6 +65,8 @@ std::string_view InputName(CommandInput input) {
       return "texts";
     case CommandInput::Ids:
       return "ids";
+    case CommandInput::Words:
+      return "words";
   }
   return "";
 }
@@ -85,6 +89,7 @@ std::string ScriptHelpText() {
   rows.push_back(
       {"answer TEXT", "Queue the answer to the next prompt, or yes or no to a question"});
   rows.push_back({"cancel", "Queue a cancelled prompt"});
+  rows.push_back({"clock SECONDS", "Set the clock that animation playback reads"});
   return "Script lines for --batch (a command may also be given by its identifier; \"double\n"
          "quotes\" keep blanks in an argument; blank lines and lines starting with # are "
          "skipped):\n" +

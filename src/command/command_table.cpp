@@ -6,6 +6,8 @@
 #include "command/face_commands.h"
 #include "command/file_commands.h"
 #include "command/reflect_commands.h"
+#include "command/skeleton_commands.h"
+#include "command/transform_commands.h"
 #include "command/weld_commands.h"
 
 namespace zmf::command {
@@ -62,6 +64,13 @@ constexpr CommandEntry kCommands[] = {
      "Split each selected face in four; asks whether normals deform it"},
     {kCommandSelectUnconnected, "select-unconnected", CommandInput::None, nullptr,
      SelectUnconnectedCommand, "Select the vertices that no face uses"},
+    // Model > Vertices and Faces > Matrix
+    {kCommandTranslate, "translate", CommandInput::None, nullptr, TranslateCommand,
+     "Move the selected vertices, or the whole model, by a typed offset"},
+    {kCommandRotate, "rotate", CommandInput::None, nullptr, RotateCommand,
+     "Turn the selected vertices, or the whole model, by typed pitch, yaw and roll"},
+    {kCommandScale, "scale", CommandInput::None, nullptr, ScaleCommand,
+     "Scale the selected vertices, or the whole model, by typed factors"},
     // Model > Normals and Edges
     {kCommandNormalsFromSelection, "normals-from-selection", CommandInput::None, nullptr,
      NormalsFromSelectionCommand, "Normals of the selected vertices from the selected faces"},
@@ -81,9 +90,55 @@ constexpr CommandEntry kCommands[] = {
     {kCommandImportAnimations, "import-animations", CommandInput::OpenFile,
      &kImportAnimationsDialog, ImportAnimationsCommand,
      "Replace the bones and animations with those of a ZMF file"},
+    {kCommandRenameBone, "rename-bone", CommandInput::None, nullptr, RenameBoneCommand,
+     "Rename the current bone; asks for the name"},
+    {kCommandSetBoneOnSelection, "set-bone-on-selection", CommandInput::None, nullptr,
+     SetBoneOnSelectionCommand, "Make the selected vertices the ones the current bone moves"},
+    {kCommandAddAnimation, "add-animation", CommandInput::None, nullptr, AddAnimationCommand,
+     "Add an animation; asks for its name, key count and total time"},
+    {kCommandRenameAnimation, "rename-animation", CommandInput::None, nullptr,
+     RenameAnimationCommand, "Rename the current animation; asks for the name"},
+    {kCommandAddKeyBone, "add-key-bone", CommandInput::None, nullptr, AddKeyBoneCommand,
+     "Pose the current bone (or, with none, every bone) in every key of the animation"},
+    {kCommandResetKeyBoneMatrix, "reset-key-bone-matrix", CommandInput::None, nullptr,
+     ResetKeyBoneMatrixCommand, "Put the current key bone back to its bone's rest pose"},
+    {kCommandRunAnimation, "run-animation", CommandInput::None, nullptr, RunAnimationCommand,
+     "Start or stop playing the current animation"},
+    {kCommandDeleteAll, "delete-all", CommandInput::None, nullptr, DeleteAllCommand,
+     "Delete every bone and animation; asks first, cannot be undone"},
+    // Model > Delete Selected
+    {kCommandDeleteBone, "delete-bone", CommandInput::None, nullptr, DeleteBoneCommand,
+     "Delete the current bone; its vertices and children go to its parent"},
+    {kCommandDeleteAnimation, "delete-animation", CommandInput::None, nullptr,
+     DeleteAnimationCommand, "Delete the current animation"},
+    {kCommandDeleteKeyBone, "delete-key-bone", CommandInput::None, nullptr, DeleteKeyBoneCommand,
+     "Delete the current key bone from the current key"},
     // Vertices and Faces panel
     {kCommandSelectConnectedFaces, "select-connected-faces", CommandInput::None, nullptr,
      SelectConnectedFacesCommand, "Grow the face selection over its connected faces"},
+    // Bones and Animation panel
+    {kListAnimations, "", CommandInput::ListPick, nullptr, PickAnimationCommand,
+     "Make the animation current; restarts playback, clears the current key"},
+    {kListBones, "", CommandInput::ListPick, nullptr, PickBoneCommand,
+     "Make the bone current and select the vertices it moves"},
+    {kListParents, "", CommandInput::ListPick, nullptr, PickParentCommand,
+     "Pick the parent the bone's ok gives the current bone (the last row is NONE)"},
+    {kListKeys, "", CommandInput::ListPick, nullptr, PickKeyCommand,
+     "Make the key of the current animation current"},
+    {kListKeyBones, "", CommandInput::ListPick, nullptr, PickKeyBoneCommand,
+     "Make the key bone of the current key current"},
+    {kApplyBone, "", CommandInput::Texts, nullptr, ApplyBoneCommand,
+     "Give the current bone the picked parent and the 16 offset-matrix texts"},
+    {kApplyTotalTime, "", CommandInput::Texts, nullptr, ApplyTotalTimeCommand,
+     "Set the current animation's total time and re-space its keys"},
+    {kApplyKeyBoneMatrix, "", CommandInput::Texts, nullptr, ApplyKeyBoneMatrixCommand,
+     "Store the 16 matrix texts in the current key bone (no undo)"},
+    // Scripts only: building and showing skeletons
+    {0, "add-bone", CommandInput::Words, nullptr, AddBoneCommand,
+     "Add a bone under the current bone (the root when none) with its origin at X Y Z",
+     "NAME X Y Z"},
+    {0, "save-posed", CommandInput::SaveFile, &kSavePosedDialog, SavePosedCommand,
+     "Save the model with every vertex where the bones view shows it at the clock's time"},
     // Scripts only: selecting by id as a click would
     {0, "select-vertices", CommandInput::Ids, nullptr, SelectVerticesCommand,
      "Select the vertices with these ids, in this order"},
@@ -97,6 +152,17 @@ constexpr CommandEntry kCommands[] = {
 }  // namespace
 
 std::span<const CommandEntry> Commands() { return kCommands; }
+
+std::size_t WordCount(const CommandEntry& entry) {
+  std::size_t count = 0;
+  bool inWord = false;
+  for (char c : entry.words) {
+    const bool blank = c == ' ';
+    if (!blank && !inWord) ++count;
+    inWord = !blank;
+  }
+  return count;
+}
 
 const CommandEntry* FindCommand(std::uint32_t id) {
   if (id == 0) return nullptr;  // script-only commands have no identifier

@@ -6,7 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "model/host.h"
 #include "model/model.h"
+#include "view/editor_state.h"
 
 namespace zmf::command {
 
@@ -30,6 +32,7 @@ enum class CommandInput {
   ListPick,  // one position: a row picked in a panel's list
   Texts,     // the texts of a panel's edit boxes, for its "ok" button
   Ids,       // one or more record ids; only scripts give these (identifier 0)
+  Words,     // a fixed number of words, given by the entry; only scripts give these
 };
 
 // A filter of a file dialog: its label and its pattern, e.g. " ZMF Files" and "*.zmf".
@@ -62,6 +65,9 @@ struct CommandContext {
   std::span<const std::string> arguments;
   ScreenshotWriter* screenshot = nullptr;  // the viewport, when there is one
   CameraAngles camera{};                   // the viewport's camera; all zero without one
+  // The editor's state and clock; commands that need them do nothing without them.
+  view::EditorState* editor = nullptr;
+  const Clock* clock = nullptr;
   // Set by a handler for an outcome that the window passes over in silence but a script must
   // not (a save that wrote no file, say); batch mode reports it and fails.
   std::string problem;
@@ -76,7 +82,11 @@ struct CommandEntry {
   const FileDialogSpec* dialog;  // for OpenFile and SaveFile
   CommandHandler handler;
   std::string_view description;  // one line for --help and --list-commands
+  std::string_view words = {};   // for Words: what the arguments are, e.g. "NAME X Y Z"
 };
+
+// The number of arguments a Words entry takes: the blank-separated words of its `words`.
+std::size_t WordCount(const CommandEntry& entry);
 
 // Every command, in the order of the menus.
 std::span<const CommandEntry> Commands();

@@ -1,0 +1,44 @@
+// Numbers typed into prompts and edit boxes.
+#include "command/panel_text.h"
+
+#include "format/number_text.h"
+
+namespace zmf::command {
+namespace {
+
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+std::string_view SkipSpace(std::string_view text) {
+  while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
+  return text;
+}
+
+}  // namespace
+
+float BoxNumber(std::string_view text) {
+  float value = 0.0f;
+  if (format::ParseFloatPrefix(SkipSpace(text), value) == 0) return 0.0f;
+  return value;
+}
+
+std::size_t ScanNumbers(std::string_view text, std::span<float> values) {
+  std::size_t read = 0;
+  for (float& value : values) {
+    text = SkipSpace(text);
+    const std::size_t used = format::ParseFloatPrefix(text, value);
+    if (used == 0) break;
+    text.remove_prefix(used);
+    ++read;
+  }
+  return read;
+}
+
+bool MatrixFromBoxes(std::span<const std::string> boxes, Matrix4& matrix) {
+  if (boxes.size() != 16) return false;
+  for (std::size_t i = 0; i < 16; ++i) matrix.m[i] = BoxNumber(boxes[i]);
+  return true;
+}
+
+}  // namespace zmf::command

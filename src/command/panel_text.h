@@ -1,0 +1,24 @@
+// Numbers typed into prompts and edit boxes, read the way the editor has always read them.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "model/math_types.h"
+
+namespace zmf::command {
+
+// An edit box's number: leading blanks skipped, then the longest number at the start; text that
+// does not start with a number reads 0.
+float BoxNumber(std::string_view text);
+
+// Reads numbers separated by blanks (as "%f %f %f" does) into `values`; returns how many were
+// read before the first text that is not a number.
+std::size_t ScanNumbers(std::string_view text, std::span<float> values);
+
+// A matrix from sixteen edit boxes in element order m0 ... m15; false unless there are 16.
+bool MatrixFromBoxes(std::span<const std::string> boxes, Matrix4& matrix);
+
+}  // namespace zmf::command

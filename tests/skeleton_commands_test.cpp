@@ -1,0 +1,253 @@
+// Skeleton, animation and transform commands run from batch scripts, checked through the files
+// they save.
+#include "command/skeleton_commands.h"
+
+#include <string>
+
+#include "batch_fixture.h"
+
+namespace zmf::testing {
+namespace {
+
+using SkeletonCommands = BatchScriptTest;
+
+// From the bone section on: what the tests compare.
+std::string From(const std::string& text, const std::string& marker) {
+  const std::size_t at = text.find(marker);
+  return at == std::string::npos ? "(no " + marker + ")\n" + text : text.substr(at);
+}
+
+// A triad with a root "hips" at (1, -0.5, 0.25) holding vertices 0, 2, 3 and 1, and its child
+// "arm" at (0, 0.5, 0) holding vertex 1, which the two bones share.
+const std::string kSkeletonScript =
+    "add-triad\n"
+    "deselect-all\n"
+    "add-bone root 1 -0.5 0.25\n"
+    "add-bone arm 0 0.5 0\n"
+    "select-vertices 1\n"
+    "set-bone-on-selection\n"
+    "pick 501 0\n"
+    "select-vertices 0 2 3 1\n"
+    "set-bone-on-selection\n"
+    "answer hips\n"
+    "rename-bone\n";
+
+constexpr const char* kIdentityRows =
+    "1.000000 0.000000 0.000000 0.000000 0.000000 1.000000 0.000000 0.000000 "
+    "0.000000 0.000000 1.000000 0.000000 ";
+
+std::string Bone(const std::string& name, const std::string& parent, const std::string& move,
+                 const std::string& weights) {
+  return "\tBONE { NAME " + name + "\n\t\tPARENT " + parent + "\n\t\tMATRIX " + kIdentityRows +
+         move + " 1.000000 \n\t\tGRAMS 1.000000\n\t\tVERTEX_WEIGHTS { " + weights + "\t\t}\n\t}\n";
+}
+
+const std::string kHips = Bone("hips", "NONE", "-1.000000 0.500000 -0.250000",
+                               "4\n\t\t\t0 1.000000\n\t\t\t2 1.000000\n\t\t\t3 1.000000\n"
+                               "\t\t\t1 0.500000\n");
+const std::string kArm =
+    Bone("arm", "hips", "1.000000 -1.000000 0.250000", "1\n\t\t\t1 0.500000\n");
+
+TEST_F(SkeletonCommands, ScriptsBuildBonesWeightsAndNames) {
+  ASSERT_EQ(Run(kSkeletonScript + SaveLine("bones.zmf") + "undo\n" + SaveLine("undone.zmf")), 0)
+      << printed;
+  // The arm's origin lies at its own point: its offset is taken from the root's.
+  EXPECT_EQ(From(Saved("bones.zmf"), "BONES"), "BONES { 2\n" + kHips + kArm + "}\n");
+  // Undo takes back one weight: vertex 1 belongs to the arm alone again, with weight 1.
+  EXPECT_EQ(From(Saved("undone.zmf"), "BONES"),
+            "BONES { 2\n" +
+                Bone("hips", "NONE", "-1.000000 0.500000 -0.250000",
+                     "3\n\t\t\t0 1.000000\n\t\t\t2 1.000000\n\t\t\t3 1.000000\n") +
+                Bone("arm", "hips", "1.000000 -1.000000 0.250000", "1\n\t\t\t1 1.000000\n") +
+                "}\n");
+}
+
+TEST_F(SkeletonCommands, TheBoneOkReparentsToThePickedRowAndUndoes) {
+  ASSERT_EQ(Run(kSkeletonScript +
+                "pick 501 0\n"
+                "add-bone leg 0 -1 0\n"
+                "pick 501 2\n"
+                "pick 502 1\n"  // the arm
+                "apply 561 1 0 0 0 0 1 0 0 0 0 1 0 abc 2 0 1\n" +
+                SaveLine("moved.zmf") +
+                "pick 502 3\n"  // NONE: the parent stays
+                "apply 561 1 0 0 0 0 1 0 0 0 0 1 0 5 5 5 1\n" +
+                SaveLine("kept.zmf") + "undo\nundo\n" + SaveLine("undone.zmf")),
+            0)
+      << printed;
+  const std::string leg = "\tBONE { NAME leg\n\t\tPARENT arm\n\t\tMATRIX " +
+                          std::string(kIdentityRows) +
+                          "0.000000 2.000000 0.000000 1.000000 \n\t\tGRAMS 1.000000\n";
+  EXPECT_NE(Saved("moved.zmf").find(leg), std::string::npos) << Saved("moved.zmf");
+  EXPECT_NE(Saved("kept.zmf")
+                .find("NAME leg\n\t\tPARENT arm\n\t\tMATRIX " + std::string(kIdentityRows) +
+                      "5.000000 5.000000 5.000000"),
+            std::string::npos)
+      << Saved("kept.zmf");
+  EXPECT_NE(Saved("undone.zmf")
+                .find("NAME leg\n\t\tPARENT hips\n\t\tMATRIX " + std::string(kIdentityRows) +
+                      "1.000000 -0.500000 0.250000"),
+            std::string::npos)
+      << Saved("undone.zmf");
+}
+
+const std::string kAnimationScript = kSkeletonScript +
+                                     "deselect-all\n"
+                                     "answer walk 3 1.0\n"
+                                     "add-animation\n"
+                                     "pick 500 0\n"
+                                     "pick 553 0\n"
+                                     "add-key-bone\n"  // no current bone: every bone
+                                     "pick 553 1\n"
+                                     "pick 554 1\n"
+                                     "apply 590 1 0 0 0 0 1 0 0 0 0 1 0 -1 2 -0.25 1\n";
+
+std::string Frame(const std::string& bone, const std::string& move) {
+  return "\t\t\tANIM_FRAME { " + bone + " " + kIdentityRows + move + " 1.000000 }\n";
+}
+
+TEST_F(SkeletonCommands, AnimationsKeysAndKeyBonesFromAScript) {
+  ASSERT_EQ(Run(kAnimationScript + SaveLine("walk.zmf") + "answer 2\npick 553 0\napply 589 2\n" +
+                SaveLine("slow.zmf")),
+            0)
+      << printed;
+  const std::string hipsRest = Frame("hips", "1.000000 -0.500000 0.250000");
+  const std::string armRest = Frame("arm", "-1.000000 1.000000 -0.250000");
+  const std::string armRaised = Frame("arm", "-1.000000 2.000000 -0.250000");
+  const auto animation = [&](const std::string& total, const std::string& mid,
+                             const std::string& last) {
+    return "ANIMATIONS { 1\n\tANIMATION {\n\t\twalk " + total + " 3\n" +
+           "\t\tANIM_KEY { 0.000000 2\n" + hipsRest + armRest + "\t\t}\n" + "\t\tANIM_KEY { " +
+           mid + " 2\n" + hipsRest + armRaised + "\t\t}\n" + "\t\tANIM_KEY { " + last + " 2\n" +
+           hipsRest + armRest + "\t\t}\n\t}\n}\n";
+  };
+  EXPECT_EQ(From(Saved("walk.zmf"), "ANIMATIONS"), animation("1.000000", "0.500000", "1.000000"));
+  EXPECT_EQ(From(Saved("slow.zmf"), "ANIMATIONS"), animation("2.000000", "1.000000", "2.000000"));
+}
+
+TEST_F(SkeletonCommands, PlaybackPosesTheMeshAtTheScriptsClock) {
+  ASSERT_EQ(Run(kAnimationScript +
+                "clock 10\n"
+                "run-animation\n"
+                "clock 10.25\n" +  // the lead-in ends on key 0, the rest pose
+                "save-posed " +
+                folder.File("key0.zmf") + "\n" +
+                "clock 10.5\n" +  // halfway to key 1, which lifts the arm by 1
+                "save-posed " + folder.File("half.zmf") + "\n" + SaveLine("rest.zmf")),
+            0)
+      << printed;
+  const std::string rest = Saved("rest.zmf");
+  EXPECT_EQ(Saved("key0.zmf"), rest);
+  // Vertex 1 goes half the arm's way: half of 0.5 up.
+  std::string half = rest;
+  const std::string top = "\t0.000000 0.500000 0.000000\t0.000000 1.000000 0.000000\n";
+  ASSERT_NE(half.find(top), std::string::npos) << rest;
+  half.replace(half.find(top), top.size(),
+               "\t0.000000 0.750000 0.000000\t0.000000 1.000000 0.000000\n");
+  EXPECT_EQ(Saved("half.zmf"), half);
+}
+
+TEST_F(SkeletonCommands, DeletingABoneUndoesAndRedoes) {
+  ASSERT_EQ(Run(kAnimationScript + SaveLine("before.zmf") + "pick 501 1\ndelete-bone\n" +
+                SaveLine("deleted.zmf") + "undo\n" + SaveLine("undone.zmf") + "redo\n" +
+                SaveLine("redone.zmf") + "pick 501 0\ndelete-bone\n" + SaveLine("root.zmf")),
+            0)
+      << printed;
+  const std::string deleted = Saved("deleted.zmf");
+  // The arm's vertex is the hips' alone; its key bones went with it.
+  EXPECT_EQ(From(deleted, "BONES"),
+            "BONES { 1\n" +
+                Bone("hips", "NONE", "-1.000000 0.500000 -0.250000",
+                     "4\n\t\t\t0 1.000000\n\t\t\t2 1.000000\n\t\t\t3 1.000000\n"
+                     "\t\t\t1 1.000000\n") +
+                "}\nANIMATIONS { 1\n\tANIMATION {\n\t\twalk 1.000000 3\n" +
+                "\t\tANIM_KEY { 0.000000 1\n" + Frame("hips", "1.000000 -0.500000 0.250000") +
+                "\t\t}\n\t\tANIM_KEY { 0.500000 1\n" +
+                Frame("hips", "1.000000 -0.500000 0.250000") +
+                "\t\t}\n\t\tANIM_KEY { 1.000000 1\n" +
+                Frame("hips", "1.000000 -0.500000 0.250000") + "\t\t}\n\t}\n}\n");
+  EXPECT_EQ(Saved("undone.zmf"), Saved("before.zmf"));
+  EXPECT_EQ(Saved("redone.zmf"), deleted);
+  EXPECT_EQ(Saved("root.zmf"), deleted);  // the root cannot be deleted
+}
+
+TEST_F(SkeletonCommands, DeleteAllAsksFirstAndLeavesRoomForANewRoot) {
+  ASSERT_EQ(Run(kAnimationScript + "answer no\ndelete-all\n" + SaveLine("kept.zmf") +
+                "answer yes\ndelete-all\n" + SaveLine("empty.zmf") + "add-bone spine 0 0 0\n" +
+                SaveLine("new.zmf")),
+            0)
+      << printed;
+  EXPECT_NE(Saved("kept.zmf").find("BONES { 2\n"), std::string::npos);
+  EXPECT_EQ(Saved("empty.zmf").find("BONES"), std::string::npos) << Saved("empty.zmf");
+  EXPECT_EQ(Saved("empty.zmf").find("ANIMATIONS"), std::string::npos);
+  EXPECT_NE(Saved("new.zmf").find("BONES { 1\n\tBONE { NAME spine\n\t\tPARENT NONE\n"),
+            std::string::npos);
+  const auto& events = host.events();
+  ASSERT_GE(events.size(), 2u);
+  EXPECT_EQ(events[events.size() - 1].text,
+            "Are you sure you want to delete all bones and animation? This cannot be undone!");
+  EXPECT_EQ(events[events.size() - 1].title, "Delete All");
+}
+
+TEST_F(SkeletonCommands, TypedTransformsMoveTheSelectionOrTheConfirmedWholeModel) {
+  ASSERT_EQ(Run(kSkeletonScript + SaveLine("start.zmf") +
+                "select-vertices 1\n"
+                "answer 1 2 3\n"
+                "translate\n" +
+                SaveLine("moved.zmf") + "undo\n" + SaveLine("undone.zmf") +
+                "deselect-all\n"
+                "answer 1 2\n"  // two numbers: nothing happens, nothing is asked
+                "translate\n"
+                "answer 0 1.570 0\n"
+                "answer no\n"
+                "rotate\n" +
+                SaveLine("kept.zmf") +
+                "answer 2 2 2\n"
+                "answer yes\n"
+                "scale\n" +
+                SaveLine("scaled.zmf")),
+            0)
+      << printed;
+  const std::string start = Saved("start.zmf");
+  std::string moved = start;
+  const std::string top = "\t0.000000 0.500000 0.000000\t";
+  moved.replace(moved.find(top), top.size(), "\t1.000000 2.500000 3.000000\t");
+  EXPECT_EQ(Saved("moved.zmf"), moved);
+  EXPECT_EQ(Saved("undone.zmf"), start);
+  EXPECT_EQ(Saved("kept.zmf"), start);
+  // Scaling doubles positions and bone offsets; normals stay.
+  const std::string scaled = Saved("scaled.zmf");
+  EXPECT_NE(scaled.find("\t-1.000000 -1.000000 -1.000000\t-0.500000 0.000000 -0.500000\n"),
+            std::string::npos)
+      << scaled;
+  EXPECT_NE(scaled.find(std::string(kIdentityRows) + "-2.000000 1.000000 -0.500000 1.000000"),
+            std::string::npos);
+  EXPECT_NE(scaled.find(std::string(kIdentityRows) + "2.000000 -2.000000 0.500000 1.000000"),
+            std::string::npos);
+
+  std::vector<std::string> questions;
+  for (const auto& event : host.events()) {
+    if (event.kind == ScriptedHost::Event::Kind::Question) {
+      questions.push_back(event.title + " " + event.text);
+    }
+  }
+  EXPECT_EQ(questions,
+            (std::vector<std::string>{
+                "Confirm roatation. Are you sure you want to rotate the whole model? (No undo.)",
+                "Confirm resize. Are you sure you want to scale the whole model? (No undo.)"}));
+}
+
+TEST_F(SkeletonCommands, ScriptMistakesAreReported) {
+  EXPECT_EQ(Run("add-bone arm 1 2\n"), 2);
+  EXPECT_EQ(Run("clock soon\n"), 2);
+  printed.clear();
+  EXPECT_EQ(Run(kSkeletonScript + "pick 501 2\n"), 1);
+  EXPECT_NE(printed.find("the list has no row 2"), std::string::npos) << printed;
+  printed.clear();
+  // One root only: a second bone without a current bone is refused.
+  EXPECT_EQ(Run("deselect-all\nadd-bone second 0 0 0\n"), 1);
+  EXPECT_NE(printed.find("the bone second was not added"), std::string::npos) << printed;
+}
+
+}  // namespace
+}  // namespace zmf::testing

@@ -136,7 +136,7 @@ TEST(CommandListTest, ListCommandsAndHelpShowTheWholeCommandTable) {
     const ListedCommand listed = ParseListed(lines[i]);
     const command::CommandEntry& entry = commands[i];
     EXPECT_EQ(listed.id, entry.id == 0 ? "-" : std::to_string(entry.id)) << lines[i];
-    EXPECT_EQ(listed.name, entry.scriptName) << lines[i];
+    EXPECT_EQ(listed.name, entry.scriptName.empty() ? "-" : entry.scriptName) << lines[i];
     EXPECT_EQ(listed.description, entry.description) << lines[i];
     EXPECT_FALSE(entry.description.empty()) << lines[i];
     // The descriptions start in one column.
@@ -166,6 +166,8 @@ TEST(CommandListTest, ListCommandsAndHelpShowTheWholeCommandTable) {
       usage += " FILE";
     } else if (entry.input == command::CommandInput::Ids) {
       usage += " ID...";
+    } else if (entry.input == command::CommandInput::Words) {
+      usage += " " + std::string(entry.words);
     } else if (entry.input == command::CommandInput::ListPick) {
       usage = "pick " + id + " POSITION";
     } else if (entry.input == command::CommandInput::Texts) {
@@ -176,7 +178,7 @@ TEST(CommandListTest, ListCommandsAndHelpShowTheWholeCommandTable) {
     const std::size_t end = help.out.find('\n', at + 1);
     EXPECT_TRUE(help.out.substr(at, end - at).ends_with(entry.description)) << usage;
   }
-  for (const char* line : {"\n  answer TEXT  ", "\n  cancel  "}) {
+  for (const char* line : {"\n  answer TEXT  ", "\n  cancel  ", "\n  clock SECONDS  "}) {
     EXPECT_NE(help.out.find(line), std::string::npos) << line;
   }
 }

@@ -203,6 +203,30 @@ TEST_F(BoneDeletion, HandsWeightsAndChildrenToTheParentAndRenumbersTheLaterBones
   EXPECT_THAT(Names(), ElementsAre("root", "a", "x", "d", "e"));
 }
 
+TEST_F(BoneDeletion, ARootAfterTheDeletedBoneMovesDownWithItsLinks) {
+  // As a file may order them: a(0) under root(2), b(1) under a.
+  model.Reset();
+  model.boneCount = 3;
+  const char* names[] = {"a", "b", "root"};
+  const std::int32_t parents[] = {2, 0, kNoBone};
+  for (std::int32_t i = 0; i < 3; ++i) {
+    Bone& bone = model.bones[i];
+    bone.index = static_cast<std::uint32_t>(i);
+    bone.name.Set(names[i]);
+    bone.parent = parents[i];
+    bone.parentName.Set(i == 2 ? "NONE" : names[parents[i]]);
+    bone.firstChild = i == 2 ? 0 : i == 0 ? 1 : kNoBone;
+    bone.nextSibling = kNoBone;
+  }
+  model.rootBone = 2;
+  ASSERT_TRUE(anim::DeleteBone(model, 0));
+  EXPECT_THAT(Names(), ElementsAre("b", "root"));
+  EXPECT_EQ(model.rootBone, 1);
+  EXPECT_EQ(model.bones[1].firstChild, 0);
+  EXPECT_EQ(model.bones[0].parent, 1);
+  EXPECT_EQ(model.bones[0].parentName, "root");
+}
+
 TEST_F(BoneDeletion, RefusesTheRootAndBonesOutsideTheTable) {
   const std::string before = Skeleton(model);
   const std::uint64_t words = model.journal.position();

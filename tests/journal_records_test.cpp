@@ -127,6 +127,83 @@ TEST(JournalRecords, RemappingRewritesOnlyTheIdWords) {
   EXPECT_EQ(words(), expected);
 }
 
+edit::BoneDeletionSnapshot Snapshot() {
+  edit::BoneDeletionSnapshot s;
+  s.bone = 1;
+  s.rootBone = 0;
+  s.bones.resize(3);
+  s.bones[0].name = "root";
+  s.bones[0].parentName = "NONE";
+  s.bones[0].firstChild = 1;
+  s.bones[0].weights = {{7, 0.5f}, {8, 1.0f}};
+  s.bones[1].name = "a-rather-long-bone-name-of-31-c";
+  s.bones[1].parentName = "root";
+  s.bones[1].parent = 0;
+  s.bones[1].nextSibling = 2;
+  s.bones[1].localMatrix[13] = 2.5f;
+  s.bones[1].poseMatrix[0] = -1.0f;
+  s.bones[1].grams = 3.0f;
+  s.bones[1].weights = {{7, 0.5f}};
+  s.bones[2].parentName = "root";  // an empty name: its words are the two lengths
+  s.bones[2].parent = 0;
+  s.keyBones.push_back({0, 2, 5, Matrix4::Identity(), "a"});
+  s.keyBones.push_back({3, 0, 0, Matrix4{}, ""});
+  return s;
+}
+
+TEST(JournalRecords, ABoneDeletionMeasuresAndDecodesFromEitherEndAndItsWeightIdsAreRemapped) {
+  UndoJournal journal;
+  const edit::BoneDeletionSnapshot s = Snapshot();
+  edit::WriteRecord<edit::kAddVertexWeight>(journal, 1u, 7u);
+  const std::uint64_t start = journal.position();
+  edit::WriteRecord<edit::kDeleteBone>(journal, s);
+  const std::uint64_t end = journal.position();
+  // Codes, index, length twice, 2 + 1 counts, per bone 41 words plus its names and two words
+  // per weight, per key bone 21 words plus its name.
+  const std::uint64_t words = 2 + 4 + 3 + (41 + 8 + 4) + (41 + 31 + 4 + 2) + (41 + 4) + 22 + 21;
+  EXPECT_EQ(end - start, words);
+  EXPECT_EQ(s.RecordWords(), words);
+  EXPECT_EQ(edit::RecordLength(journal, start), words);
+  std::uint64_t found = 0;
+  ASSERT_TRUE(edit::RecordStart(journal, end, found));
+  EXPECT_EQ(found, start);
+  edit::JournalRecord r;
+  ASSERT_TRUE(edit::DecodeRecord(journal, start, end, r));
+  EXPECT_EQ(r.code, edit::kDeleteBone);
+  EXPECT_EQ(r.deletion, s);
+  EXPECT_FALSE(edit::DecodeRecord(journal, start, end - 1, r));
+
+  // The two lone words of a deletion too big to record are no record, read either way, and
+  // leave the records around them whole.
+  edit::WriteLoneWord(journal, edit::kDeleteBone);
+  edit::WriteLoneWord(journal, edit::kDeleteBone);
+  edit::WriteRecord<edit::kAddVertexWeight>(journal, 1u, 8u);
+  EXPECT_EQ(edit::RecordLength(journal, end), 1u);
+  EXPECT_EQ(edit::RecordLength(journal, end + 1), 1u);
+  EXPECT_FALSE(edit::RecordStart(journal, end + 2, found));
+  EXPECT_FALSE(edit::RecordStart(journal, end + 1, found));
+  ASSERT_TRUE(edit::RecordStart(journal, journal.end(), found));
+  EXPECT_EQ(found, end + 2);
+
+  edit::RemapJournalIds(
+      journal, [](std::uint32_t id) { return id + 100; },
+      [](std::uint32_t id) { return id + 1000; });
+  edit::BoneDeletionSnapshot remapped = s;
+  for (auto& bone : remapped.bones) {
+    for (auto& weight : bone.weights) weight.first += 100;
+  }
+  ASSERT_TRUE(edit::DecodeRecord(journal, start, end, r));
+  EXPECT_EQ(r.deletion, remapped);
+  ASSERT_TRUE(edit::DecodeRecord(journal, 0, 4, r));
+  EXPECT_EQ(r.id, 107u);
+  ASSERT_TRUE(edit::DecodeRecord(journal, end + 2, end + 6, r));
+  EXPECT_EQ(r.id, 108u);
+
+  // A trailing index that differs from the leading one is not a record.
+  journal.Overwrite(end - 2, JournalWord::Uint(2));
+  EXPECT_FALSE(edit::DecodeRecord(journal, start, end, r));
+}
+
 TEST(JournalRecords, WrittenRecordsDropTheOldestWholeWhenTheRingIsFull) {
   UndoJournal journal(64);
   for (int i = 0; i < 6; ++i) {

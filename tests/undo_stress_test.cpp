@@ -1,5 +1,6 @@
 // Undo and redo under long random edit sessions: every state a session passes through must come
 // back exactly, walking the whole history backwards and forwards, also once the ring has wrapped.
+#include <algorithm>
 #include <map>
 #include <random>
 #include <set>
@@ -7,6 +8,7 @@
 #include <unordered_set>
 
 #include "anim/skeleton.h"
+#include "edit/bone_edits.h"
 #include "edit/delete_selected.h"
 #include "edit/face_operations.h"
 #include "edit/face_selection.h"
@@ -42,7 +44,8 @@ std::string MatrixText(const Matrix4& m) {
   return out;
 }
 
-// DumpModel plus the material table, the bones and the key bones of animation 0.
+// DumpModel plus the material table, the bones and the key bones of every key in use (with the
+// first four slots of each key even when unused, which the key-bone matrix edits may write).
 std::string FullDump(const Model& m, FaceMaterials materials) {
   std::string out;
   std::istringstream lines(DumpModel(m));
@@ -81,10 +84,17 @@ std::string FullDump(const Model& m, FaceMaterials materials) {
     for (std::int32_t c : children) out += " " + std::to_string(c);
     out += "\n";
   }
-  if (m.animationCount > 0) {
-    for (int k = 0; k < 4; ++k)
-      out += "key" + std::to_string(k) + " " +
-             MatrixText(m.animation(0).keys[0].keyBones[k].matrix) + "\n";
+  for (std::uint32_t a = 0; a < m.animationCount; ++a) {
+    for (std::uint32_t k = 0; k < m.animation(a).keyCount; ++k) {
+      const AnimKey& key = m.animation(a).keys[k];
+      out += "key " + std::to_string(a) + "." + std::to_string(k) + " n" +
+             std::to_string(key.keyBoneCount) + "\n";
+      for (std::uint32_t slot = 0; slot < std::max(key.keyBoneCount, 4u); ++slot) {
+        const KeyBone& kb = key.keyBones[slot];
+        out += "  " + std::to_string(kb.boneIndex) + " " + kb.boneName.str() + " " +
+               MatrixText(kb.matrix) + "\n";
+      }
+    }
   }
   return out;
 }
@@ -145,6 +155,29 @@ void ExpectConsistent(const Model& m) {
   for (std::uint32_t b = 0; b < m.boneCount; ++b) {
     for (const VertexWeight* w : m.bones[b].weights) ASSERT_TRUE(vertices.count(w->vertex) != 0);
   }
+  // One tree: the root has no parent, every other bone sits once in its parent's chain of
+  // children under its parent's name.
+  ASSERT_EQ(m.rootBone == kNoBone, m.boneCount == 0);
+  std::vector<int> inChains(m.boneCount, 0);
+  for (std::uint32_t b = 0; b < m.boneCount; ++b) {
+    const Bone& bone = m.bones[b];
+    ASSERT_EQ(bone.index, b);
+    if (static_cast<std::int32_t>(b) == m.rootBone) {
+      ASSERT_EQ(bone.parent, kNoBone);
+    } else {
+      ASSERT_TRUE(bone.parent >= 0 && bone.parent < static_cast<std::int32_t>(m.boneCount))
+          << "bone " << b << " parent " << bone.parent;
+      ASSERT_EQ(bone.parentName, m.bones[bone.parent].name) << "bone " << b;
+    }
+    for (std::int32_t c = bone.firstChild; c != kNoBone; c = m.bones[c].nextSibling) {
+      ASSERT_TRUE(c >= 0 && c < static_cast<std::int32_t>(m.boneCount)) << "child " << c;
+      ASSERT_EQ(m.bones[c].parent, static_cast<std::int32_t>(b)) << "child " << c;
+      ASSERT_LE(++inChains[c], 1) << "bone " << c << " chained twice";
+    }
+  }
+  for (std::uint32_t b = 0; b < m.boneCount; ++b) {
+    ASSERT_EQ(inChains[b], static_cast<std::int32_t>(b) == m.rootBone ? 0 : 1) << "bone " << b;
+  }
 }
 
 class UndoStress : public ModelTest {
@@ -203,8 +236,18 @@ class UndoStress : public ModelTest {
 
   // One random command, as the user could give it: most are whole undo groups, a few are single
   // journaled primitives, which are one undo step each.
+  // A bone deletion whose record fits in the ring (one too big for it is final and stops both
+  // walks; bone_deletion_test.cpp covers that).
+  void DeleteAnyBone() {
+    if (model.boneCount < 2) return;
+    const std::uint32_t bone = Below(model.boneCount);
+    if (edit::TakeBoneDeletionSnapshot(model, bone).RecordWords() <= model.journal.capacity()) {
+      edit::JournalDeleteBone(model, bone);
+    }
+  }
+
   void RandomEdit() {
-    lastEdit_ = Below(35);
+    lastEdit_ = Below(39);
     switch (lastEdit_) {
       case 0:
         edit::JournalAddVertex(model, {Coordinate(), Coordinate(), Coordinate()}, {0, 0, 1}, 0.5f,
@@ -362,6 +405,61 @@ class UndoStress : public ModelTest {
         edit::DeleteSelectedFaces(model);
         break;
       }
+      case 35:
+        DeleteAnyBone();
+        break;
+      case 36: {
+        // One undo step per vertex added or removed; bracketed so that the session's states
+        // line up with whole edits.
+        edit::JournalGroup group(model);
+        SelectSome(15);
+        model.currentBone = static_cast<std::int32_t>(Below(model.boneCount + 1)) - 1;
+        edit::SetBoneOnSelection(model);
+        break;
+      }
+      case 37: {
+        // A deletion among other bone edits in one group.
+        edit::JournalGroup group(model);
+        edit::JournalAddVertexWeight(model, Below(model.boneCount), AnyVertex());
+        DeleteAnyBone();
+        if (model.boneCount > 0) {
+          edit::JournalSetBone(model, Below(model.boneCount),
+                               static_cast<int>(Below(model.boneCount)), RandomMatrix(), 3.0f);
+        }
+        model.currentKeyBone = static_cast<std::int32_t>(Below(4));
+        edit::JournalSetKeyBoneMatrix(model, RandomMatrix());
+        break;
+      }
+      case 38: {
+        // A limb: a few bones, each under a random earlier one, in one group.
+        edit::JournalGroup group(model);
+        for (std::uint32_t n = 1 + Below(4); n > 0; --n) {
+          edit::JournalAddBone(model, MaterialName(),
+                               model.boneCount == 0 ? -1 : static_cast<int>(Below(model.boneCount)),
+                               RandomMatrix(), 1.0f);
+        }
+        break;
+      }
+    }
+  }
+
+  // Two animations whose key bones pose bones that exist and some that do not yet, one unbound.
+  void SetUpAnimations() {
+    model.animationCount = 2;
+    model.currentAnimation = model.currentKey = 0;
+    for (std::uint32_t a = 0; a < 2; ++a) {
+      Animation& animation = model.animation(a);
+      animation.keyCount = 2 - a;
+      for (std::uint32_t k = 0; k < animation.keyCount; ++k) {
+        AnimKey& key = animation.keys[k];
+        key.keyBoneCount = 10;
+        for (std::uint32_t slot = 0; slot < kMaxKeyBones; ++slot) {
+          KeyBone& kb = key.keyBones[slot];
+          kb.boneIndex = slot == 9 ? kUnboundKeyBone : (slot + a * 3) % 12;
+          kb.matrix = RandomMatrix();
+          kb.boneName.Set(MaterialName());
+        }
+      }
     }
   }
 
@@ -433,8 +531,7 @@ TEST_F(UndoStress, RandomSessionsUndoAndRedoThroughEveryStateAlsoInAWrappingRing
     rng_.seed(static_cast<std::uint32_t>(wraps ? capacity : capacity + 1));
     model.Reset();
     if (wraps) model.journal.Resize(capacity);
-    model.animationCount = 1;
-    model.currentAnimation = model.currentKey = 0;
+    SetUpAnimations();
     ASSERT_NO_FATAL_FAILURE(Session(300, wraps ? FaceMaterials::Hidden : FaceMaterials::Shown));
     // Unwrapped, the walk back ends at the empty model's dump at position 0.
     EXPECT_EQ(model.journal.oldest() > 0, wraps);

@@ -1,6 +1,9 @@
 // Measuring, decoding and remapping journal records by their layouts.
 #include "edit/journal_records.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace zmf::edit {
 
 namespace journal_layout {
@@ -32,9 +35,55 @@ void Put(UndoJournal& j, FieldKind kind, const TextureSettings& t) {
   if (kind == FieldKind::Texture || t.enabled) WriteJournalWord(j, JournalWord::Uint(flag));
 }
 
+void Put(UndoJournal& j, FieldKind kind, const BoneDeletionSnapshot& s) {
+  const auto words = static_cast<std::uint32_t>(s.Words());
+  auto uint = [&](std::uint32_t v) { WriteJournalWord(j, JournalWord::Uint(v)); };
+  auto sint = [&](std::int32_t v) { WriteJournalWord(j, JournalWord::Int(v)); };
+  auto real = [&](float v) { WriteJournalWord(j, JournalWord::Float(v)); };
+  auto matrix = [&](const Matrix4& m) {
+    for (float f : m.m) real(f);
+  };
+  uint(s.bone);
+  uint(words);
+  uint(static_cast<std::uint32_t>(s.bones.size()));
+  sint(s.rootBone);
+  for (const BoneDeletionSnapshot::BoneState& b : s.bones) {
+    Put(j, kind, std::string_view(b.name));
+    Put(j, kind, std::string_view(b.parentName));
+    sint(b.parent);
+    sint(b.firstChild);
+    sint(b.nextSibling);
+    matrix(b.localMatrix);
+    matrix(b.poseMatrix);
+    real(b.grams);
+    uint(static_cast<std::uint32_t>(b.weights.size()));
+    for (const auto& [vertex, weight] : b.weights) {
+      uint(vertex);
+      real(weight);
+    }
+  }
+  uint(static_cast<std::uint32_t>(s.keyBones.size()));
+  for (const BoneDeletionSnapshot::RemovedKeyBone& k : s.keyBones) {
+    uint(k.animation);
+    uint(k.key);
+    uint(k.slot);
+    matrix(k.matrix);
+    Put(j, kind, std::string_view(k.boneName));
+  }
+  uint(words);
+  uint(s.bone);
+}
+
 }  // namespace journal_layout
 
 namespace {
+
+// Words of a bone's state in a deletion snapshot before its weight pairs, names excluded: the
+// two name lengths twice each, three links, two matrices, grams and the weight count.
+constexpr std::uint64_t kBoneStateWords = 4 + 3 + 16 + 16 + 1 + 1;
+// Words of a removed key bone, its name's characters excluded: animation, key, slot, matrix and
+// the name's length twice.
+constexpr std::uint64_t kRemovedKeyBoneWords = 3 + 16 + 2;
 
 constexpr std::int32_t kFirstCode = kGroupMarker;
 constexpr std::int32_t kLastCode = kSetKeyBoneMatrix;
@@ -60,6 +109,11 @@ std::uint64_t FieldWordsForward(FieldKind kind, WordAt word) {
       return word(0) != 0 ? std::uint64_t{word(1)} + 6 : 2;
     case FieldKind::DeletedTexture:
       return word(0) != 0 ? std::uint64_t{word(1)} + 6 : 1;
+    case FieldKind::BoneDeletion:
+      // The leading index tells a record from the two lone bone-deletion words: whatever word
+      // follows a lone one is a code or lies beyond the end (read as 0, giving a record that
+      // runs past the end), never a bone index.
+      return word(0) < kMaxBones ? std::uint64_t{word(1)} + 4 : 0;
     default:
       return journal_layout::FixedWords(kind);
   }
@@ -85,6 +139,8 @@ std::uint64_t FieldWordsBackward(FieldKind kind, WordBefore word) {
       // behind the alpha value and mode.
       if (word(1) != 0) return std::uint64_t{word(4)} + 6;
       return kind == FieldKind::Texture ? 2 : 1;
+    case FieldKind::BoneDeletion:
+      return word(1) < kMaxBones ? std::uint64_t{word(2)} + 4 : 0;
     default:
       return journal_layout::FixedWords(kind);
   }
@@ -144,6 +200,59 @@ class Reader {
     }
     if (kind == FieldKind::Texture || t.enabled) Uint();
   }
+  void Matrix(Matrix4& m) {
+    for (float& value : m.m) value = Float();
+  }
+  // Fails (and stops reading) unless the words have the snapshot's shape exactly: counts that
+  // fit in what is left, the length and the index the same at both ends.
+  void BoneDeletion(BoneDeletionSnapshot& s) {
+    s.bone = Uint();
+    const std::uint32_t words = Uint();
+    if (!ok_ || words > end_ - at_) {
+      ok_ = false;
+      return;
+    }
+    const std::uint64_t snapshotEnd = at_ + words;
+    auto fits = [&](std::uint64_t count, std::uint64_t eachWords) {
+      ok_ = ok_ && count <= (snapshotEnd - std::min(at_, snapshotEnd)) / eachWords;
+      return ok_;
+    };
+    const std::uint32_t boneCount = Uint();
+    s.rootBone = Int();
+    if (!fits(boneCount, kBoneStateWords) || boneCount > kMaxBones || s.bone >= boneCount) {
+      ok_ = false;
+      return;
+    }
+    s.bones.resize(boneCount);
+    for (BoneDeletionSnapshot::BoneState& b : s.bones) {
+      b.name = String();
+      b.parentName = String();
+      b.parent = Int();
+      b.firstChild = Int();
+      b.nextSibling = Int();
+      Matrix(b.localMatrix);
+      Matrix(b.poseMatrix);
+      b.grams = Float();
+      const std::uint32_t weights = Uint();
+      if (!fits(weights, 2)) return;
+      b.weights.resize(weights);
+      for (auto& [vertex, weight] : b.weights) {
+        vertex = Uint();
+        weight = Float();
+      }
+    }
+    const std::uint32_t keyBones = Uint();
+    if (!fits(keyBones, kRemovedKeyBoneWords)) return;
+    s.keyBones.resize(keyBones);
+    for (BoneDeletionSnapshot::RemovedKeyBone& k : s.keyBones) {
+      k.animation = Uint();
+      k.key = Uint();
+      k.slot = Uint();
+      Matrix(k.matrix);
+      k.boneName = String();
+    }
+    ok_ = ok_ && at_ == snapshotEnd && Uint() == words && Uint() == s.bone;
+  }
 
   void Field(const RecordField& f, JournalRecord& r) {
     switch (f.kind) {
@@ -165,7 +274,7 @@ class Reader {
         r.*f.vector = Vec();
         break;
       case FieldKind::Matrix:
-        for (float& value : (r.*f.matrix).m) value = Float();
+        Matrix(r.*f.matrix);
         break;
       case FieldKind::String:
         r.*f.text = String();
@@ -177,6 +286,9 @@ class Reader {
       case FieldKind::DeletedTexture:
         Texture(f.kind, r.*f.texture);
         break;
+      case FieldKind::BoneDeletion:
+        BoneDeletion(r.*f.deletion);
+        break;
     }
   }
 
@@ -187,7 +299,43 @@ class Reader {
   bool ok_ = true;
 };
 
+// The positions of the vertex ids in the weights of a bone-deletion field that starts at `at`
+// and spans `words` words; false (and nothing gathered) when the words do not have its shape.
+bool DeletionVertexIdWords(const UndoJournal& journal, std::uint64_t at, std::uint64_t words,
+                           std::vector<std::uint64_t>& ids) {
+  ids.clear();
+  const std::uint64_t end = at + words - 2;  // the snapshot's end: before its length and index
+  std::uint64_t p = at + 2;
+  auto word = [&](std::uint64_t position) -> std::uint64_t {
+    return position < end ? journal.At(position).AsUint() : 0;
+  };
+  const std::uint64_t boneCount = word(p);
+  if (p + 2 > end || boneCount > kMaxBones) return false;
+  p += 2;
+  for (std::uint64_t b = 0; b < boneCount; ++b) {
+    for (int name = 0; name < 2; ++name) {
+      if (p >= end) return false;
+      p += word(p) + 2;
+    }
+    p += 3 + 16 + 16 + 1;
+    if (p >= end) return false;
+    const std::uint64_t weights = word(p++);
+    if (weights > (end - p) / 2) return false;
+    for (std::uint64_t w = 0; w < weights; ++w, p += 2) ids.push_back(p);
+  }
+  return p < end;
+}
+
 }  // namespace
+
+std::uint64_t BoneDeletionSnapshot::Words() const {
+  std::uint64_t words = 2 + 1;  // bone count, rootBone; the key-bone count
+  for (const BoneState& b : bones) {
+    words += kBoneStateWords + b.name.size() + b.parentName.size() + 2 * b.weights.size();
+  }
+  for (const RemovedKeyBone& k : keyBones) words += kRemovedKeyBoneWords + k.boneName.size();
+  return words;
+}
 
 const RecordLayout* FindRecordLayout(std::int32_t code) {
   if (code < kFirstCode || code > kLastCode) return nullptr;
@@ -207,7 +355,11 @@ std::uint64_t RecordLength(const UndoJournal& journal, std::uint64_t p) {
   if (layout == nullptr) return 1;
   if (layout->fixedLength != 0) return layout->fixedLength;
   std::uint64_t at = p + 1;
-  for (const RecordField& field : layout->fields) at += FieldWords(journal, field.kind, at);
+  for (const RecordField& field : layout->fields) {
+    const std::uint64_t words = FieldWords(journal, field.kind, at);
+    if (words == 0) return 1;  // the code stands alone
+    at += words;
+  }
   return at + 1 - p;
 }
 
@@ -233,7 +385,7 @@ bool RecordStart(const UndoJournal& journal, std::uint64_t end, std::uint64_t& s
             }
             return journal.At(end - back - before).AsUint();
           });
-      if (!inside) return false;
+      if (!inside || words == 0) return false;
       back += words;
       if (back > available) return false;
     }
@@ -261,18 +413,25 @@ void RemapJournalIds(UndoJournal& journal,
   auto remap = [&](std::uint64_t at, const std::function<std::uint32_t(std::uint32_t)>& map) {
     journal.Overwrite(at, JournalWord::Uint(map(journal.At(at).AsUint())));
   };
+  std::vector<std::uint64_t> weightIds;
   for (std::uint64_t p = journal.oldest(); p < journal.end();) {
     const std::uint64_t length = RecordLength(journal, p);
     if (p + length > journal.end()) break;
-    if (const RecordLayout* layout = FindRecordLayout(journal.At(p).AsInt())) {
+    const RecordLayout* layout = FindRecordLayout(journal.At(p).AsInt());
+    if (layout != nullptr && length > 1) {
       std::uint64_t at = p + 1;
       for (const RecordField& field : layout->fields) {
+        const std::uint64_t words = FieldWords(journal, field.kind, at);
         if (field.kind == FieldKind::VertexId) remap(at, vertexId);
         if (field.kind == FieldKind::FaceId) remap(at, faceId);
         if (field.kind == FieldKind::Corners) {
           for (int i = 0; i < 3; ++i) remap(at + i, vertexId);
         }
-        at += FieldWords(journal, field.kind, at);
+        if (field.kind == FieldKind::BoneDeletion &&
+            DeletionVertexIdWords(journal, at, words, weightIds)) {
+          for (std::uint64_t id : weightIds) remap(id, vertexId);
+        }
+        at += words;
       }
     }
     p += length;

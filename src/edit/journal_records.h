@@ -2,9 +2,10 @@
 // measuring (forwards and backwards), decoding and id remapping are all derived.
 //
 // Every record is written as its code, its fields, and its code again, so the journal reads in
-// either direction. Two codes are lone words rather than records: the group marker, and the
-// bone-deletion word written before and after a bone is deleted (a deleted bone cannot be
-// brought back, so that word stops both Undo and Redo).
+// either direction. The group marker is a lone word rather than a record. A bone deletion is a
+// record whose one field holds the skeleton as it stood (see BoneDeletionSnapshot); a deletion
+// too big for the ring is written as two lone bone-deletion words instead, one before and one
+// after it, and those stop both Undo and Redo.
 #pragma once
 
 #include <array>
@@ -15,6 +16,8 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
+#include <vector>
 
 #include "model/math_types.h"
 #include "model/tables.h"
@@ -59,6 +62,8 @@ enum class FieldKind : std::uint8_t {
   Texture,         // 2, or n + 6 when set: the flag, [path, alpha mode, alpha value,] the flag
   DeletedTexture,  // 1, or n + 6 when set: the flag, and when set the path, alpha mode, alpha
                    //     value and 1
+  BoneDeletion,    // n + 4: the deleted bone's index, the word count n of the snapshot, the
+                   //     snapshot's n words, n again, the index again (BoneDeletionSnapshot)
 };
 
 // A material's colours as the colour records hold them.
@@ -83,6 +88,53 @@ struct TextureSettings {
   }
 };
 
+// What a bone deletion changes, taken just before it: every bone of the table as it stood (links,
+// names, matrices, grams, weights in list order) and the key bones that posed the deleted bone.
+// Key bones of the other bones only change their bone index (those above the deleted one go
+// down by one), which Undo reverses without help.
+//
+// In the record, after the index and the word count: the bone count and rootBone; for each bone
+// its name and parentName (as strings), parent, firstChild, nextSibling, local matrix, pose
+// matrix, grams, weight count and one (vertex id, weight) pair per weight; then the count of
+// removed key bones and for each its animation, key, slot, matrix and bone name (a string).
+struct BoneDeletionSnapshot {
+  struct BoneState {
+    std::string name;
+    std::string parentName;
+    std::int32_t parent = kNoBone;
+    std::int32_t firstChild = kNoBone;
+    std::int32_t nextSibling = kNoBone;
+    Matrix4 localMatrix;
+    Matrix4 poseMatrix;
+    float grams = 0.0f;
+    std::vector<std::pair<std::uint32_t, float>> weights;  // vertex id, weight
+
+    friend bool operator==(const BoneState&, const BoneState&) = default;
+  };
+  struct RemovedKeyBone {
+    std::uint32_t animation = 0;
+    std::uint32_t key = 0;
+    std::uint32_t slot = 0;  // its place in the key before the deletion
+    Matrix4 matrix;
+    std::string boneName;
+
+    friend bool operator==(const RemovedKeyBone&, const RemovedKeyBone&) = default;
+  };
+
+  std::uint32_t bone = 0;  // the bone deleted
+  std::int32_t rootBone = kNoBone;
+  std::vector<BoneState> bones;  // the whole table before the deletion, in index order
+  // By animation, then key, then slot, ascending: the order in which Undo puts them back.
+  std::vector<RemovedKeyBone> keyBones;
+
+  friend bool operator==(const BoneDeletionSnapshot&, const BoneDeletionSnapshot&) = default;
+
+  // The words of the snapshot proper (n above).
+  std::uint64_t Words() const;
+  // The words of the whole record, both codes included.
+  std::uint64_t RecordWords() const { return Words() + 6; }
+};
+
 // One decoded record: every field any record holds. The table below says which members a code
 // fills; the others keep their defaults.
 struct JournalRecord {
@@ -100,6 +152,7 @@ struct JournalRecord {
   std::int32_t parent = -1, oldParent = -1;
   Matrix4 matrix, oldMatrix;
   float grams = 0, oldGrams = 0;
+  BoneDeletionSnapshot deletion;
 };
 
 // One field of a record layout: its kind and the member of JournalRecord it decodes into (the
@@ -115,6 +168,7 @@ struct RecordField {
   std::string JournalRecord::*text = nullptr;
   MaterialColours JournalRecord::*colours = nullptr;
   TextureSettings JournalRecord::*texture = nullptr;
+  BoneDeletionSnapshot JournalRecord::*deletion = nullptr;
 };
 
 // The fields between a record's leading and trailing code. The new values of a set record come
@@ -176,6 +230,9 @@ constexpr RecordField Texture(TextureSettings R::*m) {
 constexpr RecordField DeletedTexture(TextureSettings R::*m) {
   return {.kind = FieldKind::DeletedTexture, .texture = m};
 }
+constexpr RecordField BoneDeletion(BoneDeletionSnapshot R::*m) {
+  return {.kind = FieldKind::BoneDeletion, .deletion = m};
+}
 
 inline constexpr RecordField kVertexFields[] = {VertexId(&R::id), Vec(&R::position),
                                                 Vec(&R::normal), Float(&R::u), Float(&R::v)};
@@ -200,6 +257,7 @@ inline constexpr RecordField kSetBoneFields[] = {
     Uint(&R::index),    Int(&R::parent),    Mat(&R::matrix),    Float(&R::grams),
     Int(&R::oldParent), Mat(&R::oldMatrix), Float(&R::oldGrams)};
 inline constexpr RecordField kVertexWeightFields[] = {Uint(&R::index), VertexId(&R::id)};
+inline constexpr RecordField kDeleteBoneFields[] = {BoneDeletion(&R::deletion)};
 inline constexpr RecordField kSetKeyBoneMatrixFields[] = {
     Uint(&R::index), Uint(&R::key), Uint(&R::keyBone), Mat(&R::matrix), Mat(&R::oldMatrix)};
 
@@ -215,6 +273,7 @@ constexpr std::uint32_t FixedWords(FieldKind kind) {
     case FieldKind::String:
     case FieldKind::Texture:
     case FieldKind::DeletedTexture:
+    case FieldKind::BoneDeletion:
       return 0;  // varies
     default:
       return 1;
@@ -244,6 +303,7 @@ inline constexpr RecordLayout kLayouts[] = {
     Layout(kSetMaterialColours, kSetMaterialColoursFields),
     Layout(kSetMaterialTexture, kSetMaterialTextureFields),
     Layout(kAddBone, kAddBoneFields),
+    Layout(kDeleteBone, kDeleteBoneFields),
     Layout(kSetBone, kSetBoneFields),
     Layout(kAddVertexWeight, kVertexWeightFields),
     Layout(kRemoveVertexWeight, kVertexWeightFields),
@@ -275,6 +335,8 @@ constexpr bool Accepts(FieldKind kind) {
     case FieldKind::Texture:
     case FieldKind::DeletedTexture:
       return std::is_same_v<T, TextureSettings>;
+    case FieldKind::BoneDeletion:
+      return std::is_same_v<T, BoneDeletionSnapshot>;
   }
   return false;
 }
@@ -307,6 +369,7 @@ inline void Put(UndoJournal& j, FieldKind, const Matrix4& m) {
 void Put(UndoJournal& j, FieldKind, std::string_view s);
 void Put(UndoJournal& j, FieldKind, const MaterialColours& c);
 void Put(UndoJournal& j, FieldKind kind, const TextureSettings& t);
+void Put(UndoJournal& j, FieldKind kind, const BoneDeletionSnapshot& s);
 
 }  // namespace journal_layout
 
@@ -332,9 +395,10 @@ void WriteRecord(UndoJournal& journal, const Values&... values) {
   assert(start < journal.oldest() || RecordLength(journal, start) == journal.position() - start);
 }
 
-// Writes a lone word: the group marker or a bone-deletion word.
+// Writes a lone word: the group marker, or one of the two bone-deletion words that stand for a
+// deletion too big to record (no record starts with two of them, so they are never misread).
 inline void WriteLoneWord(UndoJournal& journal, JournalCode code) {
-  assert(FindRecordLayout(code) == nullptr);
+  assert(code == kGroupMarker || code == kDeleteBone);
   WriteJournalWord(journal, JournalWord::Int(code));
 }
 

@@ -8,10 +8,14 @@
 namespace zmf::edit {
 
 // Every vertex moves by t; the root bone's local translation moves by -t and the key bones that
-// pose the root by +t. Not journaled.
+// pose the root by +t. Not journaled. Each of the three whole-model transforms recomputes the
+// bones' rest (bind and frame) matrices afterwards and touches only the keys and key bones in
+// use.
 void TranslateModel(Model& model, const Vector3& t);
 // Turns every vertex and normal, every bone's local translation and every key bone by the Euler
-// rotation of (pitch, yaw, roll). Not journaled.
+// rotation of (pitch, yaw, roll); a bone's rotation part stays. A key bone's Euler angles are
+// read from its matrix (yaw 0 at a pitch of +-pi/2), turned as a point, and its matrix rebuilt
+// from them with its translation turned. Not journaled.
 void RotateModel(Model& model, const Vector3& pitchYawRoll);
 // Scales every vertex position and the translations of all bones and key bones. Not journaled.
 void ScaleModel(Model& model, const Vector3& s);

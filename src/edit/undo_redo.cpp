@@ -1,11 +1,13 @@
 // Undo and Redo: walking the journal back and forth, one record or one group at a time.
 //
 // A record is undone by its inverse action with its old values and redone by the same action
-// with its new ones; the bone-deletion words and anything that is not a whole record stop both
-// walks.
+// with its new ones; a bone deletion is undone from the skeleton its record holds. The two lone
+// bone-deletion words of a deletion too big to record, and anything else that is not a whole
+// record, stop both walks.
 #include "edit/undo_redo.h"
 
 #include "anim/skeleton.h"
+#include "edit/bone_edits.h"
 #include "edit/journal.h"
 #include "edit/journal_records.h"
 #include "material/material_table.h"
@@ -131,6 +133,13 @@ void Replay(Model& model, const JournalRecord& r, bool undo) {
         anim::RemoveLastBone(model);
       } else {
         anim::AddBone(model, r.name, r.parent, r.matrix, r.grams);
+      }
+      break;
+    case kDeleteBone:
+      if (undo) {
+        UndoBoneDeletion(model, r.deletion);
+      } else {
+        RedoBoneDeletion(model, r.deletion);
       }
       break;
     case kSetBone:

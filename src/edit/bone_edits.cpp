@@ -1,0 +1,170 @@
+// Weights from the selection, and bone deletion as one undoable step.
+#include "edit/bone_edits.h"
+
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+#include "anim/bone_deletion.h"
+#include "anim/skeleton.h"
+#include "edit/journal.h"
+
+namespace zmf::edit {
+namespace {
+
+std::uint32_t BoneTableSize(const Model& model) {
+  return std::min<std::uint32_t>(model.boneCount, kMaxBones);
+}
+
+// Calls visit(animation index, key index, key) for every key in use of every animation.
+template <class ModelType, class Visit>
+void ForEachKey(ModelType& model, Visit visit) {
+  const std::uint32_t animations = std::min<std::uint32_t>(model.animationCount, kMaxAnimations);
+  for (std::uint32_t a = 0; a < animations; ++a) {
+    auto& animation = model.animation(a);
+    const std::uint32_t keys = std::min<std::uint32_t>(animation.keyCount, kMaxKeys);
+    for (std::uint32_t k = 0; k < keys; ++k) visit(a, k, animation.keys[k]);
+  }
+}
+
+std::uint32_t SlotsInUse(const AnimKey& key) {
+  return std::min<std::uint32_t>(key.keyBoneCount, kMaxKeyBones);
+}
+
+bool IsCurrentKey(const Model& model, std::uint32_t animation, std::uint32_t key) {
+  return static_cast<std::int64_t>(animation) == model.currentAnimation &&
+         static_cast<std::int64_t>(key) == model.currentKey;
+}
+
+}  // namespace
+
+void SetBoneOnSelection(Model& model) {
+  const std::int32_t current = model.currentBone;
+  if (current < 0 || static_cast<std::uint32_t>(current) >= BoneTableSize(model)) return;
+  const auto bone = static_cast<std::uint32_t>(current);
+  for (Vertex* v : model.vertices.Selected()) {
+    if (anim::FindWeight(model.bones[bone], v) == nullptr) JournalAddVertexWeight(model, bone, v);
+  }
+  std::vector<Vertex*> unselected;
+  for (const VertexWeight* w : model.bones[bone].weights) {
+    if (w->vertex != nullptr && !w->vertex->selected) unselected.push_back(w->vertex);
+  }
+  for (Vertex* v : unselected) JournalRemoveVertexWeight(model, bone, v);
+}
+
+BoneDeletionSnapshot TakeBoneDeletionSnapshot(const Model& model, std::uint32_t bone) {
+  BoneDeletionSnapshot s;
+  s.bone = bone;
+  s.rootBone = model.rootBone;
+  s.bones.resize(BoneTableSize(model));
+  for (std::uint32_t j = 0; j < s.bones.size(); ++j) {
+    const Bone& b = model.bones[j];
+    BoneDeletionSnapshot::BoneState& state = s.bones[j];
+    state.name = b.name.str();
+    state.parentName = b.parentName.str();
+    state.parent = b.parent;
+    state.firstChild = b.firstChild;
+    state.nextSibling = b.nextSibling;
+    state.localMatrix = b.localMatrix;
+    state.poseMatrix = b.poseMatrix;
+    state.grams = b.grams;
+    state.weights.reserve(b.weights.count());
+    for (const VertexWeight* w : b.weights) {
+      if (w->vertex != nullptr) state.weights.emplace_back(w->vertex->id, w->weight);
+    }
+  }
+  ForEachKey(model, [&](std::uint32_t a, std::uint32_t k, const AnimKey& key) {
+    for (std::uint32_t slot = 0; slot < SlotsInUse(key); ++slot) {
+      const KeyBone& keyBone = key.keyBones[slot];
+      if (keyBone.boneIndex == bone) {
+        s.keyBones.push_back({a, k, slot, keyBone.matrix, keyBone.boneName.str()});
+      }
+    }
+  });
+  return s;
+}
+
+bool JournalDeleteBone(Model& model, std::uint32_t bone) {
+  if (!anim::CanDeleteBone(model, bone)) return false;
+  const BoneDeletionSnapshot snapshot = TakeBoneDeletionSnapshot(model, bone);
+  if (snapshot.RecordWords() > model.journal.capacity() ||
+      snapshot.Words() > std::numeric_limits<std::uint32_t>::max()) {
+    // The record would overwrite itself: the deletion stays final, and its two words keep Undo
+    // from taking back anything before it on a skeleton it no longer matches.
+    WriteLoneWord(model.journal, kDeleteBone);
+    anim::DeleteBone(model, bone);
+    WriteLoneWord(model.journal, kDeleteBone);
+    return true;
+  }
+  WriteRecord<kDeleteBone>(model.journal, snapshot);
+  return anim::DeleteBone(model, bone);
+}
+
+void UndoBoneDeletion(Model& model, const BoneDeletionSnapshot& s) {
+  const std::size_t count = s.bones.size();
+  if (count == 0 || count > kMaxBones || s.bone >= count || model.boneCount + 1 != count) return;
+  const std::uint32_t deleted = s.bone;
+
+  // Key bones: the bones above the deleted one move back up, then the removed key bones go back
+  // into their slots (ascending, so each lands where it was).
+  ForEachKey(model, [&](std::uint32_t, std::uint32_t, AnimKey& key) {
+    for (std::uint32_t slot = 0; slot < SlotsInUse(key); ++slot) {
+      std::uint32_t& index = key.keyBones[slot].boneIndex;
+      if (index >= deleted && index < count - 1) ++index;
+    }
+  });
+  for (const BoneDeletionSnapshot::RemovedKeyBone& removed : s.keyBones) {
+    if (removed.animation >= std::min<std::uint32_t>(model.animationCount, kMaxAnimations)) {
+      continue;
+    }
+    Animation& animation = model.animation(removed.animation);
+    if (removed.key >= std::min<std::uint32_t>(animation.keyCount, kMaxKeys)) continue;
+    AnimKey& key = animation.keys[removed.key];
+    const std::uint32_t slots = SlotsInUse(key);
+    if (slots >= kMaxKeyBones || removed.slot > slots) continue;
+    std::copy_backward(key.keyBones.begin() + removed.slot, key.keyBones.begin() + slots,
+                       key.keyBones.begin() + slots + 1);
+    KeyBone& keyBone = key.keyBones[removed.slot];
+    keyBone.boneIndex = deleted;
+    keyBone.matrix = removed.matrix;
+    keyBone.boneName.Set(removed.boneName);
+    key.keyBoneCount = slots + 1;
+    if (IsCurrentKey(model, removed.animation, removed.key) &&
+        model.currentKeyBone >= static_cast<std::int32_t>(removed.slot)) {
+      ++model.currentKeyBone;
+    }
+  }
+
+  for (std::uint32_t j = 0; j < count; ++j) {
+    const BoneDeletionSnapshot::BoneState& state = s.bones[j];
+    Bone& b = model.bones[j];
+    b.index = j;
+    b.name.Set(state.name);
+    b.parentName.Set(state.parentName);
+    b.parent = state.parent;
+    b.firstChild = state.firstChild;
+    b.nextSibling = state.nextSibling;
+    b.localMatrix = state.localMatrix;
+    b.poseMatrix = state.poseMatrix;
+    b.grams = state.grams;
+    b.weights.Clear();
+    for (const auto& [id, weight] : state.weights) {
+      if (Vertex* v = model.vertices.FindById(id)) b.AddWeight(v, weight);
+    }
+  }
+  model.boneCount = static_cast<std::uint32_t>(count);
+  model.rootBone = s.rootBone;
+  const std::int32_t current = model.currentBone;
+  if (current >= static_cast<std::int32_t>(deleted) &&
+      current < static_cast<std::int32_t>(count) - 1) {
+    ++model.currentBone;
+  }
+  anim::RefreshBindMatrices(model);
+}
+
+void RedoBoneDeletion(Model& model, const BoneDeletionSnapshot& s) {
+  if (model.boneCount != s.bones.size()) return;
+  anim::DeleteBone(model, s.bone);
+}
+
+}  // namespace zmf::edit

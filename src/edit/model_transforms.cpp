@@ -1,0 +1,116 @@
+// Moving, turning and resizing the whole model or the selected vertices.
+#include "edit/model_transforms.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "anim/bone_deletion.h"
+#include "edit/euler.h"
+#include "edit/journal.h"
+
+namespace zmf::edit {
+namespace {
+
+std::uint32_t BoneTableSize(const Model& model) {
+  return std::min<std::uint32_t>(model.boneCount, kMaxBones);
+}
+
+// Calls visit(key bone) for every key bone of every key in use of every animation.
+template <class Visit>
+void ForEachKeyBone(Model& model, Visit visit) {
+  const std::uint32_t animations = std::min<std::uint32_t>(model.animationCount, kMaxAnimations);
+  for (std::uint32_t a = 0; a < animations; ++a) {
+    Animation& animation = model.animation(a);
+    const std::uint32_t keys = std::min<std::uint32_t>(animation.keyCount, kMaxKeys);
+    for (std::uint32_t k = 0; k < keys; ++k) {
+      AnimKey& key = animation.keys[k];
+      const std::uint32_t slots = std::min<std::uint32_t>(key.keyBoneCount, kMaxKeyBones);
+      for (std::uint32_t slot = 0; slot < slots; ++slot) visit(key.keyBones[slot]);
+    }
+  }
+}
+
+Vector3 Translation(const Matrix4& m) { return {m[12], m[13], m[14]}; }
+
+void SetTranslation(Matrix4& m, const Vector3& t) {
+  m[12] = t.x;
+  m[13] = t.y;
+  m[14] = t.z;
+}
+
+// (pitch, yaw, roll) of a rotation made by EulerMatrix. Near a pitch of +-pi/2 yaw and roll turn
+// about the same axis: yaw is taken as 0 and the whole turn goes to roll.
+Vector3 EulerAngles(const Matrix4& m) {
+  // A matrix that rounding left a hair beyond a quarter turn still has a pitch.
+  const float pitch = std::asin(std::clamp(-m[9], -1.0f, 1.0f));
+  if (std::fabs(std::cos(pitch)) > 0.0001f) {
+    return {pitch, std::atan2(m[8], m[10]), std::atan2(m[1], m[5])};
+  }
+  return {pitch, 0.0f, std::atan2(-m[4], m[0])};
+}
+
+}  // namespace
+
+void TranslateModel(Model& model, const Vector3& t) {
+  for (Vertex* v : model.vertices) {
+    v->position += t;
+    v->savedPosition = v->position;
+  }
+  const std::int32_t root = model.rootBone;
+  if (root < 0 || static_cast<std::uint32_t>(root) >= BoneTableSize(model)) return;
+  Matrix4& local = model.bones[root].localMatrix;
+  SetTranslation(local, Translation(local) - t);
+  anim::RefreshBindMatrices(model);
+  ForEachKeyBone(model, [&](KeyBone& keyBone) {
+    if (keyBone.boneIndex == static_cast<std::uint32_t>(root)) {
+      SetTranslation(keyBone.matrix, Translation(keyBone.matrix) + t);
+    }
+  });
+}
+
+void RotateModel(Model& model, const Vector3& pitchYawRoll) {
+  const Matrix4 r = EulerMatrix(pitchYawRoll.x, pitchYawRoll.y, pitchYawRoll.z);
+  for (Vertex* v : model.vertices) {
+    v->position = TransformDirection(r, v->position);
+    v->savedPosition = v->position;
+    v->normal = TransformDirection(r, v->normal);
+    v->savedNormal = v->normal;
+  }
+  for (std::uint32_t b = 0; b < BoneTableSize(model); ++b) {
+    Matrix4& local = model.bones[b].localMatrix;
+    SetTranslation(local, TransformDirection(r, Translation(local)));
+  }
+  anim::RefreshBindMatrices(model);
+  ForEachKeyBone(model, [&](KeyBone& keyBone) {
+    const Vector3 t = Translation(keyBone.matrix);
+    const Vector3 angles = TransformDirection(r, EulerAngles(keyBone.matrix));
+    keyBone.matrix = EulerMatrix(angles.x, angles.y, angles.z);
+    SetTranslation(keyBone.matrix, TransformDirection(r, t));
+  });
+}
+
+void ScaleModel(Model& model, const Vector3& s) {
+  auto scale = [&](Matrix4& m) {
+    m[12] *= s.x;
+    m[13] *= s.y;
+    m[14] *= s.z;
+  };
+  for (std::uint32_t b = 0; b < BoneTableSize(model); ++b) scale(model.bones[b].localMatrix);
+  anim::RefreshBindMatrices(model);
+  ForEachKeyBone(model, [&](KeyBone& keyBone) { scale(keyBone.matrix); });
+  for (Vertex* v : model.vertices) {
+    v->position = {v->position.x * s.x, v->position.y * s.y, v->position.z * s.z};
+    v->savedPosition = v->position;
+  }
+}
+
+void TransformSelection(Model& model, const Matrix4& m, bool turnNormals) {
+  if (model.vertices.selCount() == 0) return;
+  JournalGroup group(model);
+  for (Vertex* v : model.vertices.Selected()) {
+    const Vector3 normal = turnNormals ? TransformDirection(m, v->normal) : v->normal;
+    JournalSetVertex(model, v, TransformPoint(m, v->position), normal, v->u, v->v);
+  }
+}
+
+}  // namespace zmf::edit

@@ -1,0 +1,215 @@
+// Translating, rotating and scaling the whole model (vertices, bones, key bones; not undoable)
+// and the selected vertices (one undo step).
+#include "edit/model_transforms.h"
+
+#include <cmath>
+#include <string>
+
+#include "anim/skeleton.h"
+#include "edit/euler.h"
+#include "edit/journal.h"
+#include "edit/undo_redo.h"
+#include "model_fixture.h"
+
+namespace zmf::testing {
+namespace {
+
+Matrix4 WithTranslation(Matrix4 m, float x, float y, float z) {
+  m[12] = x;
+  m[13] = y;
+  m[14] = z;
+  return m;
+}
+
+Matrix4 Translation(float x, float y, float z) {
+  return WithTranslation(Matrix4::Identity(), x, y, z);
+}
+
+// A quarter turn about z (x goes to y), for a rotation part that the transforms must keep.
+Matrix4 QuarterTurn(float x, float y, float z) {
+  Matrix4 m = Translation(x, y, z);
+  m[0] = 0;
+  m[1] = 1;
+  m[4] = -1;
+  m[5] = 0;
+  return m;
+}
+
+constexpr float kHalfPi = 1.57079637f;  // asin(1) in float
+
+class ModelTransforms : public ModelTest {
+ protected:
+  void SetUp() override {
+    v0 = AddVertex(1, 2, 3);
+    v1 = AddVertex(-1, 0.5f, 0);
+    model.SetVertex(v1, v1->position, {1, 0, 0}, 0.25f, 0.75f);
+    ASSERT_TRUE(anim::AddBone(model, "root", -1, Translation(-1, -2, -3), 1));
+    ASSERT_TRUE(anim::AddBone(model, "arm", 0, QuarterTurn(0, 4, 0), 1));
+    // Animation 0: two keys posing root then arm; animation 1: one key posing arm then root.
+    model.animationCount = 2;
+    model.animation(0).keyCount = 2;
+    model.animation(1).keyCount = 1;
+    for (AnimKey* key : {&model.animation(0).keys[0], &model.animation(0).keys[1]}) {
+      key->keyBoneCount = 2;
+      key->keyBones[0] = {0, Translation(0.5f, 1, 1.5f), Name32("root")};
+      key->keyBones[1] = {1, QuarterTurn(2, 0, 0), Name32("arm")};
+    }
+    AnimKey& key = model.animation(1).keys[0];
+    key.keyBoneCount = 2;
+    key.keyBones[0] = {1, Translation(0, 0, 1), Name32("arm")};
+    key.keyBones[1] = {0, Translation(-1, 0, 0), Name32("root")};
+    // A key beyond the key count is not in use: nothing touches it.
+    model.animation(1).keys[1].keyBoneCount = 1;
+    model.animation(1).keys[1].keyBones[0] = {0, Translation(7, 7, 7), Name32("root")};
+  }
+
+  KeyBone& Slot(std::uint32_t a, std::uint32_t k, std::uint32_t s) {
+    return model.animation(a).keys[k].keyBones[s];
+  }
+
+  void ExpectBindMatricesFollowTheLocalOnes() {
+    EXPECT_EQ(model.bones[0].bindMatrix, model.bones[0].localMatrix);
+    EXPECT_EQ(model.bones[1].bindMatrix,
+              anim::Compose(model.bones[0].bindMatrix, model.bones[1].localMatrix));
+    EXPECT_EQ(model.bones[1].frameMatrix, anim::Invert(model.bones[1].bindMatrix));
+  }
+
+  Vertex* v0 = nullptr;
+  Vertex* v1 = nullptr;
+};
+
+TEST_F(ModelTransforms, TranslateMovesVerticesAndTheRootAndItsKeyBonesOnly) {
+  edit::TranslateModel(model, {1, 0, 0});
+  EXPECT_EQ(v0->position, (Vector3{2, 2, 3}));
+  EXPECT_EQ(v0->savedPosition, v0->position);
+  EXPECT_EQ(v1->position, (Vector3{0, 0.5f, 0}));
+  EXPECT_EQ(v1->normal, (Vector3{1, 0, 0}));
+  EXPECT_EQ(model.bones[0].localMatrix, Translation(-2, -2, -3));
+  EXPECT_EQ(model.bones[1].localMatrix, QuarterTurn(0, 4, 0));
+  ExpectBindMatricesFollowTheLocalOnes();
+  for (std::uint32_t k : {0u, 1u}) {
+    EXPECT_EQ(Slot(0, k, 0).matrix, Translation(1.5f, 1, 1.5f));
+    EXPECT_EQ(Slot(0, k, 1).matrix, QuarterTurn(2, 0, 0));
+  }
+  EXPECT_EQ(Slot(1, 0, 0).matrix, Translation(0, 0, 1));
+  EXPECT_EQ(Slot(1, 0, 1).matrix, Translation(0, 0, 0));
+  EXPECT_EQ(Slot(1, 1, 0).matrix, Translation(7, 7, 7));
+  EXPECT_EQ(model.journal.position(), 0u);
+
+  // Without bones or animations only the vertices move.
+  model.Reset();
+  Vertex* alone = AddVertex(0, 0, 0);
+  edit::TranslateModel(model, {0, -1, 0});
+  edit::RotateModel(model, {0, 1.570f, 0});
+  edit::ScaleModel(model, {2, 2, 2});
+  EXPECT_EQ(alone->position.y, -2.0f);
+  EXPECT_EQ(model.boneCount, 0u);
+}
+
+TEST_F(ModelTransforms, RotateTurnsVerticesNormalsBoneTranslationsAndKeyBones) {
+  const float yaw = 1.570f;
+  const float c = std::cos(yaw), s = std::sin(yaw);
+  // About y: x' = c x + s z, z' = -s x + c z.
+  auto turned = [&](Vector3 p) { return Vector3{c * p.x + s * p.z, p.y, -s * p.x + c * p.z}; };
+  auto expectNear = [](const Vector3& got, const Vector3& want) {
+    EXPECT_NEAR(got.x, want.x, 2e-6);
+    EXPECT_NEAR(got.y, want.y, 2e-6);
+    EXPECT_NEAR(got.z, want.z, 2e-6);
+  };
+  Slot(1, 0, 0).matrix = WithTranslation(edit::EulerMatrix(0.25f, 0.5f, 0.125f), 3, 4, 5);
+  edit::RotateModel(model, {0, yaw, 0});
+
+  expectNear(v0->position, turned({1, 2, 3}));
+  expectNear(v1->normal, turned({1, 0, 0}));
+  EXPECT_EQ(v0->savedPosition, v0->position);
+  EXPECT_EQ(v1->savedNormal, v1->normal);
+  expectNear({model.bones[0].localMatrix[12], model.bones[0].localMatrix[13],
+              model.bones[0].localMatrix[14]},
+             turned({-1, -2, -3}));
+  // The rotation part of a bone stays.
+  EXPECT_EQ(WithTranslation(model.bones[1].localMatrix, 0, 0, 0), QuarterTurn(0, 0, 0));
+  ExpectBindMatricesFollowTheLocalOnes();
+  // A key bone: its angles turned as a point, its translation turned.
+  const Vector3 angles = turned({0.25f, 0.5f, 0.125f});
+  const Matrix4 want = edit::EulerMatrix(angles.x, angles.y, angles.z);
+  const Matrix4& got = Slot(1, 0, 0).matrix;
+  for (int i = 0; i < 12; ++i) EXPECT_NEAR(got[i], want[i], 2e-6) << i;
+  expectNear({got[12], got[13], got[14]}, turned({3, 4, 5}));
+  EXPECT_EQ(got[15], 1.0f);
+  EXPECT_EQ(model.journal.position(), 0u);
+
+  // Without a rotation, a key bone at pitch +pi/2 (m9 = -1) gets yaw 0 and roll
+  // atan2(-m4, m0) = pi/2, where the general rule would read yaw atan2(m8, m10) = pi/2 and roll
+  // atan2(m1, m5) = 0.
+  Matrix4 locked = Translation(3, 4, 5);
+  locked[0] = 0;
+  locked[4] = -1;
+  locked[9] = -1;
+  locked[8] = 1;
+  locked[10] = 0;
+  Slot(1, 0, 1).matrix = locked;
+  edit::RotateModel(model, {0, 0, 0});
+  EXPECT_EQ(Slot(1, 0, 1).matrix, WithTranslation(edit::EulerMatrix(kHalfPi, 0, kHalfPi), 3, 4, 5));
+}
+
+TEST_F(ModelTransforms, ScaleDoublesPositionsAndEveryTranslationButNotNormals) {
+  edit::ScaleModel(model, {2, 2, 2});
+  EXPECT_EQ(v0->position, (Vector3{2, 4, 6}));
+  EXPECT_EQ(v0->savedPosition, v0->position);
+  EXPECT_EQ(v1->normal, (Vector3{1, 0, 0}));
+  EXPECT_EQ(v1->u, 0.25f);
+  EXPECT_EQ(model.bones[0].localMatrix, Translation(-2, -4, -6));
+  EXPECT_EQ(model.bones[1].localMatrix, QuarterTurn(0, 8, 0));
+  ExpectBindMatricesFollowTheLocalOnes();
+  EXPECT_EQ(Slot(0, 1, 0).matrix, Translation(1, 2, 3));
+  EXPECT_EQ(Slot(0, 1, 1).matrix, QuarterTurn(4, 0, 0));
+  EXPECT_EQ(Slot(1, 0, 1).matrix, Translation(-2, 0, 0));
+  EXPECT_EQ(Slot(1, 1, 0).matrix, Translation(7, 7, 7));
+  EXPECT_EQ(model.journal.position(), 0u);
+}
+
+TEST_F(ModelTransforms, ASelectionTransformMovesOnlyTheSelectionInOneUndoStep) {
+  model.Reset();
+  Vertex* a = edit::JournalAddVertex(model, {1, 0, 0}, {0, 0, 1}, 0.5f, 0.25f);
+  Vertex* b = edit::JournalAddVertex(model, {0, 2, 0}, {1, 0, 0}, 0.75f, 1);
+  Vertex* c = edit::JournalAddVertex(model, {0, 0, 3}, {0, 1, 0}, 0, 0);
+  model.DeselectAll();
+  const std::uint64_t words = model.journal.position();
+  edit::TransformSelection(model, Translation(1, 0, 0), false);
+  EXPECT_EQ(model.journal.position(), words);  // nothing selected, nothing written
+
+  model.vertices.Select(b);
+  const std::string before = DumpModel(model);
+  edit::TransformSelection(model, Translation(1, 0, 0), false);
+  EXPECT_EQ(a->position, (Vector3{1, 0, 0}));
+  EXPECT_EQ(b->position, (Vector3{1, 2, 0}));
+  EXPECT_EQ(b->savedPosition, b->position);
+  EXPECT_EQ(b->normal, (Vector3{1, 0, 0}));
+  EXPECT_EQ(b->u, 0.75f);
+  EXPECT_EQ(c->position, (Vector3{0, 0, 3}));
+  edit::Undo(model);
+  EXPECT_EQ(DumpModel(model), before);
+  EXPECT_EQ(model.journal.position(), words);
+  model.vertices.Select(c);
+
+  // Scaling keeps normals exactly; rotating turns them too.
+  Matrix4 scale = Matrix4::Identity();
+  scale[0] = 2;
+  scale[5] = 3;
+  scale[10] = 4;
+  edit::TransformSelection(model, scale, false);
+  EXPECT_EQ(b->position, (Vector3{0, 6, 0}));
+  EXPECT_EQ(c->position, (Vector3{0, 0, 12}));
+  EXPECT_EQ(b->normal, (Vector3{1, 0, 0}));
+  edit::TransformSelection(model, QuarterTurn(0, 0, 0), true);
+  EXPECT_EQ(b->position, (Vector3{-6, 0, 0}));
+  EXPECT_EQ(b->normal, (Vector3{0, 1, 0}));
+  EXPECT_EQ(c->normal, (Vector3{-1, 0, 0}));
+  EXPECT_EQ(a->position, (Vector3{1, 0, 0}));
+  edit::Undo(model);
+  edit::Undo(model);
+  EXPECT_EQ(DumpModel(model), before);
+}
+
+}  // namespace
+}  // namespace zmf::testing

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 #include "model_fixture.h"
 
 namespace zmf::testing {
@@ -75,15 +78,92 @@ TEST_F(Skeleton, BindMatricesComposeDownTheChainAndSetBoneRecomputesTheSubtree) 
   EXPECT_EQ(model.bones[3].frameMatrix, QuarterTurnBack({-1, 10, -1}));
 
   // Under its own descendant the root would close a loop: it keeps no parent, but takes the
-  // local matrix, and a singular one leaves the frame equal to the bind matrix.
+  // local matrix, and a singular one leaves the previous frame in place.
   const Matrix4 flat = Columns({1, 0, 0}, {0, 0, 0}, {0, 0, 1}, {0, 0, 0});
   anim::SetBone(model, 0, 2, flat, 1);
   EXPECT_EQ(root.parent, kNoBone);
+  EXPECT_EQ(model.rootBone, 0);
   EXPECT_EQ(root.bindMatrix, flat);
-  EXPECT_EQ(root.frameMatrix, flat);
-  // arm: flatten, turn, then (10, 0, 0); singular as well, so its frame is its bind matrix.
+  EXPECT_EQ(root.frameMatrix, Translation(0, 0, -1));
+  // arm: flatten, turn, then (10, 0, 0); singular as well, so it keeps its frame too.
   EXPECT_EQ(arm.bindMatrix, Columns({0, 1, 0}, {0, 0, 0}, {0, 0, 1}, {10, 0, 0}));
-  EXPECT_EQ(arm.frameMatrix, arm.bindMatrix);
+  EXPECT_EQ(arm.frameMatrix, QuarterTurnBack({0, 10, -1}));
+  EXPECT_EQ(hand.frameMatrix, QuarterTurnBack({0, 10, -6}));
+}
+
+TEST_F(Skeleton, OneRootAtMost128BonesNoLoopsAndWeightsEvenedOut) {
+  ASSERT_TRUE(anim::AddBone(model, std::string(40, 'r'), -1, Matrix4::Identity(), 1));
+  EXPECT_EQ(model.bones[0].name, std::string(31, 'r'));
+  EXPECT_EQ(model.bones[0].parentName, "NONE");
+  EXPECT_FALSE(anim::AddBone(model, "second", -1, Matrix4::Identity(), 1));  // a second root
+  for (int i = 1; i < kMaxBones; ++i) {
+    ASSERT_TRUE(
+        anim::AddBone(model, "b" + std::to_string(i), i < 3 ? 0 : 1, Matrix4::Identity(), 1));
+  }
+  EXPECT_FALSE(anim::AddBone(model, "b128", 127, Matrix4::Identity(), 1));
+  // The same parent again changes only matrix and grams ("b1" stays first); under its own
+  // child the bone stays where it is.
+  anim::SetBone(model, 1, 0, Translation(1, 0, 0), 3);
+  EXPECT_EQ(model.bones[0].firstChild, 1);
+  EXPECT_EQ(model.bones[3].bindMatrix, Translation(1, 0, 0));
+  anim::SetBone(model, 1, 3, Matrix4::Identity(), 1);
+  EXPECT_EQ(model.bones[1].parent, 0);
+
+  Vertex* v = AddVertex(1, 2, 3);
+  auto weight = [&](std::uint32_t bone) { return anim::FindWeight(model.bones[bone], v)->weight; };
+  anim::AddVertexWeight(model, 0, v);
+  EXPECT_EQ(weight(0), 1.0f);
+  anim::AddVertexWeight(model, 1, v);
+  EXPECT_EQ(weight(1), 0.5f);
+  anim::RemoveVertexWeight(model, 0, v);
+  EXPECT_EQ(weight(1), 1.0f);
+}
+
+// Skinning reads only the bind and frame matrices: with binds of identity, frames set by hand.
+TEST_F(Skeleton, SkinningAddsWeightedSharesInTheOrderOfTheBoneWalk) {
+  for (auto [name, parent] : {std::pair{"root", -1}, {"arm", 0}, {"leg", 0}, {"toe", 2}}) {
+    ASSERT_TRUE(anim::AddBone(model, name, parent, Matrix4::Identity(), 1));
+  }
+  Vertex* v = AddVertex(1, 0, 0);
+  Vertex* flat = AddVertex(0, 0, 0);
+  model.SetVertex(v, v->position, {1, 0, 0}, 0, 0);
+  model.SetVertex(flat, flat->position, {0, 0, 0}, 0, 0);
+  anim::AddVertexWeight(model, 1, v);
+  anim::AddVertexWeight(model, 2, v);
+  anim::AddVertexWeight(model, 1, flat);
+  model.bones[1].frameMatrix = QuarterTurn({0, 0, 0});
+  model.bones[2].frameMatrix = Translation(0, 4, 0);
+  ManualClock clock;
+  anim::PoseMesh(model, clock);
+  anim::PoseMesh(model, clock);  // starts from the mesh again
+  // The average of (0, 1, 0) and (1, 4, 0); unit normals halved, and not normalised again.
+  EXPECT_EQ(v->savedPosition, (Vector3{0.5f, 2.5f, 0}));
+  EXPECT_EQ(v->savedNormal, (Vector3{0.5f, 0.5f, 0}));
+  EXPECT_EQ(flat->savedNormal, (Vector3{0, 0, 0}));
+
+  // Bone, its later siblings with their subtrees, then its children: root, arm, leg, toe. Sums
+  // depend on it: (2^24 + 1) - 1 = 2^24 - 1, where (2^24 - 1) + 1 would give 2^24.
+  ASSERT_TRUE(anim::AddBone(model, "hand", 1, Matrix4::Identity(), 1));
+  Vertex* far = AddVertex(0, 0, 0);
+  for (std::uint32_t b : {0u, 3u, 4u}) model.bones[b].AddWeight(far, 1.0f);  // as files have them
+  model.bones[0].frameMatrix = Translation(16777216.0f, 0, 0);
+  model.bones[3].frameMatrix = Translation(1, 0, 0);
+  model.bones[4].frameMatrix = Translation(-1, 0, 0);
+  anim::PoseMesh(model, clock);
+  EXPECT_EQ(far->savedPosition.x, 16777215.0f);
+
+  // Overflowing matrices move their share as at rest. A local matrix of zero scale has no
+  // inverse: the bone keeps its frame and flattens what it moves, finitely.
+  const Matrix4 huge = Columns({1e30f, 0, 0}, {0, 1e30f, 0}, {0, 0, 1e30f}, {0, 0, 0});
+  model.bones[1].frameMatrix = model.bones[1].bindMatrix = huge;
+  anim::PoseMesh(model, clock);
+  EXPECT_EQ(v->savedPosition, (Vector3{1, 2, 0}));
+  anim::SetBone(model, 1, 0, Columns({0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 4, 0}), 1);
+  EXPECT_EQ(model.bones[1].frameMatrix, huge);
+  EXPECT_EQ(model.bones[4].frameMatrix, Translation(-1, 0, 0));
+  model.bones[1].frameMatrix = Translation(0, 0, 1);
+  anim::PoseMesh(model, clock);
+  EXPECT_EQ(v->savedPosition, (Vector3{0.5f, 4, 0.5f}));
 }
 
 }  // namespace

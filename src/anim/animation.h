@@ -21,13 +21,14 @@ bool ParseAnimationAnswer(std::string_view answer, AnimationAnswer& parsed);
 
 // Appends an animation with keyCount keys spread evenly over totalTime (a single key at 0), no
 // key bones, and makes it current. Refused (false) for an empty name, keyCount outside 1..31, a
-// negative (or NaN) total time, or a full table. Not journaled.
+// negative, infinite or NaN total time, or a full table. Not journaled.
 bool AddAnimation(Model& model, std::string_view name, std::uint32_t keyCount, float totalTime);
 // Removes the animation; the later ones move down a slot. currentAnimation is left as it was.
 void DeleteAnimation(Model& model, std::uint32_t index);
 // Cut to 31 characters; false for an empty name or an index out of range.
 bool RenameAnimation(Model& model, std::uint32_t index, std::string_view name);
-// Stores the total time and spaces the keys evenly over it again (a single key stays at 0).
+// Stores the total time and spaces the keys evenly over it again (a single key stays at 0); a
+// time AddAnimation would refuse changes nothing.
 void SetTotalTime(Model& model, std::uint32_t animation, float seconds);
 
 // Adds a key bone for the bone at the same new slot of every key of the current animation, at
@@ -45,14 +46,17 @@ void ApplyKeyBoneMatrix(Model& model, const Matrix4& matrix);
 
 // Starts the lead-in of the current animation: 0.25 s from the current poses into key 0.
 void StartAnimation(Model& model, const Clock& clock);
-// The Run / Stop toggle, only with a current animation; true when it is now running.
+// The Run / Stop toggle; starting needs a current animation, stopping does not. True when it is
+// now running.
 bool ToggleAnimationRunning(Model& model, const Clock& clock);
 
 // m := target * w + m * (1 - w) element by element, then the three axis rows made unit length
 // (a zero row stays zero).
 void Interpolate(Matrix4& m, const Matrix4& target, float w);
 // Writes the current animation's pose into the bones' poseMatrix at the clock's time (or the
-// current key when not running), then the frames from the root.
+// current key when not running), then the frames from the root. A loop without length (a total
+// time of 0, or a negative or NaN one from a file) stands at key 0; key bones bound to no bone
+// move nothing; a current animation or key past the end of its table counts as none.
 void EvaluateAnimation(Model& model, const Clock& clock);
 
 }  // namespace zmf::anim

@@ -1,8 +1,12 @@
 // Bone matrices, bone editing and vertex weights.
 #include "anim/skeleton.h"
 
+#include <array>
 #include <cmath>
+#include <optional>
 #include <vector>
+
+#include "anim/animation.h"
 
 namespace zmf::anim {
 
@@ -19,7 +23,7 @@ Matrix4 Compose(const Matrix4& a, const Matrix4& b) {
   return r;
 }
 
-Matrix4 Invert(const Matrix4& m) {
+std::optional<Matrix4> Inverse(const Matrix4& m) {
   Matrix4 inv;
   inv[0] = m[5] * m[10] * m[15] - m[5] * m[11] * m[14] - m[9] * m[6] * m[15] + m[9] * m[7] * m[14] +
            m[13] * m[6] * m[11] - m[13] * m[7] * m[10];
@@ -55,11 +59,18 @@ Matrix4 Invert(const Matrix4& m) {
             m[8] * m[1] * m[6] - m[8] * m[2] * m[5];
   const float det = m[0] * inv[0] + m[1] * inv[4] + m[2] * inv[8] + m[3] * inv[12];
   // A singular matrix has no inverse; handing back infinities would poison every frame below it.
-  if (det == 0.0f || !std::isfinite(det)) return m;
+  // So has one whose determinant is too small or too large for a float to scale by.
+  if (det == 0.0f || !std::isfinite(det)) return std::nullopt;
   const float scale = 1.0f / det;
-  for (float& value : inv.m) value *= scale;
+  if (!std::isfinite(scale)) return std::nullopt;
+  for (float& value : inv.m) {
+    value *= scale;
+    if (!std::isfinite(value)) return std::nullopt;
+  }
   return inv;
 }
+
+Matrix4 Invert(const Matrix4& m) { return Inverse(m).value_or(m); }
 
 namespace {
 
@@ -117,27 +128,147 @@ bool IsSelfOrAncestor(const Model& model, std::int32_t candidate, std::int32_t b
 }
 
 // The bone's own bind matrix (its local matrix after its parent's bind matrix) and frame matrix
-// (the bind matrix inverted), from its parent's bind matrix as it stands.
+// (the bind matrix inverted), from its parent's bind matrix as it stands. A bind matrix without
+// an inverse (a local matrix of zero scale) leaves the bone's previous frame in place, which
+// keeps every value finite.
 void UpdateOwnBindMatrices(Model& model, std::int32_t bone) {
   Bone& b = model.bones[bone];
   b.bindMatrix = ValidBone(model, b.parent)
                      ? Compose(model.bones[b.parent].bindMatrix, b.localMatrix)
                      : b.localMatrix;
-  b.frameMatrix = Invert(b.bindMatrix);
+  if (std::optional<Matrix4> frame = Inverse(b.bindMatrix)) b.frameMatrix = *frame;
 }
 
-void UpdateBindMatricesFrom(Model& model, std::int32_t bone, int depth) {
-  // Siblings are walked in a loop and children by recursion, bounded by the table size.
-  for (int guard = 0; guard < kMaxBones && depth <= kMaxBones && ValidBone(model, bone); ++guard) {
-    UpdateOwnBindMatrices(model, bone);
-    UpdateBindMatricesFrom(model, model.bones[bone].firstChild, depth + 1);
-    bone = model.bones[bone].nextSibling;
+// The bones reached from `bone` in the order of the recursion "the bone, then the walk from its
+// next sibling, then the walk from its first child": the bone, its later siblings with all their
+// descendants, then its own descendants. A parent always comes before its children. Each bone
+// is taken once, so a damaged chain can neither loop nor overrun the list.
+struct BoneOrder {
+  std::array<std::int32_t, kMaxBones> bones;
+  int count = 0;
+};
+
+BoneOrder WalkOrder(const Model& model, std::int32_t bone) {
+  BoneOrder order;
+  std::array<bool, kMaxBones> taken{};
+  // Each bone taken pushes at most two more, so the stack never holds more than 2 * 128 + 1.
+  std::array<std::int32_t, 2 * kMaxBones + 1> pending;
+  int top = 0;
+  pending[top++] = bone;
+  while (top > 0) {
+    const std::int32_t at = pending[--top];
+    if (!ValidBone(model, at) || taken[at]) continue;
+    taken[at] = true;
+    order.bones[order.count++] = at;
+    pending[top++] = model.bones[at].firstChild;
+    pending[top++] = model.bones[at].nextSibling;  // popped first
+  }
+  return order;
+}
+
+}  // namespace
+
+void UpdateBindMatrices(Model& model, std::int32_t bone) {
+  const BoneOrder order = WalkOrder(model, bone);
+  for (int i = 0; i < order.count; ++i) UpdateOwnBindMatrices(model, order.bones[i]);
+}
+
+void EvaluateHierarchy(Model& model) { UpdateBindMatrices(model, model.rootBone); }
+
+void UpdateFrames(Model& model) {
+  const BoneOrder order = WalkOrder(model, model.rootBone);
+  for (int i = 0; i < order.count; ++i) {
+    Bone& b = model.bones[order.bones[i]];
+    b.frameMatrix = ValidBone(model, b.parent)
+                        ? Compose(b.poseMatrix, model.bones[b.parent].frameMatrix)
+                        : b.poseMatrix;
+  }
+}
+
+namespace {
+
+bool AllFinite(const Matrix4& m) {
+  for (float value : m.m) {
+    if (!std::isfinite(value)) return false;
+  }
+  return true;
+}
+
+// The bone's share of movement for every vertex it holds, through T (see SkinVertices).
+void SkinBone(const Bone& bone, const Matrix4& t) {
+  // The twelve elements a point and a direction use, out of the matrix for the loop below.
+  const float m0 = t[0], m1 = t[1], m2 = t[2], m4 = t[4], m5 = t[5], m6 = t[6];
+  const float m8 = t[8], m9 = t[9], m10 = t[10], m12 = t[12], m13 = t[13], m14 = t[14];
+  for (const VertexWeight* entry : bone.weights) {
+    Vertex* v = entry->vertex;
+    if (v == nullptr) continue;
+    const float w = entry->weight;
+    const Vector3 p = v->position;
+    const Vector3 q = v->normal;
+    Vector3 position{p.x * m0 + p.y * m4 + p.z * m8 + m12, p.x * m1 + p.y * m5 + p.z * m9 + m13,
+                     p.x * m2 + p.y * m6 + p.z * m10 + m14};
+    Vector3 normal{q.x * m0 + q.y * m4 + q.z * m8, q.x * m1 + q.y * m5 + q.z * m9,
+                   q.x * m2 + q.y * m6 + q.z * m10};
+    position *= w;
+    const float length = Length(normal);
+    if (length != 0.0f) normal /= length;
+    normal *= w;
+    if (v->changed == 0) {
+      v->savedPosition = position;
+      v->savedNormal = normal;
+      v->changed = 1;
+    } else {
+      v->savedPosition += position;
+      v->savedNormal += normal;
+    }
   }
 }
 
 }  // namespace
 
-void UpdateBindMatrices(Model& model, std::int32_t bone) { UpdateBindMatricesFrom(model, bone, 0); }
+void SkinVertices(Model& model, std::int32_t bone) {
+  const BoneOrder order = WalkOrder(model, bone);
+  for (int i = 0; i < order.count; ++i) {
+    const Bone& b = model.bones[order.bones[i]];
+    Matrix4 t = Compose(b.bindMatrix, b.frameMatrix);
+    // A bone whose matrices overflowed (or came as NaN from a file) leaves its share of each
+    // vertex where it rests, rather than spreading infinities through the drawn mesh.
+    if (!AllFinite(t)) t = Matrix4::Identity();
+    SkinBone(b, t);
+  }
+}
+
+void PoseMesh(Model& model, const Clock& clock) {
+  if (model.animationCount > 0) EvaluateAnimation(model, clock);
+  model.Commit();
+  if (model.boneCount > 0) SkinVertices(model, model.rootBone);
+}
+
+bool RenameBone(Model& model, std::uint32_t index, std::string_view name) {
+  const auto bone = static_cast<std::int32_t>(index);
+  if (name.empty() || !ValidBone(model, bone)) return false;
+  const Name32 newName(name);
+  // Files tie children and key bones to their bone by name: a name another bone has, or the
+  // word that marks the root, would tie them to the wrong bone when the file is read back.
+  if (newName == "NONE") return false;
+  const std::int32_t holder = model.FindBoneByName(newName.view());
+  if (holder != kNoBone && holder != bone) return false;
+  model.bones[bone].name = newName;
+  for (std::uint32_t b = 0; b < model.boneCount && b < kMaxBones; ++b) {
+    if (model.bones[b].parent == bone) model.bones[b].parentName = newName;
+  }
+  // Key bones follow the bone they pose, so that a saved file binds them to it again.
+  for (std::uint32_t a = 0; a < model.animationCount && a < kMaxAnimations; ++a) {
+    Animation& animation = model.animation(a);
+    for (std::uint32_t k = 0; k < animation.keyCount && k < kMaxKeys; ++k) {
+      AnimKey& key = animation.keys[k];
+      for (std::uint32_t j = 0; j < key.keyBoneCount && j < kMaxKeyBones; ++j) {
+        if (key.keyBones[j].boneIndex == index) key.keyBones[j].boneName = newName;
+      }
+    }
+  }
+  return true;
+}
 
 bool CanAddBone(const Model& model, std::string_view name, std::int32_t parent) {
   if (name.empty() || model.boneCount >= kMaxBones) return false;

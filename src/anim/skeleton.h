@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "model/host.h"
@@ -11,11 +12,15 @@ namespace zmf::anim {
 
 // Applies a first, then b (the fourth columns of both are ignored; the result's is 0, 0, 0, 1).
 Matrix4 Compose(const Matrix4& a, const Matrix4& b);
-// The full 4 x 4 inverse by cofactors. A singular matrix gives the matrix back unchanged.
+// The full 4 x 4 inverse by cofactors, or nothing for a singular matrix (a zero determinant, or
+// one whose inverse a float cannot hold).
+std::optional<Matrix4> Inverse(const Matrix4& m);
+// The inverse; a singular matrix gives the matrix back unchanged.
 Matrix4 Invert(const Matrix4& m);
 
 // Recomputes bindMatrix and frameMatrix of the bone, every later sibling and all their
-// descendants.
+// descendants. A bone whose bind matrix has no inverse (a local matrix of zero scale) keeps the
+// frame it had.
 void UpdateBindMatrices(Model& model, std::int32_t bone);
 
 // Puts `child` at the end of the children of `parent` (both bones of the table) and ends its
@@ -45,8 +50,10 @@ void UpdateFrames(Model& model);
 
 // Adds each weighted vertex's share of its bone's movement, Compose(bindMatrix, frameMatrix),
 // into the vertex's drawn copies (savedPosition, savedNormal), for the bone, its later siblings
-// and all their descendants. The first bone to reach a vertex after a Commit replaces the
-// copies; the others add to them.
+// and all their descendants, in that order. The share is the moved position times the weight and
+// the moved normal made unit length (unless it has no length) times the weight. The first bone
+// to reach a vertex after a Commit replaces the copies; the others add to them. A bone whose
+// movement is not finite moves its share as at rest.
 void SkinVertices(Model& model, std::int32_t bone);
 
 // What the viewport shows in the bones view: the current animation evaluated at the clock's
@@ -54,8 +61,10 @@ void SkinVertices(Model& model, std::int32_t bone);
 // but the Commit without bones.
 void PoseMesh(Model& model, const Clock& clock);
 
-// Renames the bone (cut to 31 characters) and every child's parentName with it; false (nothing
-// done) for an empty name or a bone index out of range. Not journaled.
+// Renames the bone (cut to 31 characters), and every child's parentName and every key bone that
+// poses it with it, so that a saved file ties them to the bone again. False (nothing done) for
+// an empty name, a bone index out of range, a name another bone has, or "NONE" (the parent name
+// of the root in files). Not journaled.
 bool RenameBone(Model& model, std::uint32_t bone, std::string_view name);
 
 // Removes the bone with the highest index (the one added last), with its weights.

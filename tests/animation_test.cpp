@@ -138,8 +138,9 @@ TEST_F(PlaybackTest, BlendsFromKeyToKeyAndWraps) {
   clock.Set(10.0f);
   ASSERT_TRUE(anim::ToggleAnimationRunning(model, clock));
   EXPECT_EQ(wag.playTime, -0.25f);
-  // The lead-in blends by dt / -t from the shown pose into key 0, reached as t reaches 0.
-  EXPECT_NEAR(PosedAt(10.0625f).y, 8.0f * 2 / 3, 1e-6f);
+  // The lead-in blends evenly from the shown pose into key 0, reached as t reaches 0: a quarter
+  // of the way after a quarter of it.
+  EXPECT_EQ(PosedAt(10.0625f), (Vector3{3, 6, 0}));
   EXPECT_EQ(PosedAt(10.25f), (Vector3{0, 0, 0}));
   EXPECT_EQ(wag.inTransition, 1);
   EXPECT_EQ(PosedAt(10.5f), (Vector3{1, 0, 0}));                   // t = 0.25

@@ -83,6 +83,10 @@ TEST_F(Journal, EachRecordHasItsWordCount) {
   EXPECT_EQ(delta([&] { edit::JournalSetKeyBoneMatrix(model, Matrix4::Identity()); }), 0u);
   model.animationCount = 1;
   model.currentAnimation = model.currentKey = model.currentKeyBone = 0;
+  // A key or slot that is not in use is no key bone.
+  EXPECT_EQ(delta([&] { edit::JournalSetKeyBoneMatrix(model, Matrix4::Identity()); }), 0u);
+  model.animation(0).keyCount = 1;
+  model.animation(0).keys[0].keyBoneCount = 1;
   EXPECT_EQ(delta([&] { edit::JournalSetKeyBoneMatrix(model, Matrix4::Identity()); }), 37u);
 }
 
@@ -261,6 +265,8 @@ TEST_F(Journal, SetBoneAndKeyBoneMatrixUndoRestoreTheOldValues) {
   EXPECT_FLOAT_EQ(model.bones[2].bindMatrix[13], 2);
 
   model.animationCount = 1;
+  model.animation(0).keyCount = 2;
+  model.animation(0).keys[1].keyBoneCount = 3;
   model.currentAnimation = 0;
   model.currentKey = 1;
   model.currentKeyBone = 2;

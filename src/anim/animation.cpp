@@ -277,10 +277,12 @@ void EvaluateAnimation(Model& model, const Clock& clock) {
   if (t > 0.0f) animation->inTransition = 0;
 
   if (animation->inTransition != 0) {
-    // The lead-in: each frame covers the share of the time left to key 0 that has passed, so the
-    // poses arrive at key 0 as playTime reaches 0.
+    // The lead-in: each frame covers the share of the time that was left to key 0 which has
+    // passed since the last one, so the poses move evenly and arrive at key 0 as playTime
+    // reaches 0.
     animation->playTime = t;
-    float w = t == 0.0f ? 1.0f : dt / -t;
+    const float left = dt - t;  // -playTime before this frame
+    float w = left > 0.0f ? dt / left : 1.0f;
     w = std::clamp(w, 0.0f, 1.0f);  // a clock that went back does not push the poses away
     if (keys >= 1) {
       const AnimKey& first = animation->keys[0];

@@ -176,7 +176,12 @@ KeyBone* FindKeyBone(Model& model, std::int32_t animation, std::int32_t key, std
       animation >= kMaxAnimations || key >= kMaxKeys || keyBone >= kMaxKeyBones) {
     return nullptr;
   }
-  return &model.animation(animation).keys[key].keyBones[keyBone];
+  // Only keys and slots in use: a current key bone left behind by a deletion names nothing.
+  Animation& a = model.animation(static_cast<std::uint32_t>(animation));
+  if (static_cast<std::uint32_t>(key) >= a.keyCount) return nullptr;
+  AnimKey& k = a.keys[static_cast<std::uint32_t>(key)];
+  if (static_cast<std::uint32_t>(keyBone) >= k.keyBoneCount) return nullptr;
+  return &k.keyBones[static_cast<std::uint32_t>(keyBone)];
 }
 
 void JournalSetKeyBoneMatrix(Model& model, const Matrix4& matrix) {

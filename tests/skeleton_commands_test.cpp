@@ -125,6 +125,33 @@ TEST_F(SkeletonCommands, AnimationsKeysAndKeyBonesFromAScript) {
   EXPECT_EQ(From(Saved("slow.zmf"), "ANIMATIONS"), animation("2.000000", "1.000000", "2.000000"));
 }
 
+TEST_F(SkeletonCommands, KeyBonesResetAndDeleteAndAnimationsRenameAndDelete) {
+  ASSERT_EQ(Run(kAnimationScript +
+                "reset-key-bone-matrix\n"  // key 1's arm back at rest
+                "answer stroll\n"
+                "rename-animation\n"
+                "answer hop 2 0.5\n"
+                "add-animation\n"
+                "pick 500 0\n"
+                "pick 553 0\n"
+                "pick 554 0\n"
+                "delete-key-bone\n" +  // from key 0 only
+                SaveLine("two.zmf") +
+                "delete-animation\n" + SaveLine("one.zmf")),
+            0)
+      << printed;
+  const std::string hips = Frame("hips", "1.000000 -0.500000 0.250000");
+  const std::string arm = Frame("arm", "-1.000000 1.000000 -0.250000");
+  const std::string hop =
+      "\tANIMATION {\n\t\thop 0.500000 2\n\t\tANIM_KEY { 0.000000 0\n\t\t}\n"
+      "\t\tANIM_KEY { 0.500000 0\n\t\t}\n\t}\n}\n";
+  EXPECT_EQ(From(Saved("two.zmf"), "ANIMATIONS"),
+            "ANIMATIONS { 2\n\tANIMATION {\n\t\tstroll 1.000000 3\n\t\tANIM_KEY { 0.000000 1\n" +
+                arm + "\t\t}\n\t\tANIM_KEY { 0.500000 2\n" + hips + arm +
+                "\t\t}\n\t\tANIM_KEY { 1.000000 2\n" + hips + arm + "\t\t}\n\t}\n" + hop);
+  EXPECT_EQ(From(Saved("one.zmf"), "ANIMATIONS"), "ANIMATIONS { 1\n" + hop);
+}
+
 TEST_F(SkeletonCommands, PlaybackPosesTheMeshAtTheScriptsClock) {
   ASSERT_EQ(Run(kAnimationScript +
                 "clock 10\n"
@@ -247,6 +274,9 @@ TEST_F(SkeletonCommands, ScriptMistakesAreReported) {
   printed.clear();
   EXPECT_EQ(Run(kSkeletonScript + "pick 501 2\n"), 1);
   EXPECT_NE(printed.find("the list has no row 2"), std::string::npos) << printed;
+  printed.clear();
+  EXPECT_EQ(Run(kSkeletonScript + "answer arm\nrename-bone\n"), 1);
+  EXPECT_NE(printed.find("the bone was not renamed to arm"), std::string::npos) << printed;
   printed.clear();
   // One root only: a second bone without a current bone is refused.
   EXPECT_EQ(Run("deselect-all\nadd-bone second 0 0 0\n"), 1);

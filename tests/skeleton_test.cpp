@@ -96,6 +96,9 @@ TEST_F(Skeleton, OneRootAtMost128BonesNoLoopsAndWeightsEvenedOut) {
   EXPECT_EQ(model.bones[0].name, std::string(31, 'r'));
   EXPECT_EQ(model.bones[0].parentName, "NONE");
   EXPECT_FALSE(anim::AddBone(model, "second", -1, Matrix4::Identity(), 1));  // a second root
+  // Names that a file would tie to another bone: one taken (after the cut) and the root's mark.
+  EXPECT_FALSE(anim::AddBone(model, std::string(35, 'r'), 0, Matrix4::Identity(), 1));
+  EXPECT_FALSE(anim::AddBone(model, "NONE", 0, Matrix4::Identity(), 1));
   for (int i = 1; i < kMaxBones; ++i) {
     ASSERT_TRUE(
         anim::AddBone(model, "b" + std::to_string(i), i < 3 ? 0 : 1, Matrix4::Identity(), 1));

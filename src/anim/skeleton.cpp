@@ -272,6 +272,10 @@ bool RenameBone(Model& model, std::uint32_t index, std::string_view name) {
 
 bool CanAddBone(const Model& model, std::string_view name, std::int32_t parent) {
   if (name.empty() || model.boneCount >= kMaxBones) return false;
+  // As for a rename: a second bone of the same name, or one named like the root's parent, would
+  // take another bone's children and key bones when the file is read back.
+  const Name32 newName(name);
+  if (newName == "NONE" || model.FindBoneByName(newName.view()) != kNoBone) return false;
   const bool noParent = parent == -1 || parent == static_cast<std::int32_t>(model.boneCount);
   if (noParent) return model.rootBone == kNoBone;
   return ValidBone(model, parent);

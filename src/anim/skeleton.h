@@ -28,8 +28,9 @@ void UpdateBindMatrices(Model& model, std::int32_t bone);
 void AppendChild(Model& model, std::int32_t parent, std::int32_t child);
 
 // Appends a bone at index boneCount and makes it current. parent is a bone index, or -1 (or
-// boneCount) for none. Refused (false) for an empty name, a full table, a parent index out of
-// range, or a second root.
+// boneCount) for none. Refused (false) for an empty name, a name another bone has (compared
+// after the cut to 31 characters) or "NONE", a full table, a parent index out of range, or a
+// second root.
 bool AddBone(Model& model, std::string_view name, std::int32_t parent, const Matrix4& localMatrix,
              float grams);
 // Whether AddBone would accept these arguments.

@@ -72,7 +72,9 @@ Refresh RenameBoneCommand(CommandContext& context) {
   if (!IsBone(model, model.currentBone)) return Refresh::None;
   const std::optional<std::string> name = AskName(model, "Enter new bone name:bone0");
   if (!name) return Refresh::None;
-  anim::RenameBone(model, static_cast<std::uint32_t>(model.currentBone), *name);
+  if (!anim::RenameBone(model, static_cast<std::uint32_t>(model.currentBone), *name)) {
+    context.problem = "the bone was not renamed to " + *name + ": the name is empty or taken";
+  }
   return Refresh::Skeleton;
 }
 

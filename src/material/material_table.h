@@ -17,6 +17,10 @@ bool AddMaterial(Model& model, std::string_view name);
 // faces. Nothing when it is the only material or the index is out of range.
 void DeleteMaterial(Model& model, std::uint32_t index);
 
+// Renames the material (cut to 31 characters); false for an empty name or an index out of
+// range. Not journaled.
+bool RenameMaterial(Model& model, std::uint32_t index, std::string_view name);
+
 // Puts a material back at the index: the materials from there on move up one slot with their
 // faces. Nothing when the table is full or the index is beyond the count.
 void InsertMaterial(Model& model, std::uint32_t index, const Material& material);

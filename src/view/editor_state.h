@@ -1,20 +1,46 @@
-// What the editor keeps beside the model between commands: which panel list the user last
-// picked from and the rows picked in lists that no model field records. The window shows it;
-// commands and batch scripts change it through the command table.
+// What the editor keeps beside the model between commands: the interaction mode, the view, the
+// camera, which panel list the user last picked from and the rows picked in lists that no model
+// field records. The window shows it; commands and batch scripts change it through the command
+// table.
 #pragma once
 
 #include <cstdint>
 
+#include "model/math_types.h"
+#include "view/camera.h"
+
 namespace zmf::view {
+
+// What a mouse press in the viewport does.
+enum class InteractionMode : std::uint8_t { Select, Add, RepositionCamera, Move };
+
+// The four views, each with its panel.
+enum class ViewMode : std::uint8_t {
+  Mesh = 0,      // "Vertices and Triangle Faces"
+  Normals = 1,   // "Normals and Duplicates"
+  Material = 2,  // "Material and Texture"
+  Skeleton = 3,  // "Bones and Animation"
+};
 
 // The panel lists that can be the active list, the one that last reported a pick.
 enum class PanelList : std::uint8_t { None, Vertex, Face, Bone, Animation, Key, KeyBone };
 
 struct EditorState {
+  InteractionMode mode = InteractionMode::Select;
+  ViewMode view = ViewMode::Mesh;
+  Camera camera;
+  SavedCamera savedCamera;
+  Matrix4 projection = Matrix4::Identity();  // set by ApplyProjection, loaded by the renderer
+
   PanelList activeList = PanelList::None;
   // The row picked in the bones panel's parent list: a bone's index, the bone count for the
   // last row "NONE", or -1 when no row is picked.
   std::int32_t parentListRow = -1;
+  // The row picked in the material panel's alpha-mode list, -1 for none.
+  std::int32_t alphaListRow = -1;
+  // The row picked in the material panel's texture-coordinate list (a position in the vertex
+  // selection), -1 for none.
+  std::int32_t texCoordListRow = -1;
 };
 
 }  // namespace zmf::view

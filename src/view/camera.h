@@ -1,0 +1,74 @@
+// The orthographic camera of the viewport: its state, the view and projection matrices made from
+// it, the way back from viewport positions to model points, the Camera menu's presets and zooms,
+// the Reposition Camera drag and the two status readouts. No GL: the renderer only loads the
+// matrices computed here.
+#pragma once
+
+#include <string>
+
+#include "model/math_types.h"
+#include "model/model.h"
+
+namespace zmf::view {
+
+struct Camera {
+  float yaw = 0.0f;    // radians, about the model's y axis
+  float pitch = 0.0f;  // about the x axis
+  float roll = 0.0f;   // about the z axis
+  float panX = 0.0f;   // in half-viewports: 1 moves the picture by half the viewport
+  float panY = 0.0f;
+  float zoomOffset = 0.0f;  // model units added to fitRadius: the view's half-extent
+  float fitRadius = 1.0f;   // the model's bounding radius at the last FitView
+  float zoomScale = 1.0f;   // (fitRadius + zoomOffset) / fitRadius, kept by ApplyProjection
+
+  // The half-extent E: the viewport shows view coordinates -E ... E on both axes.
+  float HalfExtent() const { return fitRadius * zoomScale; }
+};
+
+// What Camera > Save keeps and Camera > Return brings back (not the fit radius).
+struct SavedCamera {
+  float yaw = 0.0f, pitch = 0.0f, roll = 0.0f;
+  float panX = 0.0f, panY = 0.0f;
+  float zoomOffset = 0.0f;
+};
+
+// Recomputes zoomScale and returns the projection: the orthographic box -E ... E on x and y,
+// near -1000 E, far 1000 E, in OpenGL's column order.
+Matrix4 ApplyProjection(Camera& camera);
+// The bounding box of the model recomputed, fitRadius := its radius (1 for an empty model), and
+// the projection applied.
+Matrix4 FitView(Camera& camera, Model& model);
+
+// T(pan) x Ry(yaw) x Rx(pitch) x Rz(roll) in OpenGL's column order, from the 32-bit angles.
+Matrix4 BuildViewMatrix(const Camera& camera);
+
+// The model point under the normalised viewport position (a, b) at view depth 0, through the
+// inverse of `view` (callers pass a = nx, b = -ny). The XZ form puts b on the view's z axis.
+Vector3 ScreenToModel(const Camera& camera, const Matrix4& view, float a, float b);
+Vector3 ScreenToModelXZ(const Camera& camera, const Matrix4& view, float a, float b);
+
+// Angles, pan and zoom offset to 0 (fitRadius kept), then the projection applied.
+void CameraZero(Camera& camera);
+// The saved fields copied back, then the projection applied.
+void CameraReturn(Camera& camera, const SavedCamera& saved);
+SavedCamera SaveCamera(const Camera& camera);
+
+// The six views of the Camera menu: each sets only the angles it names.
+enum class CameraPreset { Left, Right, Top, Bottom, Front, Back };
+void ApplyPreset(Camera& camera, CameraPreset preset);
+
+// The six zooms of the Camera menu; the projection is applied.
+enum class ZoomPreset { Percent800, Percent400, Percent200, Percent100, Percent50, Percent25 };
+void ApplyZoom(Camera& camera, ZoomPreset zoom);
+
+// One mouse move of the Reposition Camera mode: (dx, dy) is the move in normalised viewport
+// units, the buttons are those held, shift the one captured at the button press. Left pans (or,
+// with Shift, pans across and zooms), right turns (Shift rolls instead of pitching).
+void DragCamera(Camera& camera, float dx, float dy, bool left, bool right, bool shift);
+
+// The status line texts: "(%.3f,%.3f,%.3f)" of a model point, and "(%.3f,%.3f,%.3f,%.3f)" of
+// yaw, pitch, roll and zoomScale.
+std::string PositionReadout(const Vector3& point);
+std::string CameraReadout(const Camera& camera);
+
+}  // namespace zmf::view

@@ -31,6 +31,8 @@ MainWindow::MainWindow(QWidget* parent)
           Qt::QueuedConnection);
 
   model_.Commit();
+  editor_.projection = view::ApplyProjection(editor_.camera);
+  model_.viewMatrix = view::BuildViewMatrix(editor_.camera);
 }
 
 void MainWindow::OpenOnStart(const std::string& path) {
@@ -50,7 +52,7 @@ void MainWindow::OpenStartupModel() {
   command::CommandContext context(model_, arguments);
   context.editor = &editor_;
   context.clock = &clock_;
-  command::FindCommand(command::kCommandOpen)->handler(context);
+  command::FinishCommand(context, command::FindCommand(command::kCommandOpen)->handler(context));
   framesBeforeStartupModel_ = viewport_->FramesDrawn();
   viewport_->update();
 }

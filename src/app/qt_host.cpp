@@ -1,6 +1,7 @@
 // The Qt face of the core's Host: real message boxes, questions and the prompt dialog.
 #include "app/qt_host.h"
 
+#include <QApplication>
 #include <QMessageBox>
 #include <QString>
 #include <cstdio>
@@ -47,6 +48,10 @@ bool QtHost::AskYesNo(std::string_view text, std::string_view caption) {
   return QMessageBox::question(mainWindow_, ToQString(caption), ToQString(text),
                                QMessageBox::Yes | QMessageBox::No,
                                QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+void QtHost::Beep() {
+  if (!unattended_) QApplication::beep();
 }
 
 std::optional<std::string> QtHost::Prompt(std::string_view promptAndDefault) {

@@ -15,6 +15,7 @@ class QtHost final : public Host {
   bool ShowMessageBox(const MessageBoxSpec& box) override;
   bool AskYesNo(std::string_view text, std::string_view caption) override;
   std::optional<std::string> Prompt(std::string_view promptAndDefault) override;
+  void Beep() override;
 
   // Without a user: boxes are written to the error stream ("TITLE: text"), questions answer No
   // and prompts are cancelled, so nothing waits for a click that never comes.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "command/command_table.h"
+#include "command/file_commands.h"
 #include "format/number_text.h"
 #include "view/editor_state.h"
 
@@ -201,7 +202,8 @@ std::uint32_t HeadlessTextureStore::Create(int width, int height, const std::uin
 }
 
 int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
-                   std::string_view scriptName, std::FILE* errors) {
+                   std::string_view scriptName, std::FILE* errors, std::string_view startModel,
+                   BatchSession* session) {
   std::vector<ScriptLine> lines;
   bool valid = true;
   std::size_t lineNumber = 0;
@@ -223,9 +225,22 @@ int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
   }
   if (!valid) return 2;
 
-  // The script's own editor state and clock: the clock stands still unless a line sets it.
-  view::EditorState editor;
-  ManualClock clock;
+  BatchSession ownSession;
+  if (session == nullptr) {
+    session = &ownSession;
+    session->editor.projection = view::ApplyProjection(session->editor.camera);
+  }
+  view::EditorState& editor = session->editor;
+  ManualClock& clock = session->clock;
+  model.viewMatrix = view::BuildViewMatrix(editor.camera);
+  if (!startModel.empty()) {
+    // Opened as the script's own "open MODEL" line would open it.
+    const std::string arguments[] = {std::string(startModel)};
+    CommandContext context(model, arguments);
+    context.editor = &editor;
+    context.clock = &clock;
+    FinishCommand(context, FindCommand(kCommandOpen)->handler(context));
+  }
   bool failed = false;
   for (const ScriptLine& scriptLine : lines) {
     const std::string location = Location(scriptName, scriptLine.line);
@@ -244,7 +259,7 @@ int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
         CommandContext context(model, scriptLine.arguments);
         context.editor = &editor;
         context.clock = &clock;
-        scriptLine.entry->handler(context);
+        FinishCommand(context, scriptLine.entry->handler(context));
         if (!context.problem.empty()) {
           std::fprintf(errors, "%s: %s\n", location.c_str(), context.problem.c_str());
           failed = true;

@@ -8,6 +8,7 @@
 
 #include "model/model.h"
 #include "model/scripted_host.h"
+#include "view/editor_state.h"
 
 namespace zmf::command {
 
@@ -38,6 +39,13 @@ class HeadlessTextureStore final : public TextureStore {
   std::uint32_t nextName_ = 1;
 };
 
+// What a script works with beside the model: the editor state (modes, view, camera, picked
+// rows) and the clock that playback reads, which stands still unless a "clock" line sets it.
+struct BatchSession {
+  view::EditorState editor;
+  ManualClock clock;
+};
+
 // Runs a script against the model, whose host must be `host`. One line each:
 //   NAME [ARGUMENTS]        a command by its script name ("open in.zmf", "new")
 //   ID [ARGUMENTS]          a command by its identifier ("32772 in.zmf")
@@ -50,7 +58,10 @@ class HeadlessTextureStore final : public TextureStore {
 // Blank lines and lines starting with '#' are skipped. `scriptName` names the script in
 // messages. Returns the exit code: 2 when a line is not a valid command (nothing is run then),
 // 1 when anything reported an error, else 0.
+// `startModel`, when given, is opened (and the view fitted to it) before the first line, once the
+// script has been found valid. Without a session the script gets a fresh one of its own.
 int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
-                   std::string_view scriptName, std::FILE* errors);
+                   std::string_view scriptName, std::FILE* errors, std::string_view startModel = {},
+                   BatchSession* session = nullptr);
 
 }  // namespace zmf::command

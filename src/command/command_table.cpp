@@ -5,9 +5,11 @@
 #include "command/edit_commands.h"
 #include "command/face_commands.h"
 #include "command/file_commands.h"
+#include "command/material_commands.h"
 #include "command/reflect_commands.h"
 #include "command/skeleton_commands.h"
 #include "command/transform_commands.h"
+#include "command/view_commands.h"
 #include "command/weld_commands.h"
 
 namespace zmf::command {
@@ -21,6 +23,55 @@ constexpr CommandEntry kCommands[] = {
      "Open a ZMF model, an import format or a .bmp background image"},
     {kCommandSave, "save", CommandInput::SaveFile, &kSaveDialog, SaveCommand,
      "Save as ZMF, as a .glc Glintcast scene or a .bmp screenshot"},
+    // Action
+    {kCommandSelectMode, "select-mode", CommandInput::None, nullptr, SelectModeCommand,
+     "Mouse presses select"},
+    {kCommandAddMode, "add-mode", CommandInput::None, nullptr, AddModeCommand,
+     "Mouse presses add vertices, faces and bones"},
+    {kCommandCameraMode, "camera-mode", CommandInput::None, nullptr, CameraModeCommand,
+     "Mouse drags turn, pan and zoom the camera"},
+    {kCommandMoveMode, "move-mode", CommandInput::None, nullptr, MoveModeCommand,
+     "Mouse drags move what is selected"},
+    // View
+    {kCommandViewMesh, "view-mesh", CommandInput::None, nullptr, ViewMeshCommand,
+     "Show the Vertices and Triangle Faces view"},
+    {kCommandViewNormals, "view-normals", CommandInput::None, nullptr, ViewNormalsCommand,
+     "Show the Normals and Duplicates view"},
+    {kCommandViewMaterial, "view-material", CommandInput::None, nullptr, ViewMaterialCommand,
+     "Show the Material and Texture view"},
+    {kCommandViewBones, "view-bones", CommandInput::None, nullptr, ViewBonesCommand,
+     "Show the Bones and Animation view"},
+    // Camera
+    {kCommandCameraZero, "camera-zero", CommandInput::None, nullptr, CameraZeroCommand,
+     "Camera to the front, unpanned and unzoomed"},
+    {kCommandCameraLeft, "camera-left", CommandInput::None, nullptr, CameraLeftCommand,
+     "Look from the left"},
+    {kCommandCameraRight, "camera-right", CommandInput::None, nullptr, CameraRightCommand,
+     "Look from the right"},
+    {kCommandCameraTop, "camera-top", CommandInput::None, nullptr, CameraTopCommand,
+     "Look from above"},
+    {kCommandCameraBottom, "camera-bottom", CommandInput::None, nullptr, CameraBottomCommand,
+     "Look from below"},
+    {kCommandCameraFront, "camera-front", CommandInput::None, nullptr, CameraFrontCommand,
+     "Look from the front"},
+    {kCommandCameraBack, "camera-back", CommandInput::None, nullptr, CameraBackCommand,
+     "Look from the back"},
+    {kCommandZoom800, "zoom-800", CommandInput::None, nullptr, Zoom800Command,
+     "Show an eighth of the model's radius"},
+    {kCommandZoom400, "zoom-400", CommandInput::None, nullptr, Zoom400Command,
+     "Show a quarter of the model's radius"},
+    {kCommandZoom200, "zoom-200", CommandInput::None, nullptr, Zoom200Command,
+     "Show half the model's radius"},
+    {kCommandZoom100, "zoom-100", CommandInput::None, nullptr, Zoom100Command,
+     "Show the model's radius"},
+    {kCommandZoom50, "zoom-50", CommandInput::None, nullptr, Zoom50Command,
+     "Show three times the model's radius"},
+    {kCommandZoom25, "zoom-25", CommandInput::None, nullptr, Zoom25Command,
+     "Show five times the model's radius"},
+    {kCommandCameraSave, "camera-save", CommandInput::None, nullptr, CameraSaveCommand,
+     "Remember the camera (beeps)"},
+    {kCommandCameraReturn, "camera-return", CommandInput::None, nullptr, CameraReturnCommand,
+     "Go back to the remembered camera"},
     // Edit
     {kCommandUndo, "undo", CommandInput::None, nullptr, UndoCommand, "Undo the last edit"},
     {kCommandRedo, "redo", CommandInput::None, nullptr, RedoCommand, "Redo the last undone edit"},
@@ -53,6 +104,8 @@ constexpr CommandEntry kCommands[] = {
      SurfaceOfRevolutionCommand, "Sweep the selected vertices round the y axis into a surface"},
     {kCommandFanFaces, "fan-faces", CommandInput::None, nullptr, FanFacesCommand,
      "Fan the selected vertices around the last one selected"},
+    {kCommandClearBackgroundImage, "clear-background-image", CommandInput::None, nullptr,
+     ClearBackgroundImageCommand, "Remove the picture behind the model"},
     // Model > Vertices and Faces
     {kCommandWeldVertices, "weld-vertices", CommandInput::None, nullptr, WeldVerticesCommand,
      "Merge the selected vertices into the first one selected"},
@@ -86,6 +139,18 @@ constexpr CommandEntry kCommands[] = {
      DuplicateBackFacesCommand, "Add a back face on copied vertices for each selected face"},
     {kCommandWeldSelectedDuplicates, "weld-selected-duplicates", CommandInput::None, nullptr,
      WeldSelectedDuplicatesCommand, "Merge each selected duplicate pair"},
+    // Model > Material and Texture
+    {kCommandAddMaterial, "add-material", CommandInput::None, nullptr, AddMaterialCommand,
+     "Add a material; asks for its name"},
+    {kCommandSetMaterialOnSelection, "set-material-on-selection", CommandInput::None, nullptr,
+     SetMaterialOnSelectionCommand, "Give the selected faces the current material"},
+    {kCommandRenameMaterial, "rename-material", CommandInput::None, nullptr, RenameMaterialCommand,
+     "Rename the current material; asks for the name"},
+    {kCommandCoordsFromView, "coords-from-view", CommandInput::None, nullptr, CoordsFromViewCommand,
+     "Texture coordinates of the selected vertices as the view sees them"},
+    {kCommandCoordsFromPinned, "coords-from-pinned", CommandInput::None, nullptr,
+     CoordsFromPinnedCommand,
+     "Texture coordinates of the selected vertices from the three nearest with coordinates"},
     // Model > Bones and Animation
     {kCommandImportAnimations, "import-animations", CommandInput::OpenFile,
      &kImportAnimationsDialog, ImportAnimationsCommand,
@@ -107,6 +172,10 @@ constexpr CommandEntry kCommands[] = {
     {kCommandDeleteAll, "delete-all", CommandInput::None, nullptr, DeleteAllCommand,
      "Delete every bone and animation; asks first, cannot be undone"},
     // Model > Delete Selected
+    {kCommandDeleteMaterial, "delete-material", CommandInput::None, nullptr, DeleteMaterialCommand,
+     "Delete the current material; its faces go to its neighbour"},
+    {kCommandDeleteTexture, "delete-texture", CommandInput::None, nullptr, DeleteTextureCommand,
+     "Switch the current material's texture off"},
     {kCommandDeleteBone, "delete-bone", CommandInput::None, nullptr, DeleteBoneCommand,
      "Delete the current bone; its vertices and children go to its parent"},
     {kCommandDeleteAnimation, "delete-animation", CommandInput::None, nullptr,
@@ -116,6 +185,23 @@ constexpr CommandEntry kCommands[] = {
     // Vertices and Faces panel
     {kCommandSelectConnectedFaces, "select-connected-faces", CommandInput::None, nullptr,
      SelectConnectedFacesCommand, "Grow the face selection over its connected faces"},
+    // Material and Texture panel
+    {kListMaterials, "", CommandInput::ListPick, nullptr, PickMaterialCommand,
+     "Make the material current"},
+    {kListAlphaModes, "", CommandInput::ListPick, nullptr, PickAlphaModeCommand,
+     "Pick the alpha mode the texture's ok gives (0 NONE ... 7 Static Value)"},
+    {kListTexCoords, "", CommandInput::ListPick, nullptr, PickTexCoordCommand,
+     "Pick the selected vertex the texture coordinates' ok changes"},
+    {kApplyColours, "", CommandInput::Texts, nullptr, ApplyColoursCommand,
+     "Set the current material's 16 colour values and shininess"},
+    {kApplyTextureToggle, "", CommandInput::Texts, nullptr, ApplyTextureToggleCommand,
+     "Switch the current material's texture off or on (reloading it)"},
+    {kApplyTexture, "", CommandInput::Texts, nullptr, ApplyTextureCommand,
+     "Load the texture file with the picked alpha mode and the alpha value"},
+    {kCommandLoadImage, "load-image", CommandInput::OpenFile, &kLoadImageDialog, LoadImageCommand,
+     "Put a picture on the current material as its texture"},
+    {kApplyTexCoords, "", CommandInput::Texts, nullptr, ApplyTexCoordsCommand,
+     "Give the picked vertex, or every selected one, texture coordinates u v"},
     // Bones and Animation panel
     {kListAnimations, "", CommandInput::ListPick, nullptr, PickAnimationCommand,
      "Make the animation current; restarts playback, clears the current key"},
@@ -152,6 +238,71 @@ constexpr CommandEntry kCommands[] = {
 }  // namespace
 
 std::span<const CommandEntry> Commands() { return kCommands; }
+
+namespace {
+
+// What refilling a panel does to the rows picked in its lists: the material panel shows the
+// current material's alpha mode and no texture coordinate; the bones panel the current bone's
+// parent (the row of the bone so named, or the last row "NONE" for the root).
+void RefillPanelRows(const Model& model, view::EditorState& editor, view::ViewMode panel) {
+  if (panel == view::ViewMode::Material) {
+    editor.texCoordListRow = -1;
+    if (model.currentMaterial < model.materialCount) {
+      const std::uint32_t mode = model.materials[model.currentMaterial].alphaMode;
+      editor.alphaListRow = mode < kAlphaModeListRows ? static_cast<std::int32_t>(mode) : -1;
+    }
+  } else if (panel == view::ViewMode::Skeleton) {
+    editor.parentListRow = -1;
+    if (model.currentBone < 0 || static_cast<std::uint32_t>(model.currentBone) >= model.boneCount) {
+      return;
+    }
+    const Bone& bone = model.bones[static_cast<std::uint32_t>(model.currentBone)];
+    std::int32_t row = model.FindBoneByName(bone.parentName.view());
+    if (row < 0 && bone.parentName == "NONE") row = static_cast<std::int32_t>(model.boneCount);
+    editor.parentListRow = row;
+  }
+}
+
+}  // namespace
+
+Refresh FinishCommand(CommandContext& context, Refresh refresh) {
+  Model& model = context.model;
+  view::EditorState* editor = context.editor;
+  if (editor != nullptr && refresh == Refresh::FitView) {
+    editor->projection = view::FitView(editor->camera, model);
+  }
+  if (editor != nullptr && refresh == Refresh::ResetCamera) {
+    editor->camera.fitRadius = 1.0f;
+    view::CameraZero(editor->camera);
+    editor->projection = view::ApplyProjection(editor->camera);
+  }
+  if (refresh == Refresh::View || refresh == Refresh::FitView || refresh == Refresh::ResetCamera) {
+    // Re-entering the view shows the model at rest.
+    model.Commit();
+    if (editor != nullptr && editor->view == view::ViewMode::Normals) model.RebuildDuplicates();
+  }
+  if (editor != nullptr) {
+    switch (refresh) {
+      case Refresh::Material:
+        RefillPanelRows(model, *editor, view::ViewMode::Material);
+        break;
+      case Refresh::Skeleton:
+        RefillPanelRows(model, *editor, view::ViewMode::Skeleton);
+        break;
+      case Refresh::View:
+      case Refresh::FitView:
+      case Refresh::ResetCamera:
+        RefillPanelRows(model, *editor, editor->view);
+        break;
+      default:
+        break;
+    }
+  }
+  // What the next frame draws through, so that commands working from the view (texture
+  // coordinates from the view, say) see the camera as it now stands.
+  if (editor != nullptr) model.viewMatrix = view::BuildViewMatrix(editor->camera);
+  return refresh;
+}
 
 std::size_t WordCount(const CommandEntry& entry) {
   std::size_t count = 0;

@@ -48,13 +48,6 @@ struct FileDialogSpec {
   std::string_view defaultSuffix;  // without the dot
 };
 
-// The camera's turn, in radians, for commands that build geometry facing the viewer.
-struct CameraAngles {
-  float pitch = 0.0f;
-  float yaw = 0.0f;
-  float roll = 0.0f;
-};
-
 // Everything a handler works with. The arguments are what the command's input asked for.
 struct CommandContext {
   explicit CommandContext(Model& model, std::span<const std::string> arguments = {},
@@ -64,7 +57,6 @@ struct CommandContext {
   Model& model;
   std::span<const std::string> arguments;
   ScreenshotWriter* screenshot = nullptr;  // the viewport, when there is one
-  CameraAngles camera{};                   // the viewport's camera; all zero without one
   // The editor's state and clock; commands that need them do nothing without them.
   view::EditorState* editor = nullptr;
   const Clock* clock = nullptr;
@@ -87,6 +79,12 @@ struct CommandEntry {
 
 // The number of arguments a Words entry takes: the blank-separated words of its `words`.
 std::size_t WordCount(const CommandEntry& entry);
+
+// The core side of a command's refresh, which the window and batch mode both perform after every
+// command: FitView fits the camera to the model, ResetCamera gives it a fit radius of 1 and
+// zeroes it; those two and View commit the model (and rebuild the duplicates in the Normals
+// view). Returns the refresh, for the window to bring its widgets up to date.
+Refresh FinishCommand(CommandContext& context, Refresh refresh);
 
 // Every command, in the order of the menus.
 std::span<const CommandEntry> Commands();

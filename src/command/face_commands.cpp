@@ -42,8 +42,9 @@ Refresh SelectUnconnectedCommand(CommandContext& context) {
 }
 
 Refresh FanFacesCommand(CommandContext& context) {
-  edit::FanSelectedVertices(context.model, context.camera.pitch, context.camera.yaw,
-                            context.camera.roll);
+  // The fan is ordered as the viewer sees the vertices: without a camera, from the front.
+  const view::Camera camera = context.editor != nullptr ? context.editor->camera : view::Camera{};
+  edit::FanSelectedVertices(context.model, camera.pitch, camera.yaw, camera.roll);
   return Refresh::Mesh;
 }
 

@@ -45,20 +45,6 @@ void SetActiveList(CommandContext& context, view::PanelList list) {
   if (context.editor != nullptr) context.editor->activeList = list;
 }
 
-// The parent list follows the current bone: the row of the bone named as its parent, or the
-// last row, "NONE", for the root.
-void ShowParentOfCurrentBone(CommandContext& context) {
-  if (context.editor == nullptr) return;
-  const Model& model = context.model;
-  std::int32_t row = -1;
-  if (IsBone(model, model.currentBone)) {
-    const Bone& bone = model.bones[static_cast<std::uint32_t>(model.currentBone)];
-    row = model.FindBoneByName(bone.parentName.view());
-    if (row < 0 && bone.parentName == "NONE") row = static_cast<std::int32_t>(model.boneCount);
-  }
-  context.editor->parentListRow = row;
-}
-
 std::optional<std::string> AskName(Model& model, std::string_view promptAndDefault) {
   return model.host().Prompt(promptAndDefault);
 }
@@ -127,7 +113,6 @@ Refresh DeleteBoneCommand(CommandContext& context) {
   Model& model = context.model;
   if (!IsBone(model, model.currentBone)) return Refresh::None;
   edit::JournalDeleteBone(model, static_cast<std::uint32_t>(model.currentBone));
-  ShowParentOfCurrentBone(context);
   return Refresh::Skeleton;
 }
 
@@ -152,7 +137,6 @@ Refresh DeleteAllCommand(CommandContext& context) {
     return Refresh::None;
   }
   anim::DeleteAllBonesAndAnimations(model);
-  if (context.editor != nullptr) context.editor->parentListRow = -1;
   return Refresh::Skeleton;
 }
 
@@ -165,7 +149,6 @@ Refresh PickBoneCommand(CommandContext& context) {
   // The bone's vertices become the selection, in the order the bone lists them.
   model.vertices.ClearSelection();
   for (VertexWeight* weight : model.bones[*row].weights) model.vertices.Select(weight->vertex);
-  ShowParentOfCurrentBone(context);
   return Refresh::Skeleton;
 }
 
@@ -279,7 +262,6 @@ Refresh AddBoneCommand(CommandContext& context) {
     context.problem = "the bone " + context.arguments[0] + " was not added";
     return Refresh::None;
   }
-  ShowParentOfCurrentBone(context);
   return Refresh::Skeleton;
 }
 

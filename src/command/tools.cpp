@@ -81,13 +81,7 @@ int RunBatchFile(std::string_view scriptPath, std::string_view modelPath, std::F
     return 2;
   }
   auto headless = std::make_unique<Headless>(errors);
-  if (!modelPath.empty()) {
-    // The model on the command line is opened as the script's "open MODEL" would open it.
-    const std::string arguments[] = {std::string(modelPath)};
-    CommandContext context(headless->model, arguments);
-    FindCommand(kCommandOpen)->handler(context);
-  }
-  return RunBatchScript(headless->model, headless->host, script, scriptPath, errors);
+  return RunBatchScript(headless->model, headless->host, script, scriptPath, errors, modelPath);
 }
 
 }  // namespace zmf::command

@@ -44,6 +44,9 @@ class Host {
   // The one typed-value prompt, configured by "prompt:default"; nullopt when cancelled.
   virtual std::optional<std::string> Prompt(std::string_view promptAndDefault) = 0;
 
+  // A short beep that confirms an action without a box (Camera > Save).
+  virtual void Beep() = 0;
+
   // Reports a failure with the program's texts and titles for its severity. Returns the user's
   // answer to a Serious box (Yes = true); false for the others.
   bool ErrorBox(std::string_view message, std::string_view detail, Severity severity);

@@ -18,7 +18,7 @@ namespace zmf {
 class ScriptedHost : public Host {
  public:
   struct Event {
-    enum class Kind { Box, Question, Prompt };
+    enum class Kind { Box, Question, Prompt, Beep };
     Kind kind;
     std::string text;   // box text, question text, or the "prompt:default" configuration
     std::string title;  // box title or question caption; empty for prompts
@@ -34,6 +34,7 @@ class ScriptedHost : public Host {
   bool ShowMessageBox(const MessageBoxSpec& box) override;
   bool AskYesNo(std::string_view text, std::string_view caption) override;
   std::optional<std::string> Prompt(std::string_view promptAndDefault) override;
+  void Beep() override { events_.push_back({Event::Kind::Beep, {}, {}}); }
 
   const std::vector<Event>& events() const { return events_; }
   // Texts of the boxes shown, in order.

@@ -21,7 +21,8 @@ class BatchScriptTest : public ::testing::Test {
   // is added to `printed`.
   int Run(const std::string& script) {
     std::FILE* errors = std::tmpfile();
-    const int code = command::RunBatchScript(model, host, script, "script.txt", errors);
+    const int code =
+        command::RunBatchScript(model, host, script, "script.txt", errors, {}, &session);
     std::rewind(errors);
     char buffer[1024];
     std::size_t got;
@@ -43,6 +44,7 @@ class BatchScriptTest : public ::testing::Test {
   command::BatchHost host{boxes_};
   RecordingTextureStore textures;
   Model model{host, textures};
+  command::BatchSession session;  // the editor state and clock, kept from one Run to the next
   std::string printed;
 };
 

@@ -32,11 +32,24 @@ struct SavedCamera {
   float zoomOffset = 0.0f;
 };
 
+// The largest fitRadius and the largest zoom-out (E / fitRadius): beyond them the box's near and
+// far planes, and the zoom arithmetic, would leave the float range.
+inline constexpr float kMaxFitRadius = 1e20f;
+inline constexpr float kMaxZoomScale = 1e6f;
+
 // Recomputes zoomScale and returns the projection: the orthographic box -E ... E on x and y,
-// near -1000 E, far 1000 E, in OpenGL's column order.
+// near -1000 E, far 1000 E, in OpenGL's column order, as glOrtho computes it. A zoom offset of
+// -fitRadius or less gives E = 0 (glOrtho refuses the empty box and the identity stays loaded) or
+// E < 0 (the picture mirrored). Nothing is left undefined or infinite: a fitRadius that is not a
+// positive size becomes 1, one beyond kMaxFitRadius becomes that, and a zoomScale beyond
+// +-kMaxZoomScale (or undefined) is held there (or 1) with zoomOffset set to match.
 Matrix4 ApplyProjection(Camera& camera);
-// The bounding box of the model recomputed, fitRadius := its radius (1 for an empty model), and
-// the projection applied.
+// The projection of the camera as it stands (what ApplyProjection returns), for the commands
+// below that apply the projection without returning it.
+Matrix4 ProjectionMatrix(const Camera& camera);
+// The bounding box of the model recomputed, fitRadius := its radius, and the projection applied.
+// An empty model, and one too small to measure (all its points at the origin), gets radius 1; one
+// whose squared radius overflows (infinite or enormous coordinates) gets kMaxFitRadius.
 Matrix4 FitView(Camera& camera, Model& model);
 
 // T(pan) x Ry(yaw) x Rx(pitch) x Rz(roll) in OpenGL's column order, from the 32-bit angles.
@@ -44,6 +57,9 @@ Matrix4 BuildViewMatrix(const Camera& camera);
 
 // The model point under the normalised viewport position (a, b) at view depth 0, through the
 // inverse of `view` (callers pass a = nx, b = -ny). The XZ form puts b on the view's z axis.
+// `view` is a matrix made by BuildViewMatrix, a rotation and a translation: it is inverted as the
+// rotation transposed with the translation taken off first, so it never divides. With E = 0
+// every position gives the model origin.
 Vector3 ScreenToModel(const Camera& camera, const Matrix4& view, float a, float b);
 Vector3 ScreenToModelXZ(const Camera& camera, const Matrix4& view, float a, float b);
 
@@ -53,7 +69,9 @@ void CameraZero(Camera& camera);
 void CameraReturn(Camera& camera, const SavedCamera& saved);
 SavedCamera SaveCamera(const Camera& camera);
 
-// The six views of the Camera menu: each sets only the angles it names.
+// The six views of the Camera menu: each sets only the angles it names. Left, Right, Top and
+// Bottom use the menu's quarter turn 1.5708; Back sets pitch and yaw to pi, a half turn about the
+// view axis from Front.
 enum class CameraPreset { Left, Right, Top, Bottom, Front, Back };
 void ApplyPreset(Camera& camera, CameraPreset preset);
 

@@ -1,0 +1,159 @@
+// The viewport camera: projection, view matrix and its inverse, menu presets, drags, readouts.
+#include "view/camera.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cfloat>
+#include <cmath>
+#include <random>
+
+#include "edit/euler.h"
+#include "model_fixture.h"
+
+namespace zmf::testing {
+namespace {
+
+using view::Camera;
+
+// Positional: yaw, pitch, roll, panX, panY, zoomOffset, fitRadius; the projection applied.
+Camera MakeCamera(float yaw, float pitch, float roll, float panX, float panY, float zoom, float r) {
+  Camera camera{yaw, pitch, roll, panX, panY, zoom, r};
+  view::ApplyProjection(camera);
+  return camera;
+}
+
+TEST(Camera, ProjectionIsGlOrthoAndNeverUndefined) {
+  Camera camera{.zoomOffset = -2.0f, .fitRadius = 4.0f};  // E = 2
+  Matrix4 expected = Matrix4::Identity();
+  expected[0] = expected[5] = 0.5f;
+  expected[10] = -0.0005f;  // -2 / (far - near), near -2000, far 2000
+  EXPECT_EQ(view::ApplyProjection(camera), expected);
+  EXPECT_EQ(camera.zoomScale, 0.5f);
+  camera.zoomOffset = -6.0f;  // E = -2: mirrored, depth too
+  expected[0] = expected[5] = -0.5f;
+  expected[10] = 0.0005f;
+  EXPECT_EQ(view::ApplyProjection(camera), expected);
+  camera.zoomOffset = -4.0f;  // E = 0: glOrtho refuses the box; every position is the origin
+  EXPECT_EQ(view::ApplyProjection(camera), Matrix4::Identity());
+  EXPECT_EQ(view::ScreenToModel(camera, view::BuildViewMatrix(camera), 0.7f, -0.2f), Vector3{});
+
+  camera.fitRadius = 0.0f;
+  camera.zoomOffset = NAN;
+  view::ApplyProjection(camera);
+  EXPECT_EQ(camera.fitRadius, 1.0f);
+  EXPECT_EQ(camera.zoomOffset, 0.0f);
+  // Zooming out far beyond the float range stops at the largest zoom-out; zooming in works.
+  for (int i = 0; i < 200; ++i) view::DragCamera(camera, 0, -2.0f, true, false, true);
+  EXPECT_EQ(camera.zoomScale, view::kMaxZoomScale);
+  for (float x : view::ProjectionMatrix(camera).m) EXPECT_TRUE(std::isfinite(x));
+  view::DragCamera(camera, 0, 0.75f, true, false, true);
+  EXPECT_FLOAT_EQ(camera.zoomScale, 0.25f * view::kMaxZoomScale);
+}
+
+TEST_F(ModelTest, FitViewTakesTheRadiusAndAlwaysAPositiveSize) {
+  Camera camera{.zoomOffset = 5.0f};
+  const Matrix4 fitted = view::FitView(camera, model);
+  EXPECT_EQ(fitted, view::ProjectionMatrix(camera));
+  EXPECT_EQ(camera.zoomScale, 6.0f);  // empty: radius 1, the zoom offset kept
+  AddVertex(0, 0, 0);
+  view::FitView(camera, model);
+  EXPECT_EQ(camera.fitRadius, 1.0f);  // radius 0
+  AddVertex(3, 4, 0);
+  view::FitView(camera, model);
+  EXPECT_EQ(camera.zoomScale, 2.0f);
+  AddVertex(INFINITY, 0, 0);
+  view::FitView(camera, model);
+  EXPECT_EQ(camera.fitRadius, view::kMaxFitRadius);
+}
+
+TEST(Camera, ViewMatrixTurnsThePresetsAndPans) {
+  Camera camera{.roll = 0.3f, .panX = 0.5f, .zoomOffset = 1.0f, .fitRadius = 10.0f};
+  view::CameraZero(camera);
+  view::ApplyPreset(camera, view::CameraPreset::Left);
+  const Matrix4 left = view::BuildViewMatrix(camera);
+  const Vector3 z = edit::TransformPoint(left, {0, 0, 1}),
+                x = edit::TransformPoint(left, {1, 0, 0});
+  EXPECT_NEAR(z.x, 1.0f, 1e-6f);   // +z to the right
+  EXPECT_NEAR(x.z, -1.0f, 1e-6f);  // +x away from the viewer
+  EXPECT_NEAR(z.z * z.z + x.x * x.x, 0.0f, 1e-10f);
+
+  // The shared Euler rotation bit for bit, and the pan in half-extents (E = 4).
+  camera = MakeCamera(0.4f, -1.2f, 2.5f, 0.25f, -0.5f, 2.0f, 2.0f);
+  Matrix4 expected = edit::EulerMatrix(-1.2f, 0.4f, 2.5f);
+  expected[12] = 1.0f;
+  expected[13] = -2.0f;
+  EXPECT_EQ(view::BuildViewMatrix(camera), expected);
+
+  // Back is Front turned half about the view axis; roll and pan stay.
+  view::ApplyPreset(camera, view::CameraPreset::Front);
+  const Matrix4 front = view::BuildViewMatrix(camera);
+  view::ApplyPreset(camera, view::CameraPreset::Back);
+  EXPECT_EQ(camera.pitch, 3.14159265f);
+  EXPECT_EQ(camera.yaw, 3.14159265f);
+  const Matrix4 back = view::BuildViewMatrix(camera);
+  for (int i : {0, 1, 4, 5, 8, 9}) EXPECT_NEAR(back[i], -front[i], 1e-6f) << i;
+  for (int i : {2, 6, 10, 12, 13}) EXPECT_NEAR(back[i], front[i], 1e-6f) << i;
+}
+
+TEST(Camera, ZoomPresetsSetTheExtentInRadii) {
+  const float extents[] = {1.25f, 2.5f, 5.0f, 10.0f, 30.0f, 50.0f};
+  for (int i = 0; i < 6; ++i) {
+    Camera camera{.zoomOffset = 7.0f, .fitRadius = 10.0f};
+    view::ApplyZoom(camera, static_cast<view::ZoomPreset>(i));
+    EXPECT_EQ(view::ProjectionMatrix(camera)[0], 1.0f / extents[i]) << i;
+  }
+}
+
+TEST(Camera, ReturnBringsBackTheSavedViewButNotTheRadius) {
+  Camera camera = MakeCamera(0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 2.0f, 4.0f);
+  const Matrix4 before = view::BuildViewMatrix(camera);
+  const view::SavedCamera saved = view::SaveCamera(camera);
+  view::DragCamera(camera, 0.3f, 0.2f, true, true, true);
+  view::ApplyZoom(camera, view::ZoomPreset::Percent25);
+  view::CameraReturn(camera, saved);
+  EXPECT_EQ(view::BuildViewMatrix(camera), before);
+  EXPECT_EQ(view::CameraReadout(camera), "(0.100,0.200,0.300,1.500)");
+  camera.fitRadius = 8.0f;  // a new file fitted in between
+  view::CameraReturn(camera, saved);
+  EXPECT_EQ(camera.zoomScale, 1.25f);
+}
+
+TEST(Camera, DragsPanZoomAndTurn) {
+  Camera camera{.fitRadius = 10.0f};
+  view::DragCamera(camera, 0.25f, 0.5f, true, false, true);  // Shift: a quarter viewport down
+  EXPECT_EQ(camera.zoomOffset, -5.0f);
+  EXPECT_EQ(camera.HalfExtent(), 5.0f);
+  view::DragCamera(camera, 0.25f, 0.5f, true, true, false);  // both buttons, no Shift
+  view::DragCamera(camera, 0, -0.25f, false, true, true);    // right with Shift rolls
+  const view::SavedCamera s = view::SaveCamera(camera);
+  EXPECT_EQ((std::array{s.yaw, s.pitch, s.roll, s.panX, s.panY, s.zoomOffset}),
+            (std::array{0.5f, 1.0f, -0.5f, 0.5f, -0.5f, -5.0f}));
+}
+
+TEST(Camera, ScreenPositionsGoBackThroughTheViewMatrix) {
+  Camera camera{.roll = 0.4f, .fitRadius = 10.0f};
+  view::ApplyPreset(camera, view::CameraPreset::Top);  // the centre: the origin at depth 0
+  EXPECT_EQ(view::ScreenToModel(camera, view::BuildViewMatrix(camera), 0, 0), Vector3{});
+  camera = {.panX = 0.5f, .fitRadius = 10.0f};
+  EXPECT_EQ(view::PositionReadout(
+                view::ScreenToModel(camera, view::BuildViewMatrix(camera), 0.25f, -0.25f)),
+            "(-2.500,-2.500,0.000)");
+  EXPECT_EQ(view::PositionReadout({-FLT_MAX, 0, 0}).back(), ')');
+
+  std::mt19937 random(7);
+  std::uniform_real_distribution<float> angle(-7.0f, 7.0f), unit(-1.0f, 1.0f);
+  for (int i = 0; i < 200; ++i) {
+    camera = MakeCamera(angle(random), angle(random), angle(random), unit(random), unit(random),
+                        0.0f, 3.0f);
+    const float a = unit(random), b = unit(random), e = 3.0f, tolerance = 1e-5f * 2 * e;
+    const Matrix4 m = view::BuildViewMatrix(camera);
+    const Vector3 p = edit::TransformPoint(m, view::ScreenToModel(camera, m, a, b));
+    const Vector3 q = edit::TransformPoint(m, view::ScreenToModelXZ(camera, m, a, b));
+    EXPECT_LT(Length(p - Vector3{a * e, b * e, 0}), tolerance);
+    EXPECT_LT(Length(q - Vector3{a * e, 0, b * e}), tolerance);
+  }
+}
+
+}  // namespace
+}  // namespace zmf::testing

@@ -67,10 +67,12 @@ TEST_F(Journal, EachRecordHasItsWordCount) {
   EXPECT_EQ(delta([&] { edit::JournalAddMaterial(model, "wood"); }), 4u + 4u);
   EXPECT_EQ(delta([&] { edit::JournalAddMaterial(model, ""); }), 0u);
   EXPECT_EQ(delta([&] { edit::JournalSetMaterialColours(model, 1, {}, {}, {}, {}, 5); }), 37u);
-  EXPECT_EQ(delta([&] { edit::JournalSetMaterialTexture(model, 1, false, "", 0, 0); }), 7u);
-  EXPECT_EQ(delta([&] { edit::JournalSetMaterialTexture(model, 1, false, "a.bmp", 2, 0); }), 7u);
-  // Deleting material 1 moves face f? No: f uses material 0. Two markers plus the record.
-  EXPECT_EQ(delta([&] { edit::JournalDeleteMaterial(model, 1); }), 2u + 4u + 23u);
+  // Each side keeps its path and alpha settings, also when its flag is 0.
+  EXPECT_EQ(delta([&] { edit::JournalSetMaterialTexture(model, 1, false, "", 0, 0); }), 15u);
+  EXPECT_EQ(delta([&] { edit::JournalSetMaterialTexture(model, 1, false, "a.bmp", 2, 0); }),
+            15u + 5u);
+  // Deleting material 1 moves no face (f uses material 0): two markers plus the record.
+  EXPECT_EQ(delta([&] { edit::JournalDeleteMaterial(model, 1); }), 2u + 4u + 5u + 28u);
   EXPECT_EQ(delta([&] { edit::JournalAddBone(model, "hip", -1, Matrix4::Identity(), 1); }),
             3u + 22u);
   EXPECT_EQ(delta([&] { edit::JournalAddBone(model, "second-root", -1, Matrix4::Identity(), 1); }),
@@ -324,7 +326,7 @@ TEST_F(Journal, DeletedTexturedMaterialComesBackWithItsTextureLoadedAgain) {
   edit::JournalAddMaterial(model, "wood");
   std::uint64_t before = Words();
   edit::JournalSetMaterialTexture(model, 1, true, file, 0, 0);
-  EXPECT_EQ(Words() - before, 7 + m + 4);
+  EXPECT_EQ(Words() - before, 15 + m);
   ASSERT_NE(model.materials[1].texture, 0u);
   const std::uint32_t first = model.materials[1].texture;
 

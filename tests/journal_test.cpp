@@ -133,9 +133,10 @@ TEST_F(Journal, DeletedVertexAndItsFacesComeBackUnderTheirIdsWithTheCurrentMater
   EXPECT_THAT(Ids(model.vertices), ElementsAre(1, 2, 3, 4, 0));
   EXPECT_THAT(Ids(model.faces), ElementsAre(0, 3, 2, 1));
   EXPECT_FALSE(model.vertices.tail()->selected);
+  // The current material, 1, names no material since its addition was undone: material 0.
   for (Face* f : model.faces) {
     if (f != kept) {
-      EXPECT_EQ(f->material, 1u);
+      EXPECT_EQ(f->material, 0u);
       EXPECT_EQ(f->a, model.vertices.tail());
       EXPECT_FALSE(f->selected);
     }

@@ -41,23 +41,24 @@ TEST(JournalRecords, EveryRecordMeasuresAndDecodesTheSameFromEitherEnd) {
   });
   write(4 + 0, [&] { edit::WriteRecord<edit::kAddMaterial>(journal, std::string_view()); });
   write(4 + 5, [&] { edit::WriteRecord<edit::kAddMaterial>(journal, std::string_view("metal")); });
-  write(23 + 2, [&] {
+  // A texture switched off keeps its path and alpha settings in the records.
+  write(28 + 2 + 11, [&] {
     edit::WriteRecord<edit::kDeleteMaterial>(journal, 1u, std::string_view("ab"), colours,
-                                             Texture(false, "ignored.bmp", 3, 1));
+                                             Texture(false, "stored.bmp1", 3, 1));
   });
   write(28 + 2 + 7, [&] {
     edit::WriteRecord<edit::kDeleteMaterial>(journal, 1u, std::string_view("ab"), colours,
                                              Texture(true, "tex.bmp", 7, .5f));
   });
-  write(7, [&] {
+  write(15 + 5, [&] {
     edit::WriteRecord<edit::kSetMaterialTexture>(journal, 2u, Texture(false, "", 0, 0),
                                                  Texture(false, "x.bmp", 1, 0));
   });
-  write(7 + 4 + 1, [&] {
+  write(15 + 1, [&] {
     edit::WriteRecord<edit::kSetMaterialTexture>(journal, 2u, Texture(true, "a", 5, .25f),
                                                  Texture(false, "", 0, 0));
   });
-  write(7 + 4 + 0, [&] {
+  write(15, [&] {
     edit::WriteRecord<edit::kSetMaterialTexture>(journal, 2u, Texture(false, "", 0, 0),
                                                  Texture(true, "", 2, 0));
   });
@@ -81,6 +82,11 @@ TEST(JournalRecords, EveryRecordMeasuresAndDecodesTheSameFromEitherEnd) {
 
   // Decoding gives back what was written, variable fields and all.
   edit::JournalRecord r;
+  ASSERT_TRUE(edit::DecodeRecord(journal, spans[5].first, spans[5].first + spans[5].second, r));
+  EXPECT_FALSE(r.texture.enabled);
+  EXPECT_EQ(r.texture.file, "stored.bmp1");
+  EXPECT_EQ(r.texture.alphaMode, 3u);
+  EXPECT_EQ(r.texture.alphaValue, 1.0f);
   ASSERT_TRUE(edit::DecodeRecord(journal, spans[6].first, spans[6].first + spans[6].second, r));
   EXPECT_EQ(r.name, "ab");
   EXPECT_EQ(r.colours.specular[3], 16.0f);
@@ -92,6 +98,13 @@ TEST(JournalRecords, EveryRecordMeasuresAndDecodesTheSameFromEitherEnd) {
   ASSERT_TRUE(edit::DecodeRecord(journal, spans[8].first, spans[8].first + spans[8].second, r));
   EXPECT_EQ(r.texture.file, "a");
   EXPECT_FALSE(r.oldTexture.enabled);
+  ASSERT_TRUE(edit::DecodeRecord(journal, spans[7].first, spans[7].first + spans[7].second, r));
+  EXPECT_EQ(r.oldTexture.file, "x.bmp");
+  EXPECT_EQ(r.oldTexture.alphaMode, 1u);
+  // The flag must be the same at both ends of the texture settings.
+  journal.Overwrite(spans[7].first + spans[7].second - 2, JournalWord::Uint(1));
+  EXPECT_FALSE(edit::DecodeRecord(journal, spans[7].first, spans[7].first + spans[7].second, r));
+  journal.Overwrite(spans[7].first + spans[7].second - 2, JournalWord::Uint(0));
   ASSERT_TRUE(edit::DecodeRecord(journal, spans[11].first, spans[11].first + spans[11].second, r));
   EXPECT_EQ(r.matrix, m);
   EXPECT_EQ(r.oldMatrix, Matrix4::Identity());

@@ -67,10 +67,12 @@ TEST_F(Journal, EachRecordHasItsWordCount) {
   EXPECT_EQ(delta([&] { edit::JournalAddMaterial(model, "wood"); }), 4u + 4u);
   EXPECT_EQ(delta([&] { edit::JournalAddMaterial(model, ""); }), 0u);
   EXPECT_EQ(delta([&] { edit::JournalSetMaterialColours(model, 1, {}, {}, {}, {}, 5); }), 37u);
-  EXPECT_EQ(delta([&] { edit::JournalSetMaterialTexture(model, 1, false, "", 0, 0); }), 7u);
-  EXPECT_EQ(delta([&] { edit::JournalSetMaterialTexture(model, 1, false, "a.bmp", 2, 0); }), 7u);
-  // Deleting material 1 moves face f? No: f uses material 0. Two markers plus the record.
-  EXPECT_EQ(delta([&] { edit::JournalDeleteMaterial(model, 1); }), 2u + 4u + 23u);
+  // Each side keeps its path and alpha settings, also when its flag is 0.
+  EXPECT_EQ(delta([&] { edit::JournalSetMaterialTexture(model, 1, false, "", 0, 0); }), 15u);
+  EXPECT_EQ(delta([&] { edit::JournalSetMaterialTexture(model, 1, false, "a.bmp", 2, 0); }),
+            15u + 5u);
+  // Deleting material 1 moves no face (f uses material 0): two markers plus the record.
+  EXPECT_EQ(delta([&] { edit::JournalDeleteMaterial(model, 1); }), 2u + 4u + 5u + 28u);
   EXPECT_EQ(delta([&] { edit::JournalAddBone(model, "hip", -1, Matrix4::Identity(), 1); }),
             3u + 22u);
   EXPECT_EQ(delta([&] { edit::JournalAddBone(model, "second-root", -1, Matrix4::Identity(), 1); }),
@@ -131,9 +133,10 @@ TEST_F(Journal, DeletedVertexAndItsFacesComeBackUnderTheirIdsWithTheCurrentMater
   EXPECT_THAT(Ids(model.vertices), ElementsAre(1, 2, 3, 4, 0));
   EXPECT_THAT(Ids(model.faces), ElementsAre(0, 3, 2, 1));
   EXPECT_FALSE(model.vertices.tail()->selected);
+  // The current material, 1, names no material since its addition was undone: material 0.
   for (Face* f : model.faces) {
     if (f != kept) {
-      EXPECT_EQ(f->material, 1u);
+      EXPECT_EQ(f->material, 0u);
       EXPECT_EQ(f->a, model.vertices.tail());
       EXPECT_FALSE(f->selected);
     }
@@ -324,7 +327,7 @@ TEST_F(Journal, DeletedTexturedMaterialComesBackWithItsTextureLoadedAgain) {
   edit::JournalAddMaterial(model, "wood");
   std::uint64_t before = Words();
   edit::JournalSetMaterialTexture(model, 1, true, file, 0, 0);
-  EXPECT_EQ(Words() - before, 7 + m + 4);
+  EXPECT_EQ(Words() - before, 15 + m);
   ASSERT_NE(model.materials[1].texture, 0u);
   const std::uint32_t first = model.materials[1].texture;
 

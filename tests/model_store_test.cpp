@@ -115,6 +115,7 @@ TEST_F(ModelStore, FarOffIdsAreStillFoundOnceTheIndexGrowsPastThem) {
 TEST_F(ModelStore, MakeFaceFromIdsLeavesMissingCornersNullAndTakesCurrentMaterial) {
   Vertex* a = AddVertex(0, 0, 0);
   Vertex* b = AddVertex(1, 0, 0);
+  model.materialCount = 4;
   model.currentMaterial = 3;
   Face* f = model.MakeFaceFromIds(7, a->id, 99, b->id);
   ASSERT_NE(f, nullptr);
@@ -163,6 +164,7 @@ TEST_F(ModelStore, MaterialChainsStayExact) {
   Vertex* a = AddVertex(0, 0, 0);
   Vertex* b = AddVertex(1, 0, 0);
   Vertex* c = AddVertex(0, 1, 0);
+  model.materialCount = 3;
   std::vector<Face*> f;
   for (std::uint32_t m : {0u, 1u, 0u, 2u, 1u}) {
     model.currentMaterial = m;
@@ -183,7 +185,7 @@ TEST_F(ModelStore, MaterialChainsStayExact) {
   EXPECT_THAT(chain(1), ElementsAre(f[1], f[4], f[0]));
   model.SetFaceMaterial(model.faces.FindById(f[4]->id), 2);
   model.SetFaceMaterial(model.faces.FindById(12345), 0);  // no such face
-  model.SetFaceMaterial(f[3], 32);                        // outside the table
+  model.SetFaceMaterial(f[3], 3);                         // beyond the materials in use
   EXPECT_THAT(chain(1), ElementsAre(f[1], f[0]));
   EXPECT_THAT(chain(2), ElementsAre(f[3], f[4]));
 

@@ -14,6 +14,7 @@
 #include "edit/face_selection.h"
 #include "edit/journal.h"
 #include "edit/journal_records.h"
+#include "edit/material_edits.h"
 #include "edit/normals.h"
 #include "edit/primitives.h"
 #include "edit/reduce.h"
@@ -60,12 +61,11 @@ std::string FullDump(const Model& m, FaceMaterials materials) {
     for (const Colour* c : {&mat.ambient, &mat.diffuse, &mat.emission, &mat.specular}) {
       for (float f : *c) out += Hex(f) + ",";
     }
-    out += " s" + std::to_string(mat.shininess) + " t" + std::to_string(mat.hasTexture);
-    // The records keep a texture's file and alpha settings only while the flag is set.
-    if (mat.hasTexture != 0) {
-      out += " " + mat.textureFile + " a" + std::to_string(mat.alphaMode) + "," +
-             Hex(mat.alphaValue) + (mat.texture != 0 ? " loaded" : "");
-    }
+    // The file and alpha settings stay while the texture is switched off; the texture object
+    // is only in use while it is on.
+    out += " s" + std::to_string(mat.shininess) + " t" + std::to_string(mat.hasTexture) + " " +
+           mat.textureFile + " a" + std::to_string(mat.alphaMode) + "," + Hex(mat.alphaValue) +
+           (mat.hasTexture != 0 && mat.texture != 0 ? " loaded" : "");
     out += "\n";
   }
   out += "bones " + std::to_string(m.boneCount) + " root " + std::to_string(m.rootBone) + "\n";
@@ -247,7 +247,7 @@ class UndoStress : public ModelTest {
   }
 
   void RandomEdit() {
-    lastEdit_ = Below(39);
+    lastEdit_ = Below(43);
     switch (lastEdit_) {
       case 0:
         edit::JournalAddVertex(model, {Coordinate(), Coordinate(), Coordinate()}, {0, 0, 1}, 0.5f,
@@ -344,9 +344,17 @@ class UndoStress : public ModelTest {
                                         Below(128));
         break;
       case 24:
+        if (Chance(30)) {
+          // Delete Selected > Texture: the flag toggled, the rest as stored.
+          const std::uint32_t m = Below(model.materialCount);
+          const Material& mat = model.materials[m];
+          edit::JournalSetMaterialTexture(model, m, mat.hasTexture == 0, mat.textureFile,
+                                          mat.alphaMode, mat.alphaValue);
+          break;
+        }
         edit::JournalSetMaterialTexture(
             model, Below(model.materialCount), Chance(75),
-            textures_[Below(static_cast<std::uint32_t>(textures_.size()))], Below(8), 0.5f);
+            textures_[Below(static_cast<std::uint32_t>(textures_.size()))], Below(8), Coordinate());
         break;
       case 25:
         edit::JournalSetFaceMaterial(model, AnyFace(), Below(model.materialCount));
@@ -440,6 +448,25 @@ class UndoStress : public ModelTest {
         }
         break;
       }
+      case 39:
+        // Faces re-created by Undo and Redo take the current material: it stays 0 between edits.
+        SelectSome(20);
+        model.currentMaterial = Below(model.materialCount);
+        edit::SetMaterialOnSelection(model);
+        model.currentMaterial = 0;
+        break;
+      case 40:
+        SelectSome(20);
+        edit::SetSelectionTexCoords(model, Coordinate(), Coordinate());
+        break;
+      case 41:
+        SelectSome(30);
+        edit::CoordsFromView(model, RandomMatrix(), 0.5f + static_cast<float>(Below(3)));
+        break;
+      case 42:
+        SelectSome(40);
+        edit::CoordsFromPinned(model, RandomMatrix());
+        break;
     }
   }
 

@@ -79,7 +79,7 @@ void JournalSetFaceVertices(Model& model, Face* face, Vertex* a, Vertex* b, Vert
 }
 
 void JournalSetFaceMaterial(Model& model, Face* face, std::uint32_t material) {
-  if (face == nullptr || material >= kMaxMaterials) return;
+  if (face == nullptr || material >= model.materialCount || material >= kMaxMaterials) return;
   WriteRecord<kSetFaceMaterial>(model.journal, face->id, material, std::uint32_t{face->material});
   model.SetFaceMaterial(face, material);
 }

@@ -47,7 +47,8 @@ Face* JournalAddFace(Model& model, Vertex* a, Vertex* b, Vertex* c);
 void JournalDeleteFace(Model& model, Face* face);
 // Nothing unless all four are given.
 void JournalSetFaceVertices(Model& model, Face* face, Vertex* a, Vertex* b, Vertex* c);
-// Recorded even when the material does not change.
+// Recorded even when the material does not change; nothing for a material at or above the
+// material count.
 void JournalSetFaceMaterial(Model& model, Face* face, std::uint32_t material);
 
 // ---- materials

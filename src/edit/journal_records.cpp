@@ -26,13 +26,10 @@ void Put(UndoJournal& j, FieldKind, const MaterialColours& c) {
 void Put(UndoJournal& j, FieldKind kind, const TextureSettings& t) {
   const std::uint32_t flag = t.enabled ? 1 : 0;
   WriteJournalWord(j, JournalWord::Uint(flag));
-  if (t.enabled) {
-    Put(j, kind, std::string_view(t.file));
-    WriteJournalWord(j, JournalWord::Uint(t.alphaMode));
-    WriteJournalWord(j, JournalWord::Float(t.alphaValue));
-  }
-  // A texture record repeats the flag; a deleted material's texture closes with 1 when set.
-  if (kind == FieldKind::Texture || t.enabled) WriteJournalWord(j, JournalWord::Uint(flag));
+  Put(j, kind, std::string_view(t.file));
+  WriteJournalWord(j, JournalWord::Uint(t.alphaMode));
+  WriteJournalWord(j, JournalWord::Float(t.alphaValue));
+  WriteJournalWord(j, JournalWord::Uint(flag));
 }
 
 void Put(UndoJournal& j, FieldKind kind, const BoneDeletionSnapshot& s) {
@@ -106,9 +103,7 @@ std::uint64_t FieldWordsForward(FieldKind kind, WordAt word) {
     case FieldKind::String:
       return std::uint64_t{word(0)} + 2;
     case FieldKind::Texture:
-      return word(0) != 0 ? std::uint64_t{word(1)} + 6 : 2;
-    case FieldKind::DeletedTexture:
-      return word(0) != 0 ? std::uint64_t{word(1)} + 6 : 1;
+      return std::uint64_t{word(1)} + 6;  // the flag, then the path's length
     case FieldKind::BoneDeletion:
       // The leading index tells a record from the two lone bone-deletion words: whatever word
       // follows a lone one is a code or lies beyond the end (read as 0, giving a record that
@@ -134,11 +129,8 @@ std::uint64_t FieldWordsBackward(FieldKind kind, WordBefore word) {
     case FieldKind::String:
       return std::uint64_t{word(1)} + 2;
     case FieldKind::Texture:
-    case FieldKind::DeletedTexture:
-      // The last word is the flag (or its closing 1); when set, the path's trailing length sits
-      // behind the alpha value and mode.
-      if (word(1) != 0) return std::uint64_t{word(4)} + 6;
-      return kind == FieldKind::Texture ? 2 : 1;
+      // The path's trailing length sits behind the flag, the alpha value and the alpha mode.
+      return std::uint64_t{word(4)} + 6;
     case FieldKind::BoneDeletion:
       return word(1) < kMaxBones ? std::uint64_t{word(2)} + 4 : 0;
     default:
@@ -190,15 +182,14 @@ class Reader {
     }
     c.shininess = Uint();
   }
-  void Texture(FieldKind kind, TextureSettings& t) {
-    t = TextureSettings{};  // a disabled texture carries no path, mode or value
-    t.enabled = Uint() != 0;
-    if (t.enabled) {
-      t.file = String();
-      t.alphaMode = Uint();
-      t.alphaValue = Float();
-    }
-    if (kind == FieldKind::Texture || t.enabled) Uint();
+  // Fails unless the flag is the same at both ends.
+  void Texture(TextureSettings& t) {
+    const std::uint32_t flag = Uint();
+    t.enabled = flag != 0;
+    t.file = String();
+    t.alphaMode = Uint();
+    t.alphaValue = Float();
+    ok_ = ok_ && Uint() == flag;
   }
   void Matrix(Matrix4& m) {
     for (float& value : m.m) value = Float();
@@ -283,8 +274,7 @@ class Reader {
         Colours(r.*f.colours);
         break;
       case FieldKind::Texture:
-      case FieldKind::DeletedTexture:
-        Texture(f.kind, r.*f.texture);
+        Texture(r.*f.texture);
         break;
       case FieldKind::BoneDeletion:
         BoneDeletion(r.*f.deletion);

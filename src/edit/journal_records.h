@@ -48,22 +48,22 @@ enum JournalCode : std::int32_t {
 
 // The kinds of field a record holds, with their words.
 enum class FieldKind : std::uint8_t {
-  VertexId,        // 1: a vertex id, rewritten when the lists are renumbered
-  FaceId,          // 1: a face id, likewise
-  Corners,         // 3: the vertex ids of a face's corners a, b, c, likewise
-  Uint,            // 1: an index or a material
-  Int,             // 1: a bone parent, -1 for none
-  Float,           // 1
-  Vector,          // 3: x, y, z
-  Matrix,          // 16: in the matrix's storage order
-  String,          // n + 2: the length, one word per character, the length again
-  Colours,         // 17: ambient, diffuse, emission, specular component-major (their reds, then
-                   //     greens, blues, alphas), then the shininess
-  Texture,         // 2, or n + 6 when set: the flag, [path, alpha mode, alpha value,] the flag
-  DeletedTexture,  // 1, or n + 6 when set: the flag, and when set the path, alpha mode, alpha
-                   //     value and 1
-  BoneDeletion,    // n + 4: the deleted bone's index, the word count n of the snapshot, the
-                   //     snapshot's n words, n again, the index again (BoneDeletionSnapshot)
+  VertexId,      // 1: a vertex id, rewritten when the lists are renumbered
+  FaceId,        // 1: a face id, likewise
+  Corners,       // 3: the vertex ids of a face's corners a, b, c, likewise
+  Uint,          // 1: an index or a material
+  Int,           // 1: a bone parent, -1 for none
+  Float,         // 1
+  Vector,        // 3: x, y, z
+  Matrix,        // 16: in the matrix's storage order
+  String,        // n + 2: the length, one word per character, the length again
+  Colours,       // 17: ambient, diffuse, emission, specular component-major (their reds, then
+                 //     greens, blues, alphas), then the shininess
+  Texture,       // n + 6: the flag, the path (a String), alpha mode, alpha value, the flag
+                 //     again; path and alpha settings are kept also when the flag is 0, so a
+                 //     texture switched off keeps them through Undo and Redo
+  BoneDeletion,  // n + 4: the deleted bone's index, the word count n of the snapshot, the
+                 //     snapshot's n words, n again, the index again (BoneDeletionSnapshot)
 };
 
 // A material's colours as the colour records hold them.
@@ -227,9 +227,6 @@ constexpr RecordField Colours(MaterialColours R::*m) {
 constexpr RecordField Texture(TextureSettings R::*m) {
   return {.kind = FieldKind::Texture, .texture = m};
 }
-constexpr RecordField DeletedTexture(TextureSettings R::*m) {
-  return {.kind = FieldKind::DeletedTexture, .texture = m};
-}
 constexpr RecordField BoneDeletion(BoneDeletionSnapshot R::*m) {
   return {.kind = FieldKind::BoneDeletion, .deletion = m};
 }
@@ -245,8 +242,8 @@ inline constexpr RecordField kSetFaceVerticesFields[] = {FaceId(&R::id), Corners
 inline constexpr RecordField kSetFaceMaterialFields[] = {FaceId(&R::id), Uint(&R::material),
                                                          Uint(&R::oldMaterial)};
 inline constexpr RecordField kAddMaterialFields[] = {String(&R::name)};
-inline constexpr RecordField kDeleteMaterialFields[] = {
-    Uint(&R::index), String(&R::name), Colours(&R::colours), DeletedTexture(&R::texture)};
+inline constexpr RecordField kDeleteMaterialFields[] = {Uint(&R::index), String(&R::name),
+                                                        Colours(&R::colours), Texture(&R::texture)};
 inline constexpr RecordField kSetMaterialColoursFields[] = {Uint(&R::index), Colours(&R::colours),
                                                             Colours(&R::oldColours)};
 inline constexpr RecordField kSetMaterialTextureFields[] = {Uint(&R::index), Texture(&R::texture),
@@ -272,7 +269,6 @@ constexpr std::uint32_t FixedWords(FieldKind kind) {
       return 17;
     case FieldKind::String:
     case FieldKind::Texture:
-    case FieldKind::DeletedTexture:
     case FieldKind::BoneDeletion:
       return 0;  // varies
     default:
@@ -333,7 +329,6 @@ constexpr bool Accepts(FieldKind kind) {
     case FieldKind::Colours:
       return std::is_same_v<T, MaterialColours>;
     case FieldKind::Texture:
-    case FieldKind::DeletedTexture:
       return std::is_same_v<T, TextureSettings>;
     case FieldKind::BoneDeletion:
       return std::is_same_v<T, BoneDeletionSnapshot>;
@@ -368,7 +363,7 @@ inline void Put(UndoJournal& j, FieldKind, const Matrix4& m) {
 }
 void Put(UndoJournal& j, FieldKind, std::string_view s);
 void Put(UndoJournal& j, FieldKind, const MaterialColours& c);
-void Put(UndoJournal& j, FieldKind kind, const TextureSettings& t);
+void Put(UndoJournal& j, FieldKind, const TextureSettings& t);
 void Put(UndoJournal& j, FieldKind kind, const BoneDeletionSnapshot& s);
 
 }  // namespace journal_layout

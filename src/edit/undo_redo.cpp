@@ -106,11 +106,9 @@ void Replay(Model& model, const JournalRecord& r, bool undo) {
       restored.specular = r.colours.specular;
       restored.shininess = r.colours.shininess;
       restored.hasTexture = r.texture.enabled ? 1 : 0;
-      if (r.texture.enabled) {
-        restored.textureFile = r.texture.file;
-        restored.alphaMode = r.texture.alphaMode;
-        restored.alphaValue = r.texture.alphaValue;
-      }
+      restored.textureFile = r.texture.file;
+      restored.alphaMode = r.texture.alphaMode;
+      restored.alphaValue = r.texture.alphaValue;
       material::InsertMaterial(model, r.index, restored);
       // The texture object went with the deletion; load it again from its file.
       if (restored.hasTexture && !restored.textureFile.empty() && r.index < model.materialCount &&

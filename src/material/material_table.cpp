@@ -1,6 +1,7 @@
 // The material table's entries and their faces.
 #include "material/material_table.h"
 
+#include <string>
 #include <vector>
 
 #include "material/texture_loader.h"
@@ -38,6 +39,12 @@ void DeleteMaterial(Model& model, std::uint32_t index) {
   model.materialCount = last;
 }
 
+bool RenameMaterial(Model& model, std::uint32_t index, std::string_view name) {
+  if (name.empty() || index >= model.materialCount) return false;
+  model.materials[index].name.Set(name);
+  return true;
+}
+
 void InsertMaterial(Model& model, std::uint32_t index, const Material& material) {
   if (model.materialCount >= kMaxMaterials || index > model.materialCount) return;
   const std::uint32_t count = model.materialCount;
@@ -54,14 +61,19 @@ void SetMaterialTexture(Model& model, std::uint32_t index, bool hasTexture, std:
                         std::uint32_t alphaMode, float alphaValue) {
   if (index >= model.materialCount) return;
   Material& m = model.materials[index];
+  // Copied first: the caller may pass the material's own path (switching the texture back on).
+  std::string path(file);
   m.alphaValue = alphaValue;
   m.hasTexture = hasTexture ? 1 : 0;
   m.alphaMode = alphaMode;
-  m.textureFile.assign(file);
-  if (!hasTexture || file.empty()) return;
+  m.textureFile = path;
+  if (!hasTexture) return;
   if (m.texture != 0) model.textures().Delete(m.texture);
   m.texture = 0;
-  m.texture = LoadTexture(model.host(), model.textures(), file, alphaMode, alphaValue);
+  // Without a file there is nothing to show: an image loaded from an earlier path must not stay
+  // on the material as though it were this one's.
+  if (path.empty()) return;
+  m.texture = LoadTexture(model.host(), model.textures(), path, alphaMode, alphaValue);
 }
 
 }  // namespace zmf::material

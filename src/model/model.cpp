@@ -94,7 +94,10 @@ void Model::RemoveFace(Face* face) {
 }
 
 void Model::SetFaceMaterial(Face* face, std::uint32_t material) {
-  if (face == nullptr || material >= kMaxMaterials || face->material == material) return;
+  if (face == nullptr || material >= materialCount || material >= kMaxMaterials ||
+      face->material == material) {
+    return;
+  }
   faces.UnlinkFromChain(face);
   face->material = static_cast<std::uint8_t>(material);
   faces.LinkToChain(face);
@@ -111,6 +114,10 @@ void Model::SetFaceCorners(Face* face, Vertex* a, Vertex* b, Vertex* c) {
 
 void Model::MoveMaterialChain(std::uint32_t to, std::uint32_t from) { faces.MoveChain(to, from); }
 
+std::uint32_t Model::MaterialForNewFace() const {
+  return currentMaterial < materialCount && currentMaterial < kMaxMaterials ? currentMaterial : 0;
+}
+
 Face* Model::MakeFace(Vertex* a, Vertex* b, Vertex* c) {
   if (a == nullptr || b == nullptr || c == nullptr) return nullptr;
   Face* face = faces.Allocate();
@@ -118,7 +125,7 @@ Face* Model::MakeFace(Vertex* a, Vertex* b, Vertex* c) {
   face->a = a;
   face->b = b;
   face->c = c;
-  if (!AddFace(face, currentMaterial)) {
+  if (!AddFace(face, MaterialForNewFace())) {
     faces.Free(face);
     return nullptr;
   }
@@ -133,7 +140,7 @@ Face* Model::MakeFaceFromIds(std::uint32_t id, std::uint32_t idA, std::uint32_t 
   face->a = vertices.FindById(idA);
   face->b = vertices.FindById(idB);
   face->c = vertices.FindById(idC);
-  if (!AddFace(face, currentMaterial)) {
+  if (!AddFace(face, MaterialForNewFace())) {
     faces.Free(face);
     return nullptr;
   }

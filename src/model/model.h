@@ -76,7 +76,10 @@ class Model {
 
   // Gives the face its material, joins it to that material's chain, adds a face reference to
   // each corner (a, b, c) and appends it with the next id. False, and nothing done, for a null
-  // face or a material index outside the table.
+  // face or a material index of 32 or more. A material at or above materialCount is accepted,
+  // since a file names its faces' materials before its material table: the reader moves such
+  // faces to material 0 once the file is read, the writer saves them as material 0 and drawing
+  // treats them as material 0.
   bool AddFace(Face* face, std::uint32_t material);
   // For loading files: AddFace without the corners, which LinkCornersFrom then threads into
   // their vertices' chains for many faces at once.
@@ -89,16 +92,19 @@ class Model {
   // Unselects, unchains and unlinks the face, drops one face reference from each corner, and
   // frees it. Its vertices stay.
   void RemoveFace(Face* face);
+  // Moves the face to the material's chain; nothing for a material at or above materialCount.
   void SetFaceMaterial(Face* face, std::uint32_t material);
   // Moves the face onto new corners; nothing unless all four are given.
   void SetFaceCorners(Face* face, Vertex* a, Vertex* b, Vertex* c);
   // Every face of material `from` gets `to` (used when the material table is compacted).
   void MoveMaterialChain(std::uint32_t to, std::uint32_t from);
-  // A new face on a, b, c with the current material, selected; null unless all three are given.
+  // A new face on a, b, c with the current material (material 0 when currentMaterial is not
+  // below materialCount, as after undoing the material's addition), selected; null unless all
+  // three are given.
   Face* MakeFace(Vertex* a, Vertex* b, Vertex* c);
-  // A new face with the current material whose corners are the vertices with those ids (a
-  // missing vertex leaves that corner null), given the id `id`: undo and redo re-create faces
-  // under their old ids this way.
+  // A new face with the current material (as MakeFace chooses it) whose corners are the vertices
+  // with those ids (a missing vertex leaves that corner null), given the id `id`: undo and redo
+  // re-create faces under their old ids this way.
   Face* MakeFaceFromIds(std::uint32_t id, std::uint32_t idA, std::uint32_t idB, std::uint32_t idC);
 
   // ---- vertex operations
@@ -142,6 +148,8 @@ class Model {
   void Reset();
 
  private:
+  // currentMaterial, or 0 when it names no material of the table.
+  std::uint32_t MaterialForNewFace() const;
   // Appends the face's corner to the end of its vertex's chain / takes it out of the chain.
   void AddCorner(Face* face, unsigned corner);
   void RemoveCorner(Face* face, unsigned corner);

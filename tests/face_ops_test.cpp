@@ -314,7 +314,11 @@ TEST_F(FaceOps, EachCommandAsksOnlyWhenItWillActAndIsOneUndoStep) {
     host.ClearEvents();
     host.QueueYes(c.answer);
     command::CommandContext context(model);
-    context.camera = {0.3f, 0.5f, 0.1f};
+    view::EditorState editor;
+    editor.camera.pitch = 0.3f;
+    editor.camera.yaw = 0.5f;
+    editor.camera.roll = 0.1f;
+    context.editor = &editor;
     entry->handler(context);
     if (c.question != nullptr) {
       ASSERT_EQ(host.events().size(), 1u);

@@ -1,13 +1,12 @@
 // Mode, view, camera, material, texture and texture-coordinate commands run from batch scripts,
 // checked through the editor state they leave and the files they save.
-#include "command/material_commands.h"
-#include "command/view_commands.h"
-
 #include <cmath>
 #include <numbers>
 #include <string>
 
 #include "batch_fixture.h"
+#include "command/material_commands.h"
+#include "command/view_commands.h"
 #include "file_fixture.h"
 
 namespace zmf::testing {
@@ -20,7 +19,7 @@ TEST_F(ViewCommands, ModesAndViewsChangeTheStateAndANewViewCommitsTheModel) {
   ASSERT_EQ(Run("add-triad\nmove-mode\n"), 0) << printed;
   EXPECT_EQ(session.editor.mode, view::InteractionMode::Move);
   Vertex* top = model.vertices.Nth(1);
-  top->savedPosition = {5, 5, 5};  // a preview or a pose on screen
+  top->savedPosition = {5, 5, 5};    // a preview or a pose on screen
   ASSERT_EQ(Run("view-mesh\n"), 0);  // the view it is in: nothing is committed
   EXPECT_EQ(top->savedPosition, (Vector3{5, 5, 5}));
   ASSERT_EQ(Run("view-bones\ncamera-mode\n"), 0);
@@ -37,7 +36,7 @@ TEST_F(ViewCommands, CameraPresetsZoomsSaveAndReturn) {
   EXPECT_FLOAT_EQ(radius, std::sqrt(0.75f));
   EXPECT_FLOAT_EQ(camera.HalfExtent(), radius / 8);
   EXPECT_EQ(camera.yaw, 1.5708f);
-  EXPECT_EQ(camera.pitch, std::numbers::pi_v<float> / 2);
+  EXPECT_EQ(camera.pitch, 1.5708f);
   // The view matrix of the next frame follows the camera.
   EXPECT_EQ(model.viewMatrix, view::BuildViewMatrix(camera));
 
@@ -54,8 +53,11 @@ TEST_F(ViewCommands, CameraPresetsZoomsSaveAndReturn) {
   EXPECT_EQ(camera.fitRadius, 1.0f);
   EXPECT_EQ(camera.yaw, 0.0f);
   EXPECT_EQ(camera.zoomOffset, 0.0f);
-  ASSERT_EQ(Run("open " + kEverySectionFile + "\n"), 0) << printed;
-  EXPECT_GT(camera.fitRadius, 2e6f);
+  ASSERT_EQ(
+      Run("add-plane\n" + SaveLine("plane.zmf") + "new\nopen " + folder.File("plane.zmf") + "\n"),
+      0)
+      << printed;
+  EXPECT_GT(camera.fitRadius, 1.0f);
 }
 
 // The triad's vertices with texture coordinates as saved.
@@ -76,6 +78,10 @@ std::string TriadWithCoords(const std::string& a, const std::string& b, const st
 }
 
 TEST_F(MaterialCommands, TextureCoordinatesFromTheViewFromPinsAndTyped) {
+  // Texture coordinates are saved only for a model with a texture.
+  const std::string picture = folder.File("red.bmp");
+  WriteFile(picture, SolidBmp64(0, 0, 255));
+  ASSERT_EQ(Run("apply 584 " + picture + " 0\n"), 0) << printed;
   ASSERT_EQ(Run("add-triad\ncoords-from-view\n" + SaveLine("view.zmf") +
                 "zoom-50\ncoords-from-view\n" + SaveLine("far.zmf") +
                 "deselect-all\nselect-vertices 0 1 2 3\napply 559 0 0\n"
@@ -85,8 +91,9 @@ TEST_F(MaterialCommands, TextureCoordinatesFromTheViewFromPinsAndTyped) {
             0)
       << printed;
   // Radius 1 (no fit yet): the view square is -1 ... 1.
-  EXPECT_NE(Saved("view.zmf").find(TriadWithCoords("0.250000 0.750000", "0.500000 0.250000",
-                                                   "0.750000 0.750000", "0.500000 0.750000")),
+  EXPECT_NE(Saved("view.zmf")
+                .find(TriadWithCoords("0.250000 0.750000", "0.500000 0.250000", "0.750000 0.750000",
+                                      "0.500000 0.750000")),
             std::string::npos)
       << Saved("view.zmf");
   // 50%: three radii.
@@ -98,8 +105,9 @@ TEST_F(MaterialCommands, TextureCoordinatesFromTheViewFromPinsAndTyped) {
   const std::string pinned = TriadWithCoords("0.100000 0.100000", "0.900000 0.100000",
                                              "0.100000 0.900000", "0.100000 0.500000");
   EXPECT_NE(Saved("pinned.zmf").find(pinned), std::string::npos) << Saved("pinned.zmf");
-  EXPECT_NE(Saved("undone.zmf").find(TriadWithCoords("0.100000 0.100000", "0.900000 0.100000",
-                                                     "0.100000 0.900000", "0.000000 0.000000")),
+  EXPECT_NE(Saved("undone.zmf")
+                .find(TriadWithCoords("0.100000 0.100000", "0.900000 0.100000", "0.100000 0.900000",
+                                      "0.000000 0.000000")),
             std::string::npos)
       << Saved("undone.zmf");
 }
@@ -129,8 +137,8 @@ TEST_F(MaterialCommands, MaterialsAreAddedColouredPutOnFacesRenamedAndDeleted) {
                 "apply 558 0.1 0.2 0.3 1 0.4 0.5 0.6 0.75 x 0 0 1 1 1 1 1 12.7\n"
                 "deselect-all\nselect-faces 1 3\nset-material-on-selection\n"
                 "answer oak\nrename-material\n" +
-                SaveLine("three.zmf") + "pick 493 0\ndelete-material\n" +
-                SaveLine("deleted.zmf") + "undo\n" + SaveLine("undone.zmf")),
+                SaveLine("three.zmf") + "pick 493 0\ndelete-material\n" + SaveLine("deleted.zmf") +
+                "undo\n" + SaveLine("undone.zmf")),
             0)
       << printed;
   const std::string oak = MaterialText("oak",
@@ -141,10 +149,10 @@ TEST_F(MaterialCommands, MaterialsAreAddedColouredPutOnFacesRenamedAndDeleted) {
                                        "\t\tSHININESS 12\n");
   const std::string stone = MaterialText("stone", kDefaultColours);
   const std::string three = Saved("three.zmf");
-  EXPECT_EQ(From(three, "FACES"), "FACES { 4\n\t0 1 2\t0\n\t0 3 1\t1\n\t0 2 3\t0\n\t1 3 2\t1\n}\n"
-                                  "MATERIALS { 3\n" +
-                                      MaterialText("default", kDefaultColours) + oak + stone +
-                                      "}\n");
+  EXPECT_EQ(From(three, "FACES"),
+            "FACES { 4\n\t0 1 2\t0\n\t0 3 1\t1\n\t0 2 3\t0\n\t1 3 2\t1\n}\n"
+            "MATERIALS { 3\n" +
+                MaterialText("default", kDefaultColours) + oak + stone + "}\n");
   // Material 0's faces go to material 1, which becomes material 0.
   EXPECT_EQ(From(Saved("deleted.zmf"), "FACES"),
             "FACES { 4\n\t0 1 2\t0\n\t0 3 1\t0\n\t0 2 3\t0\n\t1 3 2\t0\n}\nMATERIALS { 2\n" + oak +
@@ -160,7 +168,7 @@ TEST_F(MaterialCommands, TexturesLoadToggleAndKeepTheirSettings) {
                 SaveLine("again.zmf") + "apply 495\n"),
             0)
       << printed;
-  const std::string texture = "\t\tTEXTURE {\n\t\t\tFILE " + picture + "\n\t\t\tALPHA 0.500000\n\t\t}\n";
+  const std::string texture = "\t\tTEXTURE {\n\t\t\tFILE red.bmp\n\t\t\tALPHA 0.500000\n\t\t}\n";
   EXPECT_EQ(From(Saved("on.zmf"), "MATERIALS"),
             "MATERIALS { 1\n" + MaterialText("default", kDefaultColours, texture) + "}\n");
   EXPECT_EQ(From(Saved("off.zmf"), "MATERIALS"),

@@ -268,6 +268,8 @@ void RefillPanelRows(const Model& model, view::EditorState& editor, view::ViewMo
 Refresh FinishCommand(CommandContext& context, Refresh refresh) {
   Model& model = context.model;
   view::EditorState* editor = context.editor;
+  // Undoing an added material can leave the current one past the table's end.
+  if (model.currentMaterial >= model.materialCount) model.currentMaterial = model.materialCount - 1;
   if (editor != nullptr && refresh == Refresh::FitView) {
     editor->projection = view::FitView(editor->camera, model);
   }

@@ -89,13 +89,6 @@ TEST_F(FileCommandsTest, NewOpenAndImportChooseWhatTheShellRefreshes) {
   EXPECT_EQ(model.vertices.count(), 3u);
   EXPECT_EQ(model.boneCount, 2u);
 
-  for (const char* name : {"a.3ds", "b.MD5MESH", "f.TGA"}) {  // formats without an importer
-    host.ClearEvents();
-    const std::string other = std::string("/some/folder/") + name;
-    EXPECT_EQ(Run(command::kCommandOpen, {other}), command::Refresh::View);
-    EXPECT_EQ(host.BoxTexts(), Boxes{Box("Unrecognized file format:", other)});
-    EXPECT_EQ(model.vertices.count(), 3u);
-  }
 }
 
 TEST_F(FileCommandsTest, BitmapOpensAsBackgroundWithoutTouchingTheModel) {

@@ -6,6 +6,12 @@
 #include "format/zmf_reader.h"
 #include "format/zmf_writer.h"
 #include "importers/glintcast_export.h"
+#include "importers/import_3ds.h"
+#include "importers/md5_mesh.h"
+#include "importers/text_vertices.h"
+#include "importers/tga_heightmap.h"
+#include "importers/x_file.h"
+#include "importers/zqd.h"
 #include "material/background_image.h"
 
 namespace zmf::command {
@@ -22,10 +28,20 @@ bool SameText(std::string_view a, std::string_view b) {
   return true;
 }
 
-// The import formats of the Open command whose importers this build does not have: their files
-// are reported rather than read as ZMF models. An importer, once built, gets its own branch in
-// OpenModel and leaves this list.
-constexpr std::string_view kUnbuiltImportFormats[] = {"3DS", "MD5MESH", "X", "ZQD", "TXT", "TGA"};
+// The import formats of the Open command: the extension, the material count the model starts
+// with (the 3DS importer makes its own materials; the X importer's faces use the one default;
+// the others keep the default that Reset leaves), and the importer.
+struct ImportFormat {
+  std::string_view extension;
+  int materialCount;  // -1: as Reset leaves it
+  bool (*import)(Model&, std::string_view);
+};
+
+constexpr ImportFormat kImportFormats[] = {
+    {"3DS", 0, importers::Import3ds},     {"MD5MESH", -1, importers::ImportMd5Mesh},
+    {"X", 1, importers::ImportXFile},     {"ZQD", -1, importers::ImportZqd},
+    {"TXT", -1, importers::ImportText},   {"TGA", -1, importers::ImportHeightmap},
+};
 
 }  // namespace
 
@@ -42,13 +58,21 @@ Opened OpenModel(Model& model, std::string_view path) {
     material::LoadBackgroundImage(model, path);
     return Opened::BackgroundImage;
   }
-  for (const std::string_view format : kUnbuiltImportFormats) {
-    if (SameText(extension, format)) {
-      model.host().ErrorBox("Unrecognized file format:", path, Severity::Error);
-      return Opened::Nothing;
+  bool imported = false;
+  for (const ImportFormat& format : kImportFormats) {
+    if (SameText(extension, format.extension)) {
+      model.Reset();
+      if (format.materialCount >= 0) {
+        model.materialCount = static_cast<std::uint32_t>(format.materialCount);
+      }
+      format.import(model, path);
+      // Every face must name a material of the table, and the table must hold one at least.
+      if (model.materialCount == 0) model.materialCount = 1;
+      imported = true;
+      break;
     }
   }
-  format::ReadModelFile(model, path);
+  if (!imported) format::ReadModelFile(model, path);
   model.ComputeBounds();
   model.Commit();
   return Opened::Model;

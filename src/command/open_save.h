@@ -20,10 +20,9 @@ enum class Opened {
 };
 
 // Opens a file by its extension, compared without regard to case: ".bmp" loads the background
-// image; the import formats go to their importers (a format whose importer this build lacks is
-// reported as "Unrecognized file format:"); anything else is read as a ZMF model. After a model
-// load the bounding box is computed (the model side of fitting the view) and the model is
-// committed.
+// image; ".3ds", ".md5mesh", ".x", ".zqd", ".txt" and ".tga" empty the model and go to their
+// importers; anything else is read as a ZMF model. After a model load the bounding box is
+// computed (the model side of fitting the view) and the model is committed.
 Opened OpenModel(Model& model, std::string_view path);
 
 enum class Saved {

@@ -1,0 +1,14 @@
+// DirectX text .x files: the meshes with their normals and texture coordinates.
+#pragma once
+
+#include <string_view>
+
+#include "model/model.h"
+
+namespace zmf::importers {
+
+// Imports the file into the model, which the caller has emptied. Failures are reported through
+// the model's host; false when the file could not be read at all.
+bool ImportXFile(Model& model, std::string_view path);
+
+}  // namespace zmf::importers

@@ -88,7 +88,6 @@ TEST_F(FileCommandsTest, NewOpenAndImportChooseWhatTheShellRefreshes) {
   Run(command::kCommandImportAnimations, {testing::kEverySectionFile});
   EXPECT_EQ(model.vertices.count(), 3u);
   EXPECT_EQ(model.boneCount, 2u);
-
 }
 
 TEST_F(FileCommandsTest, BitmapOpensAsBackgroundWithoutTouchingTheModel) {

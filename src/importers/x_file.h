@@ -11,4 +11,8 @@ namespace zmf::importers {
 // the model's host; false when the file could not be read at all.
 bool ImportXFile(Model& model, std::string_view path);
 
+// The same for the text of a file already in memory; `path` only names the file in messages.
+// False, with a message, for a binary or compressed X file, which is not read.
+bool ImportXFileFrom(Model& model, std::string_view text, std::string_view path);
+
 }  // namespace zmf::importers

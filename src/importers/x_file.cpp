@@ -1,0 +1,297 @@
+// The DirectX X reader: a line-by-line reader of text .x files that takes each mesh's vertices
+// and faces and the vertex normals and texture coordinates that follow them.
+//
+// Section index
+//   line forms ............. numbers as formatted input reads them, the forms of a line
+//   reader ................. mesh headers, vertices, faces, normals, texture coordinates
+//   entry points ........... ImportXFile, ImportXFileFrom
+//
+// Vertices and faces are added through the journaled primitives (each addition one Undo step).
+// Every form may be indented, as exporters indent blocks inside frames. A mesh's face, normal
+// and coordinate lists count from its own first vertex, so several meshes in one file each keep
+// their own faces; an index outside the mesh is ignored. A face of four or more corners becomes
+// a fan of triangles around its first corner. Counts never reserve more than the text can hold,
+// and every list stops at the end of the text.
+#include "importers/x_file.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "edit/journal.h"
+#include "format/file_text.h"
+#include "format/number_text.h"
+
+namespace zmf::importers {
+namespace {
+
+// ---- line forms
+
+bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// A cursor over one line, reading as formatted input does: numbers skip the blanks before them,
+// other characters of a form must follow at once.
+class LineScan {
+ public:
+  explicit LineScan(std::string_view line) : rest_(line) {}
+
+  void SkipBlanks() {
+    std::size_t i = 0;
+    while (i < rest_.size() && IsBlank(rest_[i])) ++i;
+    rest_.remove_prefix(i);
+  }
+
+  // "%d": a decimal integer; magnitudes beyond 32 bits wrap as the unsigned form reads them.
+  bool Int(std::int32_t& value) {
+    SkipBlanks();
+    std::uint32_t bits = 0;
+    const std::size_t used = format::ParseUnsignedPrefix(rest_, bits);
+    if (used == 0) return false;
+    rest_.remove_prefix(used);
+    value = static_cast<std::int32_t>(bits);
+    return true;
+  }
+
+  bool Float(float& value) {
+    SkipBlanks();
+    const std::size_t used = format::ParseFloatPrefix(rest_, value);
+    rest_.remove_prefix(used);
+    return used != 0;
+  }
+
+  bool Char(char c) {
+    if (rest_.empty() || rest_.front() != c) return false;
+    rest_.remove_prefix(1);
+    return true;
+  }
+
+  // The word `word` after the line's indentation.
+  bool Word(std::string_view word) {
+    SkipBlanks();
+    if (rest_.substr(0, word.size()) != word) return false;
+    rest_.remove_prefix(word.size());
+    return true;
+  }
+
+  std::string_view rest() const { return rest_; }
+
+ private:
+  std::string_view rest_;
+};
+
+// "%d": a count line (what follows the number is not read).
+bool CountOf(std::string_view line, std::int32_t& count) { return LineScan(line).Int(count); }
+
+// "%f;%f;%f": a vertex position or a normal.
+bool TripleOf(std::string_view line, Vector3& v) {
+  LineScan s(line);
+  return s.Float(v.x) && s.Char(';') && s.Float(v.y) && s.Char(';') && s.Float(v.z);
+}
+
+// "%f;%f": a texture coordinate pair.
+bool PairOf(std::string_view line, float& u, float& v) {
+  LineScan s(line);
+  return s.Float(u) && s.Char(';') && s.Float(v);
+}
+
+// "n;i0,i1,i2,...": a face with its corner count and at least three corners; a count above
+// three takes that many corners where the line lists them, a smaller count three.
+bool FaceOf(std::string_view line, std::vector<std::int32_t>& corners) {
+  LineScan s(line);
+  std::int32_t stated = 0, a = 0, b = 0, c = 0;
+  if (!(s.Int(stated) && s.Char(';') && s.Int(a) && s.Char(',') && s.Int(b) && s.Char(',') &&
+        s.Int(c))) {
+    return false;
+  }
+  corners.assign({a, b, c});
+  std::int32_t next = 0;
+  while (static_cast<std::int64_t>(corners.size()) < stated && s.Char(',') && s.Int(next)) {
+    corners.push_back(next);
+  }
+  return true;
+}
+
+// "Mesh" as a word (not the start of MeshNormals and the like), then the name or the brace:
+// "Mesh name {", "Mesh {", "Mesh{".
+bool IsMeshHeader(std::string_view line) {
+  LineScan s(line);
+  if (!s.Word("Mesh")) return false;
+  const std::string_view rest = s.rest();
+  if (!rest.empty() && ((rest[0] >= 'A' && rest[0] <= 'Z') || (rest[0] >= 'a' && rest[0] <= 'z'))) {
+    return false;
+  }
+  s.SkipBlanks();
+  return !s.rest().empty();
+}
+
+bool StartsWithWord(std::string_view line, std::string_view word) {
+  return LineScan(line).Word(word);
+}
+
+// The format word of an "xof 0302bin 0032" header: binary and compressed files are not text.
+bool IsBinaryOrCompressed(std::string_view text) {
+  if (text.size() < 12 || text.substr(0, 4) != "xof ") return false;
+  const std::string_view format = text.substr(8, 4);
+  return format == "bin " || format == "tzip" || format == "bzip";
+}
+
+// ---- reader
+
+class XReader {
+ public:
+  XReader(Model& model, std::string_view text) : model_(model), text_(text) {}
+
+  void Run() {
+    std::string_view line;
+    while (NextLine(line)) {
+      if (IsMeshHeader(line)) {
+        ReadMesh();
+      } else if (StartsWithWord(line, "MeshNormals")) {
+        ReadNormals();
+      } else if (StartsWithWord(line, "MeshTextureCoords")) {
+        ReadTextureCoordinates();
+      }
+    }
+  }
+
+ private:
+  bool NextLine(std::string_view& line) {
+    if (pos_ >= text_.size()) return false;
+    const char* start = text_.data() + pos_;
+    const void* newline = std::memchr(start, '\n', text_.size() - pos_);
+    const std::size_t length =
+        newline != nullptr ? static_cast<const char*>(newline) - start : text_.size() - pos_;
+    line = std::string_view(start, length);
+    pos_ += length + 1;
+    return true;
+  }
+
+  // How many entries of at least `shortest` characters (line end included) the rest can hold.
+  std::size_t Fits(std::int32_t count, std::size_t shortest) const {
+    if (count <= 0) return 0;
+    const std::size_t left = pos_ < text_.size() ? text_.size() - pos_ : 0;
+    return std::min<std::size_t>(static_cast<std::size_t>(count), left / shortest + 1);
+  }
+
+  // A count that stands on the first line after a block's opening line, or on the line after
+  // that (exporters may leave a line between). The first line is taken when it is a count and
+  // not already an entry of the list (`isEntry`).
+  template <class IsEntry>
+  bool CountAfterOpening(std::int32_t& count, IsEntry isEntry) {
+    std::string_view line;
+    if (!NextLine(line)) return false;
+    if (CountOf(line, count) && !isEntry(line)) return true;
+    return NextLine(line) && CountOf(line, count);
+  }
+
+  void ReadMesh() {
+    std::string_view line;
+    std::int32_t count = 0;
+    if (!NextLine(line) || !CountOf(line, count)) return;
+    meshVertexCount_ = count;
+    mesh_.clear();
+    // The shortest vertex line, "0;0;0" and its line end, takes six characters.
+    mesh_.reserve(Fits(count, 6));
+    model_.vertices.ReserveIds(Fits(count, 6));
+    Vector3 position;
+    for (std::int32_t i = 0; i < count && NextLine(line); ++i) {
+      if (!TripleOf(line, position)) continue;  // a line that is not a vertex is skipped
+      Vertex* vertex = edit::JournalAddVertex(model_, position, {0.0f, 0.0f, 1.0f}, 0.0f, 0.0f);
+      if (vertex == nullptr) return;  // out of memory: keep what was read
+      mesh_.push_back(vertex);
+    }
+
+    std::int32_t faces = 0;
+    if (!CountAfterOpening(faces, [](std::string_view l) {
+          Vector3 unused;
+          return TripleOf(l, unused);
+        })) {
+      return;
+    }
+    // The shortest face line, "3;0,0,0", takes eight characters.
+    model_.faces.ReserveIds(Fits(faces, 8));
+    for (std::int32_t i = 0; i < faces && NextLine(line); ++i) {
+      if (FaceOf(line, corners_)) AddFan();
+    }
+  }
+
+  // Triangles (c0, c1, c2), (c0, c2, c3), ... in the corners' order; one that names a vertex
+  // outside the mesh is not made.
+  void AddFan() {
+    Vertex* first = MeshVertex(corners_[0]);
+    for (std::size_t k = 1; k + 1 < corners_.size(); ++k) {
+      edit::JournalAddFace(model_, first, MeshVertex(corners_[k]), MeshVertex(corners_[k + 1]));
+    }
+  }
+
+  Vertex* MeshVertex(std::int32_t index) const {
+    return index >= 0 && static_cast<std::size_t>(index) < mesh_.size() ? mesh_[index] : nullptr;
+  }
+
+  // One normal per vertex of the latest mesh, only when the block's count says so.
+  void ReadNormals() {
+    std::string_view line;
+    std::int32_t count = 0;
+    if (!NextLine(line) || !CountOf(line, count)) return;
+    if (count != meshVertexCount_ || count < 1) return;
+    Vector3 normal;
+    for (std::int32_t i = 0; i < count && NextLine(line); ++i) {
+      Vertex* vertex = MeshVertex(i);
+      if (vertex != nullptr && TripleOf(line, normal)) {
+        model_.SetVertex(vertex, vertex->position, normal, vertex->u, vertex->v);
+      }
+    }
+  }
+
+  // One pair per vertex of the latest mesh, stored as written, only when the count says so.
+  void ReadTextureCoordinates() {
+    std::int32_t count = 0;
+    if (!CountAfterOpening(count, [](std::string_view l) {
+          float u = 0.0f, v = 0.0f;
+          return PairOf(l, u, v);
+        })) {
+      return;
+    }
+    if (count != meshVertexCount_ || count < 1) return;
+    std::string_view line;
+    float u = 0.0f, v = 0.0f;
+    for (std::int32_t i = 0; i < count && NextLine(line); ++i) {
+      Vertex* vertex = MeshVertex(i);
+      if (vertex != nullptr && PairOf(line, u, v)) {
+        model_.SetVertex(vertex, vertex->position, vertex->normal, u, v);
+      }
+    }
+  }
+
+  Model& model_;
+  std::string_view text_;
+  std::size_t pos_ = 0;
+  std::int32_t meshVertexCount_ = 0;  // the vertex count of the latest mesh header
+  std::vector<Vertex*> mesh_;         // the vertices that mesh made, in order
+  std::vector<std::int32_t> corners_;
+};
+
+}  // namespace
+
+bool ImportXFileFrom(Model& model, std::string_view text, std::string_view path) {
+  if (IsBinaryOrCompressed(text)) {
+    model.host().ErrorBox("Binary and compressed X files cannot be read, only text ones:", path,
+                          Severity::Error);
+    return false;
+  }
+  XReader(model, text).Run();
+  return true;
+}
+
+bool ImportXFile(Model& model, std::string_view path) {
+  format::FileText file;
+  if (!file.Read(path)) {
+    model.host().ErrorBox("Error: couldn't open", path, Severity::Error);
+    return false;
+  }
+  return ImportXFileFrom(model, file.view(), path);
+}
+
+}  // namespace zmf::importers

@@ -38,9 +38,9 @@ struct ImportFormat {
 };
 
 constexpr ImportFormat kImportFormats[] = {
-    {"3DS", 0, importers::Import3ds},     {"MD5MESH", -1, importers::ImportMd5Mesh},
-    {"X", 1, importers::ImportXFile},     {"ZQD", -1, importers::ImportZqd},
-    {"TXT", -1, importers::ImportText},   {"TGA", -1, importers::ImportHeightmap},
+    {"3DS", 0, importers::Import3ds},   {"MD5MESH", -1, importers::ImportMd5Mesh},
+    {"X", 1, importers::ImportXFile},   {"ZQD", -1, importers::ImportZqd},
+    {"TXT", -1, importers::ImportText}, {"TGA", -1, importers::ImportHeightmap},
 };
 
 }  // namespace

@@ -1,4 +1,5 @@
-// TGA heightmaps: one vertex per pixel, its height from the pixel's brightness, two faces per square.
+// TGA heightmaps: one vertex per pixel, its height from the pixel's brightness, two faces per
+// square.
 #pragma once
 
 #include <string_view>

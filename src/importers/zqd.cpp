@@ -81,10 +81,9 @@ class ZqdReader {
   // The next line without its line end; false at the end of the text.
   bool NextLine(std::string_view& line) {
     if (at_ >= text_.size()) return false;
-    std::size_t end = text_.find('\n', at_);
-    if (end == std::string_view::npos) end = text_.size();
+    const std::size_t end = std::min(text_.find('\n', at_), text_.size());
     line = text_.substr(at_, end - at_);
-    at_ = end + 1;
+    at_ = std::min(end + 1, text_.size());  // a last line without a line end ends at the end
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     return true;
   }

@@ -11,4 +11,7 @@ namespace zmf::importers {
 // the model's host; false when the file could not be read at all.
 bool ImportMd5Mesh(Model& model, std::string_view path);
 
+// The same for the text of a file already in memory (tests and the fuzzer use it).
+void ImportMd5MeshFrom(Model& model, std::string_view text);
+
 }  // namespace zmf::importers

@@ -56,10 +56,11 @@ class TextReader {
   }
 
   void Run(std::string_view text) {
-    // One line holds at most one vertex: the line count bounds what is reserved.
+    // A line holds one vertex at most, and a vertex line six characters at least ("1.,2,3").
     const std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-    read_.reserve(lines + 1);
-    model_.vertices.ReserveIds(lines + 1);
+    const std::size_t most = std::min(lines + 1, text.size() / 6 + 1);
+    read_.reserve(most);
+    model_.vertices.ReserveIds(most);
 
     std::size_t start = 0;
     while (start < text.size()) {

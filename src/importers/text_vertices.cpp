@@ -21,18 +21,24 @@ bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// Numbers converted from the start of the line, as "%f" separated by `separator` would convert
-// them: ',' must follow each number at once; ' ' stands for any run of blanks, also none.
-int ScanNumbers(std::string_view line, char separator, float (&numbers)[kMaxFields]) {
+// The numbers that sscanf converts from the line with the first of "%f,%f,...,%f" and
+// "%f %f ... %f" that converts more than two. Both read the first number alike; a ',' right
+// after it is what the comma form needs and stops the blank form at one number, anything else
+// stops the comma form there. So one pass, whose form the first separator chooses, gives the
+// count of the form that wins, or a count of at most two when neither does. In the blank form
+// ' ' stands for any run of blanks, also none.
+int ScanNumbers(std::string_view line, float (&numbers)[kMaxFields]) {
   std::size_t at = 0;
   int count = 0;
+  bool commas = false;
   while (count < kMaxFields) {
     while (at < line.size() && IsSpace(line[at])) ++at;
     const std::size_t used = format::ParseFloatPrefix(line.substr(at), numbers[count]);
     if (used == 0) break;
     at += used;
     ++count;
-    if (separator == ',') {
+    if (count == 1) commas = at < line.size() && line[at] == ',';
+    if (commas) {
       if (at == line.size() || line[at] != ',') break;
       ++at;
     }
@@ -85,8 +91,7 @@ class TextReader {
       line = line.substr(0, nul);
     }
     float f[kMaxFields] = {};
-    int n = ScanNumbers(line, ',', f);
-    if (n <= 2) n = ScanNumbers(line, ' ', f);
+    const int n = ScanNumbers(line, f);
     if (n <= 2) return true;
     if (n < 5 && line.find('.') == std::string_view::npos) return AddTriangle(f[0], f[1], f[2]);
     return AddVertex(f, n);

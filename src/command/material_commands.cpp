@@ -23,15 +23,7 @@ constexpr std::uint32_t kAlphaModeRows = kAlphaModeListRows;
 bool HasCurrentMaterial(const Model& model) { return model.currentMaterial < model.materialCount; }
 
 std::optional<std::uint32_t> PickedRow(CommandContext& context, std::uint32_t rows) {
-  std::uint32_t row = 0;
-  if (context.arguments.size() == 1) {
-    const std::string& text = context.arguments[0];
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), row);
-    if (error == std::errc() && end == text.data() + text.size() && row < rows) return row;
-  }
-  context.problem =
-      "the list has no row " + (context.arguments.empty() ? "" : context.arguments[0]);
-  return std::nullopt;
+  return command::PickedRow(context.arguments, rows, context.problem);
 }
 
 // A number-only box read as an unsigned number: the digits at its start, the rest dropped.

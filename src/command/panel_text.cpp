@@ -1,6 +1,8 @@
 // Numbers typed into prompts and edit boxes.
 #include "command/panel_text.h"
 
+#include <charconv>
+
 #include "format/number_text.h"
 
 namespace zmf::command {
@@ -33,6 +35,18 @@ std::size_t ScanNumbers(std::string_view text, std::span<float> values) {
     ++read;
   }
   return read;
+}
+
+std::optional<std::uint32_t> PickedRow(std::span<const std::string> arguments, std::uint32_t rows,
+                                       std::string& problem) {
+  std::uint32_t row = 0;
+  if (arguments.size() == 1) {
+    const std::string& text = arguments[0];
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), row);
+    if (error == std::errc() && end == text.data() + text.size() && row < rows) return row;
+  }
+  problem = "the list has no row " + (arguments.empty() ? "" : arguments[0]);
+  return std::nullopt;
 }
 
 bool MatrixFromBoxes(std::span<const std::string> boxes, Matrix4& matrix) {

@@ -30,15 +30,7 @@ bool IsAnimation(const Model& model, std::int32_t animation) {
 
 // The row a pick names, or nullopt (reported to a script) when it is not a row of the list.
 std::optional<std::uint32_t> PickedRow(CommandContext& context, std::uint32_t rows) {
-  std::uint32_t row = 0;
-  if (context.arguments.size() == 1) {
-    const std::string& text = context.arguments[0];
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), row);
-    if (error == std::errc() && end == text.data() + text.size() && row < rows) return row;
-  }
-  context.problem =
-      "the list has no row " + (context.arguments.empty() ? "" : context.arguments[0]);
-  return std::nullopt;
+  return command::PickedRow(context.arguments, rows, context.problem);
 }
 
 void SetActiveList(CommandContext& context, view::PanelList list) {

@@ -1,9 +1,11 @@
-// What every import must leave behind, however broken its file was.
+// What every import must leave behind, however broken its file was (the fuzz targets check it
+// after every input too).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "model/model.h"
 

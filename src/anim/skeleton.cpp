@@ -227,6 +227,7 @@ void SkinBone(const Bone& bone, const Matrix4& t) {
 }  // namespace
 
 void SkinVertices(Model& model, std::int32_t bone) {
+  model.MarkVertexDataChanged();
   const BoneOrder order = WalkOrder(model, bone);
   for (int i = 0; i < order.count; ++i) {
     const Bone& b = model.bones[order.bones[i]];

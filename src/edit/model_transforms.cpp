@@ -52,6 +52,7 @@ Vector3 EulerAngles(const Matrix4& m) {
 }  // namespace
 
 void TranslateModel(Model& model, const Vector3& t) {
+  model.MarkVertexDataChanged();
   for (Vertex* v : model.vertices) {
     v->position += t;
     v->savedPosition = v->position;
@@ -70,6 +71,7 @@ void TranslateModel(Model& model, const Vector3& t) {
 
 void RotateModel(Model& model, const Vector3& pitchYawRoll) {
   const Matrix4 r = EulerMatrix(pitchYawRoll.x, pitchYawRoll.y, pitchYawRoll.z);
+  model.MarkVertexDataChanged();
   for (Vertex* v : model.vertices) {
     v->position = TransformDirection(r, v->position);
     v->savedPosition = v->position;
@@ -90,6 +92,7 @@ void RotateModel(Model& model, const Vector3& pitchYawRoll) {
 }
 
 void ScaleModel(Model& model, const Vector3& s) {
+  model.MarkVertexDataChanged();
   auto scale = [&](Matrix4& m) {
     m[12] *= s.x;
     m[13] *= s.y;

@@ -5,6 +5,7 @@ namespace zmf {
 
 void FaceList::LinkToChain(Face* face) {
   if (face == nullptr || face->material >= kMaxMaterials) return;
+  ++shapeVersion_;
   const std::uint32_t m = face->material;
   face->matPrev = chainTails_[m];
   face->matNext = nullptr;
@@ -19,6 +20,7 @@ void FaceList::LinkToChain(Face* face) {
 
 void FaceList::UnlinkFromChain(Face* face) {
   if (face == nullptr || face->material >= kMaxMaterials) return;
+  ++shapeVersion_;
   const std::uint32_t m = face->material;
   if (face->matPrev != nullptr) {
     face->matPrev->matNext = face->matNext;
@@ -38,6 +40,7 @@ void FaceList::UnlinkFromChain(Face* face) {
 
 void FaceList::MoveChain(std::uint32_t to, std::uint32_t from) {
   if (to >= kMaxMaterials || from >= kMaxMaterials || to == from) return;
+  ++shapeVersion_;
   Face* first = chainHeads_[from];
   if (first == nullptr) return;
   for (Face* f = first; f != nullptr; f = f->matNext) f->material = static_cast<std::uint8_t>(to);

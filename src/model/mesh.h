@@ -84,6 +84,9 @@ struct Vertex : ListNode<Vertex> {
   float v = 0.0f;
   float savedU = 0.0f;
   float savedV = 0.0f;
+  // The vertex's position in the list when the viewport last built its arrays; the arrays'
+  // own scratch, meaningless elsewhere.
+  std::uint32_t drawIndex = 0;
   CornerRef firstCorner;  // the chain of the faces that use this vertex, oldest first
   CornerRef lastCorner;   // its end, where the next face joins
 
@@ -162,9 +165,15 @@ class FaceList : public RecordList<Face> {
   // `from` is left empty.
   void MoveChain(std::uint32_t to, std::uint32_t from);
 
+  // Changes whenever a face joins or leaves a material chain or gets other corners; with the
+  // list's own versions it tells the viewport when its face arrays are out of date.
+  std::uint64_t shapeVersion() const { return shapeVersion_; }
+  void MarkCornersChanged() { ++shapeVersion_; }
+
   // Frees every face and zeroes the list, the chains and their counts.
   void Clear() {
     RecordList<Face>::Clear();
+    ++shapeVersion_;
     chainHeads_.fill(nullptr);
     chainTails_.fill(nullptr);
     chainCounts_.fill(0);
@@ -174,6 +183,7 @@ class FaceList : public RecordList<Face> {
   std::array<Face*, kMaxMaterials> chainHeads_{};
   std::array<Face*, kMaxMaterials> chainTails_{};
   std::array<std::uint32_t, kMaxMaterials> chainCounts_{};
+  std::uint64_t shapeVersion_ = 0;
 };
 
 }  // namespace zmf

@@ -1,12 +1,19 @@
 // The Model's list, face, vertex, selection and table operations, and Reset.
 #include "model/model.h"
 
+#include <atomic>
+
 namespace zmf {
+
+namespace {
+std::atomic<std::uint64_t> modelsMade{0};
+}  // namespace
 
 Model::Model(Host& host, TextureStore& textures)
     : animations(std::make_unique<std::array<Animation, kMaxAnimations>>()),
       host_(&host),
-      textures_(&textures) {
+      textures_(&textures),
+      instanceId_(++modelsMade) {
   Reset();
 }
 
@@ -110,6 +117,7 @@ void Model::SetFaceCorners(Face* face, Vertex* a, Vertex* b, Vertex* c) {
   face->b = b;
   face->c = c;
   for (unsigned k = 0; k < 3; ++k) AddCorner(face, k);
+  faces.MarkCornersChanged();
 }
 
 void Model::MoveMaterialChain(std::uint32_t to, std::uint32_t from) { faces.MoveChain(to, from); }
@@ -166,6 +174,7 @@ void Model::SetVertex(Vertex* vertex, const Vector3& position, const Vector3& no
   vertex->u = vertex->savedU = u;
   vertex->v = vertex->savedV = v;
   geometryChanged = true;
+  ++vertexDataVersion_;
 }
 
 void Model::DeleteVertex(Vertex* vertex) {
@@ -189,6 +198,7 @@ void Model::Commit() {
     v->savedV = v->v;
     v->changed = 0;
   }
+  ++vertexDataVersion_;
 }
 
 namespace {

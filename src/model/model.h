@@ -69,6 +69,15 @@ class Model {
   // Records of every journaled edit, for Undo and Redo; emptied by Reset.
   UndoJournal journal;
 
+  // What the viewport compares to tell whether the arrays it draws from are out of date, beside
+  // the lists' versions: a number no other Model has, and a count that changes whenever vertex
+  // data may have changed (positions, normals, coordinates or their drawn copies). Code that
+  // writes those fields itself, rather than through SetVertex or Commit, calls
+  // MarkVertexDataChanged.
+  std::uint64_t instanceId() const { return instanceId_; }
+  std::uint64_t vertexDataVersion() const { return vertexDataVersion_; }
+  void MarkVertexDataChanged() { ++vertexDataVersion_; }
+
   Animation& animation(std::uint32_t i) { return (*animations)[i]; }
   const Animation& animation(std::uint32_t i) const { return (*animations)[i]; }
 
@@ -156,6 +165,8 @@ class Model {
 
   Host* host_;
   TextureStore* textures_;
+  std::uint64_t instanceId_;
+  std::uint64_t vertexDataVersion_ = 0;
 };
 
 }  // namespace zmf

@@ -91,6 +91,8 @@ class RecordList {
   // Changes whenever a record joins or leaves the list, so lookups built beside it can tell
   // when they are out of date.
   std::uint64_t version() const { return version_; }
+  // Changes whenever a record joins or leaves the selection chain (or the chain is emptied).
+  std::uint64_t selectionVersion() const { return selectionVersion_; }
 
   // Records in list order: for (T* r : list) ...
   typename Range::Iterator begin() const { return typename Range::Iterator(head_); }
@@ -160,6 +162,7 @@ class RecordList {
     head_ = tail_ = selHead_ = selTail_ = nullptr;
     count_ = selCount_ = nextId_ = 0;
     ++version_;
+    ++selectionVersion_;
     byId_.clear();
     byIdOverflow_.clear();
     sharedIds_.clear();
@@ -222,6 +225,7 @@ class RecordList {
     selTail_ = record;
     record->selected = 1;
     ++selCount_;
+    ++selectionVersion_;
     if (selOrderValid_) selOrder_.push_back(record);
     return true;
   }
@@ -242,6 +246,7 @@ class RecordList {
     record->selPrev = record->selNext = nullptr;
     record->selected = 0;
     --selCount_;
+    ++selectionVersion_;
     selOrderValid_ = false;
   }
 
@@ -255,6 +260,7 @@ class RecordList {
     }
     selHead_ = selTail_ = nullptr;
     selCount_ = 0;
+    ++selectionVersion_;
     selOrder_.clear();
     selOrderValid_ = true;
   }
@@ -353,6 +359,7 @@ class RecordList {
   std::uint32_t selCount_ = 0;
   std::uint32_t nextId_ = 0;
   std::uint64_t version_ = 0;
+  std::uint64_t selectionVersion_ = 0;
 
   Pool<T> pool_;
   std::vector<T*> byId_;                         // id -> record for ids near the list's range

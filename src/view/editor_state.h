@@ -25,12 +25,22 @@ enum class ViewMode : std::uint8_t {
 // The panel lists that can be the active list, the one that last reported a pick.
 enum class PanelList : std::uint8_t { None, Vertex, Face, Bone, Animation, Key, KeyBone };
 
+// The rectangle of a mouse drag: its kind (0 none, 1 to 3 the selection rectangles that replace,
+// add to and take from the selection, 6 and above the Move mode's drags), and its two corners in
+// normalised viewport coordinates (-1 to 1, y growing downwards).
+struct DragRect {
+  std::int32_t kind = 0;
+  float x0 = 0.0f, y0 = 0.0f;  // where the drag started
+  float x1 = 0.0f, y1 = 0.0f;  // where the mouse is now
+};
+
 struct EditorState {
   InteractionMode mode = InteractionMode::Select;
   ViewMode view = ViewMode::Mesh;
   Camera camera;
   SavedCamera savedCamera;
   Matrix4 projection = Matrix4::Identity();  // set by ApplyProjection, loaded by the renderer
+  DragRect dragRect;
 
   PanelList activeList = PanelList::None;
   // The row picked in the bones panel's parent list: a bone's index, the bone count for the

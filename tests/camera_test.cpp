@@ -1,4 +1,5 @@
-// The viewport camera: projection, view matrix and its inverse, menu presets, drags, readouts.
+// The viewport camera: projection, view matrix and its inverse, menu presets, drags, readouts;
+// the pacing of its frames.
 #include "view/camera.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 
 #include "edit/euler.h"
 #include "model_fixture.h"
+#include "view/frame_pacer.h"
 
 namespace zmf::testing {
 namespace {
@@ -153,6 +155,34 @@ TEST(Camera, ScreenPositionsGoBackThroughTheViewMatrix) {
     EXPECT_LT(Length(p - Vector3{a * e, b * e, 0}), tolerance);
     EXPECT_LT(Length(q - Vector3{a * e, 0, b * e}), tolerance);
   }
+}
+
+TEST(FramePacer, DrawsOnlyMoreThanThirtyMillisecondsAfterTheLastFrame) {
+  ManualClock clock;
+  clock.Set(10.0f);
+  view::FramePacer pacer(clock);  // the last frame counts as drawn at 10.0
+  clock.Set(10.02f);
+  EXPECT_FALSE(pacer.FrameDue());
+  EXPECT_NEAR(pacer.FrameElapsed(), 0.02f, 1e-5f);
+  clock.Set(10.0305f);
+  EXPECT_TRUE(pacer.FrameDue());  // the skipped request did not move the last frame's time
+  clock.Set(10.05f);
+  EXPECT_FALSE(pacer.FrameDue());  // 0.0195 after the frame at 10.0305
+  clock.Set(10.062f);
+  EXPECT_TRUE(pacer.FrameDue());
+  EXPECT_FALSE(pacer.FrameDue());  // a second request at the same time draws nothing
+
+  // Exactly the interval is not enough: frames are strictly more than 0.03 s apart.
+  ManualClock whole;
+  view::FramePacer strict(whole);
+  whole.Set(view::FramePacer::kFrameInterval);
+  EXPECT_FALSE(strict.FrameDue());
+
+  // A clock set back (a script's earlier time) starts the count again rather than stalling.
+  clock.Set(1.0f);
+  EXPECT_FALSE(pacer.FrameDue());
+  clock.Set(1.031f);
+  EXPECT_TRUE(pacer.FrameDue());
 }
 
 }  // namespace

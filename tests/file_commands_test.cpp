@@ -58,7 +58,10 @@ class FileCommandsTest : public testing::ModelTest {
   }
 
   struct RecordingScreenshot : ScreenshotWriter {
-    void SaveScreenshot(std::string_view path) override { paths.emplace_back(path); }
+    bool SaveScreenshot(std::string_view path) override {
+      paths.emplace_back(path);
+      return true;
+    }
     std::vector<std::string> paths;
   };
 
@@ -172,7 +175,7 @@ TEST_F(FileBatchTest, ErrorBoxesArePrintedWhereTheyHappenAndFailTheRun) {
 TEST_F(FileBatchTest, ScriptsThatCannotBeUnderstoodRunNothing) {
   EXPECT_EQ(Run("open " + testing::kEverySectionFile + "\n" + SaveLine("out.zmf") +
                 "frobnicate\nsave\nnew now\nsave \"unclosed\npick 777 2\napply 555 1 2 3\n"
-                "pick\ncancel please\n99999\n"),
+                "pick\ncancel please\n99999\nscreenshot\n"),
             2);
   EXPECT_FALSE(testing::FileExists(folder.File("out.zmf")));
   EXPECT_EQ(printed,
@@ -184,7 +187,8 @@ TEST_F(FileBatchTest, ScriptsThatCannotBeUnderstoodRunNothing) {
             "script.txt:8: no button 555\n"
             "script.txt:9: pick needs a list and a position (pick LIST POSITION)\n"
             "script.txt:10: cancel takes no arguments\n"
-            "script.txt:11: unknown command 99999\n");
+            "script.txt:11: unknown command 99999\n"
+            "script.txt:12: screenshot needs one file name\n");
 }
 
 TEST_F(FileBatchTest, AnswerLinesQueueReplies) {
@@ -197,6 +201,32 @@ TEST_F(FileBatchTest, AnswerLinesQueueReplies) {
   EXPECT_FALSE(host.AskYesNo("q", "c"));  // nothing queued: No
   host.SetUnscriptedAnswer(true);
   EXPECT_TRUE(host.AskYesNo("q", "c"));
+}
+
+TEST_F(FileBatchTest, ScreenshotLinesAndBitmapSavesGoToTheWindow) {
+  // Without a window there is nothing to take a picture of: the run fails and goes on.
+  EXPECT_EQ(Run("screenshot " + folder.File("a.png") + "\nadd-triad\n"), 1);
+  EXPECT_EQ(printed, "script.txt:1: screenshot needs the window (zmfedit --screenshot)\n");
+  EXPECT_EQ(model.vertices.count(), 4u);  // the triad's three points and its origin
+
+  struct Window : ScreenshotWriter {
+    bool SaveScreenshot(std::string_view path) override {
+      paths.emplace_back(path);
+      return path.find("full") == std::string_view::npos;
+    }
+    std::vector<std::string> paths;
+  } window;
+  const command::BatchTarget target{session.editor, session.clock, &window};
+  std::FILE* errors = std::tmpfile();
+  EXPECT_EQ(command::RunBatchScript(model, host, "screenshot a.png\nsave \"b c.bmp\"\n", "s.txt",
+                                    errors, {}, target),
+            0);
+  EXPECT_EQ(window.paths, (std::vector<std::string>{"a.png", "b c.bmp"}));
+  // A picture that could not be written fails the run (the window said why).
+  EXPECT_EQ(command::RunBatchScript(model, host, "screenshot disk-full.bmp\n", "s.txt", errors, {},
+                                    target),
+            1);
+  std::fclose(errors);
 }
 
 }  // namespace

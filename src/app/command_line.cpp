@@ -79,7 +79,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     return line;
   }
   const bool tool = line.mode == CommandLine::Mode::Info || line.mode == CommandLine::Mode::Convert;
-  if (!line.screenshotPath.empty() && line.mode != CommandLine::Mode::Window) {
+  if (!line.screenshotPath.empty() && line.mode != CommandLine::Mode::Window &&
+      line.mode != CommandLine::Mode::Batch) {
     line.error = "--screenshot needs the window";
     return line;
   }
@@ -96,10 +97,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 }
 
 bool RunsWithoutWindow(const std::vector<std::string>& arguments) {
+  bool tool = false;
+  bool screenshot = false;
   for (const std::string& argument : arguments) {
-    if (IsToolOption(argument)) return true;
+    if (argument == "--help" || argument == "-h" || argument == "--list-commands") return true;
+    tool = tool || IsToolOption(argument);
+    screenshot = screenshot || argument == "--screenshot";
   }
-  return false;
+  // A script with a screenshot runs in the window.
+  return tool && !screenshot;
 }
 
 int RunWithoutWindow(const CommandLine& line) {
@@ -129,7 +135,7 @@ int RunWithoutWindow(const CommandLine& line) {
 
 const char* UsageText() {
   return "usage: zmfedit [MODEL]\n"
-         "       zmfedit --screenshot FILE.png [MODEL]\n"
+         "       zmfedit --screenshot FILE.png [--batch SCRIPT] [MODEL]\n"
          "       zmfedit --info FILE\n"
          "       zmfedit --convert IN OUT\n"
          "       zmfedit --batch SCRIPT [MODEL]\n"
@@ -137,7 +143,11 @@ const char* UsageText() {
          "       zmfedit --help\n"
          "\n"
          "Opens MODEL in the editor (a .zmf file; .bmp opens a background image).\n"
-         "  --screenshot     shows the window once, saves it as a PNG image to FILE.png and exits\n"
+         "  --screenshot     shows the window once, saves it as a PNG image to FILE.png and "
+         "exits;\n"
+         "                   with --batch, runs SCRIPT in the window first (its \"screenshot "
+         "FILE\"\n"
+         "                   lines save the window as it stands then, .png or .bmp)\n"
          "The other forms need no display:\n"
          "  --info           loads FILE and prints its counts and bounding box\n"
          "  --convert        loads IN and saves it as OUT (.zmf, or .glc for a Glintcast scene);\n"

@@ -36,18 +36,30 @@ int main(int argc, char** argv) {
 
   zmf::app::MainWindow window;
   const bool screenshot = !commandLine.screenshotPath.empty();
+  const bool script = commandLine.mode == zmf::app::CommandLine::Mode::Batch;
   // A run that only takes a picture has nobody to close a message box: messages go to stderr.
   window.SetUnattended(screenshot);
-  if (!commandLine.modelPath.empty()) window.OpenOnStart(commandLine.modelPath);
+  if (!commandLine.modelPath.empty() && !script) window.OpenOnStart(commandLine.modelPath);
 
   if (screenshot) {
     QString error;
+    int result = 0;
+    if (script) {
+      // The script runs in the shown window, which then saves what it shows.
+      window.show();
+      if (!zmf::app::WaitUntilDrawn(window, zmf::app::kFirstFrameTimeoutMs)) {
+        std::fprintf(stderr, "zmfedit: the viewport drew no frame\n");
+        return 1;
+      }
+      result = window.RunScript(commandLine.scriptPath, commandLine.modelPath, stderr);
+      if (result == 2) return 2;
+    }
     if (!zmf::app::SaveScreenshot(window, QString::fromLocal8Bit(commandLine.screenshotPath),
                                   &error)) {
       std::fprintf(stderr, "zmfedit: %s\n", error.toLocal8Bit().constData());
       return 1;
     }
-    return 0;
+    return result;
   }
 
   window.show();

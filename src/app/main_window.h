@@ -4,19 +4,22 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "app/qt_clock.h"
 #include "app/qt_host.h"
 #include "app/viewport_texture_store.h"
 #include "model/model.h"
+#include "model/scripted_host.h"
 #include "view/editor_state.h"
 
 namespace zmf::app {
 
 class ViewportWidget;
 
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, public ScreenshotWriter {
   Q_OBJECT
  public:
   static constexpr int kWidth = 800;
@@ -49,10 +52,23 @@ class MainWindow : public QMainWindow {
   // Without a user (a screenshot run), message boxes are written to the error stream instead.
   void SetUnattended(bool unattended) { host_.SetUnattended(unattended); }
 
+  // Runs a batch script in the window: its commands change this window's model, view, mode and
+  // camera, its "screenshot FILE" lines save the window as it then stands, its boxes go to
+  // `errors` and its "answer" lines answer its prompts; playback follows its "clock" lines.
+  // `modelPath`, when given, is opened first. Returns the script's exit code (0, 1 after an
+  // error, 2 when the script cannot be read or understood).
+  int RunScript(const std::string& scriptPath, const std::string& modelPath, std::FILE* errors);
+
+  // Draws the current frame and saves it: the client area as PNG for a ".png" path, otherwise
+  // the viewport's 512 x 512 pixels as a 16-bit BMP. False, after a message, when nothing was
+  // written.
+  bool SaveScreenshot(std::string_view path) override;
+
  private:
   void OpenStartupModel();
 
   QtClock clock_;
+  ManualClock scriptClock_;  // playback time while a script runs in the window
   QtHost host_;
   ViewportTextureStore textures_;
   Model model_{host_, textures_};

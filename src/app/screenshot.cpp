@@ -46,7 +46,6 @@ QImage GrabWindow(MainWindow& window) {
 }
 
 bool SaveScreenshot(MainWindow& window, const QString& path, QString* error) {
-  constexpr int kFirstFrameTimeoutMs = 20000;
   window.show();
   if (!WaitUntilDrawn(window, kFirstFrameTimeoutMs)) {
     *error = QStringLiteral("the viewport drew no frame");

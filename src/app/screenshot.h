@@ -8,6 +8,9 @@ namespace zmf::app {
 
 class MainWindow;
 
+// How long a screenshot run waits for the viewport's first frame.
+inline constexpr int kFirstFrameTimeoutMs = 20000;
+
 // Waits (running the event loop) until the window is on screen and its viewport has drawn at
 // least one frame, with the start-up model when there is one; false after timeoutMs.
 bool WaitUntilDrawn(MainWindow& window, int timeoutMs);

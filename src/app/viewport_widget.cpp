@@ -1,9 +1,10 @@
-// The square GL viewport: draws the model for the current view mode, about 33 times a second.
+// The square GL viewport: draws the model for the current view.
 #include "app/viewport_widget.h"
 
 #include <GL/gl.h>
 
 #include <QSurfaceFormat>
+#include <cstring>
 
 #include "render/frame.h"
 
@@ -23,36 +24,98 @@ QSurfaceFormat ViewportFormat() {
   return format;
 }
 
+std::uint64_t Bits(float value) {
+  std::uint32_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
 }  // namespace
 
-ViewportWidget::ViewportWidget(QWidget* parent) : QOpenGLWidget(parent) {
+ViewportWidget::ViewportWidget(QWidget* parent, const Clock& frameClock)
+    : QOpenGLWidget(parent), pacer_(frameClock) {
   setFormat(ViewportFormat());
   setFixedSize(kSize, kSize);
-  framePacer_.setTimerType(Qt::PreciseTimer);
-  framePacer_.setInterval(kFrameIntervalMs);
-  connect(&framePacer_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+  ticker_.setTimerType(Qt::PreciseTimer);
+  ticker_.setInterval(kTickMs);
+  connect(&ticker_, &QTimer::timeout, this, &ViewportWidget::Tick);
+}
+
+void ViewportWidget::SetScene(Model& model, const view::EditorState& editor,
+                              const Clock& playbackClock) {
+  model_ = &model;
+  editor_ = &editor;
+  playbackClock_ = &playbackClock;
+  frameRequested_ = true;
+}
+
+ViewportWidget::Stamp ViewportWidget::SceneStamp() const {
+  if (model_ == nullptr || editor_ == nullptr) return {};
+  const Model& m = *model_;
+  const view::Camera& c = editor_->camera;
+  const view::DragRect& r = editor_->dragRect;
+  // Commands and gestures ask for their frame themselves; this catches anything that changed
+  // the scene without asking, at the cost of a few loads per tick.
+  return {m.instanceId(),
+          m.vertexDataVersion(),
+          m.vertices.version() ^ (m.vertices.selectionVersion() << 32),
+          m.faces.version() ^ (m.faces.selectionVersion() << 32) ^ (m.faces.shapeVersion() << 16),
+          m.duplicates.version(),
+          std::uint64_t{m.materialCount} | std::uint64_t{m.currentMaterial} << 32,
+          static_cast<std::uint64_t>(static_cast<std::uint32_t>(m.currentBone)) |
+              std::uint64_t{static_cast<std::uint32_t>(m.currentKeyBone)} << 32,
+          std::uint64_t{m.backgroundTexture} | Bits(m.radiusSquared) << 32,
+          static_cast<std::uint64_t>(editor_->view),
+          Bits(c.yaw) | Bits(c.pitch) << 32,
+          Bits(c.roll) | Bits(c.zoomScale) << 32,
+          Bits(c.panX) | Bits(c.panY) << 32,
+          Bits(c.fitRadius) | static_cast<std::uint64_t>(static_cast<std::uint32_t>(r.kind)) << 32,
+          Bits(r.x0) | Bits(r.y0) << 32,
+          Bits(r.x1) | Bits(r.y1) << 32,
+          0};
+}
+
+bool ViewportWidget::Playing() const {
+  return model_ != nullptr && editor_ != nullptr && editor_->view == view::ViewMode::Skeleton &&
+         model_->animationRunning;
+}
+
+void ViewportWidget::Tick() {
+  // Nothing is drawn for a minimised window; the ticker itself stops while the widget is hidden.
+  if (!glReady_ || window()->isMinimized()) return;
+  const bool wanted = frameRequested_ || Playing() || SceneStamp() != drawnStamp_;
+  if (wanted && pacer_.FrameDue()) update();
 }
 
 void ViewportWidget::initializeGL() {
   glReady_ = render::IsGl11OrLater(reinterpret_cast<const char*>(glGetString(GL_VERSION)));
   if (glReady_) render::SetInitialGlState();
+  // The arrays of an earlier context (the widget moved to another window) are gone with it.
+  renderer_.Invalidate();
   emit ContextReady();
 }
 
 void ViewportWidget::paintGL() {
   if (!glReady_) return;
-  render::DrawFrame(viewMode_);
+  frameRequested_ = false;
+  drawnStamp_ = SceneStamp();
+  if (model_ != nullptr && editor_ != nullptr && playbackClock_ != nullptr) {
+    renderer_.DrawFrame(*model_, *editor_, *playbackClock_);
+  } else {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  }
   ++framesDrawn_;
   emit FrameDrawn();
 }
 
 void ViewportWidget::showEvent(QShowEvent* event) {
   QOpenGLWidget::showEvent(event);
-  framePacer_.start();
+  frameRequested_ = true;
+  ticker_.start();
 }
 
 void ViewportWidget::hideEvent(QHideEvent* event) {
-  framePacer_.stop();
+  ticker_.stop();
   QOpenGLWidget::hideEvent(event);
 }
 

@@ -1,10 +1,17 @@
-// The square GL viewport: draws the model for the current view mode, about 33 times a second.
+// The square GL viewport: draws the model for the current view, at most once every 0.03 s and
+// only when something it shows has changed (or playback runs).
 #pragma once
 
 #include <QOpenGLWidget>
 #include <QTimer>
+#include <array>
+#include <cstdint>
 
-#include "render/frame.h"
+#include "model/host.h"
+#include "model/model.h"
+#include "render/renderer.h"
+#include "view/editor_state.h"
+#include "view/frame_pacer.h"
 
 namespace zmf::app {
 
@@ -12,9 +19,21 @@ class ViewportWidget : public QOpenGLWidget {
   Q_OBJECT
  public:
   static constexpr int kSize = 512;  // pixels each way; view coordinates use this for both axes
-  static constexpr int kFrameIntervalMs = 30;
+  // How often the widget looks whether a frame is wanted and due: often enough that frames
+  // 0.03 s apart are drawn on the second tick (about 31 a second), cheap enough for an idle
+  // editor.
+  static constexpr int kTickMs = 16;
 
-  explicit ViewportWidget(QWidget* parent);
+  // `frameClock` times the frames (the program's clock).
+  ViewportWidget(QWidget* parent, const Clock& frameClock);
+
+  // What the viewport draws: the model as the editor state shows it, posed at the playback
+  // clock's time. All three must outlive the widget's drawing.
+  void SetScene(Model& model, const view::EditorState& editor, const Clock& playbackClock);
+  void SetPlaybackClock(const Clock& playbackClock) { playbackClock_ = &playbackClock; }
+
+  // Something the viewport shows has changed: a frame is drawn at the next due tick.
+  void RequestFrame() { frameRequested_ = true; }
 
   // False when the context is older than GL 1.1; the viewport then never draws.
   bool GlReady() const { return glReady_; }
@@ -34,10 +53,21 @@ class ViewportWidget : public QOpenGLWidget {
   void hideEvent(QHideEvent* event) override;
 
  private:
-  // Asks for the next frame every kFrameIntervalMs while the viewport is visible: the viewport
-  // redraws continuously (playback, drag previews) without spinning a core.
-  QTimer framePacer_;
-  render::ViewMode viewMode_ = render::ViewMode::VerticesAndFaces;
+  // The counters and values that tell whether the last frame still shows the scene.
+  using Stamp = std::array<std::uint64_t, 16>;
+  Stamp SceneStamp() const;
+  // True while the picture changes by itself: playback in the skeleton view.
+  bool Playing() const;
+  void Tick();
+
+  view::FramePacer pacer_;
+  QTimer ticker_;
+  render::Renderer renderer_;
+  Model* model_ = nullptr;
+  const view::EditorState* editor_ = nullptr;
+  const Clock* playbackClock_ = nullptr;
+  Stamp drawnStamp_{};
+  bool frameRequested_ = true;
   bool glReady_ = false;
   long long framesDrawn_ = 0;
 };

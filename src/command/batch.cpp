@@ -57,11 +57,12 @@ bool ParseNumber(std::string_view text, std::uint32_t& value) {
 
 // One line of a script, parsed: an answer to queue, a cancel, or a command with its arguments.
 struct ScriptLine {
-  enum class Kind { Answer, Cancel, Clock, Command };
+  enum class Kind { Answer, Cancel, Clock, Screenshot, Command };
   Kind kind = Kind::Command;
   std::size_t line = 0;
   std::string answer;
   float seconds = 0.0f;  // for Clock
+  std::string path;      // for Screenshot
   const CommandEntry* entry = nullptr;
   std::vector<std::string> arguments;
 };
@@ -142,6 +143,15 @@ bool ParseLine(std::string_view text, ScriptLine& parsed, std::string& error) {
 
   std::vector<std::string> arguments;
   if (!SplitArguments(rest, arguments, error)) return false;
+  if (word == "screenshot") {
+    if (arguments.size() != 1 || arguments[0].empty()) {
+      error = "screenshot needs one file name";
+      return false;
+    }
+    parsed.kind = ScriptLine::Kind::Screenshot;
+    parsed.path = arguments[0];
+    return true;
+  }
   std::uint32_t id = 0;
   if (word == "pick" || word == "apply") {
     const CommandInput wanted = word == "pick" ? CommandInput::ListPick : CommandInput::Texts;
@@ -204,6 +214,18 @@ std::uint32_t HeadlessTextureStore::Create(int width, int height, const std::uin
 int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
                    std::string_view scriptName, std::FILE* errors, std::string_view startModel,
                    BatchSession* session) {
+  BatchSession ownSession;
+  if (session == nullptr) {
+    session = &ownSession;
+    session->editor.projection = view::ApplyProjection(session->editor.camera);
+  }
+  return RunBatchScript(model, host, script, scriptName, errors, startModel,
+                        BatchTarget{session->editor, session->clock});
+}
+
+int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
+                   std::string_view scriptName, std::FILE* errors, std::string_view startModel,
+                   const BatchTarget& target) {
   std::vector<ScriptLine> lines;
   bool valid = true;
   std::size_t lineNumber = 0;
@@ -225,20 +247,19 @@ int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
   }
   if (!valid) return 2;
 
-  BatchSession ownSession;
-  if (session == nullptr) {
-    session = &ownSession;
-    session->editor.projection = view::ApplyProjection(session->editor.camera);
-  }
-  view::EditorState& editor = session->editor;
-  ManualClock& clock = session->clock;
+  view::EditorState& editor = target.editor;
+  ManualClock& clock = target.clock;
+  auto makeContext = [&](std::span<const std::string> arguments) {
+    CommandContext context(model, arguments, target.screenshot);
+    context.editor = &editor;
+    context.clock = &clock;
+    return context;
+  };
   model.viewMatrix = view::BuildViewMatrix(editor.camera);
   if (!startModel.empty()) {
     // Opened as the script's own "open MODEL" line would open it.
     const std::string arguments[] = {std::string(startModel)};
-    CommandContext context(model, arguments);
-    context.editor = &editor;
-    context.clock = &clock;
+    CommandContext context = makeContext(arguments);
     FinishCommand(context, FindCommand(kCommandOpen)->handler(context));
   }
   bool failed = false;
@@ -255,10 +276,17 @@ int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
       case ScriptLine::Kind::Clock:
         clock.Set(scriptLine.seconds);
         break;
+      case ScriptLine::Kind::Screenshot:
+        if (target.screenshot == nullptr) {
+          std::fprintf(errors, "%s: screenshot needs the window (zmfedit --screenshot)\n",
+                       location.c_str());
+          failed = true;
+        } else if (!target.screenshot->SaveScreenshot(scriptLine.path)) {
+          failed = true;
+        }
+        break;
       case ScriptLine::Kind::Command: {
-        CommandContext context(model, scriptLine.arguments);
-        context.editor = &editor;
-        context.clock = &clock;
+        CommandContext context = makeContext(scriptLine.arguments);
         FinishCommand(context, scriptLine.entry->handler(context));
         if (!context.problem.empty()) {
           std::fprintf(errors, "%s: %s\n", location.c_str(), context.problem.c_str());

@@ -46,6 +46,15 @@ struct BatchSession {
   ManualClock clock;
 };
 
+// Where a script runs, beside the model and its host: batch mode lends its session; the window
+// lends its own editor state, a clock for playback and itself as the screenshot writer.
+struct BatchTarget {
+  view::EditorState& editor;
+  ManualClock& clock;
+  // Takes the "screenshot FILE" lines and saves of ".bmp" files; null without a window.
+  ScreenshotWriter* screenshot = nullptr;
+};
+
 // Runs a script against the model, whose host must be `host`. One line each:
 //   NAME [ARGUMENTS]        a command by its script name ("open in.zmf", "new")
 //   ID [ARGUMENTS]          a command by its identifier ("32772 in.zmf")
@@ -54,6 +63,7 @@ struct BatchSession {
 //   answer TEXT             queues the answer to the next prompt, or "yes"/"no" to a question
 //   cancel                  queues a cancelled prompt
 //   clock SECONDS           sets the clock that animation playback reads (0 at the start)
+//   screenshot FILE         saves the window as it now stands (only when run in the window)
 // Arguments are separated by blanks; "double quotes" keep blanks in one ("" is an empty one).
 // Blank lines and lines starting with '#' are skipped. `scriptName` names the script in
 // messages. Returns the exit code: 2 when a line is not a valid command (nothing is run then),
@@ -63,5 +73,8 @@ struct BatchSession {
 int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
                    std::string_view scriptName, std::FILE* errors, std::string_view startModel = {},
                    BatchSession* session = nullptr);
+int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
+                   std::string_view scriptName, std::FILE* errors, std::string_view startModel,
+                   const BatchTarget& target);
 
 }  // namespace zmf::command

@@ -90,6 +90,8 @@ std::string ScriptHelpText() {
       {"answer TEXT", "Queue the answer to the next prompt, or yes or no to a question"});
   rows.push_back({"cancel", "Queue a cancelled prompt"});
   rows.push_back({"clock SECONDS", "Set the clock that animation playback reads"});
+  rows.push_back({"screenshot FILE",
+                  "Save the window as it stands (.png) or the viewport (.bmp); with --screenshot"});
   return "Script lines for --batch (a command may also be given by its identifier; \"double\n"
          "quotes\" keep blanks in an argument; blank lines and lines starting with # are "
          "skipped):\n" +

@@ -72,7 +72,8 @@ class TextureStore {
 class ScreenshotWriter {
  public:
   virtual ~ScreenshotWriter() = default;
-  virtual void SaveScreenshot(std::string_view path) = 0;
+  // Draws the current frame and writes it; false (after reporting why) when nothing was written.
+  virtual bool SaveScreenshot(std::string_view path) = 0;
 };
 
 // Seconds since program start as a 32-bit float, the resolution the frame pacer and

@@ -35,6 +35,8 @@ class Model {
   Model& operator=(const Model&) = delete;
 
   Host& host() { return *host_; }
+  // Another host from now on: a script run in the window answers its own prompts.
+  void SetHost(Host& host) { host_ = &host; }
   TextureStore& textures() { return *textures_; }
 
   // ---- lists and tables

@@ -27,6 +27,14 @@ TEST(CommandLineTest, AcceptsAModelAScreenshotInEitherOrderAndTheToolModes) {
       {{"--convert", "in.zmf", "out.glc"}, Mode::Convert, "", "", "in.zmf", "out.glc", ""},
       {{"--batch", "run.txt", "ship.zmf"}, Mode::Batch, "ship.zmf", "", "", "", "run.txt"},
       {{"--batch", "run.txt"}, Mode::Batch, "", "", "", "", "run.txt"},
+      // A script run in the window before its picture is taken.
+      {{"--screenshot", "s.png", "--batch", "run.txt", "m.zmf"},
+       Mode::Batch,
+       "m.zmf",
+       "s.png",
+       "",
+       "",
+       "run.txt"},
   };
   for (const Case& c : cases) {
     const app::CommandLine line = app::ParseCommandLine(c.arguments);
@@ -47,6 +55,7 @@ TEST(CommandLineTest, AcceptsAModelAScreenshotInEitherOrderAndTheToolModes) {
   EXPECT_TRUE(app::RunsWithoutWindow({"x", "--help"}));
   EXPECT_TRUE(app::RunsWithoutWindow({"--list-commands"}));
   EXPECT_FALSE(app::RunsWithoutWindow({"--screenshot", "x.png", "m.zmf"}));
+  EXPECT_FALSE(app::RunsWithoutWindow({"--batch", "run.txt", "--screenshot", "x.png"}));
   EXPECT_FALSE(app::RunsWithoutWindow({"-platform", "offscreen", "m.zmf"}));
 }
 

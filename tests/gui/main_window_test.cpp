@@ -12,6 +12,8 @@
 #include <QSurfaceFormat>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <cmath>
 #include <cstdlib>
 
 #include "../image_fixtures.h"
@@ -53,7 +55,7 @@ class MainWindowTest : public ::testing::Test {
   app::MainWindow window_;
 };
 
-TEST_F(MainWindowTest, FixedSizeWindowWithAViewportAt32And32DrawingTheCrossEvery30Ms) {
+TEST_F(MainWindowTest, FixedSizeWindowWithAViewportAt32And32DrawingTheCross) {
   EXPECT_EQ(window_.windowTitle(), "ZmfEdit");
   EXPECT_EQ(window_.minimumSize(), QSize(800, 640));
   EXPECT_EQ(window_.maximumSize(), QSize(800, 640));
@@ -82,13 +84,69 @@ TEST_F(MainWindowTest, FixedSizeWindowWithAViewportAt32And32DrawingTheCrossEvery
   EXPECT_TRUE(IsGrey(image, origin.x() + 5, origin.y() + 5, kBackground));
   EXPECT_EQ(image.pixelColor(origin.x() - 5, origin.y() - 5),
             window_.palette().color(QPalette::Window));
+}
 
+// Frames drawn while something asks for one every 5 ms for the given time.
+long long FramesWhileAsking(app::ViewportWidget* viewport, int milliseconds) {
   const long long before = viewport->FramesDrawn();
-  QTest::qWait(600);
-  const long long frames = viewport->FramesDrawn() - before;
-  // 20 frames at the nominal pace; a slow machine draws fewer, but never none and never a flood.
+  QTimer asking;
+  QObject::connect(&asking, &QTimer::timeout, viewport, &app::ViewportWidget::RequestFrame);
+  asking.start(5);
+  QTest::qWait(milliseconds);
+  return viewport->FramesDrawn() - before;
+}
+
+TEST_F(MainWindowTest, ViewportDrawsWhenAskedAtMostEvery30MsAndNeverUnseen) {
+  ShowAndWaitForAFrame();
+  app::ViewportWidget* viewport = window_.Viewport();
+  QTest::qWait(100);
+  // An idle editor draws nothing.
+  long long before = viewport->FramesDrawn();
+  QTest::qWait(400);
+  EXPECT_EQ(viewport->FramesDrawn(), before);
+
+  // Asked continually: 20 frames in 600 ms at the nominal pace; a slow machine draws fewer, but
+  // never none and never more than the pace allows.
+  const long long frames = FramesWhileAsking(viewport, 600);
   EXPECT_GE(frames, 5);
-  EXPECT_LE(frames, 30);
+  EXPECT_LE(frames, 21);
+
+  // A change to the model that nobody announced is still seen.
+  window_.TheModel().AppendVertex();
+  before = viewport->FramesDrawn();
+  QTest::qWait(200);
+  EXPECT_EQ(viewport->FramesDrawn(), before + 1);
+
+  window_.showMinimized();
+  QTest::qWait(50);
+  EXPECT_EQ(FramesWhileAsking(viewport, 300), 0);
+  window_.hide();
+  EXPECT_EQ(FramesWhileAsking(viewport, 300), 0);
+}
+
+TEST_F(MainWindowTest, BitmapScreenshotIsTheViewportIn16BitsBottomUp) {
+  ShowAndWaitForAFrame();
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  const std::string path = folder.filePath("shot.bmp").toStdString();
+  ASSERT_TRUE(window_.SaveScreenshot(path));
+  QFile file(QString::fromStdString(path));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray bytes = file.readAll();
+  ASSERT_EQ(bytes.size(), 524342);
+  auto pixel = [&](int x, int yFromTop) {
+    const int at = 54 + (511 - yFromTop) * 1024 + x * 2;
+    return static_cast<unsigned>(static_cast<unsigned char>(bytes[at]) |
+                                 static_cast<unsigned char>(bytes[at + 1]) << 8);
+  };
+  // The clear grey 51 is 6 in five bits; the cross's 153 is 19.
+  EXPECT_EQ(pixel(5, 5), 6u << 10 | 6u << 5 | 6u);
+  const unsigned cross = 19u << 10 | 19u << 5 | 19u;
+  EXPECT_TRUE(pixel(100, 255) == cross || pixel(100, 256) == cross);
+  // Writing where no file can go is reported (on the error stream, with nobody at the screen)
+  // and fails.
+  window_.SetUnattended(true);
+  EXPECT_FALSE(window_.SaveScreenshot("/nonexistent-folder/shot.bmp"));
 }
 
 // Runs the built editor with the given arguments (on the same display) and returns its exit
@@ -155,6 +213,79 @@ TEST_F(MainWindowTest, StartupModelIsOpenedWithItsTexturesInTheViewportsContext)
   window_.Viewport()->makeCurrent();
   EXPECT_TRUE(glIsTexture(name));
   window_.Viewport()->doneCurrent();
+}
+
+TEST_F(MainWindowTest, ScreenshotWithAScriptShowsEachViewTheScriptChose) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  // A triangle (0,0,0) (1,0,0) (0,1,0) facing the camera: the fitted view's half-extent is its
+  // radius sqrt(2), so the model point (x, y) lands on viewport pixel
+  // (256 + 256 x / sqrt(2), 256 - 256 y / sqrt(2)).
+  QFile model(folder.filePath("tri.zmf"));
+  ASSERT_TRUE(model.open(QIODevice::WriteOnly));
+  model.write("ZMF\nVERTICES { POSITION 3 0 0 0 1 0 0 0 1 0 }\nFACES { 1 0 1 2 0 }\n");
+  model.close();
+  const auto pixelOf = [](float x, float y) {
+    return QPoint(int(256 + 256 * x / std::sqrt(2.0f)), int(256 - 256 * y / std::sqrt(2.0f)));
+  };
+  const QString script = folder.filePath("views.txt");
+  QFile lines(script);
+  ASSERT_TRUE(lines.open(QIODevice::WriteOnly));
+  const QString dir = folder.path() + "/";
+  lines.write(("screenshot " + dir + "mesh.png\n" + "view-normals\nscreenshot " + dir +
+               "normals.bmp\nview-material\nscreenshot " + dir + "material.png\n" +
+               "view-bones\ncamera-left\n")
+                  .toUtf8());
+  lines.close();
+
+  QString errors;
+  ASSERT_EQ(
+      RunEditor({"--screenshot", dir + "bones.png", "--batch", script, model.fileName()}, &errors),
+      0)
+      << errors.toStdString();
+  EXPECT_EQ(errors, "");
+
+  ShowAndWaitForAFrame();
+  const QPoint origin = window_.Viewport()->mapTo(&window_, QPoint(0, 0));
+  const QPoint inside = origin + pixelOf(0.25f, 0.25f);
+  const QPoint outside = origin + pixelOf(-0.5f, -0.5f);
+  // The mesh view: the grey face over the cross and the background.
+  const QImage mesh(dir + "mesh.png", "PNG");
+  ASSERT_EQ(mesh.size(), QSize(800, 640));
+  EXPECT_TRUE(IsGrey(mesh, inside.x(), inside.y(), 102));
+  EXPECT_TRUE(IsGrey(mesh, outside.x(), outside.y(), kBackground));
+  // The cross below the triangle's corner at the centre.
+  EXPECT_TRUE(IsGrey(mesh, origin.x() + 255, origin.y() + 400, kCross) ||
+              IsGrey(mesh, origin.x() + 256, origin.y() + 400, kCross));
+
+  // The normals view as a bitmap: the same face grey (102 has 12 in five bits), no cross.
+  QFile bitmap(dir + "normals.bmp");
+  ASSERT_TRUE(bitmap.open(QIODevice::ReadOnly));
+  const QByteArray bmp = bitmap.readAll();
+  ASSERT_EQ(bmp.size(), 524342);
+  auto bmpPixel = [&](QPoint p) {
+    const int at = 54 + (511 - p.y()) * 1024 + p.x() * 2;
+    return unsigned(static_cast<unsigned char>(bmp[at]) | static_cast<unsigned char>(bmp[at + 1])
+                                                              << 8);
+  };
+  EXPECT_EQ(bmpPixel(pixelOf(0.25f, 0.25f)), 12u << 10 | 12u << 5 | 12u);
+  EXPECT_EQ(bmpPixel(QPoint(256, 400)), 6u << 10 | 6u << 5 | 6u);
+
+  // The material view draws the lit face; the bones view, turned to the left, sees the triangle
+  // edge on: nothing but background where the face was.
+  const QImage material(dir + "material.png", "PNG");
+  EXPECT_FALSE(IsGrey(material, inside.x(), inside.y(), kBackground));
+  const QImage bones(dir + "bones.png", "PNG");
+  EXPECT_TRUE(IsGrey(bones, inside.x(), inside.y(), kBackground));
+
+  // A script that cannot be understood runs nothing and saves nothing.
+  QFile bad(folder.filePath("bad.txt"));
+  ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+  bad.write("frobnicate\n");
+  bad.close();
+  EXPECT_EQ(RunEditor({"--screenshot", dir + "bad.png", "--batch", bad.fileName()}, &errors), 2);
+  EXPECT_TRUE(errors.contains("unknown command frobnicate")) << errors.toStdString();
+  EXPECT_FALSE(QFile::exists(dir + "bad.png"));
 }
 
 }  // namespace

@@ -25,6 +25,7 @@ MainWindow::MainWindow(QWidget* parent)
   viewport_ = new ViewportWidget(clientArea);
   viewport_->move(kViewportLeft, kViewportTop);
   textures_.SetViewport(viewport_);
+  viewport_->ShowModel(model_, editor_, clock_);
   // Queued: the load may show message boxes, whose event loops must not run inside
   // initializeGL.
   connect(viewport_, &ViewportWidget::ContextReady, this, &MainWindow::OpenStartupModel,

@@ -33,7 +33,15 @@ ViewportWidget::ViewportWidget(QWidget* parent) : QOpenGLWidget(parent) {
   connect(&framePacer_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
 }
 
+void ViewportWidget::ShowModel(Model& model, const view::EditorState& editor, const Clock& clock) {
+  model_ = &model;
+  editor_ = &editor;
+  clock_ = &clock;
+}
+
 void ViewportWidget::initializeGL() {
+  // A new context (the widget was re-parented, say): nothing built for the old one is reused.
+  renderer_.Invalidate();
   glReady_ = render::IsGl11OrLater(reinterpret_cast<const char*>(glGetString(GL_VERSION)));
   if (glReady_) render::SetInitialGlState();
   emit ContextReady();
@@ -41,7 +49,11 @@ void ViewportWidget::initializeGL() {
 
 void ViewportWidget::paintGL() {
   if (!glReady_) return;
-  render::DrawFrame(viewMode_);
+  if (model_ != nullptr && editor_ != nullptr && clock_ != nullptr) {
+    renderer_.DrawFrame(*model_, *editor_, *clock_);
+  } else {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  }
   ++framesDrawn_;
   emit FrameDrawn();
 }

@@ -4,7 +4,10 @@
 #include <QOpenGLWidget>
 #include <QTimer>
 
-#include "render/frame.h"
+#include "model/host.h"
+#include "model/model.h"
+#include "render/renderer.h"
+#include "view/editor_state.h"
 
 namespace zmf::app {
 
@@ -15,6 +18,10 @@ class ViewportWidget : public QOpenGLWidget {
   static constexpr int kFrameIntervalMs = 30;
 
   explicit ViewportWidget(QWidget* parent);
+
+  // What the viewport draws: the window's model as its editor state shows it, posed at the
+  // clock's time. Until it is set, frames are only cleared.
+  void ShowModel(Model& model, const view::EditorState& editor, const Clock& clock);
 
   // False when the context is older than GL 1.1; the viewport then never draws.
   bool GlReady() const { return glReady_; }
@@ -37,7 +44,10 @@ class ViewportWidget : public QOpenGLWidget {
   // Asks for the next frame every kFrameIntervalMs while the viewport is visible: the viewport
   // redraws continuously (playback, drag previews) without spinning a core.
   QTimer framePacer_;
-  render::ViewMode viewMode_ = render::ViewMode::VerticesAndFaces;
+  render::Renderer renderer_;
+  Model* model_ = nullptr;
+  const view::EditorState* editor_ = nullptr;
+  const Clock* clock_ = nullptr;
   bool glReady_ = false;
   long long framesDrawn_ = 0;
 };

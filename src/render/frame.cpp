@@ -1,4 +1,4 @@
-// The viewport's GL state at start-up and the drawing of one frame.
+// The viewport's GL state at start-up.
 #include "render/frame.h"
 
 #include <GL/gl.h>
@@ -9,7 +9,7 @@
 namespace zmf::render {
 namespace {
 
-// Light 1 (light 0 is never used): a white positional light above, right of and in front of the
+// Light 1 (light 0 is never used): a white positional light above, left of and in front of the
 // eye. Its position is given while the model-view matrix is the identity, so it stays fixed
 // relative to the camera.
 constexpr GLfloat kLightAmbient[] = {0.2f, 0.2f, 0.2f, 1.0f};
@@ -18,19 +18,6 @@ constexpr GLfloat kLightSpecular[] = {1.0f, 1.0f, 1.0f, 1.0f};
 constexpr GLfloat kLightPosition[] = {-150.0f, 200.0f, 250.0f, 1.0f};
 
 constexpr int kViewportSize = 512;
-
-// A cross one view unit long each way through the centre of the view.
-void DrawCentreCross() {
-  glDisable(GL_TEXTURE_2D);
-  glDisable(GL_DEPTH_TEST);
-  glColor4f(0.6f, 0.6f, 0.6f, 1.0f);
-  glBegin(GL_LINES);
-  glVertex3f(0.0f, 1.0f, 0.0f);
-  glVertex3f(0.0f, -1.0f, 0.0f);
-  glVertex3f(-1.0f, 0.0f, 0.0f);
-  glVertex3f(1.0f, 0.0f, 0.0f);
-  glEnd();
-}
 
 }  // namespace
 
@@ -67,16 +54,6 @@ void SetInitialGlState() {
   glLightfv(GL_LIGHT1, GL_DIFFUSE, kLightDiffuse);
   glLightfv(GL_LIGHT1, GL_SPECULAR, kLightSpecular);
   glLightfv(GL_LIGHT1, GL_POSITION, kLightPosition);
-}
-
-void DrawFrame(ViewMode viewMode) {
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-
-  if (viewMode == ViewMode::VerticesAndFaces) {
-    DrawCentreCross();
-  }
 }
 
 }  // namespace zmf::render

@@ -7,11 +7,10 @@
 
 #include "model/host.h"
 #include "model/model.h"
+#include "render/draw_arrays.h"
 #include "view/editor_state.h"
 
 namespace zmf::render {
-
-class DrawArrays;
 
 class Renderer {
  public:
@@ -40,6 +39,10 @@ class Renderer {
 
   // Drops the arrays, so that the next frame builds them afresh (after the GL context changed).
   void Invalidate();
+
+  // How often the arrays were built since the renderer was made: what tests check to see that
+  // an unchanged model is drawn from the arrays it already has.
+  const DrawArrays::BuildCounts& ArrayBuilds() const;
 
  private:
   std::unique_ptr<DrawArrays> arrays_;

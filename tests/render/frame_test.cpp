@@ -10,6 +10,10 @@
 #include <vector>
 
 #include "egl_context.h"
+#include "model/model.h"
+#include "model/scripted_host.h"
+#include "render/renderer.h"
+#include "view/editor_state.h"
 
 namespace zmf {
 namespace {
@@ -22,8 +26,9 @@ class FrameTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(context_.Ready()) << context_.Error(); }
 
-  void Render(render::ViewMode viewMode) {
-    render::DrawFrame(viewMode);
+  void Render(view::ViewMode viewMode) {
+    editor_.view = viewMode;
+    renderer_.DrawFrame(model_, editor_, clock_);
     pixels_ = context_.ReadPixels();
   }
 
@@ -49,6 +54,12 @@ class FrameTest : public ::testing::Test {
   }
 
   test::EglContext context_{kSize, kSize};
+  ScriptedHost host_;
+  RecordingTextureStore textures_;
+  Model model_{host_, textures_};  // empty
+  view::EditorState editor_;       // the identity projection: the cross spans the viewport
+  ManualClock clock_;
+  render::Renderer renderer_;
   std::vector<std::uint8_t> pixels_;
 };
 
@@ -114,7 +125,7 @@ TEST_F(FrameTest, VerticesAndFacesViewOfAnEmptyModelIsTheCentreCross) {
   glTranslatef(0.5f, 0.5f, 0.0f);
   glEnable(GL_DEPTH_TEST);
   glEnable(GL_TEXTURE_2D);
-  Render(render::ViewMode::VerticesAndFaces);
+  Render(view::ViewMode::Mesh);
 
   // Both lines run along pixel edges (x = 256.0 and y = 256.0 in window coordinates), so the
   // rasterizer may light the column and row on either side; Mesa lights 255.
@@ -137,11 +148,10 @@ TEST_F(FrameTest, VerticesAndFacesViewOfAnEmptyModelIsTheCentreCross) {
 
 TEST_F(FrameTest, OtherViewsOfAnEmptyModelShowOnlyTheBackground) {
   render::SetInitialGlState();
-  for (render::ViewMode viewMode :
-       {render::ViewMode::NormalsAndDuplicates, render::ViewMode::MaterialAndTexture,
-        render::ViewMode::BonesAndAnimation}) {
+  for (view::ViewMode viewMode :
+       {view::ViewMode::Normals, view::ViewMode::Material, view::ViewMode::Skeleton}) {
     // Start from a frame with the cross, so that a missing clear would show.
-    render::DrawFrame(render::ViewMode::VerticesAndFaces);
+    Render(view::ViewMode::Mesh);
     Render(viewMode);
     const int view = static_cast<int>(viewMode);
     EXPECT_TRUE(IsGrey(256, 256, kBackground)) << "view " << view;

@@ -72,13 +72,15 @@ std::string_view InputName(CommandInput input) {
 }
 
 std::string CommandListText() {
-  std::vector<std::vector<std::string>> rows;
+  std::string text;
   for (const CommandEntry& entry : Commands()) {
-    rows.push_back({entry.id == 0 ? "-" : std::to_string(entry.id),
-                    entry.scriptName.empty() ? "-" : std::string(entry.scriptName),
-                    std::string(InputName(entry.input)), std::string(entry.description)});
+    const MenuItem* item = FindMenuItem(entry.id);
+    text += (entry.id == 0 ? std::string("-") : std::to_string(entry.id)) + '\t' +
+            (entry.scriptName.empty() ? std::string("-") : std::string(entry.scriptName)) + '\t' +
+            std::string(InputName(entry.input)) + '\t' +
+            (item != nullptr ? MenuPathText(item->path) : std::string(entry.description)) + '\n';
   }
-  return Columns(rows, "");
+  return text;
 }
 
 std::string ScriptHelpText() {

@@ -12,8 +12,10 @@ namespace zmf::command {
 // "texts" or "ids".
 std::string_view InputName(CommandInput input);
 
-// One line per command, in table order, in aligned columns: identifier ("-" for a script-only
-// command), script name ("-" when it has none), input and description.
+// One line per command, in table order, in four tab-separated columns: identifier ("-" for a
+// script-only command), script name ("-" when it has none), input, and the command's place in
+// the menus ("Model > Vertices and Faces > &Weld Vertices") or, for a command that no menu holds,
+// its description.
 std::string CommandListText();
 
 // The lines a batch script may hold, for --help: every command as a script writes it ("open

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "command/command_table.h"
+#include "command/menu_layout.h"
 #include "file_fixture.h"
 
 extern char** environ;
@@ -109,19 +110,17 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-// A line of --list-commands as its columns: three words, then the description with its offset.
+// A line of --list-commands as its four tab-separated columns.
 struct ListedCommand {
-  std::string id, name, input, description;
-  std::size_t descriptionColumn = 0;
+  std::string id, name, input, place;
 };
 ListedCommand ParseListed(const std::string& line) {
   ListedCommand listed;
   std::istringstream in(line);
-  in >> listed.id >> listed.name >> listed.input;
-  listed.descriptionColumn = line.find_first_not_of(' ', static_cast<std::size_t>(in.tellg()));
-  if (listed.descriptionColumn != std::string::npos) {
-    listed.description = line.substr(listed.descriptionColumn);
-  }
+  std::getline(in, listed.id, '\t');
+  std::getline(in, listed.name, '\t');
+  std::getline(in, listed.input, '\t');
+  std::getline(in, listed.place);
   return listed;
 }
 
@@ -137,15 +136,18 @@ TEST(CommandListTest, ListCommandsAndHelpShowTheWholeCommandTable) {
     const command::CommandEntry& entry = commands[i];
     EXPECT_EQ(listed.id, entry.id == 0 ? "-" : std::to_string(entry.id)) << lines[i];
     EXPECT_EQ(listed.name, entry.scriptName.empty() ? "-" : entry.scriptName) << lines[i];
-    EXPECT_EQ(listed.description, entry.description) << lines[i];
+    // A menu command shows where it is in the menus, anything else what it does.
+    const command::MenuItem* item = command::FindMenuItem(entry.id);
+    EXPECT_EQ(listed.place, item != nullptr ? command::MenuPathText(item->path)
+                                            : std::string(entry.description))
+        << lines[i];
     EXPECT_FALSE(entry.description.empty()) << lines[i];
-    // The descriptions start in one column.
-    EXPECT_EQ(listed.descriptionColumn, ParseListed(lines[0]).descriptionColumn) << lines[i];
   }
-  const ListedCommand first = ParseListed(lines[0]);
-  EXPECT_EQ(first.id + " " + first.name + " " + first.input, "32771 new none");
-  const ListedCommand open = ParseListed(lines[1]);
-  EXPECT_EQ(open.id + " " + open.name + " " + open.input, "32772 open open-file");
+  EXPECT_EQ(lines[0], "32771\tnew\tnone\tFile > &New");
+  EXPECT_EQ(lines[1], "32772\topen\topen-file\tFile > &Open ...");
+  EXPECT_NE(list.out.find("\n32836\tweld-vertices\tnone\tModel > Vertices and Faces > &Weld "
+                          "Vertices\n"),
+            std::string::npos);
   bool idsListed = false;  // a script-only command
   for (const std::string& line : lines) {
     const ListedCommand listed = ParseListed(line);

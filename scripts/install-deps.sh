@@ -11,6 +11,7 @@ packages=(
   libjpeg62-turbo-dev
   xvfb xauth fonts-dejavu-core
   libgtest-dev libbenchmark-dev
+  desktop-file-utils                   # the desktop entry's check
 )
 
 missing=()

@@ -6,9 +6,12 @@
 #   make test    build build/ and build-asan/, run every test in both
 #   make bench   build build-bench/ (Release) and run every benchmark
 #   make fuzz    build build-fuzz/ (clang, libFuzzer) and fuzz every target for a bounded time
+#   make install build build/ and install the editor under PREFIX (default /usr/local), staged
+#                under DESTDIR when it is set: make install PREFIX=/usr DESTDIR=/tmp/stage
 
 JOBS ?= 2
 FUZZ_SECONDS ?= 60
+PREFIX ?= /usr/local
 
 CMAKE_MAIN  := -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZMF_STRICT=ON
 CMAKE_ASAN  := -DCMAKE_BUILD_TYPE=Debug -DZMF_STRICT=ON -DZMF_SANITIZE=ON
@@ -25,7 +28,7 @@ endef
 # One build at a time: the machine has two cores and each build already uses both.
 .NOTPARALLEL:
 
-.PHONY: run test bench fuzz deps build build-asan build-bench build-fuzz clean
+.PHONY: run test bench fuzz install deps build build-asan build-bench build-fuzz clean
 
 deps:
 	@scripts/install-deps.sh
@@ -53,6 +56,9 @@ bench: build-bench
 
 fuzz: build-fuzz
 	@scripts/run-fuzzers.sh build-fuzz/fuzz $(FUZZ_SECONDS)
+
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)"
 
 clean:
 	rm -rf build build-asan build-bench build-fuzz

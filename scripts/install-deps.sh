@@ -6,10 +6,12 @@ set -euo pipefail
 packages=(
   cmake g++ ninja-build ccache clang clang-format
   qt6-base-dev libqt6opengl6-dev       # the second is only recommended by the first
+  libqt6svg6                           # the SVG plugins that draw the icons
   libgl-dev libegl-dev libgl1-mesa-dri libglx-mesa0 libegl-mesa0
   libjpeg62-turbo-dev
   xvfb xauth fonts-dejavu-core
   libgtest-dev libbenchmark-dev
+  desktop-file-utils                   # the desktop entry's check
 )
 
 missing=()

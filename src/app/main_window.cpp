@@ -1,21 +1,176 @@
 // The editor's fixed-size main window.
 #include "app/main_window.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
 #include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QOpenGLContext>
+#include <QPainter>
 #include <QSaveFile>
+#include <QShortcut>
+#include <QStandardPaths>
+#include <QToolButton>
+#include <QUrl>
 #include <cstring>
+#include <set>
 #include <vector>
 
+#include "app/help_page.h"
 #include "app/screenshot.h"
 #include "app/viewport_widget.h"
 #include "command/batch.h"
 #include "command/command_table.h"
+#include "command/edit_commands.h"
+#include "command/face_commands.h"
 #include "command/file_commands.h"
+#include "command/key_commands.h"
+#include "command/menu_layout.h"
+#include "command/transform_commands.h"
+#include "command/view_commands.h"
 #include "format/file_text.h"
+#include "format/zmf_writer.h"
 #include "importers/bmp_screenshot.h"
+#include "view/camera.h"
 
 namespace zmf::app {
+namespace {
+
+QString FromView(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The client area: it paints the red marker beside the panel list that was picked last.
+class MarkedClientArea final : public QWidget {
+ public:
+  MarkedClientArea(QWidget* parent, const view::EditorState& editor)
+      : QWidget(parent), editor_(editor) {}
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    const auto marker = view::ActiveListMarker(editor_);
+    if (!marker) return;
+    QPainter painter(this);
+    const auto [left, top, right, bottom] = *marker;
+    painter.fillRect(QRect(left, top, right - left, bottom - top), QColor(255, 0, 0));
+  }
+
+ private:
+  const view::EditorState& editor_;
+};
+
+// The toolbar: buttons at their client positions, 32 x 32 unless given.
+struct ToolbarButton {
+  std::uint32_t id;
+  int x, y;
+  int icon;          // 0 for a text button
+  const char* text;  // the mnemonic of an icon button, or the text of a text button
+  int size = 32;
+};
+
+constexpr ToolbarButton kAlwaysShown[] = {
+    {command::kCommandNew, 0, 0, 130, "&N"},    {command::kCommandOpen, 32, 0, 131, "&O"},
+    {command::kCommandSave, 64, 0, 129, "&S"},  {command::kCommandUndo, 198, 0, 139, "&U"},
+    {command::kCommandRedo, 230, 0, 160, "&R"},
+};
+constexpr ToolbarButton kModeButtons[] = {
+    {command::kCommandSelectMode, 0, 38, 132, ""},
+    {command::kCommandAddMode, 0, 70, 140, ""},
+    {command::kCommandCameraMode, 0, 102, 134, ""},
+    {command::kCommandMoveMode, 0, 134, 133, ""},
+};
+constexpr ToolbarButton kViewButtons[] = {
+    {command::kCommandViewMesh, 266, 0, 146, ""},
+    {command::kCommandViewNormals, 298, 0, 149, ""},
+    {command::kCommandViewMaterial, 330, 0, 147, ""},
+    {command::kCommandViewBones, 362, 0, 148, ""},
+};
+constexpr ToolbarButton kCameraButtons[] = {
+    {command::kCommandCameraZero, 0, 172, 141, ""},
+    {command::kCommandCameraLeft, 0, 204, 0, "l", 16},
+    {command::kCommandCameraRight, 16, 204, 0, "r", 16},
+    {command::kCommandCameraTop, 0, 220, 0, "t", 16},
+    {command::kCommandCameraBottom, 16, 220, 0, "b", 16},
+    {command::kCommandCameraFront, 0, 236, 0, "f", 16},
+    {command::kCommandCameraBack, 16, 236, 0, "k", 16},
+};
+constexpr ToolbarButton kMatrixButtons[] = {
+    {command::kCommandTranslate, 0, 172, 142, ""},
+    {command::kCommandRotate, 0, 204, 157, ""},
+    {command::kCommandScale, 0, 236, 158, ""},
+};
+
+constexpr std::uint32_t kModeCommands[] = {command::kCommandSelectMode, command::kCommandAddMode,
+                                           command::kCommandCameraMode, command::kCommandMoveMode};
+constexpr std::uint32_t kViewCommands[] = {command::kCommandViewMesh, command::kCommandViewNormals,
+                                           command::kCommandViewMaterial,
+                                           command::kCommandViewBones};
+// The titles shown above the panels, by view.
+constexpr const char* kPanelTitles[] = {"Vertices and Faces", "Normals and Duplicates", "Material",
+                                        "Bones and Animation"};
+
+// Commands that leave the model as it was saved: files, modes, views, the camera and
+// selections. Any other command counts as an unsaved change.
+bool KeepsModel(std::uint32_t id) {
+  static const std::set<std::uint32_t> kKeeping = {
+      command::kCommandNew,
+      command::kCommandOpen,
+      command::kCommandSave,
+      command::kCommandSelectMode,
+      command::kCommandAddMode,
+      command::kCommandCameraMode,
+      command::kCommandMoveMode,
+      command::kCommandViewMesh,
+      command::kCommandViewNormals,
+      command::kCommandViewMaterial,
+      command::kCommandViewBones,
+      command::kCommandCameraZero,
+      command::kCommandCameraLeft,
+      command::kCommandCameraRight,
+      command::kCommandCameraTop,
+      command::kCommandCameraBottom,
+      command::kCommandCameraFront,
+      command::kCommandCameraBack,
+      command::kCommandZoom800,
+      command::kCommandZoom400,
+      command::kCommandZoom200,
+      command::kCommandZoom100,
+      command::kCommandZoom50,
+      command::kCommandZoom25,
+      command::kCommandCameraSave,
+      command::kCommandCameraReturn,
+      command::kCommandDeselectAll,
+      command::kCommandSelectAll,
+      command::kCommandSelectUnconnected,
+      command::kCommandSelectConnectedFaces,
+  };
+  return kKeeping.count(id) != 0;
+}
+
+Qt::CursorShape CursorOf(view::InteractionMode mode) {
+  switch (mode) {
+    case view::InteractionMode::Select:
+      return Qt::ArrowCursor;
+    case view::InteractionMode::Add:
+      return Qt::CrossCursor;
+    case view::InteractionMode::RepositionCamera:
+      return Qt::OpenHandCursor;
+    case view::InteractionMode::Move:
+      return Qt::SizeAllCursor;
+  }
+  return Qt::ArrowCursor;
+}
+
+}  // namespace
 
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent,
@@ -24,30 +179,324 @@ MainWindow::MainWindow(QWidget* parent)
                       Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                       Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       host_(this) {
-  setWindowTitle(QStringLiteral("ZmfEdit"));
+  setWindowIcon(QIcon(QStringLiteral(":/icons/zmfedit.svg")));
   setFixedSize(kWidth, kHeight);
+  SetCurrentFileName(currentFileName_);
 
-  auto* clientArea = new QWidget(this);
+  auto* clientArea = new MarkedClientArea(this, editor_);
   setCentralWidget(clientArea);
 
   viewport_ = new ViewportWidget(clientArea, clock_);
   viewport_->move(kViewportLeft, kViewportTop);
   viewport_->SetScene(model_, editor_, clock_);
+  viewport_->setCursor(CursorOf(editor_.mode));
   textures_.SetViewport(viewport_);
   // Queued: the load may show message boxes, whose event loops must not run inside
   // initializeGL.
   connect(viewport_, &ViewportWidget::ContextReady, this, &MainWindow::OpenStartupModel,
           Qt::QueuedConnection);
 
+  BuildMenus();
+  BuildToolbar();
+  BuildStatusAndPanels();
+
   model_.Commit();
   editor_.projection = view::ApplyProjection(editor_.camera);
   model_.viewMatrix = view::BuildViewMatrix(editor_.camera);
+  ShowMode(editor_.mode);
+  ShowViewPanel(editor_.view);
+  UpdateStatusLines();
+  setFocusPolicy(Qt::StrongFocus);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::SetCurrentFileName(const QString& fileName) {
+  currentFileName_ = fileName;
+  setWindowTitle(QStringLiteral("ZmfEdit - ") + QFileInfo(fileName).fileName());
+}
+
+void MainWindow::BuildMenus() {
+  std::map<QString, QMenu*> menus;  // by the path that leads to them
+  for (const command::MenuItem& item : command::MenuItems()) {
+    const QStringList parts = FromView(item.path).split(QStringLiteral(" > "));
+    QMenu* menu = nullptr;
+    QString path;
+    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+      path += parts[i] + QStringLiteral(" > ");
+      QMenu*& found = menus[path];
+      if (found == nullptr) {
+        found = menu == nullptr ? menuBar()->addMenu(parts[i]) : menu->addMenu(parts[i]);
+      }
+      menu = found;
+    }
+    if (menu == nullptr) continue;
+    if (parts.back().isEmpty()) {
+      menu->addSeparator();
+      continue;
+    }
+    QAction* action = menu->addAction(parts.back());
+    action->setData(item.id);
+    action->setCheckable(item.checkable);
+    const std::uint32_t id = item.id;
+    connect(action, &QAction::triggered, this, [this, id] { DispatchCommand(id); });
+    actions_[id] = action;
+  }
+  // Alt+"/" opens the About box, as the Help menu's item does.
+  auto* about = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Slash), this);
+  connect(about, &QShortcut::activated, this, [this] { DispatchCommand(command::kMenuAbout); });
+}
+
+void MainWindow::BuildToolbar() {
+  auto add = [this](const ToolbarButton& spec, bool checkable, bool visible) {
+    auto* button = new QToolButton(centralWidget());
+    button->setGeometry(spec.x, spec.y, spec.size, spec.size);
+    if (spec.icon != 0) {
+      button->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(spec.icon)));
+      button->setIconSize(QSize(spec.size - 6, spec.size - 6));
+      button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    }
+    // An icon button's text is its mnemonic (Alt+N presses New); a text button shows it.
+    button->setText(QString::fromLatin1(spec.text));
+    if (const QAction* action = MenuAction(spec.id)) {
+      button->setToolTip(QString(action->text()).remove(QLatin1Char('&')));
+    }
+    button->setCheckable(checkable);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setVisible(visible);
+    const std::uint32_t id = spec.id;
+    connect(button, &QToolButton::clicked, this, [this, id] { DispatchCommand(id); });
+    buttons_[id] = button;
+  };
+  for (const ToolbarButton& b : kAlwaysShown) add(b, false, true);
+  for (const ToolbarButton& b : kModeButtons) add(b, true, true);
+  for (const ToolbarButton& b : kViewButtons) add(b, true, true);
+  for (const ToolbarButton& b : kCameraButtons) add(b, false, false);
+  for (const ToolbarButton& b : kMatrixButtons) add(b, false, false);
+}
+
+void MainWindow::BuildStatusAndPanels() {
+  QWidget* area = centralWidget();
+  auto label = [area](const QRect& place, const QString& text) {
+    auto* line = new QLabel(text, area);
+    line->setGeometry(place);
+    return line;
+  };
+  positionLine_ = label(QRect(32, 544, 256, 24), QStringLiteral("(x,y,z)"));
+  cameraLine_ = label(QRect(320, 544, 256, 24), QStringLiteral("(p,y,r,z)"));
+  cameraLine_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  countsLine_ = label(QRect(32, 568, 256, 24), QStringLiteral("vertices:0 faces:0"));
+  panelTitle_ = label(QRect(576, 0, 192, 24), QString());
+  // Each view's panel sits right of the viewport, from the icon column at x = 544 to the
+  // window's edge; its controls are placed in it in client coordinates less its origin.
+  for (int v = 0; v < 4; ++v) {
+    auto* panel = new QWidget(area);
+    panel->setGeometry(544, 24, kWidth - 544, kHeight - 24);
+    panel->setObjectName(QStringLiteral("panel%1").arg(v));
+    panel->setVisible(false);
+    panels_[v] = panel;
+  }
+}
+
+QAction* MainWindow::MenuAction(std::uint32_t id) const {
+  const auto found = actions_.find(id);
+  return found == actions_.end() ? nullptr : found->second;
+}
+
+QAbstractButton* MainWindow::ToolButton(std::uint32_t id) const {
+  const auto found = buttons_.find(id);
+  return found == buttons_.end() ? nullptr : found->second;
+}
+
+void MainWindow::ShowMode(view::InteractionMode mode) {
+  const int m = static_cast<int>(mode);
+  for (int i = 0; i < 4; ++i) {
+    if (QAction* action = MenuAction(kModeCommands[i])) action->setChecked(i == m);
+    if (QAbstractButton* button = ToolButton(kModeCommands[i])) button->setChecked(i == m);
+  }
+  for (const ToolbarButton& b : kCameraButtons) {
+    ToolButton(b.id)->setVisible(mode == view::InteractionMode::RepositionCamera);
+  }
+  for (const ToolbarButton& b : kMatrixButtons) {
+    ToolButton(b.id)->setVisible(mode == view::InteractionMode::Move);
+  }
+  viewport_->setCursor(CursorOf(mode));
+}
+
+void MainWindow::ShowViewPanel(view::ViewMode viewMode) {
+  const int v = static_cast<int>(viewMode);
+  for (int i = 0; i < 4; ++i) {
+    if (QAction* action = MenuAction(kViewCommands[i])) action->setChecked(i == v);
+    if (QAbstractButton* button = ToolButton(kViewCommands[i])) button->setChecked(i == v);
+    panels_[i]->setVisible(i == v);
+  }
+  panelTitle_->setText(QString::fromLatin1(kPanelTitles[v]));
+  // The marker column follows the view.
+  centralWidget()->update(QRect(704, 32, 4, 480));
+}
+
+void MainWindow::UpdateStatusLines() {
+  countsLine_->setText(QStringLiteral("vertices:%1 faces:%2")
+                           .arg(model_.vertices.count())
+                           .arg(model_.faces.count()));
+  cameraLine_->setText(QString::fromStdString(view::CameraReadout(editor_.camera)));
+}
+
+void MainWindow::ApplyRefresh(command::Refresh) {
+  // The mode and view buttons toggle themselves when clicked: their checked state is set again
+  // whatever happened.
+  ShowMode(editor_.mode);
+  ShowViewPanel(editor_.view);
+  UpdateStatusLines();
+  viewport_->RequestFrame();
+}
+
+void MainWindow::RunCommand(const command::CommandEntry& entry,
+                            std::span<const std::string> arguments) {
+  command::CommandContext context(model_, arguments, this);
+  context.editor = &editor_;
+  context.clock = &clock_;
+  const command::Refresh refresh = command::FinishCommand(context, entry.handler(context));
+  if (entry.id == command::kCommandNew || entry.id == command::kCommandOpen) {
+    unsavedChanges_ = false;
+  } else if (entry.id == command::kCommandSave) {
+    // A screenshot or a scene export saves no model.
+    const QString path = arguments.empty() ? QString() : QString::fromStdString(arguments[0]);
+    if (context.problem.empty() && path.endsWith(QStringLiteral(".zmf"), Qt::CaseInsensitive)) {
+      unsavedChanges_ = false;
+    }
+  } else if (!KeepsModel(entry.id)) {
+    unsavedChanges_ = true;
+  }
+  ApplyRefresh(refresh);
+}
+
+void MainWindow::DispatchCommand(std::uint32_t id) {
+  switch (id) {
+    case command::kMenuExit:
+      close();
+      return;
+    case command::kMenuHelp:
+      OpenHelp();
+      return;
+    case command::kMenuAbout:
+      ShowAbout();
+      return;
+    case command::kMenuRecoverLastSession:
+      RecoverLastSession();
+      return;
+    default:
+      break;
+  }
+  const command::CommandEntry* entry = command::FindCommand(id);
+  if (entry == nullptr) return;
+  std::vector<std::string> arguments;
+  if (entry->input == command::CommandInput::OpenFile ||
+      entry->input == command::CommandInput::SaveFile) {
+    const bool save = entry->input == command::CommandInput::SaveFile;
+    const std::optional<QString> path =
+        save ? fileDialogs_->AskSave(*entry->dialog, currentFileName_)
+             : fileDialogs_->AskOpen(*entry->dialog, currentFileName_);
+    if (!path) {
+      // A cancelled Open still refreshes the view, as the dialog's return always did.
+      if (id == command::kCommandOpen) ApplyRefresh(command::Refresh::View);
+      setFocus();
+      return;
+    }
+    // The chosen path becomes the current file name, whatever the file holds.
+    SetCurrentFileName(*path);
+    arguments.push_back(path->toStdString());
+  } else if (entry->input != command::CommandInput::None) {
+    return;  // the panels' lists and buttons, and script-only commands
+  }
+  if (id == command::kCommandNew) WriteRecoveryFile();
+  RunCommand(*entry, arguments);
+  setFocus();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  const QString text = event->text();
+  if (text.size() != 1 || event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) {
+    QMainWindow::keyPressEvent(event);
+    return;
+  }
+  // The cursor over the viewport, in normalised coordinates, for S.
+  const QPoint at = viewport_->mapFromGlobal(QCursor::pos());
+  const float half = ViewportWidget::kSize / 2.0f;
+  const float nx = (static_cast<float>(at.x()) - half) / half;
+  const float ny = (static_cast<float>(at.y()) - half) / half;
+  command::CommandContext context(model_, {}, this);
+  context.editor = &editor_;
+  context.clock = &clock_;
+  const char key = text.front().toLatin1();
+  const std::optional<command::Refresh> refresh = command::PressKey(context, key, nx, ny);
+  if (!refresh) return;  // other keys are ignored
+  const char upper = static_cast<char>(text.front().toUpper().toLatin1());
+  if (upper == 'F' && *refresh != command::Refresh::None) unsavedChanges_ = true;
+  ApplyRefresh(command::FinishCommand(context, *refresh));
+}
+
+QString MainWindow::RecoveryFilePath() {
+  QString state = qEnvironmentVariable("XDG_STATE_HOME");
+  if (state.isEmpty()) state = QDir::homePath() + QStringLiteral("/.local/state");
+  return state + QStringLiteral("/zmfedit/recovered.zmf");
+}
+
+void MainWindow::WriteRecoveryFile() {
+  if (!unsavedChanges_ || model_.vertices.count() == 0) return;
+  const QString path = RecoveryFilePath();
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  // Written through a host of its own: a failure here is not worth a box while closing.
+  ScriptedHost quiet;
+  model_.SetHost(quiet);
+  format::WriteModelFile(model_, path.toStdString());
+  model_.SetHost(host_);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  WriteRecoveryFile();
+  unsavedChanges_ = false;
+  event->accept();
+}
+
+void MainWindow::RecoverLastSession() {
+  const QString path = RecoveryFilePath();
+  if (!QFileInfo::exists(path)) {
+    model_.host().ErrorBox("Could not open file:", path.toStdString(), Severity::Error);
+    return;
+  }
+  WriteRecoveryFile();
+  const std::string arguments[] = {path.toStdString()};
+  RunCommand(*command::FindCommand(command::kCommandOpen), arguments);
+  // The recovered model was never saved under a name of its own.
+  unsavedChanges_ = true;
+  setFocus();
+}
+
+void MainWindow::ShowAbout() {
+  QMessageBox about(this);
+  about.setWindowTitle(QStringLiteral("About"));
+  about.setIconPixmap(windowIcon().pixmap(40, 40));
+  about.setText(QStringLiteral("ZmfEdit Version 2.0"));
+  about.setInformativeText(
+      QStringLiteral("An editor for the low-poly models of real-time 3D programs.\n"
+                     "Built with Qt %1 and OpenGL.\n"
+                     "ZMF models, 3DS, MD5 mesh, X, ZQD, text and TGA heightmap imports.")
+          .arg(QString::fromLatin1(qVersion())));
+  about.setStandardButtons(QMessageBox::Ok);
+  about.exec();
+  setFocus();
+}
+
+void MainWindow::OpenHelp() {
+  QDesktopServices::openUrl(
+      QUrl::fromLocalFile(HelpPagePath(QCoreApplication::applicationDirPath())));
 }
 
 void MainWindow::OpenOnStart(const std::string& path) {
   startupPath_ = path;
   startupPending_ = true;
-  currentFileName_ = QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size()));
+  SetCurrentFileName(QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size())));
   if (viewport_->context() != nullptr && viewport_->context()->isValid()) {
     QMetaObject::invokeMethod(this, &MainWindow::OpenStartupModel, Qt::QueuedConnection);
   }
@@ -58,10 +507,7 @@ void MainWindow::OpenStartupModel() {
   startupPending_ = false;
   // The path is the Open command's input, as the file dialog's answer or a script's argument is.
   const std::string arguments[] = {startupPath_};
-  command::CommandContext context(model_, arguments, this);
-  context.editor = &editor_;
-  context.clock = &clock_;
-  command::FinishCommand(context, command::FindCommand(command::kCommandOpen)->handler(context));
+  RunCommand(*command::FindCommand(command::kCommandOpen), arguments);
   framesBeforeStartupModel_ = viewport_->FramesDrawn();
   viewport_->RequestFrame();
   viewport_->update();
@@ -85,7 +531,7 @@ int MainWindow::RunScript(const std::string& scriptPath, const std::string& mode
   const int result = command::RunBatchScript(model_, scriptHost, script, scriptPath, errors,
                                              modelPath, {editor_, scriptClock_, this});
   model_.SetHost(host_);
-  viewport_->RequestFrame();
+  ApplyRefresh(command::Refresh::View);
   return result;
 }
 

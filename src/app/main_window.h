@@ -1,19 +1,31 @@
-// The editor's fixed-size main window: the client area with the viewport, and the objects that
-// live as long as the program (the model with its host, GL texture store and clock).
+// The editor's fixed-size main window: the menus, toolbar, viewport, status lines and panel
+// places, and the objects that live as long as the program (the model with its host, GL texture
+// store and clock). Every menu item, button and key runs the command table.
 #pragma once
 
 #include <QMainWindow>
 #include <QString>
+#include <array>
+#include <cstdint>
 #include <cstdio>
+#include <map>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
+#include "app/file_dialogs.h"
 #include "app/qt_clock.h"
 #include "app/qt_host.h"
 #include "app/viewport_texture_store.h"
+#include "command/command_table.h"
 #include "model/model.h"
 #include "model/scripted_host.h"
 #include "view/editor_state.h"
+
+class QAction;
+class QAbstractButton;
+class QLabel;
 
 namespace zmf::app {
 
@@ -28,9 +40,10 @@ class MainWindow : public QMainWindow, public ScreenshotWriter {
   static constexpr int kViewportTop = 32;
 
   explicit MainWindow(QWidget* parent = nullptr);
+  ~MainWindow() override;
 
-  // The area that controls are placed in, below the menu bar when there is one: every control
-  // position (the viewport's (32, 32) included) is measured from its top left corner.
+  // The area that controls are placed in, below the menu bar: every control position (the
+  // viewport's (32, 32) included) is measured from its top left corner.
   QWidget* ClientArea() const { return centralWidget(); }
   ViewportWidget* Viewport() const { return viewport_; }
 
@@ -38,9 +51,10 @@ class MainWindow : public QMainWindow, public ScreenshotWriter {
   view::EditorState& Editor() { return editor_; }
   Clock& ProgramClock() { return clock_; }
 
-  // The name Open and Save start from; "untitled.zmf" until a model is named.
+  // The name Open and Save start from; "untitled.zmf" until a model is named. The window title
+  // shows it.
   const QString& CurrentFileName() const { return currentFileName_; }
-  void SetCurrentFileName(const QString& fileName) { currentFileName_ = fileName; }
+  void SetCurrentFileName(const QString& fileName);
 
   // Opens the model named on the command line, through the command table's Open entry, as soon
   // as the viewport has its GL context, which the model's textures are made in. The path becomes
@@ -64,8 +78,54 @@ class MainWindow : public QMainWindow, public ScreenshotWriter {
   // written.
   bool SaveScreenshot(std::string_view path) override;
 
+  // Runs a menu item, toolbar button or key's command by its identifier, as a click does:
+  // its file dialog first for a command that takes a path, then the command, then the refresh
+  // it asks for. Identifiers of the panels' lists and "ok" buttons are the panels' own.
+  void DispatchCommand(std::uint32_t id);
+
+  // The dialogs the file commands ask through; the window's own QFileDialogs unless replaced.
+  void SetFileDialogs(FileDialogs* dialogs) { fileDialogs_ = dialogs; }
+
+  // Where the model is written when the window closes or New empties it with changes that were
+  // never saved: XDG_STATE_HOME/zmfedit/recovered.zmf (~/.local/state when it is not set).
+  static QString RecoveryFilePath();
+  // True while the model has changes made since it was last opened, saved or emptied.
+  bool HasUnsavedChanges() const { return unsavedChanges_; }
+
+  // The controls, for tests: a menu item or toolbar button by command identifier (null when
+  // there is none), the panel place of a view, and the status lines.
+  QAction* MenuAction(std::uint32_t id) const;
+  QAbstractButton* ToolButton(std::uint32_t id) const;
+  QWidget* ViewPanel(view::ViewMode view) const { return panels_[static_cast<int>(view)]; }
+  QLabel* PositionLine() const { return positionLine_; }
+  QLabel* CameraLine() const { return cameraLine_; }
+  QLabel* CountsLine() const { return countsLine_; }
+  QLabel* PanelTitle() const { return panelTitle_; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
  private:
+  void BuildMenus();
+  void BuildToolbar();
+  void BuildStatusAndPanels();
   void OpenStartupModel();
+
+  // Brings the widgets up to date after a command: the mode and view check marks, buttons and
+  // cursor, the visible panel and its title, the status lines, and the next frame.
+  void ApplyRefresh(command::Refresh refresh);
+  void ShowMode(view::InteractionMode mode);
+  void ShowViewPanel(view::ViewMode view);
+  void UpdateStatusLines();
+  // Runs the command with its arguments and performs the refresh it returns.
+  void RunCommand(const command::CommandEntry& entry, std::span<const std::string> arguments);
+  // Writes the model to the recovery file when it has unsaved changes; quietly, since it is
+  // only a safety net.
+  void WriteRecoveryFile();
+  void RecoverLastSession();
+  void ShowAbout();
+  void OpenHelp();
 
   QtClock clock_;
   ManualClock scriptClock_;  // playback time while a script runs in the window
@@ -74,11 +134,22 @@ class MainWindow : public QMainWindow, public ScreenshotWriter {
   Model model_{host_, textures_};
   view::EditorState editor_;
 
-  ViewportWidget* viewport_;
+  ViewportWidget* viewport_ = nullptr;
+  QtFileDialogs ownFileDialogs_{this};
+  FileDialogs* fileDialogs_ = &ownFileDialogs_;
+  std::map<std::uint32_t, QAction*> actions_;
+  std::map<std::uint32_t, QAbstractButton*> buttons_;
+  std::array<QWidget*, 4> panels_{};
+  QLabel* positionLine_ = nullptr;
+  QLabel* cameraLine_ = nullptr;
+  QLabel* countsLine_ = nullptr;
+  QLabel* panelTitle_ = nullptr;
+
   QString currentFileName_ = QStringLiteral("untitled.zmf");
   std::string startupPath_;  // the model waiting for the viewport's context
   bool startupPending_ = false;
   long long framesBeforeStartupModel_ = 0;
+  bool unsavedChanges_ = false;
 };
 
 }  // namespace zmf::app

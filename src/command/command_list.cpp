@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "command/menu_layout.h"
+
 namespace zmf::command {
 namespace {
 

@@ -96,8 +96,7 @@ constexpr MenuItem kMenu[] = {
     {"&Model > &Normals and Edges > &Invert Selected Normals", kCommandInvertSelectedNormals},
 
     {"&Model > &Material and Texture > &Add Material", kCommandAddMaterial},
-    {"&Model > &Material and Texture > &Set Material on Selection",
-     kCommandSetMaterialOnSelection},
+    {"&Model > &Material and Texture > &Set Material on Selection", kCommandSetMaterialOnSelection},
     {"&Model > &Material and Texture > &Rename Material", kCommandRenameMaterial},
     {"&Model > &Material and Texture > &Coords from View", kCommandCoordsFromView},
     {"&Model > &Material and Texture > Coords from &Pinned", kCommandCoordsFromPinned},

@@ -4,7 +4,9 @@
 // table.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
 
 #include "model/math_types.h"
 #include "view/camera.h"
@@ -52,5 +54,30 @@ struct EditorState {
   // selection), -1 for none.
   std::int32_t texCoordListRow = -1;
 };
+
+// Where the red marker beside the active list is drawn, in main-window client pixels (left, top,
+// right, bottom), or nothing: only the lists of the mesh and skeleton panels have one.
+inline std::optional<std::array<int, 4>> ActiveListMarker(const EditorState& editor) {
+  auto beside = [](int top) { return std::array<int, 4>{704, top, 708, top + 24}; };
+  if (editor.view == ViewMode::Mesh) {
+    if (editor.activeList == PanelList::Vertex) return beside(56);
+    if (editor.activeList == PanelList::Face) return beside(184);
+  }
+  if (editor.view == ViewMode::Skeleton) {
+    switch (editor.activeList) {
+      case PanelList::Bone:
+        return beside(56);
+      case PanelList::Animation:
+        return beside(272);
+      case PanelList::Key:
+        return beside(320);
+      case PanelList::KeyBone:
+        return beside(344);
+      default:
+        break;
+    }
+  }
+  return std::nullopt;
+}
 
 }  // namespace zmf::view

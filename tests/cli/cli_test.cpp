@@ -138,8 +138,8 @@ TEST(CommandListTest, ListCommandsAndHelpShowTheWholeCommandTable) {
     EXPECT_EQ(listed.name, entry.scriptName.empty() ? "-" : entry.scriptName) << lines[i];
     // A menu command shows where it is in the menus, anything else what it does.
     const command::MenuItem* item = command::FindMenuItem(entry.id);
-    EXPECT_EQ(listed.place, item != nullptr ? command::MenuPathText(item->path)
-                                            : std::string(entry.description))
+    EXPECT_EQ(listed.place,
+              item != nullptr ? command::MenuPathText(item->path) : std::string(entry.description))
         << lines[i];
     EXPECT_FALSE(entry.description.empty()) << lines[i];
   }

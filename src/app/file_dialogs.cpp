@@ -1,0 +1,47 @@
+// The open and save dialogs of the file commands.
+#include "app/file_dialogs.h"
+
+#include <QFileDialog>
+#include <QStringList>
+
+namespace zmf::app {
+namespace {
+
+QString FromView(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+QString FilterText(const command::FileDialogSpec& spec) {
+  QStringList filters;
+  for (const command::FileFilter& filter : spec.filters) {
+    filters << FromView(filter.label).trimmed() + " (" + FromView(filter.pattern) + ")";
+  }
+  return filters.join(QStringLiteral(";;"));
+}
+
+std::optional<QString> QtFileDialogs::AskOpen(const command::FileDialogSpec& spec,
+                                              const QString& current) {
+  return Ask(spec, current, false);
+}
+
+std::optional<QString> QtFileDialogs::AskSave(const command::FileDialogSpec& spec,
+                                              const QString& current) {
+  return Ask(spec, current, true);
+}
+
+std::optional<QString> QtFileDialogs::Ask(const command::FileDialogSpec& spec,
+                                          const QString& current, bool save) {
+  QFileDialog dialog(owner_, FromView(spec.title));
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  // Open wants a file that exists; Save may name a new one.
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setNameFilter(FilterText(spec));
+  dialog.setDefaultSuffix(FromView(spec.defaultSuffix));
+  dialog.selectFile(current);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front();
+}
+
+}  // namespace zmf::app

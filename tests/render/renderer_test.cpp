@@ -146,6 +146,18 @@ TEST_F(RenderTest, MaterialViewLaysTheCurrentTextureOverTheViewWithTheSelectedTe
   EXPECT_TRUE(Shows(64, 447, kBackground));
 }
 
+TEST_F(RenderTest, BackgroundImageFillsTheMeshViewEvenWithoutVertices) {
+  const std::vector<std::uint8_t> texels = QuadrantTexels();
+  model.backgroundTexture = textures.Create(4, 4, texels.data());
+  ASSERT_NE(model.backgroundTexture, 0u);
+  Draw(ViewMode::Mesh);
+  EXPECT_TRUE(Shows(128, 384, Bytes(1, 0, 0), 0));
+  EXPECT_TRUE(Shows(384, 128, Bytes(1, 1, 1), 0));
+  EXPECT_EQ(Count(Bytes(0.6f, 0.6f, 0.6f)), 0) << "the image covers the centre cross";
+  Draw(ViewMode::Normals);
+  EXPECT_EQ(Count(kBackground), kViewSize * kViewSize);
+}
+
 TEST_F(RenderTest, MaterialViewEdgesOnlyTheCurrentMaterialsFaces) {
   model.materialCount = 2;
   // Both faces turned away, so only edges can colour their outlines.

@@ -21,16 +21,13 @@ const Rgb kPointGrey = Bytes(0.7f, 0.7f, 0.7f);
 // green top right, blue bottom left, white bottom right. Linear filtering inside a quadrant gives
 // its colour exactly.
 std::vector<std::uint8_t> QuadrantTexels() {
+  const std::uint8_t quadrants[4][4] = {
+      {255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}};
   std::vector<std::uint8_t> texels;
   for (int row = 0; row < 4; ++row) {
     for (int column = 0; column < 4; ++column) {
-      const bool top = row < 2, left = column < 2;
-      const std::array<std::uint8_t, 4> texel =
-          top ? (left ? std::array<std::uint8_t, 4>{255, 0, 0, 255}
-                      : std::array<std::uint8_t, 4>{0, 255, 0, 255})
-              : (left ? std::array<std::uint8_t, 4>{0, 0, 255, 255}
-                      : std::array<std::uint8_t, 4>{255, 255, 255, 255});
-      texels.insert(texels.end(), texel.begin(), texel.end());
+      const std::uint8_t* texel = quadrants[row / 2 * 2 + column / 2];
+      texels.insert(texels.end(), texel, texel + 4);
     }
   }
   return texels;

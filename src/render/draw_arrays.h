@@ -45,7 +45,8 @@ class DrawArrays {
   const float* Normals(const Model& model);    // savedNormal, 3 floats each
   const float* TexCoords(const Model& model);  // savedU, savedV
   // One colour per vertex: `selected` for selected vertices, `other` for the rest. Each view
-  // keeps its own palette (0 to kPalettes - 1).
+  // keeps its own palette (0 to kPalettes - 1) and always passes it the same two colours: only a
+  // change of the vertices or of their selection rebuilds it.
   static constexpr int kPalettes = 2;
   const float* VertexColours(const Model& model, int palette, const Rgba& selected,
                              const Rgba& other);

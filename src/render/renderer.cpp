@@ -104,12 +104,14 @@ void DrawIndexed(GLenum mode, std::span<const std::uint32_t> indices) {
   }
 }
 
+// The first `count` entries of the arrays in use as points.
 void DrawPoints(std::uint32_t count) {
-  if (count > 0)
-    glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(std::min<std::uint32_t>(count, INT_MAX)));
+  if (count == 0) return;
+  glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(std::min<std::uint32_t>(count, INT_MAX)));
 }
 
-void DrawColouredPoints(GLenum mode, const ColouredPoints& points) {
+// Points or lines (pairs of points) with their own colours.
+void DrawColoured(GLenum mode, const ColouredPoints& points) {
   if (points.count() == 0) return;
   UseArrays(points.positions.data(), nullptr, nullptr, points.colours.data());
   glDrawArrays(mode, 0, static_cast<GLsizei>(std::min<std::uint32_t>(points.count(), INT_MAX)));
@@ -156,6 +158,7 @@ void DrawFullViewQuad() {
   glEnd();
 }
 
+// The background image over the whole viewport, whatever the camera.
 void DrawBackground(std::uint32_t texture) {
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, texture);
@@ -260,11 +263,11 @@ void DrawNormalsView(DrawArrays& arrays, const Model& model) {
 
   const float length = kNormalLengthFactor * std::sqrt(model.radiusSquared);
   if (!model.vertices.empty()) {
-    DrawColouredPoints(GL_LINES, arrays.Whiskers(model, length, kWhiskerSelected, kWhiskerOther));
+    DrawColoured(GL_LINES, arrays.Whiskers(model, length, kWhiskerSelected, kWhiskerOther));
   }
 
   SetPointStyle(3.0f, true);
-  DrawColouredPoints(GL_POINTS, arrays.DuplicatePoints(model, kDuplicateSelected, kDuplicateOther));
+  DrawColoured(GL_POINTS, arrays.DuplicatePoints(model, kDuplicateSelected, kDuplicateOther));
 }
 
 // View 2: material by material, its texture (the current material's also over the whole view
@@ -326,8 +329,10 @@ void DrawSkeletonView(Renderer& renderer, DrawArrays& arrays, Model& model, cons
   glEnable(GL_LIGHTING);
   LoadViewMatrix(model);
 
+  // Every material sets its state even without faces: blending and the bound texture are left
+  // to the frames after this one.
   const std::uint32_t materials = MaterialsToDraw(model);
-  if (materials > 0 && !model.faces.empty()) {
+  if (materials > 0) {
     const float* positions = arrays.Positions(model);
     const float* normals = arrays.Normals(model);
     const float* texCoords = arrays.TexCoords(model);
@@ -360,9 +365,9 @@ void DrawSkeletonView(Renderer& renderer, DrawArrays& arrays, Model& model, cons
   if (model.currentBone >= 0 && model.currentBone < kMaxBones &&
       static_cast<std::uint32_t>(model.currentBone) < model.boneCount) {
     SetPointStyle(2.0f, true);
-    DrawColouredPoints(GL_POINTS,
-                       arrays.WeightPoints(model, static_cast<std::uint32_t>(model.currentBone),
-                                           kFullWeightThreshold, kFullWeight, kPartialWeight));
+    DrawColoured(GL_POINTS,
+                 arrays.WeightPoints(model, static_cast<std::uint32_t>(model.currentBone),
+                                     kFullWeightThreshold, kFullWeight, kPartialWeight));
   }
 
   if (!model.vertices.empty()) {

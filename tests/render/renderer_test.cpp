@@ -21,16 +21,13 @@ const Rgb kPointGrey = Bytes(0.7f, 0.7f, 0.7f);
 // green top right, blue bottom left, white bottom right. Linear filtering inside a quadrant gives
 // its colour exactly.
 std::vector<std::uint8_t> QuadrantTexels() {
+  const std::uint8_t quadrants[4][4] = {
+      {255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}};
   std::vector<std::uint8_t> texels;
   for (int row = 0; row < 4; ++row) {
     for (int column = 0; column < 4; ++column) {
-      const bool top = row < 2, left = column < 2;
-      const std::array<std::uint8_t, 4> texel =
-          top ? (left ? std::array<std::uint8_t, 4>{255, 0, 0, 255}
-                      : std::array<std::uint8_t, 4>{0, 255, 0, 255})
-              : (left ? std::array<std::uint8_t, 4>{0, 0, 255, 255}
-                      : std::array<std::uint8_t, 4>{255, 255, 255, 255});
-      texels.insert(texels.end(), texel.begin(), texel.end());
+      const std::uint8_t* texel = quadrants[row / 2 * 2 + column / 2];
+      texels.insert(texels.end(), texel, texel + 4);
     }
   }
   return texels;
@@ -144,6 +141,18 @@ TEST_F(RenderTest, MaterialViewLaysTheCurrentTextureOverTheViewWithTheSelectedTe
   Draw(ViewMode::Material);
   EXPECT_TRUE(Shows(128, 384, kBackground));
   EXPECT_TRUE(Shows(64, 447, kBackground));
+}
+
+TEST_F(RenderTest, BackgroundImageFillsTheMeshViewEvenWithoutVertices) {
+  const std::vector<std::uint8_t> texels = QuadrantTexels();
+  model.backgroundTexture = textures.Create(4, 4, texels.data());
+  ASSERT_NE(model.backgroundTexture, 0u);
+  Draw(ViewMode::Mesh);
+  EXPECT_TRUE(Shows(128, 384, Bytes(1, 0, 0), 0));
+  EXPECT_TRUE(Shows(384, 128, Bytes(1, 1, 1), 0));
+  EXPECT_EQ(Count(Bytes(0.6f, 0.6f, 0.6f)), 0) << "the image covers the centre cross";
+  Draw(ViewMode::Normals);
+  EXPECT_EQ(Count(kBackground), kViewSize * kViewSize);
 }
 
 TEST_F(RenderTest, MaterialViewEdgesOnlyTheCurrentMaterialsFaces) {

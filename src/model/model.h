@@ -89,8 +89,8 @@ class Model {
   // each corner (a, b, c) and appends it with the next id. False, and nothing done, for a null
   // face or a material index of 32 or more. A material at or above materialCount is accepted,
   // since a file names its faces' materials before its material table: the reader moves such
-  // faces to material 0 once the file is read, the writer saves them as material 0 and drawing
-  // treats them as material 0.
+  // faces to material 0 once the file is read, the writer saves them as material 0, and the
+  // views that draw material by material leave them out.
   bool AddFace(Face* face, std::uint32_t material);
   // For loading files: AddFace without the corners, which LinkCornersFrom then threads into
   // their vertices' chains for many faces at once.

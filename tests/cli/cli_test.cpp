@@ -93,8 +93,8 @@ class CommandLineToolTest : public ::testing::Test {
 TEST_F(CommandLineToolTest, HelpListsEveryForm) {
   const Result help = RunEditor({"--help"});
   EXPECT_EQ(help.exitCode, 0) << help.errors;
-  for (const char* form : {"--screenshot FILE.png [--batch SCRIPT] [MODEL]", "--info FILE", "--convert IN OUT",
-                           "--batch SCRIPT [MODEL]"}) {
+  for (const char* form : {"--screenshot FILE.png [--batch SCRIPT] [MODEL]", "--info FILE",
+                           "--convert IN OUT", "--batch SCRIPT [MODEL]"}) {
     EXPECT_NE(help.out.find(form), std::string::npos) << form;
   }
 

@@ -2,7 +2,8 @@
 # configures (once; after that Ninja re-runs CMake itself when a CMakeLists.txt changes) and
 # builds incrementally.
 #
-#   make run     build build/ and open the editor (a screenshot under Xvfb when there is no display)
+#   make run     build build/ and open the editor on examples/worm.zmf (a screenshot under Xvfb
+#                when there is no display)
 #   make test    build build/ and build-asan/, run every test in both
 #   make bench   build build-bench/ (Release) and run every benchmark
 #   make fuzz    build build-fuzz/ (clang, libFuzzer) and fuzz every target for a bounded time
@@ -12,6 +13,8 @@
 JOBS ?= 2
 FUZZ_SECONDS ?= 60
 PREFIX ?= /usr/local
+# The model `make run` opens: make run RUN_MODEL=examples/sphere.zmf opens another.
+RUN_MODEL ?= examples/worm.zmf
 
 CMAKE_MAIN  := -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZMF_STRICT=ON
 CMAKE_ASAN  := -DCMAKE_BUILD_TYPE=Debug -DZMF_STRICT=ON -DZMF_SANITIZE=ON
@@ -46,7 +49,7 @@ build-fuzz: deps
 	$(call build,build-fuzz,$(CMAKE_FUZZ))
 
 run: build
-	@scripts/run-editor.sh build/src/app/zmfedit build/run-screenshot.png
+	@scripts/run-editor.sh build/src/app/zmfedit build/run-screenshot.png $(RUN_MODEL)
 
 test: build build-asan
 	@scripts/run-tests.sh build build-asan

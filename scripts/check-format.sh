@@ -3,7 +3,7 @@
 # root .clang-format. Exits 77 (reported as skipped by CTest) with a note when clang-format is
 # not installed; scripts/install-deps.sh installs it.
 #
-#   check-format.sh ROOT_DIR     check ROOT_DIR/{src,tests,bench,fuzz}
+#   check-format.sh ROOT_DIR     check ROOT_DIR/{src,tests,bench,fuzz,tools}
 #   check-format.sh --fix ROOT   rewrite the files in place instead
 set -euo pipefail
 
@@ -19,7 +19,7 @@ if ! command -v clang-format >/dev/null 2>&1; then
   exit 77
 fi
 
-mapfile -d '' files < <(find "$root/src" "$root/tests" "$root/bench" "$root/fuzz" \
+mapfile -d '' files < <(find "$root/src" "$root/tests" "$root/bench" "$root/fuzz" "$root/tools" \
   \( -name '*.cpp' -o -name '*.h' \) -type f -print0 | sort -z)
 
 if ((fix)); then

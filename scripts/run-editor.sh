@@ -1,19 +1,17 @@
 #!/usr/bin/env bash
-# Opens the editor on the first sample model in examples/ (if there is one). Without a display
-# it runs the editor under Xvfb and writes a screenshot instead.
+# Opens the editor on MODEL (when given). Without a display it runs the editor under Xvfb and
+# writes a screenshot instead.
 #
-#   run-editor.sh EDITOR SCREENSHOT.png
+#   run-editor.sh EDITOR SCREENSHOT.png [MODEL]
 set -euo pipefail
 
-editor=${1:?usage: run-editor.sh EDITOR SCREENSHOT.png}
-screenshot=${2:?usage: run-editor.sh EDITOR SCREENSHOT.png}
+usage="usage: run-editor.sh EDITOR SCREENSHOT.png [MODEL]"
+editor=${1:?$usage}
+screenshot=${2:?$usage}
 here=$(cd "$(dirname "$0")" && pwd)
 
 model=()
-if [[ -d examples ]]; then
-  first=$(find examples -maxdepth 1 -name '*.zmf' -type f | sort | head -n 1)
-  [[ -n $first ]] && model=("$first")
-fi
+[[ -n ${3:-} ]] && model=("$3")
 
 if [[ -n ${DISPLAY:-} || -n ${WAYLAND_DISPLAY:-} ]]; then
   exec "$editor" "${model[@]}"

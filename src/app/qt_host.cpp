@@ -1,9 +1,13 @@
-// The Qt face of the core's Host: real message boxes, questions and the prompt dialog.
+// The Qt face of the core's Host: real message boxes, questions, the prompt dialog and the
+// progress dialog of long work.
 #include "app/qt_host.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QString>
+#include <cmath>
 #include <cstdio>
 
 #include "app/prompt_dialog.h"
@@ -27,13 +31,45 @@ QMessageBox::Icon ToQtIcon(MessageBoxSpec::Icon icon) {
   return QMessageBox::NoIcon;
 }
 
+// The bar's steps: a thousand, so that the core's hundredths show exactly.
+constexpr int kProgressSteps = 1000;
+
+// A progress dialog that only the host closes: the work cannot stop half way, so neither Escape
+// nor the window's close button ends it.
+class WorkDialog final : public QProgressDialog {
+ public:
+  explicit WorkDialog(QWidget* parent) : QProgressDialog(parent) {}
+  void reject() override {}
+
+ protected:
+  void closeEvent(QCloseEvent* event) override { event->ignore(); }
+};
+
 }  // namespace
+
+// A box shown during long work: the progress dialog goes while the box waits for the user, and
+// comes back only after another half second of work from the answer on.
+class QtHost::BoxOverWork {
+ public:
+  explicit BoxOverWork(QtHost& host) : host_(host) { host_.CloseProgressDialog(); }
+  ~BoxOverWork() {
+    if (host_.workStart_ >= 0.0f) host_.workStart_ = host_.progressClock_->Seconds();
+  }
+  BoxOverWork(const BoxOverWork&) = delete;
+  BoxOverWork& operator=(const BoxOverWork&) = delete;
+
+ private:
+  QtHost& host_;
+};
+
+QtHost::~QtHost() { delete progressDialog_; }
 
 bool QtHost::ShowMessageBox(const MessageBoxSpec& box) {
   if (unattended_) {
     std::fprintf(stderr, "%s: %s\n", box.title.c_str(), box.text.c_str());
     return box.buttons != MessageBoxSpec::Buttons::YesNo;
   }
+  const BoxOverWork overWork(*this);
   const bool yesNo = box.buttons == MessageBoxSpec::Buttons::YesNo;
   QMessageBox message(ToQtIcon(box.icon), ToQString(box.title), ToQString(box.text),
                       yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
@@ -45,6 +81,7 @@ bool QtHost::ShowMessageBox(const MessageBoxSpec& box) {
 
 bool QtHost::AskYesNo(std::string_view text, std::string_view caption) {
   if (unattended_) return false;
+  const BoxOverWork overWork(*this);
   return QMessageBox::question(mainWindow_, ToQString(caption), ToQString(text),
                                QMessageBox::Yes | QMessageBox::No,
                                QMessageBox::Yes) == QMessageBox::Yes;
@@ -56,7 +93,49 @@ void QtHost::Beep() {
 
 std::optional<std::string> QtHost::Prompt(std::string_view promptAndDefault) {
   if (unattended_) return std::nullopt;
+  const BoxOverWork overWork(*this);
   return RunPrompt(promptAndDefault, mainWindow_);
+}
+
+void QtHost::Progress(std::string_view what, float done) {
+  if (unattended_) return;
+  if (done >= 1.0f) {
+    CloseProgressDialog();
+    workStart_ = -1.0f;
+    return;
+  }
+  const float now = progressClock_->Seconds();
+  if (workStart_ < 0.0f) workStart_ = now;
+  if (progressDialog_ == nullptr) {
+    if (!(now - workStart_ > kProgressDelay)) return;
+    auto* dialog = new WorkDialog(mainWindow_);
+    dialog->setWindowTitle(QStringLiteral("ZmfEdit"));
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->setCancelButton(nullptr);
+    dialog->setRange(0, kProgressSteps);
+    // The dialog shows when the host says, and goes only when the host deletes it.
+    dialog->setMinimumDuration(0);
+    dialog->setAutoReset(false);
+    dialog->setAutoClose(false);
+    progressDialog_ = dialog;
+    progressText_.clear();
+    // Made before the main window stops repainting, which its child widgets take over; the
+    // dialog is a window of its own and keeps repainting.
+    if (mainWindow_ != nullptr) mainWindow_->setUpdatesEnabled(false);
+    dialog->show();
+  }
+  if (what != progressText_) {
+    progressText_.assign(what);
+    progressDialog_->setLabelText(ToQString(what));
+  }
+  progressDialog_->setValue(static_cast<int>(std::lround(done * kProgressSteps)));
+  QCoreApplication::processEvents();
+}
+
+void QtHost::CloseProgressDialog() {
+  if (progressDialog_ == nullptr) return;
+  delete progressDialog_;
+  if (mainWindow_ != nullptr) mainWindow_->setUpdatesEnabled(true);
 }
 
 }  // namespace zmf::app

@@ -16,18 +16,22 @@
 
 #include "edit/journal.h"
 #include "edit/weld.h"
+#include "model/progress.h"
 
 namespace zmf::edit {
 namespace {
 
 class Reducer {
  public:
-  Reducer(Model& model, const std::unordered_set<const Vertex*>& seams, float radiusSquared)
+  // Counts each selected vertex's first candidate on `progress`.
+  Reducer(Model& model, const std::unordered_set<const Vertex*>& seams, float radiusSquared,
+          ProgressMeter& progress)
       : model_(model),
         seams_(seams),
         radiusSquared_(radiusSquared),
         limit_(100.0f * radiusSquared) {
     for (Vertex* v : model_.vertices.Selected()) {
+      progress.Advance();
       const auto rank = static_cast<std::uint32_t>(byRank_.size());
       rankOf_.emplace(v, rank);
       byRank_.push_back(v);
@@ -197,8 +201,11 @@ void ReduceSelectedVertices(Model& model, double percent) {
   const std::uint32_t collapses =
       wanted >= static_cast<double>(selected) ? selected : static_cast<std::uint32_t>(wanted);
 
-  Reducer reducer(model, seams, radiusSquared);
+  // The work: a first candidate for every selected vertex, then the collapses.
+  ProgressMeter progress(model.host(), "Reducing vertices...", std::uint64_t{selected} + collapses);
+  Reducer reducer(model, seams, radiusSquared, progress);
   for (std::uint32_t i = 0; i < collapses; ++i) {
+    progress.Advance();
     if (!reducer.CollapseCheapest()) break;
   }
 }

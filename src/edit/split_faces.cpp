@@ -9,6 +9,7 @@
 
 #include "edit/journal.h"
 #include "model/flat_hash_map.h"
+#include "model/progress.h"
 
 namespace zmf::edit {
 namespace {
@@ -77,6 +78,9 @@ void CutAlongCutEdges(Model& model, const EdgeMidpoints& midpoints, Face* g,
 void SplitSelectedFaces(Model& model, bool deform) {
   if (model.faces.selCount() == 0) return;
   JournalGroup group(model);
+  // The work: each selected face cut, then each face of the list as it was looked over.
+  ProgressMeter progress(model.host(), "Splitting faces...",
+                         std::uint64_t{model.faces.selCount()} + model.faces.count());
 
   // Most edges of a connected selection are shared by two faces.
   EdgeMidpoints midpoints(std::size_t{model.faces.selCount()} * 3 / 2);
@@ -95,6 +99,7 @@ void SplitSelectedFaces(Model& model, bool deform) {
   // From the tail: the faces added here join the selection behind the walk.
   Face* const lastBefore = model.faces.tail();
   for (Face* f = model.faces.selTail(); f != nullptr; f = f->selPrev) {
+    progress.Advance();
     if (ahead != nullptr) {
       if (ahead->HasAllCorners()) {
         midpoints.Prefetch({ahead->a, ahead->b});
@@ -123,6 +128,7 @@ void SplitSelectedFaces(Model& model, bool deform) {
   // after it none.
   std::vector<Face*> halves;  // the faces cut off the one being closed, still to be examined
   for (Face* g = lastBefore; g != nullptr; g = g->prev) {
+    progress.Advance();
     if (g->selected) continue;
     halves.clear();
     CutAlongCutEdges(model, midpoints, g, halves);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "edit/journal.h"
+#include "model/progress.h"
 
 namespace zmf::edit {
 namespace {
@@ -71,6 +72,9 @@ void WeldSelectedVertices(Model& model) {
   Vertex* const keep = model.vertices.selHead();
   if (keep == nullptr) return;
   JournalGroup group(model);
+  // The work: each face looked at, then each other selected vertex deleted.
+  ProgressMeter progress(model.host(), "Welding vertices...",
+                         std::uint64_t{model.faces.count()} + model.vertices.selCount() - 1);
 
   Vector3 position, normal;
   float u = 0.0f, v = 0.0f;
@@ -88,6 +92,7 @@ void WeldSelectedVertices(Model& model) {
 
   // The selected flags say which corners are welded; only one pass over the faces is needed.
   for (Face* f = model.faces.head(); f != nullptr;) {
+    progress.Advance();
     Face* const next = f->next;
     if (f->HasAllCorners()) {
       const Vertex* const corners[3] = {f->a, f->b, f->c};
@@ -108,17 +113,24 @@ void WeldSelectedVertices(Model& model) {
     f = next;
   }
 
-  while (Vertex* s = keep->selNext) JournalDeleteVertex(model, s);
+  while (Vertex* s = keep->selNext) {
+    progress.Advance();
+    JournalDeleteVertex(model, s);
+  }
   JournalSetVertex(model, keep, position, normal, u, v);
 }
 
 void WeldSelectedDuplicates(Model& model) {
   if (model.duplicates.selCount() == 0) return;
   JournalGroup group(model);
+  // The work: each selected pair, then each vertex looked at.
+  ProgressMeter progress(model.host(), "Welding duplicates...",
+                         std::uint64_t{model.duplicates.selCount()} + model.vertices.count());
 
   FaceListOrder order(model.faces);
   std::vector<std::pair<std::uint64_t, Face*>> faces;
   for (const Duplicate* d : model.duplicates.Selected()) {
+    progress.Advance();
     Vertex* const keep = d->vertex;
     const Vertex* const twin = d->twin;
     if (keep == nullptr || twin == nullptr || keep == twin || !(keep->position == twin->position)) {
@@ -139,6 +151,7 @@ void WeldSelectedDuplicates(Model& model) {
 
   // Deleting a vertex empties the duplicate list, so the walk above is over before any goes.
   for (Vertex* v = model.vertices.head(); v != nullptr;) {
+    progress.Advance();
     Vertex* const next = v->next;
     if (!v->HasFaces()) JournalDeleteVertex(model, v);
     v = next;

@@ -34,8 +34,9 @@ class WordScanner {
   // Skips words up to and including the next word that equals `word`, or to the end.
   void SkipPast(std::string_view word);
 
-  // Characters not yet read.
+  // Characters not yet read, and characters read (skipped whitespace included).
   std::size_t Remaining() const { return text_.size() - position_; }
+  std::size_t Position() const { return position_; }
 
   // For a caller that owns a big text and never reads it again: from now on ReleasePassed may
   // hand the memory of text already read back to the system (it then reads as zeros), so a big

@@ -29,6 +29,7 @@
 #include "format/word_scanner.h"
 #include "material/texture_loader.h"
 #include "model/paths.h"
+#include "model/progress.h"
 
 namespace zmf::format {
 namespace {
@@ -75,8 +76,16 @@ std::string TexturePathBesideModel(std::string_view modelPath, std::string_view 
 
 class ZmfReader {
  public:
+  // Tells the model's host how much of the text has been read.
   ZmfReader(Model& model, std::string_view text, std::string_view path, Mode mode)
-      : model_(model), in_(text), path_(path), mode_(mode) {}
+      : model_(model),
+        in_(text),
+        path_(path),
+        mode_(mode),
+        progress_(model.host(),
+                  ProgressText(mode == Mode::WholeModel ? "Reading" : "Importing animations from",
+                               path),
+                  text.size()) {}
 
   // The text is the reader's own (read from the file for it): memory behind the cursor may go.
   ZmfReader& ReleasingPassedText() {
@@ -91,6 +100,7 @@ class ZmfReader {
     }
     bool finished = true;
     while (!in_.AtEnd()) {
+      progress_.Step(in_.Position());
       const std::string_view keyword = in_.Word();
       in_.Literal('{');  // the section's opening brace, when there is one
       if (!ReadSection(keyword)) {
@@ -107,6 +117,7 @@ class ZmfReader {
       }
     }
     KeepReferencesValid();
+    progress_.Finish();
   }
 
  private:
@@ -195,6 +206,7 @@ class ZmfReader {
     }
     for (std::uint32_t i = 0; i < count; ++i) {
       in_.ReleasePassed();
+      progress_.Step(in_.Position());
       float f[8] = {};
       bool complete = true;
       for (int k = 0; k < fields && complete; ++k) complete = in_.Float(f[k]);
@@ -229,6 +241,7 @@ class ZmfReader {
     Face* before = model_.faces.tail();
     for (std::uint32_t i = 0; i < count; ++i) {
       in_.ReleasePassed();
+      progress_.Step(in_.Position());
       std::uint32_t a = 0, b = 0, c = 0, material = 0;
       if (!in_.Unsigned(a) || !in_.Unsigned(b) || !in_.Unsigned(c)) break;
       if (withMaterial && !in_.Unsigned(material)) break;
@@ -407,6 +420,7 @@ class ZmfReader {
       ++seenStamp_;
     }
     for (std::uint32_t i = 0; i < count; ++i) {
+      progress_.Step(in_.Position());
       std::uint32_t index = 0;
       float weight = 0.0f;
       if (!in_.Unsigned(index) || !in_.Float(weight)) break;
@@ -446,6 +460,7 @@ class ZmfReader {
     for (std::uint32_t k = 0; k < keys; ++k) {
       const bool stored = k < kMaxKeys;
       if (!stored && in_.AtEnd()) break;
+      progress_.Step(in_.Position());
       ReadKey(stored ? animation.keys[k] : Scratch().key);
     }
     in_.SkipPast("}");
@@ -649,6 +664,7 @@ class ZmfReader {
   Material scratchMaterial_;
   Bone scratchBone_;
   std::unique_ptr<ScratchRecords> scratch_;
+  ProgressMeter progress_;
 };
 
 void ResetForModelFile(Model& model) {

@@ -6,6 +6,7 @@
 
 #include "format/text_sink.h"
 #include "model/model.h"
+#include "model/progress.h"
 
 namespace zmf::format {
 
@@ -21,8 +22,10 @@ bool WriteModelFile(Model& model, std::string_view path);
 // vertices.
 std::string WriteModelText(Model& model);
 
-// The writer's text for a model whose ids are already renumbered.
+// The writer's text for a model whose ids are already renumbered; `progress` counts the
+// vertices, faces, bone weights and animation frames written.
 void WriteModel(const Model& model, TextSink& out);
+void WriteModel(const Model& model, TextSink& out, ProgressMeter& progress);
 
 // How a name is written: one word, so that the reader takes it back as one. Whitespace inside a
 // name becomes '_' and an empty name is written as "_"; every other name is written as it is.

@@ -20,8 +20,10 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include <utility>
 
 #include "format/file_text.h"
+#include "model/progress.h"
 
 namespace zmf::importers {
 namespace {
@@ -53,19 +55,23 @@ constexpr std::uint32_t kFallbackMaterial = 31;
 
 class Reader3ds {
  public:
-  Reader3ds(Model& model, std::string_view bytes)
+  // Tells the model's host, as `what`, how much of the file has been walked.
+  Reader3ds(Model& model, std::string_view bytes, std::string what)
       : model_(model),
         bytes_(reinterpret_cast<const unsigned char*>(bytes.data())),
-        size_(bytes.size()) {}
+        size_(bytes.size()),
+        progress_(model.host(), std::move(what), bytes.size()) {}
 
   void Run() {
     while (!stopped_ && size_ - pos_ >= kHeaderSize) {
+      progress_.Step(pos_);
       std::size_t end = 0;
       const std::uint16_t id = Header(size_, end);
       if (stopped_) break;
       ReadChunk(id, end);
     }
     Finish();
+    progress_.Finish();
   }
 
  private:
@@ -342,16 +348,20 @@ class Reader3ds {
 
   Material scratch_;                // material chunks outside a stored entry land here
   Material* material_ = &scratch_;  // the entry the material chunks fill
+
+  ProgressMeter progress_;
 };
 
 }  // namespace
 
-void Import3dsFrom(Model& model, std::string_view bytes) { Reader3ds(model, bytes).Run(); }
+void Import3dsFrom(Model& model, std::string_view bytes) {
+  Reader3ds(model, bytes, "Importing 3DS file...").Run();
+}
 
 bool Import3ds(Model& model, std::string_view path) {
   format::FileText file;
   if (!file.Read(path)) return false;
-  Import3dsFrom(model, file.view());
+  Reader3ds(model, file.view(), ProgressText("Importing", path)).Run();
   return true;
 }
 

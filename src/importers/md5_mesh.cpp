@@ -23,12 +23,14 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "anim/skeleton.h"
 #include "edit/journal.h"
 #include "format/file_text.h"
 #include "format/number_text.h"
+#include "model/progress.h"
 
 namespace zmf::importers {
 namespace {
@@ -173,8 +175,9 @@ class LineMatch {
 
 class Md5Parser {
  public:
-  Md5Parser(std::string_view text, Md5Data& data)
-      : text_(text), data_(data), room_(text.size() / kShortestEntryLine + 1) {}
+  // Counts the characters read on `progress`.
+  Md5Parser(std::string_view text, Md5Data& data, ProgressMeter& progress)
+      : text_(text), data_(data), room_(text.size() / kShortestEntryLine + 1), progress_(progress) {}
 
   // False when the file declares a version other than 10; `version` then holds it.
   bool Run(std::int32_t& version) {
@@ -209,6 +212,7 @@ class Md5Parser {
   // The next line without its line end; false at the end of the text.
   bool NextLine(std::string_view& line) {
     if (at_ >= text_.size()) return false;
+    progress_.Step(at_);
     const std::size_t end = std::min(text_.find('\n', at_), text_.size());
     line = text_.substr(at_, end - at_);
     at_ = std::min(end + 1, text_.size());  // a last line without a line end ends at the end
@@ -327,6 +331,7 @@ class Md5Parser {
   Md5Data& data_;
   std::int64_t meshCount_ = 0;
   std::size_t room_;  // entries the meshes' arrays may still be given
+  ProgressMeter& progress_;
 };
 
 // ---- converter
@@ -475,12 +480,16 @@ void HoldVertex(Model& model, Vertex* vertex, const BoneMask& bones) {
   }
 }
 
-void LoadMesh(Model& model, const Md5Data& data, const Mesh& mesh) {
+// The units of work LoadMesh counts.
+std::uint64_t WorkOf(const Mesh& mesh) { return mesh.vertices.size() + mesh.triangles.size(); }
+
+void LoadMesh(Model& model, const Md5Data& data, const Mesh& mesh, ProgressMeter& progress) {
   WeightRanges ranges(data, mesh, model.boneCount);
   std::vector<Vertex*> made;
   made.reserve(mesh.vertices.size());
   model.vertices.ReserveIds(mesh.vertices.size());
   for (const MeshVertex& v : mesh.vertices) {
+    progress.Advance();
     Vector3 position;
     BoneMask bones;
     ranges.Sum(v.firstWeight, v.weightCount, position, bones);
@@ -493,6 +502,7 @@ void LoadMesh(Model& model, const Md5Data& data, const Mesh& mesh) {
   // The corners are reversed; one outside the mesh's vertices drops its triangle.
   model.faces.ReserveIds(mesh.triangles.size());
   for (const Triangle& t : mesh.triangles) {
+    progress.Advance();
     std::array<Vertex*, 3> corners{};
     for (int k = 0; k < 3; ++k) {
       const std::int32_t index = t.corners[k];
@@ -564,19 +574,37 @@ void LinkBones(Model& model) {
 
 // ---- entry points
 
-void ImportMd5MeshFrom(Model& model, std::string_view text) {
+namespace {
+
+// Tells the model's host, as `what`, how far the import has come: reading the text fills the
+// first half of the bar, making the meshes the second.
+void Import(Model& model, std::string_view text, std::string what) {
+  ProgressMeter progress(model.host(), std::move(what), text.size(), 0.5f);
   Md5Data data;
   std::int32_t version = 0;
-  if (!Md5Parser(text, data).Run(version)) {
+  if (!Md5Parser(text, data, progress).Run(version)) {
     model.host().ErrorBox("Error: bad model version", std::to_string(version), Severity::Error);
     return;
   }
+  std::uint64_t work = 0;
+  for (const Mesh& mesh : data.meshes) work += WorkOf(mesh);
+  progress.NextStage(work);
   MakeBones(model, data);
   for (const Mesh& mesh : data.meshes) {
     const std::string question = "Load the mesh: " + std::string(mesh.shader) + "?";
-    if (model.host().AskYesNo(question, "Load Mesh")) LoadMesh(model, data, mesh);
+    if (model.host().AskYesNo(question, "Load Mesh")) {
+      LoadMesh(model, data, mesh, progress);
+    } else {
+      progress.Advance(WorkOf(mesh));
+    }
   }
   if (model.boneCount > 0) LinkBones(model);
+}
+
+}  // namespace
+
+void ImportMd5MeshFrom(Model& model, std::string_view text) {
+  Import(model, text, "Importing MD5 mesh...");
 }
 
 bool ImportMd5Mesh(Model& model, std::string_view path) {
@@ -585,7 +613,7 @@ bool ImportMd5Mesh(Model& model, std::string_view path) {
     model.host().ErrorBox("Error: couldn't open", path, Severity::Error);
     return false;
   }
-  ImportMd5MeshFrom(model, text.view());
+  Import(model, text.view(), ProgressText("Importing", path));
   return true;
 }
 

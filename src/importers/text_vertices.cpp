@@ -8,9 +8,12 @@
 #include <cstdint>
 #include <cstring>
 #include <vector>
+#include <string>
+#include <utility>
 
 #include "format/file_text.h"
 #include "format/number_text.h"
+#include "model/progress.h"
 
 namespace zmf::importers {
 namespace {
@@ -61,7 +64,9 @@ class TextReader {
                     : 0;
   }
 
-  void Run(std::string_view text) {
+  // Tells the model's host, as `what`, how much of the text has been read.
+  void Run(std::string_view text, std::string what) {
+    ProgressMeter progress(model_.host(), std::move(what), text.size());
     // A line holds one vertex at most, and a vertex line six characters at least ("1.,2,3").
     const std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
     const std::size_t most = std::min(lines + 1, text.size() / 6 + 1);
@@ -70,6 +75,7 @@ class TextReader {
 
     std::size_t start = 0;
     while (start < text.size()) {
+      progress.Step(start);
       const char* from = text.data() + start;
       const void* newline = std::memchr(from, '\n', text.size() - start);
       const std::size_t end =
@@ -152,10 +158,12 @@ bool ImportText(Model& model, std::string_view path) {
     model.host().ErrorBox("Could not open file:", path, Severity::Error);
     return false;
   }
-  ImportTextFrom(model, text.view());
+  TextReader(model).Run(text.view(), ProgressText("Importing", path));
   return true;
 }
 
-void ImportTextFrom(Model& model, std::string_view text) { TextReader(model).Run(text); }
+void ImportTextFrom(Model& model, std::string_view text) {
+  TextReader(model).Run(text, "Importing text file...");
+}
 
 }  // namespace zmf::importers

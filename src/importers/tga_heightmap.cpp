@@ -7,9 +7,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "edit/journal.h"
 #include "format/file_text.h"
+#include "model/progress.h"
 
 namespace zmf::importers {
 namespace {
@@ -131,17 +134,21 @@ bool Decode(std::string_view bytes, TgaImage& image) {
   return true;
 }
 
-void BuildHeightmap(Model& model, const TgaImage& image) {
+// Tells the model's host, as `what`, how many of the vertices and grid squares are made.
+void BuildHeightmap(Model& model, const TgaImage& image, std::string what) {
   const std::size_t w = static_cast<std::size_t>(image.width);
   const std::size_t h = static_cast<std::size_t>(image.height);
+  const std::size_t squares = w > 1 && h > 1 ? (w - 1) * (h - 1) : 0;
+  ProgressMeter progress(model.host(), std::move(what), w * h + squares);
   const float width = static_cast<float>(w);
   const float height = static_cast<float>(h);
   std::vector<Vertex*> grid;
   grid.reserve(w * h);
   model.vertices.ReserveIds(w * h);
-  if (w > 1 && h > 1) model.faces.ReserveIds(2 * (w - 1) * (h - 1));
+  if (squares > 0) model.faces.ReserveIds(2 * squares);
   for (std::size_t r = 0; r < h; ++r) {
     for (std::size_t c = 0; c < w; ++c) {
+      progress.Advance();
       const float x = static_cast<float>(c) / width;
       const float z = static_cast<float>(r) / height;
       const float y = static_cast<float>(image.pixels[4 * (r * w + c)]) / 255.0f;
@@ -152,6 +159,7 @@ void BuildHeightmap(Model& model, const TgaImage& image) {
   }
   for (std::size_t r = 0; r + 1 < h; ++r) {
     for (std::size_t c = 0; c + 1 < w; ++c) {
+      progress.Advance();
       const std::size_t i = r * w + c;
       edit::JournalAddFace(model, grid[i], grid[i + w], grid[i + w + 1]);
       edit::JournalAddFace(model, grid[i], grid[i + w + 1], grid[i + 1]);
@@ -180,14 +188,14 @@ bool ReadTga(std::string_view path, TgaImage& image) {
 bool ImportHeightmapFrom(Model& model, std::string_view bytes) {
   TgaImage image;
   if (!ReadTgaFrom(bytes, image)) return false;
-  BuildHeightmap(model, image);
+  BuildHeightmap(model, image, "Importing heightmap...");
   return true;
 }
 
 bool ImportHeightmap(Model& model, std::string_view path) {
   TgaImage image;
   if (!ReadTga(path, image)) return false;
-  BuildHeightmap(model, image);
+  BuildHeightmap(model, image, ProgressText("Importing", path));
   return true;
 }
 

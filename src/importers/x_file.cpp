@@ -19,10 +19,13 @@
 #include <cstdint>
 #include <cstring>
 #include <vector>
+#include <string>
+#include <utility>
 
 #include "edit/journal.h"
 #include "format/file_text.h"
 #include "format/number_text.h"
+#include "model/progress.h"
 
 namespace zmf::importers {
 namespace {
@@ -141,7 +144,9 @@ bool IsBinaryOrCompressed(std::string_view text) {
 
 class XReader {
  public:
-  XReader(Model& model, std::string_view text) : model_(model), text_(text) {}
+  // Tells the model's host, as `what`, how much of the text has been read.
+  XReader(Model& model, std::string_view text, std::string what)
+      : model_(model), text_(text), progress_(model.host(), std::move(what), text.size()) {}
 
   void Run() {
     std::string_view line;
@@ -154,11 +159,13 @@ class XReader {
         ReadTextureCoordinates();
       }
     }
+    progress_.Finish();
   }
 
  private:
   bool NextLine(std::string_view& line) {
     if (pos_ >= text_.size()) return false;
+    progress_.Step(pos_);
     const char* start = text_.data() + pos_;
     const void* newline = std::memchr(start, '\n', text_.size() - pos_);
     const std::size_t length =
@@ -271,6 +278,7 @@ class XReader {
   std::int32_t meshVertexCount_ = 0;  // the vertex count of the latest mesh header
   std::vector<Vertex*> mesh_;         // the vertices that mesh made, in order
   std::vector<std::int32_t> corners_;
+  ProgressMeter progress_;
 };
 
 }  // namespace
@@ -281,7 +289,7 @@ bool ImportXFileFrom(Model& model, std::string_view text, std::string_view path)
                           Severity::Error);
     return false;
   }
-  XReader(model, text).Run();
+  XReader(model, text, ProgressText("Importing", path)).Run();
   return true;
 }
 

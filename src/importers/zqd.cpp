@@ -18,6 +18,7 @@
 #include "format/file_text.h"
 #include "format/word_scanner.h"
 #include "material/material_table.h"
+#include "model/progress.h"
 
 namespace zmf::importers {
 namespace {
@@ -51,8 +52,12 @@ std::string ImageBesideModel(std::string_view modelPath, std::string_view name) 
 
 class ZqdReader {
  public:
+  // Tells the model's host how much of the text has been read.
   ZqdReader(Model& model, std::string_view text, std::string_view path)
-      : model_(model), text_(text), path_(path) {}
+      : model_(model),
+        text_(text),
+        path_(path),
+        progress_(model.host(), ProgressText("Importing", path), text.size()) {}
 
   void Run() {
     format::WordScanner header(text_);
@@ -71,6 +76,7 @@ class ZqdReader {
     }
     ReadTextureImages();
     ReadTextureCoordinates();
+    progress_.Finish();
   }
 
  private:
@@ -123,6 +129,7 @@ class ZqdReader {
     model_.vertices.ReserveIds(count);
     std::string_view line;
     while (NextFilledLine(line) && line != "FACES") {
+      progress_.Step(at_);
       format::WordScanner in(line);
       Vector3 p;
       if (in.Float(p.x) && in.Float(p.y)) in.Float(p.z);
@@ -142,7 +149,10 @@ class ZqdReader {
     model_.faces.ReserveIds(count);
     Face* before = model_.faces.tail();
     std::string_view line;
-    while (NextFilledLine(line) && line != "COLORS") triangles_.push_back(MakeTriangle(line));
+    while (NextFilledLine(line) && line != "COLORS") {
+      progress_.Step(at_);
+      triangles_.push_back(MakeTriangle(line));
+    }
     model_.LinkCornersFrom(before != nullptr ? before->next : model_.faces.head());
   }
 
@@ -172,6 +182,7 @@ class ZqdReader {
     format::WordScanner in(rest);
     std::size_t read = 0;
     for (Face* face : triangles_) {
+      progress_.Step(at_ + in.Position());
       std::uint32_t colour = 0;
       if (!in.Unsigned(colour)) break;
       read = rest.size() - in.Remaining();
@@ -203,6 +214,7 @@ class ZqdReader {
   void ReadTextureCoordinates() {
     format::WordScanner in(text_.substr(at_));
     for (Vertex* vertex : points_) {
+      progress_.Step(at_ + in.Position());
       float s = 0.0f;
       float t = 0.0f;
       if (!in.Float(s) || !in.Float(t)) break;
@@ -223,6 +235,7 @@ class ZqdReader {
   std::size_t at_ = 0;
   std::vector<Vertex*> points_;
   std::vector<Face*> triangles_;
+  ProgressMeter progress_;
 };
 
 }  // namespace

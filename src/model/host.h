@@ -47,6 +47,12 @@ class Host {
   // A short beep that confirms an action without a box (Camera > Save).
   virtual void Beep() = 0;
 
+  // How far long work has come: `done` runs from 0 at its start to exactly 1 at its end, never
+  // going back, and `what` says what the work is ("Reading model.zmf..."). Called a few hundred
+  // times at most per piece of work (see ProgressMeter), always from the thread doing it; the
+  // model may be half made between the calls, so nothing here may touch it. Nothing by default.
+  virtual void Progress(std::string_view /*what*/, float /*done*/) {}
+
   // Reports a failure with the program's texts and titles for its severity. Returns the user's
   // answer to a Serious box (Yes = true); false for the others.
   bool ErrorBox(std::string_view message, std::string_view detail, Severity severity);

@@ -105,8 +105,8 @@ class ProgressTest : public ::testing::Test {
       for (int r = 0; r < kSide; ++r) {
         for (int c = 0; c < kSide; ++c) {
           Vertex* v = m->AppendVertex();
-          m->SetVertex(v, {c * 0.5f, static_cast<float>((r * 7 + c * 3) % 5), r * 0.5f},
-                       {0, 1, 0}, c / 316.0f, r / 316.0f);
+          m->SetVertex(v, {c * 0.5f, static_cast<float>((r * 7 + c * 3) % 5), r * 0.5f}, {0, 1, 0},
+                       c / 316.0f, r / 316.0f);
           grid.push_back(v);
         }
       }
@@ -216,8 +216,8 @@ TEST_F(ProgressTest, ImportsTellTheirProgress) {
       "\tweight 0 0 1 ( 0 0 0 )\n";
   for (int i = 0; i < 2000; ++i) md5 += "\tvert " + std::to_string(i) + " ( 0 0 ) 0 1\n";
   for (int i = 0; i + 2 < 2000; ++i) {
-    md5 += "\ttri " + std::to_string(i) + " " + std::to_string(i) + " " +
-           std::to_string(i + 1) + " " + std::to_string(i + 2) + "\n";
+    md5 += "\ttri " + std::to_string(i) + " " + std::to_string(i) + " " + std::to_string(i + 1) +
+           " " + std::to_string(i + 2) + "\n";
   }
   importers::ImportMd5MeshFrom(model, md5 + "}\n");
   ExpectWholeWork(host.heard, "Importing MD5 mesh...");

@@ -82,10 +82,10 @@ class ZmfReader {
         in_(text),
         path_(path),
         mode_(mode),
-        progress_(model.host(),
-                  ProgressText(mode == Mode::WholeModel ? "Reading" : "Importing animations from",
-                               path),
-                  text.size()) {}
+        progress_(
+            model.host(),
+            ProgressText(mode == Mode::WholeModel ? "Reading" : "Importing animations from", path),
+            text.size()) {}
 
   // The text is the reader's own (read from the file for it): memory behind the cursor may go.
   ZmfReader& ReleasingPassedText() {

@@ -63,8 +63,7 @@ void PutVertices(const Model& model, bool texCoords, TextSink& out, ProgressMete
 
 // `materials` is the number of materials written: a face whose material lies beyond them (a file
 // or an importer can give one) is saved as material 0, which is how it is drawn.
-void PutFaces(const Model& model, std::uint32_t materials, TextSink& out,
-              ProgressMeter& progress) {
+void PutFaces(const Model& model, std::uint32_t materials, TextSink& out, ProgressMeter& progress) {
   // A face missing a corner (re-created around a vertex that is gone) cannot be written.
   std::uint32_t complete = 0;
   for (const Face* f : model.faces) complete += f->HasAllCorners() ? 1 : 0;

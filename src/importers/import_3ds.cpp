@@ -19,8 +19,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 #include <utility>
+#include <vector>
 
 #include "format/file_text.h"
 #include "model/progress.h"

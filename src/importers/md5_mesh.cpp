@@ -177,7 +177,10 @@ class Md5Parser {
  public:
   // Counts the characters read on `progress`.
   Md5Parser(std::string_view text, Md5Data& data, ProgressMeter& progress)
-      : text_(text), data_(data), room_(text.size() / kShortestEntryLine + 1), progress_(progress) {}
+      : text_(text),
+        data_(data),
+        room_(text.size() / kShortestEntryLine + 1),
+        progress_(progress) {}
 
   // False when the file declares a version other than 10; `version` then holds it.
   bool Run(std::int32_t& version) {

@@ -7,9 +7,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <vector>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "format/file_text.h"
 #include "format/number_text.h"

@@ -18,9 +18,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <vector>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "edit/journal.h"
 #include "format/file_text.h"

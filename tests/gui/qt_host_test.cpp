@@ -6,6 +6,7 @@
 
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
 #include <array>
@@ -15,6 +16,7 @@
 
 #include "app/prompt_dialog.h"
 #include "modal.h"
+#include "model/scripted_host.h"
 
 namespace zmf {
 namespace {
@@ -143,6 +145,42 @@ TEST_F(QtHostTest, MessageBoxesAndQuestionsShowTheCoresTextsAndReportTheAnswer) 
   EXPECT_EQ(shown_.owner, &mainWindow_);
   EXPECT_FALSE(
       Answer(QMessageBox::No, [&] { return host_.AskYesNo("Delete all?", "Delete All"); }));
+}
+
+TEST_F(QtHostTest, LongWorkShowsItsProgressAfterHalfASecondAndNotAfterItEnds) {
+  ManualClock clock;
+  host_.SetProgressClock(clock);
+  const auto dialog = [this] { return mainWindow_.findChild<QProgressDialog*>(); };
+
+  // Short work shows nothing.
+  host_.Progress("Reading a.zmf...", 0.0f);
+  clock.Advance(0.4f);
+  host_.Progress("Reading a.zmf...", 0.9f);
+  EXPECT_EQ(dialog(), nullptr);
+  host_.Progress("Reading a.zmf...", 1.0f);
+
+  // Long work shows its text and how far it has come, and the dialog goes at the end.
+  clock.Advance(10.0f);
+  host_.Progress("Welding vertices...", 0.0f);
+  clock.Advance(0.3f);
+  host_.Progress("Welding vertices...", 0.2f);
+  EXPECT_EQ(dialog(), nullptr);
+  clock.Advance(0.3f);
+  host_.Progress("Welding vertices...", 0.25f);
+  ASSERT_NE(dialog(), nullptr);
+  EXPECT_EQ(dialog()->labelText(), "Welding vertices...");
+  EXPECT_EQ(dialog()->value() * 4, dialog()->maximum());
+  EXPECT_FALSE(mainWindow_.updatesEnabled());
+  host_.Progress("Welding vertices...", 1.0f);
+  EXPECT_EQ(dialog(), nullptr);
+  EXPECT_TRUE(mainWindow_.updatesEnabled());
+
+  // Without a user nothing shows, however long the work.
+  host_.SetUnattended(true);
+  host_.Progress("Reducing...", 0.0f);
+  clock.Advance(5.0f);
+  host_.Progress("Reducing...", 0.5f);
+  EXPECT_EQ(dialog(), nullptr);
 }
 
 }  // namespace

@@ -216,6 +216,41 @@ TEST_F(MainWindowTest, StartupModelIsOpenedWithItsTexturesInTheViewportsContext)
   window_.Viewport()->doneCurrent();
 }
 
+TEST_F(MainWindowTest, TheSampleModelShowsSomethingInEveryView) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  const QString dir = folder.path() + "/";
+  const QStringList views = {"mesh", "normals", "material", "bones"};
+  QFile script(dir + "views.txt");
+  ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+  for (const QString& view : views) {
+    script.write(("view-" + view + "\nscreenshot " + dir + view + ".png\n").toUtf8());
+  }
+  script.close();
+  QString errors;
+  ASSERT_EQ(RunEditor({"--screenshot", dir + "window.png", "--batch", script.fileName(),
+                       QStringLiteral(ZMF_EXAMPLES_DIR "/worm.zmf")},
+                      &errors),
+            0)
+      << errors.toStdString();
+  EXPECT_EQ(errors, "");
+
+  ShowAndWaitForAFrame();
+  const QPoint origin = window_.Viewport()->mapTo(&window_, QPoint(0, 0));
+  for (const QString& view : views) {
+    const QImage image(dir + view + ".png", "PNG");
+    ASSERT_EQ(image.size(), QSize(800, 640)) << view.toStdString();
+    // Every fourth pixel of the viewport: the worm covers a good part of it in every view.
+    int drawn = 0;
+    for (int y = 0; y < 512; y += 4) {
+      for (int x = 0; x < 512; x += 4) {
+        drawn += IsGrey(image, origin.x() + x, origin.y() + y, kBackground) ? 0 : 1;
+      }
+    }
+    EXPECT_GT(drawn, 16384 / 20) << view.toStdString();
+  }
+}
+
 TEST_F(MainWindowTest, ScreenshotWithAScriptShowsEachViewTheScriptChose) {
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());

@@ -11,13 +11,11 @@
 namespace zmf {
 namespace {
 
+using testing::ErrorBoxText;
+
 using testing::ReadFile;
 using testing::WriteFile;
 using Boxes = std::vector<std::string>;
-
-std::string Box(const std::string& message, const std::string& detail) {
-  return message + " " + detail + " The application will continue.";
-}
 
 TEST(CommandTable, EveryEntryIsFoundByItsIdentifierAndName) {
   std::set<std::uint32_t> ids;
@@ -109,7 +107,8 @@ TEST_F(FileCommandsTest, SaveChoosesTheWriterByExtension) {
 
   // A screenshot needs the viewport.
   Run(command::kCommandSave, {folder.File("shot.bmp")});
-  EXPECT_EQ(host.BoxTexts(), Boxes{Box("Could not write to file:", folder.File("shot.bmp"))});
+  EXPECT_EQ(host.BoxTexts(),
+            Boxes{ErrorBoxText("Could not write to file:", folder.File("shot.bmp"))});
   RecordingScreenshot viewport;
   screenshot_ = &viewport;
   Run(command::kCommandSave, {folder.File("shot.BMP")});
@@ -164,9 +163,10 @@ TEST_F(FileBatchTest, ErrorBoxesArePrintedWhereTheyHappenAndFailTheRun) {
   char text[1024] = {};
   EXPECT_GT(std::fread(text, 1, sizeof text - 1, errors), 0u);
   std::fclose(errors);
-  EXPECT_EQ(std::string(text), "run.txt:2: ERROR: " + Box("Could not open file:", missing) +
-                                   "\nrun.txt:3: nothing was saved to " + folder.File("out.zmf") +
-                                   ": the model has no vertices\n");
+  EXPECT_EQ(std::string(text),
+            "run.txt:2: ERROR: " + ErrorBoxText("Could not open file:", missing) +
+                "\nrun.txt:3: nothing was saved to " + folder.File("out.zmf") +
+                ": the model has no vertices\n");
 }
 
 TEST_F(FileBatchTest, ScriptsThatCannotBeUnderstoodRunNothing) {

@@ -8,12 +8,20 @@
 #include <cstdint>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "model/host.h"
 #include "model/model.h"
 #include "model/scripted_host.h"
 
 namespace zmf::testing {
+
+// The text of the error box about `detail` (the box's own wording is checked in
+// host_and_paths_test.cpp).
+inline std::string ErrorBoxText(std::string_view message, std::string_view detail) {
+  return MakeErrorBox(message, detail, Severity::Error).text;
+}
 
 // What the journal restores, by id (undo re-creates records at the ends of their lists), exact
 // to the bit: positions, normals, texture coordinates and their drawn copies, faces with their

@@ -14,6 +14,8 @@
 namespace zmf {
 namespace {
 
+using testing::ErrorBoxText;
+
 constexpr std::string_view kPath = "/nowhere/model.x";
 
 class XFileTest : public testing::ModelTest {
@@ -160,17 +162,16 @@ Frame Root {
 TEST_F(XFileTest, RefusesBinaryFilesAndSurvivesBrokenOnes) {
   for (std::string_view header : {"xof 0302bin 0032", "xof 0303bzip0032", "xof 0303tzip0064"}) {
     EXPECT_FALSE(Import(std::string(header) + "\nMesh m {\n1;\n1;2;3;;\n"));
-    EXPECT_EQ(host.BoxTexts(),
-              (Rows{"Binary and compressed X files cannot be read, only text ones: "
-                    "/nowhere/model.x The application will continue."}));
+    EXPECT_EQ(
+        host.BoxTexts(),
+        Rows{ErrorBoxText("Binary and compressed X files cannot be read, only text ones:", kPath)});
     EXPECT_EQ(model.vertices.count(), 0u);
   }
   testing::TempFolder folder;
   host.ClearEvents();
   const std::string missing = folder.File("missing.x");
   EXPECT_FALSE(importers::ImportXFile(model, missing));
-  EXPECT_EQ(host.BoxTexts(),
-            (Rows{"Error: couldn't open " + missing + " The application will continue."}));
+  EXPECT_EQ(host.BoxTexts(), Rows{ErrorBoxText("Error: couldn't open", missing)});
   testing::WriteFile(folder.File("a.X"), kClassic);
   command::OpenModel(model, folder.File("a.X"));
   EXPECT_EQ(model.vertices.count(), 4u);

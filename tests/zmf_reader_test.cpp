@@ -19,6 +19,8 @@
 namespace zmf {
 namespace {
 
+using testing::ErrorBoxText;
+
 using testing::ReadFile;
 using testing::TempFolder;
 using testing::WriteFile;
@@ -26,10 +28,6 @@ using Boxes = std::vector<std::string>;
 using FaceRow = std::array<std::uint32_t, 4>;
 
 constexpr const char* kPath = "/nonexistent-folder/model.zmf";
-
-std::string Box(const std::string& message, const std::string& detail) {
-  return message + " " + detail + " The application will continue.";
-}
 
 class ZmfReaderTest : public testing::ModelTest {
  protected:
@@ -121,7 +119,7 @@ TEST_F(ZmfReaderTest, FilesThatAreNotZmfOrCannotBeReadAreReported) {
     host.ClearEvents();
     testing::BuildOneTriangle(model);
     format::ReadModelFile(model, path);
-    EXPECT_EQ(host.BoxTexts(), Boxes{Box("Could not open file:", path)});
+    EXPECT_EQ(host.BoxTexts(), Boxes{ErrorBoxText("Could not open file:", path)});
     EXPECT_EQ(model.vertices.count(), 0u);
     EXPECT_EQ(model.materialCount, 0u);
   }
@@ -129,7 +127,7 @@ TEST_F(ZmfReaderTest, FilesThatAreNotZmfOrCannotBeReadAreReported) {
     host.ClearEvents();
     testing::BuildOneTriangle(model);
     Read(text);
-    EXPECT_EQ(host.BoxTexts(), Boxes{Box("Not an .zmf file:", kPath)}) << text;
+    EXPECT_EQ(host.BoxTexts(), Boxes{ErrorBoxText("Not an .zmf file:", kPath)}) << text;
     EXPECT_EQ(model.vertices.count(), 0u);
     EXPECT_EQ(model.materialCount, 0u);
   }
@@ -162,7 +160,7 @@ TEST_F(ZmfReaderTest, FileTooLargeForMemoryIsReportedNotFatal) {
   format::ReadModelFile(model, path);
   format::ImportAnimations(model, path);
   ::setrlimit(RLIMIT_AS, &old);
-  EXPECT_EQ(host.BoxTexts(), Boxes(2, Box("Could not open file:", path)));
+  EXPECT_EQ(host.BoxTexts(), Boxes(2, ErrorBoxText("Could not open file:", path)));
   EXPECT_EQ(model.vertices.count(), 0u);
 #endif
 }
@@ -198,7 +196,8 @@ TEST_F(ZmfReaderTest, GoldenFileFillsWhatTheWriterDoesNotWrite) {
   // The textures beside the golden file do not exist; the JPEG is passed over silently.
   Boxes expected;
   for (const char* file : testing::kEverySectionBmps) {
-    expected.push_back(Box("Could not load texture file:", testing::kDataDir + "/zmf/" + file));
+    expected.push_back(
+        ErrorBoxText("Could not load texture file:", testing::kDataDir + "/zmf/" + file));
   }
   EXPECT_EQ(host.BoxTexts(), expected);
 }
@@ -335,7 +334,7 @@ TEST_F(ZmfReaderTest, BadVertexLayoutEndsTheLoadAtOnce) {
       "BONES { 1 BONE { NAME b PARENT nobody } }\n"
       "VERTICES { POSITIONS 1 1 2 3 }\n"
       "FACES { 0 }\nVERTICES { POSITION 1 1 2 3 }\n");
-  EXPECT_EQ(host.BoxTexts(), Boxes{Box("Bad vertex format:", "POSITIONS")});
+  EXPECT_EQ(host.BoxTexts(), Boxes{ErrorBoxText("Bad vertex format:", "POSITIONS")});
   EXPECT_EQ(model.vertices.count(), 0u);
   // Without the finishing steps: no texture loaded, no hierarchy resolved.
   EXPECT_EQ(model.materials[0].textureFile, "wood.bmp");
@@ -382,14 +381,14 @@ TEST_F(ZmfReaderTest, HierarchyLinksChildrenInOrder) {
 TEST_F(ZmfReaderTest, BrokenHierarchiesDropTheSkeletonWithOneMessage) {
   const std::pair<const char*, std::string> cases[] = {
       {"BONE { NAME a PARENT NONE } BONE { NAME b PARENT NONE }",
-       Box("Bad bone heirarchy, more than one root frame.", kPath)},
+       ErrorBoxText("Bad bone heirarchy, more than one root frame.", kPath)},
       {"BONE { NAME a PARENT b } BONE { NAME b PARENT a }",
-       Box("Bad bone heirarchy, no root frame:", kPath)},
+       ErrorBoxText("Bad bone heirarchy, no root frame:", kPath)},
       {"BONE { NAME a PARENT missing } BONE { NAME b PARENT NONE }",
-       Box("Bone name not found:", kPath)},
+       ErrorBoxText("Bone name not found:", kPath)},
       // A bone that is its own parent, beside a good root: the loop hangs from no root.
       {"BONE { NAME r PARENT NONE } BONE { NAME a PARENT a }",
-       Box("Bad bone heirarchy, no root frame:", kPath)},
+       ErrorBoxText("Bad bone heirarchy, no root frame:", kPath)},
   };
   for (const auto& [bones, box] : cases) {
     host.ClearEvents();
@@ -413,7 +412,7 @@ TEST_F(ZmfReaderTest, UnknownKeyBoneNameStopsTheBinding) {
       "  ANIM_KEY { 0 2 ANIM_FRAME { root 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 }"
       "               ANIM_FRAME { ghost 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 } }\n"
       "  ANIM_KEY { 2 1 ANIM_FRAME { root 2 0 0 0 0 2 0 0 0 0 2 0 0 0 0 1 } } } }");
-  EXPECT_EQ(host.BoxTexts(), Boxes{Box("Bad animation frame name:", "ghost")});
+  EXPECT_EQ(host.BoxTexts(), Boxes{ErrorBoxText("Bad animation frame name:", "ghost")});
   const Animation& walk = model.animation(0);
   EXPECT_EQ(walk.keys[0].keyBones[0].boneIndex, 0u);
   EXPECT_EQ(walk.keys[0].keyBones[1].boneIndex, kUnboundKeyBone);
@@ -488,7 +487,7 @@ TEST_F(ZmfReaderTest, CountsThatPromiseMoreThanTheFileHoldsCostNothing) {
   EXPECT_EQ(model.animation(0).keys[0].keyBoneCount, 128u);
   EXPECT_TRUE(host.events().empty());
   Read("ZMF BONES { 4000000000 }");  // 128 bones without names: no parent can be found
-  EXPECT_EQ(host.BoxTexts(), Boxes{Box("Bone name not found:", kPath)});
+  EXPECT_EQ(host.BoxTexts(), Boxes{ErrorBoxText("Bone name not found:", kPath)});
   EXPECT_EQ(model.boneCount, 0u);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   // A list whose entries stop being numbers ends there.
@@ -564,7 +563,8 @@ TEST_F(ZmfReaderTest, ImportAnimationsReplacesOnlyBonesAndAnimations) {
   EXPECT_EQ(model.bones[0].name, "only");
 
   format::ImportAnimations(model, "/nonexistent-folder/a.zmf");
-  EXPECT_EQ(host.BoxTexts(), Boxes{Box("Could not open file:", "/nonexistent-folder/a.zmf")});
+  EXPECT_EQ(host.BoxTexts(),
+            Boxes{ErrorBoxText("Could not open file:", "/nonexistent-folder/a.zmf")});
   EXPECT_EQ(model.boneCount, 1u);
 }
 

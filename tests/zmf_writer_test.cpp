@@ -19,15 +19,13 @@
 namespace zmf {
 namespace {
 
+using testing::ErrorBoxText;
+
 using testing::FilesIn;
 using testing::ReadFile;
 using testing::TempFolder;
 using testing::WriteFile;
 using Names = std::vector<std::string>;
-
-std::string WriteBox(const std::string& path) {
-  return "Could not write to file: " + path + " The application will continue.";
-}
 
 class ZmfWriterTest : public testing::ModelTest {
  protected:
@@ -174,7 +172,7 @@ TEST_F(ZmfWriterTest, SaveThatRunsOutOfRoomLeavesTheOldFileAndReports) {
   std::signal(SIGXFSZ, previous);
   EXPECT_EQ(ReadFile(path), "the old model");
   EXPECT_EQ(FilesIn(folder.path()), Names{"model.zmf"});
-  EXPECT_EQ(host.BoxTexts(), Names{WriteBox(path)});
+  EXPECT_EQ(host.BoxTexts(), Names{ErrorBoxText("Could not write to file:", path)});
 }
 
 TEST_F(ZmfWriterTest, SavesThatCannotHappenReportAndLeaveEverythingAsItWas) {
@@ -188,7 +186,7 @@ TEST_F(ZmfWriterTest, SavesThatCannotHappenReportAndLeaveEverythingAsItWas) {
   for (const std::string& path : {folder.File("missing/x.zmf"), folder.path()}) {
     host.ClearEvents();
     EXPECT_FALSE(format::WriteModelFile(model, path));
-    EXPECT_EQ(host.BoxTexts(), Names{WriteBox(path)});
+    EXPECT_EQ(host.BoxTexts(), Names{ErrorBoxText("Could not write to file:", path)});
   }
   EXPECT_TRUE(FilesIn(folder.path()).empty());
 

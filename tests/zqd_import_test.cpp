@@ -14,12 +14,10 @@
 namespace zmf {
 namespace {
 
+using testing::ErrorBoxText;
+
 using Boxes = std::vector<std::string>;
 using Rows = std::vector<std::array<std::uint32_t, 4>>;
-
-std::string Box(const std::string& message, const std::string& detail) {
-  return message + " " + detail + " The application will continue.";
-}
 
 const std::string kPalette = [] {
   std::string lines;
@@ -88,7 +86,7 @@ TEST_F(ZqdImportTest, PointsTrianglesColoursImagesAndCoordinates) {
 
   host.ClearEvents();
   EXPECT_FALSE(importers::ImportZqd(model, folder.File("none.zqd")));
-  EXPECT_EQ(host.BoxTexts(), Boxes{Box("Could not open file:", folder.File("none.zqd"))});
+  EXPECT_EQ(host.BoxTexts(), Boxes{ErrorBoxText("Could not open file:", folder.File("none.zqd"))});
 }
 
 TEST_F(ZqdImportTest, MissingSectionsAreReportedAndKeepWhatWasRead) {
@@ -109,7 +107,7 @@ TEST_F(ZqdImportTest, MissingSectionsAreReportedAndKeepWhatWasRead) {
   };
   for (const auto& c : cases) {
     Import(c.text);
-    EXPECT_EQ(host.BoxTexts(), Boxes{Box(c.message, path)}) << c.text;
+    EXPECT_EQ(host.BoxTexts(), Boxes{ErrorBoxText(c.message, path)}) << c.text;
     EXPECT_EQ(model.faces.count(), c.faces);
     EXPECT_EQ(model.materialCount, c.faces == 0 ? 1u : 2u);
     EXPECT_EQ(testing::BrokenInvariant(model), "");
@@ -132,8 +130,8 @@ TEST_F(ZqdImportTest, BrokenTrianglesColoursAndImagesAreSurvived) {
   EXPECT_EQ(model.vertices.Nth(2)->u, 0.0f);  // the coordinates ended at "x"
   const Boxes boxes = host.BoxTexts();
   ASSERT_EQ(boxes.size(), 32u);
-  EXPECT_EQ(boxes[0], Box("Could not load texture file:", folder.File("stone.bmp")));
-  EXPECT_EQ(boxes[1], Box("Unrecognized texture format:", folder.File("more1.txt")));
+  EXPECT_EQ(boxes[0], ErrorBoxText("Could not load texture file:", folder.File("stone.bmp")));
+  EXPECT_EQ(boxes[1], ErrorBoxText("Unrecognized texture format:", folder.File("more1.txt")));
   EXPECT_EQ(testing::BrokenInvariant(model), "");
 
   for (const std::string& text : std::vector<std::string>{

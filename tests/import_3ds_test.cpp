@@ -72,12 +72,7 @@ class Import3dsTest : public testing::ModelTest {
     return rows;
   }
 
-  // Faces as corner ids and material.
-  std::vector<std::array<std::uint32_t, 4>> Faces() const {
-    std::vector<std::array<std::uint32_t, 4>> faces;
-    for (const Face* f : model.faces) faces.push_back({f->a->id, f->b->id, f->c->id, f->material});
-    return faces;
-  }
+  std::vector<testing::FaceRow> Faces() const { return testing::FaceRows(model); }
 
   // Every face on live vertices with a material of the table, in that material's chain.
   void ExpectSound() const {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <sstream>
 #include <string>
@@ -54,6 +55,15 @@ inline std::string DumpModel(const Model& m) {
   std::string out;
   for (const std::string& line : lines) out += line + "\n";
   return out;
+}
+
+// Each face as its corners' ids ("-1" for a missing one) and its material, in list order.
+using FaceRow = std::array<std::uint32_t, 4>;
+inline std::vector<FaceRow> FaceRows(const Model& m) {
+  auto id = [](const Vertex* v) { return v != nullptr ? v->id : ~0u; };
+  std::vector<FaceRow> rows;
+  for (const Face* f : m.faces) rows.push_back({id(f->a), id(f->b), id(f->c), f->material});
+  return rows;
 }
 
 class ModelTest : public ::testing::Test {

@@ -25,11 +25,6 @@ std::vector<float> KeyTimes(const Animation& animation) {
   return times;
 }
 
-// A quarter turn about z (x goes to y) and a move.
-Matrix4 QuarterTurn(float x, float y, float z) {
-  return Matrix4{{0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, x, y, z, 1}};
-}
-
 class AnimationTest : public ModelTest {
  protected:
   bool Answer(const std::string& text) {

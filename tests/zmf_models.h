@@ -80,6 +80,11 @@ inline Matrix4 Translation(float x, float y, float z) {
   return m;
 }
 
+// A quarter turn about z (x goes to y) and a move.
+inline Matrix4 QuarterTurn(float x, float y, float z) {
+  return Matrix4{{0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, x, y, z, 1}};
+}
+
 // The model of every_section.zmf: four textured vertices, two faces, ten materials (one plain,
 // nine textured with every alpha mode), a root bone and a child with weights, one animation of
 // two keys.

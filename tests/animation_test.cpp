@@ -203,10 +203,7 @@ TEST_F(AnimationTest, RestPosesShowTheMeshWithAndWithoutAnAnimation) {
 }
 
 TEST_F(AnimationTest, PosedFilesWriteBackTheSameAndRenamedBonesSurviveASave) {
-  // Mode 10 of the last texture has no ALPHA word; read back it is mode 0, which has one.
-  std::string golden = ReadFile(kEverySectionFile);
-  const std::string keyed = "FILE keyed.bmp\n";
-  golden.insert(golden.find(keyed) + keyed.size(), "\t\t\tALPHA NONE\n");
+  const std::string golden = EverySectionTextReadBack();
   format::ReadModelText(model, golden, "/nonexistent-folder/every_section.zmf");
   model.currentAnimation = 0;
   ASSERT_TRUE(anim::ToggleAnimationRunning(model, clock));

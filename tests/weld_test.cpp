@@ -354,13 +354,7 @@ TEST_F(Weld, DuplicateWeldFollowsFaceListOrderAndPassesOverStalePairs) {
 
 // ---- the commands, run from batch scripts
 
-class WeldCommands : public BatchScriptTest {
- protected:
-  // Whether the saved file holds `text`.
-  bool Has(const std::string& name, const std::string& text) {
-    return Saved(name).find(text) != std::string::npos;
-  }
-};
+using WeldCommands = BatchScriptTest;
 
 TEST_F(WeldCommands, ScriptsRunEachCommandWithItsAnswers) {
   // Two triangles on a split diagonal and a stray vertex.
@@ -386,18 +380,18 @@ TEST_F(WeldCommands, ScriptsRunEachCommandWithItsAnswers) {
       0)
       << printed;
   // The triad's faces on the edge 1-3 go; the other two turn to start at the welded vertex 1.
-  EXPECT_TRUE(Has("w.zmf", "POSITION_NORMAL 3\n"));
-  EXPECT_TRUE(Has("w.zmf", "FACES { 2\n\t1 2 0\t0\n\t1 0 2\t0\n}"));
+  EXPECT_THAT(Saved("w.zmf"), HasSubstr("POSITION_NORMAL 3\n"));
+  EXPECT_THAT(Saved("w.zmf"), HasSubstr("FACES { 2\n\t1 2 0\t0\n\t1 0 2\t0\n}"));
   std::vector<std::string> prompts;
   for (const auto& e : host.events()) prompts.push_back(e.text);
   EXPECT_THAT(prompts, ElementsAre("Enter percent to reduce:10", "Enter percent to reduce:10",
                                    "Enter percent to reduce:10"));
   EXPECT_EQ(Saved("e.zmf"), Saved("p.zmf"));
   // 5 x 40%: two base edges collapse, the base folds into two back-to-back faces.
-  EXPECT_TRUE(Has("r.zmf", "POSITION_NORMAL 3\n"));
-  EXPECT_TRUE(Has("r.zmf", "FACES { 2\n\t2 1 0\t0\n\t1 2 0\t0\n}"));
-  EXPECT_TRUE(Has("d.zmf", "POSITION_NORMAL 4\n"));
-  EXPECT_TRUE(Has("d.zmf", "FACES { 2\n\t0 1 2\t0\n\t1 3 2\t0\n}"));
+  EXPECT_THAT(Saved("r.zmf"), HasSubstr("POSITION_NORMAL 3\n"));
+  EXPECT_THAT(Saved("r.zmf"), HasSubstr("FACES { 2\n\t2 1 0\t0\n\t1 2 0\t0\n}"));
+  EXPECT_THAT(Saved("d.zmf"), HasSubstr("POSITION_NORMAL 4\n"));
+  EXPECT_THAT(Saved("d.zmf"), HasSubstr("FACES { 2\n\t0 1 2\t0\n\t1 3 2\t0\n}"));
 
   // A new box is selected; its 24 vertices meet three at each of its 8 corners. Without a
   // select-duplicates first, the weld still finds the pairs and leaves two vertices per corner.
@@ -406,8 +400,8 @@ TEST_F(WeldCommands, ScriptsRunEachCommandWithItsAnswers) {
                 SaveLine("selected-first.zmf")),
             0)
       << printed;
-  EXPECT_TRUE(Has("welded.zmf", "VERTICES { POSITION_NORMAL 16\n"));
-  EXPECT_TRUE(Has("welded.zmf", "FACES { 12\n"));
+  EXPECT_THAT(Saved("welded.zmf"), HasSubstr("VERTICES { POSITION_NORMAL 16\n"));
+  EXPECT_THAT(Saved("welded.zmf"), HasSubstr("FACES { 12\n"));
   EXPECT_EQ(Saved("welded.zmf"), Saved("selected-first.zmf"));
 }
 

@@ -22,6 +22,7 @@ namespace {
 using testing::ErrorBoxText;
 
 using testing::FilesIn;
+using ::testing::HasSubstr;
 using testing::ReadFile;
 using testing::TempFolder;
 using testing::WriteFile;
@@ -48,7 +49,7 @@ TEST_F(ZmfWriterTest, GoldenTextsAndWhatIsLeftOut) {
   model.materials[0].hasTexture = 1;
   model.materials[0].textureFile = "/models/tex/";
   const std::string text = format::WriteModelText(model);
-  EXPECT_NE(text.find("\t\tTEXTURE {\n\t\t\tALPHA NONE\n\t\t}\n"), std::string::npos) << text;
+  EXPECT_THAT(text, HasSubstr("\t\tTEXTURE {\n\t\t\tALPHA NONE\n\t\t}\n"));
 }
 
 TEST_F(ZmfWriterTest, RenumbersVerticesAndFacesInListOrder) {
@@ -66,7 +67,7 @@ TEST_F(ZmfWriterTest, RenumbersVerticesAndFacesInListOrder) {
   EXPECT_EQ(kept->id, 0u);
   EXPECT_EQ(model.faces.nextId(), 1u);
   const std::string text = format::WriteModelText(model);
-  EXPECT_NE(text.find("FACES { 1\n\t1 0 1\t0\n}\n"), std::string::npos) << text;
+  EXPECT_THAT(text, HasSubstr("FACES { 1\n\t1 0 1\t0\n}\n"));
 }
 
 TEST_F(ZmfWriterTest, SavingRenumbersTheWayTheJournalFollows) {
@@ -74,7 +75,7 @@ TEST_F(ZmfWriterTest, SavingRenumbersTheWayTheJournalFollows) {
   Vertex* a = edit::JournalAddVertex(model, {1, 0, 0}, {0, 0, 1}, 0, 0);
   edit::JournalAddVertex(model, {2, 0, 0}, {0, 0, 1}, 0, 0);
   edit::JournalDeleteVertex(model, a);
-  EXPECT_NE(format::WriteModelText(model).find("POSITION_NORMAL 1\n\t2.000000"), std::string::npos);
+  EXPECT_THAT(format::WriteModelText(model), HasSubstr("POSITION_NORMAL 1\n\t2.000000"));
   edit::Undo(model);
   edit::Undo(model);
   ASSERT_EQ(model.vertices.count(), 1u);
@@ -91,9 +92,9 @@ TEST_F(ZmfWriterTest, NamesStayOneWordAndReadBackIntact) {
   model.animation(0).name.Set("big\twave");
   model.animation(0).keys[0].keyBones[0].boneName.Set("");
   const std::string text = format::WriteModelText(model);
-  EXPECT_NE(text.find("NAME dark_wood\n"), std::string::npos);
-  EXPECT_NE(text.find("BONE { NAME _\n"), std::string::npos);
-  EXPECT_NE(text.find("\t\tbig_wave 1.000000 2\n"), std::string::npos);
+  EXPECT_THAT(text, HasSubstr("NAME dark_wood\n"));
+  EXPECT_THAT(text, HasSubstr("BONE { NAME _\n"));
+  EXPECT_THAT(text, HasSubstr("\t\tbig_wave 1.000000 2\n"));
 
   format::ReadModelText(model, text, "/nonexistent-folder/m.zmf");
   EXPECT_EQ(model.materials[1].ambient[0], 0.1f);  // the entry after the name was not eaten

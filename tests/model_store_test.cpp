@@ -54,38 +54,16 @@ TEST_F(ModelStore, IdsKeepGapsRenumberingRestartsThemAndFarOffIdsAreFound) {
   EXPECT_EQ(model.vertices.FindById(70000), twin);
   model.vertices.RemoveAndFree(twin);
   EXPECT_EQ(model.vertices.FindById(70000), nullptr);
-}
 
-TEST_F(ModelStore, NthAndNthSelectedFollowEveryChange) {
-  std::vector<Vertex*> all;
-  for (int i = 0; i < 100; ++i) all.push_back(AddVertex(float(i), 0, 0));
+  // Positions in the list and the selection start at 0; the stress sessions check every other
+  // position after every edit.
+  model.vertices.Select(near);
   EXPECT_EQ(model.vertices.Nth(-1), nullptr);
-  EXPECT_EQ(model.vertices.Nth(100), nullptr);
-  EXPECT_EQ(model.vertices.Nth(99), all[99]);
-  EXPECT_EQ(model.vertices.Nth(50), all[50]);
-
-  // Removals in the middle and at both ends shift later positions.
-  model.vertices.RemoveAndFree(all[0]);
-  model.vertices.RemoveAndFree(all[50]);
-  model.vertices.RemoveAndFree(all[99]);
-  EXPECT_EQ(model.vertices.Nth(0), all[1]);
-  EXPECT_EQ(model.vertices.Nth(49), all[51]);
-  EXPECT_EQ(model.vertices.Nth(96), all[98]);
-  EXPECT_EQ(model.vertices.Nth(97), nullptr);
-  Vertex* last = AddVertex(0, 0, 0);
-  EXPECT_EQ(model.vertices.Nth(97), last);
-
-  for (int i = 60; i > 10; --i) model.vertices.Select(all[i]);
+  EXPECT_EQ(model.vertices.Nth(model.vertices.count()), nullptr);
+  EXPECT_EQ(model.vertices.Nth(0), v0);
   EXPECT_EQ(model.vertices.NthSelected(-1), nullptr);
-  EXPECT_EQ(model.vertices.NthSelected(49), all[11]);
-  EXPECT_EQ(model.vertices.NthSelected(50), nullptr);
-  model.vertices.Select(all[60]);  // moves to the end
-  EXPECT_EQ(model.vertices.NthSelected(0), all[59]);
-  EXPECT_EQ(model.vertices.NthSelected(48), all[11]);
-  EXPECT_EQ(model.vertices.NthSelected(49), all[60]);
-  model.vertices.RemoveAndFree(all[30]);
-  EXPECT_EQ(model.vertices.selCount(), 49u);
-  EXPECT_EQ(model.vertices.NthSelected(40), all[11 + 7]);
+  EXPECT_EQ(model.vertices.NthSelected(1), nullptr);
+  EXPECT_EQ(model.vertices.NthSelected(0), near);
 }
 
 TEST_F(ModelStore, FacesMadeFromIdsUnderOldOrFarIdsOrWithAMissingCorner) {
@@ -124,36 +102,22 @@ TEST_F(ModelStore, FacesMadeFromIdsUnderOldOrFarIdsOrWithAMissingCorner) {
   EXPECT_FALSE(b->HasFaces());
 }
 
-TEST_F(ModelStore, FaceReferencesFollowAddRemoveAndNewCorners) {
+// Each vertex's face references against its faces are checked after every edit of the stress
+// sessions; here, what no edit does.
+TEST_F(ModelStore, NewCornersThatAreMissingAreIgnoredAndAFaceOnOneVertexHoldsItThrice) {
   Vertex* a = AddVertex(0, 0, 0);
   Vertex* b = AddVertex(1, 0, 0);
   Vertex* c = AddVertex(0, 1, 0);
-  Vertex* d = AddVertex(1, 1, 0);
-  Face* f = model.MakeFace(a, b, c);
-  Face* g = model.MakeFace(b, d, c);
-  EXPECT_TRUE(f->selected);
-  EXPECT_THAT(FacesOf(b), ElementsAre(f, g));
-
-  model.RemoveFace(f);
-  EXPECT_EQ(model.faces.count(), 1u);
-  EXPECT_EQ(model.vertices.count(), 4u);
-  EXPECT_TRUE(FacesOf(a).empty());
-  EXPECT_THAT(FacesOf(b), ElementsAre(g));
-  EXPECT_THAT(FacesOf(c), ElementsAre(g));
-
+  Face* g = model.MakeFace(a, b, c);
+  EXPECT_TRUE(g->selected);
   model.SetFaceCorners(g, a, b, nullptr);  // ignored: a corner is missing
   EXPECT_EQ(g->c, c);
-  model.SetFaceCorners(g, a, a, d);
-  EXPECT_THAT(FacesOf(a), ElementsAre(g, g));
-  EXPECT_TRUE(FacesOf(b).empty());
-  EXPECT_TRUE(FacesOf(c).empty());
-  EXPECT_THAT(FacesOf(d), ElementsAre(g));
+  EXPECT_THAT(FacesOf(c), ElementsAre(g));
 
-  // A face on one vertex three times holds three nodes there, and removing it drops all three.
-  Face* degenerate = model.MakeFace(d, d, d);
-  EXPECT_THAT(FacesOf(d), ElementsAre(g, degenerate, degenerate, degenerate));
+  Face* degenerate = model.MakeFace(c, c, c);
+  EXPECT_THAT(FacesOf(c), ElementsAre(g, degenerate, degenerate, degenerate));
   model.RemoveFace(degenerate);
-  EXPECT_THAT(FacesOf(d), ElementsAre(g));
+  EXPECT_THAT(FacesOf(c), ElementsAre(g));
 }
 
 TEST_F(ModelStore, MaterialChainsStayExact) {

@@ -25,11 +25,6 @@ std::vector<float> KeyTimes(const Animation& animation) {
   return times;
 }
 
-// A quarter turn about z (x goes to y) and a move.
-Matrix4 QuarterTurn(float x, float y, float z) {
-  return Matrix4{{0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, x, y, z, 1}};
-}
-
 class AnimationTest : public ModelTest {
  protected:
   bool Answer(const std::string& text) {
@@ -208,10 +203,7 @@ TEST_F(AnimationTest, RestPosesShowTheMeshWithAndWithoutAnAnimation) {
 }
 
 TEST_F(AnimationTest, PosedFilesWriteBackTheSameAndRenamedBonesSurviveASave) {
-  // Mode 10 of the last texture has no ALPHA word; read back it is mode 0, which has one.
-  std::string golden = ReadFile(kEverySectionFile);
-  const std::string keyed = "FILE keyed.bmp\n";
-  golden.insert(golden.find(keyed) + keyed.size(), "\t\t\tALPHA NONE\n");
+  const std::string golden = EverySectionTextReadBack();
   format::ReadModelText(model, golden, "/nonexistent-folder/every_section.zmf");
   model.currentAnimation = 0;
   ASSERT_TRUE(anim::ToggleAnimationRunning(model, clock));

@@ -1,6 +1,7 @@
 // Batch scripts run against a model of their own, saving into a temporary folder.
 #pragma once
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,6 +13,9 @@
 #include "zmf_models.h"
 
 namespace zmf::testing {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 class BatchScriptTest : public ::testing::Test {
  protected:

@@ -64,17 +64,15 @@ TEST_F(EditCommands, DeletingAVertexTakesItsFacesAndUndoRestoresThem) {
           folder.File("two.zmf") + "\n");
   ASSERT_EQ(code, 0) << printed;
   const std::string one = ReadFile(folder.File("one.zmf"));
-  EXPECT_NE(one.find("VERTICES { POSITION_NORMAL 3\n"), std::string::npos) << one;
+  EXPECT_THAT(one, HasSubstr("VERTICES { POSITION_NORMAL 3\n"));
   // Of the triad's faces (0 1 2), (0 3 1), (0 2 3), (1 3 2) only the third stays.
-  EXPECT_NE(one.find("FACES { 1\n\t0 1 2\t0\n}\n"), std::string::npos) << one;
+  EXPECT_THAT(one, HasSubstr("FACES { 1\n\t0 1 2\t0\n}\n"));
   const std::string two = ReadFile(folder.File("two.zmf"));
   // The vertex comes back last; its three faces follow the one that stayed, the one deleted
   // last first.
-  EXPECT_NE(two.find("\t0.000000 -0.500000 0.500000\t0.000000 0.000000 1.000000\n"
-                     "\t0.000000 0.500000 0.000000\t0.000000 1.000000 0.000000\n}\n"
-                     "FACES { 4\n\t0 1 2\t0\n\t3 2 1\t0\n\t0 2 3\t0\n\t0 3 1\t0\n}\n"),
-            std::string::npos)
-      << two;
+  EXPECT_THAT(two, HasSubstr("\t0.000000 -0.500000 0.500000\t0.000000 0.000000 1.000000\n"
+                             "\t0.000000 0.500000 0.000000\t0.000000 1.000000 0.000000\n}\n"
+                             "FACES { 4\n\t0 1 2\t0\n\t3 2 1\t0\n\t0 2 3\t0\n\t0 3 1\t0\n}\n"));
 }
 
 TEST_F(EditCommands, PrimitivesNormalsAndSelectionRunThroughTheTable) {
@@ -104,7 +102,7 @@ TEST_F(EditCommands, PrimitivesNormalsAndSelectionRunThroughTheTable) {
   ASSERT_EQ(model.vertices.selCount(), 2u);
   EXPECT_EQ(model.vertices.selHead()->id, 3u);
   EXPECT_EQ(Run("select-faces 2 -1\n"), 1);
-  EXPECT_NE(printed.find("script.txt:1: not an id: -1"), std::string::npos) << printed;
+  EXPECT_THAT(printed, HasSubstr("script.txt:1: not an id: -1"));
 }
 
 }  // namespace

@@ -377,7 +377,7 @@ TEST_F(FaceCommands, ScriptsRunEachCommandWithItsAnswers) {
   };
   for (const auto& c : cases) {
     const std::string saved = Run(std::string("new\nadd-triad\ndeselect-all\n") + c.script);
-    EXPECT_NE(saved.find(c.part), std::string::npos) << c.script << saved;
+    EXPECT_THAT(saved, HasSubstr(c.part)) << c.script;
   }
   // One Undo takes the whole split back.
   EXPECT_EQ(Run("new\nadd-triad\nselect-all\nanswer yes\nsplit-face\nundo\n"),

@@ -4,32 +4,15 @@
 
 #include <string>
 
-#include "anim/skeleton.h"
 #include "edit/delete_selected.h"
 #include "edit/journal_records.h"
 #include "edit/undo_redo.h"
-#include "file_fixture.h"
 #include "model_fixture.h"
 
 namespace zmf::testing {
 namespace {
 
 using ::testing::ElementsAre;
-
-// DumpModel, plus the material table and the bones' names, parents, matrices and grams.
-std::string State(const Model& m) {
-  std::string out = DumpModel(m);
-  for (std::uint32_t i = 0; i < m.materialCount; ++i) {
-    out +=
-        "mat " + m.materials[i].name.str() + " " + std::to_string(m.materials[i].shininess) + "\n";
-  }
-  for (std::uint32_t i = 0; i < m.boneCount; ++i) {
-    const Bone& b = m.bones[i];
-    out += "bone " + b.name.str() + " p" + std::to_string(b.parent) +
-           " m13=" + std::to_string(b.localMatrix[13]) + " g" + std::to_string(b.grams) + "\n";
-  }
-  return out;
-}
 
 class Journal : public ModelTest {
  protected:
@@ -161,7 +144,7 @@ TEST_F(Journal, RedoStopsAtTheNewestRecordAfterANewEdit) {
   EXPECT_EQ(model.materialCount, 2u);
 }
 
-TEST_F(Journal, UndoStopsAtTheOldestIntactRecordOnceTheRingWraps) {
+TEST_F(Journal, UndoStopsAtTheOldestIntactRecordOnceTheRingWrapsAndRedoFinishesItsGroup) {
   model.journal.Resize(64);
   for (int i = 0; i < 30; ++i) edit::JournalAddVertex(model, {float(i), 0, 0}, {0, 0, 1}, 0, 0);
   // 330 words written into 64: the newest five records (55 words) are intact.
@@ -181,13 +164,12 @@ TEST_F(Journal, UndoStopsAtTheOldestIntactRecordOnceTheRingWraps) {
   EXPECT_EQ(model.vertices.count(), 3u);  // 5 intact records after the lost ones
   edit::Undo(model);
   EXPECT_EQ(model.vertices.count(), 3u);
-}
 
-TEST_F(Journal, RedoAfterUndoStoppedInsideAGroupFinishesThatGroupFirst) {
-  model.journal.Resize(64);
+  // Redo after an Undo that stopped inside a group finishes that group first.
+  model.Reset();
   Triangle(0);  // words 0-40
   Triangle(5);  // words 41-81: the first group's marker and first two vertices are lost
-  const std::string both = State(model);
+  const std::string both = DumpModel(model);
   edit::Undo(model);
   edit::Undo(model);  // the first group's last vertex and its face, up to the oldest intact record
   EXPECT_EQ(model.vertices.count(), 2u);
@@ -197,39 +179,7 @@ TEST_F(Journal, RedoAfterUndoStoppedInsideAGroupFinishesThatGroupFirst) {
   edit::Redo(model);  // the whole second group
   EXPECT_EQ(model.faces.count(), 2u);
   EXPECT_EQ(Words(), 82u);
-  EXPECT_EQ(State(model), both);
-}
-
-TEST_F(Journal, ACompoundEditInsideAGroupIsTakenBackWithIt) {
-  Triangle(0);
-  edit::JournalAddMaterial(model, "red");
-  edit::JournalAddBone(model, "root", -1, Matrix4::Identity(), 1);
-  edit::JournalAddBone(model, "arm", 0, Matrix4::Identity(), 1);
-  edit::JournalSetFaceMaterial(model, model.faces.head(), 1);
-  const std::string before = State(model);
-  const std::uint64_t words = Words();
-  {
-    edit::JournalGroup group(model);
-    edit::JournalDeleteMaterial(model, 1);
-    edit::JournalSetBone(model, 1, 0, Matrix4::Identity(), 7);
-    edit::JournalSetVertex(model, model.vertices.head(), {3, 3, 3}, {0, 0, 1}, 0, 0);
-  }
-  const std::string after = State(model);
-  edit::Undo(model);
-  EXPECT_EQ(State(model), before);
-  EXPECT_EQ(Words(), words);
-  edit::Redo(model);
-  EXPECT_EQ(State(model), after);
-}
-
-TEST_F(Journal, BoneDeletionWordsStopBothWalks) {
-  Triangle(0);
-  edit::WriteLoneWord(model.journal, edit::kDeleteBone);
-  edit::WriteLoneWord(model.journal, edit::kDeleteBone);
-  edit::Undo(model);
-  edit::Undo(model);
-  EXPECT_EQ(model.vertices.count(), 3u);
-  EXPECT_EQ(Words(), 1u + 33u + 6u + 1u + 2u);
+  EXPECT_EQ(DumpModel(model), both);
 }
 
 TEST_F(Journal, IdsStayExactBeyondFloatPrecision) {
@@ -243,29 +193,15 @@ TEST_F(Journal, IdsStayExactBeyondFloatPrecision) {
   EXPECT_EQ(w->position.x, 2.0f);
 }
 
-TEST_F(Journal, SetBoneAndKeyBoneMatrixUndoRestoreTheOldValues) {
-  Matrix4 m = Matrix4::Identity();
-  edit::JournalAddBone(model, "root", -1, m, 1);
-  m[13] = 2;
-  edit::JournalAddBone(model, "a", 0, m, 1);
-  edit::JournalAddBone(model, "b", 0, m, 1);
-  m[13] = 9;
-  edit::JournalSetBone(model, 2, 1, m, 3);  // b moves under a
-  EXPECT_EQ(model.bones[2].parent, 1);
-  EXPECT_EQ(model.bones[1].firstChild, 2);
-  EXPECT_FLOAT_EQ(model.bones[2].bindMatrix[13], 11);
-  edit::JournalSetBone(model, 1, -1, m, 3);  // only the root may lose its parent: ignored
+// What Undo restores of a bone is in the stress sessions; these are the rules they do not reach.
+TEST_F(Journal, OnlyTheRootLosesItsParentAndKeyBoneUndoGoesByTheRecordedIndices) {
+  edit::JournalAddBone(model, "root", -1, Matrix4::Identity(), 1);
+  edit::JournalAddBone(model, "a", 0, Matrix4::Identity(), 1);
+  const std::uint64_t words = Words();
+  edit::JournalSetBone(model, 1, -1, Matrix4::Identity(), 3);  // ignored: nothing written
+  EXPECT_EQ(Words(), words);
   EXPECT_EQ(model.bones[1].parent, 0);
-  edit::JournalSetBone(model, 0, 2, m, 3);  // the root under its own descendant: matrix only
-  EXPECT_EQ(model.bones[0].parent, kNoBone);
-  edit::Undo(model);
-  edit::Undo(model);
-  EXPECT_EQ(model.bones[2].parent, 0);
-  EXPECT_EQ(model.bones[2].parentName, "root");
-  EXPECT_EQ(model.bones[2].localMatrix[13], 2);
-  EXPECT_EQ(model.bones[2].grams, 1);
-  EXPECT_EQ(model.bones[1].firstChild, kNoBone);
-  EXPECT_FLOAT_EQ(model.bones[2].bindMatrix[13], 2);
+  EXPECT_EQ(model.bones[1].grams, 1);
 
   model.animationCount = 1;
   model.animation(0).keyCount = 2;
@@ -276,7 +212,7 @@ TEST_F(Journal, SetBoneAndKeyBoneMatrixUndoRestoreTheOldValues) {
   Matrix4 pose = Matrix4::Identity();
   pose[0] = 4;
   edit::JournalSetKeyBoneMatrix(model, pose);
-  model.currentKey = 0;  // undo goes by the recorded indices, not the current ones
+  model.currentKey = 0;
   EXPECT_EQ(model.animation(0).keys[1].keyBones[2].matrix, pose);
   edit::Undo(model);
   EXPECT_EQ(model.animation(0).keys[1].keyBones[2].matrix, Matrix4::Identity());
@@ -316,42 +252,6 @@ TEST_F(Journal, UndoAfterRenumberingFindsTheRecordsItMeans) {
   model.journal.Reset();
   edit::RenumberIds(model);
   EXPECT_EQ(model.vertices.nextId(), 5u);
-}
-
-TEST_F(Journal, DeletedTexturedMaterialComesBackWithItsTextureLoadedAgain) {
-  TempFolder folder;
-  const std::string file = folder.File("wood.bmp");
-  WriteFile(file, SolidBmp64(0x10, 0x20, 0x30));
-  const auto m = static_cast<std::uint64_t>(file.size());
-
-  edit::JournalAddMaterial(model, "wood");
-  std::uint64_t before = Words();
-  edit::JournalSetMaterialTexture(model, 1, true, file, 0, 0);
-  EXPECT_EQ(Words() - before, 15 + m);
-  ASSERT_NE(model.materials[1].texture, 0u);
-  const std::uint32_t first = model.materials[1].texture;
-
-  before = Words();
-  edit::JournalDeleteMaterial(model, 1);
-  EXPECT_EQ(Words() - before, 2 + 4 + m + 28);
-  EXPECT_TRUE(textures.live().empty());
-  EXPECT_THAT(textures.deleted(), ElementsAre(first));
-
-  edit::Undo(model);
-  ASSERT_EQ(model.materialCount, 2u);
-  EXPECT_EQ(model.materials[1].name, "wood");
-  EXPECT_EQ(model.materials[1].textureFile, file);
-  EXPECT_EQ(model.materials[1].hasTexture, 1);
-  EXPECT_NE(model.materials[1].texture, 0u);
-  EXPECT_EQ(textures.live().count(model.materials[1].texture), 1u);
-
-  edit::Undo(model);  // the texture setting
-  EXPECT_EQ(model.materials[1].hasTexture, 0);
-  edit::Redo(model);
-  edit::Redo(model);
-  EXPECT_EQ(model.materialCount, 1u);
-  EXPECT_TRUE(textures.live().empty());
-  EXPECT_TRUE(host.BoxTexts().empty());
 }
 
 }  // namespace

@@ -17,11 +17,9 @@
 namespace zmf {
 namespace {
 
-using Boxes = std::vector<std::string>;
+using testing::ErrorBoxText;
 
-std::string Box(const std::string& message, const std::string& detail) {
-  return message + " " + detail + " The application will continue.";
-}
+using Boxes = std::vector<std::string>;
 
 // A file with these joint lines and mesh bodies; the counts are the lists' sizes.
 std::string Md5(const std::vector<std::string>& joints, const std::vector<std::string>& meshes) {
@@ -120,7 +118,8 @@ TEST_F(Md5MeshTest, WeightsPlaceVerticesAndJointsBecomeBonesRelativeToTheirParen
   // A file that cannot be read is reported.
   host.ClearEvents();
   EXPECT_FALSE(importers::ImportMd5Mesh(model, folder.File("none.md5mesh")));
-  EXPECT_EQ(host.BoxTexts(), Boxes{Box("Error: couldn't open", folder.File("none.md5mesh"))});
+  EXPECT_EQ(host.BoxTexts(),
+            Boxes{ErrorBoxText("Error: couldn't open", folder.File("none.md5mesh"))});
 }
 
 TEST_F(Md5MeshTest, EachMeshIsAskedForAndItsTrianglesAreReversed) {
@@ -176,7 +175,7 @@ TEST_F(Md5MeshTest, BadVersionsAndBadHierarchiesAreReported) {
   host.SetUnscriptedAnswer(true);
   Import("MD5Version 6\nnumJoints 1\nnumMeshes 1\njoints {\n" + kRootJoint + "\n}\nmesh {\n" +
          Triangle("x") + "}\n");
-  EXPECT_EQ(host.BoxTexts(), Boxes{Box("Error: bad model version", "6")});
+  EXPECT_EQ(host.BoxTexts(), Boxes{ErrorBoxText("Error: bad model version", "6")});
   EXPECT_TRUE(model.vertices.empty());
   EXPECT_EQ(model.boneCount, 0u);
 
@@ -185,14 +184,14 @@ TEST_F(Md5MeshTest, BadVersionsAndBadHierarchiesAreReported) {
     std::vector<std::string> joints;
     std::string box;
   } cases[] = {
-      {{kRootJoint, "\"child\" 5 ( 0 0 0 ) ( 0 0 0 )"}, Box("Bone name not found:", "")},
+      {{kRootJoint, "\"child\" 5 ( 0 0 0 ) ( 0 0 0 )"}, ErrorBoxText("Bone name not found:", "")},
       {{"\"x\" 1 ( 0 0 0 ) ( 0 0 0 )", "\"y\" 0 ( 0 0 0 ) ( 0 0 0 )"},
-       Box("Bad bone heirarchy, no root frame:", "MD5 File")},
+       ErrorBoxText("Bad bone heirarchy, no root frame:", "MD5 File")},
       {{kRootJoint, kChild, "\"other\" -1 ( 0 0 0 ) ( 0 0 0 )"},
-       "Bad bone heirarchy, more than one root frame. MD5 File The application will continue."},
+       ErrorBoxText("Bad bone heirarchy, more than one root frame.", "MD5 File")},
       // A bone that is its own parent hangs from no root.
       {{kRootJoint, "\"self\" 1 ( 0 0 0 ) ( 0 0 0 )"},
-       Box("Bad bone heirarchy, no root frame:", "MD5 File")},
+       ErrorBoxText("Bad bone heirarchy, no root frame:", "MD5 File")},
   };
   for (const auto& c : cases) {
     Import(Md5(c.joints, {Triangle("mesh")}));
@@ -235,7 +234,7 @@ TEST_F(Md5MeshTest, MalformedFilesNeverLeaveTheirArrays) {
   EXPECT_EQ(Questions().size(), 1u);
   EXPECT_GT(model.vertices.count(), 5u);
   EXPECT_LE(model.vertices.count(), huge.size() / 8 + 1);
-  EXPECT_EQ(host.BoxTexts(), Boxes{Box("Bone name not found:", "")});
+  EXPECT_EQ(host.BoxTexts(), Boxes{ErrorBoxText("Bone name not found:", "")});
   EXPECT_EQ(testing::BrokenInvariant(model), "");
 
   // A joints block that takes the rest of the file as joints; a mesh block without a count.

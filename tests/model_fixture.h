@@ -5,15 +5,24 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "model/host.h"
 #include "model/model.h"
 #include "model/scripted_host.h"
 
 namespace zmf::testing {
+
+// The text of the error box about `detail` (the box's own wording is checked in
+// host_and_paths_test.cpp).
+inline std::string ErrorBoxText(std::string_view message, std::string_view detail) {
+  return MakeErrorBox(message, detail, Severity::Error).text;
+}
 
 // What the journal restores, by id (undo re-creates records at the ends of their lists), exact
 // to the bit: positions, normals, texture coordinates and their drawn copies, faces with their
@@ -46,6 +55,15 @@ inline std::string DumpModel(const Model& m) {
   std::string out;
   for (const std::string& line : lines) out += line + "\n";
   return out;
+}
+
+// Each face as its corners' ids ("-1" for a missing one) and its material, in list order.
+using FaceRow = std::array<std::uint32_t, 4>;
+inline std::vector<FaceRow> FaceRows(const Model& m) {
+  auto id = [](const Vertex* v) { return v != nullptr ? v->id : ~0u; };
+  std::vector<FaceRow> rows;
+  for (const Face* f : m.faces) rows.push_back({id(f->a), id(f->b), id(f->c), f->material});
+  return rows;
 }
 
 class ModelTest : public ::testing::Test {

@@ -10,6 +10,7 @@
 #include "edit/journal.h"
 #include "edit/undo_redo.h"
 #include "model_fixture.h"
+#include "zmf_models.h"
 
 namespace zmf::testing {
 namespace {
@@ -18,20 +19,6 @@ Matrix4 WithTranslation(Matrix4 m, float x, float y, float z) {
   m[12] = x;
   m[13] = y;
   m[14] = z;
-  return m;
-}
-
-Matrix4 Translation(float x, float y, float z) {
-  return WithTranslation(Matrix4::Identity(), x, y, z);
-}
-
-// A quarter turn about z (x goes to y), for a rotation part that the transforms must keep.
-Matrix4 QuarterTurn(float x, float y, float z) {
-  Matrix4 m = Translation(x, y, z);
-  m[0] = 0;
-  m[1] = 1;
-  m[4] = -1;
-  m[5] = 0;
   return m;
 }
 

@@ -78,17 +78,13 @@ TEST_F(SkeletonCommands, TheBoneOkReparentsToThePickedRowAndUndoes) {
   const std::string leg = "\tBONE { NAME leg\n\t\tPARENT arm\n\t\tMATRIX " +
                           std::string(kIdentityRows) +
                           "0.000000 2.000000 0.000000 1.000000 \n\t\tGRAMS 1.000000\n";
-  EXPECT_NE(Saved("moved.zmf").find(leg), std::string::npos) << Saved("moved.zmf");
-  EXPECT_NE(Saved("kept.zmf")
-                .find("NAME leg\n\t\tPARENT arm\n\t\tMATRIX " + std::string(kIdentityRows) +
-                      "5.000000 5.000000 5.000000"),
-            std::string::npos)
-      << Saved("kept.zmf");
-  EXPECT_NE(Saved("undone.zmf")
-                .find("NAME leg\n\t\tPARENT hips\n\t\tMATRIX " + std::string(kIdentityRows) +
-                      "1.000000 0.500000 0.250000"),
-            std::string::npos)
-      << Saved("undone.zmf");
+  EXPECT_THAT(Saved("moved.zmf"), HasSubstr(leg));
+  EXPECT_THAT(Saved("kept.zmf"),
+              HasSubstr("NAME leg\n\t\tPARENT arm\n\t\tMATRIX " + std::string(kIdentityRows) +
+                        "5.000000 5.000000 5.000000"));
+  EXPECT_THAT(Saved("undone.zmf"),
+              HasSubstr("NAME leg\n\t\tPARENT hips\n\t\tMATRIX " + std::string(kIdentityRows) +
+                        "1.000000 0.500000 0.250000"));
 }
 
 const std::string kAnimationScript = kSkeletonScript +
@@ -208,11 +204,10 @@ TEST_F(SkeletonCommands, DeleteAllAsksFirstAndLeavesRoomForANewRoot) {
                 SaveLine("new.zmf")),
             0)
       << printed;
-  EXPECT_NE(Saved("kept.zmf").find("BONES { 2\n"), std::string::npos);
-  EXPECT_EQ(Saved("empty.zmf").find("BONES"), std::string::npos) << Saved("empty.zmf");
-  EXPECT_EQ(Saved("empty.zmf").find("ANIMATIONS"), std::string::npos);
-  EXPECT_NE(Saved("new.zmf").find("BONES { 1\n\tBONE { NAME spine\n\t\tPARENT NONE\n"),
-            std::string::npos);
+  EXPECT_THAT(Saved("kept.zmf"), HasSubstr("BONES { 2\n"));
+  EXPECT_THAT(Saved("empty.zmf"), Not(HasSubstr("BONES")));
+  EXPECT_THAT(Saved("empty.zmf"), Not(HasSubstr("ANIMATIONS")));
+  EXPECT_THAT(Saved("new.zmf"), HasSubstr("BONES { 1\n\tBONE { NAME spine\n\t\tPARENT NONE\n"));
   const auto& events = host.events();
   ASSERT_GE(events.size(), 2u);
   EXPECT_EQ(events[events.size() - 1].text,
@@ -248,13 +243,11 @@ TEST_F(SkeletonCommands, TypedTransformsMoveTheSelectionOrTheConfirmedWholeModel
   EXPECT_EQ(Saved("kept.zmf"), start);
   // Scaling doubles positions and bone offsets; normals stay.
   const std::string scaled = Saved("scaled.zmf");
-  EXPECT_NE(scaled.find("\t-1.000000 -1.000000 -1.000000\t-0.500000 0.000000 -0.500000\n"),
-            std::string::npos)
-      << scaled;
-  EXPECT_NE(scaled.find(std::string(kIdentityRows) + "-2.000000 1.000000 -0.500000 1.000000"),
-            std::string::npos);
-  EXPECT_NE(scaled.find(std::string(kIdentityRows) + "2.000000 -2.000000 0.500000 1.000000"),
-            std::string::npos);
+  EXPECT_THAT(scaled, HasSubstr("\t-1.000000 -1.000000 -1.000000\t-0.500000 0.000000 -0.500000\n"));
+  EXPECT_THAT(scaled,
+              HasSubstr(std::string(kIdentityRows) + "-2.000000 1.000000 -0.500000 1.000000"));
+  EXPECT_THAT(scaled,
+              HasSubstr(std::string(kIdentityRows) + "2.000000 -2.000000 0.500000 1.000000"));
 
   std::vector<std::string> questions;
   for (const auto& event : host.events()) {
@@ -273,14 +266,14 @@ TEST_F(SkeletonCommands, ScriptMistakesAreReported) {
   EXPECT_EQ(Run("clock soon\n"), 2);
   printed.clear();
   EXPECT_EQ(Run(kSkeletonScript + "pick 501 2\n"), 1);
-  EXPECT_NE(printed.find("the list has no row 2"), std::string::npos) << printed;
+  EXPECT_THAT(printed, HasSubstr("the list has no row 2"));
   printed.clear();
   EXPECT_EQ(Run(kSkeletonScript + "answer arm\nrename-bone\n"), 1);
-  EXPECT_NE(printed.find("the bone was not renamed to arm"), std::string::npos) << printed;
+  EXPECT_THAT(printed, HasSubstr("the bone was not renamed to arm"));
   printed.clear();
   // One root only: a second bone without a current bone is refused.
   EXPECT_EQ(Run("deselect-all\nadd-bone second 0 0 0\n"), 1);
-  EXPECT_NE(printed.find("the bone second was not added"), std::string::npos) << printed;
+  EXPECT_THAT(printed, HasSubstr("the bone second was not added"));
 }
 
 }  // namespace

@@ -15,6 +15,8 @@
 namespace zmf {
 namespace {
 
+using testing::ErrorBoxText;
+
 using namespace std::string_literals;
 using importers::TgaImage;
 using testing::TempFolder;
@@ -100,8 +102,8 @@ TEST_F(TextImportTest, DamagedLinesAndFilesAreSurvived) {
 
   const std::string missing = folder.File("missing.txt");
   EXPECT_FALSE(importers::ImportText(model, missing));
-  EXPECT_EQ(host.BoxTexts(), (std::vector<std::string>{"Could not open file: " + missing +
-                                                       " The application will continue."}));
+  EXPECT_EQ(host.BoxTexts(),
+            std::vector<std::string>{ErrorBoxText("Could not open file:", missing)});
 }
 
 // ---- Targa images

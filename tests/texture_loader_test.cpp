@@ -19,11 +19,8 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-std::string Box(std::string_view message, const std::string& file) {
-  return std::string(message) + " " + file + " The application will continue.";
-}
 std::string Warning(const std::string& file) {
-  return Box("Texture files should be powers of 2 in dimension:", file);
+  return ErrorBoxText("Texture files should be powers of 2 in dimension:", file);
 }
 
 // Each test writes its files into a folder of its own, removed afterwards.
@@ -118,7 +115,7 @@ TEST_F(TextureFiles, FormatChoiceAndEveryFailureMessage) {
     EXPECT_EQ(name != 0, message == loaded) << file;
     EXPECT_EQ(textures.live().size(), before + (name != 0 ? 1 : 0)) << file;
     const bool silent = message.empty() || message == loaded;
-    EXPECT_EQ(host.BoxTexts(), silent ? Texts{} : Texts{Box(message, file)}) << file;
+    EXPECT_EQ(host.BoxTexts(), silent ? Texts{} : Texts{ErrorBoxText(message, file)}) << file;
   }
 }
 

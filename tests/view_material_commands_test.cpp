@@ -91,25 +91,20 @@ TEST_F(MaterialCommands, TextureCoordinatesFromTheViewFromPinsAndTyped) {
             0)
       << printed;
   // Radius 1 (no fit yet): the view square is -1 ... 1.
-  EXPECT_NE(Saved("view.zmf")
-                .find(TriadWithCoords("0.250000 0.750000", "0.500000 0.250000", "0.750000 0.750000",
-                                      "0.500000 0.750000")),
-            std::string::npos)
-      << Saved("view.zmf");
+  EXPECT_THAT(Saved("view.zmf"),
+              HasSubstr(TriadWithCoords("0.250000 0.750000", "0.500000 0.250000",
+                                        "0.750000 0.750000", "0.500000 0.750000")));
   // 50%: three radii.
-  EXPECT_NE(Saved("far.zmf").find(TriadWithCoords("0.416667 0.583333", "0.500000 0.416667",
-                                                  "0.583333 0.583333", "0.500000 0.583333")),
-            std::string::npos)
-      << Saved("far.zmf");
+  EXPECT_THAT(Saved("far.zmf"),
+              HasSubstr(TriadWithCoords("0.416667 0.583333", "0.500000 0.416667",
+                                        "0.583333 0.583333", "0.500000 0.583333")));
   // Vertex 3 lies halfway between the pins of vertices 0 and 2.
   const std::string pinned = TriadWithCoords("0.100000 0.100000", "0.900000 0.100000",
                                              "0.100000 0.900000", "0.100000 0.500000");
-  EXPECT_NE(Saved("pinned.zmf").find(pinned), std::string::npos) << Saved("pinned.zmf");
-  EXPECT_NE(Saved("undone.zmf")
-                .find(TriadWithCoords("0.100000 0.100000", "0.900000 0.100000", "0.100000 0.900000",
-                                      "0.000000 0.000000")),
-            std::string::npos)
-      << Saved("undone.zmf");
+  EXPECT_THAT(Saved("pinned.zmf"), HasSubstr(pinned));
+  EXPECT_THAT(Saved("undone.zmf"),
+              HasSubstr(TriadWithCoords("0.100000 0.100000", "0.900000 0.100000",
+                                        "0.100000 0.900000", "0.000000 0.000000")));
 }
 
 std::string MaterialText(const std::string& name, const std::string& colours,

@@ -5,12 +5,23 @@
 #include <string>
 #include <tuple>
 
+#include "file_fixture.h"
 #include "model/model.h"
 
 namespace zmf::testing {
 
 inline const std::string kDataDir = ZMF_TEST_DATA_DIR;
 inline const std::string kEverySectionFile = kDataDir + "/zmf/every_section.zmf";
+
+// What a model read from every_section.zmf writes, a fixed point of reading and writing: the
+// last texture was written from alpha mode 10, which has no ALPHA word; read back it has mode
+// 0, which has one.
+inline std::string EverySectionTextReadBack() {
+  std::string text = ReadFile(kEverySectionFile);
+  const std::string keyed = "FILE keyed.bmp\n";
+  text.insert(text.find(keyed) + keyed.size(), "\t\t\tALPHA NONE\n");
+  return text;
+}
 
 // The texture files every_section.zmf names, and the one it names as a JPEG (which, missing,
 // is passed over silently).
@@ -78,6 +89,11 @@ inline Matrix4 Translation(float x, float y, float z) {
   m[13] = y;
   m[14] = z;
   return m;
+}
+
+// A quarter turn about z (x goes to y) and a move.
+inline Matrix4 QuarterTurn(float x, float y, float z) {
+  return Matrix4{{0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, x, y, z, 1}};
 }
 
 // The model of every_section.zmf: four textured vertices, two faces, ten materials (one plain,

@@ -19,17 +19,15 @@
 namespace zmf {
 namespace {
 
+using testing::ErrorBoxText;
+
 using testing::ReadFile;
 using testing::TempFolder;
 using testing::WriteFile;
 using Boxes = std::vector<std::string>;
-using FaceRow = std::array<std::uint32_t, 4>;
+using testing::FaceRow;
 
 constexpr const char* kPath = "/nonexistent-folder/model.zmf";
-
-std::string Box(const std::string& message, const std::string& detail) {
-  return message + " " + detail + " The application will continue.";
-}
 
 class ZmfReaderTest : public testing::ModelTest {
  protected:
@@ -104,9 +102,7 @@ class ZmfReaderTest : public testing::ModelTest {
   // Corners of each face as positions in the vertex list, and its material.
   std::vector<FaceRow> FaceIndices() {
     model.vertices.Renumber();
-    std::vector<FaceRow> faces;
-    for (const Face* f : model.faces) faces.push_back({f->a->id, f->b->id, f->c->id, f->material});
-    return faces;
+    return testing::FaceRows(model);
   }
 };
 
@@ -121,7 +117,7 @@ TEST_F(ZmfReaderTest, FilesThatAreNotZmfOrCannotBeReadAreReported) {
     host.ClearEvents();
     testing::BuildOneTriangle(model);
     format::ReadModelFile(model, path);
-    EXPECT_EQ(host.BoxTexts(), Boxes{Box("Could not open file:", path)});
+    EXPECT_EQ(host.BoxTexts(), Boxes{ErrorBoxText("Could not open file:", path)});
     EXPECT_EQ(model.vertices.count(), 0u);
     EXPECT_EQ(model.materialCount, 0u);
   }
@@ -129,7 +125,7 @@ TEST_F(ZmfReaderTest, FilesThatAreNotZmfOrCannotBeReadAreReported) {
     host.ClearEvents();
     testing::BuildOneTriangle(model);
     Read(text);
-    EXPECT_EQ(host.BoxTexts(), Boxes{Box("Not an .zmf file:", kPath)}) << text;
+    EXPECT_EQ(host.BoxTexts(), Boxes{ErrorBoxText("Not an .zmf file:", kPath)}) << text;
     EXPECT_EQ(model.vertices.count(), 0u);
     EXPECT_EQ(model.materialCount, 0u);
   }
@@ -162,7 +158,7 @@ TEST_F(ZmfReaderTest, FileTooLargeForMemoryIsReportedNotFatal) {
   format::ReadModelFile(model, path);
   format::ImportAnimations(model, path);
   ::setrlimit(RLIMIT_AS, &old);
-  EXPECT_EQ(host.BoxTexts(), Boxes(2, Box("Could not open file:", path)));
+  EXPECT_EQ(host.BoxTexts(), Boxes(2, ErrorBoxText("Could not open file:", path)));
   EXPECT_EQ(model.vertices.count(), 0u);
 #endif
 }
@@ -198,21 +194,10 @@ TEST_F(ZmfReaderTest, GoldenFileFillsWhatTheWriterDoesNotWrite) {
   // The textures beside the golden file do not exist; the JPEG is passed over silently.
   Boxes expected;
   for (const char* file : testing::kEverySectionBmps) {
-    expected.push_back(Box("Could not load texture file:", testing::kDataDir + "/zmf/" + file));
+    expected.push_back(
+        ErrorBoxText("Could not load texture file:", testing::kDataDir + "/zmf/" + file));
   }
   EXPECT_EQ(host.BoxTexts(), expected);
-}
-
-TEST_F(ZmfReaderTest, WriteReadWriteGivesTheSameText) {
-  // The golden file's last texture was written from alpha mode 10, which has no ALPHA word;
-  // read back it has mode 0, which has one. Everything else comes back as it was.
-  std::string golden = ReadFile(testing::kEverySectionFile);
-  Read(golden);
-  const std::string keyed = "FILE keyed.bmp\n";
-  golden.insert(golden.find(keyed) + keyed.size(), "\t\t\tALPHA NONE\n");
-  EXPECT_EQ(format::WriteModelText(model), golden);
-  Read(golden);
-  EXPECT_EQ(format::WriteModelText(model), golden);
 }
 
 // A file read from disk gives the memory of text already parsed back as it goes (in steps of
@@ -315,7 +300,7 @@ TEST_F(ZmfReaderTest, VersionOneSectionsAreReadOnlyInVersionOneFiles) {
   EXPECT_TRUE(host.events().empty());
 }
 
-TEST_F(ZmfReaderTest, VertexLayoutsAndNumberForms) {
+TEST_F(ZmfReaderTest, VertexLayoutsNumberFormsAndABadLayout) {
   Read("ZMF VERTICES { POSITION_TEXCOORDS 1 1 2 3 0.5 0.25 }");
   const Vertex* v = model.vertices.head();
   EXPECT_EQ(v->normal, (Vector3{0, 0, 0}));
@@ -327,15 +312,14 @@ TEST_F(ZmfReaderTest, VertexLayoutsAndNumberForms) {
   Read("ZMF\r\nVERTICES {\r\nPOSITION 3\r\n+1.5 1. .5\r\n1e1 -2E-1 -0\r\ninf 0x1p1 7}\r\n");
   EXPECT_EQ(Positions(),
             (std::vector<Vector3>{{1.5f, 1, 0.5f}, {10, -0.2f, -0.0f}, {INFINITY, 2, 7}}));
-}
 
-TEST_F(ZmfReaderTest, BadVertexLayoutEndsTheLoadAtOnce) {
+  // An unknown layout ends the load at once.
   Read(
       "ZMF MATERIALS { 1 MATERIAL { NAME m TEXTURE { FILE wood.bmp } } }\n"
       "BONES { 1 BONE { NAME b PARENT nobody } }\n"
       "VERTICES { POSITIONS 1 1 2 3 }\n"
       "FACES { 0 }\nVERTICES { POSITION 1 1 2 3 }\n");
-  EXPECT_EQ(host.BoxTexts(), Boxes{Box("Bad vertex format:", "POSITIONS")});
+  EXPECT_EQ(host.BoxTexts(), Boxes{ErrorBoxText("Bad vertex format:", "POSITIONS")});
   EXPECT_EQ(model.vertices.count(), 0u);
   // Without the finishing steps: no texture loaded, no hierarchy resolved.
   EXPECT_EQ(model.materials[0].textureFile, "wood.bmp");
@@ -364,7 +348,7 @@ TEST_F(ZmfReaderTest, CommentsUnknownWordsAndRepeatedSections) {
   EXPECT_EQ(model.boundsMin, (Vector3{5, 0, 0}));
 }
 
-TEST_F(ZmfReaderTest, HierarchyLinksChildrenInOrder) {
+TEST_F(ZmfReaderTest, HierarchyLinksChildrenInOrderOrIsDroppedWithOneMessage) {
   Read(
       "ZMF BONES { 4\n"
       " BONE { NAME root PARENT NONE }\n BONE { NAME a PARENT root }\n"
@@ -377,19 +361,18 @@ TEST_F(ZmfReaderTest, HierarchyLinksChildrenInOrder) {
   EXPECT_EQ(model.bones[1].firstChild, 3);
   EXPECT_EQ(model.bones[3].parent, 1);
   EXPECT_EQ(model.bones[0].localMatrix, Matrix4::Identity());  // a bone without MATRIX
-}
 
-TEST_F(ZmfReaderTest, BrokenHierarchiesDropTheSkeletonWithOneMessage) {
+  // A broken hierarchy drops the skeleton with one message.
   const std::pair<const char*, std::string> cases[] = {
       {"BONE { NAME a PARENT NONE } BONE { NAME b PARENT NONE }",
-       Box("Bad bone heirarchy, more than one root frame.", kPath)},
+       ErrorBoxText("Bad bone heirarchy, more than one root frame.", kPath)},
       {"BONE { NAME a PARENT b } BONE { NAME b PARENT a }",
-       Box("Bad bone heirarchy, no root frame:", kPath)},
+       ErrorBoxText("Bad bone heirarchy, no root frame:", kPath)},
       {"BONE { NAME a PARENT missing } BONE { NAME b PARENT NONE }",
-       Box("Bone name not found:", kPath)},
+       ErrorBoxText("Bone name not found:", kPath)},
       // A bone that is its own parent, beside a good root: the loop hangs from no root.
       {"BONE { NAME r PARENT NONE } BONE { NAME a PARENT a }",
-       Box("Bad bone heirarchy, no root frame:", kPath)},
+       ErrorBoxText("Bad bone heirarchy, no root frame:", kPath)},
   };
   for (const auto& [bones, box] : cases) {
     host.ClearEvents();
@@ -413,7 +396,7 @@ TEST_F(ZmfReaderTest, UnknownKeyBoneNameStopsTheBinding) {
       "  ANIM_KEY { 0 2 ANIM_FRAME { root 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 }"
       "               ANIM_FRAME { ghost 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 } }\n"
       "  ANIM_KEY { 2 1 ANIM_FRAME { root 2 0 0 0 0 2 0 0 0 0 2 0 0 0 0 1 } } } }");
-  EXPECT_EQ(host.BoxTexts(), Boxes{Box("Bad animation frame name:", "ghost")});
+  EXPECT_EQ(host.BoxTexts(), Boxes{ErrorBoxText("Bad animation frame name:", "ghost")});
   const Animation& walk = model.animation(0);
   EXPECT_EQ(walk.keys[0].keyBones[0].boneIndex, 0u);
   EXPECT_EQ(walk.keys[0].keyBones[1].boneIndex, kUnboundKeyBone);
@@ -422,7 +405,7 @@ TEST_F(ZmfReaderTest, UnknownKeyBoneNameStopsTheBinding) {
   EXPECT_EQ(model.boneCount, 1u);
 }
 
-TEST_F(ZmfReaderTest, CountsBeyondTheTablesFillThemAndReadOn) {
+TEST_F(ZmfReaderTest, CountsBeyondTheTablesOrTheTextFillThemAndReadOn) {
   std::string text = "ZMF MATERIALS { 40\n";
   for (int i = 0; i < 40; ++i) text += " MATERIAL { NAME m" + std::to_string(i) + " }\n";
   text += "}\nBONES { 130\n BONE { NAME b0 PARENT NONE }\n";
@@ -449,6 +432,27 @@ TEST_F(ZmfReaderTest, CountsBeyondTheTablesFillThemAndReadOn) {
   EXPECT_EQ(model.animation(31).keys[31].keyBones[127].boneIndex, 1u);
   // What followed the oversized sections was still read as sections.
   EXPECT_EQ(Positions(), (std::vector<Vector3>{{9, 9, 9}}));
+
+  // Counts that promise more than the text holds cost nothing.
+  const auto start = std::chrono::steady_clock::now();
+  Read(
+      "ZMF VERTICES { POSITION_NORMAL_TEXCOORDS 4294967295 1 2 3 4 5 6 7 8 }\n"
+      "FACES { 4000000000 0 0 0 0 }");
+  EXPECT_EQ(model.vertices.count(), 1u);
+  EXPECT_EQ(model.faces.count(), 1u);
+  Read("ZMF MATERIALS { 4000000000 }");
+  EXPECT_EQ(model.materialCount, 32u);
+  EXPECT_EQ(model.materials[31].name, "default");
+  Read("ZMF ANIMATIONS { 4000000000 ANIMATION { a 1 4000000000 ANIM_KEY { 0 4000000000 } } }");
+  EXPECT_EQ(model.animation(0).keys[0].keyBoneCount, 128u);
+  EXPECT_TRUE(host.events().empty());
+  Read("ZMF BONES { 4000000000 }");  // 128 bones without names: no parent can be found
+  EXPECT_EQ(host.BoxTexts(), Boxes{ErrorBoxText("Bone name not found:", kPath)});
+  EXPECT_EQ(model.boneCount, 0u);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  // A list whose entries stop being numbers ends there.
+  Read("ZMF VERTICES { POSITION 3 1 2 3 4 five 6 7 8 9 } FACES { 0 }");
+  EXPECT_EQ(Positions(), (std::vector<Vector3>{{1, 2, 3}}));
 }
 
 TEST_F(ZmfReaderTest, BadReferencesAreDroppedOrMadeSafe) {
@@ -474,29 +478,8 @@ TEST_F(ZmfReaderTest, BadReferencesAreDroppedOrMadeSafe) {
             "/nonexistent-folder/" + longFile.substr(0, kMaxTextureFileLength));
 }
 
-TEST_F(ZmfReaderTest, CountsThatPromiseMoreThanTheFileHoldsCostNothing) {
-  const auto start = std::chrono::steady_clock::now();
-  Read(
-      "ZMF VERTICES { POSITION_NORMAL_TEXCOORDS 4294967295 1 2 3 4 5 6 7 8 }\n"
-      "FACES { 4000000000 0 0 0 0 }");
-  EXPECT_EQ(model.vertices.count(), 1u);
-  EXPECT_EQ(model.faces.count(), 1u);
-  Read("ZMF MATERIALS { 4000000000 }");
-  EXPECT_EQ(model.materialCount, 32u);
-  EXPECT_EQ(model.materials[31].name, "default");
-  Read("ZMF ANIMATIONS { 4000000000 ANIMATION { a 1 4000000000 ANIM_KEY { 0 4000000000 } } }");
-  EXPECT_EQ(model.animation(0).keys[0].keyBoneCount, 128u);
-  EXPECT_TRUE(host.events().empty());
-  Read("ZMF BONES { 4000000000 }");  // 128 bones without names: no parent can be found
-  EXPECT_EQ(host.BoxTexts(), Boxes{Box("Bone name not found:", kPath)});
-  EXPECT_EQ(model.boneCount, 0u);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-  // A list whose entries stop being numbers ends there.
-  Read("ZMF VERTICES { POSITION 3 1 2 3 4 five 6 7 8 9 } FACES { 0 }");
-  EXPECT_EQ(Positions(), (std::vector<Vector3>{{1, 2, 3}}));
-}
-
-TEST_F(ZmfReaderTest, EveryTruncationOfAFileAndRandomBytesReadSafely) {
+// Crashes on arbitrary bytes are the fuzz corpus's to find; this checks the model's promises.
+TEST_F(ZmfReaderTest, EveryTruncationOfAFileReadsSafely) {
   const std::string golden = ReadFile(testing::kEverySectionFile);
   for (std::size_t size = 0; size <= golden.size(); ++size) {
     const std::string prefix = golden.substr(0, size);
@@ -509,20 +492,6 @@ TEST_F(ZmfReaderTest, EveryTruncationOfAFileAndRandomBytesReadSafely) {
   EXPECT_EQ(model.vertices.count(), 4u);
   EXPECT_EQ(model.faces.count(), 2u);
   EXPECT_EQ(model.boneCount, 2u);
-  std::mt19937 random(7);
-  const std::string alphabet = "ZMF{} \n\t0123456789.-+eVERTICESFACESMATERIALBONESANIMATIONS_x";
-  for (int round = 0; round < 300; ++round) {
-    std::string text = round % 2 == 0 ? "ZMF " : "";
-    const int length = std::uniform_int_distribution<int>(0, 400)(random);
-    for (int i = 0; i < length; ++i) {
-      text += round % 3 == 0 ? static_cast<char>(random()) : alphabet[random() % alphabet.size()];
-    }
-    Read(text);
-    ASSERT_EQ(BrokenPromise(), "") << text;
-    format::ImportAnimationsText(model, text, kPath);
-    ASSERT_EQ(BrokenPromise(), "") << text;
-    format::WriteModelText(model);
-  }
 }
 
 TEST_F(ZmfReaderTest, ImportAnimationsReplacesOnlyBonesAndAnimations) {
@@ -564,7 +533,8 @@ TEST_F(ZmfReaderTest, ImportAnimationsReplacesOnlyBonesAndAnimations) {
   EXPECT_EQ(model.bones[0].name, "only");
 
   format::ImportAnimations(model, "/nonexistent-folder/a.zmf");
-  EXPECT_EQ(host.BoxTexts(), Boxes{Box("Could not open file:", "/nonexistent-folder/a.zmf")});
+  EXPECT_EQ(host.BoxTexts(),
+            Boxes{ErrorBoxText("Could not open file:", "/nonexistent-folder/a.zmf")});
   EXPECT_EQ(model.boneCount, 1u);
 }
 

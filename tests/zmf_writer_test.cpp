@@ -19,15 +19,14 @@
 namespace zmf {
 namespace {
 
+using testing::ErrorBoxText;
+
 using testing::FilesIn;
+using ::testing::HasSubstr;
 using testing::ReadFile;
 using testing::TempFolder;
 using testing::WriteFile;
 using Names = std::vector<std::string>;
-
-std::string WriteBox(const std::string& path) {
-  return "Could not write to file: " + path + " The application will continue.";
-}
 
 class ZmfWriterTest : public testing::ModelTest {
  protected:
@@ -50,7 +49,7 @@ TEST_F(ZmfWriterTest, GoldenTextsAndWhatIsLeftOut) {
   model.materials[0].hasTexture = 1;
   model.materials[0].textureFile = "/models/tex/";
   const std::string text = format::WriteModelText(model);
-  EXPECT_NE(text.find("\t\tTEXTURE {\n\t\t\tALPHA NONE\n\t\t}\n"), std::string::npos) << text;
+  EXPECT_THAT(text, HasSubstr("\t\tTEXTURE {\n\t\t\tALPHA NONE\n\t\t}\n"));
 }
 
 TEST_F(ZmfWriterTest, RenumbersVerticesAndFacesInListOrder) {
@@ -68,7 +67,7 @@ TEST_F(ZmfWriterTest, RenumbersVerticesAndFacesInListOrder) {
   EXPECT_EQ(kept->id, 0u);
   EXPECT_EQ(model.faces.nextId(), 1u);
   const std::string text = format::WriteModelText(model);
-  EXPECT_NE(text.find("FACES { 1\n\t1 0 1\t0\n}\n"), std::string::npos) << text;
+  EXPECT_THAT(text, HasSubstr("FACES { 1\n\t1 0 1\t0\n}\n"));
 }
 
 TEST_F(ZmfWriterTest, SavingRenumbersTheWayTheJournalFollows) {
@@ -76,7 +75,7 @@ TEST_F(ZmfWriterTest, SavingRenumbersTheWayTheJournalFollows) {
   Vertex* a = edit::JournalAddVertex(model, {1, 0, 0}, {0, 0, 1}, 0, 0);
   edit::JournalAddVertex(model, {2, 0, 0}, {0, 0, 1}, 0, 0);
   edit::JournalDeleteVertex(model, a);
-  EXPECT_NE(format::WriteModelText(model).find("POSITION_NORMAL 1\n\t2.000000"), std::string::npos);
+  EXPECT_THAT(format::WriteModelText(model), HasSubstr("POSITION_NORMAL 1\n\t2.000000"));
   edit::Undo(model);
   edit::Undo(model);
   ASSERT_EQ(model.vertices.count(), 1u);
@@ -93,9 +92,9 @@ TEST_F(ZmfWriterTest, NamesStayOneWordAndReadBackIntact) {
   model.animation(0).name.Set("big\twave");
   model.animation(0).keys[0].keyBones[0].boneName.Set("");
   const std::string text = format::WriteModelText(model);
-  EXPECT_NE(text.find("NAME dark_wood\n"), std::string::npos);
-  EXPECT_NE(text.find("BONE { NAME _\n"), std::string::npos);
-  EXPECT_NE(text.find("\t\tbig_wave 1.000000 2\n"), std::string::npos);
+  EXPECT_THAT(text, HasSubstr("NAME dark_wood\n"));
+  EXPECT_THAT(text, HasSubstr("BONE { NAME _\n"));
+  EXPECT_THAT(text, HasSubstr("\t\tbig_wave 1.000000 2\n"));
 
   format::ReadModelText(model, text, "/nonexistent-folder/m.zmf");
   EXPECT_EQ(model.materials[1].ambient[0], 0.1f);  // the entry after the name was not eaten
@@ -174,7 +173,7 @@ TEST_F(ZmfWriterTest, SaveThatRunsOutOfRoomLeavesTheOldFileAndReports) {
   std::signal(SIGXFSZ, previous);
   EXPECT_EQ(ReadFile(path), "the old model");
   EXPECT_EQ(FilesIn(folder.path()), Names{"model.zmf"});
-  EXPECT_EQ(host.BoxTexts(), Names{WriteBox(path)});
+  EXPECT_EQ(host.BoxTexts(), Names{ErrorBoxText("Could not write to file:", path)});
 }
 
 TEST_F(ZmfWriterTest, SavesThatCannotHappenReportAndLeaveEverythingAsItWas) {
@@ -188,7 +187,7 @@ TEST_F(ZmfWriterTest, SavesThatCannotHappenReportAndLeaveEverythingAsItWas) {
   for (const std::string& path : {folder.File("missing/x.zmf"), folder.path()}) {
     host.ClearEvents();
     EXPECT_FALSE(format::WriteModelFile(model, path));
-    EXPECT_EQ(host.BoxTexts(), Names{WriteBox(path)});
+    EXPECT_EQ(host.BoxTexts(), Names{ErrorBoxText("Could not write to file:", path)});
   }
   EXPECT_TRUE(FilesIn(folder.path()).empty());
 

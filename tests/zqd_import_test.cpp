@@ -14,12 +14,10 @@
 namespace zmf {
 namespace {
 
-using Boxes = std::vector<std::string>;
-using Rows = std::vector<std::array<std::uint32_t, 4>>;
+using testing::ErrorBoxText;
 
-std::string Box(const std::string& message, const std::string& detail) {
-  return message + " " + detail + " The application will continue.";
-}
+using Boxes = std::vector<std::string>;
+using Rows = std::vector<testing::FaceRow>;
 
 const std::string kPalette = [] {
   std::string lines;
@@ -49,13 +47,6 @@ class ZqdImportTest : public testing::ModelTest {
     importers::ImportZqdFrom(model, text, folder.File("model.zqd"));
   }
 
-  // Corners of each face as positions in the vertex list, and its material.
-  Rows Faces() const {
-    Rows rows;
-    for (const Face* f : model.faces) rows.push_back({f->a->id, f->b->id, f->c->id, f->material});
-    return rows;
-  }
-
   testing::TempFolder folder;
 };
 
@@ -75,7 +66,7 @@ TEST_F(ZqdImportTest, PointsTrianglesColoursImagesAndCoordinates) {
     EXPECT_EQ(model.vertices.Nth(2)->u, 0.01f);
     EXPECT_EQ(model.vertices.Nth(3)->u, 0.0f);  // no coordinates given
     EXPECT_EQ(model.boundsMax, (Vector3{1, 1, 1}));
-    EXPECT_EQ(Faces(), (Rows{{0, 1, 2, 0}, {1, 2, 3, 2}}));
+    EXPECT_EQ(testing::FaceRows(model), (Rows{{0, 1, 2, 0}, {1, 2, 3, 2}}));
     // Colour 2 needs materials 1 and 2; the image goes to material 0.
     ASSERT_EQ(model.materialCount, 3u);
     EXPECT_EQ(model.materials[2].name, "default");
@@ -88,7 +79,7 @@ TEST_F(ZqdImportTest, PointsTrianglesColoursImagesAndCoordinates) {
 
   host.ClearEvents();
   EXPECT_FALSE(importers::ImportZqd(model, folder.File("none.zqd")));
-  EXPECT_EQ(host.BoxTexts(), Boxes{Box("Could not open file:", folder.File("none.zqd"))});
+  EXPECT_EQ(host.BoxTexts(), Boxes{ErrorBoxText("Could not open file:", folder.File("none.zqd"))});
 }
 
 TEST_F(ZqdImportTest, MissingSectionsAreReportedAndKeepWhatWasRead) {
@@ -109,7 +100,7 @@ TEST_F(ZqdImportTest, MissingSectionsAreReportedAndKeepWhatWasRead) {
   };
   for (const auto& c : cases) {
     Import(c.text);
-    EXPECT_EQ(host.BoxTexts(), Boxes{Box(c.message, path)}) << c.text;
+    EXPECT_EQ(host.BoxTexts(), Boxes{ErrorBoxText(c.message, path)}) << c.text;
     EXPECT_EQ(model.faces.count(), c.faces);
     EXPECT_EQ(model.materialCount, c.faces == 0 ? 1u : 2u);
     EXPECT_EQ(testing::BrokenInvariant(model), "");
@@ -123,7 +114,7 @@ TEST_F(ZqdImportTest, BrokenTrianglesColoursAndImagesAreSurvived) {
   // colours 40 and 32 are ignored, and the colours stay with their triangles.
   Import(Zqd("1 2 3\n0 1 2\n2 3 5\n\n-1 2 3\n1 2\n3 4 1\n2 2 2\n", "1 0 7 3 40\n9 32\n", images,
              "1 2 3 nan x 5"));
-  EXPECT_EQ(Faces(), (Rows{{0, 1, 2, 1}, {2, 3, 0, 9}, {1, 1, 1, 0}}));
+  EXPECT_EQ(testing::FaceRows(model), (Rows{{0, 1, 2, 1}, {2, 3, 0, 9}, {1, 1, 1, 0}}));
   EXPECT_EQ(model.materialCount, 32u);
   EXPECT_EQ(model.materials[0].textureFile, folder.File("stone.bmp"));
   EXPECT_EQ(model.materials[31].textureFile, folder.File("more31.txt"));
@@ -132,8 +123,8 @@ TEST_F(ZqdImportTest, BrokenTrianglesColoursAndImagesAreSurvived) {
   EXPECT_EQ(model.vertices.Nth(2)->u, 0.0f);  // the coordinates ended at "x"
   const Boxes boxes = host.BoxTexts();
   ASSERT_EQ(boxes.size(), 32u);
-  EXPECT_EQ(boxes[0], Box("Could not load texture file:", folder.File("stone.bmp")));
-  EXPECT_EQ(boxes[1], Box("Unrecognized texture format:", folder.File("more1.txt")));
+  EXPECT_EQ(boxes[0], ErrorBoxText("Could not load texture file:", folder.File("stone.bmp")));
+  EXPECT_EQ(boxes[1], ErrorBoxText("Unrecognized texture format:", folder.File("more1.txt")));
   EXPECT_EQ(testing::BrokenInvariant(model), "");
 
   for (const std::string& text : std::vector<std::string>{

@@ -33,6 +33,7 @@
 #include "command/edit_commands.h"
 #include "command/face_commands.h"
 #include "command/file_commands.h"
+#include "command/gestures.h"
 #include "command/key_commands.h"
 #include "command/menu_layout.h"
 #include "command/transform_commands.h"
@@ -193,6 +194,9 @@ MainWindow::MainWindow(QWidget* parent)
   textures_.SetViewport(viewport_);
   // Queued: the load may show message boxes, whose event loops must not run inside
   // initializeGL.
+  connect(viewport_, &ViewportWidget::MousePressed, this, &MainWindow::OnMousePressed);
+  connect(viewport_, &ViewportWidget::MouseMoved, this, &MainWindow::OnMouseMoved);
+  connect(viewport_, &ViewportWidget::MouseReleased, this, &MainWindow::OnMouseReleased);
   connect(viewport_, &ViewportWidget::ContextReady, this, &MainWindow::OpenStartupModel,
           Qt::QueuedConnection);
 
@@ -335,11 +339,47 @@ void MainWindow::ShowViewPanel(view::ViewMode viewMode) {
   centralWidget()->update(QRect(704, 32, 4, 480));
 }
 
+template <class Gesture>
+void MainWindow::RunGesture(Gesture gesture) {
+  command::CommandContext context(model_, {}, this);
+  context.editor = &editor_;
+  context.clock = &clock_;
+  const std::uint64_t journalBefore = model_.journal.position();
+  const command::Refresh refresh = command::FinishCommand(context, gesture(context));
+  if (model_.journal.position() != journalBefore) unsavedChanges_ = true;
+  ApplyRefresh(refresh);
+}
+
+void MainWindow::OnMousePressed(bool right, float nx, float ny, bool shift, bool ctrl) {
+  RunGesture([&](command::CommandContext& context) {
+    return command::MousePress(context,
+                               right ? command::MouseButton::Right : command::MouseButton::Left, nx,
+                               ny, shift, ctrl);
+  });
+}
+
+void MainWindow::OnMouseMoved(float nx, float ny, bool leftHeld, bool rightHeld) {
+  // A button whose release went elsewhere (to a prompt that the press opened, say) is released
+  // here, where the mouse now is, so that no drag or preview outlives it.
+  if (editor_.mouse.leftDown && !leftHeld) OnMouseReleased(false, nx, ny);
+  if (editor_.mouse.rightDown && !rightHeld) OnMouseReleased(true, nx, ny);
+  RunGesture([&](command::CommandContext& context) { return command::MouseMove(context, nx, ny); });
+}
+
+void MainWindow::OnMouseReleased(bool right, float nx, float ny) {
+  RunGesture([&](command::CommandContext& context) {
+    return command::MouseRelease(
+        context, right ? command::MouseButton::Right : command::MouseButton::Left, nx, ny);
+  });
+}
+
 void MainWindow::UpdateStatusLines() {
   countsLine_->setText(QStringLiteral("vertices:%1 faces:%2")
                            .arg(model_.vertices.count())
                            .arg(model_.faces.count()));
-  cameraLine_->setText(QString::fromStdString(view::CameraReadout(editor_.camera)));
+  positionLine_->setText(QString::fromStdString(editor_.positionLine));
+  cameraLine_->setText(QString::fromStdString(
+      editor_.cameraLine.empty() ? view::CameraReadout(editor_.camera) : editor_.cameraLine));
 }
 
 void MainWindow::ApplyRefresh(command::Refresh) {

@@ -118,6 +118,12 @@ class MainWindow : public QMainWindow, public ScreenshotWriter {
   void ShowMode(view::InteractionMode mode);
   void ShowViewPanel(view::ViewMode view);
   void UpdateStatusLines();
+  // The viewport's mouse, through the gesture handlers, each event finished like a command.
+  template <class Gesture>
+  void RunGesture(Gesture gesture);
+  void OnMousePressed(bool right, float nx, float ny, bool shift, bool ctrl);
+  void OnMouseMoved(float nx, float ny, bool leftHeld, bool rightHeld);
+  void OnMouseReleased(bool right, float nx, float ny);
   // Runs the command with its arguments and performs the refresh it returns.
   void RunCommand(const command::CommandEntry& entry, std::span<const std::string> arguments);
   // Writes the model to the recovery file when it has unsaved changes; quietly, since it is

@@ -3,6 +3,7 @@
 
 #include <GL/gl.h>
 
+#include <QMouseEvent>
 #include <QSurfaceFormat>
 #include <cstring>
 
@@ -39,6 +40,28 @@ ViewportWidget::ViewportWidget(QWidget* parent, const Clock& frameClock)
   ticker_.setTimerType(Qt::PreciseTimer);
   ticker_.setInterval(kTickMs);
   connect(&ticker_, &QTimer::timeout, this, &ViewportWidget::Tick);
+  // Moves without a button held update the position readout.
+  setMouseTracking(true);
+}
+
+void ViewportWidget::mousePressEvent(QMouseEvent* event) {
+  const bool right = event->button() == Qt::RightButton;
+  if (!right && event->button() != Qt::LeftButton) return;
+  const Qt::KeyboardModifiers keys = event->modifiers();
+  emit MousePressed(right, Normalised(event->position().x()), Normalised(event->position().y()),
+                    keys.testFlag(Qt::ShiftModifier), keys.testFlag(Qt::ControlModifier));
+}
+
+void ViewportWidget::mouseMoveEvent(QMouseEvent* event) {
+  emit MouseMoved(Normalised(event->position().x()), Normalised(event->position().y()),
+                  event->buttons().testFlag(Qt::LeftButton),
+                  event->buttons().testFlag(Qt::RightButton));
+}
+
+void ViewportWidget::mouseReleaseEvent(QMouseEvent* event) {
+  const bool right = event->button() == Qt::RightButton;
+  if (!right && event->button() != Qt::LeftButton) return;
+  emit MouseReleased(right, Normalised(event->position().x()), Normalised(event->position().y()));
 }
 
 void ViewportWidget::SetScene(Model& model, const view::EditorState& editor,

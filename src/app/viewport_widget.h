@@ -35,6 +35,12 @@ class ViewportWidget : public QOpenGLWidget {
   // Something the viewport shows has changed: a frame is drawn at the next due tick.
   void RequestFrame() { frameRequested_ = true; }
 
+  // A widget position in the normalised viewport coordinates the editor works in: -1 to 1
+  // across the widget from the left and the top edges.
+  static float Normalised(qreal pixel) {
+    return static_cast<float>((pixel - kSize / 2.0) / (kSize / 2.0));
+  }
+
   // False when the context is older than GL 1.1; the viewport then never draws.
   bool GlReady() const { return glReady_; }
 
@@ -43,6 +49,13 @@ class ViewportWidget : public QOpenGLWidget {
 
  signals:
   void FrameDrawn();
+  // The mouse over the viewport, in normalised coordinates: a left or right button going down
+  // (with Shift and Ctrl as held), a move (with the buttons held, to tell a release that never
+  // came) and a button coming up. Releases outside the widget come here too: the widget holds
+  // the mouse from press to release.
+  void MousePressed(bool right, float nx, float ny, bool shift, bool ctrl);
+  void MouseMoved(float nx, float ny, bool leftHeld, bool rightHeld);
+  void MouseReleased(bool right, float nx, float ny);
   // The GL context exists and has its initial state: textures can be made from now on.
   void ContextReady();
 
@@ -51,6 +64,9 @@ class ViewportWidget : public QOpenGLWidget {
   void paintGL() override;
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   // The counters and values that tell whether the last frame still shows the scene.

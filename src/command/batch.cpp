@@ -4,10 +4,13 @@
 
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "command/command_table.h"
 #include "command/file_commands.h"
+#include "command/gestures.h"
+#include "command/key_commands.h"
 #include "format/number_text.h"
 #include "view/editor_state.h"
 
@@ -57,8 +60,16 @@ bool ParseNumber(std::string_view text, std::uint32_t& value) {
 
 // One line of a script, parsed: an answer to queue, a cancel, or a command with its arguments.
 struct ScriptLine {
-  enum class Kind { Answer, Cancel, Clock, Screenshot, Command };
+  enum class Kind { Answer, Cancel, Clock, Screenshot, Mouse, Key, Command };
+  enum class Mouse { Press, Move, Release, Drag, Click };
   Kind kind = Kind::Command;
+  // For Mouse: what happens, with which button, where (viewport pixels; the second point is
+  // the end of a drag) and with which keys held.
+  Mouse mouse = Mouse::Move;
+  MouseButton button = MouseButton::Left;
+  float x0 = 0.0f, y0 = 0.0f, x1 = 0.0f, y1 = 0.0f;
+  bool shift = false, ctrl = false;
+  char key = 0;  // for Key
   std::size_t line = 0;
   std::string answer;
   float seconds = 0.0f;  // for Clock
@@ -109,6 +120,68 @@ bool ArgumentCountFits(const CommandEntry& entry, std::size_t count) {
   return false;
 }
 
+bool ParsePixel(std::string_view text, float& value) {
+  return !text.empty() && format::ParseFloatPrefix(text, value) == text.size() &&
+         std::isfinite(value);
+}
+
+bool IsShortcutKey(char key) {
+  return key != 0 && std::string_view("1QAZXCVBFSDqazxcvbfsd").find(key) != std::string_view::npos;
+}
+
+// press left|right X Y [shift] [ctrl], move X Y, release left|right X Y,
+// drag left|right X0 Y0 X1 Y1 [shift] [ctrl], click left|right X Y [shift] [ctrl].
+bool ParseMouseLine(std::string_view word, const std::vector<std::string>& arguments,
+                    ScriptLine& parsed, std::string& error) {
+  using Mouse = ScriptLine::Mouse;
+  const Mouse mouse = word == "press"     ? Mouse::Press
+                      : word == "move"    ? Mouse::Move
+                      : word == "release" ? Mouse::Release
+                      : word == "drag"    ? Mouse::Drag
+                                          : Mouse::Click;
+  const char* usage = mouse == Mouse::Press     ? "press left|right X Y [shift] [ctrl]"
+                      : mouse == Mouse::Move    ? "move X Y"
+                      : mouse == Mouse::Release ? "release left|right X Y"
+                      : mouse == Mouse::Drag    ? "drag left|right X0 Y0 X1 Y1 [shift] [ctrl]"
+                                                : "click left|right X Y [shift] [ctrl]";
+  const auto fail = [&] {
+    error = std::string(word) + " needs " + usage + " (X and Y in viewport pixels)";
+    return false;
+  };
+  std::size_t at = 0;
+  if (mouse != Mouse::Move) {
+    if (arguments.empty() || (arguments[0] != "left" && arguments[0] != "right")) return fail();
+    parsed.button = arguments[0] == "left" ? MouseButton::Left : MouseButton::Right;
+    at = 1;
+  }
+  const std::size_t points = mouse == Mouse::Drag ? 2 : 1;
+  if (arguments.size() < at + 2 * points) return fail();
+  if (!ParsePixel(arguments[at], parsed.x0) || !ParsePixel(arguments[at + 1], parsed.y0)) {
+    return fail();
+  }
+  at += 2;
+  if (points == 2) {
+    if (!ParsePixel(arguments[at], parsed.x1) || !ParsePixel(arguments[at + 1], parsed.y1)) {
+      return fail();
+    }
+    at += 2;
+  }
+  const bool takesKeys = mouse == Mouse::Press || mouse == Mouse::Drag || mouse == Mouse::Click;
+  for (; at < arguments.size(); ++at) {
+    if (!takesKeys) return fail();
+    if (arguments[at] == "shift" && !parsed.shift) {
+      parsed.shift = true;
+    } else if (arguments[at] == "ctrl" && !parsed.ctrl) {
+      parsed.ctrl = true;
+    } else {
+      return fail();
+    }
+  }
+  parsed.kind = ScriptLine::Kind::Mouse;
+  parsed.mouse = mouse;
+  return true;
+}
+
 // Parses one line; false, with a reason, when it is not a valid line.
 bool ParseLine(std::string_view text, ScriptLine& parsed, std::string& error) {
   std::size_t split = 0;
@@ -152,6 +225,18 @@ bool ParseLine(std::string_view text, ScriptLine& parsed, std::string& error) {
     parsed.path = arguments[0];
     return true;
   }
+  if (word == "press" || word == "move" || word == "release" || word == "drag" || word == "click") {
+    return ParseMouseLine(word, arguments, parsed, error);
+  }
+  if (word == "key") {
+    if (arguments.size() != 1 || arguments[0].size() != 1 || !IsShortcutKey(arguments[0][0])) {
+      error = "key needs one of the keys 1 Q A Z X C V B F S D";
+      return false;
+    }
+    parsed.kind = ScriptLine::Kind::Key;
+    parsed.key = arguments[0][0];
+    return true;
+  }
   std::uint32_t id = 0;
   if (word == "pick" || word == "apply") {
     const CommandInput wanted = word == "pick" ? CommandInput::ListPick : CommandInput::Texts;
@@ -192,6 +277,41 @@ bool ParseLine(std::string_view text, ScriptLine& parsed, std::string& error) {
   parsed.kind = ScriptLine::Kind::Command;
   parsed.arguments = std::move(arguments);
   return true;
+}
+
+// A viewport pixel in normalised coordinates, as the window maps its mouse positions.
+float Normalised(float pixel) { return (pixel - 256.0f) / 256.0f; }
+
+// The mouse line through the same handlers as the window's viewport, each event finished like
+// a command.
+void RunMouseLine(const ScriptLine& line, CommandContext context) {
+  using Mouse = ScriptLine::Mouse;
+  const float nx0 = Normalised(line.x0), ny0 = Normalised(line.y0);
+  const auto press = [&] {
+    FinishCommand(context, MousePress(context, line.button, nx0, ny0, line.shift, line.ctrl));
+  };
+  switch (line.mouse) {
+    case Mouse::Press:
+      press();
+      break;
+    case Mouse::Move:
+      FinishCommand(context, MouseMove(context, nx0, ny0));
+      break;
+    case Mouse::Release:
+      FinishCommand(context, MouseRelease(context, line.button, nx0, ny0));
+      break;
+    case Mouse::Drag: {
+      const float nx1 = Normalised(line.x1), ny1 = Normalised(line.y1);
+      press();
+      FinishCommand(context, MouseMove(context, nx1, ny1));
+      FinishCommand(context, MouseRelease(context, line.button, nx1, ny1));
+      break;
+    }
+    case Mouse::Click:
+      press();
+      FinishCommand(context, MouseRelease(context, line.button, nx0, ny0));
+      break;
+  }
 }
 
 std::string Location(std::string_view scriptName, std::size_t line) {
@@ -285,6 +405,16 @@ int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
           failed = true;
         }
         break;
+      case ScriptLine::Kind::Mouse:
+        RunMouseLine(scriptLine, makeContext({}));
+        break;
+      case ScriptLine::Kind::Key: {
+        CommandContext context = makeContext({});
+        const std::optional<Refresh> refresh =
+            PressKey(context, scriptLine.key, editor.mouse.nx, editor.mouse.ny);
+        FinishCommand(context, refresh.value_or(Refresh::None));
+        break;
+      }
       case ScriptLine::Kind::Command: {
         CommandContext context = makeContext(scriptLine.arguments);
         FinishCommand(context, scriptLine.entry->handler(context));

@@ -64,6 +64,13 @@ struct BatchTarget {
 //   cancel                  queues a cancelled prompt
 //   clock SECONDS           sets the clock that animation playback reads (0 at the start)
 //   screenshot FILE         saves the window as it now stands (only when run in the window)
+//   press left|right X Y [shift] [ctrl]     a mouse button goes down over the viewport
+//   move X Y                                the mouse moves
+//   release left|right X Y                  the button comes up
+//   drag left|right X0 Y0 X1 Y1 [shift] [ctrl]   press, one move and release
+//   click left|right X Y [shift] [ctrl]     press and release in one place
+//   key K                   a single-key shortcut (1 Q A Z X C V B F S D; S picks at the mouse)
+// X and Y are viewport pixels, 0 to 511 from the left and top edges (others lie outside it).
 // Arguments are separated by blanks; "double quotes" keep blanks in one ("" is an empty one).
 // Blank lines and lines starting with '#' are skipped. `scriptName` names the script in
 // messages. Returns the exit code: 2 when a line is not a valid command (nothing is run then),

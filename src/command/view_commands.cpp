@@ -1,10 +1,14 @@
 // Handlers of the Action, View and Camera menus.
 #include "command/view_commands.h"
 
+#include "command/gestures.h"
+
 namespace zmf::command {
 namespace {
 
 Refresh SetMode(CommandContext& context, view::InteractionMode mode) {
+  // A drag begun in the old mode would end in the new one: it is given up.
+  CancelDrag(context);
   if (context.editor != nullptr) context.editor->mode = mode;
   return Refresh::None;
 }
@@ -27,6 +31,7 @@ Refresh PanelOf(view::ViewMode view) {
 Refresh SetView(CommandContext& context, view::ViewMode view) {
   view::EditorState* editor = context.editor;
   if (editor == nullptr || editor->view == view) return Refresh::None;
+  CancelDrag(context);
   editor->view = view;
   // Entering a view shows the model at rest; the Normals panel lists the duplicates as they are.
   context.model.Commit();

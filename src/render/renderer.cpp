@@ -477,6 +477,9 @@ void Renderer::DrawFrame(Model& model, const view::EditorState& editor, const Cl
   glLoadMatrixf(editor.projection.m.data());
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
+  // Light 1 where the editor has it (a drag in the material view moves it), placed before any
+  // view matrix is loaded.
+  glLightfv(GL_LIGHT1, GL_POSITION, editor.lightPosition.data());
 
   const bool meshView = editor.view == view::ViewMode::Mesh;
   if (meshView) DrawCentreCross();

@@ -19,10 +19,11 @@ class Renderer {
   Renderer(const Renderer&) = delete;
   Renderer& operator=(const Renderer&) = delete;
 
-  // One frame of the viewport: clear colour and depth, identity model-view, the grey centre
-  // cross in the mesh view; then, when the model has a vertex (or a background image in the mesh
-  // view), the editor's projection loaded, the model's view matrix rebuilt from the camera,
-  // RenderModel and DrawDragRect. Needs a current context with the initial state set.
+  // One frame of the viewport: clear colour and depth, identity model-view, light 1 placed at
+  // the editor's light position, the grey centre cross in the mesh view; then, when the model
+  // has a vertex (or a background image in the mesh view), the editor's projection loaded, the
+  // model's view matrix rebuilt from the camera, RenderModel and DrawDragRect. Needs a current
+  // context with the initial state set.
   void DrawFrame(Model& model, const view::EditorState& editor, const Clock& clock);
 
   // The model as the view shows it (a view outside 0 to 3 draws nothing). Expects the

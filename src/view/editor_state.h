@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "model/math_types.h"
 #include "view/camera.h"
@@ -36,6 +37,18 @@ struct DragRect {
   float x1 = 0.0f, y1 = 0.0f;  // where the mouse is now
 };
 
+// The mouse over the viewport: where it is and was (normalised, y growing downwards), the
+// buttons held, and Shift and Ctrl as they were when a button went down.
+struct MouseState {
+  float nx = 0.0f, ny = 0.0f;
+  float prevNx = 0.0f, prevNy = 0.0f;
+  bool leftDown = false, rightDown = false;
+  bool shift = false, ctrl = false;
+};
+
+// What a Move-mode drag in the skeleton view turns or moves, chosen when the button goes down.
+enum class DragTarget : std::uint8_t { None, Bone, KeyBone };
+
 struct EditorState {
   InteractionMode mode = InteractionMode::Select;
   ViewMode view = ViewMode::Mesh;
@@ -43,6 +56,23 @@ struct EditorState {
   SavedCamera savedCamera;
   Matrix4 projection = Matrix4::Identity();  // set by ApplyProjection, loaded by the renderer
   DragRect dragRect;
+  MouseState mouse;
+  // The drag under way: the button that started it, the bone or key bone it moves and that
+  // one's matrix when the button went down (to put back when the drag is given up).
+  bool dragWithRight = false;
+  DragTarget dragTarget = DragTarget::None;
+  std::int32_t dragBone = -1;
+  std::int32_t dragAnimation = -1, dragKey = -1, dragKeyBone = -1;
+  Matrix4 dragStartMatrix = Matrix4::Identity();
+  // Half the diagonal of the last selection rectangle, in normalised units: the reach of a
+  // falloff move.
+  float falloffRadius = 0.0f;
+  // Light 1, placed with the identity model-view matrix; a drag in the material view moves it.
+  std::array<float, 4> lightPosition = {-150.0f, 200.0f, 250.0f, 1.0f};
+  // The status lines under the viewport: the model point under the cursor (or a drag's move),
+  // and, while a Move-mode turn is dragged, its angles (empty: the camera's own readout).
+  std::string positionLine = "(x,y,z)";
+  std::string cameraLine;
 
   PanelList activeList = PanelList::None;
   // The row picked in the bones panel's parent list: a bone's index, the bone count for the

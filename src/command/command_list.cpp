@@ -96,6 +96,14 @@ std::string ScriptHelpText() {
   rows.push_back({"clock SECONDS", "Set the clock that animation playback reads"});
   rows.push_back({"screenshot FILE",
                   "Save the window as it stands (.png) or the viewport (.bmp); with --screenshot"});
+  rows.push_back({"press left|right X Y [shift] [ctrl]",
+                  "Press a mouse button over the viewport pixel X Y (0 to 511)"});
+  rows.push_back({"move X Y", "Move the mouse to X Y"});
+  rows.push_back({"release left|right X Y", "Release the button at X Y"});
+  rows.push_back({"drag left|right X0 Y0 X1 Y1 [shift] [ctrl]",
+                  "Press at X0 Y0, move to X1 Y1 and release there"});
+  rows.push_back({"click left|right X Y [shift] [ctrl]", "Press and release at X Y"});
+  rows.push_back({"key K", "Press a shortcut key: 1 Q A Z X C V B F S D"});
   return "Script lines for --batch (a command may also be given by its identifier; \"double\n"
          "quotes\" keep blanks in an argument; blank lines and lines starting with # are "
          "skipped):\n" +

@@ -577,7 +577,9 @@ int MainWindow::RunScript(const std::string& scriptPath, const std::string& mode
 
 bool MainWindow::SaveScreenshot(std::string_view path) {
   const QString name = QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size()));
-  viewport_->RequestFrame();
+  // A script may save in the middle of its run: the buttons, panel and status lines first show
+  // what it has done so far.
+  ApplyRefresh(command::Refresh::None);
   if (name.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
     const QImage image = GrabWindow(*this);
     QSaveFile file(name);

@@ -171,7 +171,7 @@ TEST_F(FileBatchTest, ErrorBoxesArePrintedWhereTheyHappenAndFailTheRun) {
 
 TEST_F(FileBatchTest, ScriptsThatCannotBeUnderstoodRunNothing) {
   EXPECT_EQ(Run("open " + testing::kEverySectionFile + "\n" + SaveLine("out.zmf") +
-                "frobnicate\nsave\nnew now\nsave \"unclosed\npick 777 2\napply 555 1 2 3\n"
+                "frobnicate\nsave\nnew now\nsave \"unclosed\npick 777 2\napply 556777 1 2 3\n"
                 "pick\ncancel please\n99999\nscreenshot\n"),
             2);
   EXPECT_FALSE(testing::FileExists(folder.File("out.zmf")));
@@ -181,7 +181,7 @@ TEST_F(FileBatchTest, ScriptsThatCannotBeUnderstoodRunNothing) {
             "script.txt:5: new takes no arguments\n"
             "script.txt:6: a quote is not closed\n"
             "script.txt:7: no list 777\n"
-            "script.txt:8: no button 555\n"
+            "script.txt:8: no button 556777\n"
             "script.txt:9: pick needs a list and a position (pick LIST POSITION)\n"
             "script.txt:10: cancel takes no arguments\n"
             "script.txt:11: unknown command 99999\n"

@@ -11,8 +11,10 @@
 #include "command/file_commands.h"
 #include "command/gestures.h"
 #include "command/key_commands.h"
+#include "format/atomic_file.h"
 #include "format/number_text.h"
 #include "view/editor_state.h"
+#include "view/panels.h"
 
 namespace zmf::command {
 namespace {
@@ -60,7 +62,7 @@ bool ParseNumber(std::string_view text, std::uint32_t& value) {
 
 // One line of a script, parsed: an answer to queue, a cancel, or a command with its arguments.
 struct ScriptLine {
-  enum class Kind { Answer, Cancel, Clock, Screenshot, Mouse, Key, Command };
+  enum class Kind { Answer, Cancel, Clock, Screenshot, Panel, Mouse, Key, Command };
   enum class Mouse { Press, Move, Release, Drag, Click };
   Kind kind = Kind::Command;
   // For Mouse: what happens, with which button, where (viewport pixels; the second point is
@@ -73,7 +75,7 @@ struct ScriptLine {
   std::size_t line = 0;
   std::string answer;
   float seconds = 0.0f;  // for Clock
-  std::string path;      // for Screenshot
+  std::string path;      // for Screenshot and Panel
   const CommandEntry* entry = nullptr;
   std::vector<std::string> arguments;
 };
@@ -237,6 +239,15 @@ bool ParseLine(std::string_view text, ScriptLine& parsed, std::string& error) {
     parsed.key = arguments[0][0];
     return true;
   }
+  if (word == "panel") {
+    if (arguments.size() != 1 || arguments[0].empty()) {
+      error = "panel needs one file name";
+      return false;
+    }
+    parsed.kind = ScriptLine::Kind::Panel;
+    parsed.path = arguments[0];
+    return true;
+  }
   std::uint32_t id = 0;
   if (word == "pick" || word == "apply") {
     const CommandInput wanted = word == "pick" ? CommandInput::ListPick : CommandInput::Texts;
@@ -277,6 +288,12 @@ bool ParseLine(std::string_view text, ScriptLine& parsed, std::string& error) {
   parsed.kind = ScriptLine::Kind::Command;
   parsed.arguments = std::move(arguments);
   return true;
+}
+
+// The current view's panel as text, written whole or not at all.
+bool WritePanelFile(const view::EditorState& editor, const std::string& path) {
+  format::AtomicFile file(path);
+  return file.Open() && file.Write(view::PanelText(editor)) && file.Commit();
 }
 
 // A viewport pixel in normalised coordinates, as the window maps its mouse positions.
@@ -405,6 +422,13 @@ int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
           failed = true;
         }
         break;
+      case ScriptLine::Kind::Panel:
+        if (!WritePanelFile(editor, scriptLine.path)) {
+          std::fprintf(errors, "%s: could not write the panel to %s\n", location.c_str(),
+                       scriptLine.path.c_str());
+          failed = true;
+        }
+        break;
       case ScriptLine::Kind::Mouse:
         RunMouseLine(scriptLine, makeContext({}));
         break;
@@ -417,6 +441,10 @@ int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
       }
       case ScriptLine::Kind::Command: {
         CommandContext context = makeContext(scriptLine.arguments);
+        // An "ok" is pressed with its boxes holding the texts given.
+        if (scriptLine.entry->input == CommandInput::Texts) {
+          editor.panels.SetBoxTexts(scriptLine.entry->id, scriptLine.arguments);
+        }
         FinishCommand(context, scriptLine.entry->handler(context));
         if (!context.problem.empty()) {
           std::fprintf(errors, "%s: %s\n", location.c_str(), context.problem.c_str());

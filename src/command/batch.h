@@ -64,6 +64,7 @@ struct BatchTarget {
 //   cancel                  queues a cancelled prompt
 //   clock SECONDS           sets the clock that animation playback reads (0 at the start)
 //   screenshot FILE         saves the window as it now stands (only when run in the window)
+//   panel FILE              writes the current view's panel as text
 //   press left|right X Y [shift] [ctrl]     a mouse button goes down over the viewport
 //   move X Y                                the mouse moves
 //   release left|right X Y                  the button comes up

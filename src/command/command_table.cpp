@@ -6,6 +6,7 @@
 #include "command/face_commands.h"
 #include "command/file_commands.h"
 #include "command/material_commands.h"
+#include "command/panel_commands.h"
 #include "command/reflect_commands.h"
 #include "command/skeleton_commands.h"
 #include "command/transform_commands.h"
@@ -183,8 +184,25 @@ constexpr CommandEntry kCommands[] = {
     {kCommandDeleteKeyBone, "delete-key-bone", CommandInput::None, nullptr, DeleteKeyBoneCommand,
      "Delete the current key bone from the current key"},
     // Vertices and Faces panel
+    {kListVertices, "", CommandInput::ListPick, nullptr, PickVertexRowCommand,
+     "Pick a selected vertex: its position fills the boxes"},
+    {kApplyRemoveVertex, "", CommandInput::Texts, nullptr, RemoveVertexCommand,
+     "rmv: take the picked vertex out of the selection"},
+    {kApplyPosition, "", CommandInput::Texts, nullptr, ApplyPositionCommand,
+     "Move the picked vertex to X Y Z"},
+    {kListFaces, "", CommandInput::ListPick, nullptr, PickFaceRowCommand,
+     "Pick a selected face: its corner ids fill the boxes"},
+    {kApplyCorners, "", CommandInput::Texts, nullptr, ApplyCornersCommand,
+     "Rewire the picked face to the vertices with ids A B C"},
     {kCommandSelectConnectedFaces, "select-connected-faces", CommandInput::None, nullptr,
      SelectConnectedFacesCommand, "Grow the face selection over its connected faces"},
+    // Normals and Duplicates panel
+    {kListNormals, "", CommandInput::ListPick, nullptr, PickNormalRowCommand,
+     "Pick a selected vertex: its normal fills the boxes"},
+    {kApplyNormal, "", CommandInput::Texts, nullptr, ApplyNormalCommand,
+     "Give the picked vertex the normal X Y Z"},
+    {kListDuplicates, "", CommandInput::ListPick, nullptr, PickDuplicateRowCommand,
+     "Pick a selected duplicate pair: its details are shown"},
     // Material and Texture panel
     {kListMaterials, "", CommandInput::ListPick, nullptr, PickMaterialCommand,
      "Make the material current"},
@@ -207,6 +225,8 @@ constexpr CommandEntry kCommands[] = {
      "Make the animation current; restarts playback, clears the current key"},
     {kListBones, "", CommandInput::ListPick, nullptr, PickBoneCommand,
      "Make the bone current and select the vertices it moves"},
+    {kListWeights, "", CommandInput::ListPick, nullptr, PickWeightRowCommand,
+     "Pick a weight of the current bone (shown only)"},
     {kListParents, "", CommandInput::ListPick, nullptr, PickParentCommand,
      "Pick the parent the bone's ok gives the current bone (the last row is NONE)"},
     {kListKeys, "", CommandInput::ListPick, nullptr, PickKeyCommand,
@@ -285,16 +305,25 @@ Refresh FinishCommand(CommandContext& context, Refresh refresh) {
   }
   if (editor != nullptr) {
     switch (refresh) {
+      case Refresh::Mesh:
+        RefreshMeshPanel(model, *editor);
+        break;
+      case Refresh::Normals:
+        RefreshNormalsPanel(model, *editor);
+        break;
       case Refresh::Material:
         RefillPanelRows(model, *editor, view::ViewMode::Material);
+        RefreshMaterialPanel(model, *editor);
         break;
       case Refresh::Skeleton:
         RefillPanelRows(model, *editor, view::ViewMode::Skeleton);
+        RefreshSkeletonPanel(model, *editor);
         break;
       case Refresh::View:
       case Refresh::FitView:
       case Refresh::ResetCamera:
         RefillPanelRows(model, *editor, editor->view);
+        RefreshPanel(model, *editor, editor->view);
         break;
       default:
         break;

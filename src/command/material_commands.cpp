@@ -2,6 +2,7 @@
 #include "command/material_commands.h"
 
 #include <charconv>
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -134,14 +135,27 @@ Refresh PickMaterialCommand(CommandContext& context) {
 Refresh PickAlphaModeCommand(CommandContext& context) {
   const std::optional<std::uint32_t> row = PickedRow(context, kAlphaModeRows);
   if (!row) return Refresh::None;
-  if (context.editor != nullptr) context.editor->alphaListRow = static_cast<std::int32_t>(*row);
+  if (context.editor != nullptr) {
+    context.editor->alphaListRow = static_cast<std::int32_t>(*row);
+    context.editor->panels.SetPicked("550", static_cast<std::int32_t>(*row));
+  }
   return Refresh::None;
 }
 
 Refresh PickTexCoordCommand(CommandContext& context) {
   const std::optional<std::uint32_t> row = PickedRow(context, context.model.vertices.selCount());
   if (!row) return Refresh::None;
-  if (context.editor != nullptr) context.editor->texCoordListRow = static_cast<std::int32_t>(*row);
+  if (context.editor == nullptr) return Refresh::None;
+  context.editor->texCoordListRow = static_cast<std::int32_t>(*row);
+  context.editor->panels.SetPicked("548", static_cast<std::int32_t>(*row));
+  // The u and v boxes show the vertex's coordinates.
+  if (const Vertex* v = context.model.vertices.NthSelected(*row)) {
+    char u[64], w[64];
+    std::snprintf(u, sizeof u, "%.3f", static_cast<double>(v->u));
+    std::snprintf(w, sizeof w, "%.3f", static_cast<double>(v->v));
+    const std::string texts[] = {u, w};
+    context.editor->panels.SetBoxTexts(kApplyTexCoords, texts);
+  }
   return Refresh::None;
 }
 

@@ -148,7 +148,10 @@ Refresh PickParentCommand(CommandContext& context) {
   // Every bone and then "NONE".
   const std::optional<std::uint32_t> row = PickedRow(context, context.model.boneCount + 1);
   if (!row) return Refresh::None;
-  if (context.editor != nullptr) context.editor->parentListRow = static_cast<std::int32_t>(*row);
+  if (context.editor != nullptr) {
+    context.editor->parentListRow = static_cast<std::int32_t>(*row);
+    context.editor->panels.SetPicked("502", static_cast<std::int32_t>(*row));
+  }
   return Refresh::None;
 }
 

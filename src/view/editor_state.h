@@ -11,6 +11,7 @@
 
 #include "model/math_types.h"
 #include "view/camera.h"
+#include "view/panels.h"
 
 namespace zmf::view {
 
@@ -73,6 +74,9 @@ struct EditorState {
   // and, while a Move-mode turn is dragged, its angles (empty: the camera's own readout).
   std::string positionLine = "(x,y,z)";
   std::string cameraLine;
+
+  // What the four panels show.
+  PanelState panels;
 
   PanelList activeList = PanelList::None;
   // The row picked in the bones panel's parent list: a bone's index, the bone count for the

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "app/help_page.h"
+#include "app/panel_widgets.h"
 #include "app/screenshot.h"
 #include "app/viewport_widget.h"
 #include "command/batch.h"
@@ -36,6 +37,7 @@
 #include "command/gestures.h"
 #include "command/key_commands.h"
 #include "command/menu_layout.h"
+#include "command/panel_commands.h"
 #include "command/transform_commands.h"
 #include "command/view_commands.h"
 #include "format/file_text.h"
@@ -295,11 +297,38 @@ void MainWindow::BuildStatusAndPanels() {
   // window's edge; its controls are placed in it in client coordinates less its origin.
   for (int v = 0; v < 4; ++v) {
     auto* panel = new QWidget(area);
-    panel->setGeometry(544, 24, kWidth - 544, kHeight - 24);
+    panel->setGeometry(PanelWidgets::kLeft, PanelWidgets::kTop, kWidth - PanelWidgets::kLeft,
+                       kHeight - PanelWidgets::kTop);
     panel->setObjectName(QStringLiteral("panel%1").arg(v));
     panel->setVisible(false);
     panels_[v] = panel;
   }
+  PanelWidgets::Handlers handlers;
+  handlers.pick = [this](std::uint32_t listId, int row) {
+    if (const command::CommandEntry* entry = command::FindCommand(listId)) {
+      const std::string arguments[] = {std::to_string(row)};
+      RunCommand(*entry, arguments);
+    }
+    setFocus();  // the keys stay the window's shortcuts
+  };
+  handlers.press = [this](std::uint32_t id) {
+    const command::CommandEntry* entry = command::FindCommand(id);
+    if (entry != nullptr && entry->input == command::CommandInput::Texts) {
+      // An "ok": the texts of its boxes as they stand.
+      std::vector<std::string> texts;
+      for (std::size_t box : view::BoxesOf(id)) texts.push_back(editor_.panels.At(box).text);
+      RunCommand(*entry, texts);
+      setFocus();
+      return;
+    }
+    DispatchCommand(id);
+  };
+  command::RefreshPanel(model_, editor_, editor_.view);
+  panelWidgets_ = new PanelWidgets(panels_, editor_, std::move(handlers));
+}
+
+QWidget* MainWindow::PanelWidget(std::string_view name) const {
+  return panelWidgets_ != nullptr ? panelWidgets_->Widget(name) : nullptr;
 }
 
 QAction* MainWindow::MenuAction(std::uint32_t id) const {
@@ -388,6 +417,9 @@ void MainWindow::ApplyRefresh(command::Refresh) {
   ShowMode(editor_.mode);
   ShowViewPanel(editor_.view);
   UpdateStatusLines();
+  panelWidgets_->Sync();
+  // The red marker's column, beside whichever list is now active.
+  centralWidget()->update(QRect(704, 32, 4, 480));
   viewport_->RequestFrame();
 }
 
@@ -405,7 +437,9 @@ void MainWindow::RunCommand(const command::CommandEntry& entry,
     if (context.problem.empty() && path.endsWith(QStringLiteral(".zmf"), Qt::CaseInsensitive)) {
       unsavedChanges_ = false;
     }
-  } else if (!KeepsModel(entry.id)) {
+  } else if (!KeepsModel(entry.id) && entry.input != command::CommandInput::ListPick &&
+             entry.id != command::kApplyRemoveVertex) {
+    // Picks in the panels' lists and taking a vertex out of the selection change no model.
     unsavedChanges_ = true;
   }
   ApplyRefresh(refresh);

@@ -29,6 +29,7 @@ class QLabel;
 
 namespace zmf::app {
 
+class PanelWidgets;
 class ViewportWidget;
 
 class MainWindow : public QMainWindow, public ScreenshotWriter {
@@ -101,6 +102,8 @@ class MainWindow : public QMainWindow, public ScreenshotWriter {
   QLabel* CameraLine() const { return cameraLine_; }
   QLabel* CountsLine() const { return countsLine_; }
   QLabel* PanelTitle() const { return panelTitle_; }
+  // A panel control's widget by its name ("520", "normal-x"); null for none.
+  QWidget* PanelWidget(std::string_view name) const;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -146,6 +149,7 @@ class MainWindow : public QMainWindow, public ScreenshotWriter {
   std::map<std::uint32_t, QAction*> actions_;
   std::map<std::uint32_t, QAbstractButton*> buttons_;
   std::array<QWidget*, 4> panels_{};
+  PanelWidgets* panelWidgets_ = nullptr;
   QLabel* positionLine_ = nullptr;
   QLabel* cameraLine_ = nullptr;
   QLabel* countsLine_ = nullptr;

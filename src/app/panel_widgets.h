@@ -1,0 +1,51 @@
+// The widgets of the four panels: made once from the panel controls, showing the editor's panel
+// state, and reporting the user's picks, typing and clicks. They decide nothing themselves.
+#pragma once
+
+#include <QObject>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "view/editor_state.h"
+
+class QWidget;
+
+namespace zmf::app {
+
+class PanelListModel;
+
+class PanelWidgets final : public QObject {
+  Q_OBJECT
+ public:
+  struct Handlers {
+    // A row picked by the user in a list (never by a refresh).
+    std::function<void(std::uint32_t listId, int row)> pick;
+    // A button, "ok" or the check box clicked: its identifier.
+    std::function<void(std::uint32_t id)> press;
+  };
+
+  // `places` are the four views' panel widgets, whose top left corner is client pixel
+  // (kLeft, kTop).
+  PanelWidgets(const std::array<QWidget*, 4>& places, view::EditorState& editor, Handlers handlers);
+  ~PanelWidgets() override;
+
+  static constexpr int kLeft = 544;
+  static constexpr int kTop = 0;
+
+  // Brings every widget whose control changed up to date with the panel state.
+  void Sync();
+
+  // The widget of a control by its name ("520", "normal-x"), for tests.
+  QWidget* Widget(std::string_view name) const;
+
+ private:
+  view::EditorState& editor_;
+  Handlers handlers_;
+  std::vector<QWidget*> widgets_;             // by control position
+  std::vector<PanelListModel*> models_;       // by control position; null for non-lists
+  std::vector<std::uint64_t> shownVersions_;  // the state version each widget shows
+};
+
+}  // namespace zmf::app

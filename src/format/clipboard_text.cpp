@@ -1,0 +1,386 @@
+// Clipboard texts: built from the selection or the current item, and read back by Paste.
+#include "format/clipboard_text.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "edit/journal.h"
+#include "format/number_text.h"
+#include "format/text_sink.h"
+#include "format/zmf_writer.h"
+#include "model/flat_hash_map.h"
+
+namespace zmf::format {
+namespace {
+
+// What "%s" skips: isspace() in the "C" locale.
+bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// Whole numbers are held within +-2^53, where a double still counts in ones.
+constexpr double kIntegerLimit = 9007199254740992.0;
+
+// The word as a number, with the range of a double so that positions beyond 2^24 stay exact:
+// an optional sign, then what ParseFloatPrefix takes. A word that is not a number reads 0.
+double WordAsDouble(std::string_view word) {
+  const char* p = word.data();
+  const char* const end = p + word.size();
+  bool negative = false;
+  if (p != end && (*p == '+' || *p == '-')) {
+    negative = *p == '-';
+    ++p;
+  }
+  if (p == end || *p == '+' || *p == '-') return 0.0;
+  double value = 0.0;
+  const bool hex = end - p > 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X');
+  const auto result = hex ? std::from_chars(p + 2, end, value, std::chars_format::hex)
+                          : std::from_chars(p, end, value, std::chars_format::general);
+  if (result.ec == std::errc::invalid_argument) {
+    // "0x" with no hexadecimal digits after it is the number 0; anything else is no number.
+    return 0.0;
+  }
+  if (result.ec == std::errc::result_out_of_range) {
+    // Too large or too small for a double: the float reading gives the infinity or the zero.
+    float f = 0.0f;
+    ParseFloatPrefix(word, f);
+    return f;
+  }
+  return negative ? -value : value;
+}
+
+// The current animation, or null; for a Model or a const Model.
+template <class M>
+auto* CurrentAnimation(M& model) {
+  using Result = decltype(&model.animation(0));
+  if (model.currentAnimation < 0 ||
+      static_cast<std::uint32_t>(model.currentAnimation) >= model.animationCount ||
+      model.currentAnimation >= kMaxAnimations) {
+    return Result{nullptr};
+  }
+  return &model.animation(static_cast<std::uint32_t>(model.currentAnimation));
+}
+
+// The current key of the current animation, or null.
+template <class M>
+auto* CurrentKey(M& model) {
+  auto* animation = CurrentAnimation(model);
+  using Result = decltype(&animation->keys[0]);
+  if (animation == nullptr || model.currentKey < 0 ||
+      static_cast<std::uint32_t>(model.currentKey) >= animation->keyCount ||
+      model.currentKey >= kMaxKeys) {
+    return Result{nullptr};
+  }
+  return &animation->keys[static_cast<std::uint32_t>(model.currentKey)];
+}
+
+bool HasCurrentKeyBone(const Model& model) {
+  const AnimKey* key = CurrentKey(model);
+  return key != nullptr && model.currentKeyBone >= 0 &&
+         static_cast<std::uint32_t>(model.currentKeyBone) < key->keyBoneCount &&
+         model.currentKeyBone < kMaxKeyBones;
+}
+
+bool HasCurrentBone(const Model& model) {
+  return model.currentBone >= 0 &&
+         static_cast<std::uint32_t>(model.currentBone) < model.boneCount &&
+         model.currentBone < kMaxBones;
+}
+
+// The index a one-line text names after its first word, when it is below `count`.
+std::optional<std::uint32_t> IndexBelow(std::string_view text, std::uint32_t count) {
+  ClipboardWords words(text);
+  words.Next();
+  const std::optional<std::int64_t> index = words.NextInteger();
+  if (!index || *index < 0 || *index >= static_cast<std::int64_t>(count)) return std::nullopt;
+  return static_cast<std::uint32_t>(*index);
+}
+
+std::string IndexText(std::string_view word, std::uint32_t index) {
+  std::string text(word);
+  text += ' ';
+  char digits[10];
+  text.append(digits, FormatUnsigned(digits, index));
+  text += '\n';
+  return text;
+}
+
+// The key bones of a key, slot by slot; `to` may be `from`.
+void CopyKeyBones(AnimKey& to, const AnimKey& from) {
+  if (&to == &from) return;
+  to.keyBoneCount = from.keyBoneCount;
+  to.keyBones = from.keyBones;
+}
+
+}  // namespace
+
+// ---- copying
+
+std::string GeometryClipboardText(const Model& model, bool withFaces) {
+  const std::uint32_t vertexCount = model.vertices.selCount();
+  if (vertexCount == 0) return {};
+  StringSink out;
+  out.Put("VERTICES { POSITION_NORMAL_TEXCOORDS ");
+  out.PutUnsigned(vertexCount);
+  out.Put('\n');
+  for (const Vertex* v : model.vertices.Selected()) {
+    PutVertexValues(out, *v, true);
+    out.Put('\n');
+  }
+  out.Put("}\n");
+  if (!withFaces) return out.TakeText();
+
+  // Each selected vertex's line number, then the faces whose three corners have one.
+  FlatHashMap<const Vertex*, std::uint32_t, PointerHasher<Vertex>> lineOf(vertexCount);
+  std::uint32_t line = 0;
+  for (const Vertex* v : model.vertices.Selected()) lineOf.Insert(v, line++);
+  std::vector<std::array<std::uint32_t, 3>> faces;
+  faces.reserve(model.faces.selCount());
+  for (const Face* f : model.faces.Selected()) {
+    std::array<std::uint32_t, 3> corners;
+    bool listed = true;
+    for (unsigned k = 0; k < 3 && listed; ++k) {
+      const Vertex* corner = f->Corner(k);
+      const std::uint32_t* at =
+          corner != nullptr && corner->selected ? lineOf.Find(corner) : nullptr;
+      listed = at != nullptr;
+      if (listed) corners[k] = *at;
+    }
+    if (listed) faces.push_back(corners);
+  }
+  out.Put("TRIANGLES { ");
+  out.PutUnsigned(static_cast<std::uint32_t>(faces.size()));
+  out.Put('\n');
+  for (const auto& [a, b, c] : faces) {
+    out.PutUnsigned(a);
+    out.Put(' ');
+    out.PutUnsigned(b);
+    out.Put(' ');
+    out.PutUnsigned(c);
+    out.Put('\n');
+  }
+  out.Put("}\n");
+  return out.TakeText();
+}
+
+std::string AnimationClipboardText(std::uint32_t animation) {
+  return IndexText("ANIMATION", animation);
+}
+
+std::string KeyClipboardText(std::uint32_t key) { return IndexText("ANIMKEY", key); }
+
+std::string BoneClipboardText(std::uint32_t bone) { return IndexText("BONE", bone); }
+
+std::string KeyBoneClipboardText(const Matrix4& matrix) {
+  StringSink out;
+  out.Put("KEYBONE");
+  for (float element : matrix.m) {
+    out.Put(' ');
+    out.PutFloat(element);
+  }
+  out.Put('\n');
+  return out.TakeText();
+}
+
+// ---- reading
+
+ClipboardWords::ClipboardWords(std::string_view text) {
+  text = text.substr(0, text.find('\0'));
+  if (text.find("\r\n") != std::string_view::npos) {
+    normalised_.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+      normalised_ += text[i];
+    }
+    text = normalised_;
+  }
+  text_ = text;
+}
+
+std::string_view ClipboardWords::Next() {
+  std::size_t start = cursor_;
+  while (start < text_.size() && IsSpace(text_[start])) ++start;
+  std::size_t end = start;
+  while (end < text_.size() && !IsSpace(text_[end])) ++end;
+  if (start == end) {
+    cursor_ = text_.size();
+    return {};
+  }
+  // The cursor moves from where it stood, not from where the word began.
+  cursor_ = std::min(text_.size(), cursor_ + (end - start) + 1);
+  return text_.substr(start, end - start);
+}
+
+std::optional<float> ClipboardWords::NextNumber() {
+  const std::string_view word = Next();
+  if (word.empty()) return std::nullopt;
+  float value = 0.0f;
+  ParseFloatPrefix(word, value);
+  return value;
+}
+
+std::optional<std::int64_t> ClipboardWords::NextInteger() {
+  const std::string_view word = Next();
+  if (word.empty()) return std::nullopt;
+  const double value = std::trunc(WordAsDouble(word));
+  if (std::isnan(value)) return 0;
+  return static_cast<std::int64_t>(std::clamp(value, -kIntegerLimit, kIntegerLimit));
+}
+
+ClipboardKind KindOfClipboardText(std::string_view text) {
+  const std::string_view first = ClipboardWords(text).Next();
+  if (first == "VERTICES") return ClipboardKind::Geometry;
+  if (first == "ANIMATION") return ClipboardKind::Animation;
+  if (first == "ANIMKEY") return ClipboardKind::Key;
+  if (first == "KEYBONE") return ClipboardKind::KeyBone;
+  if (first == "BONE") return ClipboardKind::Bone;
+  return ClipboardKind::None;
+}
+
+bool HasPasteTarget(const Model& model, ClipboardKind kind) {
+  switch (kind) {
+    case ClipboardKind::Geometry:
+      return true;
+    case ClipboardKind::Animation:
+      return CurrentAnimation(model) != nullptr;
+    case ClipboardKind::Key:
+      return CurrentKey(model) != nullptr;
+    case ClipboardKind::KeyBone:
+      return HasCurrentKeyBone(model);
+    case ClipboardKind::Bone:
+      return HasCurrentBone(model);
+    case ClipboardKind::None:
+      break;
+  }
+  return false;
+}
+
+std::optional<PastedGeometry> ReadGeometryClipboardText(std::string_view text) {
+  ClipboardWords words(text);
+  words.Next();  // "VERTICES"
+  words.Next();  // "{"
+  if (words.Next() != "POSITION_NORMAL_TEXCOORDS") return std::nullopt;
+  PastedGeometry geometry;
+  // The shortest vertex line is eight one-character numbers with their separators, the
+  // shortest face line three: no more can be in the text, whatever its count says.
+  const std::int64_t vertexCount = words.NextInteger().value_or(0);
+  if (vertexCount > 0) {
+    geometry.vertices.reserve(static_cast<std::size_t>(
+        std::min<std::int64_t>(vertexCount, static_cast<std::int64_t>(words.Remaining() / 16))));
+  }
+  for (std::int64_t i = 0; i < vertexCount; ++i) {
+    float values[8];
+    bool complete = true;
+    for (float& value : values) {
+      const std::optional<float> number = words.NextNumber();
+      if (!number) {
+        complete = false;
+        break;
+      }
+      value = *number;
+    }
+    if (!complete) break;
+    geometry.vertices.push_back({{values[0], values[1], values[2]},
+                                 {values[3], values[4], values[5]},
+                                 values[6],
+                                 values[7]});
+  }
+  words.Next();  // "}"
+  if (words.Next() != "TRIANGLES") return geometry;
+  words.Next();  // "{"
+  const std::int64_t faceCount = words.NextInteger().value_or(0);
+  if (faceCount > 0) {
+    geometry.faces.reserve(static_cast<std::size_t>(
+        std::min<std::int64_t>(faceCount, static_cast<std::int64_t>(words.Remaining() / 6))));
+  }
+  const auto pasted = static_cast<std::int64_t>(geometry.vertices.size());
+  for (std::int64_t i = 0; i < faceCount; ++i) {
+    std::array<std::uint32_t, 3> corners;
+    bool complete = true;
+    bool valid = true;
+    for (std::uint32_t& corner : corners) {
+      const std::optional<std::int64_t> position = words.NextInteger();
+      if (!position) {
+        complete = false;
+        break;
+      }
+      // Only the vertices of this paste: a position outside them would join the face to
+      // whatever vertex happens to hold that id.
+      valid = valid && *position >= 0 && *position < pasted;
+      corner = valid ? static_cast<std::uint32_t>(*position) : 0;
+    }
+    if (!complete) break;
+    if (valid) geometry.faces.push_back(corners);
+  }
+  return geometry;
+}
+
+void PasteGeometry(Model& model, const PastedGeometry& geometry) {
+  if (geometry.vertices.empty()) return;
+  edit::JournalGroup group(model);
+  std::vector<Vertex*> added;
+  added.reserve(geometry.vertices.size());
+  for (const PastedVertex& v : geometry.vertices) {
+    Vertex* vertex = edit::JournalAddVertex(model, v.position, v.normal, v.u, v.v);
+    if (vertex == nullptr) break;  // memory ran out: faces go only where vertices came
+    added.push_back(vertex);
+  }
+  for (const auto& [a, b, c] : geometry.faces) {
+    if (a >= added.size() || b >= added.size() || c >= added.size()) continue;
+    edit::JournalAddFace(model, added[a], added[b], added[c]);
+  }
+}
+
+bool PasteAnimationText(Model& model, std::string_view text) {
+  Animation* current = CurrentAnimation(model);
+  if (current == nullptr) return false;
+  const std::optional<std::uint32_t> from =
+      IndexBelow(text, std::min<std::uint32_t>(model.animationCount, kMaxAnimations));
+  if (!from) return false;
+  const Animation& source = model.animation(*from);
+  if (&source == current) return true;
+  current->keyCount = source.keyCount;
+  current->totalTime = source.totalTime;
+  current->keys = source.keys;
+  return true;
+}
+
+bool PasteKeyText(Model& model, std::string_view text) {
+  AnimKey* current = CurrentKey(model);
+  if (current == nullptr) return false;
+  Animation& animation = *CurrentAnimation(model);
+  const std::optional<std::uint32_t> from =
+      IndexBelow(text, std::min<std::uint32_t>(animation.keyCount, kMaxKeys));
+  if (!from) return false;
+  CopyKeyBones(*current, animation.keys[*from]);
+  return true;
+}
+
+bool PasteKeyBoneText(Model& model, std::string_view text) {
+  if (!HasCurrentKeyBone(model)) return false;
+  ClipboardWords words(text);
+  words.Next();  // "KEYBONE"
+  Matrix4 matrix = Matrix4::Identity();
+  for (float& element : matrix.m) {
+    const std::optional<float> number = words.NextNumber();
+    if (!number) break;
+    element = *number;
+  }
+  edit::JournalSetKeyBoneMatrix(model, matrix);
+  return true;
+}
+
+bool PasteBoneText(Model& model, std::string_view text) {
+  if (!HasCurrentBone(model)) return false;
+  const std::optional<std::uint32_t> from =
+      IndexBelow(text, std::min<std::uint32_t>(model.boneCount, kMaxBones));
+  if (!from) return false;
+  const Bone& source = model.bones[*from];
+  Bone& bone = model.bones[static_cast<std::uint32_t>(model.currentBone)];
+  bone.localMatrix = source.localMatrix;
+  bone.poseMatrix = source.poseMatrix;
+  bone.frameMatrix = source.frameMatrix;
+  bone.bindMatrix = source.bindMatrix;
+  return true;
+}
+
+}  // namespace zmf::format

@@ -2,6 +2,7 @@
 // command file and a line here; the menus and batch mode then both know it.
 #include "command/command_table.h"
 
+#include "command/clipboard_commands.h"
 #include "command/edit_commands.h"
 #include "command/face_commands.h"
 #include "command/file_commands.h"
@@ -73,6 +74,12 @@ constexpr CommandEntry kCommands[] = {
     {kCommandCameraReturn, "camera-return", CommandInput::None, nullptr, CameraReturnCommand,
      "Go back to the remembered camera"},
     // Edit
+    {kCommandCopy, "copy", CommandInput::None, nullptr, CopyCommand,
+     "Put the active list's selection or current item on the clipboard"},
+    {kCommandCut, "cut", CommandInput::None, nullptr, CutCommand,
+     "Copy, then delete what was copied (the key list only copies)"},
+    {kCommandPaste, "paste", CommandInput::None, nullptr, PasteCommand,
+     "Add the clipboard's vertices and faces, or copy its item over the current one"},
     {kCommandUndo, "undo", CommandInput::None, nullptr, UndoCommand, "Undo the last edit"},
     {kCommandRedo, "redo", CommandInput::None, nullptr, RedoCommand, "Redo the last undone edit"},
     {kCommandDeleteSelectedVertices, "delete-selected-vertices", CommandInput::None, nullptr,
@@ -183,6 +190,10 @@ constexpr CommandEntry kCommands[] = {
     {kCommandDeleteKeyBone, "delete-key-bone", CommandInput::None, nullptr, DeleteKeyBoneCommand,
      "Delete the current key bone from the current key"},
     // Vertices and Faces panel
+    {kListVertices, "", CommandInput::ListPick, nullptr, PickVertexListCommand,
+     "Make the vertex list the active list (what Copy and Cut take)"},
+    {kListFaces, "", CommandInput::ListPick, nullptr, PickFaceListCommand,
+     "Make the face list the active list (what Copy and Cut take)"},
     {kCommandSelectConnectedFaces, "select-connected-faces", CommandInput::None, nullptr,
      SelectConnectedFacesCommand, "Grow the face selection over its connected faces"},
     // Material and Texture panel
@@ -225,6 +236,11 @@ constexpr CommandEntry kCommands[] = {
      "NAME X Y Z"},
     {0, "save-posed", CommandInput::SaveFile, &kSavePosedDialog, SavePosedCommand,
      "Save the model with every vertex where the bones view shows it at the clock's time"},
+    // Scripts only: the clipboard's text from and to files
+    {0, "clipboard-load", CommandInput::OpenFile, &kClipboardLoadDialog, ClipboardLoadCommand,
+     "Fill the clipboard with the text of a file"},
+    {0, "clipboard-save", CommandInput::SaveFile, &kClipboardSaveDialog, ClipboardSaveCommand,
+     "Write the clipboard's text to a file"},
     // Scripts only: selecting by id as a click would
     {0, "select-vertices", CommandInput::Ids, nullptr, SelectVerticesCommand,
      "Select the vertices with these ids, in this order"},

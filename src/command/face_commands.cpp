@@ -3,6 +3,7 @@
 // selection lists the commands change.
 #include "command/face_commands.h"
 
+#include "command/panel_text.h"
 #include "edit/face_operations.h"
 #include "edit/face_selection.h"
 #include "edit/split_faces.h"
@@ -51,6 +52,25 @@ Refresh FanFacesCommand(CommandContext& context) {
 Refresh SelectConnectedFacesCommand(CommandContext& context) {
   edit::SelectConnectedFaces(context.model);
   return Refresh::Mesh;
+}
+
+namespace {
+
+// A pick of a row of one of the mesh panel's lists, which hold the selection.
+Refresh PickMeshList(CommandContext& context, std::uint32_t rows, view::PanelList list) {
+  if (!PickedRow(context.arguments, rows, context.problem)) return Refresh::None;
+  if (context.editor != nullptr) context.editor->activeList = list;
+  return Refresh::None;
+}
+
+}  // namespace
+
+Refresh PickVertexListCommand(CommandContext& context) {
+  return PickMeshList(context, context.model.vertices.selCount(), view::PanelList::Vertex);
+}
+
+Refresh PickFaceListCommand(CommandContext& context) {
+  return PickMeshList(context, context.model.faces.selCount(), view::PanelList::Face);
 }
 
 }  // namespace zmf::command

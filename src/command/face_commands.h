@@ -12,6 +12,8 @@ inline constexpr std::uint32_t kCommandDuplicateBackFaces = 32850;
 inline constexpr std::uint32_t kCommandSelectUnconnected = 32875;
 inline constexpr std::uint32_t kCommandFanFaces = 32880;
 inline constexpr std::uint32_t kCommandSelectConnectedFaces = 591;  // the mesh panel's button
+inline constexpr std::uint32_t kListVertices = 520;                 // "Selected Vertices"
+inline constexpr std::uint32_t kListFaces = 524;                    // "Selected Faces"
 
 Refresh ReverseFaceCommand(CommandContext& context);
 // Asks "Use normals to deform splits?" when a face is selected, then splits.
@@ -23,5 +25,9 @@ Refresh SelectUnconnectedCommand(CommandContext& context);
 // Fans the selection as the camera sees it.
 Refresh FanFacesCommand(CommandContext& context);
 Refresh SelectConnectedFacesCommand(CommandContext& context);
+// Picks in the mesh panel's lists (the argument is the row, a position in the vertex or face
+// selection): the list becomes the active list.
+Refresh PickVertexListCommand(CommandContext& context);
+Refresh PickFaceListCommand(CommandContext& context);
 
 }  // namespace zmf::command

@@ -178,6 +178,7 @@ TEST_F(ClipboardTest, TheWordCursorMovesByEachWordPlusOne) {
   EXPECT_EQ(command::PasteClipboard(model, clipboard), command::Refresh::None);
   EXPECT_EQ(model.vertices.count(), 0u);
   EXPECT_EQ(format::KindOfClipboardText(doubled), format::ClipboardKind::Geometry);
+  EXPECT_EQ(format::KindOfClipboardText("KEYBONE\r\n1"), format::ClipboardKind::KeyBone);
   EXPECT_EQ(format::KindOfClipboardText("VERTICESX"), format::ClipboardKind::None);
   EXPECT_EQ(format::KindOfClipboardText(""), format::ClipboardKind::None);
 }

@@ -227,7 +227,8 @@ std::optional<std::int64_t> ClipboardWords::NextInteger() {
 }
 
 ClipboardKind KindOfClipboardText(std::string_view text) {
-  const std::string_view first = ClipboardWords(text).Next();
+  ClipboardWords words(text);  // owns the text the word may point into
+  const std::string_view first = words.Next();
   if (first == "VERTICES") return ClipboardKind::Geometry;
   if (first == "ANIMATION") return ClipboardKind::Animation;
   if (first == "ANIMKEY") return ClipboardKind::Key;

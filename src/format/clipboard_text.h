@@ -45,8 +45,11 @@ std::string KeyBoneClipboardText(const Matrix4& matrix);
 class ClipboardWords {
  public:
   explicit ClipboardWords(std::string_view text);
+  // The words it hands out may point into its own copy of the text: it stays where it is.
+  ClipboardWords(const ClipboardWords&) = delete;
+  ClipboardWords& operator=(const ClipboardWords&) = delete;
 
-  // The next word; empty once no word is left.
+  // The next word; empty once no word is left. It lives as long as this reader.
   std::string_view Next();
   // The next word as a number ("1.5", "-2", "1e3"; a word that is not a number reads 0);
   // nullopt once no word is left.

@@ -105,10 +105,7 @@ Refresh PasteClipboard(Model& model, const Clipboard& clipboard) {
   const format::ClipboardKind kind = format::KindOfClipboardText(*text);
   if (kind == format::ClipboardKind::None) return Refresh::None;
   if (kind == format::ClipboardKind::Geometry) {
-    const std::optional<format::PastedGeometry> geometry = format::ReadGeometryClipboardText(*text);
-    if (!geometry || geometry->vertices.empty()) return Refresh::None;
-    format::PasteGeometry(model, *geometry);
-    return Refresh::Mesh;
+    return format::PasteGeometryText(model, *text) > 0 ? Refresh::Mesh : Refresh::None;
   }
   if (!format::HasPasteTarget(model, kind)) return Refresh::None;
   if (!model.host().AskYesNo(ConfirmText(kind), kConfirmCaption)) return Refresh::None;

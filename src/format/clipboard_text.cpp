@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 #include "edit/journal.h"
 #include "format/number_text.h"
@@ -196,11 +197,18 @@ ClipboardWords::ClipboardWords(std::string_view text) {
   text_ = text;
 }
 
-std::string_view ClipboardWords::Next() {
+std::size_t ClipboardWords::WordStart() const {
   std::size_t start = cursor_;
   while (start < text_.size() && IsSpace(text_[start])) ++start;
-  std::size_t end = start;
-  while (end < text_.size() && !IsSpace(text_[end])) ++end;
+  return start;
+}
+
+std::size_t ClipboardWords::WordEnd(std::size_t from) const {
+  while (from < text_.size() && !IsSpace(text_[from])) ++from;
+  return from;
+}
+
+std::string_view ClipboardWords::Take(std::size_t start, std::size_t end) {
   if (start == end) {
     cursor_ = text_.size();
     return {};
@@ -210,20 +218,42 @@ std::string_view ClipboardWords::Next() {
   return text_.substr(start, end - start);
 }
 
+std::string_view ClipboardWords::Next() {
+  const std::size_t start = WordStart();
+  return Take(start, WordEnd(start));
+}
+
 std::optional<float> ClipboardWords::NextNumber() {
-  const std::string_view word = Next();
-  if (word.empty()) return std::nullopt;
+  const std::size_t start = WordStart();
+  if (start == text_.size()) {
+    Take(start, start);
+    return std::nullopt;
+  }
+  // A number ends at whitespace, so the number at the start of the word is the number at the
+  // cursor; the word is then passed over from where the number ended.
   float value = 0.0f;
-  ParseFloatPrefix(word, value);
+  const std::size_t used = ParseFloatPrefix(text_.substr(start), value);
+  Take(start, WordEnd(start + used));
   return value;
 }
 
 std::optional<std::int64_t> ClipboardWords::NextInteger() {
-  const std::string_view word = Next();
+  const std::size_t start = WordStart();
+  // Plain digits, as Copy writes positions and counts, need no float reading.
+  std::size_t end = start;
+  std::int64_t value = 0;
+  while (end < text_.size() && end - start < 15 && text_[end] >= '0' && text_[end] <= '9') {
+    value = value * 10 + (text_[end++] - '0');
+  }
+  if (end > start && (end == text_.size() || IsSpace(text_[end]))) {
+    Take(start, end);
+    return value;
+  }
+  const std::string_view word = Take(start, WordEnd(start));
   if (word.empty()) return std::nullopt;
-  const double value = std::trunc(WordAsDouble(word));
-  if (std::isnan(value)) return 0;
-  return static_cast<std::int64_t>(std::clamp(value, -kIntegerLimit, kIntegerLimit));
+  const double number = std::trunc(WordAsDouble(word));
+  if (std::isnan(number)) return 0;
+  return static_cast<std::int64_t>(std::clamp(number, -kIntegerLimit, kIntegerLimit));
 }
 
 ClipboardKind KindOfClipboardText(std::string_view text) {
@@ -255,17 +285,23 @@ bool HasPasteTarget(const Model& model, ClipboardKind kind) {
   return false;
 }
 
-std::optional<PastedGeometry> ReadGeometryClipboardText(std::string_view text) {
+namespace {
+
+// Reads a geometry text into `sink`, which takes
+//   Reserve(vertices), Vertex(const PastedVertex&) -> bool (false: take no more),
+//   ReserveFaces(faces), Face(a, b, c), and VertexCount(): the vertices it took.
+// False when the layout word is not the one Copy writes.
+template <class Sink>
+bool ReadGeometry(std::string_view text, Sink& sink) {
   ClipboardWords words(text);
   words.Next();  // "VERTICES"
   words.Next();  // "{"
-  if (words.Next() != "POSITION_NORMAL_TEXCOORDS") return std::nullopt;
-  PastedGeometry geometry;
+  if (words.Next() != "POSITION_NORMAL_TEXCOORDS") return false;
   // The shortest vertex line is eight one-character numbers with their separators, the
   // shortest face line three: no more can be in the text, whatever its count says.
   const std::int64_t vertexCount = words.NextInteger().value_or(0);
   if (vertexCount > 0) {
-    geometry.vertices.reserve(static_cast<std::size_t>(
+    sink.Reserve(static_cast<std::size_t>(
         std::min<std::int64_t>(vertexCount, static_cast<std::int64_t>(words.Remaining() / 16))));
   }
   for (std::int64_t i = 0; i < vertexCount; ++i) {
@@ -280,20 +316,22 @@ std::optional<PastedGeometry> ReadGeometryClipboardText(std::string_view text) {
       value = *number;
     }
     if (!complete) break;
-    geometry.vertices.push_back({{values[0], values[1], values[2]},
-                                 {values[3], values[4], values[5]},
-                                 values[6],
-                                 values[7]});
+    if (!sink.Vertex({{values[0], values[1], values[2]},
+                      {values[3], values[4], values[5]},
+                      values[6],
+                      values[7]})) {
+      break;
+    }
   }
   words.Next();  // "}"
-  if (words.Next() != "TRIANGLES") return geometry;
+  if (words.Next() != "TRIANGLES") return true;
   words.Next();  // "{"
   const std::int64_t faceCount = words.NextInteger().value_or(0);
   if (faceCount > 0) {
-    geometry.faces.reserve(static_cast<std::size_t>(
+    sink.ReserveFaces(static_cast<std::size_t>(
         std::min<std::int64_t>(faceCount, static_cast<std::int64_t>(words.Remaining() / 6))));
   }
-  const auto pasted = static_cast<std::int64_t>(geometry.vertices.size());
+  const auto pasted = static_cast<std::int64_t>(sink.VertexCount());
   for (std::int64_t i = 0; i < faceCount; ++i) {
     std::array<std::uint32_t, 3> corners;
     bool complete = true;
@@ -310,25 +348,79 @@ std::optional<PastedGeometry> ReadGeometryClipboardText(std::string_view text) {
       corner = valid ? static_cast<std::uint32_t>(*position) : 0;
     }
     if (!complete) break;
-    if (valid) geometry.faces.push_back(corners);
+    if (valid) sink.Face(corners);
   }
-  return geometry;
+  return true;
 }
 
-void PasteGeometry(Model& model, const PastedGeometry& geometry) {
-  if (geometry.vertices.empty()) return;
-  edit::JournalGroup group(model);
-  std::vector<Vertex*> added;
-  added.reserve(geometry.vertices.size());
-  for (const PastedVertex& v : geometry.vertices) {
-    Vertex* vertex = edit::JournalAddVertex(model, v.position, v.normal, v.u, v.v);
-    if (vertex == nullptr) break;  // memory ran out: faces go only where vertices came
-    added.push_back(vertex);
+// Collects what the text holds.
+struct GeometryCollector {
+  PastedGeometry geometry;
+
+  void Reserve(std::size_t n) { geometry.vertices.reserve(n); }
+  bool Vertex(const PastedVertex& v) {
+    geometry.vertices.push_back(v);
+    return true;
   }
-  for (const auto& [a, b, c] : geometry.faces) {
-    if (a >= added.size() || b >= added.size() || c >= added.size()) continue;
-    edit::JournalAddFace(model, added[a], added[b], added[c]);
+  void ReserveFaces(std::size_t n) { geometry.faces.reserve(n); }
+  void Face(const std::array<std::uint32_t, 3>& corners) { geometry.faces.push_back(corners); }
+  std::size_t VertexCount() const { return geometry.vertices.size(); }
+};
+
+// Adds what the text holds to the model as it is read: one journal group, opened with the
+// first vertex. The journal grows once for the vertices and once for the faces, by what the
+// first of each wrote.
+class GeometryPaster {
+ public:
+  explicit GeometryPaster(Model& model) : model_(model) {}
+
+  void Reserve(std::size_t n) {
+    expected_ = n;
+    added_.reserve(n);
   }
+  bool Vertex(const PastedVertex& v) {
+    if (!group_) group_.emplace(model_);
+    const std::uint64_t before = model_.journal.position();
+    zmf::Vertex* vertex = edit::JournalAddVertex(model_, v.position, v.normal, v.u, v.v);
+    if (vertex == nullptr) return false;  // memory ran out: faces go only where vertices came
+    if (added_.empty() && expected_ > 1) ReserveLike(before, expected_ - 1);
+    added_.push_back(vertex);
+    return true;
+  }
+  void ReserveFaces(std::size_t n) { expectedFaces_ = n; }
+  void Face(const std::array<std::uint32_t, 3>& corners) {
+    const std::uint64_t before = model_.journal.position();
+    edit::JournalAddFace(model_, added_[corners[0]], added_[corners[1]], added_[corners[2]]);
+    if (!firstFaceDone_ && expectedFaces_ > 1) ReserveLike(before, expectedFaces_ - 1);
+    firstFaceDone_ = true;
+  }
+  std::size_t VertexCount() const { return added_.size(); }
+
+ private:
+  void ReserveLike(std::uint64_t since, std::size_t count) {
+    model_.journal.Reserve((model_.journal.position() - since) * count);
+  }
+
+  Model& model_;
+  std::optional<edit::JournalGroup> group_;
+  std::vector<zmf::Vertex*> added_;
+  std::size_t expected_ = 0;
+  std::size_t expectedFaces_ = 0;
+  bool firstFaceDone_ = false;
+};
+
+}  // namespace
+
+std::optional<PastedGeometry> ReadGeometryClipboardText(std::string_view text) {
+  GeometryCollector collector;
+  if (!ReadGeometry(text, collector)) return std::nullopt;
+  return std::move(collector.geometry);
+}
+
+std::size_t PasteGeometryText(Model& model, std::string_view text) {
+  GeometryPaster paster(model);
+  ReadGeometry(text, paster);
+  return paster.VertexCount();
 }
 
 bool PasteAnimationText(Model& model, std::string_view text) {

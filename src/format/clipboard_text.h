@@ -61,6 +61,10 @@ class ClipboardWords {
   std::size_t Remaining() const { return text_.size() - cursor_; }
 
  private:
+  std::size_t WordStart() const;                              // after the whitespace at the cursor
+  std::size_t WordEnd(std::size_t from) const;                // the first whitespace from there on
+  std::string_view Take(std::size_t start, std::size_t end);  // the word; moves the cursor
+
   std::string normalised_;  // the text with CR LF made LF, when it had any
   std::string_view text_;
   std::size_t cursor_ = 0;
@@ -101,10 +105,11 @@ struct PastedGeometry {
 // text is not read. nullopt when the layout word is not "POSITION_NORMAL_TEXCOORDS".
 std::optional<PastedGeometry> ReadGeometryClipboardText(std::string_view text);
 
-// Adds the vertices (ids from the vertex list's nextId on, each selected) and then the faces
-// (the current material, selected) through the journal, as one undo step. Nothing, and no
-// journal group, when there are no vertices.
-void PasteGeometry(Model& model, const PastedGeometry& geometry);
+// Reads a geometry text as ReadGeometryClipboardText does and adds what it holds as it goes:
+// the vertices (ids from the vertex list's nextId on, each selected), then the faces (the
+// current material, selected), through the journal as one undo step. Returns the vertices
+// added; with none, nothing was added and no journal group written.
+std::size_t PasteGeometryText(Model& model, std::string_view text);
 
 // The pastes of the one-line texts. Each reads its text and overwrites the current item, and
 // returns false (changing nothing) when there is no current item or the text names no item of

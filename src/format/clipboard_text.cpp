@@ -120,6 +120,10 @@ std::string GeometryClipboardText(const Model& model, bool withFaces) {
   const std::uint32_t vertexCount = model.vertices.selCount();
   if (vertexCount == 0) return {};
   StringSink out;
+  // A vertex line of everyday numbers is about 80 characters, a face line about 20. Room that
+  // is never written is never touched.
+  out.Reserve(std::size_t{vertexCount} * 96 +
+              (withFaces ? model.faces.selCount() * std::size_t{24} : 0) + 64);
   out.Put("VERTICES { POSITION_NORMAL_TEXCOORDS ");
   out.PutUnsigned(vertexCount);
   out.Put('\n');
@@ -288,7 +292,7 @@ bool HasPasteTarget(const Model& model, ClipboardKind kind) {
 namespace {
 
 // Reads a geometry text into `sink`, which takes
-//   Reserve(vertices), Vertex(const PastedVertex&) -> bool (false: take no more),
+//   Reserve(vertices, characters left), Vertex(const PastedVertex&) -> bool (false: take no more),
 //   ReserveFaces(faces), Face(a, b, c), and VertexCount(): the vertices it took.
 // False when the layout word is not the one Copy writes.
 template <class Sink>
@@ -301,8 +305,9 @@ bool ReadGeometry(std::string_view text, Sink& sink) {
   // shortest face line three: no more can be in the text, whatever its count says.
   const std::int64_t vertexCount = words.NextInteger().value_or(0);
   if (vertexCount > 0) {
-    sink.Reserve(static_cast<std::size_t>(
-        std::min<std::int64_t>(vertexCount, static_cast<std::int64_t>(words.Remaining() / 16))));
+    sink.Reserve(static_cast<std::size_t>(std::min<std::int64_t>(
+                     vertexCount, static_cast<std::int64_t>(words.Remaining() / 16))),
+                 words.Remaining());
   }
   for (std::int64_t i = 0; i < vertexCount; ++i) {
     float values[8];
@@ -357,7 +362,7 @@ bool ReadGeometry(std::string_view text, Sink& sink) {
 struct GeometryCollector {
   PastedGeometry geometry;
 
-  void Reserve(std::size_t n) { geometry.vertices.reserve(n); }
+  void Reserve(std::size_t n, std::size_t) { geometry.vertices.reserve(n); }
   bool Vertex(const PastedVertex& v) {
     geometry.vertices.push_back(v);
     return true;
@@ -368,14 +373,16 @@ struct GeometryCollector {
 };
 
 // Adds what the text holds to the model as it is read: one journal group, opened with the
-// first vertex. The journal grows once for the vertices and once for the faces, by what the
-// first of each wrote.
+// first vertex. The journal grows once: by what the first vertex wrote for every vertex, and by
+// a word for each character of text left for the faces (a face line of k characters writes
+// about k words); only what is written is ever touched.
 class GeometryPaster {
  public:
   explicit GeometryPaster(Model& model) : model_(model) {}
 
-  void Reserve(std::size_t n) {
+  void Reserve(std::size_t n, std::size_t textLeft) {
     expected_ = n;
+    textLeft_ = textLeft;
     added_.reserve(n);
   }
   bool Vertex(const PastedVertex& v) {
@@ -383,7 +390,9 @@ class GeometryPaster {
     const std::uint64_t before = model_.journal.position();
     zmf::Vertex* vertex = edit::JournalAddVertex(model_, v.position, v.normal, v.u, v.v);
     if (vertex == nullptr) return false;  // memory ran out: faces go only where vertices came
-    if (added_.empty() && expected_ > 1) ReserveLike(before, expected_ - 1);
+    if (added_.empty()) {
+      model_.journal.Reserve((model_.journal.position() - before) * expected_ + textLeft_);
+    }
     added_.push_back(vertex);
     return true;
   }
@@ -405,6 +414,7 @@ class GeometryPaster {
   std::optional<edit::JournalGroup> group_;
   std::vector<zmf::Vertex*> added_;
   std::size_t expected_ = 0;
+  std::size_t textLeft_ = 0;
   std::size_t expectedFaces_ = 0;
   bool firstFaceDone_ = false;
 };

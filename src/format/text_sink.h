@@ -54,6 +54,8 @@ class StringSink final : public TextSink {
     Flush();
     return text_;
   }
+  // Room for `bytes` of text, so that a big text grows its memory once; only a hint.
+  void Reserve(std::size_t bytes) { text_.reserve(bytes); }
   // Everything put so far, handed over; the sink is empty afterwards.
   std::string TakeText() {
     Flush();

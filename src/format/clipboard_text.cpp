@@ -33,7 +33,8 @@ double WordAsDouble(std::string_view word) {
   }
   if (p == end || *p == '+' || *p == '-') return 0.0;
   double value = 0.0;
-  const bool hex = end - p > 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X');
+  const bool hex =
+      end - p > 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && p[2] != '+' && p[2] != '-';
   const auto result = hex ? std::from_chars(p + 2, end, value, std::chars_format::hex)
                           : std::from_chars(p, end, value, std::chars_format::general);
   if (result.ec == std::errc::invalid_argument) {

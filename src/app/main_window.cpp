@@ -30,6 +30,7 @@
 #include "app/screenshot.h"
 #include "app/viewport_widget.h"
 #include "command/batch.h"
+#include "command/clipboard_commands.h"
 #include "command/command_table.h"
 #include "command/edit_commands.h"
 #include "command/face_commands.h"
@@ -82,8 +83,9 @@ struct ToolbarButton {
 
 constexpr ToolbarButton kAlwaysShown[] = {
     {command::kCommandNew, 0, 0, 130, "&N"},    {command::kCommandOpen, 32, 0, 131, "&O"},
-    {command::kCommandSave, 64, 0, 129, "&S"},  {command::kCommandUndo, 198, 0, 139, "&U"},
-    {command::kCommandRedo, 230, 0, 160, "&R"},
+    {command::kCommandSave, 64, 0, 129, "&S"},  {command::kCommandCopy, 102, 0, 135, "&C"},
+    {command::kCommandCut, 134, 0, 136, "&T"},  {command::kCommandPaste, 166, 0, 137, "&P"},
+    {command::kCommandUndo, 198, 0, 139, "&U"}, {command::kCommandRedo, 230, 0, 160, "&R"},
 };
 constexpr ToolbarButton kModeButtons[] = {
     {command::kCommandSelectMode, 0, 38, 132, ""},
@@ -128,6 +130,7 @@ bool KeepsModel(std::uint32_t id) {
       command::kCommandNew,
       command::kCommandOpen,
       command::kCommandSave,
+      command::kCommandCopy,
       command::kCommandSelectMode,
       command::kCommandAddMode,
       command::kCommandCameraMode,
@@ -373,6 +376,7 @@ void MainWindow::RunGesture(Gesture gesture) {
   command::CommandContext context(model_, {}, this);
   context.editor = &editor_;
   context.clock = &clock_;
+  context.clipboard = &clipboard_;
   const std::uint64_t journalBefore = model_.journal.position();
   const command::Refresh refresh = command::FinishCommand(context, gesture(context));
   if (model_.journal.position() != journalBefore) unsavedChanges_ = true;
@@ -428,6 +432,7 @@ void MainWindow::RunCommand(const command::CommandEntry& entry,
   command::CommandContext context(model_, arguments, this);
   context.editor = &editor_;
   context.clock = &clock_;
+  context.clipboard = &clipboard_;
   const command::Refresh refresh = command::FinishCommand(context, entry.handler(context));
   if (entry.id == command::kCommandNew || entry.id == command::kCommandOpen) {
     unsavedChanges_ = false;
@@ -502,6 +507,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
   command::CommandContext context(model_, {}, this);
   context.editor = &editor_;
   context.clock = &clock_;
+  context.clipboard = &clipboard_;
   const char key = text.front().toLatin1();
   const std::optional<command::Refresh> refresh = command::PressKey(context, key, nx, ny);
   if (!refresh) return;  // other keys are ignored

@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "app/file_dialogs.h"
+#include "app/qt_clipboard.h"
 #include "app/qt_clock.h"
 #include "app/qt_host.h"
 #include "app/viewport_texture_store.h"
@@ -142,6 +143,7 @@ class MainWindow : public QMainWindow, public ScreenshotWriter {
   ViewportTextureStore textures_;
   Model model_{host_, textures_};
   view::EditorState editor_;
+  QtClipboard clipboard_;
 
   ViewportWidget* viewport_ = nullptr;
   QtFileDialogs ownFileDialogs_{this};

@@ -357,7 +357,7 @@ int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
     session->editor.projection = view::ApplyProjection(session->editor.camera);
   }
   return RunBatchScript(model, host, script, scriptName, errors, startModel,
-                        BatchTarget{session->editor, session->clock});
+                        BatchTarget{session->editor, session->clock, nullptr, &session->clipboard});
 }
 
 int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
@@ -386,10 +386,13 @@ int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
 
   view::EditorState& editor = target.editor;
   ManualClock& clock = target.clock;
+  MemoryClipboard ownClipboard;
+  Clipboard& clipboard = target.clipboard != nullptr ? *target.clipboard : ownClipboard;
   auto makeContext = [&](std::span<const std::string> arguments) {
     CommandContext context(model, arguments, target.screenshot);
     context.editor = &editor;
     context.clock = &clock;
+    context.clipboard = &clipboard;
     return context;
   };
   model.viewMatrix = view::BuildViewMatrix(editor.camera);

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/clipboard.h"
 #include "model/model.h"
 #include "model/scripted_host.h"
 #include "view/editor_state.h"
@@ -40,10 +41,13 @@ class HeadlessTextureStore final : public TextureStore {
 };
 
 // What a script works with beside the model: the editor state (modes, view, camera, picked
-// rows) and the clock that playback reads, which stands still unless a "clock" line sets it.
+// rows), the clock that playback reads, which stands still unless a "clock" line sets it, and
+// the clipboard text that copy, cut and paste exchange (empty at the start; "clipboard-load"
+// and "clipboard-save" fill it from and write it to files).
 struct BatchSession {
   view::EditorState editor;
   ManualClock clock;
+  MemoryClipboard clipboard;
 };
 
 // Where a script runs, beside the model and its host: batch mode lends its session; the window
@@ -53,6 +57,9 @@ struct BatchTarget {
   ManualClock& clock;
   // Takes the "screenshot FILE" lines and saves of ".bmp" files; null without a window.
   ScreenshotWriter* screenshot = nullptr;
+  // What copy, cut and paste use; null gives the script a clipboard text of its own, empty at
+  // the start and gone when it ends.
+  Clipboard* clipboard = nullptr;
 };
 
 // Runs a script against the model, whose host must be `host`. One line each:

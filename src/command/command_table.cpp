@@ -2,6 +2,7 @@
 // command file and a line here; the menus and batch mode then both know it.
 #include "command/command_table.h"
 
+#include "command/clipboard_commands.h"
 #include "command/edit_commands.h"
 #include "command/face_commands.h"
 #include "command/file_commands.h"
@@ -74,6 +75,12 @@ constexpr CommandEntry kCommands[] = {
     {kCommandCameraReturn, "camera-return", CommandInput::None, nullptr, CameraReturnCommand,
      "Go back to the remembered camera"},
     // Edit
+    {kCommandCopy, "copy", CommandInput::None, nullptr, CopyCommand,
+     "Put the active list's selection or current item on the clipboard"},
+    {kCommandCut, "cut", CommandInput::None, nullptr, CutCommand,
+     "Copy, then delete what was copied (the key list only copies)"},
+    {kCommandPaste, "paste", CommandInput::None, nullptr, PasteCommand,
+     "Add the clipboard's vertices and faces, or copy its item over the current one"},
     {kCommandUndo, "undo", CommandInput::None, nullptr, UndoCommand, "Undo the last edit"},
     {kCommandRedo, "redo", CommandInput::None, nullptr, RedoCommand, "Redo the last undone edit"},
     {kCommandDeleteSelectedVertices, "delete-selected-vertices", CommandInput::None, nullptr,
@@ -245,6 +252,11 @@ constexpr CommandEntry kCommands[] = {
      "NAME X Y Z"},
     {0, "save-posed", CommandInput::SaveFile, &kSavePosedDialog, SavePosedCommand,
      "Save the model with every vertex where the bones view shows it at the clock's time"},
+    // Scripts only: the clipboard's text from and to files
+    {0, "clipboard-load", CommandInput::OpenFile, &kClipboardLoadDialog, ClipboardLoadCommand,
+     "Fill the clipboard with the text of a file"},
+    {0, "clipboard-save", CommandInput::SaveFile, &kClipboardSaveDialog, ClipboardSaveCommand,
+     "Write the clipboard's text to a file"},
     // Scripts only: selecting by id as a click would
     {0, "select-vertices", CommandInput::Ids, nullptr, SelectVerticesCommand,
      "Select the vertices with these ids, in this order"},

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/clipboard.h"
 #include "model/host.h"
 #include "model/model.h"
 #include "view/editor_state.h"
@@ -60,6 +61,8 @@ struct CommandContext {
   // The editor's state and clock; commands that need them do nothing without them.
   view::EditorState* editor = nullptr;
   const Clock* clock = nullptr;
+  // The clipboard Copy, Cut and Paste exchange text through; they do nothing without one.
+  Clipboard* clipboard = nullptr;
   // Set by a handler for an outcome that the window passes over in silence but a script must
   // not (a save that wrote no file, say); batch mode reports it and fails.
   std::string problem;

@@ -3,6 +3,7 @@
 // selection lists the commands change.
 #include "command/face_commands.h"
 
+#include "command/panel_text.h"
 #include "edit/face_operations.h"
 #include "edit/face_selection.h"
 #include "edit/split_faces.h"

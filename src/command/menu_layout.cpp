@@ -1,6 +1,7 @@
 // The editor's menu bar, in menu order.
 #include "command/menu_layout.h"
 
+#include "command/clipboard_commands.h"
 #include "command/edit_commands.h"
 #include "command/face_commands.h"
 #include "command/file_commands.h"
@@ -22,6 +23,10 @@ constexpr MenuItem kMenu[] = {
     {"&File > ", 0},
     {"&File > E&xit", kMenuExit},
 
+    {"&Edit > &Copy", kCommandCopy},
+    {"&Edit > Cu&t", kCommandCut},
+    {"&Edit > &Paste", kCommandPaste},
+    {"&Edit > ", 0},
     {"&Edit > &Undo", kCommandUndo},
     {"&Edit > &Redo", kCommandRedo},
     {"&Edit > ", 0},

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "format/atomic_file.h"
 
@@ -52,6 +53,13 @@ class StringSink final : public TextSink {
   const std::string& Text() {
     Flush();
     return text_;
+  }
+  // Room for `bytes` of text, so that a big text grows its memory once; only a hint.
+  void Reserve(std::size_t bytes) { text_.reserve(bytes); }
+  // Everything put so far, handed over; the sink is empty afterwards.
+  std::string TakeText() {
+    Flush();
+    return std::move(text_);
   }
 
  private:

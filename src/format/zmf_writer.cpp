@@ -40,23 +40,7 @@ void PutVertices(const Model& model, bool texCoords, TextSink& out, ProgressMete
   for (const Vertex* v : model.vertices) {
     progress.Advance();
     out.Put("\n\t");
-    out.PutFloat(v->position.x);
-    out.Put(' ');
-    out.PutFloat(v->position.y);
-    out.Put(' ');
-    out.PutFloat(v->position.z);
-    out.Put('\t');
-    out.PutFloat(v->normal.x);
-    out.Put(' ');
-    out.PutFloat(v->normal.y);
-    out.Put(' ');
-    out.PutFloat(v->normal.z);
-    if (texCoords) {
-      out.Put('\t');
-      out.PutFloat(v->u);
-      out.Put(' ');
-      out.PutFloat(v->v);
-    }
+    PutVertexValues(out, *v, texCoords);
   }
   out.Put("\n}\n");
 }
@@ -232,6 +216,26 @@ std::uint64_t WorkOf(const Model& model) {
 }
 
 }  // namespace
+
+void PutVertexValues(TextSink& out, const Vertex& v, bool texCoords) {
+  out.PutFloat(v.position.x);
+  out.Put(' ');
+  out.PutFloat(v.position.y);
+  out.Put(' ');
+  out.PutFloat(v.position.z);
+  out.Put('\t');
+  out.PutFloat(v.normal.x);
+  out.Put(' ');
+  out.PutFloat(v.normal.y);
+  out.Put(' ');
+  out.PutFloat(v.normal.z);
+  if (texCoords) {
+    out.Put('\t');
+    out.PutFloat(v.u);
+    out.Put(' ');
+    out.PutFloat(v.v);
+  }
+}
 
 void PutName(TextSink& out, std::string_view name) {
   if (name.empty()) {

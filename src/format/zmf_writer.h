@@ -27,6 +27,10 @@ std::string WriteModelText(Model& model);
 void WriteModel(const Model& model, TextSink& out);
 void WriteModel(const Model& model, TextSink& out, ProgressMeter& progress);
 
+// A vertex's numbers as the file and the clipboard write them: "x y z<TAB>nx ny nz", and with
+// `texCoords` "<TAB>u v"; no line end.
+void PutVertexValues(TextSink& out, const Vertex& v, bool texCoords);
+
 // How a name is written: one word, so that the reader takes it back as one. Whitespace inside a
 // name becomes '_' and an empty name is written as "_"; every other name is written as it is.
 void PutName(TextSink& out, std::string_view name);

@@ -46,6 +46,13 @@ class UndoJournal {
     Reset();
   }
 
+  // Makes room for `words` more words while the ring has not yet filled, so that one big edit
+  // grows its memory once instead of by doubling. Only a hint; never beyond the capacity.
+  void Reserve(std::uint64_t words) {
+    const std::uint64_t wanted = std::min<std::uint64_t>(capacity_, words_.size() + words);
+    if (wanted > words_.capacity()) words_.reserve(static_cast<std::size_t>(wanted));
+  }
+
   std::uint64_t position() const { return position_; }
   std::uint64_t oldest() const { return oldest_; }
   std::uint64_t end() const { return end_; }
@@ -62,7 +69,7 @@ class UndoJournal {
   // first; see full()).
   void Write(JournalWord word) {
     if (full()) DropOldest(1);
-    const std::uint64_t index = position_ % capacity_;
+    const std::uint64_t index = Slot(position_);
     if (index == words_.size()) {
       words_.push_back(word);
     } else {
@@ -81,10 +88,10 @@ class UndoJournal {
     if (position_ < end_) ++position_;
   }
 
-  JournalWord At(std::uint64_t position) const { return words_[position % capacity_]; }
+  JournalWord At(std::uint64_t position) const { return words_[Slot(position)]; }
   // Rewrites a word in place; used when the lists are renumbered and the ids in the records
   // must follow.
-  void Overwrite(std::uint64_t position, JournalWord word) { words_[position % capacity_] = word; }
+  void Overwrite(std::uint64_t position, JournalWord word) { words_[Slot(position)] = word; }
 
   // Group brackets of compound edits, which may call one another: only the outermost bracket
   // writes its markers, so one Undo still takes the whole edit. Enter returns true when a marker
@@ -99,6 +106,12 @@ class UndoJournal {
   void SetInsideGroup(bool inside) { insideGroup_ = inside; }
 
  private:
+  // Where position p sits in the ring. The default capacity is a power of two, where a mask
+  // does what a division would on every word written.
+  std::uint64_t Slot(std::uint64_t p) const {
+    return (capacity_ & (capacity_ - 1)) == 0 ? p & (capacity_ - 1) : p % capacity_;
+  }
+
   std::uint64_t capacity_;
   std::vector<JournalWord> words_;
   std::uint64_t position_ = 0;

@@ -62,14 +62,6 @@ Vector3 Normalised(const Vector3& v) {
   return {v.x / length, v.y / length, v.z / length};
 }
 
-Matrix4 Translation(const Vector3& p) {
-  Matrix4 m = Matrix4::Identity();
-  m[12] = p.x;
-  m[13] = p.y;
-  m[14] = p.z;
-  return m;
-}
-
 std::string Readout3(float a, float b, float c) { return view::PositionReadout({a, b, c}); }
 
 // The camera line of a turning drag: the screen rotation, in the camera readout's form.
@@ -261,7 +253,7 @@ void PreviewSkeleton(Model& model, const EditorState& editor, const DragMotion& 
   const bool rotate = kind == kRotate || kind == kRotateYZ;
   if (!translate && !rotate) return;
   if (KeyBone* k = DraggedKeyBone(model, editor)) {
-    k->matrix = translate ? Translation(DragPoint(model, editor))
+    k->matrix = translate ? edit::TranslationMatrix(DragPoint(model, editor))
                           : anim::Compose(editor.dragStartMatrix, motion.turn);
   } else if (Bone* b = DraggedBone(model, editor)) {
     b->localMatrix = translate ? BoneMatrixAt(model, editor.dragBone, DragPoint(model, editor))
@@ -373,7 +365,7 @@ Refresh CommitSkeleton(Model& model, const EditorState& editor, const DragMotion
   const bool rotate = right && (kind == kRotate || kind == kRotateYZ);
   if (!translate && !rotate) return Refresh::None;
   if (KeyBone* k = DraggedKeyBone(model, editor)) {
-    const Matrix4 target = translate ? Translation(DragPoint(model, editor))
+    const Matrix4 target = translate ? edit::TranslationMatrix(DragPoint(model, editor))
                                      : anim::Compose(editor.dragStartMatrix, motion.turn);
     // Back to where it was, so that the journal holds the matrix from before the drag.
     k->matrix = editor.dragStartMatrix;

@@ -42,14 +42,6 @@ Refresh Run(CommandContext& context, const Transform& transform) {
   return Refresh::View;
 }
 
-Matrix4 Translation(const Vector3& t) {
-  Matrix4 m = Matrix4::Identity();
-  m[12] = t.x;
-  m[13] = t.y;
-  m[14] = t.z;
-  return m;
-}
-
 Matrix4 Rotation(const Vector3& angles) { return edit::EulerMatrix(angles.x, angles.y, angles.z); }
 
 Matrix4 Scaling(const Vector3& s) {
@@ -65,7 +57,7 @@ Matrix4 Scaling(const Vector3& s) {
 Refresh TranslateCommand(CommandContext& context) {
   return Run(context, {"Enter translation (x,y,z):0.000 0.000 0.000",
                        "Are you sure you want to translate the whole model? (No undo.)",
-                       "Confirm move.", Translation, false, edit::TranslateModel});
+                       "Confirm move.", edit::TranslationMatrix, false, edit::TranslateModel});
 }
 
 Refresh RotateCommand(CommandContext& context) {

@@ -31,6 +31,14 @@ Vector3 TransformPoint(const Matrix4& m, const Vector3& p) {
   return {d.x + m[12], d.y + m[13], d.z + m[14]};
 }
 
+Matrix4 TranslationMatrix(const Vector3& t) {
+  Matrix4 m = Matrix4::Identity();
+  m[12] = t.x;
+  m[13] = t.y;
+  m[14] = t.z;
+  return m;
+}
+
 Vector3 TransformDirection(const Matrix4& m, const Vector3& d) {
   return {d.x * m[0] + d.y * m[4] + d.z * m[8], d.x * m[1] + d.y * m[5] + d.z * m[9],
           d.x * m[2] + d.y * m[6] + d.z * m[10]};

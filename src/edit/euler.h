@@ -11,6 +11,9 @@ namespace zmf::edit {
 // z' = -sin(yaw) x + cos(yaw) z.
 Matrix4 EulerMatrix(float pitch, float yaw, float roll);
 
+// The identity with the translation t (elements 12-14).
+Matrix4 TranslationMatrix(const Vector3& t);
+
 // The point transformed by m, translation included.
 Vector3 TransformPoint(const Matrix4& m, const Vector3& p);
 // The direction transformed by m: the same rows without the translation.

@@ -32,16 +32,14 @@ Matrix4 Ortho(float left, float right, float bottom, float top, float nearVal, f
   return m;
 }
 
-// The model point at view point p: the rotation of `view` transposed, applied to p less the
-// translation.
+}  // namespace
+
 Vector3 ViewToModel(const Matrix4& view, const Vector3& p) {
   const Vector3 d{p.x - view[12], p.y - view[13], p.z - view[14]};
   return {view[0] * d.x + view[1] * d.y + view[2] * d.z,
           view[4] * d.x + view[5] * d.y + view[6] * d.z,
           view[8] * d.x + view[9] * d.y + view[10] * d.z};
 }
-
-}  // namespace
 
 Matrix4 ApplyProjection(Camera& camera) {
   if (!(camera.fitRadius > 0.0f)) camera.fitRadius = 1.0f;  // zero, negative or undefined

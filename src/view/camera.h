@@ -55,6 +55,10 @@ Matrix4 FitView(Camera& camera, Model& model);
 // T(pan) x Ry(yaw) x Rx(pitch) x Rz(roll) in OpenGL's column order, from the 32-bit angles.
 Matrix4 BuildViewMatrix(const Camera& camera);
 
+// The model point at view point p: `view` (a rotation and a translation, as BuildViewMatrix
+// makes) undone as its rotation transposed applied to p less the translation.
+Vector3 ViewToModel(const Matrix4& view, const Vector3& p);
+
 // The model point under the normalised viewport position (a, b) at view depth 0, through the
 // inverse of `view` (callers pass a = nx, b = -ny). The XZ form puts b on the view's z axis.
 // `view` is a matrix made by BuildViewMatrix, a rotation and a translation: it is inverted as the

@@ -39,19 +39,6 @@ void PickVerticesAt(Model& model, const Camera& camera, const Matrix4& view, flo
                RectMode::Add);
 }
 
-namespace {
-
-// A view-space point taken back into model space: the view matrix is a rotation R and a
-// translation T, so the point is R^T (p - T).
-Vector3 ViewToModel(const Matrix4& view, const Vector3& p) {
-  const Vector3 q{p.x - view[12], p.y - view[13], p.z - view[14]};
-  return {view[0] * q.x + view[1] * q.y + view[2] * q.z,
-          view[4] * q.x + view[5] * q.y + view[6] * q.z,
-          view[8] * q.x + view[9] * q.y + view[10] * q.z};
-}
-
-}  // namespace
-
 bool PickFace(Model& model, const Camera& camera, const Matrix4& view, float nx, float ny) {
   const float e = camera.HalfExtent();
   const Vector3 p0 = ViewToModel(view, {nx * e, -ny * e, 10000.0f});

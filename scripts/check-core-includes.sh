@@ -9,10 +9,10 @@
 #   check-core-includes.sh --self-test  check that both checks catch what they must
 set -euo pipefail
 
-core_dirs=(model format edit anim material importers command view)
+core_dirs=(model format edit anim material importers export command script view)
 
 # The folders each folder may include from besides its own; "*" for any.
-folders=(model anim material view format edit importers command render app)
+folders=(model anim material view format edit importers export command script render app)
 declare -A allowed=(
   [model]=""
   [anim]="model"
@@ -21,7 +21,9 @@ declare -A allowed=(
   [format]="model anim material edit"
   [edit]="model anim material"
   [importers]="model anim material format edit"
-  [command]="model anim material format edit importers view"
+  [export]="model anim material format edit"
+  [command]="model anim material format edit importers export view"
+  [script]="model anim material format edit importers export command view"
   [render]="model anim material view"
   [app]="*"
 )
@@ -93,11 +95,14 @@ self_test() {
   printf '#include "model/model.h"\n#include "anim/skeleton.h"\n#include "material/texels.h"\n' \
     >"$tmp/format/ok.cpp"
   printf '#include "format/text_sink.h"\n#include "edit/journal.h"\n' >"$tmp/importers/ok.h"
-  printf '#include "importers/x.h"\n#include "view/camera.h"\n#include "../edit/weld.h"\n' \
+  printf '#include "importers/x.h"\n#include "view/camera.h"\n#include "../edit/weld.h"\n#include "export/bmp_screenshot.h"\n' \
     >"$tmp/command/ok.cpp"
+  printf '#include "format/atomic_file.h"\n#include "edit/journal.h"\n' >"$tmp/export/ok.cpp"
+  printf '#include "command/command_table.h"\n#include "export/glintcast_export.h"\n' \
+    >"$tmp/script/ok.cpp"
   printf '#include "view/camera.h"\n#include <GL/gl.h>\n' >"$tmp/render/ok.cpp"
   # The app may include anything, Qt and GL included.
-  printf '#include "command/batch.h"\n#include "render/frame.h"\n#include <QWidget>\n' \
+  printf '#include "script/batch.h"\n#include "render/frame.h"\n#include <QWidget>\n' \
     >"$tmp/app/ok.cpp"
   if ! check "$tmp" >/dev/null 2>&1; then
     echo "self-test: a clean tree was rejected:" >&2
@@ -117,7 +122,9 @@ self_test() {
     rm "$tmp/model/bad.h"
   done
   for entry in 'model|#include "edit/journal.h"' 'model|  # include "../edit/weld.h"' \
-      'format|#include "importers/glintcast_export.h"' 'format|#include "command/tools.h"' \
+      'format|#include "importers/x_file.h"' 'format|#include "script/tools.h"' \
+      'importers|#include "export/glintcast_export.h"' 'export|#include "command/open_save.h"' \
+      'export|#include "importers/x_file.h"' 'command|#include "script/batch.h"' \
       'anim|#include "material/texels.h"' 'material|#include <command/batch.h>' \
       'edit|#include "format/zmf_reader.h"' 'view|#include "edit/journal.h"' \
       'importers|#include "command/open_save.h"' 'command|#include "render/frame.h"' \

@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <string>
 
-#include "command/batch.h"
 #include "file_fixture.h"
 #include "model/model.h"
+#include "script/batch.h"
 #include "zmf_models.h"
 
 namespace zmf::testing {
@@ -26,7 +26,7 @@ class BatchScriptTest : public ::testing::Test {
   int Run(const std::string& script) {
     std::FILE* errors = std::tmpfile();
     const int code =
-        command::RunBatchScript(model, host, script, "script.txt", errors, {}, &session);
+        script::RunBatchScript(model, host, script, "script.txt", errors, {}, &session);
     std::rewind(errors);
     char buffer[1024];
     std::size_t got;
@@ -45,10 +45,10 @@ class BatchScriptTest : public ::testing::Test {
   std::FILE* boxes_ = std::tmpfile();  // where the host prints boxes
 
  protected:
-  command::BatchHost host{boxes_};
+  script::BatchHost host{boxes_};
   RecordingTextureStore textures;
   Model model{host, textures};
-  command::BatchSession session;  // the editor state and clock, kept from one Run to the next
+  script::BatchSession session;  // the editor state and clock, kept from one Run to the next
   std::string printed;
 };
 

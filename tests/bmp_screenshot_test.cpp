@@ -1,5 +1,5 @@
 // The viewport's picture as a 16-bit BMP file: exact headers, pixel packing and row order.
-#include "importers/bmp_screenshot.h"
+#include "export/bmp_screenshot.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +34,7 @@ std::vector<std::uint8_t> Frame(int width, int height, std::array<std::uint8_t, 
 TEST(BmpScreenshot, HeadersAndFiveBitPixelsBottomUp) {
   // The clear grey 0.2 (51) and one pixel near the bottom left in orange.
   const auto file =
-      importers::EncodeScreenshotBmp(Frame(512, 512, {51, 51, 51}, 3, 1, {255, 128, 7}), 512, 512);
+      exporters::EncodeScreenshotBmp(Frame(512, 512, {51, 51, 51}, 3, 1, {255, 128, 7}), 512, 512);
   ASSERT_EQ(file.size(), 524342u);
   EXPECT_EQ(file[0], 'B');
   EXPECT_EQ(file[1], 'M');
@@ -53,25 +53,25 @@ TEST(BmpScreenshot, HeadersAndFiveBitPixelsBottomUp) {
 
   // A smaller frame still gives 512 x 512; what it does not cover is black.
   const auto small =
-      importers::EncodeScreenshotBmp(Frame(4, 2, {255, 255, 255}, 0, 0, {0, 0, 0}), 4, 2);
+      exporters::EncodeScreenshotBmp(Frame(4, 2, {255, 255, 255}, 0, 0, {0, 0, 0}), 4, 2);
   ASSERT_EQ(small.size(), 524342u);
   EXPECT_EQ(Word(small, 54, 2), 0u);
   EXPECT_EQ(Word(small, 54 + 2, 2), 0x7FFFu);
   EXPECT_EQ(Word(small, 54 + 4 * 2, 2), 0u);         // beyond the frame's width
   EXPECT_EQ(Word(small, 54 + 2 * 1024 + 2, 2), 0u);  // beyond its height
   // Fewer bytes than the size claims are not read past.
-  EXPECT_EQ(importers::EncodeScreenshotBmp({}, 512, 512).size(), 524342u);
+  EXPECT_EQ(exporters::EncodeScreenshotBmp({}, 512, 512).size(), 524342u);
 }
 
 TEST_F(ModelTest, ScreenshotFileIsWrittenWholeOrReported) {
   TempFolder folder;
   const auto frame = Frame(512, 512, {0, 0, 0}, 0, 0, {0, 0, 0});
-  EXPECT_TRUE(importers::WriteScreenshotBmp(model, folder.File("shot.bmp"), frame, 512, 512));
+  EXPECT_TRUE(exporters::WriteScreenshotBmp(model, folder.File("shot.bmp"), frame, 512, 512));
   EXPECT_EQ(ReadFile(folder.File("shot.bmp")).size(), 524342u);
   EXPECT_TRUE(host.events().empty());
 
   const std::string missing = folder.File("no/such/folder/shot.bmp");
-  EXPECT_FALSE(importers::WriteScreenshotBmp(model, missing, frame, 512, 512));
+  EXPECT_FALSE(exporters::WriteScreenshotBmp(model, missing, frame, 512, 512));
   EXPECT_EQ(host.BoxTexts(),
             std::vector<std::string>{
                 MakeErrorBox("Could not write to file:", missing, Severity::Error).text});

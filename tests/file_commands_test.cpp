@@ -152,12 +152,12 @@ TEST_F(FileBatchTest, OpensAFixtureAndSavesItUnchanged) {
 TEST_F(FileBatchTest, ErrorBoxesArePrintedWhereTheyHappenAndFailTheRun) {
   // Boxes go where the script's own messages go, in order.
   std::FILE* errors = std::tmpfile();
-  command::BatchHost printing(errors);
+  script::BatchHost printing(errors);
   Model own(printing, textures);
   const std::string missing = folder.File("missing.zmf");
   EXPECT_EQ(
-      command::RunBatchScript(own, printing, "new\nopen " + missing + "\n" + SaveLine("out.zmf"),
-                              "run.txt", errors),
+      script::RunBatchScript(own, printing, "new\nopen " + missing + "\n" + SaveLine("out.zmf"),
+                             "run.txt", errors),
       1);
   std::rewind(errors);
   char text[1024] = {};
@@ -213,15 +213,15 @@ TEST_F(FileBatchTest, ScreenshotLinesAndBitmapSavesGoToTheWindow) {
     }
     std::vector<std::string> paths;
   } window;
-  const command::BatchTarget target{session.editor, session.clock, &window};
+  const script::BatchTarget target{session.editor, session.clock, &window};
   std::FILE* errors = std::tmpfile();
-  EXPECT_EQ(command::RunBatchScript(model, host, "screenshot a.png\nsave \"b c.bmp\"\n", "s.txt",
-                                    errors, {}, target),
+  EXPECT_EQ(script::RunBatchScript(model, host, "screenshot a.png\nsave \"b c.bmp\"\n", "s.txt",
+                                   errors, {}, target),
             0);
   EXPECT_EQ(window.paths, (std::vector<std::string>{"a.png", "b c.bmp"}));
   // A picture that could not be written fails the run (the window said why).
-  EXPECT_EQ(command::RunBatchScript(model, host, "screenshot disk-full.bmp\n", "s.txt", errors, {},
-                                    target),
+  EXPECT_EQ(script::RunBatchScript(model, host, "screenshot disk-full.bmp\n", "s.txt", errors, {},
+                                   target),
             1);
   std::fclose(errors);
 }

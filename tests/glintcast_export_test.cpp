@@ -1,5 +1,5 @@
 // The Glintcast scene export.
-#include "importers/glintcast_export.h"
+#include "export/glintcast_export.h"
 
 #include "file_fixture.h"
 #include "model_fixture.h"
@@ -38,24 +38,24 @@ TEST_F(GlintcastTest, OneTriangleIsWrittenCornerCBACorner) {
       "\t\t\t0.000000,0.000000,0.000000 0.000000,0.000000,1.000000 0.000000,0.000000\n"
       "\n" +
       kFooter;
-  EXPECT_TRUE(importers::ExportGlintcast(model, folder.File("scene.glc")));
+  EXPECT_TRUE(exporters::ExportGlintcast(model, folder.File("scene.glc")));
   EXPECT_EQ(testing::ReadFile(folder.File("scene.glc")), expected);
   EXPECT_TRUE(host.events().empty());
 }
 
 TEST_F(GlintcastTest, EmptyModelsAndFailures) {
   EXPECT_FALSE(
-      importers::ExportGlintcast(model, folder.File("scene.glc")));  // no vertices: no file
+      exporters::ExportGlintcast(model, folder.File("scene.glc")));  // no vertices: no file
   EXPECT_FALSE(testing::FileExists(folder.File("scene.glc")));
   EXPECT_TRUE(host.events().empty());
 
   Vertex* a = AddVertex(0, 0, 0);
   AddVertex(5, 5, 5);
   model.DeleteVertex(a);
-  EXPECT_EQ(importers::GlintcastText(model),
+  EXPECT_EQ(exporters::GlintcastText(model),
             std::string(kHeader) + kFooter);  // vertices without faces
   const std::string path = folder.File("missing/scene.glc");
-  EXPECT_FALSE(importers::ExportGlintcast(model, path));
+  EXPECT_FALSE(exporters::ExportGlintcast(model, path));
   EXPECT_EQ(host.BoxTexts(),
             std::vector<std::string>{ErrorBoxText("Could not write to file:", path)});
   EXPECT_EQ(model.vertices.head()->id, 0u);  // renumbered as the model writer does

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <initializer_list>
 
-#include "command/command_list.h"
-#include "command/tools.h"
+#include "script/command_list.h"
+#include "script/tools.h"
 
 namespace zmf::app {
 namespace {
@@ -118,14 +118,14 @@ int RunWithoutWindow(const CommandLine& line) {
       std::fputs(HelpText().c_str(), stdout);
       return 0;
     case CommandLine::Mode::ListCommands:
-      std::fputs(command::CommandListText().c_str(), stdout);
+      std::fputs(script::CommandListText().c_str(), stdout);
       return 0;
     case CommandLine::Mode::Info:
-      return command::PrintModelInfo(line.inputPath, stdout, stderr);
+      return script::PrintModelInfo(line.inputPath, stdout, stderr);
     case CommandLine::Mode::Convert:
-      return command::ConvertModel(line.inputPath, line.outputPath, stderr);
+      return script::ConvertModel(line.inputPath, line.outputPath, stderr);
     case CommandLine::Mode::Batch:
-      return command::RunBatchFile(line.scriptPath, line.modelPath, stderr);
+      return script::RunBatchFile(line.scriptPath, line.modelPath, stderr);
     case CommandLine::Mode::Window:
       break;
   }
@@ -159,6 +159,6 @@ const char* UsageText() {
          "line or script that cannot be understood.\n";
 }
 
-std::string HelpText() { return std::string(UsageText()) + "\n" + command::ScriptHelpText(); }
+std::string HelpText() { return std::string(UsageText()) + "\n" + script::ScriptHelpText(); }
 
 }  // namespace zmf::app

@@ -29,7 +29,6 @@
 #include "app/panel_widgets.h"
 #include "app/screenshot.h"
 #include "app/viewport_widget.h"
-#include "command/batch.h"
 #include "command/clipboard_commands.h"
 #include "command/command_table.h"
 #include "command/edit_commands.h"
@@ -41,9 +40,10 @@
 #include "command/panel_commands.h"
 #include "command/transform_commands.h"
 #include "command/view_commands.h"
+#include "export/bmp_screenshot.h"
 #include "format/file_text.h"
 #include "format/zmf_writer.h"
-#include "importers/bmp_screenshot.h"
+#include "script/batch.h"
 #include "view/camera.h"
 
 namespace zmf::app {
@@ -605,11 +605,11 @@ int MainWindow::RunScript(const std::string& scriptPath, const std::string& mode
     return 2;
   }
   // The script answers its own prompts and its messages go where a batch run's go.
-  command::BatchHost scriptHost(errors);
+  script::BatchHost scriptHost(errors);
   model_.SetHost(scriptHost);
   viewport_->SetPlaybackClock(scriptClock_);
-  const int result = command::RunBatchScript(model_, scriptHost, script, scriptPath, errors,
-                                             modelPath, {editor_, scriptClock_, this});
+  const int result = script::RunBatchScript(model_, scriptHost, script, scriptPath, errors,
+                                            modelPath, {editor_, scriptClock_, this});
   model_.SetHost(host_);
   ApplyRefresh(command::Refresh::View);
   return result;
@@ -638,7 +638,7 @@ bool MainWindow::SaveScreenshot(std::string_view path) {
     std::memcpy(rgba.data() + static_cast<std::size_t>(y) * bottomUp.width() * 4,
                 bottomUp.constScanLine(y), static_cast<std::size_t>(bottomUp.width()) * 4);
   }
-  return importers::WriteScreenshotBmp(model_, path, rgba, bottomUp.width(), bottomUp.height());
+  return exporters::WriteScreenshotBmp(model_, path, rgba, bottomUp.width(), bottomUp.height());
 }
 
 }  // namespace zmf::app

@@ -3,9 +3,9 @@
 
 #include <cctype>
 
+#include "export/glintcast_export.h"
 #include "format/zmf_reader.h"
 #include "format/zmf_writer.h"
-#include "importers/glintcast_export.h"
 #include "importers/import_3ds.h"
 #include "importers/md5_mesh.h"
 #include "importers/text_vertices.h"
@@ -88,7 +88,7 @@ Saved SaveModel(Model& model, std::string_view path, ScreenshotWriter* screensho
     return screenshot->SaveScreenshot(path) ? Saved::Written : Saved::Failed;
   }
   if (model.vertices.count() == 0) return Saved::NothingToSave;
-  const bool written = SameText(extension, "GLC") ? importers::ExportGlintcast(model, path)
+  const bool written = SameText(extension, "GLC") ? exporters::ExportGlintcast(model, path)
                                                   : format::WriteModelFile(model, path);
   return written ? Saved::Written : Saved::Failed;
 }

@@ -10,9 +10,9 @@
 
 #include "app/main_window.h"
 #include "app/viewport_widget.h"
-#include "command/batch.h"
 #include "command/edit_commands.h"
 #include "command/view_commands.h"
+#include "script/batch.h"
 
 namespace zmf {
 namespace {
@@ -32,11 +32,11 @@ Snapshot Take(const Model& model) {
 
 // What the script does to a model of its own, without a window.
 Snapshot Scripted(const std::string& script) {
-  command::BatchHost host(stderr);
-  command::HeadlessTextureStore textures;
+  script::BatchHost host(stderr);
+  script::HeadlessTextureStore textures;
   Model model(host, textures);
-  command::BatchSession session;
-  EXPECT_EQ(command::RunBatchScript(model, host, script, "gestures.txt", stderr, {}, &session), 0);
+  script::BatchSession session;
+  EXPECT_EQ(script::RunBatchScript(model, host, script, "gestures.txt", stderr, {}, &session), 0);
   return Take(model);
 }
 

@@ -11,7 +11,7 @@
 #include "model/scripted_host.h"
 #include "view/editor_state.h"
 
-namespace zmf::command {
+namespace zmf::script {
 
 // The host of batch mode and the command-line tools: every box is printed to the error stream
 // ("TITLE: text", after the script line that caused it) and answers come from `answer` lines.
@@ -92,4 +92,4 @@ int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
                    std::string_view scriptName, std::FILE* errors, std::string_view startModel,
                    const BatchTarget& target);
 
-}  // namespace zmf::command
+}  // namespace zmf::script

@@ -6,11 +6,11 @@
 
 #include "command/command_table.h"
 
-namespace zmf::command {
+namespace zmf::script {
 
 // The name --list-commands gives an input: "none", "open-file", "save-file", "list-pick",
 // "texts" or "ids".
-std::string_view InputName(CommandInput input);
+std::string_view InputName(command::CommandInput input);
 
 // One line per command, in table order, in four tab-separated columns: identifier ("-" for a
 // script-only command), script name ("-" when it has none), input, and the command's place in
@@ -22,4 +22,4 @@ std::string CommandListText();
 // FILE", "pick 501 POSITION") with its description, then answer and cancel.
 std::string ScriptHelpText();
 
-}  // namespace zmf::command
+}  // namespace zmf::script

@@ -1,6 +1,6 @@
 // Batch scripts: parsed whole first, so a typing mistake stops the script before it changes
 // anything; then run line by line through the command table.
-#include "command/batch.h"
+#include "script/batch.h"
 
 #include <charconv>
 #include <cmath>
@@ -16,7 +16,7 @@
 #include "view/editor_state.h"
 #include "view/panels.h"
 
-namespace zmf::command {
+namespace zmf::script {
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
@@ -68,7 +68,7 @@ struct ScriptLine {
   // For Mouse: what happens, with which button, where (viewport pixels; the second point is
   // the end of a drag) and with which keys held.
   Mouse mouse = Mouse::Move;
-  MouseButton button = MouseButton::Left;
+  command::MouseButton button = command::MouseButton::Left;
   float x0 = 0.0f, y0 = 0.0f, x1 = 0.0f, y1 = 0.0f;
   bool shift = false, ctrl = false;
   char key = 0;  // for Key
@@ -76,48 +76,48 @@ struct ScriptLine {
   std::string answer;
   float seconds = 0.0f;  // for Clock
   std::string path;      // for Screenshot and Panel
-  const CommandEntry* entry = nullptr;
+  const command::CommandEntry* entry = nullptr;
   std::vector<std::string> arguments;
 };
 
-const char* ArgumentsWanted(CommandInput input) {
+const char* ArgumentsWanted(command::CommandInput input) {
   switch (input) {
-    case CommandInput::None:
+    case command::CommandInput::None:
       return "no arguments";
-    case CommandInput::OpenFile:
-    case CommandInput::SaveFile:
+    case command::CommandInput::OpenFile:
+    case command::CommandInput::SaveFile:
       return "one file name";
-    case CommandInput::ListPick:
+    case command::CommandInput::ListPick:
       return "a list and a position (pick LIST POSITION)";
-    case CommandInput::Texts:
+    case command::CommandInput::Texts:
       return "a button and its texts (apply BUTTON TEXTS...)";
-    case CommandInput::Ids:
+    case command::CommandInput::Ids:
       return "one or more ids";
-    case CommandInput::Words:
+    case command::CommandInput::Words:
       break;
   }
   return "";
 }
 
-std::string ArgumentsWanted(const CommandEntry& entry) {
-  if (entry.input == CommandInput::Words) return std::string(entry.words);
+std::string ArgumentsWanted(const command::CommandEntry& entry) {
+  if (entry.input == command::CommandInput::Words) return std::string(entry.words);
   return ArgumentsWanted(entry.input);
 }
 
-bool ArgumentCountFits(const CommandEntry& entry, std::size_t count) {
+bool ArgumentCountFits(const command::CommandEntry& entry, std::size_t count) {
   switch (entry.input) {
-    case CommandInput::None:
+    case command::CommandInput::None:
       return count == 0;
-    case CommandInput::OpenFile:
-    case CommandInput::SaveFile:
-    case CommandInput::ListPick:
+    case command::CommandInput::OpenFile:
+    case command::CommandInput::SaveFile:
+    case command::CommandInput::ListPick:
       return count == 1;
-    case CommandInput::Texts:
+    case command::CommandInput::Texts:
       return true;
-    case CommandInput::Ids:
+    case command::CommandInput::Ids:
       return count >= 1;
-    case CommandInput::Words:
-      return count == WordCount(entry);
+    case command::CommandInput::Words:
+      return count == command::WordCount(entry);
   }
   return false;
 }
@@ -153,7 +153,8 @@ bool ParseMouseLine(std::string_view word, const std::vector<std::string>& argum
   std::size_t at = 0;
   if (mouse != Mouse::Move) {
     if (arguments.empty() || (arguments[0] != "left" && arguments[0] != "right")) return fail();
-    parsed.button = arguments[0] == "left" ? MouseButton::Left : MouseButton::Right;
+    parsed.button =
+        arguments[0] == "left" ? command::MouseButton::Left : command::MouseButton::Right;
     at = 1;
   }
   const std::size_t points = mouse == Mouse::Drag ? 2 : 1;
@@ -250,34 +251,35 @@ bool ParseLine(std::string_view text, ScriptLine& parsed, std::string& error) {
   }
   std::uint32_t id = 0;
   if (word == "pick" || word == "apply") {
-    const CommandInput wanted = word == "pick" ? CommandInput::ListPick : CommandInput::Texts;
+    const command::CommandInput wanted =
+        word == "pick" ? command::CommandInput::ListPick : command::CommandInput::Texts;
     if (arguments.empty() || !ParseNumber(arguments[0], id)) {
       error = std::string(word) + " needs " + ArgumentsWanted(wanted);
       return false;
     }
-    parsed.entry = FindCommand(id);
+    parsed.entry = command::FindCommand(id);
     if (parsed.entry == nullptr || parsed.entry->input != wanted) {
-      error = "no " + std::string(wanted == CommandInput::ListPick ? "list" : "button") + " " +
-              arguments[0];
+      error = "no " + std::string(wanted == command::CommandInput::ListPick ? "list" : "button") +
+              " " + arguments[0];
       return false;
     }
     arguments.erase(arguments.begin());
     std::uint32_t position = 0;
-    if (wanted == CommandInput::ListPick &&
+    if (wanted == command::CommandInput::ListPick &&
         (arguments.size() != 1 || !ParseNumber(arguments[0], position))) {
       error = std::string(word) + " needs " + ArgumentsWanted(wanted);
       return false;
     }
   } else {
-    parsed.entry = ParseNumber(word, id) ? FindCommand(id) : FindCommand(word);
+    parsed.entry = ParseNumber(word, id) ? command::FindCommand(id) : command::FindCommand(word);
     if (parsed.entry == nullptr) {
       error = "unknown command " + std::string(word);
       return false;
     }
-    if (parsed.entry->input == CommandInput::ListPick ||
-        parsed.entry->input == CommandInput::Texts) {
+    if (parsed.entry->input == command::CommandInput::ListPick ||
+        parsed.entry->input == command::CommandInput::Texts) {
       error = std::string(word) + " is a panel entry: use " +
-              (parsed.entry->input == CommandInput::ListPick ? "pick" : "apply");
+              (parsed.entry->input == command::CommandInput::ListPick ? "pick" : "apply");
       return false;
     }
     if (!ArgumentCountFits(*parsed.entry, arguments.size())) {
@@ -301,32 +303,33 @@ float Normalised(float pixel) { return (pixel - 256.0f) / 256.0f; }
 
 // The mouse line through the same handlers as the window's viewport, each event finished like
 // a command.
-void RunMouseLine(const ScriptLine& line, CommandContext context) {
+void RunMouseLine(const ScriptLine& line, command::CommandContext context) {
   using Mouse = ScriptLine::Mouse;
   const float nx0 = Normalised(line.x0), ny0 = Normalised(line.y0);
   const auto press = [&] {
-    FinishCommand(context, MousePress(context, line.button, nx0, ny0, line.shift, line.ctrl));
+    command::FinishCommand(
+        context, command::MousePress(context, line.button, nx0, ny0, line.shift, line.ctrl));
   };
   switch (line.mouse) {
     case Mouse::Press:
       press();
       break;
     case Mouse::Move:
-      FinishCommand(context, MouseMove(context, nx0, ny0));
+      command::FinishCommand(context, command::MouseMove(context, nx0, ny0));
       break;
     case Mouse::Release:
-      FinishCommand(context, MouseRelease(context, line.button, nx0, ny0));
+      command::FinishCommand(context, command::MouseRelease(context, line.button, nx0, ny0));
       break;
     case Mouse::Drag: {
       const float nx1 = Normalised(line.x1), ny1 = Normalised(line.y1);
       press();
-      FinishCommand(context, MouseMove(context, nx1, ny1));
-      FinishCommand(context, MouseRelease(context, line.button, nx1, ny1));
+      command::FinishCommand(context, command::MouseMove(context, nx1, ny1));
+      command::FinishCommand(context, command::MouseRelease(context, line.button, nx1, ny1));
       break;
     }
     case Mouse::Click:
       press();
-      FinishCommand(context, MouseRelease(context, line.button, nx0, ny0));
+      command::FinishCommand(context, command::MouseRelease(context, line.button, nx0, ny0));
       break;
   }
 }
@@ -389,7 +392,7 @@ int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
   MemoryClipboard ownClipboard;
   Clipboard& clipboard = target.clipboard != nullptr ? *target.clipboard : ownClipboard;
   auto makeContext = [&](std::span<const std::string> arguments) {
-    CommandContext context(model, arguments, target.screenshot);
+    command::CommandContext context(model, arguments, target.screenshot);
     context.editor = &editor;
     context.clock = &clock;
     context.clipboard = &clipboard;
@@ -399,8 +402,8 @@ int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
   if (!startModel.empty()) {
     // Opened as the script's own "open MODEL" line would open it.
     const std::string arguments[] = {std::string(startModel)};
-    CommandContext context = makeContext(arguments);
-    FinishCommand(context, FindCommand(kCommandOpen)->handler(context));
+    command::CommandContext context = makeContext(arguments);
+    command::FinishCommand(context, command::FindCommand(command::kCommandOpen)->handler(context));
   }
   bool failed = false;
   for (const ScriptLine& scriptLine : lines) {
@@ -436,19 +439,19 @@ int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
         RunMouseLine(scriptLine, makeContext({}));
         break;
       case ScriptLine::Kind::Key: {
-        CommandContext context = makeContext({});
-        const std::optional<Refresh> refresh =
-            PressKey(context, scriptLine.key, editor.mouse.nx, editor.mouse.ny);
-        FinishCommand(context, refresh.value_or(Refresh::None));
+        command::CommandContext context = makeContext({});
+        const std::optional<command::Refresh> refresh =
+            command::PressKey(context, scriptLine.key, editor.mouse.nx, editor.mouse.ny);
+        command::FinishCommand(context, refresh.value_or(command::Refresh::None));
         break;
       }
       case ScriptLine::Kind::Command: {
-        CommandContext context = makeContext(scriptLine.arguments);
+        command::CommandContext context = makeContext(scriptLine.arguments);
         // An "ok" is pressed with its boxes holding the texts given.
-        if (scriptLine.entry->input == CommandInput::Texts) {
+        if (scriptLine.entry->input == command::CommandInput::Texts) {
           editor.panels.SetBoxTexts(scriptLine.entry->id, scriptLine.arguments);
         }
-        FinishCommand(context, scriptLine.entry->handler(context));
+        command::FinishCommand(context, scriptLine.entry->handler(context));
         if (!context.problem.empty()) {
           std::fprintf(errors, "%s: %s\n", location.c_str(), context.problem.c_str());
           failed = true;
@@ -461,4 +464,4 @@ int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
   return failed || host.errorCount() > 0 ? 1 : 0;
 }
 
-}  // namespace zmf::command
+}  // namespace zmf::script

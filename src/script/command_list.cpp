@@ -1,31 +1,31 @@
 // --list-commands and the script part of --help, generated from the command table.
-#include "command/command_list.h"
+#include "script/command_list.h"
 
 #include <algorithm>
 #include <vector>
 
 #include "command/menu_layout.h"
 
-namespace zmf::command {
+namespace zmf::script {
 namespace {
 
 // How a script line runs the entry, arguments included.
-std::string ScriptUsage(const CommandEntry& entry) {
+std::string ScriptUsage(const command::CommandEntry& entry) {
   const std::string id = std::to_string(entry.id);
   const std::string name(entry.scriptName.empty() ? std::string_view(id) : entry.scriptName);
   switch (entry.input) {
-    case CommandInput::None:
+    case command::CommandInput::None:
       return name;
-    case CommandInput::OpenFile:
-    case CommandInput::SaveFile:
+    case command::CommandInput::OpenFile:
+    case command::CommandInput::SaveFile:
       return name + " FILE";
-    case CommandInput::ListPick:
+    case command::CommandInput::ListPick:
       return "pick " + id + " POSITION";
-    case CommandInput::Texts:
+    case command::CommandInput::Texts:
       return "apply " + id + " TEXTS...";
-    case CommandInput::Ids:
+    case command::CommandInput::Ids:
       return name + " ID...";
-    case CommandInput::Words:
+    case command::CommandInput::Words:
       return name + " " + std::string(entry.words);
   }
   return name;
@@ -53,21 +53,21 @@ std::string Columns(const std::vector<std::vector<std::string>>& rows, std::stri
 
 }  // namespace
 
-std::string_view InputName(CommandInput input) {
+std::string_view InputName(command::CommandInput input) {
   switch (input) {
-    case CommandInput::None:
+    case command::CommandInput::None:
       return "none";
-    case CommandInput::OpenFile:
+    case command::CommandInput::OpenFile:
       return "open-file";
-    case CommandInput::SaveFile:
+    case command::CommandInput::SaveFile:
       return "save-file";
-    case CommandInput::ListPick:
+    case command::CommandInput::ListPick:
       return "list-pick";
-    case CommandInput::Texts:
+    case command::CommandInput::Texts:
       return "texts";
-    case CommandInput::Ids:
+    case command::CommandInput::Ids:
       return "ids";
-    case CommandInput::Words:
+    case command::CommandInput::Words:
       return "words";
   }
   return "";
@@ -75,19 +75,20 @@ std::string_view InputName(CommandInput input) {
 
 std::string CommandListText() {
   std::string text;
-  for (const CommandEntry& entry : Commands()) {
-    const MenuItem* item = FindMenuItem(entry.id);
+  for (const command::CommandEntry& entry : command::Commands()) {
+    const command::MenuItem* item = command::FindMenuItem(entry.id);
     text += (entry.id == 0 ? std::string("-") : std::to_string(entry.id)) + '\t' +
             (entry.scriptName.empty() ? std::string("-") : std::string(entry.scriptName)) + '\t' +
             std::string(InputName(entry.input)) + '\t' +
-            (item != nullptr ? MenuPathText(item->path) : std::string(entry.description)) + '\n';
+            (item != nullptr ? command::MenuPathText(item->path) : std::string(entry.description)) +
+            '\n';
   }
   return text;
 }
 
 std::string ScriptHelpText() {
   std::vector<std::vector<std::string>> rows;
-  for (const CommandEntry& entry : Commands()) {
+  for (const command::CommandEntry& entry : command::Commands()) {
     rows.push_back({ScriptUsage(entry), std::string(entry.description)});
   }
   rows.push_back(
@@ -111,4 +112,4 @@ std::string ScriptHelpText() {
          Columns(rows, "  ");
 }
 
-}  // namespace zmf::command
+}  // namespace zmf::script

@@ -1,18 +1,18 @@
 // --info, --convert and --batch: a model with a printing host and no GPU.
-#include "command/tools.h"
+#include "script/tools.h"
 
 #include <algorithm>
 #include <memory>
 #include <string>
 
-#include "command/batch.h"
 #include "command/command_table.h"
 #include "command/file_commands.h"
 #include "command/open_save.h"
 #include "format/file_text.h"
 #include "format/number_text.h"
+#include "script/batch.h"
 
-namespace zmf::command {
+namespace zmf::script {
 namespace {
 
 struct Headless {
@@ -32,7 +32,7 @@ std::string Fixed6(float value) {
 int PrintModelInfo(std::string_view path, std::FILE* out, std::FILE* errors) {
   auto headless = std::make_unique<Headless>(errors);
   Model& model = headless->model;
-  OpenModel(model, path);
+  command::OpenModel(model, path);
 
   std::uint64_t keys = 0;
   std::uint64_t keyBones = 0;
@@ -64,13 +64,13 @@ int PrintModelInfo(std::string_view path, std::FILE* out, std::FILE* errors) {
 int ConvertModel(std::string_view input, std::string_view output, std::FILE* errors) {
   auto headless = std::make_unique<Headless>(errors);
   headless->host.SetUnscriptedAnswer(true);
-  OpenModel(headless->model, input);
-  const Saved saved = SaveModel(headless->model, output);
-  if (saved == Saved::NothingToSave) {
+  command::OpenModel(headless->model, input);
+  const command::Saved saved = command::SaveModel(headless->model, output);
+  if (saved == command::Saved::NothingToSave) {
     std::fprintf(errors, "zmfedit: nothing was written to %.*s: the model has no vertices\n",
                  static_cast<int>(output.size()), output.data());
   }
-  return saved == Saved::Written && headless->host.errorCount() == 0 ? 0 : 1;
+  return saved == command::Saved::Written && headless->host.errorCount() == 0 ? 0 : 1;
 }
 
 int RunBatchFile(std::string_view scriptPath, std::string_view modelPath, std::FILE* errors) {
@@ -84,4 +84,4 @@ int RunBatchFile(std::string_view scriptPath, std::string_view modelPath, std::F
   return RunBatchScript(headless->model, headless->host, script, scriptPath, errors, modelPath);
 }
 
-}  // namespace zmf::command
+}  // namespace zmf::script

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string_view>
 
-namespace zmf::command {
+namespace zmf::script {
 
 // Loads the file as Open does and prints its counts and bounding box to `out`. Error boxes go to
 // `errors`. Returns 0, or 1 when an error was reported.
@@ -18,4 +18,4 @@ int ConvertModel(std::string_view input, std::string_view output, std::FILE* err
 // Returns RunBatchScript's exit code; 2 when the script cannot be read.
 int RunBatchFile(std::string_view scriptPath, std::string_view modelPath, std::FILE* errors);
 
-}  // namespace zmf::command
+}  // namespace zmf::script

@@ -7,7 +7,7 @@
 #include "format/text_sink.h"
 #include "model/model.h"
 
-namespace zmf::importers {
+namespace zmf::exporters {
 
 // Writes every face as three full corners (position, normal, texture coordinates), corners in
 // the order c, b, a. A model without vertices writes nothing. The vertex and face ids are
@@ -21,4 +21,4 @@ std::string GlintcastText(Model& model);
 
 void WriteGlintcast(const Model& model, format::TextSink& out);
 
-}  // namespace zmf::importers
+}  // namespace zmf::exporters

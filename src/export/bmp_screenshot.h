@@ -9,7 +9,7 @@
 
 #include "model/model.h"
 
-namespace zmf::importers {
+namespace zmf::exporters {
 
 inline constexpr int kScreenshotSize = 512;
 // 14 bytes of file header, 40 of information header, then 512 rows of 1024 bytes.
@@ -27,4 +27,4 @@ std::vector<std::uint8_t> EncodeScreenshotBmp(std::span<const std::uint8_t> rgba
 bool WriteScreenshotBmp(Model& model, std::string_view path, std::span<const std::uint8_t> rgba,
                         int width, int height);
 
-}  // namespace zmf::importers
+}  // namespace zmf::exporters

@@ -1,11 +1,11 @@
 // The viewport's picture as a 16-bit BMP file.
-#include "importers/bmp_screenshot.h"
+#include "export/bmp_screenshot.h"
 
 #include <string>
 
 #include "format/atomic_file.h"
 
-namespace zmf::importers {
+namespace zmf::exporters {
 namespace {
 
 void Put16(std::uint8_t* at, std::uint32_t value) {
@@ -73,4 +73,4 @@ bool WriteScreenshotBmp(Model& model, std::string_view path, std::span<const std
   return written;
 }
 
-}  // namespace zmf::importers
+}  // namespace zmf::exporters

@@ -1,9 +1,9 @@
 // The Glintcast scene: a header, a placeholder scene line and one mesh of all faces.
-#include "importers/glintcast_export.h"
+#include "export/glintcast_export.h"
 
 #include "edit/journal.h"
 
-namespace zmf::importers {
+namespace zmf::exporters {
 namespace {
 
 // "%f,%f,%f %f,%f,%f %f,%f": position, normal and texture coordinates of one corner, from the
@@ -74,4 +74,4 @@ bool ExportGlintcast(Model& model, std::string_view path) {
   return written;
 }
 
-}  // namespace zmf::importers
+}  // namespace zmf::exporters

@@ -9,7 +9,7 @@
 #include <cmath>
 #include <random>
 
-#include "edit/euler.h"
+#include "model/transforms.h"
 #include "model_fixture.h"
 #include "view/frame_pacer.h"
 
@@ -74,15 +74,14 @@ TEST(Camera, ViewMatrixTurnsThePresetsAndPans) {
   view::CameraZero(camera);
   view::ApplyPreset(camera, view::CameraPreset::Left);
   const Matrix4 left = view::BuildViewMatrix(camera);
-  const Vector3 z = edit::TransformPoint(left, {0, 0, 1}),
-                x = edit::TransformPoint(left, {1, 0, 0});
+  const Vector3 z = TransformPoint(left, {0, 0, 1}), x = TransformPoint(left, {1, 0, 0});
   EXPECT_NEAR(z.x, 1.0f, 1e-6f);   // +z to the right
   EXPECT_NEAR(x.z, -1.0f, 1e-6f);  // +x away from the viewer
   EXPECT_NEAR(z.z * z.z + x.x * x.x, 0.0f, 1e-10f);
 
   // The shared Euler rotation bit for bit, and the pan in half-extents (E = 4).
   camera = MakeCamera(0.4f, -1.2f, 2.5f, 0.25f, -0.5f, 2.0f, 2.0f);
-  Matrix4 expected = edit::EulerMatrix(-1.2f, 0.4f, 2.5f);
+  Matrix4 expected = EulerMatrix(-1.2f, 0.4f, 2.5f);
   expected[12] = 1.0f;
   expected[13] = -2.0f;
   EXPECT_EQ(view::BuildViewMatrix(camera), expected);
@@ -150,8 +149,8 @@ TEST(Camera, ScreenPositionsGoBackThroughTheViewMatrix) {
                         0.0f, 3.0f);
     const float a = unit(random), b = unit(random), e = 3.0f, tolerance = 1e-5f * 2 * e;
     const Matrix4 m = view::BuildViewMatrix(camera);
-    const Vector3 p = edit::TransformPoint(m, view::ScreenToModel(camera, m, a, b));
-    const Vector3 q = edit::TransformPoint(m, view::ScreenToModelXZ(camera, m, a, b));
+    const Vector3 p = TransformPoint(m, view::ScreenToModel(camera, m, a, b));
+    const Vector3 q = TransformPoint(m, view::ScreenToModelXZ(camera, m, a, b));
     EXPECT_LT(Length(p - Vector3{a * e, b * e, 0}), tolerance);
     EXPECT_LT(Length(q - Vector3{a * e, 0, b * e}), tolerance);
   }

@@ -56,7 +56,7 @@ class FileCommandsTest : public testing::ModelTest {
   }
 
   struct RecordingScreenshot : ScreenshotWriter {
-    bool SaveScreenshot(std::string_view path) override {
+    bool WriteScreenshot(std::string_view path) override {
       paths.emplace_back(path);
       return true;
     }
@@ -207,7 +207,7 @@ TEST_F(FileBatchTest, ScreenshotLinesAndBitmapSavesGoToTheWindow) {
   EXPECT_EQ(model.vertices.count(), 4u);  // the triad's three points and its origin
 
   struct Window : ScreenshotWriter {
-    bool SaveScreenshot(std::string_view path) override {
+    bool WriteScreenshot(std::string_view path) override {
       paths.emplace_back(path);
       return path.find("full") == std::string_view::npos;
     }

@@ -45,7 +45,7 @@ TEST_F(Gestures, RectanglesSelectStrictlyInsideWhicheverWayTheyAreDrawn) {
 
   ASSERT_EQ(Run("drag left 128 128 384 384\n"), 0) << printed;
   EXPECT_EQ(SelectedVertexIds(), (std::vector<std::uint32_t>{0, 2, 3}));
-  EXPECT_EQ(session.editor.dragRect.kind, 0);
+  EXPECT_EQ(session.editor.dragRect.kind, view::DragKind::None);
   EXPECT_FLOAT_EQ(session.editor.falloffRadius, 0.5f * std::sqrt(2.0f));
   ASSERT_EQ(Run("deselect-all\ndrag left 384 384 128 128\n"), 0);
   EXPECT_EQ(SelectedVertexIds(), (std::vector<std::uint32_t>{0, 2, 3}));
@@ -60,7 +60,7 @@ TEST_F(Gestures, RectanglesSelectStrictlyInsideWhicheverWayTheyAreDrawn) {
 
   // The rectangle follows the mouse while the button is held.
   ASSERT_EQ(Run("press left 100 100\nmove 200 50\n"), 0);
-  EXPECT_EQ(session.editor.dragRect.kind, 1);
+  EXPECT_EQ(session.editor.dragRect.kind, view::DragKind::ReplaceRect);
   EXPECT_EQ(session.editor.dragRect.x1, (200.0f - 256) / 256);
   // A rectangle of no size selects nothing, without dividing by its size.
   ASSERT_EQ(Run("release left 200 50\nclick left 256 256\n"), 0);
@@ -132,7 +132,7 @@ TEST_F(Gestures, MoveDragPreviewsThenCommitsOneUndoStep) {
     ASSERT_EQ(Run(std::string(interrupt) + "release left 400 300\n"), 0) << interrupt;
     EXPECT_EQ(v1->savedPosition, v1->position) << interrupt;
     EXPECT_EQ(v1->position, (Vector3{5.0f, 5.0f, 0.0f})) << interrupt;
-    EXPECT_EQ(session.editor.dragRect.kind, 0) << interrupt;
+    EXPECT_EQ(session.editor.dragRect.kind, view::DragKind::None) << interrupt;
   }
   EXPECT_EQ(JournalPosition(), rest);
 

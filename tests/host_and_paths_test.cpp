@@ -10,24 +10,24 @@ namespace {
 using ::testing::ElementsAre;
 
 TEST(ErrorBox, EachSeverityHasItsTextTitleAndButtons) {
-  const MessageBoxSpec error = MakeErrorBox("Bad vertex format:", "POSITIONS", Severity::Error);
+  const MessageBoxRequest error = MakeErrorBox("Bad vertex format:", "POSITIONS", Severity::Error);
   EXPECT_EQ(error.text, "Bad vertex format: POSITIONS The application will continue.");
   EXPECT_EQ(error.title, "ERROR");
-  EXPECT_EQ(error.buttons, MessageBoxSpec::Buttons::Ok);
-  EXPECT_EQ(error.icon, MessageBoxSpec::Icon::Information);
+  EXPECT_EQ(error.buttons, MessageBoxRequest::Buttons::Ok);
+  EXPECT_EQ(error.icon, MessageBoxRequest::Icon::Information);
   EXPECT_TRUE(error.ownedByMainWindow);
 
-  const MessageBoxSpec serious = MakeErrorBox("Out of memory.", "ignored", Severity::Serious);
+  const MessageBoxRequest serious = MakeErrorBox("Out of memory.", "ignored", Severity::Serious);
   EXPECT_EQ(serious.text, "Out of memory. Continue the application?");
   EXPECT_EQ(serious.title, "SERIOUS ERROR");
-  EXPECT_EQ(serious.buttons, MessageBoxSpec::Buttons::YesNo);
-  EXPECT_EQ(serious.icon, MessageBoxSpec::Icon::Question);
+  EXPECT_EQ(serious.buttons, MessageBoxRequest::Buttons::YesNo);
+  EXPECT_EQ(serious.icon, MessageBoxRequest::Icon::Question);
   EXPECT_FALSE(serious.ownedByMainWindow);
 
-  const MessageBoxSpec shutdown = MakeErrorBox("No OpenGL.", "ignored", Severity::Shutdown);
+  const MessageBoxRequest shutdown = MakeErrorBox("No OpenGL.", "ignored", Severity::Shutdown);
   EXPECT_EQ(shutdown.text, "No OpenGL. The application cannot continue.");
   EXPECT_EQ(shutdown.title, "SHUTDOWN ERROR");
-  EXPECT_EQ(shutdown.icon, MessageBoxSpec::Icon::Stop);
+  EXPECT_EQ(shutdown.icon, MessageBoxRequest::Icon::Stop);
 
   // Long texts are not cut.
   const std::string longPath(5000, 'p');

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "anim/skeleton.h"
-#include "edit/euler.h"
 #include "edit/journal.h"
 #include "edit/undo_redo.h"
+#include "model/transforms.h"
 #include "model_fixture.h"
 #include "zmf_models.h"
 
@@ -103,7 +103,7 @@ TEST_F(ModelTransforms, RotateTurnsVerticesNormalsBoneTranslationsAndKeyBones) {
     EXPECT_NEAR(got.y, want.y, 2e-6);
     EXPECT_NEAR(got.z, want.z, 2e-6);
   };
-  Slot(1, 0, 0).matrix = WithTranslation(edit::EulerMatrix(0.25f, 0.5f, 0.125f), 3, 4, 5);
+  Slot(1, 0, 0).matrix = WithTranslation(EulerMatrix(0.25f, 0.5f, 0.125f), 3, 4, 5);
   edit::RotateModel(model, {0, yaw, 0});
 
   expectNear(v0->position, turned({1, 2, 3}));
@@ -118,7 +118,7 @@ TEST_F(ModelTransforms, RotateTurnsVerticesNormalsBoneTranslationsAndKeyBones) {
   ExpectBindMatricesFollowTheLocalOnes();
   // A key bone: its angles turned as a point, its translation turned.
   const Vector3 angles = turned({0.25f, 0.5f, 0.125f});
-  const Matrix4 want = edit::EulerMatrix(angles.x, angles.y, angles.z);
+  const Matrix4 want = EulerMatrix(angles.x, angles.y, angles.z);
   const Matrix4& got = Slot(1, 0, 0).matrix;
   for (int i = 0; i < 12; ++i) EXPECT_NEAR(got[i], want[i], 2e-6) << i;
   expectNear({got[12], got[13], got[14]}, turned({3, 4, 5}));
@@ -136,7 +136,7 @@ TEST_F(ModelTransforms, RotateTurnsVerticesNormalsBoneTranslationsAndKeyBones) {
   locked[10] = 0;
   Slot(1, 0, 1).matrix = locked;
   edit::RotateModel(model, {0, 0, 0});
-  EXPECT_EQ(Slot(1, 0, 1).matrix, WithTranslation(edit::EulerMatrix(kHalfPi, 0, kHalfPi), 3, 4, 5));
+  EXPECT_EQ(Slot(1, 0, 1).matrix, WithTranslation(EulerMatrix(kHalfPi, 0, kHalfPi), 3, 4, 5));
 }
 
 TEST_F(ModelTransforms, ScaleDoublesPositionsAndEveryTranslationButNotNormals) {

@@ -15,26 +15,18 @@ namespace {
 // The current indices may point past the end of a table after a deletion (DeleteAnimation keeps
 // currentAnimation, DeleteKeyBone keeps currentKeyBone): such an index means none.
 
-std::uint32_t KeysOf(const Animation& animation) {
-  return std::min<std::uint32_t>(animation.keyCount, kMaxKeys);
-}
-
-std::uint32_t SlotsOf(const AnimKey& key) {
-  return std::min<std::uint32_t>(key.keyBoneCount, kMaxKeyBones);
-}
-
 Animation* FindAnimation(Model& model, std::int64_t index) {
-  if (index < 0 || index >= model.animationCount || index >= kMaxAnimations) return nullptr;
+  if (!model.HasAnimation(index)) return nullptr;
   return &model.animation(static_cast<std::uint32_t>(index));
 }
 
 AnimKey* FindKey(Animation* animation, std::int64_t key) {
-  if (animation == nullptr || key < 0 || key >= KeysOf(*animation)) return nullptr;
+  if (animation == nullptr || key < 0 || key >= animation->keyCount) return nullptr;
   return &animation->keys[static_cast<std::size_t>(key)];
 }
 
 KeyBone* FindSlot(AnimKey* key, std::int64_t slot) {
-  if (key == nullptr || slot < 0 || slot >= SlotsOf(*key)) return nullptr;
+  if (key == nullptr || slot < 0 || slot >= key->keyBoneCount) return nullptr;
   return &key->keyBones[static_cast<std::size_t>(slot)];
 }
 
@@ -42,7 +34,7 @@ bool ValidTotalTime(float seconds) { return seconds >= 0.0f && std::isfinite(sec
 
 // Key i at i * totalTime / (keyCount - 1); a single key at 0.
 void SpaceKeys(Animation& animation) {
-  const std::uint32_t n = KeysOf(animation);
+  const std::uint32_t n = animation.keyCount;
   if (n == 1) {
     animation.keys[0].time = 0.0f;
     return;
@@ -56,13 +48,12 @@ void SpaceKeys(Animation& animation) {
 // The bone a key bone poses, or null for one bound to no bone (a name that matched none, or a
 // bone since taken away).
 Bone* PosedBone(Model& model, const KeyBone& keyBone) {
-  if (keyBone.boneIndex >= model.boneCount || keyBone.boneIndex >= kMaxBones) return nullptr;
-  return &model.bones[keyBone.boneIndex];
+  return model.HasBone(keyBone.boneIndex) ? &model.bones[keyBone.boneIndex] : nullptr;
 }
 
 // The key's matrices become the poses of their bones.
 void ShowKey(Model& model, const AnimKey& key) {
-  for (std::uint32_t j = 0; j < SlotsOf(key); ++j) {
+  for (std::uint32_t j = 0; j < key.keyBoneCount; ++j) {
     if (Bone* bone = PosedBone(model, key.keyBones[j])) bone->poseMatrix = key.keyBones[j].matrix;
   }
 }
@@ -87,7 +78,7 @@ float WrapTime(float t, float total) {
 
 // The blend between the key before the time and the key after it (step 5 of playback).
 void BlendKeys(Model& model, Animation& animation, float t) {
-  const std::uint32_t n = KeysOf(animation);
+  const std::uint32_t n = animation.keyCount;
   const float total = animation.totalTime;
   std::uint32_t k = n - 1;
   while (k > 0 && !(animation.keys[k].time <= t)) --k;
@@ -100,12 +91,12 @@ void BlendKeys(Model& model, Animation& animation, float t) {
   w = std::clamp(w, 0.0f, 1.0f);
   const AnimKey& from = animation.keys[k];
   const AnimKey& to = animation.keys[next];
-  for (std::uint32_t j = 0; j < SlotsOf(from); ++j) {
+  for (std::uint32_t j = 0; j < from.keyBoneCount; ++j) {
     Bone* bone = PosedBone(model, from.keyBones[j]);
     if (bone == nullptr) continue;
     bone->poseMatrix = from.keyBones[j].matrix;
     // A key that lost this slot (a key bone deleted from one key only) has nothing to blend to.
-    if (j < SlotsOf(to)) Interpolate(bone->poseMatrix, to.keyBones[j].matrix, w);
+    if (j < to.keyBoneCount) Interpolate(bone->poseMatrix, to.keyBones[j].matrix, w);
   }
 }
 
@@ -122,6 +113,10 @@ bool ParseAnimationAnswer(std::string_view answer, AnimationAnswer& parsed) {
   parsed.keyCount = keyCount;
   parsed.totalTime = totalTime;
   return true;
+}
+
+KeyBone* FindKeyBone(Model& model, std::int32_t animation, std::int32_t key, std::int32_t keyBone) {
+  return FindSlot(FindKey(FindAnimation(model, animation), key), keyBone);
 }
 
 bool AddAnimation(Model& model, std::string_view name, std::uint32_t keyCount, float totalTime) {
@@ -144,7 +139,7 @@ bool AddAnimation(Model& model, std::string_view name, std::uint32_t keyCount, f
 }
 
 void DeleteAnimation(Model& model, std::uint32_t index) {
-  const std::uint32_t count = std::min<std::uint32_t>(model.animationCount, kMaxAnimations);
+  const std::uint32_t count = model.animationCount;
   if (index >= count) return;
   for (std::uint32_t i = index; i + 1 < count; ++i) {
     Animation& to = model.animation(i);
@@ -154,10 +149,10 @@ void DeleteAnimation(Model& model, std::uint32_t index) {
     to.name = from.name;
     to.totalTime = from.totalTime;
     to.keyCount = from.keyCount;
-    for (std::uint32_t k = 0; k < KeysOf(from); ++k) {
+    for (std::uint32_t k = 0; k < from.keyCount; ++k) {
       to.keys[k].time = from.keys[k].time;
       to.keys[k].keyBoneCount = from.keys[k].keyBoneCount;
-      std::copy_n(from.keys[k].keyBones.begin(), SlotsOf(from.keys[k]),
+      std::copy_n(from.keys[k].keyBones.begin(), from.keys[k].keyBoneCount,
                   to.keys[k].keyBones.begin());
     }
   }
@@ -175,15 +170,15 @@ void SetTotalTime(Model& model, std::uint32_t index, float seconds) {
   Animation* animation = FindAnimation(model, index);
   if (animation == nullptr || !ValidTotalTime(seconds)) return;
   animation->totalTime = seconds;
-  if (KeysOf(*animation) >= 1) SpaceKeys(*animation);
+  if (animation->keyCount >= 1) SpaceKeys(*animation);
 }
 
 bool AddKeyBone(Model& model, std::uint32_t bone) {
   Animation* animation = FindAnimation(model, model.currentAnimation);
   AnimKey* current = FindKey(animation, model.currentKey);
-  if (current == nullptr || bone >= model.boneCount || bone >= kMaxBones) return false;
+  if (current == nullptr || !model.HasBone(bone)) return false;
   // The new slot is added to every key or to none: a full key refuses it.
-  const std::uint32_t keys = KeysOf(*animation);
+  const std::uint32_t keys = animation->keyCount;
   for (std::uint32_t k = 0; k < keys; ++k) {
     if (animation->keys[k].keyBoneCount >= kMaxKeyBones) return false;
   }
@@ -201,7 +196,7 @@ bool AddKeyBone(Model& model, std::uint32_t bone) {
 }
 
 void AddKeyBonesForCommand(Model& model) {
-  if (model.currentBone >= 0 && static_cast<std::uint32_t>(model.currentBone) < model.boneCount) {
+  if (model.HasBone(model.currentBone)) {
     AddKeyBone(model, static_cast<std::uint32_t>(model.currentBone));
     return;
   }
@@ -215,7 +210,7 @@ void AddKeyBonesForCommand(Model& model) {
 void DeleteKeyBone(Model& model, std::int32_t animation, std::int32_t key, std::int32_t slot) {
   AnimKey* k = FindKey(FindAnimation(model, animation), key);
   if (FindSlot(k, slot) == nullptr) return;
-  const std::uint32_t count = SlotsOf(*k);
+  const std::uint32_t count = k->keyBoneCount;
   std::copy(k->keyBones.begin() + slot + 1, k->keyBones.begin() + count,
             k->keyBones.begin() + slot);
   k->keyBoneCount = count - 1;
@@ -262,7 +257,7 @@ void Interpolate(Matrix4& m, const Matrix4& target, float w) {
 void EvaluateAnimation(Model& model, const Clock& clock) {
   Animation* animation = FindAnimation(model, model.currentAnimation);
   if (animation == nullptr) return;
-  const std::uint32_t keys = KeysOf(*animation);
+  const std::uint32_t keys = animation->keyCount;
   if (!model.animationRunning) {
     if (const AnimKey* key = FindKey(animation, model.currentKey)) ShowKey(model, *key);
     UpdateFrames(model);
@@ -286,7 +281,7 @@ void EvaluateAnimation(Model& model, const Clock& clock) {
     w = std::clamp(w, 0.0f, 1.0f);  // a clock that went back does not push the poses away
     if (keys >= 1) {
       const AnimKey& first = animation->keys[0];
-      for (std::uint32_t j = 0; j < SlotsOf(first); ++j) {
+      for (std::uint32_t j = 0; j < first.keyBoneCount; ++j) {
         if (Bone* bone = PosedBone(model, first.keyBones[j])) {
           Interpolate(bone->poseMatrix, first.keyBones[j].matrix, w);
         }

@@ -44,6 +44,10 @@ void DeleteKeyBone(Model& model, std::int32_t animation, std::int32_t key, std::
 // without a current animation, key and key bone.
 void ApplyKeyBoneMatrix(Model& model, const Matrix4& matrix);
 
+// The key bone at those indices, or null unless the animation, its key and the key's slot are
+// all in use.
+KeyBone* FindKeyBone(Model& model, std::int32_t animation, std::int32_t key, std::int32_t keyBone);
+
 // Starts the lead-in of the current animation: 0.25 s from the current poses into key 0.
 void StartAnimation(Model& model, const Clock& clock);
 // The Run / Stop toggle; starting needs a current animation, stopping does not. True when it is

@@ -10,18 +10,10 @@
 namespace zmf::anim {
 namespace {
 
-std::uint32_t BoneTableSize(const Model& model) {
-  return std::min<std::uint32_t>(model.boneCount, kMaxBones);
-}
-
-bool InTable(const Model& model, std::int32_t bone) {
-  return bone >= 0 && static_cast<std::uint32_t>(bone) < BoneTableSize(model);
-}
-
 // The bones of a sibling chain from `first` on, bounded by the table size.
 std::vector<std::int32_t> Chain(const Model& model, std::int32_t first) {
   std::vector<std::int32_t> bones;
-  for (std::int32_t at = first; InTable(model, at) && bones.size() < kMaxBones;
+  for (std::int32_t at = first; model.HasBone(at) && bones.size() < kMaxBones;
        at = model.bones[at].nextSibling) {
     bones.push_back(at);
   }
@@ -39,39 +31,33 @@ std::int32_t Renumbered(std::int32_t link, std::int32_t deleted, std::int32_t go
 // each key down, and renumbers key bones of the bones above it. The current key bone follows
 // its slot, or becomes none when its slot went.
 void DropKeyBones(Model& model, std::uint32_t deleted, std::uint32_t boneCount) {
-  const std::uint32_t animations = std::min<std::uint32_t>(model.animationCount, kMaxAnimations);
-  for (std::uint32_t a = 0; a < animations; ++a) {
-    Animation& animation = model.animation(a);
-    const std::uint32_t keys = std::min<std::uint32_t>(animation.keyCount, kMaxKeys);
-    for (std::uint32_t k = 0; k < keys; ++k) {
-      AnimKey& key = animation.keys[k];
-      const bool current = static_cast<std::int32_t>(a) == model.currentAnimation &&
-                           static_cast<std::int32_t>(k) == model.currentKey;
-      const std::uint32_t slots = std::min<std::uint32_t>(key.keyBoneCount, kMaxKeyBones);
-      std::uint32_t kept = 0;
-      std::int32_t currentSlot = -1;
-      for (std::uint32_t slot = 0; slot < slots; ++slot) {
-        KeyBone& keyBone = key.keyBones[slot];
-        if (keyBone.boneIndex == deleted) continue;
-        if (keyBone.boneIndex > deleted && keyBone.boneIndex < boneCount) --keyBone.boneIndex;
-        if (current && static_cast<std::int32_t>(slot) == model.currentKeyBone) {
-          currentSlot = static_cast<std::int32_t>(kept);
-        }
-        if (kept != slot) key.keyBones[kept] = keyBone;
-        ++kept;
+  ForEachKey(model, [&](std::uint32_t a, std::uint32_t k, AnimKey& key) {
+    const bool current = static_cast<std::int32_t>(a) == model.currentAnimation &&
+                         static_cast<std::int32_t>(k) == model.currentKey;
+    const std::uint32_t slots = key.keyBoneCount;
+    std::uint32_t kept = 0;
+    std::int32_t currentSlot = -1;
+    for (std::uint32_t slot = 0; slot < slots; ++slot) {
+      KeyBone& keyBone = key.keyBones[slot];
+      if (keyBone.boneIndex == deleted) continue;
+      if (keyBone.boneIndex > deleted && keyBone.boneIndex < boneCount) --keyBone.boneIndex;
+      if (current && static_cast<std::int32_t>(slot) == model.currentKeyBone) {
+        currentSlot = static_cast<std::int32_t>(kept);
       }
-      if (kept == slots) continue;
-      key.keyBoneCount = kept;
-      if (current) model.currentKeyBone = currentSlot;
+      if (kept != slot) key.keyBones[kept] = keyBone;
+      ++kept;
     }
-  }
+    if (kept == slots) return;
+    key.keyBoneCount = kept;
+    if (current) model.currentKeyBone = currentSlot;
+  });
 }
 
 // Every vertex that some bone holds gets equal weights across the bones that hold it.
 void EqualizeAllWeights(Model& model) {
   std::unordered_set<const Vertex*> held;
   std::vector<const Vertex*> order;
-  for (std::uint32_t b = 0; b < BoneTableSize(model); ++b) {
+  for (std::uint32_t b = 0; b < model.boneCount; ++b) {
     for (const VertexWeight* w : model.bones[b].weights) {
       if (held.insert(w->vertex).second) order.push_back(w->vertex);
     }
@@ -83,21 +69,21 @@ void EqualizeAllWeights(Model& model) {
 
 void RefreshBindMatrices(Model& model) {
   // Every bone without a parent heads a tree: the root, and any stray roots a file left.
-  for (std::uint32_t b = 0; b < BoneTableSize(model); ++b) {
-    if (!InTable(model, model.bones[b].parent)) UpdateBindMatrices(model, static_cast<int>(b));
+  for (std::uint32_t b = 0; b < model.boneCount; ++b) {
+    if (!model.HasBone(model.bones[b].parent)) UpdateBindMatrices(model, static_cast<int>(b));
   }
 }
 
 bool CanDeleteBone(const Model& model, std::uint32_t bone) {
-  if (bone >= BoneTableSize(model)) return false;
+  if (bone >= model.boneCount) return false;
   const auto i = static_cast<std::int32_t>(bone);
   const std::int32_t parent = model.bones[bone].parent;
-  return i != model.rootBone && InTable(model, parent) && parent != i;
+  return i != model.rootBone && model.HasBone(parent) && parent != i;
 }
 
 bool DeleteBone(Model& model, std::uint32_t bone) {
   if (!CanDeleteBone(model, bone)) return false;
-  const std::uint32_t count = BoneTableSize(model);
+  const std::uint32_t count = model.boneCount;
   const auto i = static_cast<std::int32_t>(bone);
   Bone& deleted = model.bones[i];
   const std::int32_t p = deleted.parent;
@@ -170,7 +156,7 @@ bool DeleteBone(Model& model, std::uint32_t bone) {
 }
 
 void DeleteAllBonesAndAnimations(Model& model) {
-  const std::uint32_t animations = std::min<std::uint32_t>(model.animationCount, kMaxAnimations);
+  const std::uint32_t animations = model.animationCount;
   for (std::uint32_t a = 0; a < animations; ++a) {
     Animation& animation = model.animation(a);
     for (AnimKey& key : animation.keys) key.keyBoneCount = 0;
@@ -181,7 +167,7 @@ void DeleteAllBonesAndAnimations(Model& model) {
   model.currentAnimation = model.currentKey = model.currentKeyBone = -1;
   model.animationRunning = false;
 
-  for (std::uint32_t b = 0; b < BoneTableSize(model); ++b) {
+  for (std::uint32_t b = 0; b < model.boneCount; ++b) {
     Bone& bone = model.bones[b];
     bone.weights.Clear();
     bone.parent = bone.firstChild = bone.nextSibling = kNoBone;

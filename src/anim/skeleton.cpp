@@ -72,14 +72,6 @@ std::optional<Matrix4> Inverse(const Matrix4& m) {
 
 Matrix4 Invert(const Matrix4& m) { return Inverse(m).value_or(m); }
 
-namespace {
-
-bool ValidBone(const Model& model, std::int32_t bone) {
-  return bone >= 0 && static_cast<std::uint32_t>(bone) < model.boneCount && bone < kMaxBones;
-}
-
-}  // namespace
-
 void AppendChild(Model& model, std::int32_t parent, std::int32_t child) {
   Bone& p = model.bones[parent];
   model.bones[child].nextSibling = kNoBone;
@@ -89,8 +81,7 @@ void AppendChild(Model& model, std::int32_t parent, std::int32_t child) {
   }
   std::int32_t last = p.firstChild;
   // The chain is bounded by the table size, whatever a file put in it.
-  for (int guard = 0; guard < kMaxBones && ValidBone(model, model.bones[last].nextSibling);
-       ++guard) {
+  for (int guard = 0; guard < kMaxBones && model.HasBone(model.bones[last].nextSibling); ++guard) {
     last = model.bones[last].nextSibling;
   }
   model.bones[last].nextSibling = child;
@@ -100,13 +91,13 @@ namespace {
 
 void UnlinkChild(Model& model, std::int32_t child) {
   const std::int32_t parent = model.bones[child].parent;
-  if (!ValidBone(model, parent)) return;
+  if (!model.HasBone(parent)) return;
   Bone& p = model.bones[parent];
   if (p.firstChild == child) {
     p.firstChild = model.bones[child].nextSibling;
   } else {
     std::int32_t at = p.firstChild;
-    for (int guard = 0; guard < kMaxBones && ValidBone(model, at); ++guard) {
+    for (int guard = 0; guard < kMaxBones && model.HasBone(at); ++guard) {
       if (model.bones[at].nextSibling == child) {
         model.bones[at].nextSibling = model.bones[child].nextSibling;
         break;
@@ -120,7 +111,7 @@ void UnlinkChild(Model& model, std::int32_t child) {
 bool IsSelfOrAncestor(const Model& model, std::int32_t candidate, std::int32_t bone) {
   // Walks up from the would-be parent; finding the bone means the move would make a cycle.
   std::int32_t at = candidate;
-  for (int guard = 0; guard <= kMaxBones && ValidBone(model, at); ++guard) {
+  for (int guard = 0; guard <= kMaxBones && model.HasBone(at); ++guard) {
     if (at == bone) return true;
     at = model.bones[at].parent;
   }
@@ -133,9 +124,8 @@ bool IsSelfOrAncestor(const Model& model, std::int32_t candidate, std::int32_t b
 // keeps every value finite.
 void UpdateOwnBindMatrices(Model& model, std::int32_t bone) {
   Bone& b = model.bones[bone];
-  b.bindMatrix = ValidBone(model, b.parent)
-                     ? Compose(model.bones[b.parent].bindMatrix, b.localMatrix)
-                     : b.localMatrix;
+  b.bindMatrix = model.HasBone(b.parent) ? Compose(model.bones[b.parent].bindMatrix, b.localMatrix)
+                                         : b.localMatrix;
   if (std::optional<Matrix4> frame = Inverse(b.bindMatrix)) b.frameMatrix = *frame;
 }
 
@@ -157,7 +147,7 @@ BoneOrder WalkOrder(const Model& model, std::int32_t bone) {
   pending[top++] = bone;
   while (top > 0) {
     const std::int32_t at = pending[--top];
-    if (!ValidBone(model, at) || taken[at]) continue;
+    if (!model.HasBone(at) || taken[at]) continue;
     taken[at] = true;
     order.bones[order.count++] = at;
     pending[top++] = model.bones[at].firstChild;
@@ -179,7 +169,7 @@ void UpdateFrames(Model& model) {
   const BoneOrder order = WalkOrder(model, model.rootBone);
   for (int i = 0; i < order.count; ++i) {
     Bone& b = model.bones[order.bones[i]];
-    b.frameMatrix = ValidBone(model, b.parent)
+    b.frameMatrix = model.HasBone(b.parent)
                         ? Compose(b.poseMatrix, model.bones[b.parent].frameMatrix)
                         : b.poseMatrix;
   }
@@ -247,7 +237,7 @@ void PoseMesh(Model& model, const Clock& clock) {
 
 bool RenameBone(Model& model, std::uint32_t index, std::string_view name) {
   const auto bone = static_cast<std::int32_t>(index);
-  if (name.empty() || !ValidBone(model, bone)) return false;
+  if (name.empty() || !model.HasBone(bone)) return false;
   const Name32 newName(name);
   // Files tie children and key bones to their bone by name: a name another bone has, or the
   // word that marks the root, would tie them to the wrong bone when the file is read back.
@@ -255,19 +245,13 @@ bool RenameBone(Model& model, std::uint32_t index, std::string_view name) {
   const std::int32_t holder = model.FindBoneByName(newName.view());
   if (holder != kNoBone && holder != bone) return false;
   model.bones[bone].name = newName;
-  for (std::uint32_t b = 0; b < model.boneCount && b < kMaxBones; ++b) {
+  for (std::uint32_t b = 0; b < model.boneCount; ++b) {
     if (model.bones[b].parent == bone) model.bones[b].parentName = newName;
   }
   // Key bones follow the bone they pose, so that a saved file binds them to it again.
-  for (std::uint32_t a = 0; a < model.animationCount && a < kMaxAnimations; ++a) {
-    Animation& animation = model.animation(a);
-    for (std::uint32_t k = 0; k < animation.keyCount && k < kMaxKeys; ++k) {
-      AnimKey& key = animation.keys[k];
-      for (std::uint32_t j = 0; j < key.keyBoneCount && j < kMaxKeyBones; ++j) {
-        if (key.keyBones[j].boneIndex == index) key.keyBones[j].boneName = newName;
-      }
-    }
-  }
+  ForEachKeyBone(model, [&](KeyBone& keyBone) {
+    if (keyBone.boneIndex == index) keyBone.boneName = newName;
+  });
   return true;
 }
 
@@ -279,7 +263,7 @@ bool CanAddBone(const Model& model, std::string_view name, std::int32_t parent) 
   if (newName == "NONE" || model.FindBoneByName(newName.view()) != kNoBone) return false;
   const bool noParent = parent == -1 || parent == static_cast<std::int32_t>(model.boneCount);
   if (noParent) return model.rootBone == kNoBone;
-  return ValidBone(model, parent);
+  return model.HasBone(parent);
 }
 
 bool AddBone(Model& model, std::string_view name, std::int32_t parent, const Matrix4& localMatrix,
@@ -313,10 +297,10 @@ bool AddBone(Model& model, std::string_view name, std::int32_t parent, const Mat
 void SetBone(Model& model, std::uint32_t index, std::int32_t parent, const Matrix4& localMatrix,
              float grams) {
   const auto bone = static_cast<std::int32_t>(index);
-  if (!ValidBone(model, bone)) return;
+  if (!model.HasBone(bone)) return;
   Bone& b = model.bones[bone];
   b.grams = grams;
-  if (ValidBone(model, parent) && b.parent != parent && !IsSelfOrAncestor(model, parent, bone)) {
+  if (model.HasBone(parent) && b.parent != parent && !IsSelfOrAncestor(model, parent, bone)) {
     UnlinkChild(model, bone);
     if (model.rootBone == bone) model.rootBone = kNoBone;
     b.parent = parent;
@@ -336,10 +320,10 @@ void RemoveLastBone(Model& model) {
   UnlinkChild(model, n);
   // The bone added last has no children unless later edits gave it some; hand those to nobody
   // would orphan them, so they move to the removed bone's parent.
-  for (std::int32_t child = bone.firstChild; ValidBone(model, child);) {
+  for (std::int32_t child = bone.firstChild; model.HasBone(child);) {
     const std::int32_t next = model.bones[child].nextSibling;
     model.bones[child].parent = bone.parent;
-    if (ValidBone(model, bone.parent)) {
+    if (model.HasBone(bone.parent)) {
       model.bones[child].parentName = model.bones[bone.parent].name;
       AppendChild(model, bone.parent, child);
     }
@@ -358,7 +342,7 @@ void RemoveLastBone(Model& model) {
 VertexWeight* FindWeight(const Bone& bone, const Vertex* vertex) { return bone.FindWeight(vertex); }
 
 bool AddVertexWeight(Model& model, std::uint32_t bone, Vertex* vertex) {
-  if (bone >= model.boneCount || bone >= kMaxBones || vertex == nullptr) return false;
+  if (!model.HasBone(bone) || vertex == nullptr) return false;
   if (model.bones[bone].FindWeight(vertex) != nullptr) return false;
   if (model.bones[bone].AddWeight(vertex, 1.0f) == nullptr) return false;
   EqualizeWeights(model, vertex);
@@ -366,7 +350,7 @@ bool AddVertexWeight(Model& model, std::uint32_t bone, Vertex* vertex) {
 }
 
 bool RemoveVertexWeight(Model& model, std::uint32_t bone, Vertex* vertex) {
-  if (bone >= model.boneCount || bone >= kMaxBones || vertex == nullptr) return false;
+  if (!model.HasBone(bone) || vertex == nullptr) return false;
   VertexWeight* w = FindWeight(model.bones[bone], vertex);
   if (w == nullptr) return false;
   model.bones[bone].RemoveWeight(w);
@@ -377,7 +361,7 @@ bool RemoveVertexWeight(Model& model, std::uint32_t bone, Vertex* vertex) {
 void EqualizeWeights(Model& model, const Vertex* vertex) {
   VertexWeight* held[kMaxBones];
   int n = 0;
-  for (std::uint32_t b = 0; b < model.boneCount && b < kMaxBones; ++b) {
+  for (std::uint32_t b = 0; b < model.boneCount; ++b) {
     if (VertexWeight* w = FindWeight(model.bones[b], vertex)) held[n++] = w;
   }
   if (n == 0) return;

@@ -13,7 +13,7 @@ QString FromView(std::string_view text) {
 
 }  // namespace
 
-QString FilterText(const command::FileDialogSpec& spec) {
+QString FilterText(const command::FileDialogOptions& spec) {
   QStringList filters;
   for (const command::FileFilter& filter : spec.filters) {
     filters << FromView(filter.label).trimmed() + " (" + FromView(filter.pattern) + ")";
@@ -21,17 +21,17 @@ QString FilterText(const command::FileDialogSpec& spec) {
   return filters.join(QStringLiteral(";;"));
 }
 
-std::optional<QString> QtFileDialogs::AskOpen(const command::FileDialogSpec& spec,
+std::optional<QString> QtFileDialogs::AskOpen(const command::FileDialogOptions& spec,
                                               const QString& current) {
   return Ask(spec, current, false);
 }
 
-std::optional<QString> QtFileDialogs::AskSave(const command::FileDialogSpec& spec,
+std::optional<QString> QtFileDialogs::AskSave(const command::FileDialogOptions& spec,
                                               const QString& current) {
   return Ask(spec, current, true);
 }
 
-std::optional<QString> QtFileDialogs::Ask(const command::FileDialogSpec& spec,
+std::optional<QString> QtFileDialogs::Ask(const command::FileDialogOptions& spec,
                                           const QString& current, bool save) {
   QFileDialog dialog(owner_, FromView(spec.title));
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

@@ -54,8 +54,8 @@ int main(int argc, char** argv) {
       result = window.RunScript(commandLine.scriptPath, commandLine.modelPath, stderr);
       if (result == 2) return 2;
     }
-    if (!zmf::app::SaveScreenshot(window, QString::fromLocal8Bit(commandLine.screenshotPath),
-                                  &error)) {
+    if (!zmf::app::ShowAndSaveScreenshot(window, QString::fromLocal8Bit(commandLine.screenshotPath),
+                                         &error)) {
       std::fprintf(stderr, "zmfedit: %s\n", error.toLocal8Bit().constData());
       return 1;
     }

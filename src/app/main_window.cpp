@@ -615,7 +615,7 @@ int MainWindow::RunScript(const std::string& scriptPath, const std::string& mode
   return result;
 }
 
-bool MainWindow::SaveScreenshot(std::string_view path) {
+bool MainWindow::WriteScreenshot(std::string_view path) {
   const QString name = QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size()));
   // A script may save in the middle of its run: the buttons, panel and status lines first show
   // what it has done so far.

@@ -51,7 +51,6 @@ class MainWindow : public QMainWindow, public ScreenshotWriter {
 
   Model& TheModel() { return model_; }
   view::EditorState& Editor() { return editor_; }
-  Clock& ProgramClock() { return clock_; }
 
   // The name Open and Save start from; "untitled.zmf" until a model is named. The window title
   // shows it.
@@ -78,7 +77,7 @@ class MainWindow : public QMainWindow, public ScreenshotWriter {
   // Draws the current frame and saves it: the client area as PNG for a ".png" path, otherwise
   // the viewport's 512 x 512 pixels as a 16-bit BMP. False, after a message, when nothing was
   // written.
-  bool SaveScreenshot(std::string_view path) override;
+  bool WriteScreenshot(std::string_view path) override;
 
   // Runs a menu item, toolbar button or key's command by its identifier, as a click does:
   // its file dialog first for a command that takes a path, then the command, then the refresh
@@ -100,7 +99,6 @@ class MainWindow : public QMainWindow, public ScreenshotWriter {
   QAbstractButton* ToolButton(std::uint32_t id) const;
   QWidget* ViewPanel(view::ViewMode view) const { return panels_[static_cast<int>(view)]; }
   QLabel* PositionLine() const { return positionLine_; }
-  QLabel* CameraLine() const { return cameraLine_; }
   QLabel* CountsLine() const { return countsLine_; }
   QLabel* PanelTitle() const { return panelTitle_; }
   // A panel control's widget by its name ("520", "normal-x"); null for none.

@@ -19,13 +19,13 @@ QString ToQString(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QMessageBox::Icon ToQtIcon(MessageBoxSpec::Icon icon) {
+QMessageBox::Icon ToQtIcon(MessageBoxRequest::Icon icon) {
   switch (icon) {
-    case MessageBoxSpec::Icon::Information:
+    case MessageBoxRequest::Icon::Information:
       return QMessageBox::Information;
-    case MessageBoxSpec::Icon::Question:
+    case MessageBoxRequest::Icon::Question:
       return QMessageBox::Question;
-    case MessageBoxSpec::Icon::Stop:
+    case MessageBoxRequest::Icon::Stop:
       return QMessageBox::Critical;
   }
   return QMessageBox::NoIcon;
@@ -64,13 +64,13 @@ class QtHost::BoxOverWork {
 
 QtHost::~QtHost() { delete progressDialog_; }
 
-bool QtHost::ShowMessageBox(const MessageBoxSpec& box) {
+bool QtHost::ShowMessageBox(const MessageBoxRequest& box) {
   if (unattended_) {
     std::fprintf(stderr, "%s: %s\n", box.title.c_str(), box.text.c_str());
-    return box.buttons != MessageBoxSpec::Buttons::YesNo;
+    return box.buttons != MessageBoxRequest::Buttons::YesNo;
   }
   const BoxOverWork overWork(*this);
-  const bool yesNo = box.buttons == MessageBoxSpec::Buttons::YesNo;
+  const bool yesNo = box.buttons == MessageBoxRequest::Buttons::YesNo;
   QMessageBox message(ToQtIcon(box.icon), ToQString(box.title), ToQString(box.text),
                       yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
                       box.ownedByMainWindow ? mainWindow_ : nullptr);

@@ -21,7 +21,7 @@ class QtHost final : public Host {
   QtHost(const QtHost&) = delete;
   QtHost& operator=(const QtHost&) = delete;
 
-  bool ShowMessageBox(const MessageBoxSpec& box) override;
+  bool ShowMessageBox(const MessageBoxRequest& box) override;
   bool AskYesNo(std::string_view text, std::string_view caption) override;
   std::optional<std::string> Prompt(std::string_view promptAndDefault) override;
   void Beep() override;

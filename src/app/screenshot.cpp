@@ -45,7 +45,7 @@ QImage GrabWindow(MainWindow& window) {
   return image;
 }
 
-bool SaveScreenshot(MainWindow& window, const QString& path, QString* error) {
+bool ShowAndSaveScreenshot(MainWindow& window, const QString& path, QString* error) {
   window.show();
   if (!WaitUntilDrawn(window, kFirstFrameTimeoutMs)) {
     *error = QStringLiteral("the viewport drew no frame");

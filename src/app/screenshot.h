@@ -20,6 +20,6 @@ QImage GrabWindow(MainWindow& window);
 
 // Shows the window, waits for its first frame and saves GrabWindow's image as PNG. On failure
 // returns false with the reason in *error.
-bool SaveScreenshot(MainWindow& window, const QString& path, QString* error);
+bool ShowAndSaveScreenshot(MainWindow& window, const QString& path, QString* error);
 
 }  // namespace zmf::app

@@ -18,7 +18,7 @@ namespace zmf::app {
 class ViewportWidget : public QOpenGLWidget {
   Q_OBJECT
  public:
-  static constexpr int kSize = 512;  // pixels each way; view coordinates use this for both axes
+  static constexpr int kSize = kViewportSize;
   // How often the widget looks whether a frame is wanted and due: often enough that frames
   // 0.03 s apart are drawn on the second tick (about 31 a second), cheap enough for an idle
   // editor.

@@ -65,8 +65,8 @@ std::string_view ConfirmText(format::ClipboardKind kind) {
 
 }  // namespace
 
-const FileDialogSpec kClipboardLoadDialog{"Open Clipboard Text", kTextFilter, "txt"};
-const FileDialogSpec kClipboardSaveDialog{"Save Clipboard Text", kTextFilter, "txt"};
+const FileDialogOptions kClipboardLoadDialog{"Open Clipboard Text", kTextFilter, "txt"};
+const FileDialogOptions kClipboardSaveDialog{"Save Clipboard Text", kTextFilter, "txt"};
 
 bool CopySelection(Model& model, view::PanelList active, Clipboard& clipboard) {
   std::optional<std::string> text = CopiedText(model, active);

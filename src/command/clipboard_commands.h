@@ -36,7 +36,7 @@ Refresh PasteCommand(CommandContext& context);
 // Scripts only: fills the clipboard with a file's bytes / writes its text to a file.
 Refresh ClipboardLoadCommand(CommandContext& context);
 Refresh ClipboardSaveCommand(CommandContext& context);
-extern const FileDialogSpec kClipboardLoadDialog;
-extern const FileDialogSpec kClipboardSaveDialog;
+extern const FileDialogOptions kClipboardLoadDialog;
+extern const FileDialogOptions kClipboardSaveDialog;
 
 }  // namespace zmf::command

@@ -285,7 +285,7 @@ void RefillPanelRows(const Model& model, view::EditorState& editor, view::ViewMo
     }
   } else if (panel == view::ViewMode::Skeleton) {
     editor.parentListRow = -1;
-    if (model.currentBone < 0 || static_cast<std::uint32_t>(model.currentBone) >= model.boneCount) {
+    if (!model.HasBone(model.currentBone)) {
       return;
     }
     const Bone& bone = model.bones[static_cast<std::uint32_t>(model.currentBone)];

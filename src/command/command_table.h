@@ -43,7 +43,7 @@ struct FileFilter {
 };
 
 // The file dialog that asks for a command's path.
-struct FileDialogSpec {
+struct FileDialogOptions {
   std::string_view title;
   std::span<const FileFilter> filters;
   std::string_view defaultSuffix;  // without the dot
@@ -74,7 +74,7 @@ struct CommandEntry {
   std::uint32_t id;             // the identifier of the menu item, button or list
   std::string_view scriptName;  // the name batch scripts use; empty when only the id is known
   CommandInput input;
-  const FileDialogSpec* dialog;  // for OpenFile and SaveFile
+  const FileDialogOptions* dialog;  // for OpenFile and SaveFile
   CommandHandler handler;
   std::string_view description;  // one line for --help and --list-commands
   std::string_view words = {};   // for Words: what the arguments are, e.g. "NAME X Y Z"

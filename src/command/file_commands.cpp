@@ -22,9 +22,9 @@ constexpr FileFilter kZmfFilter[] = {{" ZMF Files", "*.zmf"}};
 
 }  // namespace
 
-const FileDialogSpec kOpenDialog{"Load ZMF File", kOpenFilters, "zmf"};
-const FileDialogSpec kSaveDialog{"Save ZMF File", kSaveFilters, "zmf"};
-const FileDialogSpec kImportAnimationsDialog{"Load ZMF File", kZmfFilter, "zmf"};
+const FileDialogOptions kOpenDialog{"Load ZMF File", kOpenFilters, "zmf"};
+const FileDialogOptions kSaveDialog{"Save ZMF File", kSaveFilters, "zmf"};
+const FileDialogOptions kImportAnimationsDialog{"Load ZMF File", kZmfFilter, "zmf"};
 
 Refresh NewCommand(CommandContext& context) {
   context.model.Reset();

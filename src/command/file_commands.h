@@ -10,9 +10,9 @@ inline constexpr std::uint32_t kCommandOpen = 32772;
 inline constexpr std::uint32_t kCommandSave = 32773;
 inline constexpr std::uint32_t kCommandImportAnimations = 32877;
 
-extern const FileDialogSpec kOpenDialog;              // "Load ZMF File", every readable format
-extern const FileDialogSpec kSaveDialog;              // "Save ZMF File": ZMF, Glintcast, bitmap
-extern const FileDialogSpec kImportAnimationsDialog;  // "Load ZMF File", ZMF files only
+extern const FileDialogOptions kOpenDialog;              // "Load ZMF File", every readable format
+extern const FileDialogOptions kSaveDialog;              // "Save ZMF File": ZMF, Glintcast, bitmap
+extern const FileDialogOptions kImportAnimationsDialog;  // "Load ZMF File", ZMF files only
 
 // Empties the model.
 Refresh NewCommand(CommandContext& context);

@@ -7,12 +7,13 @@
 #include <optional>
 #include <string>
 
+#include "anim/animation.h"
 #include "anim/skeleton.h"
 #include "command/key_commands.h"
-#include "edit/euler.h"
 #include "edit/face_operations.h"
 #include "edit/journal.h"
 #include "edit/model_transforms.h"
+#include "model/transforms.h"
 #include "view/picking.h"
 
 namespace zmf::command {
@@ -23,16 +24,7 @@ using view::EditorState;
 using view::InteractionMode;
 using view::ViewMode;
 
-// The drag kinds.
-constexpr std::int32_t kNoDrag = 0;
-constexpr std::int32_t kReplaceRect = 1;
-constexpr std::int32_t kAddRect = 2;
-constexpr std::int32_t kRemoveRect = 3;
-constexpr std::int32_t kTranslate = 6;
-constexpr std::int32_t kRotate = 7;
-constexpr std::int32_t kTranslateXZ = 8;   // skeleton view only
-constexpr std::int32_t kRotateYZ = 9;      // skeleton view only
-constexpr std::int32_t kFalloffMove = 10;  // mesh view only
+using view::DragKind;
 
 Refresh PanelOfView(ViewMode view) {
   switch (view) {
@@ -46,13 +38,6 @@ Refresh PanelOfView(ViewMode view) {
       return Refresh::Skeleton;
   }
   return Refresh::None;
-}
-
-// A view-space direction in model space: the view matrix's rotation transposed.
-Vector3 ViewDirectionToModel(const Matrix4& view, const Vector3& d) {
-  return {view[0] * d.x + view[1] * d.y + view[2] * d.z,
-          view[4] * d.x + view[5] * d.y + view[6] * d.z,
-          view[8] * d.x + view[9] * d.y + view[10] * d.z};
 }
 
 // The vector at unit length; a zero vector (or one that cannot be measured) stays as it is.
@@ -87,13 +72,14 @@ DragMotion MotionOf(const Model& model, const EditorState& editor) {
   DragMotion motion;
   motion.dx = (nx - r.x0) * e;
   motion.dy = (r.y0 - ny) * e;
-  motion.move = ViewDirectionToModel(model.viewMatrix, {motion.dx, motion.dy, 0.0f});
+  motion.move = InverseRotate(model.viewMatrix, {motion.dx, motion.dy, 0.0f});
   // Vertical motion turns about the view's x axis, horizontal about its y axis (z instead of x
-  // for kind 9); the whole viewport width is 4 radians.
-  const Vector3 w = r.kind == kRotateYZ ? Vector3{0.0f, 2.0f * (nx - r.x0), 2.0f * (ny - r.y0)}
-                                        : Vector3{2.0f * (ny - r.y0), 2.0f * (nx - r.x0), 0.0f};
-  const Vector3 angles = ViewDirectionToModel(model.viewMatrix, w);
-  motion.turn = edit::EulerMatrix(angles.x, angles.y, angles.z);
+  // for RotateYZ); the whole viewport width is 4 radians.
+  const Vector3 w = r.kind == DragKind::RotateYZ
+                        ? Vector3{0.0f, 2.0f * (nx - r.x0), 2.0f * (ny - r.y0)}
+                        : Vector3{2.0f * (ny - r.y0), 2.0f * (nx - r.x0), 0.0f};
+  const Vector3 angles = InverseRotate(model.viewMatrix, w);
+  motion.turn = EulerMatrix(angles.x, angles.y, angles.z);
   return motion;
 }
 
@@ -103,10 +89,8 @@ DragMotion MotionOf(const Model& model, const EditorState& editor) {
 float FalloffOf(const Model& model, const EditorState& editor, const Vector3& position) {
   const float e = editor.camera.HalfExtent();
   const float reach = editor.falloffRadius * std::fabs(e);
-  const Matrix4& m = model.viewMatrix;
-  const float qx = m[0] * position.x + m[4] * position.y + m[8] * position.z + m[12];
-  const float qy = m[1] * position.x + m[5] * position.y + m[9] * position.z + m[13];
-  const float ddx = qx - editor.dragRect.x0 * e, ddy = qy + editor.dragRect.y0 * e;
+  const Vector3 q = TransformPoint(model.viewMatrix, position);
+  const float ddx = q.x - editor.dragRect.x0 * e, ddy = q.y + editor.dragRect.y0 * e;
   const float f = (reach - std::sqrt(ddx * ddx + ddy * ddy)) / reach;
   return f > 0.0f ? f : 0.0f;
 }
@@ -119,38 +103,29 @@ void DraggedUv(const Vertex& v, const EditorState& editor, float& u, float& w) {
   w = Clamp01(v.v + 0.5f * (editor.mouse.ny - editor.dragRect.y0));
 }
 
-// The bone's local matrix that puts its joint at the model point p: its parent's bind matrix
-// (identity for the root) with the translation t replaced by -p - t.
+// The bone's local matrix that puts its joint at the model point p.
 Matrix4 BoneMatrixAt(const Model& model, std::int32_t bone, const Vector3& p) {
   const std::int32_t parent = model.bones[bone].parent;
-  Matrix4 m = parent >= 0 && static_cast<std::uint32_t>(parent) < model.boneCount
-                  ? model.bones[parent].bindMatrix
-                  : Matrix4::Identity();
-  m[12] = -p.x - m[12];
-  m[13] = -p.y - m[13];
-  m[14] = -p.z - m[14];
-  return m;
+  return JointMatrixAt(model.HasBone(parent) ? model.bones[parent].bindMatrix : Matrix4::Identity(),
+                       p);
 }
 
 Vector3 DragPoint(const Model& model, const EditorState& editor) {
   const float a = editor.mouse.nx, b = -editor.mouse.ny;
-  return editor.dragRect.kind == kTranslateXZ
+  return editor.dragRect.kind == DragKind::TranslateXZ
              ? view::ScreenToModelXZ(editor.camera, model.viewMatrix, a, b)
              : view::ScreenToModel(editor.camera, model.viewMatrix, a, b);
 }
 
 // The bone or key bone the drag moves, when it still exists.
 Bone* DraggedBone(Model& model, const EditorState& editor) {
-  if (editor.dragTarget != DragTarget::Bone || editor.dragBone < 0 ||
-      static_cast<std::uint32_t>(editor.dragBone) >= model.boneCount) {
-    return nullptr;
-  }
+  if (editor.dragTarget != DragTarget::Bone || !model.HasBone(editor.dragBone)) return nullptr;
   return &model.bones[editor.dragBone];
 }
 
 KeyBone* DraggedKeyBone(Model& model, const EditorState& editor) {
   if (editor.dragTarget != DragTarget::KeyBone) return nullptr;
-  return edit::FindKeyBone(model, editor.dragAnimation, editor.dragKey, editor.dragKeyBone);
+  return anim::FindKeyBone(model, editor.dragAnimation, editor.dragKey, editor.dragKeyBone);
 }
 
 // The key bone drag commits through the journal, which writes to the current key bone: only
@@ -165,7 +140,7 @@ bool DraggedKeyBoneIsCurrent(const Model& model, const EditorState& editor) {
 void ChooseDragTarget(Model& model, EditorState& editor) {
   editor.dragTarget = DragTarget::None;
   if (editor.activeList == view::PanelList::KeyBone) {
-    if (KeyBone* k = edit::FindKeyBone(model, model.currentAnimation, model.currentKey,
+    if (KeyBone* k = anim::FindKeyBone(model, model.currentAnimation, model.currentKey,
                                        model.currentKeyBone)) {
       editor.dragTarget = DragTarget::KeyBone;
       editor.dragAnimation = model.currentAnimation;
@@ -173,8 +148,7 @@ void ChooseDragTarget(Model& model, EditorState& editor) {
       editor.dragKeyBone = model.currentKeyBone;
       editor.dragStartMatrix = k->matrix;
     }
-  } else if (editor.activeList == view::PanelList::Bone && model.currentBone >= 0 &&
-             static_cast<std::uint32_t>(model.currentBone) < model.boneCount) {
+  } else if (editor.activeList == view::PanelList::Bone && model.HasBone(model.currentBone)) {
     editor.dragTarget = DragTarget::Bone;
     editor.dragBone = model.currentBone;
     editor.dragStartMatrix = model.bones[model.currentBone].localMatrix;
@@ -186,12 +160,9 @@ void ChooseDragTarget(Model& model, EditorState& editor) {
 void AddBoneAt(Model& model, const Vector3& p) {
   const std::optional<std::string> name = model.host().Prompt("Enter bone name:");
   if (!name || name->empty()) return;
-  const bool hasCurrent =
-      model.currentBone >= 0 && static_cast<std::uint32_t>(model.currentBone) < model.boneCount;
-  Matrix4 m = hasCurrent ? model.bones[model.currentBone].bindMatrix : Matrix4::Identity();
-  m[12] = -p.x - m[12];
-  m[13] = -p.y - m[13];
-  m[14] = -p.z - m[14];
+  const bool hasCurrent = model.HasBone(model.currentBone);
+  const Matrix4 m = JointMatrixAt(
+      hasCurrent ? model.bones[model.currentBone].bindMatrix : Matrix4::Identity(), p);
   edit::JournalAddBone(model, *name, hasCurrent ? model.currentBone : -1, m, 1.0f);
 }
 
@@ -199,16 +170,16 @@ void AddBoneAt(Model& model, const Vector3& p) {
 
 void PreviewMesh(Model& model, const EditorState& editor, const DragMotion& motion) {
   switch (editor.dragRect.kind) {
-    case kTranslate:
+    case DragKind::Translate:
       for (Vertex* v : model.vertices.Selected()) v->savedPosition = v->position + motion.move;
       break;
-    case kRotate:
+    case DragKind::Rotate:
       for (Vertex* v : model.vertices.Selected()) {
-        v->savedPosition = edit::TransformPoint(motion.turn, v->position);
-        v->savedNormal = edit::TransformDirection(motion.turn, v->normal);
+        v->savedPosition = TransformPoint(motion.turn, v->position);
+        v->savedNormal = TransformDirection(motion.turn, v->normal);
       }
       break;
-    case kFalloffMove:
+    case DragKind::FalloffMove:
       if (editor.falloffRadius == 0.0f) return;
       for (Vertex* v : model.vertices.Selected()) {
         v->savedPosition = v->position + motion.move * FalloffOf(model, editor, v->position);
@@ -222,14 +193,14 @@ void PreviewMesh(Model& model, const EditorState& editor, const DragMotion& moti
 
 void PreviewNormals(Model& model, const EditorState& editor, const DragMotion& motion) {
   switch (editor.dragRect.kind) {
-    case kTranslate:
+    case DragKind::Translate:
       for (Vertex* v : model.vertices.Selected()) {
         v->savedNormal = Normalised(v->normal + motion.move);
       }
       break;
-    case kRotate:
+    case DragKind::Rotate:
       for (Vertex* v : model.vertices.Selected()) {
-        v->savedNormal = edit::TransformDirection(motion.turn, v->normal);
+        v->savedNormal = TransformDirection(motion.turn, v->normal);
       }
       break;
     default:
@@ -239,21 +210,21 @@ void PreviewNormals(Model& model, const EditorState& editor, const DragMotion& m
 }
 
 void PreviewMaterial(Model& model, EditorState& editor) {
-  if (editor.dragRect.kind == kTranslate) {
+  if (editor.dragRect.kind == DragKind::Translate) {
     for (Vertex* v : model.vertices.Selected()) DraggedUv(*v, editor, v->savedU, v->savedV);
     model.MarkVertexDataChanged();
-  } else if (editor.dragRect.kind == kRotate) {
+  } else if (editor.dragRect.kind == DragKind::Rotate) {
     editor.lightPosition = {editor.mouse.nx * 200.0f, -editor.mouse.ny * 200.0f, 250.0f, 1.0f};
   }
 }
 
 void PreviewSkeleton(Model& model, const EditorState& editor, const DragMotion& motion) {
-  const std::int32_t kind = editor.dragRect.kind;
-  const bool translate = kind == kTranslate || kind == kTranslateXZ;
-  const bool rotate = kind == kRotate || kind == kRotateYZ;
+  const DragKind kind = editor.dragRect.kind;
+  const bool translate = kind == DragKind::Translate || kind == DragKind::TranslateXZ;
+  const bool rotate = kind == DragKind::Rotate || kind == DragKind::RotateYZ;
   if (!translate && !rotate) return;
   if (KeyBone* k = DraggedKeyBone(model, editor)) {
-    k->matrix = translate ? edit::TranslationMatrix(DragPoint(model, editor))
+    k->matrix = translate ? TranslationMatrix(DragPoint(model, editor))
                           : anim::Compose(editor.dragStartMatrix, motion.turn);
   } else if (Bone* b = DraggedBone(model, editor)) {
     b->localMatrix = translate ? BoneMatrixAt(model, editor.dragBone, DragPoint(model, editor))
@@ -268,15 +239,15 @@ bool DragStatusLines(EditorState& editor, const DragMotion& motion) {
   const view::DragRect& r = editor.dragRect;
   const float e = editor.camera.HalfExtent();
   switch (r.kind) {
-    case kTranslate:
+    case DragKind::Translate:
       editor.positionLine = Readout3(motion.dx, motion.dy, 0.0f);
       editor.cameraLine.clear();
       return true;
-    case kRotate:
+    case DragKind::Rotate:
       editor.cameraLine =
           TurnReadout(2.0f * (editor.mouse.nx - r.x0), 2.0f * (editor.mouse.ny - r.y0));
       return true;
-    case kFalloffMove:
+    case DragKind::FalloffMove:
       editor.positionLine = Readout3(r.x0 * e, 0.0f - r.y0 * e, motion.dx);
       editor.cameraLine.clear();
       return true;
@@ -308,20 +279,20 @@ void Preview(Model& model, EditorState& editor) {
 // ---- the commit at release: the previewed values through the journal, one group each
 
 Refresh CommitMesh(Model& model, const EditorState& editor, const DragMotion& motion, bool right) {
-  const std::int32_t kind = editor.dragRect.kind;
+  const DragKind kind = editor.dragRect.kind;
   if (model.vertices.selCount() == 0) return Refresh::None;
-  if (!right && kind == kTranslate) {
+  if (!right && kind == DragKind::Translate) {
     edit::JournalGroup group(model);
     for (Vertex* v : model.vertices.Selected()) {
       edit::JournalSetVertex(model, v, v->position + motion.move, v->normal, v->u, v->v);
     }
-  } else if (!right && kind == kFalloffMove && editor.falloffRadius != 0.0f) {
+  } else if (!right && kind == DragKind::FalloffMove && editor.falloffRadius != 0.0f) {
     edit::JournalGroup group(model);
     for (Vertex* v : model.vertices.Selected()) {
       const Vector3 moved = v->position + motion.move * FalloffOf(model, editor, v->position);
       edit::JournalSetVertex(model, v, moved, v->normal, v->u, v->v);
     }
-  } else if (right && kind == kRotate) {
+  } else if (right && kind == DragKind::Rotate) {
     edit::TransformSelection(model, motion.turn, true);
   } else {
     return Refresh::None;
@@ -331,13 +302,13 @@ Refresh CommitMesh(Model& model, const EditorState& editor, const DragMotion& mo
 
 Refresh CommitNormals(Model& model, const EditorState& editor, const DragMotion& motion,
                       bool right) {
-  const std::int32_t kind = editor.dragRect.kind;
+  const DragKind kind = editor.dragRect.kind;
   if (model.vertices.selCount() == 0) return Refresh::None;
-  if ((!right && kind == kTranslate) || (right && kind == kRotate)) {
+  if ((!right && kind == DragKind::Translate) || (right && kind == DragKind::Rotate)) {
     edit::JournalGroup group(model);
     for (Vertex* v : model.vertices.Selected()) {
-      const Vector3 normal = right ? edit::TransformDirection(motion.turn, v->normal)
-                                   : Normalised(v->normal + motion.move);
+      const Vector3 normal =
+          right ? TransformDirection(motion.turn, v->normal) : Normalised(v->normal + motion.move);
       edit::JournalSetVertex(model, v, v->position, normal, v->u, v->v);
     }
     return Refresh::Normals;
@@ -346,7 +317,7 @@ Refresh CommitNormals(Model& model, const EditorState& editor, const DragMotion&
 }
 
 Refresh CommitMaterial(Model& model, const EditorState& editor, bool right) {
-  if (right || editor.dragRect.kind != kTranslate || model.vertices.selCount() == 0) {
+  if (right || editor.dragRect.kind != DragKind::Translate || model.vertices.selCount() == 0) {
     return Refresh::None;
   }
   edit::JournalGroup group(model);
@@ -360,12 +331,12 @@ Refresh CommitMaterial(Model& model, const EditorState& editor, bool right) {
 
 Refresh CommitSkeleton(Model& model, const EditorState& editor, const DragMotion& motion,
                        bool right) {
-  const std::int32_t kind = editor.dragRect.kind;
-  const bool translate = !right && (kind == kTranslate || kind == kTranslateXZ);
-  const bool rotate = right && (kind == kRotate || kind == kRotateYZ);
+  const DragKind kind = editor.dragRect.kind;
+  const bool translate = !right && (kind == DragKind::Translate || kind == DragKind::TranslateXZ);
+  const bool rotate = right && (kind == DragKind::Rotate || kind == DragKind::RotateYZ);
   if (!translate && !rotate) return Refresh::None;
   if (KeyBone* k = DraggedKeyBone(model, editor)) {
-    const Matrix4 target = translate ? edit::TranslationMatrix(DragPoint(model, editor))
+    const Matrix4 target = translate ? TranslationMatrix(DragPoint(model, editor))
                                      : anim::Compose(editor.dragStartMatrix, motion.turn);
     // Back to where it was, so that the journal holds the matrix from before the drag.
     k->matrix = editor.dragStartMatrix;
@@ -411,9 +382,9 @@ Refresh SelectPress(CommandContext& context, MouseButton button) {
   EditorState& editor = *context.editor;
   const view::MouseState& mouse = editor.mouse;
   if (button == MouseButton::Left) {
-    editor.dragRect = {mouse.shift  ? kAddRect
-                       : mouse.ctrl ? kRemoveRect
-                                    : kReplaceRect,
+    editor.dragRect = {mouse.shift  ? DragKind::AddRect
+                       : mouse.ctrl ? DragKind::RemoveRect
+                                    : DragKind::ReplaceRect,
                        mouse.nx, mouse.ny, mouse.nx, mouse.ny};
     return Refresh::None;
   }
@@ -495,11 +466,13 @@ Refresh MovePress(CommandContext& context, MouseButton button) {
   Model& model = context.model;
   EditorState& editor = *context.editor;
   const view::MouseState& mouse = editor.mouse;
-  std::int32_t kind;
+  DragKind kind;
   if (button == MouseButton::Left) {
-    kind = mouse.shift ? kTranslateXZ : mouse.ctrl ? kFalloffMove : kTranslate;
+    kind = mouse.shift  ? DragKind::TranslateXZ
+           : mouse.ctrl ? DragKind::FalloffMove
+                        : DragKind::Translate;
   } else {
-    kind = mouse.shift ? kRotateYZ : mouse.ctrl ? kNoDrag : kRotate;
+    kind = mouse.shift ? DragKind::RotateYZ : mouse.ctrl ? DragKind::None : DragKind::Rotate;
   }
   editor.dragRect = {kind, mouse.nx, mouse.ny, mouse.nx, mouse.ny};
   editor.dragWithRight = button == MouseButton::Right;
@@ -509,8 +482,8 @@ Refresh MovePress(CommandContext& context, MouseButton button) {
   if (button == MouseButton::Right && mouse.ctrl && !mouse.shift) {
     // Ctrl + right: the current key bone back to its bone's rest pose.
     const KeyBone* k =
-        edit::FindKeyBone(model, model.currentAnimation, model.currentKey, model.currentKeyBone);
-    if (k == nullptr || k->boneIndex >= model.boneCount) return Refresh::None;
+        anim::FindKeyBone(model, model.currentAnimation, model.currentKey, model.currentKeyBone);
+    if (k == nullptr || !model.HasBone(k->boneIndex)) return Refresh::None;
     edit::JournalSetKeyBoneMatrix(model, anim::Invert(model.bones[k->boneIndex].localMatrix));
     editor.dragStartMatrix = k->matrix;
     return Refresh::Skeleton;
@@ -525,7 +498,7 @@ Refresh MousePress(CommandContext& context, MouseButton button, float nx, float 
   if (context.editor == nullptr) return Refresh::None;
   EditorState& editor = *context.editor;
   // A Move drag of the other button (or one whose release never came) is given up first.
-  if (editor.dragRect.kind >= kTranslate) CancelDrag(context);
+  if (view::IsMoveDrag(editor.dragRect.kind)) CancelDrag(context);
   view::MouseState& mouse = editor.mouse;
   mouse.nx = mouse.prevNx = nx;
   mouse.ny = mouse.prevNy = ny;
@@ -558,7 +531,7 @@ Refresh MouseMove(CommandContext& context, float nx, float ny) {
   editor.cameraLine.clear();
   switch (editor.mode) {
     case InteractionMode::Select:
-      if (editor.dragRect.kind != kNoDrag) {
+      if (editor.dragRect.kind != DragKind::None) {
         editor.dragRect.x1 = nx;
         editor.dragRect.y1 = ny;
       }
@@ -570,7 +543,7 @@ Refresh MouseMove(CommandContext& context, float nx, float ny) {
       model.viewMatrix = view::BuildViewMatrix(editor.camera);
       break;
     case InteractionMode::Move:
-      if (editor.dragRect.kind != kNoDrag) {
+      if (editor.dragRect.kind != DragKind::None) {
         editor.dragRect.x1 = nx;
         editor.dragRect.y1 = ny;
         Preview(model, editor);
@@ -593,9 +566,9 @@ Refresh MouseRelease(CommandContext& context, MouseButton button, float nx, floa
   (button == MouseButton::Left ? mouse.leftDown : mouse.rightDown) = false;
   const bool right = button == MouseButton::Right;
   Refresh refresh = Refresh::None;
-  const std::int32_t kind = editor.dragRect.kind;
+  const DragKind kind = editor.dragRect.kind;
   if (editor.mode == InteractionMode::Select) {
-    if (right || kind < kReplaceRect || kind > kRemoveRect) {
+    if (right || !view::IsSelectionRect(kind)) {
       mouse.shift = mouse.ctrl = false;
       return Refresh::None;
     }
@@ -607,21 +580,21 @@ Refresh MouseRelease(CommandContext& context, MouseButton button, float nx, floa
     editor.falloffRadius =
         0.5f * std::sqrt((rightEdge - left) * (rightEdge - left) + (bottom - top) * (bottom - top));
     view::SelectInRect(model, model.viewMatrix, rect,
-                       kind == kReplaceRect ? view::RectMode::Replace
-                       : kind == kAddRect   ? view::RectMode::Add
-                                            : view::RectMode::Remove);
+                       kind == DragKind::ReplaceRect ? view::RectMode::Replace
+                       : kind == DragKind::AddRect   ? view::RectMode::Add
+                                                     : view::RectMode::Remove);
     refresh = editor.view == ViewMode::Skeleton ? Refresh::None : PanelOfView(editor.view);
-    editor.dragRect.kind = kNoDrag;
-  } else if (editor.mode == InteractionMode::Move && kind != kNoDrag) {
+    editor.dragRect.kind = DragKind::None;
+  } else if (editor.mode == InteractionMode::Move && kind != DragKind::None) {
     if (right == editor.dragWithRight) {
       refresh = Commit(model, editor, right);
-      editor.dragRect.kind = kNoDrag;
+      editor.dragRect.kind = DragKind::None;
       editor.dragTarget = DragTarget::None;
     } else {
       CancelDrag(context);
     }
   } else {
-    editor.dragRect.kind = kNoDrag;
+    editor.dragRect.kind = DragKind::None;
   }
   mouse.shift = mouse.ctrl = false;
   return refresh;
@@ -631,7 +604,7 @@ void CancelDrag(CommandContext& context) {
   if (context.editor == nullptr) return;
   Model& model = context.model;
   EditorState& editor = *context.editor;
-  if (editor.dragRect.kind >= kTranslate) {
+  if (view::IsMoveDrag(editor.dragRect.kind)) {
     if (KeyBone* k = DraggedKeyBone(model, editor)) {
       k->matrix = editor.dragStartMatrix;
     } else if (Bone* b = DraggedBone(model, editor)) {
@@ -641,7 +614,7 @@ void CancelDrag(CommandContext& context) {
       model.Commit();
     }
   }
-  editor.dragRect.kind = kNoDrag;
+  editor.dragRect.kind = DragKind::None;
   editor.dragTarget = DragTarget::None;
 }
 

@@ -8,39 +8,45 @@
 namespace zmf::command {
 namespace {
 
-// The keys that send a menu command, so that they behave exactly like the menu item.
-std::uint32_t CommandOfKey(char key) {
-  switch (key) {
-    case '1':
-      return kCommandSelectMode;
-    case 'Q':
-      return kCommandAddMode;
-    case 'A':
-      return kCommandCameraMode;
-    case 'Z':
-      return kCommandMoveMode;
-    case 'X':
-      return kCommandViewMesh;
-    case 'C':
-      return kCommandViewNormals;
-    case 'V':
-      return kCommandViewMaterial;
-    case 'B':
-      return kCommandViewBones;
-    default:
-      return 0;
+// The shortcut keys in upper case; those that send a menu command name it, so that they behave
+// exactly like the menu item; F, S and D act themselves.
+struct Shortcut {
+  char key;
+  std::uint32_t command;
+};
+constexpr Shortcut kShortcuts[] = {
+    {'1', kCommandSelectMode},
+    {'Q', kCommandAddMode},
+    {'A', kCommandCameraMode},
+    {'Z', kCommandMoveMode},
+    {'X', kCommandViewMesh},
+    {'C', kCommandViewNormals},
+    {'V', kCommandViewMaterial},
+    {'B', kCommandViewBones},
+    {'F', 0},
+    {'S', 0},
+    {'D', 0},
+};
+
+char Upper(char key) { return key >= 'a' && key <= 'z' ? static_cast<char>(key - 'a' + 'A') : key; }
+
+const Shortcut* FindShortcut(char key) {
+  for (const Shortcut& shortcut : kShortcuts) {
+    if (shortcut.key == Upper(key)) return &shortcut;
   }
+  return nullptr;
 }
 
 }  // namespace
 
+bool IsShortcutKey(char key) { return key != 0 && FindShortcut(key) != nullptr; }
+
 std::optional<Refresh> PressKey(CommandContext& context, char key, float nx, float ny) {
-  if (key >= 'a' && key <= 'z') key = static_cast<char>(key - 'a' + 'A');
+  const Shortcut* shortcut = FindShortcut(key);
+  if (shortcut == nullptr) return std::nullopt;
+  if (shortcut->command != 0) return FindCommand(shortcut->command)->handler(context);
   Model& model = context.model;
-  if (const std::uint32_t id = CommandOfKey(key); id != 0) {
-    return FindCommand(id)->handler(context);
-  }
-  switch (key) {
+  switch (shortcut->key) {
     case 'F': {
       if (model.vertices.selCount() < 3) return Refresh::None;
       Vertex* a = model.vertices.selTail();

@@ -13,5 +13,7 @@ namespace zmf::command {
 // cursor (nx, ny, normalised, y down) added to the selection; D the vertex, face and duplicate
 // selections cleared. Returns the refresh to do, or nothing for a key that is no shortcut.
 std::optional<Refresh> PressKey(CommandContext& context, char key, float nx, float ny);
+// Whether the key (either case) is one of those shortcuts.
+bool IsShortcutKey(char key);
 
 }  // namespace zmf::command

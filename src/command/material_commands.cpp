@@ -53,7 +53,7 @@ void ToggleTexture(Model& model) {
 
 }  // namespace
 
-const FileDialogSpec kLoadImageDialog{"Load Image", kImageFilters, "bmp"};
+const FileDialogOptions kLoadImageDialog{"Load Image", kImageFilters, "bmp"};
 
 Refresh AddMaterialCommand(CommandContext& context) {
   const std::optional<std::string> name = context.model.host().Prompt("Enter material name:");
@@ -137,7 +137,8 @@ Refresh PickAlphaModeCommand(CommandContext& context) {
   if (!row) return Refresh::None;
   if (context.editor != nullptr) {
     context.editor->alphaListRow = static_cast<std::int32_t>(*row);
-    context.editor->panels.SetPicked("550", static_cast<std::int32_t>(*row));
+    context.editor->panels.SetPicked(std::to_string(kListAlphaModes),
+                                     static_cast<std::int32_t>(*row));
   }
   return Refresh::None;
 }
@@ -147,7 +148,7 @@ Refresh PickTexCoordCommand(CommandContext& context) {
   if (!row) return Refresh::None;
   if (context.editor == nullptr) return Refresh::None;
   context.editor->texCoordListRow = static_cast<std::int32_t>(*row);
-  context.editor->panels.SetPicked("548", static_cast<std::int32_t>(*row));
+  context.editor->panels.SetPicked(std::to_string(kListTexCoords), static_cast<std::int32_t>(*row));
   // The u and v boxes show the vertex's coordinates.
   if (const Vertex* v = context.model.vertices.NthSelected(*row)) {
     char u[64], w[64];

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "command/command_table.h"
+#include "view/panels.h"
 
 namespace zmf::command {
 
@@ -16,9 +17,10 @@ inline constexpr std::uint32_t kCommandCoordsFromPinned = 32854;
 inline constexpr std::uint32_t kCommandClearBackgroundImage = 32869;
 inline constexpr std::uint32_t kCommandLoadImage = 560;  // the panel's "browse..."
 
-inline constexpr std::uint32_t kListMaterials = 493;
-inline constexpr std::uint32_t kListAlphaModes = 550;
-inline constexpr std::uint32_t kListTexCoords = 548;
+// The panel lists, named where the panel data is.
+using view::kListAlphaModes;
+using view::kListMaterials;
+using view::kListTexCoords;
 
 // "NONE", "Luminance", "Inverse Luminance", "Black Mask", "White Mask", "First Pixel", "In File",
 // "Static Value": alpha modes 0 to 7.
@@ -29,7 +31,7 @@ inline constexpr std::uint32_t kApplyTextureToggle = 495;  // the texture check 
 inline constexpr std::uint32_t kApplyTexture = 584;
 inline constexpr std::uint32_t kApplyTexCoords = 559;
 
-extern const FileDialogSpec kLoadImageDialog;  // "Load Image": BMP and JPEG pictures
+extern const FileDialogOptions kLoadImageDialog;  // "Load Image": BMP and JPEG pictures
 
 Refresh AddMaterialCommand(CommandContext& context);
 Refresh DeleteMaterialCommand(CommandContext& context);

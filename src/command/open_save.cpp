@@ -85,7 +85,7 @@ Saved SaveModel(Model& model, std::string_view path, ScreenshotWriter* screensho
       model.host().ErrorBox("Could not write to file:", path, Severity::Error);
       return Saved::Failed;
     }
-    return screenshot->SaveScreenshot(path) ? Saved::Written : Saved::Failed;
+    return screenshot->WriteScreenshot(path) ? Saved::Written : Saved::Failed;
   }
   if (model.vertices.count() == 0) return Saved::NothingToSave;
   const bool written = SameText(extension, "GLC") ? exporters::ExportGlintcast(model, path)

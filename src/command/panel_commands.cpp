@@ -117,7 +117,7 @@ void RefreshMaterialPanel(Model& model, view::EditorState& editor) {
     colours.push_back(std::to_string(m.shininess));
     panels.SetBoxTexts(kApplyColours, colours);
     panels.SetText("texture-path", m.textureFile);
-    panels.SetText(Name(551), Fixed3(m.alphaValue));
+    panels.SetText("551", Fixed3(m.alphaValue));
   }
   panels.SetChecked(Name(kApplyTextureToggle), textureOn);
   for (const char* name : {"texture-label", "560", "texture-path", "alpha-format-label",
@@ -136,19 +136,20 @@ void RefreshMaterialPanel(Model& model, view::EditorState& editor) {
 
 void RefreshSkeletonPanel(Model& model, view::EditorState& editor) {
   PanelState& panels = editor.panels;
-  const std::uint32_t bones = std::min<std::uint32_t>(model.boneCount, kMaxBones);
+  const std::uint32_t bones = model.boneCount;
   std::vector<std::string> boneNames;
   for (std::uint32_t i = 0; i < bones; ++i) boneNames.push_back(model.bones[i].name.str());
   std::vector<std::string> parents = boneNames;
   parents.emplace_back("NONE");
-  panels.SetRows(Name(501), Indices(bones), std::move(boneNames), model.currentBone);
-  panels.SetRows(Name(502), Indices(bones + 1), std::move(parents), editor.parentListRow);
-  const std::uint32_t animations = std::min<std::uint32_t>(model.animationCount, kMaxAnimations);
+  panels.SetRows(Name(kListBones), Indices(bones), std::move(boneNames), model.currentBone);
+  panels.SetRows(Name(kListParents), Indices(bones + 1), std::move(parents), editor.parentListRow);
+  const std::uint32_t animations = model.animationCount;
   std::vector<std::string> animationNames;
   for (std::uint32_t i = 0; i < animations; ++i) {
     animationNames.push_back(model.animation(i).name.str());
   }
-  panels.SetRows(Name(500), Indices(animations), std::move(animationNames), model.currentAnimation);
+  panels.SetRows(Name(kListAnimations), Indices(animations), std::move(animationNames),
+                 model.currentAnimation);
   panels.SetText(Name(kCommandRunAnimation), model.animationRunning ? "Stop" : "Run");
 
   // The bone: its offset matrix and the weights that name its vertices.
@@ -166,13 +167,13 @@ void RefreshSkeletonPanel(Model& model, view::EditorState& editor) {
   if (Current(model.currentAnimation, animations)) {
     const Animation& a = model.animation(model.currentAnimation);
     panels.SetText("552", Fixed3(a.totalTime));
-    const std::uint32_t keys = std::min<std::uint32_t>(a.keyCount, kMaxKeys);
+    const std::uint32_t keys = a.keyCount;
     std::vector<std::string> times;
     for (std::uint32_t k = 0; k < keys; ++k) times.push_back(Fixed3(a.keys[k].time));
     panels.SetRows(Name(kListKeys), Indices(keys), std::move(times), model.currentKey);
     if (Current(model.currentKey, keys)) {
       const AnimKey& key = a.keys[model.currentKey];
-      const std::uint32_t keyBones = std::min<std::uint32_t>(key.keyBoneCount, kMaxKeyBones);
+      const std::uint32_t keyBones = key.keyBoneCount;
       std::vector<std::string> keyBoneNames;
       for (std::uint32_t b = 0; b < keyBones; ++b)
         keyBoneNames.push_back(key.keyBones[b].boneName.str());

@@ -3,14 +3,17 @@
 #pragma once
 
 #include "command/command_table.h"
+#include "view/panels.h"
 
 namespace zmf::command {
 
-inline constexpr std::uint32_t kListVertices = 520;
-inline constexpr std::uint32_t kListFaces = 524;
-inline constexpr std::uint32_t kListNormals = 528;
-inline constexpr std::uint32_t kListDuplicates = 532;
-inline constexpr std::uint32_t kListWeights = 519;        // shown only: picking a row does nothing
+// The panel lists, named where the panel data is.
+using view::kListDuplicates;
+using view::kListFaces;
+using view::kListNormals;
+using view::kListVertices;
+using view::kListWeights;
+
 inline constexpr std::uint32_t kApplyRemoveVertex = 563;  // "rmv"
 inline constexpr std::uint32_t kApplyPosition = 555;
 inline constexpr std::uint32_t kApplyCorners = 556;

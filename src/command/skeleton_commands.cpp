@@ -14,19 +14,12 @@
 #include "edit/journal.h"
 #include "format/number_text.h"
 #include "format/zmf_writer.h"
+#include "model/transforms.h"
 
 namespace zmf::command {
 namespace {
 
 constexpr FileFilter kZmfFilter[] = {{" ZMF Files", "*.zmf"}};
-
-bool IsBone(const Model& model, std::int32_t bone) {
-  return bone >= 0 && static_cast<std::uint32_t>(bone) < model.boneCount;
-}
-
-bool IsAnimation(const Model& model, std::int32_t animation) {
-  return animation >= 0 && static_cast<std::uint32_t>(animation) < model.animationCount;
-}
 
 // The row a pick names, or nullopt (reported to a script) when it is not a row of the list.
 std::optional<std::uint32_t> PickedRow(CommandContext& context, std::uint32_t rows) {
@@ -43,11 +36,11 @@ std::optional<std::string> AskName(Model& model, std::string_view promptAndDefau
 
 }  // namespace
 
-const FileDialogSpec kSavePosedDialog{"Save ZMF File", kZmfFilter, "zmf"};
+const FileDialogOptions kSavePosedDialog{"Save ZMF File", kZmfFilter, "zmf"};
 
 Refresh RenameBoneCommand(CommandContext& context) {
   Model& model = context.model;
-  if (!IsBone(model, model.currentBone)) return Refresh::None;
+  if (!model.HasBone(model.currentBone)) return Refresh::None;
   const std::optional<std::string> name = AskName(model, "Enter new bone name:bone0");
   if (!name) return Refresh::None;
   if (!anim::RenameBone(model, static_cast<std::uint32_t>(model.currentBone), *name)) {
@@ -74,7 +67,7 @@ Refresh AddAnimationCommand(CommandContext& context) {
 
 Refresh RenameAnimationCommand(CommandContext& context) {
   Model& model = context.model;
-  if (!IsAnimation(model, model.currentAnimation)) return Refresh::None;
+  if (!model.HasAnimation(model.currentAnimation)) return Refresh::None;
   const std::optional<std::string> name = AskName(model, "Enter new animation name:anim0");
   if (!name) return Refresh::None;
   anim::RenameAnimation(model, static_cast<std::uint32_t>(model.currentAnimation), *name);
@@ -89,8 +82,8 @@ Refresh AddKeyBoneCommand(CommandContext& context) {
 Refresh ResetKeyBoneMatrixCommand(CommandContext& context) {
   Model& model = context.model;
   const KeyBone* keyBone =
-      edit::FindKeyBone(model, model.currentAnimation, model.currentKey, model.currentKeyBone);
-  if (keyBone == nullptr || keyBone->boneIndex >= model.boneCount) return Refresh::None;
+      anim::FindKeyBone(model, model.currentAnimation, model.currentKey, model.currentKeyBone);
+  if (keyBone == nullptr || !model.HasBone(keyBone->boneIndex)) return Refresh::None;
   edit::JournalSetKeyBoneMatrix(model, anim::Invert(model.bones[keyBone->boneIndex].localMatrix));
   return Refresh::Skeleton;
 }
@@ -103,14 +96,14 @@ Refresh RunAnimationCommand(CommandContext& context) {
 
 Refresh DeleteBoneCommand(CommandContext& context) {
   Model& model = context.model;
-  if (!IsBone(model, model.currentBone)) return Refresh::None;
+  if (!model.HasBone(model.currentBone)) return Refresh::None;
   edit::JournalDeleteBone(model, static_cast<std::uint32_t>(model.currentBone));
   return Refresh::Skeleton;
 }
 
 Refresh DeleteAnimationCommand(CommandContext& context) {
   Model& model = context.model;
-  if (!IsAnimation(model, model.currentAnimation)) return Refresh::None;
+  if (!model.HasAnimation(model.currentAnimation)) return Refresh::None;
   anim::DeleteAnimation(model, static_cast<std::uint32_t>(model.currentAnimation));
   return Refresh::Skeleton;
 }
@@ -150,7 +143,7 @@ Refresh PickParentCommand(CommandContext& context) {
   if (!row) return Refresh::None;
   if (context.editor != nullptr) {
     context.editor->parentListRow = static_cast<std::int32_t>(*row);
-    context.editor->panels.SetPicked("502", static_cast<std::int32_t>(*row));
+    context.editor->panels.SetPicked(std::to_string(kListParents), static_cast<std::int32_t>(*row));
   }
   return Refresh::None;
 }
@@ -171,7 +164,7 @@ Refresh PickAnimationCommand(CommandContext& context) {
 Refresh PickKeyCommand(CommandContext& context) {
   Model& model = context.model;
   const std::uint32_t keys =
-      IsAnimation(model, model.currentAnimation)
+      model.HasAnimation(model.currentAnimation)
           ? model.animation(static_cast<std::uint32_t>(model.currentAnimation)).keyCount
           : 0;
   const std::optional<std::uint32_t> row = PickedRow(context, keys);
@@ -183,15 +176,12 @@ Refresh PickKeyCommand(CommandContext& context) {
 
 Refresh PickKeyBoneCommand(CommandContext& context) {
   Model& model = context.model;
-  std::uint32_t keyBones = 0;
-  if (IsAnimation(model, model.currentAnimation)) {
-    const Animation& animation =
-        model.animation(static_cast<std::uint32_t>(model.currentAnimation));
-    if (model.currentKey >= 0 &&
-        static_cast<std::uint32_t>(model.currentKey) < animation.keyCount) {
-      keyBones = animation.keys[static_cast<std::uint32_t>(model.currentKey)].keyBoneCount;
-    }
-  }
+  const std::uint32_t keyBones =
+      model.HasKey(model.currentAnimation, model.currentKey)
+          ? model.animation(static_cast<std::uint32_t>(model.currentAnimation))
+                .keys[static_cast<std::uint32_t>(model.currentKey)]
+                .keyBoneCount
+          : 0;
   const std::optional<std::uint32_t> row = PickedRow(context, keyBones);
   if (!row) return Refresh::None;
   SetActiveList(context, view::PanelList::KeyBone);
@@ -206,7 +196,7 @@ Refresh ApplyBoneCommand(CommandContext& context) {
     context.problem = "the bone's offset matrix takes 16 texts";
     return Refresh::None;
   }
-  if (!IsBone(model, model.currentBone)) return Refresh::None;
+  if (!model.HasBone(model.currentBone)) return Refresh::None;
   // The parent row's item data: a bone's index, or the bone count for "NONE".
   const std::int32_t parent = context.editor != nullptr ? context.editor->parentListRow : -1;
   edit::JournalSetBone(model, static_cast<std::uint32_t>(model.currentBone), parent, matrix, 1.0f);
@@ -219,7 +209,7 @@ Refresh ApplyTotalTimeCommand(CommandContext& context) {
     context.problem = "the total time takes one text";
     return Refresh::None;
   }
-  if (!IsAnimation(model, model.currentAnimation)) return Refresh::None;
+  if (!model.HasAnimation(model.currentAnimation)) return Refresh::None;
   anim::SetTotalTime(model, static_cast<std::uint32_t>(model.currentAnimation),
                      BoxNumber(context.arguments[0]));
   return Refresh::Skeleton;
@@ -246,12 +236,10 @@ Refresh AddBoneCommand(CommandContext& context) {
     }
   }
   // Bone space is model space moved so that the point is its origin, turned as the parent is.
-  const bool underCurrent = IsBone(model, model.currentBone);
-  Matrix4 m = underCurrent ? model.bones[static_cast<std::uint32_t>(model.currentBone)].bindMatrix
-                           : Matrix4::Identity();
-  m[12] = -point[0] - m[12];
-  m[13] = -point[1] - m[13];
-  m[14] = -point[2] - m[14];
+  const bool underCurrent = model.HasBone(model.currentBone);
+  const Matrix4 m =
+      JointMatrixAt(underCurrent ? model.bones[model.currentBone].bindMatrix : Matrix4::Identity(),
+                    {point[0], point[1], point[2]});
   if (!edit::JournalAddBone(model, context.arguments[0], underCurrent ? model.currentBone : -1, m,
                             1.0f)) {
     context.problem = "the bone " + context.arguments[0] + " was not added";

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "command/command_table.h"
+#include "view/panels.h"
 
 namespace zmf::command {
 
@@ -17,17 +18,18 @@ inline constexpr std::uint32_t kCommandDeleteAnimation = 32840;
 inline constexpr std::uint32_t kCommandDeleteKeyBone = 32841;
 inline constexpr std::uint32_t kCommandDeleteAll = 32884;
 
-inline constexpr std::uint32_t kListAnimations = 500;
-inline constexpr std::uint32_t kListBones = 501;
-inline constexpr std::uint32_t kListParents = 502;
-inline constexpr std::uint32_t kListKeys = 553;
-inline constexpr std::uint32_t kListKeyBones = 554;
+// The panel lists, named where the panel data is.
+using view::kListAnimations;
+using view::kListBones;
+using view::kListKeyBones;
+using view::kListKeys;
+using view::kListParents;
 
 inline constexpr std::uint32_t kApplyBone = 561;
 inline constexpr std::uint32_t kApplyTotalTime = 589;
 inline constexpr std::uint32_t kApplyKeyBoneMatrix = 590;
 
-extern const FileDialogSpec kSavePosedDialog;  // "Save ZMF File", ZMF files only
+extern const FileDialogOptions kSavePosedDialog;  // "Save ZMF File", ZMF files only
 
 Refresh RenameBoneCommand(CommandContext& context);
 Refresh SetBoneOnSelectionCommand(CommandContext& context);

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "command/panel_text.h"
-#include "edit/euler.h"
 #include "edit/model_transforms.h"
+#include "model/transforms.h"
 
 namespace zmf::command {
 namespace {
@@ -42,22 +42,14 @@ Refresh Run(CommandContext& context, const Transform& transform) {
   return Refresh::View;
 }
 
-Matrix4 Rotation(const Vector3& angles) { return edit::EulerMatrix(angles.x, angles.y, angles.z); }
-
-Matrix4 Scaling(const Vector3& s) {
-  Matrix4 m = Matrix4::Identity();
-  m[0] = s.x;
-  m[5] = s.y;
-  m[10] = s.z;
-  return m;
-}
+Matrix4 Rotation(const Vector3& angles) { return EulerMatrix(angles.x, angles.y, angles.z); }
 
 }  // namespace
 
 Refresh TranslateCommand(CommandContext& context) {
   return Run(context, {"Enter translation (x,y,z):0.000 0.000 0.000",
                        "Are you sure you want to translate the whole model? (No undo.)",
-                       "Confirm move.", edit::TranslationMatrix, false, edit::TranslateModel});
+                       "Confirm move.", TranslationMatrix, false, edit::TranslateModel});
 }
 
 Refresh RotateCommand(CommandContext& context) {
@@ -69,7 +61,7 @@ Refresh RotateCommand(CommandContext& context) {
 Refresh ScaleCommand(CommandContext& context) {
   return Run(context, {"Enter scale (x,y,z):1.000 1.000 1.000",
                        "Are you sure you want to scale the whole model? (No undo.)",
-                       "Confirm resize.", Scaling, false, edit::ScaleModel});
+                       "Confirm resize.", ScaleMatrix, false, edit::ScaleModel});
 }
 
 }  // namespace zmf::command

@@ -12,25 +12,6 @@
 namespace zmf::edit {
 namespace {
 
-std::uint32_t BoneTableSize(const Model& model) {
-  return std::min<std::uint32_t>(model.boneCount, kMaxBones);
-}
-
-// Calls visit(animation index, key index, key) for every key in use of every animation.
-template <class ModelType, class Visit>
-void ForEachKey(ModelType& model, Visit visit) {
-  const std::uint32_t animations = std::min<std::uint32_t>(model.animationCount, kMaxAnimations);
-  for (std::uint32_t a = 0; a < animations; ++a) {
-    auto& animation = model.animation(a);
-    const std::uint32_t keys = std::min<std::uint32_t>(animation.keyCount, kMaxKeys);
-    for (std::uint32_t k = 0; k < keys; ++k) visit(a, k, animation.keys[k]);
-  }
-}
-
-std::uint32_t SlotsInUse(const AnimKey& key) {
-  return std::min<std::uint32_t>(key.keyBoneCount, kMaxKeyBones);
-}
-
 bool IsCurrentKey(const Model& model, std::uint32_t animation, std::uint32_t key) {
   return static_cast<std::int64_t>(animation) == model.currentAnimation &&
          static_cast<std::int64_t>(key) == model.currentKey;
@@ -40,7 +21,7 @@ bool IsCurrentKey(const Model& model, std::uint32_t animation, std::uint32_t key
 
 void SetBoneOnSelection(Model& model) {
   const std::int32_t current = model.currentBone;
-  if (current < 0 || static_cast<std::uint32_t>(current) >= BoneTableSize(model)) return;
+  if (current < 0 || static_cast<std::uint32_t>(current) >= model.boneCount) return;
   const auto bone = static_cast<std::uint32_t>(current);
   for (Vertex* v : model.vertices.Selected()) {
     if (anim::FindWeight(model.bones[bone], v) == nullptr) JournalAddVertexWeight(model, bone, v);
@@ -56,7 +37,7 @@ BoneDeletionSnapshot TakeBoneDeletionSnapshot(const Model& model, std::uint32_t 
   BoneDeletionSnapshot s;
   s.bone = bone;
   s.rootBone = model.rootBone;
-  s.bones.resize(BoneTableSize(model));
+  s.bones.resize(model.boneCount);
   for (std::uint32_t j = 0; j < s.bones.size(); ++j) {
     const Bone& b = model.bones[j];
     BoneDeletionSnapshot::BoneState& state = s.bones[j];
@@ -74,7 +55,7 @@ BoneDeletionSnapshot TakeBoneDeletionSnapshot(const Model& model, std::uint32_t 
     }
   }
   ForEachKey(model, [&](std::uint32_t a, std::uint32_t k, const AnimKey& key) {
-    for (std::uint32_t slot = 0; slot < SlotsInUse(key); ++slot) {
+    for (std::uint32_t slot = 0; slot < key.keyBoneCount; ++slot) {
       const KeyBone& keyBone = key.keyBones[slot];
       if (keyBone.boneIndex == bone) {
         s.keyBones.push_back({a, k, slot, keyBone.matrix, keyBone.boneName.str()});
@@ -108,19 +89,19 @@ void UndoBoneDeletion(Model& model, const BoneDeletionSnapshot& s) {
   // Key bones: the bones above the deleted one move back up, then the removed key bones go back
   // into their slots (ascending, so each lands where it was).
   ForEachKey(model, [&](std::uint32_t, std::uint32_t, AnimKey& key) {
-    for (std::uint32_t slot = 0; slot < SlotsInUse(key); ++slot) {
+    for (std::uint32_t slot = 0; slot < key.keyBoneCount; ++slot) {
       std::uint32_t& index = key.keyBones[slot].boneIndex;
       if (index >= deleted && index < count - 1) ++index;
     }
   });
   for (const BoneDeletionSnapshot::RemovedKeyBone& removed : s.keyBones) {
-    if (removed.animation >= std::min<std::uint32_t>(model.animationCount, kMaxAnimations)) {
+    if (removed.animation >= model.animationCount) {
       continue;
     }
     Animation& animation = model.animation(removed.animation);
-    if (removed.key >= std::min<std::uint32_t>(animation.keyCount, kMaxKeys)) continue;
+    if (removed.key >= animation.keyCount) continue;
     AnimKey& key = animation.keys[removed.key];
-    const std::uint32_t slots = SlotsInUse(key);
+    const std::uint32_t slots = key.keyBoneCount;
     if (slots >= kMaxKeyBones || removed.slot > slots) continue;
     std::copy_backward(key.keyBones.begin() + removed.slot, key.keyBones.begin() + slots,
                        key.keyBones.begin() + slots + 1);

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "anim/skeleton.h"
-#include "edit/euler.h"
 #include "edit/journal.h"
+#include "model/transforms.h"
 
 namespace zmf::edit {
 namespace {
@@ -20,7 +20,7 @@ namespace {
 class BoneHolders {
  public:
   explicit BoneHolders(const Model& model) {
-    for (std::uint32_t b = 0; b < model.boneCount && b < kMaxBones; ++b) {
+    for (std::uint32_t b = 0; b < model.boneCount; ++b) {
       for (const VertexWeight* w : model.bones[b].weights) {
         if (w->vertex != nullptr) holders_[w->vertex].push_back(static_cast<std::uint8_t>(b));
       }
@@ -66,7 +66,7 @@ void ReverseSelectedFaces(Model& model) {
 Vertex* DuplicateVertex(Model& model, Vertex* v) {
   if (v == nullptr) return nullptr;
   std::vector<std::uint8_t> bones;
-  for (std::uint32_t b = 0; b < model.boneCount && b < kMaxBones; ++b) {
+  for (std::uint32_t b = 0; b < model.boneCount; ++b) {
     if (anim::FindWeight(model.bones[b], v) != nullptr)
       bones.push_back(static_cast<std::uint8_t>(b));
   }

@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "anim/animation.h"
 #include "anim/skeleton.h"
 #include "edit/journal_records.h"
 #include "material/material_table.h"
@@ -41,7 +42,7 @@ Vertex* JournalAddVertex(Model& model, const Vector3& position, const Vector3& n
 
 void JournalDeleteVertex(Model& model, Vertex* vertex) {
   if (vertex == nullptr) return;
-  for (std::uint32_t b = 0; b < model.boneCount && b < kMaxBones; ++b) {
+  for (std::uint32_t b = 0; b < model.boneCount; ++b) {
     JournalRemoveVertexWeight(model, b, vertex);
   }
   while (vertex->HasFaces()) JournalDeleteFace(model, vertex->firstCorner.face());
@@ -147,7 +148,7 @@ bool JournalAddBone(Model& model, std::string_view name, std::int32_t parent,
 
 void JournalSetBone(Model& model, std::uint32_t bone, std::int32_t parent,
                     const Matrix4& localMatrix, float grams) {
-  if (bone >= model.boneCount || bone >= kMaxBones) return;
+  if (!model.HasBone(bone)) return;
   if (parent == -1 && static_cast<std::int32_t>(bone) != model.rootBone) return;
   const Bone& b = model.bones[bone];
   JournalGroup group(model);
@@ -157,36 +158,22 @@ void JournalSetBone(Model& model, std::uint32_t bone, std::int32_t parent,
 }
 
 void JournalAddVertexWeight(Model& model, std::uint32_t bone, Vertex* vertex) {
-  if (bone >= model.boneCount || bone >= kMaxBones || vertex == nullptr) return;
+  if (!model.HasBone(bone) || vertex == nullptr) return;
   if (anim::FindWeight(model.bones[bone], vertex) != nullptr) return;
   WriteRecord<kAddVertexWeight>(model.journal, bone, vertex->id);
   anim::AddVertexWeight(model, bone, vertex);
 }
 
 void JournalRemoveVertexWeight(Model& model, std::uint32_t bone, Vertex* vertex) {
-  if (bone >= model.boneCount || bone >= kMaxBones || vertex == nullptr) return;
+  if (!model.HasBone(bone) || vertex == nullptr) return;
   if (anim::FindWeight(model.bones[bone], vertex) == nullptr) return;
   WriteRecord<kRemoveVertexWeight>(model.journal, bone, vertex->id);
   anim::RemoveVertexWeight(model, bone, vertex);
 }
 
-KeyBone* FindKeyBone(Model& model, std::int32_t animation, std::int32_t key, std::int32_t keyBone) {
-  if (animation < 0 || key < 0 || keyBone < 0) return nullptr;
-  if (static_cast<std::uint32_t>(animation) >= model.animationCount ||
-      animation >= kMaxAnimations || key >= kMaxKeys || keyBone >= kMaxKeyBones) {
-    return nullptr;
-  }
-  // Only keys and slots in use: a current key bone left behind by a deletion names nothing.
-  Animation& a = model.animation(static_cast<std::uint32_t>(animation));
-  if (static_cast<std::uint32_t>(key) >= a.keyCount) return nullptr;
-  AnimKey& k = a.keys[static_cast<std::uint32_t>(key)];
-  if (static_cast<std::uint32_t>(keyBone) >= k.keyBoneCount) return nullptr;
-  return &k.keyBones[static_cast<std::uint32_t>(keyBone)];
-}
-
 void JournalSetKeyBoneMatrix(Model& model, const Matrix4& matrix) {
   KeyBone* keyBone =
-      FindKeyBone(model, model.currentAnimation, model.currentKey, model.currentKeyBone);
+      anim::FindKeyBone(model, model.currentAnimation, model.currentKey, model.currentKeyBone);
   if (keyBone == nullptr) return;
   WriteRecord<kSetKeyBoneMatrix>(model.journal, static_cast<std::uint32_t>(model.currentAnimation),
                                  static_cast<std::uint32_t>(model.currentKey),

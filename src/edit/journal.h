@@ -82,8 +82,6 @@ void JournalSetKeyBoneMatrix(Model& model, const Matrix4& matrix);
 struct MaterialColours;
 // Stores a material's four colours and shininess; nothing for an index beyond the table.
 void StoreMaterialColours(Model& model, std::uint32_t index, const MaterialColours& colours);
-// The key bone of the given animation, key and slot; null unless all three are in use.
-KeyBone* FindKeyBone(Model& model, std::int32_t animation, std::int32_t key, std::int32_t keyBone);
 
 // ---- whole model
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "edit/journal.h"
+#include "model/transforms.h"
 
 namespace zmf::edit {
 namespace {
@@ -17,8 +18,8 @@ struct ViewPoint {
 
 // Where the view matrix puts the vertex on screen; depth is not used.
 ViewPoint ViewPosition(const Matrix4& m, const Vector3& p) {
-  return {p.x * m[0] + p.y * m[4] + p.z * m[8] + m[12],
-          p.x * m[1] + p.y * m[5] + p.z * m[9] + m[13]};
+  const Vector3 q = TransformPoint(m, p);
+  return {q.x, q.y};
 }
 
 // Clamped to 0 ... 1; NaN (a degenerate view or pin triangle) becomes 0, so no vertex is ever

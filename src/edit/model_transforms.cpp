@@ -5,30 +5,11 @@
 #include <cmath>
 
 #include "anim/bone_deletion.h"
-#include "edit/euler.h"
 #include "edit/journal.h"
+#include "model/transforms.h"
 
 namespace zmf::edit {
 namespace {
-
-std::uint32_t BoneTableSize(const Model& model) {
-  return std::min<std::uint32_t>(model.boneCount, kMaxBones);
-}
-
-// Calls visit(key bone) for every key bone of every key in use of every animation.
-template <class Visit>
-void ForEachKeyBone(Model& model, Visit visit) {
-  const std::uint32_t animations = std::min<std::uint32_t>(model.animationCount, kMaxAnimations);
-  for (std::uint32_t a = 0; a < animations; ++a) {
-    Animation& animation = model.animation(a);
-    const std::uint32_t keys = std::min<std::uint32_t>(animation.keyCount, kMaxKeys);
-    for (std::uint32_t k = 0; k < keys; ++k) {
-      AnimKey& key = animation.keys[k];
-      const std::uint32_t slots = std::min<std::uint32_t>(key.keyBoneCount, kMaxKeyBones);
-      for (std::uint32_t slot = 0; slot < slots; ++slot) visit(key.keyBones[slot]);
-    }
-  }
-}
 
 Vector3 Translation(const Matrix4& m) { return {m[12], m[13], m[14]}; }
 
@@ -58,7 +39,7 @@ void TranslateModel(Model& model, const Vector3& t) {
     v->savedPosition = v->position;
   }
   const std::int32_t root = model.rootBone;
-  if (root < 0 || static_cast<std::uint32_t>(root) >= BoneTableSize(model)) return;
+  if (root < 0 || static_cast<std::uint32_t>(root) >= model.boneCount) return;
   Matrix4& local = model.bones[root].localMatrix;
   SetTranslation(local, Translation(local) - t);
   anim::RefreshBindMatrices(model);
@@ -78,7 +59,7 @@ void RotateModel(Model& model, const Vector3& pitchYawRoll) {
     v->normal = TransformDirection(r, v->normal);
     v->savedNormal = v->normal;
   }
-  for (std::uint32_t b = 0; b < BoneTableSize(model); ++b) {
+  for (std::uint32_t b = 0; b < model.boneCount; ++b) {
     Matrix4& local = model.bones[b].localMatrix;
     SetTranslation(local, TransformDirection(r, Translation(local)));
   }
@@ -98,7 +79,7 @@ void ScaleModel(Model& model, const Vector3& s) {
     m[13] *= s.y;
     m[14] *= s.z;
   };
-  for (std::uint32_t b = 0; b < BoneTableSize(model); ++b) scale(model.bones[b].localMatrix);
+  for (std::uint32_t b = 0; b < model.boneCount; ++b) scale(model.bones[b].localMatrix);
   anim::RefreshBindMatrices(model);
   ForEachKeyBone(model, [&](KeyBone& keyBone) { scale(keyBone.matrix); });
   for (Vertex* v : model.vertices) {

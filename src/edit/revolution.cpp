@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "edit/euler.h"
 #include "edit/journal.h"
+#include "model/transforms.h"
 
 namespace zmf::edit {
 namespace {

@@ -6,6 +6,7 @@
 // record, stop both walks.
 #include "edit/undo_redo.h"
 
+#include "anim/animation.h"
 #include "anim/skeleton.h"
 #include "edit/bone_edits.h"
 #include "edit/journal.h"
@@ -153,9 +154,9 @@ void Replay(Model& model, const JournalRecord& r, bool undo) {
       }
       break;
     case kSetKeyBoneMatrix:
-      if (KeyBone* k =
-              FindKeyBone(model, static_cast<std::int32_t>(r.index),
-                          static_cast<std::int32_t>(r.key), static_cast<std::int32_t>(r.keyBone))) {
+      if (KeyBone* k = anim::FindKeyBone(model, static_cast<std::int32_t>(r.index),
+                                         static_cast<std::int32_t>(r.key),
+                                         static_cast<std::int32_t>(r.keyBone))) {
         k->matrix = undo ? r.oldMatrix : r.matrix;
       }
       break;

@@ -11,10 +11,11 @@
 
 namespace zmf::exporters {
 
-inline constexpr int kScreenshotSize = 512;
+inline constexpr int kScreenshotSize = kViewportSize;
 // 14 bytes of file header, 40 of information header, then 512 rows of 1024 bytes.
 inline constexpr std::size_t kScreenshotHeaderSize = 54;
-inline constexpr std::size_t kScreenshotFileSize = kScreenshotHeaderSize + 512 * 512 * 2;
+inline constexpr std::size_t kScreenshotFileSize =
+    kScreenshotHeaderSize + kScreenshotSize * kScreenshotSize * 2;
 
 // The whole file for a frame read back as RGBA bytes, bottom row first (the order glReadPixels
 // gives). `rgba` holds width x height pixels; the picture is its bottom-left 512 x 512 part,

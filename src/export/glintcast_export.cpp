@@ -10,17 +10,9 @@ namespace {
 // current values (not the drawn copies).
 void PutCorner(format::TextSink& out, const Vertex& v) {
   out.Put("\t\t\t");
-  out.PutFloat(v.position.x);
-  out.Put(',');
-  out.PutFloat(v.position.y);
-  out.Put(',');
-  out.PutFloat(v.position.z);
+  out.PutVector(v.position, ',');
   out.Put(' ');
-  out.PutFloat(v.normal.x);
-  out.Put(',');
-  out.PutFloat(v.normal.y);
-  out.Put(',');
-  out.PutFloat(v.normal.z);
+  out.PutVector(v.normal, ',');
   out.Put(' ');
   out.PutFloat(v.u);
   out.Put(',');

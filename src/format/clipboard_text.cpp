@@ -54,11 +54,7 @@ double WordAsDouble(std::string_view word) {
 template <class M>
 auto* CurrentAnimation(M& model) {
   using Result = decltype(&model.animation(0));
-  if (model.currentAnimation < 0 ||
-      static_cast<std::uint32_t>(model.currentAnimation) >= model.animationCount ||
-      model.currentAnimation >= kMaxAnimations) {
-    return Result{nullptr};
-  }
+  if (!model.HasAnimation(model.currentAnimation)) return Result{nullptr};
   return &model.animation(static_cast<std::uint32_t>(model.currentAnimation));
 }
 
@@ -67,25 +63,12 @@ template <class M>
 auto* CurrentKey(M& model) {
   auto* animation = CurrentAnimation(model);
   using Result = decltype(&animation->keys[0]);
-  if (animation == nullptr || model.currentKey < 0 ||
-      static_cast<std::uint32_t>(model.currentKey) >= animation->keyCount ||
-      model.currentKey >= kMaxKeys) {
-    return Result{nullptr};
-  }
+  if (!model.HasKey(model.currentAnimation, model.currentKey)) return Result{nullptr};
   return &animation->keys[static_cast<std::uint32_t>(model.currentKey)];
 }
 
 bool HasCurrentKeyBone(const Model& model) {
-  const AnimKey* key = CurrentKey(model);
-  return key != nullptr && model.currentKeyBone >= 0 &&
-         static_cast<std::uint32_t>(model.currentKeyBone) < key->keyBoneCount &&
-         model.currentKeyBone < kMaxKeyBones;
-}
-
-bool HasCurrentBone(const Model& model) {
-  return model.currentBone >= 0 &&
-         static_cast<std::uint32_t>(model.currentBone) < model.boneCount &&
-         model.currentBone < kMaxBones;
+  return model.HasKeyBone(model.currentAnimation, model.currentKey, model.currentKeyBone);
 }
 
 // The index a one-line text names after its first word, when it is below `count`.
@@ -283,7 +266,7 @@ bool HasPasteTarget(const Model& model, ClipboardKind kind) {
     case ClipboardKind::KeyBone:
       return HasCurrentKeyBone(model);
     case ClipboardKind::Bone:
-      return HasCurrentBone(model);
+      return model.HasBone(model.currentBone);
     case ClipboardKind::None:
       break;
   }
@@ -437,8 +420,7 @@ std::size_t PasteGeometryText(Model& model, std::string_view text) {
 bool PasteAnimationText(Model& model, std::string_view text) {
   Animation* current = CurrentAnimation(model);
   if (current == nullptr) return false;
-  const std::optional<std::uint32_t> from =
-      IndexBelow(text, std::min<std::uint32_t>(model.animationCount, kMaxAnimations));
+  const std::optional<std::uint32_t> from = IndexBelow(text, model.animationCount);
   if (!from) return false;
   const Animation& source = model.animation(*from);
   if (&source == current) return true;
@@ -452,8 +434,7 @@ bool PasteKeyText(Model& model, std::string_view text) {
   AnimKey* current = CurrentKey(model);
   if (current == nullptr) return false;
   Animation& animation = *CurrentAnimation(model);
-  const std::optional<std::uint32_t> from =
-      IndexBelow(text, std::min<std::uint32_t>(animation.keyCount, kMaxKeys));
+  const std::optional<std::uint32_t> from = IndexBelow(text, animation.keyCount);
   if (!from) return false;
   CopyKeyBones(*current, animation.keys[*from]);
   return true;
@@ -474,9 +455,8 @@ bool PasteKeyBoneText(Model& model, std::string_view text) {
 }
 
 bool PasteBoneText(Model& model, std::string_view text) {
-  if (!HasCurrentBone(model)) return false;
-  const std::optional<std::uint32_t> from =
-      IndexBelow(text, std::min<std::uint32_t>(model.boneCount, kMaxBones));
+  if (!model.HasBone(model.currentBone)) return false;
+  const std::optional<std::uint32_t> from = IndexBelow(text, model.boneCount);
   if (!from) return false;
   const Bone& source = model.bones[*from];
   Bone& bone = model.bones[static_cast<std::uint32_t>(model.currentBone)];

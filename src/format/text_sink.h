@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "format/atomic_file.h"
+#include "model/math_types.h"
 
 namespace zmf::format {
 
@@ -27,6 +28,14 @@ class TextSink {
   }
   void PutFloat(float value);             // "%f"
   void PutUnsigned(std::uint32_t value);  // "%u"
+  // x, y and z in "%f" with the separator between them.
+  void PutVector(const Vector3& v, char separator) {
+    PutFloat(v.x);
+    Put(separator);
+    PutFloat(v.y);
+    Put(separator);
+    PutFloat(v.z);
+  }
 
   // Hands over everything buffered.
   void Flush();

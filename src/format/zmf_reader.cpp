@@ -578,7 +578,7 @@ class ZmfReader {
     while (!pending.empty()) {
       const std::int32_t b = pending.back();
       pending.pop_back();
-      if (b < 0 || static_cast<std::uint32_t>(b) >= model_.boneCount || visited[b]) continue;
+      if (!model_.HasBone(b) || visited[b]) continue;
       visited[b] = true;
       ++reached;
       const Bone& bone = model_.bones[static_cast<std::size_t>(b)];
@@ -598,9 +598,9 @@ class ZmfReader {
   void ResolveKeyBones() {
     for (std::uint32_t a = 0; a < model_.animationCount; ++a) {
       Animation& animation = model_.animation(a);
-      for (std::uint32_t k = 0; k < animation.keyCount && k < kMaxKeys; ++k) {
+      for (std::uint32_t k = 0; k < animation.keyCount; ++k) {
         AnimKey& key = animation.keys[k];
-        for (std::uint32_t j = 0; j < key.keyBoneCount && j < kMaxKeyBones; ++j) {
+        for (std::uint32_t j = 0; j < key.keyBoneCount; ++j) {
           KeyBone& keyBone = key.keyBones[j];
           const std::int32_t bone = model_.FindBoneByName(keyBone.boneName.view());
           if (bone == kNoBone) {
@@ -625,18 +625,10 @@ class ZmfReader {
     for (std::uint32_t b = model_.boneCount; b < kMaxBones; ++b) model_.bones[b].weights.Clear();
     // Current items that the new tables no longer hold are none (Import Animations keeps them
     // otherwise).
-    auto within = [](std::int32_t index, std::uint32_t count) {
-      return index >= 0 && static_cast<std::uint32_t>(index) < count;
-    };
-    if (!within(model_.currentBone, model_.boneCount)) model_.currentBone = -1;
-    if (!within(model_.currentAnimation, model_.animationCount)) model_.currentAnimation = -1;
-    const Animation* animation =
-        model_.currentAnimation >= 0 ? &model_.animation(model_.currentAnimation) : nullptr;
-    if (animation == nullptr || !within(model_.currentKey, animation->keyCount)) {
-      model_.currentKey = -1;
-    }
-    if (model_.currentKey < 0 ||
-        !within(model_.currentKeyBone, animation->keys[model_.currentKey].keyBoneCount)) {
+    if (!model_.HasBone(model_.currentBone)) model_.currentBone = -1;
+    if (!model_.HasAnimation(model_.currentAnimation)) model_.currentAnimation = -1;
+    if (!model_.HasKey(model_.currentAnimation, model_.currentKey)) model_.currentKey = -1;
+    if (!model_.HasKeyBone(model_.currentAnimation, model_.currentKey, model_.currentKeyBone)) {
       model_.currentKeyBone = -1;
     }
   }

@@ -167,7 +167,7 @@ void PutAnimations(const Model& model, std::uint32_t count, TextSink& out,
   out.Put('\n');
   for (std::uint32_t i = 0; i < count; ++i) {
     const Animation& animation = model.animation(i);
-    const std::uint32_t keys = std::min<std::uint32_t>(animation.keyCount, kMaxKeys);
+    const std::uint32_t keys = animation.keyCount;
     out.Put("\tANIMATION {\n\t\t");
     PutName(out, animation.name.view());
     out.Put(' ');
@@ -177,8 +177,8 @@ void PutAnimations(const Model& model, std::uint32_t count, TextSink& out,
     out.Put('\n');
     for (std::uint32_t k = 0; k < keys; ++k) {
       const AnimKey& key = animation.keys[k];
-      progress.Advance(std::min<std::uint32_t>(key.keyBoneCount, kMaxKeyBones));
-      const std::uint32_t keyBones = std::min<std::uint32_t>(key.keyBoneCount, kMaxKeyBones);
+      progress.Advance(key.keyBoneCount);
+      const std::uint32_t keyBones = key.keyBoneCount;
       out.Put("\t\tANIM_KEY { ");
       out.PutFloat(key.time);
       out.Put(' ');
@@ -202,14 +202,13 @@ void PutAnimations(const Model& model, std::uint32_t count, TextSink& out,
 // The units of work WriteModel counts: vertices, faces, bone weights and animation frames.
 std::uint64_t WorkOf(const Model& model) {
   std::uint64_t work = std::uint64_t{model.vertices.count()} + model.faces.count();
-  for (std::uint32_t b = 0; b < std::min<std::uint32_t>(model.boneCount, kMaxBones); ++b) {
+  for (std::uint32_t b = 0; b < model.boneCount; ++b) {
     work += model.bones[b].weights.count();
   }
-  for (std::uint32_t a = 0; a < std::min<std::uint32_t>(model.animationCount, kMaxAnimations);
-       ++a) {
+  for (std::uint32_t a = 0; a < model.animationCount; ++a) {
     const Animation& animation = model.animation(a);
-    for (std::uint32_t k = 0; k < std::min<std::uint32_t>(animation.keyCount, kMaxKeys); ++k) {
-      work += std::min<std::uint32_t>(animation.keys[k].keyBoneCount, kMaxKeyBones);
+    for (std::uint32_t k = 0; k < animation.keyCount; ++k) {
+      work += animation.keys[k].keyBoneCount;
     }
   }
   return work;
@@ -218,17 +217,9 @@ std::uint64_t WorkOf(const Model& model) {
 }  // namespace
 
 void PutVertexValues(TextSink& out, const Vertex& v, bool texCoords) {
-  out.PutFloat(v.position.x);
-  out.Put(' ');
-  out.PutFloat(v.position.y);
-  out.Put(' ');
-  out.PutFloat(v.position.z);
+  out.PutVector(v.position, ' ');
   out.Put('\t');
-  out.PutFloat(v.normal.x);
-  out.Put(' ');
-  out.PutFloat(v.normal.y);
-  out.Put(' ');
-  out.PutFloat(v.normal.z);
+  out.PutVector(v.normal, ' ');
   if (texCoords) {
     out.Put('\t');
     out.PutFloat(v.u);
@@ -252,8 +243,8 @@ void WriteModel(const Model& model, TextSink& out) {
 
 void WriteModel(const Model& model, TextSink& out, ProgressMeter& progress) {
   const std::uint32_t materials = std::min<std::uint32_t>(model.materialCount, kMaxMaterials);
-  const std::uint32_t bones = std::min<std::uint32_t>(model.boneCount, kMaxBones);
-  const std::uint32_t animations = std::min<std::uint32_t>(model.animationCount, kMaxAnimations);
+  const std::uint32_t bones = model.boneCount;
+  const std::uint32_t animations = model.animationCount;
   bool texCoords = false;
   for (std::uint32_t i = 0; i < materials; ++i) texCoords |= model.materials[i].hasTexture != 0;
 

@@ -528,7 +528,7 @@ std::uint32_t BonesUnderRoot(const Model& model) {
   while (!pending.empty()) {
     const std::int32_t b = pending.back();
     pending.pop_back();
-    if (b < 0 || static_cast<std::uint32_t>(b) >= model.boneCount || visited[b]) continue;
+    if (!model.HasBone(b) || visited[b]) continue;
     visited[b] = true;
     ++reached;
     pending.push_back(model.bones[b].nextSibling);

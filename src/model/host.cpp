@@ -5,29 +5,32 @@
 
 namespace zmf {
 
-MessageBoxSpec MakeErrorBox(std::string_view message, std::string_view detail, Severity severity) {
-  MessageBoxSpec box;
-  switch (severity) {
-    case Severity::Error:
-      box.text.append(message).append(" ").append(detail).append(" The application will continue.");
-      box.title = "ERROR";
-      box.buttons = MessageBoxSpec::Buttons::Ok;
-      box.icon = MessageBoxSpec::Icon::Information;
-      box.ownedByMainWindow = true;
-      break;
-    case Severity::Serious:
-      box.text.append(message).append(" Continue the application?");
-      box.title = "SERIOUS ERROR";
-      box.buttons = MessageBoxSpec::Buttons::YesNo;
-      box.icon = MessageBoxSpec::Icon::Question;
-      break;
-    case Severity::Shutdown:
-      box.text.append(message).append(" The application cannot continue.");
-      box.title = "SHUTDOWN ERROR";
-      box.buttons = MessageBoxSpec::Buttons::Ok;
-      box.icon = MessageBoxSpec::Icon::Stop;
-      break;
-  }
+MessageBoxRequest MakeErrorBox(std::string_view message, std::string_view detail,
+                               Severity severity) {
+  using Buttons = MessageBoxRequest::Buttons;
+  using Icon = MessageBoxRequest::Icon;
+  // By severity: the sentence after the message, the title, the buttons and icon, and whether
+  // the box sits over the main window. Only an error names its detail.
+  struct Kind {
+    std::string_view ending, title;
+    Buttons buttons;
+    Icon icon;
+    bool owned;
+  };
+  static constexpr Kind kKinds[] = {
+      {" The application will continue.", "ERROR", Buttons::Ok, Icon::Information, true},
+      {" Continue the application?", "SERIOUS ERROR", Buttons::YesNo, Icon::Question, false},
+      {" The application cannot continue.", "SHUTDOWN ERROR", Buttons::Ok, Icon::Stop, false},
+  };
+  const Kind& kind = kKinds[static_cast<int>(severity)];
+  MessageBoxRequest box;
+  box.text.append(message);
+  if (severity == Severity::Error) box.text.append(" ").append(detail);
+  box.text.append(kind.ending);
+  box.title = kind.title;
+  box.buttons = kind.buttons;
+  box.icon = kind.icon;
+  box.ownedByMainWindow = kind.owned;
   return box;
 }
 

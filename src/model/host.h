@@ -18,7 +18,7 @@ enum class Severity {
 
 // What a modal message box shows. The core fills it in (texts and titles are the
 // program's own); the host only displays it.
-struct MessageBoxSpec {
+struct MessageBoxRequest {
   enum class Buttons { Ok, YesNo };
   enum class Icon { Information, Question, Stop };
 
@@ -36,7 +36,7 @@ class Host {
   virtual ~Host() = default;
 
   // Shows a modal box and returns when it is closed; true when the answer was Yes (or OK).
-  virtual bool ShowMessageBox(const MessageBoxSpec& box) = 0;
+  virtual bool ShowMessageBox(const MessageBoxRequest& box) = 0;
 
   // A Yes/No question over the main window; true for Yes.
   virtual bool AskYesNo(std::string_view text, std::string_view caption) = 0;
@@ -59,7 +59,8 @@ class Host {
 };
 
 // Builds the box that ErrorBox shows.
-MessageBoxSpec MakeErrorBox(std::string_view message, std::string_view detail, Severity severity);
+MessageBoxRequest MakeErrorBox(std::string_view message, std::string_view detail,
+                               Severity severity);
 
 // Texture objects made from RGBA texels (top row first). GL textures in the app, a recording
 // fake in tests and in batch mode.
@@ -74,12 +75,18 @@ class TextureStore {
   virtual void Delete(std::uint32_t name) = 0;
 };
 
-// Writes the viewport's picture as a BMP screenshot; provided by the editor's window.
+// The viewport's size in pixels each way: its frame, the BMP screenshot, and the pixels that
+// scripts and the mouse give, which map to normalised view coordinates -1 ... 1 on both axes.
+inline constexpr int kViewportSize = 512;
+
+// Writes screenshots of the editor's window; provided by the window (batch mode without one has
+// none).
 class ScreenshotWriter {
  public:
   virtual ~ScreenshotWriter() = default;
-  // Draws the current frame and writes it; false (after reporting why) when nothing was written.
-  virtual bool SaveScreenshot(std::string_view path) = 0;
+  // Draws the current frame and writes it: a ".png" name gets the window's client area, any other
+  // the viewport's frame as a BMP. False (after reporting why) when nothing was written.
+  virtual bool WriteScreenshot(std::string_view path) = 0;
 };
 
 // Seconds since program start as a 32-bit float, the resolution the frame pacer and

@@ -180,7 +180,7 @@ void Model::SetVertex(Vertex* vertex, const Vector3& position, const Vector3& no
 void Model::DeleteVertex(Vertex* vertex) {
   if (vertex == nullptr) return;
   while (vertex->HasFaces()) RemoveFace(vertex->firstCorner.face());
-  for (std::uint32_t b = 0; b < boneCount && b < kMaxBones; ++b) {
+  for (std::uint32_t b = 0; b < boneCount; ++b) {
     while (VertexWeight* w = bones[b].FindWeight(vertex)) bones[b].RemoveWeight(w);
   }
   // The pairs are stale from here on anyway; dropping them now means no pair can name a freed
@@ -277,9 +277,21 @@ void Model::SetMaterialDefaults(std::uint32_t index) {
   materials[index] = Material{};
 }
 
+bool Model::HasKey(std::int64_t animation, std::int64_t key) const {
+  return HasAnimation(animation) && key >= 0 &&
+         key < (*animations)[static_cast<std::size_t>(animation)].keyCount;
+}
+
+bool Model::HasKeyBone(std::int64_t animation, std::int64_t key, std::int64_t keyBone) const {
+  return HasKey(animation, key) && keyBone >= 0 &&
+         keyBone < (*animations)[static_cast<std::size_t>(animation)]
+                       .keys[static_cast<std::size_t>(key)]
+                       .keyBoneCount;
+}
+
 std::int32_t Model::FindBoneByName(std::string_view name) const {
   if (name.empty()) return kNoBone;
-  for (std::uint32_t i = 0; i < boneCount && i < kMaxBones; ++i) {
+  for (std::uint32_t i = 0; i < boneCount; ++i) {
     if (bones[i].name == name) return static_cast<std::int32_t>(i);
   }
   return kNoBone;

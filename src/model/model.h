@@ -23,6 +23,7 @@ namespace zmf {
 //   face operations ....... AddFace, RemoveFace, materials of faces, corners, MakeFace
 //   vertex operations ..... SetVertex, DeleteVertex, Commit, ComputeBounds, RebuildDuplicates
 //   selection ............. DeselectAll, SelectAll, faces and duplicates from the vertex selection
+//   index checks .......... HasBone, HasAnimation, HasKey, HasKeyBone
 //   tables ................ SetMaterialDefaults, FindBoneByName
 //   whole model ........... Reset
 //
@@ -147,6 +148,17 @@ class Model {
   // The duplicates whose first vertex is selected.
   void SelectDuplicatesOfSelection();
 
+  // ---- index checks: whether an index names an entry in use. Counts never exceed their
+  // tables (every reader and edit keeps them so), so a count is the only bound.
+  bool HasBone(std::int64_t bone) const { return bone >= 0 && bone < boneCount; }
+  bool HasAnimation(std::int64_t animation) const {
+    return animation >= 0 && animation < animationCount;
+  }
+  // Whether the animation has that key, and that key that key bone. A current index left behind
+  // by a deletion names nothing.
+  bool HasKey(std::int64_t animation, std::int64_t key) const;
+  bool HasKeyBone(std::int64_t animation, std::int64_t key, std::int64_t keyBone) const;
+
   // ---- tables
   void SetMaterialDefaults(std::uint32_t index);
   // Index of the first bone with exactly this name, or -1 (also for an empty name).
@@ -170,5 +182,22 @@ class Model {
   std::uint64_t instanceId_;
   std::uint64_t vertexDataVersion_ = 0;
 };
+
+// Calls visit(animation index, key index, key) for every key in use of every animation.
+template <class ModelType, class Visit>
+void ForEachKey(ModelType& model, Visit visit) {
+  for (std::uint32_t a = 0; a < model.animationCount; ++a) {
+    auto& animation = model.animation(a);
+    for (std::uint32_t k = 0; k < animation.keyCount; ++k) visit(a, k, animation.keys[k]);
+  }
+}
+
+// Calls visit(key bone) for every key bone in use of every key in use.
+template <class ModelType, class Visit>
+void ForEachKeyBone(ModelType& model, Visit visit) {
+  ForEachKey(model, [&visit](std::uint32_t, std::uint32_t, auto& key) {
+    for (std::uint32_t slot = 0; slot < key.keyBoneCount; ++slot) visit(key.keyBones[slot]);
+  });
+}
 
 }  // namespace zmf

@@ -22,11 +22,11 @@ std::optional<std::optional<std::string>> ScriptedHost::NextAnswer() {
   return answer;
 }
 
-bool ScriptedHost::ShowMessageBox(const MessageBoxSpec& box) {
+bool ScriptedHost::ShowMessageBox(const MessageBoxRequest& box) {
   events_.push_back({Event::Kind::Box, box.text, box.title});
   ++errorCount_;
   OnBox(box);
-  if (box.buttons != MessageBoxSpec::Buttons::YesNo) return true;
+  if (box.buttons != MessageBoxRequest::Buttons::YesNo) return true;
   auto answer = NextAnswer();
   if (!answer) return unscriptedYes_;
   return IsYes(*answer);

@@ -31,7 +31,7 @@ class ScriptedHost : public Host {
   // The answer to questions (and Yes/No boxes) when no answer is queued; No unless changed.
   void SetUnscriptedAnswer(bool yes) { unscriptedYes_ = yes; }
 
-  bool ShowMessageBox(const MessageBoxSpec& box) override;
+  bool ShowMessageBox(const MessageBoxRequest& box) override;
   bool AskYesNo(std::string_view text, std::string_view caption) override;
   std::optional<std::string> Prompt(std::string_view promptAndDefault) override;
   void Beep() override { events_.push_back({Event::Kind::Beep, {}, {}}); }
@@ -47,7 +47,7 @@ class ScriptedHost : public Host {
 
  protected:
   // Called for every box after it was recorded; batch mode prints it.
-  virtual void OnBox(const MessageBoxSpec&) {}
+  virtual void OnBox(const MessageBoxRequest&) {}
 
  private:
   std::optional<std::optional<std::string>> NextAnswer();

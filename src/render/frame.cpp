@@ -6,6 +6,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "model/host.h"
+
 namespace zmf::render {
 namespace {
 
@@ -16,8 +18,6 @@ constexpr GLfloat kLightAmbient[] = {0.2f, 0.2f, 0.2f, 1.0f};
 constexpr GLfloat kLightDiffuse[] = {0.8f, 0.8f, 0.8f, 1.0f};
 constexpr GLfloat kLightSpecular[] = {1.0f, 1.0f, 1.0f, 1.0f};
 constexpr GLfloat kLightPosition[] = {-150.0f, 200.0f, 250.0f, 1.0f};
-
-constexpr int kViewportSize = 512;
 
 }  // namespace
 

@@ -16,6 +16,7 @@
 #include <span>
 
 #include "anim/skeleton.h"
+#include "model/transforms.h"
 #include "render/draw_arrays.h"
 #include "view/camera.h"
 
@@ -66,9 +67,10 @@ constexpr double kOverlayNear = -2000.0;
 constexpr double kOverlayFar = 2000.0;
 constexpr float kOverlayDepth = 1000.0f;
 
-constexpr Rgba kDragRectColours[3] = {{0.7f, 0.1f, 0.4f, 1.0f},   // replace the selection
-                                      {0.4f, 0.1f, 0.7f, 1.0f},   // add to it
-                                      {0.9f, 0.1f, 0.1f, 1.0f}};  // take from it
+// The selection rectangles: replacing the selection, adding to it, taking from it.
+constexpr Rgba kReplaceRectColour = {0.7f, 0.1f, 0.4f, 1.0f};
+constexpr Rgba kAddRectColour = {0.4f, 0.1f, 0.7f, 1.0f};
+constexpr Rgba kRemoveRectColour = {0.9f, 0.1f, 0.1f, 1.0f};
 
 void Colour(const Rgba& c) { glColor4f(c[0], c[1], c[2], c[3]); }
 
@@ -362,8 +364,7 @@ void DrawSkeletonView(Renderer& renderer, DrawArrays& arrays, Model& model, cons
 
   if (model.rootBone != kNoBone) renderer.DrawBoneTree(model, model.rootBone);
 
-  if (model.currentBone >= 0 && model.currentBone < kMaxBones &&
-      static_cast<std::uint32_t>(model.currentBone) < model.boneCount) {
+  if (model.HasBone(model.currentBone)) {
     SetPointStyle(2.0f, true);
     DrawColoured(GL_POINTS,
                  arrays.WeightPoints(model, static_cast<std::uint32_t>(model.currentBone),
@@ -381,27 +382,12 @@ void DrawSkeletonView(Renderer& renderer, DrawArrays& arrays, Model& model, cons
 
 // ---- bones
 
-Vector3 TransformPoint(const Matrix4& w, const Vector3& p) {
-  return {p.x * w[0] + p.y * w[4] + p.z * w[8] + w[12],
-          p.x * w[1] + p.y * w[5] + p.z * w[9] + w[13],
-          p.x * w[2] + p.y * w[6] + p.z * w[10] + w[14]};
-}
-
-bool ValidBone(const Model& model, std::int32_t bone) {
-  return bone >= 0 && bone < kMaxBones && static_cast<std::uint32_t>(bone) < model.boneCount;
-}
-
-// Whether the current key bone of the current key of the current animation poses this bone;
-// every index is checked against its count and its table.
+// Whether the current key bone of the current key of the current animation poses this bone.
 bool IsCurrentKeyBone(const Model& model, std::int32_t bone) {
   const std::int32_t a = model.currentAnimation, k = model.currentKey, j = model.currentKeyBone;
-  if (model.animations == nullptr || a < 0 || k < 0 || j < 0) return false;
-  if (a >= kMaxAnimations || static_cast<std::uint32_t>(a) >= model.animationCount) return false;
-  const Animation& animation = model.animation(static_cast<std::uint32_t>(a));
-  if (k >= kMaxKeys || static_cast<std::uint32_t>(k) >= animation.keyCount) return false;
-  const AnimKey& key = animation.keys[k];
-  if (j >= kMaxKeyBones || static_cast<std::uint32_t>(j) >= key.keyBoneCount) return false;
-  return key.keyBones[j].boneIndex == static_cast<std::uint32_t>(bone);
+  if (!model.HasKeyBone(a, k, j)) return false;
+  return model.animation(static_cast<std::uint32_t>(a)).keys[k].keyBones[j].boneIndex ==
+         static_cast<std::uint32_t>(bone);
 }
 
 void Vertex3(const Vector3& p) { glVertex3f(p.x, p.y, p.z); }
@@ -410,7 +396,7 @@ void Vertex3(const Vector3& p) { glVertex3f(p.x, p.y, p.z); }
 // siblings and its children. `budget` counts the bones still allowed, so a broken hierarchy
 // that loops still ends.
 void DrawBone(const Model& model, std::int32_t index, float axisLength, int& budget) {
-  if (!ValidBone(model, index) || budget <= 0) return;
+  if (!model.HasBone(index) || budget <= 0) return;
   --budget;
   const Bone& bone = model.bones[index];
   const Matrix4& w = bone.frameMatrix;
@@ -439,7 +425,7 @@ void DrawBone(const Model& model, std::int32_t index, float axisLength, int& bud
   Colour(kAxisZ);
   Vertex3(o);
   Vertex3(z);
-  if (ValidBone(model, bone.parent)) {
+  if (model.HasBone(bone.parent)) {
     Colour(kJoint);
     Vertex3(o);
     Vertex3(TransformPoint(model.bones[bone.parent].frameMatrix, {}));
@@ -514,7 +500,7 @@ void Renderer::RenderModel(Model& model, view::ViewMode view, const Clock& clock
 }
 
 void Renderer::DrawDragRect(const view::DragRect& rect, const view::Camera& camera) {
-  if (rect.kind < 1 || rect.kind > 3) return;
+  if (!view::IsSelectionRect(rect.kind)) return;
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   glDisable(GL_TEXTURE_2D);
@@ -523,7 +509,9 @@ void Renderer::DrawDragRect(const view::DragRect& rect, const view::Camera& came
   const float e = camera.HalfExtent();
   const float x0 = rect.x0 * e, y0 = -rect.y0 * e;
   const float x1 = rect.x1 * e, y1 = -rect.y1 * e;
-  Colour(kDragRectColours[rect.kind - 1]);
+  Colour(rect.kind == view::DragKind::ReplaceRect ? kReplaceRectColour
+         : rect.kind == view::DragKind::AddRect   ? kAddRectColour
+                                                  : kRemoveRectColour);
   glBegin(GL_LINES);
   glVertex3f(x0, y0, 0.0f);
   glVertex3f(x1, y0, 0.0f);
@@ -537,7 +525,7 @@ void Renderer::DrawDragRect(const view::DragRect& rect, const view::Camera& came
 }
 
 void Renderer::DrawBoneTree(const Model& model, std::int32_t bone) {
-  int budget = static_cast<int>(std::min<std::uint32_t>(model.boneCount, kMaxBones));
+  int budget = static_cast<int>(model.boneCount);
   DrawBone(model, bone, std::sqrt(model.radiusSquared) / kBoneAxisDivisor, budget);
 }
 

@@ -127,10 +127,6 @@ bool ParsePixel(std::string_view text, float& value) {
          std::isfinite(value);
 }
 
-bool IsShortcutKey(char key) {
-  return key != 0 && std::string_view("1QAZXCVBFSDqazxcvbfsd").find(key) != std::string_view::npos;
-}
-
 // press left|right X Y [shift] [ctrl], move X Y, release left|right X Y,
 // drag left|right X0 Y0 X1 Y1 [shift] [ctrl], click left|right X Y [shift] [ctrl].
 bool ParseMouseLine(std::string_view word, const std::vector<std::string>& arguments,
@@ -232,7 +228,8 @@ bool ParseLine(std::string_view text, ScriptLine& parsed, std::string& error) {
     return ParseMouseLine(word, arguments, parsed, error);
   }
   if (word == "key") {
-    if (arguments.size() != 1 || arguments[0].size() != 1 || !IsShortcutKey(arguments[0][0])) {
+    if (arguments.size() != 1 || arguments[0].size() != 1 ||
+        !command::IsShortcutKey(arguments[0][0])) {
       error = "key needs one of the keys 1 Q A Z X C V B F S D";
       return false;
     }
@@ -299,7 +296,10 @@ bool WritePanelFile(const view::EditorState& editor, const std::string& path) {
 }
 
 // A viewport pixel in normalised coordinates, as the window maps its mouse positions.
-float Normalised(float pixel) { return (pixel - 256.0f) / 256.0f; }
+float Normalised(float pixel) {
+  constexpr float kHalf = kViewportSize / 2.0f;
+  return (pixel - kHalf) / kHalf;
+}
 
 // The mouse line through the same handlers as the window's viewport, each event finished like
 // a command.
@@ -340,7 +340,7 @@ std::string Location(std::string_view scriptName, std::size_t line) {
 
 }  // namespace
 
-void BatchHost::OnBox(const MessageBoxSpec& box) {
+void BatchHost::OnBox(const MessageBoxRequest& box) {
   if (!location_.empty()) std::fprintf(errors_, "%s: ", location_.c_str());
   std::fprintf(errors_, "%s: %s\n", box.title.c_str(), box.text.c_str());
   std::fflush(errors_);
@@ -424,7 +424,7 @@ int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
           std::fprintf(errors, "%s: screenshot needs the window (zmfedit --screenshot)\n",
                        location.c_str());
           failed = true;
-        } else if (!target.screenshot->SaveScreenshot(scriptLine.path)) {
+        } else if (!target.screenshot->WriteScreenshot(scriptLine.path)) {
           failed = true;
         }
         break;

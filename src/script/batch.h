@@ -23,7 +23,7 @@ class BatchHost : public ScriptedHost {
   void SetLocation(std::string location) { location_ = std::move(location); }
 
  protected:
-  void OnBox(const MessageBoxSpec& box) override;
+  void OnBox(const MessageBoxRequest& box) override;
 
  private:
   std::FILE* errors_;

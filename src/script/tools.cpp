@@ -40,7 +40,7 @@ int PrintModelInfo(std::string_view path, std::FILE* out, std::FILE* errors) {
     const Animation& animation = model.animation(a);
     for (std::uint32_t k = 0; k < animation.keyCount && k < kMaxKeys; ++k) {
       ++keys;
-      keyBones += std::min<std::uint32_t>(animation.keys[k].keyBoneCount, kMaxKeyBones);
+      keyBones += animation.keys[k].keyBoneCount;
     }
   }
   std::fprintf(out,

@@ -5,6 +5,9 @@
 #include <cmath>
 #include <cstdio>
 #include <numbers>
+#include <tuple>
+
+#include "model/transforms.h"
 
 namespace zmf::view {
 
@@ -13,10 +16,6 @@ namespace {
 // The Camera menu's quarter turn, pi/2 to four decimals, and the half turn of Back.
 constexpr float kQuarterTurn = 1.5708f;
 constexpr float kHalfTurn = std::numbers::pi_v<float>;
-
-// Sines and cosines rounded once from double precision; every product after them is in float.
-float Cosine(float a) { return static_cast<float>(std::cos(static_cast<double>(a))); }
-float Sine(float a) { return static_cast<float>(std::sin(static_cast<double>(a))); }
 
 // The identity multiplied by glOrtho's box, in float. glOrtho refuses a box of zero width, height
 // or depth and leaves the matrix as it was: the identity.
@@ -35,10 +34,7 @@ Matrix4 Ortho(float left, float right, float bottom, float top, float nearVal, f
 }  // namespace
 
 Vector3 ViewToModel(const Matrix4& view, const Vector3& p) {
-  const Vector3 d{p.x - view[12], p.y - view[13], p.z - view[14]};
-  return {view[0] * d.x + view[1] * d.y + view[2] * d.z,
-          view[4] * d.x + view[5] * d.y + view[6] * d.z,
-          view[8] * d.x + view[9] * d.y + view[10] * d.z};
+  return InverseRotate(view, {p.x - view[12], p.y - view[13], p.z - view[14]});
 }
 
 Matrix4 ApplyProjection(Camera& camera) {
@@ -66,22 +62,9 @@ Matrix4 FitView(Camera& camera, Model& model) {
 
 Matrix4 BuildViewMatrix(const Camera& camera) {
   const float e = camera.HalfExtent();
-  const float cp = Cosine(camera.pitch), sp = Sine(camera.pitch);
-  const float cy = Cosine(camera.yaw), sy = Sine(camera.yaw);
-  const float cr = Cosine(camera.roll), sr = Sine(camera.roll);
-  Matrix4 m;
-  m[0] = cr * cy + sy * sr * sp;
-  m[1] = sr * cp;
-  m[2] = sr * sp * cy - sy * cr;
-  m[4] = sp * cr * sy - sr * cy;
-  m[5] = cr * cp;
-  m[6] = sr * sy + cy * sp * cr;
-  m[8] = sy * cp;
-  m[9] = -sp;
-  m[10] = cp * cy;
+  Matrix4 m = EulerMatrix(camera.pitch, camera.yaw, camera.roll);
   m[12] = camera.panX * e;
   m[13] = camera.panY * e;
-  m[15] = 1.0f;
   return m;
 }
 
@@ -95,20 +78,11 @@ Vector3 ScreenToModelXZ(const Camera& camera, const Matrix4& view, float a, floa
   return ViewToModel(view, {a * e, 0.0f, b * e});
 }
 
-void CameraZero(Camera& camera) {
-  camera.yaw = camera.pitch = camera.roll = 0.0f;
-  camera.panX = camera.panY = 0.0f;
-  camera.zoomOffset = 0.0f;
-  ApplyProjection(camera);
-}
+void CameraZero(Camera& camera) { CameraReturn(camera, SavedCamera{}); }
 
 void CameraReturn(Camera& camera, const SavedCamera& saved) {
-  camera.yaw = saved.yaw;
-  camera.pitch = saved.pitch;
-  camera.roll = saved.roll;
-  camera.panX = saved.panX;
-  camera.panY = saved.panY;
-  camera.zoomOffset = saved.zoomOffset;
+  std::tie(camera.yaw, camera.pitch, camera.roll, camera.panX, camera.panY, camera.zoomOffset) =
+      std::tie(saved.yaw, saved.pitch, saved.roll, saved.panX, saved.panY, saved.zoomOffset);
   ApplyProjection(camera);
 }
 

@@ -29,11 +29,33 @@ enum class ViewMode : std::uint8_t {
 // The panel lists that can be the active list, the one that last reported a pick.
 enum class PanelList : std::uint8_t { None, Vertex, Face, Bone, Animation, Key, KeyBone };
 
-// The rectangle of a mouse drag: its kind (0 none, 1 to 3 the selection rectangles that replace,
-// add to and take from the selection, 6 and above the Move mode's drags), and its two corners in
-// normalised viewport coordinates (-1 to 1, y growing downwards).
+// What a mouse drag does: one of the selection rectangles that replace, add to and take from the
+// selection, or one of the Move mode's drags (moving along the view, turning about the view's x
+// and y axes; in the skeleton view also moving in the view's x-z plane and turning about its y
+// and z axes; in the mesh view a move that falls off with the distance from the drag's start).
+enum class DragKind : std::uint8_t {
+  None,
+  ReplaceRect,
+  AddRect,
+  RemoveRect,
+  Translate,
+  Rotate,
+  TranslateXZ,  // skeleton view only
+  RotateYZ,     // skeleton view only
+  FalloffMove,  // mesh view only
+};
+
+constexpr bool IsSelectionRect(DragKind kind) {
+  return kind == DragKind::ReplaceRect || kind == DragKind::AddRect || kind == DragKind::RemoveRect;
+}
+constexpr bool IsMoveDrag(DragKind kind) {
+  return kind != DragKind::None && !IsSelectionRect(kind);
+}
+
+// The rectangle of a mouse drag: its kind and its two corners in normalised viewport coordinates
+// (-1 to 1, y growing downwards).
 struct DragRect {
-  std::int32_t kind = 0;
+  DragKind kind = DragKind::None;
   float x0 = 0.0f, y0 = 0.0f;  // where the drag started
   float x1 = 0.0f, y1 = 0.0f;  // where the mouse is now
 };
@@ -88,30 +110,5 @@ struct EditorState {
   // selection), -1 for none.
   std::int32_t texCoordListRow = -1;
 };
-
-// Where the red marker beside the active list is drawn, in main-window client pixels (left, top,
-// right, bottom), or nothing: only the lists of the mesh and skeleton panels have one.
-inline std::optional<std::array<int, 4>> ActiveListMarker(const EditorState& editor) {
-  auto beside = [](int top) { return std::array<int, 4>{704, top, 708, top + 24}; };
-  if (editor.view == ViewMode::Mesh) {
-    if (editor.activeList == PanelList::Vertex) return beside(56);
-    if (editor.activeList == PanelList::Face) return beside(184);
-  }
-  if (editor.view == ViewMode::Skeleton) {
-    switch (editor.activeList) {
-      case PanelList::Bone:
-        return beside(56);
-      case PanelList::Animation:
-        return beside(272);
-      case PanelList::Key:
-        return beside(320);
-      case PanelList::KeyBone:
-        return beside(344);
-      default:
-        break;
-    }
-  }
-  return std::nullopt;
-}
 
 }  // namespace zmf::view

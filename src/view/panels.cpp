@@ -13,7 +13,7 @@ namespace {
 // clang-format off
 constexpr PanelControl kControls[] = {
     {ViewMode::Mesh, ControlKind::Static, 576, 32, 128, 24, 0, "selected-vertices-label", "Selected Vertices", 0},
-    {ViewMode::Mesh, ControlKind::List, 576, 56, 128, 400, 520, "520", "", 0},
+    {ViewMode::Mesh, ControlKind::List, 576, 56, 128, 400, kListVertices, "520", "", 0},
     {ViewMode::Mesh, ControlKind::Button, 708, 56, 32, 24, 563, "563", "rmv", 0},
     {ViewMode::Mesh, ControlKind::Static, 576, 80, 128, 24, 0, "position-label", "Position (x,y,z)", 0},
     {ViewMode::Mesh, ControlKind::Box, 576, 104, 44, 24, 521, "521", "", 0},
@@ -21,7 +21,7 @@ constexpr PanelControl kControls[] = {
     {ViewMode::Mesh, ControlKind::Box, 672, 104, 44, 24, 523, "523", "", 0},
     {ViewMode::Mesh, ControlKind::Ok, 716, 104, 24, 24, 555, "555", "ok", 0},
     {ViewMode::Mesh, ControlKind::Static, 576, 160, 128, 24, 0, "selected-faces-label", "Selected Faces", 0},
-    {ViewMode::Mesh, ControlKind::List, 576, 184, 128, 400, 524, "524", "", 0},
+    {ViewMode::Mesh, ControlKind::List, 576, 184, 128, 400, kListFaces, "524", "", 0},
     {ViewMode::Mesh, ControlKind::Static, 576, 208, 128, 24, 0, "face-vertices-label", "Face Vertices", 0},
     {ViewMode::Mesh, ControlKind::NumberBox, 576, 232, 44, 24, 525, "525", "", 0},
     {ViewMode::Mesh, ControlKind::NumberBox, 624, 232, 44, 24, 526, "526", "", 0},
@@ -44,14 +44,14 @@ constexpr PanelControl kControls[] = {
     {ViewMode::Mesh, ControlKind::Icon, 544, 480, 32, 32, 32795, "32795", "", 155},
     {ViewMode::Mesh, ControlKind::Icon, 544, 512, 32, 32, 32797, "32797", "", 152},
     {ViewMode::Normals, ControlKind::Static, 576, 32, 128, 24, 0, "selected-normals-label", "Selected Normals", 0},
-    {ViewMode::Normals, ControlKind::List, 576, 56, 128, 400, 528, "528", "", 0},
+    {ViewMode::Normals, ControlKind::List, 576, 56, 128, 400, kListNormals, "528", "", 0},
     {ViewMode::Normals, ControlKind::Static, 576, 80, 128, 24, 0, "normal-label", "Normal (x,y,z)", 0},
     {ViewMode::Normals, ControlKind::Box, 576, 104, 44, 24, 0, "normal-x", "", 0},
     {ViewMode::Normals, ControlKind::Box, 624, 104, 44, 24, 0, "normal-y", "", 0},
     {ViewMode::Normals, ControlKind::Box, 672, 104, 44, 24, 0, "normal-z", "", 0},
     {ViewMode::Normals, ControlKind::Ok, 716, 104, 24, 24, 557, "557", "ok", 0},
     {ViewMode::Normals, ControlKind::Static, 576, 128, 192, 24, 0, "selected-duplicates-label", "Selected Duplicates", 0},
-    {ViewMode::Normals, ControlKind::List, 576, 152, 128, 400, 532, "532", "", 0},
+    {ViewMode::Normals, ControlKind::List, 576, 152, 128, 400, kListDuplicates, "532", "", 0},
     {ViewMode::Normals, ControlKind::Static, 576, 176, 128, 120, 0, "duplicate-details", "Vertices:\nNorms:\nTexUV:", 0},
     {ViewMode::Normals, ControlKind::Static, 576, 296, 192, 120, 0, "calculate-normals-label", "Calculate Normals From", 0},
     {ViewMode::Normals, ControlKind::Button, 576, 320, 192, 24, 32846, "32846", "Selected Vertices", 0},
@@ -59,7 +59,7 @@ constexpr PanelControl kControls[] = {
     {ViewMode::Normals, ControlKind::Button, 576, 368, 192, 24, 32848, "32848", "Connected and Duplicates", 0},
     {ViewMode::Normals, ControlKind::Button, 576, 416, 192, 24, 32849, "32849", "Duplicate Vertices", 0},
     {ViewMode::Normals, ControlKind::Button, 576, 440, 192, 24, 32850, "32850", "Duplicate Back Faces", 0},
-    {ViewMode::Material, ControlKind::List, 576, 32, 128, 400, 493, "493", "", 0},
+    {ViewMode::Material, ControlKind::List, 576, 32, 128, 400, kListMaterials, "493", "", 0},
     {ViewMode::Material, ControlKind::Button, 708, 32, 64, 24, 32853, "32853", "On Sel", 0},
     {ViewMode::Material, ControlKind::Icon, 544, 16, 32, 32, 32852, "32852", "", 140},
     {ViewMode::Material, ControlKind::Icon, 544, 48, 32, 32, 32816, "32816", "", 138},
@@ -92,24 +92,24 @@ constexpr PanelControl kControls[] = {
     {ViewMode::Material, ControlKind::Static, 576, 328, 192, 24, 0, "texture-path", "", 0},
     {ViewMode::Material, ControlKind::Static, 576, 352, 128, 24, 0, "alpha-format-label", "Alpha Format", 0},
     {ViewMode::Material, ControlKind::Static, 704, 352, 64, 24, 0, "alpha-value-label", "Value", 0},
-    {ViewMode::Material, ControlKind::List, 576, 376, 128, 400, 550, "550", "", 0},
+    {ViewMode::Material, ControlKind::List, 576, 376, 128, 400, kListAlphaModes, "550", "", 0},
     {ViewMode::Material, ControlKind::Box, 704, 376, 44, 24, 551, "551", "", 0},
     {ViewMode::Material, ControlKind::Ok, 748, 376, 24, 24, 584, "584", "ok", 0},
     {ViewMode::Material, ControlKind::Static, 576, 400, 192, 24, 0, "selected-texcoords-label", "Selected TexCoords", 0},
-    {ViewMode::Material, ControlKind::List, 576, 424, 128, 400, 548, "548", "", 0},
+    {ViewMode::Material, ControlKind::List, 576, 424, 128, 400, kListTexCoords, "548", "", 0},
     {ViewMode::Material, ControlKind::Static, 576, 448, 128, 24, 0, "texcoord-label", "TexCoord (x,y)", 0},
     {ViewMode::Material, ControlKind::Box, 576, 472, 44, 24, 546, "546", "", 0},
     {ViewMode::Material, ControlKind::Box, 624, 472, 44, 24, 547, "547", "", 0},
     {ViewMode::Material, ControlKind::Ok, 716, 472, 24, 24, 559, "559", "ok", 0},
     {ViewMode::Material, ControlKind::Button, 576, 496, 128, 24, 32834, "32834", "from view", 0},
     {ViewMode::Skeleton, ControlKind::Static, 576, 32, 128, 24, 0, "bones-label", "Bones", 0},
-    {ViewMode::Skeleton, ControlKind::List, 576, 56, 128, 400, 501, "501", "", 0},
+    {ViewMode::Skeleton, ControlKind::List, 576, 56, 128, 400, kListBones, "501", "", 0},
     {ViewMode::Skeleton, ControlKind::Button, 708, 56, 64, 24, 32881, "32881", "On Sel", 0},
     {ViewMode::Skeleton, ControlKind::Icon, 544, 56, 32, 32, 32814, "32814", "", 138},
     {ViewMode::Skeleton, ControlKind::Static, 576, 80, 128, 24, 0, "parent-label", "Parent", 0},
-    {ViewMode::Skeleton, ControlKind::List, 576, 104, 128, 400, 502, "502", "", 0},
+    {ViewMode::Skeleton, ControlKind::List, 576, 104, 128, 400, kListParents, "502", "", 0},
     {ViewMode::Skeleton, ControlKind::Static, 704, 80, 96, 24, 0, "weights-label", "Vertices", 0},
-    {ViewMode::Skeleton, ControlKind::List, 704, 104, 64, 400, 519, "519", "", 0},
+    {ViewMode::Skeleton, ControlKind::List, 704, 104, 64, 400, kListWeights, "519", "", 0},
     {ViewMode::Skeleton, ControlKind::Ok, 748, 128, 24, 24, 561, "561", "ok", 0},
     {ViewMode::Skeleton, ControlKind::Static, 576, 128, 128, 24, 0, "offset-matrix-label", "Offset Matrix", 0},
     {ViewMode::Skeleton, ControlKind::Box, 576, 152, 44, 24, 0, "bone-m0", "", 0},
@@ -131,14 +131,14 @@ constexpr PanelControl kControls[] = {
     {ViewMode::Skeleton, ControlKind::Static, 576, 248, 80, 24, 0, "animations-label", "Animations", 0},
     {ViewMode::Skeleton, ControlKind::Button, 656, 248, 48, 24, 32844, "32844", "Run", 0},
     {ViewMode::Skeleton, ControlKind::Static, 704, 248, 64, 24, 0, "total-label", "Total (s)", 0},
-    {ViewMode::Skeleton, ControlKind::List, 576, 272, 128, 400, 500, "500", "", 0},
+    {ViewMode::Skeleton, ControlKind::List, 576, 272, 128, 400, kListAnimations, "500", "", 0},
     {ViewMode::Skeleton, ControlKind::Box, 708, 272, 44, 24, 552, "552", "", 0},
     {ViewMode::Skeleton, ControlKind::Ok, 752, 272, 24, 24, 589, "589", "ok", 0},
     {ViewMode::Skeleton, ControlKind::Icon, 544, 248, 32, 32, 32842, "32842", "", 140},
     {ViewMode::Skeleton, ControlKind::Icon, 544, 280, 32, 32, 32840, "32840", "", 138},
     {ViewMode::Skeleton, ControlKind::Static, 576, 296, 128, 24, 0, "key-times-label", "Key Times", 0},
-    {ViewMode::Skeleton, ControlKind::List, 576, 320, 128, 400, 553, "553", "", 0},
-    {ViewMode::Skeleton, ControlKind::List, 576, 344, 128, 400, 554, "554", "", 0},
+    {ViewMode::Skeleton, ControlKind::List, 576, 320, 128, 400, kListKeys, "553", "", 0},
+    {ViewMode::Skeleton, ControlKind::List, 576, 344, 128, 400, kListKeyBones, "554", "", 0},
     {ViewMode::Skeleton, ControlKind::Icon, 544, 328, 32, 32, 32843, "32843", "", 140},
     {ViewMode::Skeleton, ControlKind::Icon, 544, 360, 32, 32, 32841, "32841", "", 138},
     {ViewMode::Skeleton, ControlKind::Button, 704, 368, 44, 24, 32873, "32873", "reset", 0},
@@ -260,6 +260,37 @@ std::optional<std::size_t> FindPanelControl(std::string_view name) {
   return std::nullopt;
 }
 
+std::uint32_t ListIdOf(PanelList list) {
+  switch (list) {
+    case PanelList::Vertex:
+      return kListVertices;
+    case PanelList::Face:
+      return kListFaces;
+    case PanelList::Bone:
+      return kListBones;
+    case PanelList::Animation:
+      return kListAnimations;
+    case PanelList::Key:
+      return kListKeys;
+    case PanelList::KeyBone:
+      return kListKeyBones;
+    case PanelList::None:
+      break;
+  }
+  return 0;
+}
+
+std::optional<std::array<int, 4>> ActiveListMarker(const EditorState& editor) {
+  const std::uint32_t id = ListIdOf(editor.activeList);
+  for (const PanelControl& c : PanelControls()) {
+    if (id != 0 && c.view == editor.view && c.kind == ControlKind::List && c.id == id) {
+      const int left = c.x + c.width;
+      return std::array<int, 4>{left, c.y, left + kMarkerWidth, c.y + kListRowHeight};
+    }
+  }
+  return std::nullopt;
+}
+
 std::span<const std::size_t> BoxesOf(std::uint32_t applyId) {
   for (const auto& [id, boxes] : Groups()) {
     if (id == applyId) return boxes;
@@ -357,33 +388,9 @@ std::string PanelText(const EditorState& editor) {
     text += '\n';
   }
   // The red marker: the list it stands beside, or none.
-  const std::optional<std::array<int, 4>> marker = ActiveListMarker(editor);
-  const char* list = "none";
-  if (marker) {
-    switch (editor.activeList) {
-      case PanelList::Vertex:
-        list = "520";
-        break;
-      case PanelList::Face:
-        list = "524";
-        break;
-      case PanelList::Bone:
-        list = "501";
-        break;
-      case PanelList::Animation:
-        list = "500";
-        break;
-      case PanelList::Key:
-        list = "553";
-        break;
-      case PanelList::KeyBone:
-        list = "554";
-        break;
-      case PanelList::None:
-        break;
-    }
-  }
-  text += std::string("marker ") + list + '\n';
+  const std::string list =
+      ActiveListMarker(editor) ? std::to_string(ListIdOf(editor.activeList)) : "none";
+  text += "marker " + list + '\n';
   return text;
 }
 

@@ -4,6 +4,7 @@
 // picks, typing and clicks back.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -14,7 +15,28 @@
 namespace zmf::view {
 
 enum class ViewMode : std::uint8_t;
+enum class PanelList : std::uint8_t;
 struct EditorState;
+
+// The panel lists' identifiers, shared by the panel data and the commands that fill and pick
+// them.
+inline constexpr std::uint32_t kListMaterials = 493;
+inline constexpr std::uint32_t kListAnimations = 500;
+inline constexpr std::uint32_t kListBones = 501;
+inline constexpr std::uint32_t kListParents = 502;
+inline constexpr std::uint32_t kListWeights = 519;  // shown only: picking a row does nothing
+inline constexpr std::uint32_t kListVertices = 520;
+inline constexpr std::uint32_t kListFaces = 524;
+inline constexpr std::uint32_t kListNormals = 528;
+inline constexpr std::uint32_t kListDuplicates = 532;
+inline constexpr std::uint32_t kListTexCoords = 548;
+inline constexpr std::uint32_t kListAlphaModes = 550;
+inline constexpr std::uint32_t kListKeys = 553;
+inline constexpr std::uint32_t kListKeyBones = 554;
+
+// The red marker beside the active list: right of the list, this wide and one row high.
+inline constexpr int kMarkerWidth = 4;
+inline constexpr int kListRowHeight = 24;
 
 enum class ControlKind : std::uint8_t {
   Static,     // a line of text
@@ -44,6 +66,12 @@ std::optional<std::size_t> FindPanelControl(std::string_view name);
 // The boxes (positions in PanelControls()) whose texts an "ok" or apply identifier reads, in
 // reading order; empty for an identifier that reads none.
 std::span<const std::size_t> BoxesOf(std::uint32_t applyId);
+
+// The identifier of the list that a kind of active list is; 0 for none.
+std::uint32_t ListIdOf(PanelList list);
+// Where the red marker beside the active list is drawn, in main-window client pixels (left, top,
+// right, bottom), or nothing: only the lists of the mesh and skeleton panels have one.
+std::optional<std::array<int, 4>> ActiveListMarker(const EditorState& editor);
 
 // What one control shows.
 struct ControlState {

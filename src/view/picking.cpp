@@ -78,9 +78,9 @@ bool PickFace(Model& model, const Camera& camera, const Matrix4& view, float nx,
 }
 
 bool PickBone(Model& model, const Camera& camera, const Matrix4& view, float nx, float ny) {
-  const ViewRect square = PickSquare(camera, nx, ny, camera.HalfExtent() / 256.0f);
+  const ViewRect square = PickSquare(camera, nx, ny, camera.HalfExtent() / (kViewportSize / 2.0f));
   std::int32_t picked = -1;
-  const std::uint32_t count = std::min<std::uint32_t>(model.boneCount, kMaxBones);
+  const std::uint32_t count = model.boneCount;
   for (std::uint32_t i = 0; i < count; ++i) {
     const Matrix4& frame = model.bones[i].frameMatrix;
     const float ox = frame[12], oy = frame[13], oz = frame[14];

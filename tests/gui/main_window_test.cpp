@@ -130,7 +130,7 @@ TEST_F(MainWindowTest, BitmapScreenshotIsTheViewportIn16BitsBottomUp) {
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
   const std::string path = folder.filePath("shot.bmp").toStdString();
-  ASSERT_TRUE(window_.SaveScreenshot(path));
+  ASSERT_TRUE(window_.WriteScreenshot(path));
   QFile file(QString::fromStdString(path));
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   const QByteArray bytes = file.readAll();
@@ -147,7 +147,7 @@ TEST_F(MainWindowTest, BitmapScreenshotIsTheViewportIn16BitsBottomUp) {
   // Writing where no file can go is reported (on the error stream, with nobody at the screen)
   // and fails.
   window_.SetUnattended(true);
-  EXPECT_FALSE(window_.SaveScreenshot("/nonexistent-folder/shot.bmp"));
+  EXPECT_FALSE(window_.WriteScreenshot("/nonexistent-folder/shot.bmp"));
 }
 
 // Runs the built editor with the given arguments (on the same display) and returns its exit

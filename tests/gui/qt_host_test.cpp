@@ -116,9 +116,9 @@ TEST_F(QtHostTest, PromptShowsCaptionAndDefaultAndAnswersOnOkOrEnterOnly) {
 }
 
 TEST_F(QtHostTest, MessageBoxesAndQuestionsShowTheCoresTextsAndReportTheAnswer) {
-  const MessageBoxSpec question{"Disk full. Continue the application?", "SERIOUS ERROR",
-                                MessageBoxSpec::Buttons::YesNo, MessageBoxSpec::Icon::Question,
-                                false};
+  const MessageBoxRequest question{"Disk full. Continue the application?", "SERIOUS ERROR",
+                                   MessageBoxRequest::Buttons::YesNo,
+                                   MessageBoxRequest::Icon::Question, false};
   EXPECT_FALSE(Answer(QMessageBox::No, [&] { return host_.ShowMessageBox(question); }));
   EXPECT_EQ(shown_.text, "Disk full. Continue the application?");
   EXPECT_EQ(shown_.title, "SERIOUS ERROR");
@@ -126,15 +126,17 @@ TEST_F(QtHostTest, MessageBoxesAndQuestionsShowTheCoresTextsAndReportTheAnswer) 
   EXPECT_EQ(shown_.owner, nullptr);
   EXPECT_TRUE(Answer(QMessageBox::Yes, [&] { return host_.ShowMessageBox(question); }));
 
-  const MessageBoxSpec error{"Could not open file: a.zmf The application will continue.", "ERROR",
-                             MessageBoxSpec::Buttons::Ok, MessageBoxSpec::Icon::Information, true};
+  const MessageBoxRequest error{"Could not open file: a.zmf The application will continue.",
+                                "ERROR", MessageBoxRequest::Buttons::Ok,
+                                MessageBoxRequest::Icon::Information, true};
   EXPECT_TRUE(Answer(QMessageBox::Ok, [&] { return host_.ShowMessageBox(error); }));
   EXPECT_EQ(shown_.buttons, 1);
   EXPECT_EQ(shown_.icon, QMessageBox::Information);
   EXPECT_EQ(shown_.owner, &mainWindow_);
 
-  const MessageBoxSpec shutdown{"Out of memory. The application cannot continue.", "SHUTDOWN ERROR",
-                                MessageBoxSpec::Buttons::Ok, MessageBoxSpec::Icon::Stop, false};
+  const MessageBoxRequest shutdown{"Out of memory. The application cannot continue.",
+                                   "SHUTDOWN ERROR", MessageBoxRequest::Buttons::Ok,
+                                   MessageBoxRequest::Icon::Stop, false};
   Answer(QMessageBox::Ok, [&] { return host_.ShowMessageBox(shutdown); });
   EXPECT_EQ(shown_.icon, QMessageBox::Critical);
 

@@ -36,17 +36,17 @@ class AnsweringDialogs final : public app::FileDialogs {
  public:
   std::optional<QString> answer;
   QString askedTitle, askedCurrent;
-  std::optional<QString> AskOpen(const command::FileDialogSpec& spec,
+  std::optional<QString> AskOpen(const command::FileDialogOptions& spec,
                                  const QString& current) override {
     return Ask(spec, current);
   }
-  std::optional<QString> AskSave(const command::FileDialogSpec& spec,
+  std::optional<QString> AskSave(const command::FileDialogOptions& spec,
                                  const QString& current) override {
     return Ask(spec, current);
   }
 
  private:
-  std::optional<QString> Ask(const command::FileDialogSpec& spec, const QString& current) {
+  std::optional<QString> Ask(const command::FileDialogOptions& spec, const QString& current) {
     askedTitle = QString::fromUtf8(spec.title.data(), qsizetype(spec.title.size()));
     askedCurrent = current;
     return answer;

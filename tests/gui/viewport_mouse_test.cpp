@@ -77,7 +77,7 @@ TEST_F(ViewportMouseTest, AddingSelectingAndMovingWithTheMouseMatchTheScript) {
   window_.DispatchCommand(command::kCommandUndo);
   // Released outside the viewport: the drag still ends there and commits.
   Drag({256, 256}, {600, 200});
-  EXPECT_EQ(window_.Editor().dragRect.kind, 0);
+  EXPECT_EQ(window_.Editor().dragRect.kind, view::DragKind::None);
 
   const Snapshot expected = Scripted(
       "add-mode\nclick left 384 128\nclick left 256 256\nclick left 300 300\n"

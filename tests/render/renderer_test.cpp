@@ -334,7 +334,8 @@ TEST_F(RenderTest, DragRectangleOfASelectionDragIsDrawnAndMoveDragsAreNot) {
   AddVertex(At(10, 10));
   // Corners at pixel centres in normalised viewport coordinates (y growing downwards): the drag
   // started at pixel (128, 400) and is now at (383, 200).
-  editor.dragRect = {1, 128.5f / 256 - 1, 1 - 400.5f / 256, 383.5f / 256 - 1, 1 - 200.5f / 256};
+  editor.dragRect = {view::DragKind::ReplaceRect, 128.5f / 256 - 1, 1 - 400.5f / 256,
+                     383.5f / 256 - 1, 1 - 200.5f / 256};
   Draw(ViewMode::Mesh);
   const Rgb replace = Bytes(0.7f, 0.1f, 0.4f);
   EXPECT_TRUE(Shows(300, 400, replace));
@@ -345,11 +346,11 @@ TEST_F(RenderTest, DragRectangleOfASelectionDragIsDrawnAndMoveDragsAreNot) {
   // Four one-pixel lines and nothing else (a line's last pixel is left to the rasterizer).
   EXPECT_NEAR(Count(replace), 2 * 255 + 2 * 200, 4);
 
-  editor.dragRect.kind = 3;
+  editor.dragRect.kind = view::DragKind::RemoveRect;
   Draw(ViewMode::Normals);
   EXPECT_TRUE(Shows(300, 400, Bytes(0.9f, 0.1f, 0.1f)));
 
-  editor.dragRect.kind = 6;
+  editor.dragRect.kind = view::DragKind::Translate;
   Draw(ViewMode::Mesh);
   EXPECT_EQ(Count(replace), 0);
   EXPECT_TRUE(Shows(300, 400, kBackground));

@@ -1,9 +1,9 @@
-// The Euler rotation and applying a matrix to points and directions.
-#include "edit/euler.h"
+// The Euler rotation, matrices applied to points and directions, and bone joints.
+#include "model/transforms.h"
 
 #include <cmath>
 
-namespace zmf::edit {
+namespace zmf {
 
 Matrix4 EulerMatrix(float pitch, float yaw, float roll) {
   // Sines and cosines rounded once from double precision; the products are in float.
@@ -39,9 +39,30 @@ Matrix4 TranslationMatrix(const Vector3& t) {
   return m;
 }
 
+Matrix4 ScaleMatrix(const Vector3& s) {
+  Matrix4 m = Matrix4::Identity();
+  m[0] = s.x;
+  m[5] = s.y;
+  m[10] = s.z;
+  return m;
+}
+
 Vector3 TransformDirection(const Matrix4& m, const Vector3& d) {
   return {d.x * m[0] + d.y * m[4] + d.z * m[8], d.x * m[1] + d.y * m[5] + d.z * m[9],
           d.x * m[2] + d.y * m[6] + d.z * m[10]};
 }
 
-}  // namespace zmf::edit
+Vector3 InverseRotate(const Matrix4& m, const Vector3& d) {
+  return {m[0] * d.x + m[1] * d.y + m[2] * d.z, m[4] * d.x + m[5] * d.y + m[6] * d.z,
+          m[8] * d.x + m[9] * d.y + m[10] * d.z};
+}
+
+Matrix4 JointMatrixAt(const Matrix4& parentBind, const Vector3& p) {
+  Matrix4 m = parentBind;
+  m[12] = -p.x - m[12];
+  m[13] = -p.y - m[13];
+  m[14] = -p.z - m[14];
+  return m;
+}
+
+}  // namespace zmf

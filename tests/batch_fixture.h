@@ -21,9 +21,12 @@ class BatchScriptTest : public ::testing::Test {
  protected:
   ~BatchScriptTest() override { std::fclose(boxes_); }
 
-  // Runs the script (named "script.txt" in messages) and returns its exit code; what it printed
-  // is added to `printed`.
-  int Run(const std::string& script) {
+  // Runs the script (named "script.txt" in messages), with each "@/" standing for the folder,
+  // and returns its exit code; what it printed is added to `printed`.
+  int Run(std::string script) {
+    for (std::size_t at = script.find("@/"); at != std::string::npos; at = script.find("@/", at)) {
+      script.replace(at, 1, folder.path());
+    }
     std::FILE* errors = std::tmpfile();
     const int code =
         script::RunBatchScript(model, host, script, "script.txt", errors, {}, &session);

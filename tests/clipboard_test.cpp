@@ -409,26 +409,13 @@ std::string MatrixLine(const std::string& text, const std::string& bone) {
 }
 
 TEST_F(ClipboardScripts, GeometryTravelsThroughAFileIntoAnotherModel) {
-  const std::string clip = folder.File("mesh.txt");
-  ASSERT_EQ(Run("add-triad\n" + SaveLine("triad.zmf") +
-                "select-all\n"
-                "pick 524 0\n"
-                "copy\n"
-                "clipboard-save " +
-                clip +
-                "\n"
-                "new\n"
-                "clipboard-load " +
-                clip +
-                "\n"
-                "paste\n" +
-                SaveLine("pasted.zmf") +
-                "pick 520 3\n"
-                "cut\n"),
+  ASSERT_EQ(Run("add-triad\nsave @/triad.zmf\nselect-all\npick 524 0\ncopy\n"
+                "clipboard-save @/mesh.txt\nnew\nclipboard-load @/mesh.txt\npaste\n"
+                "save @/pasted.zmf\npick 520 3\ncut\n"),
             0)
       << printed;
   EXPECT_EQ(Saved("pasted.zmf"), Saved("triad.zmf"));
-  const std::string text = testing::ReadFile(clip);
+  const std::string text = Saved("mesh.txt");
   EXPECT_THAT(text, ::testing::StartsWith("VERTICES { POSITION_NORMAL_TEXCOORDS 4\n"));
   EXPECT_THAT(text, ::testing::EndsWith("}\nTRIANGLES { 4\n0 1 2\n0 3 1\n0 2 3\n1 3 2\n}\n"));
   // Cut from the vertex list took the vertices and their faces; Paste brings the vertices back.
@@ -439,60 +426,23 @@ TEST_F(ClipboardScripts, GeometryTravelsThroughAFileIntoAnotherModel) {
 }
 
 TEST_F(ClipboardScripts, ItemsTravelWithinTheModel) {
-  const std::string clip = folder.File("item.txt");
-  testing::WriteFile(clip, "KEYBONE 1 0 0 0 0 1 0 0 0 0 1 0 4 5 6 1\n");
-  ASSERT_EQ(Run("add-triad\n"
-                "add-bone hips 0 0 0\n"
-                "add-bone arm 0 1 0\n"
-                "answer walk 2 1.0\n"
-                "add-animation\n"
-                "answer run 3 3.0\n"
-                "add-animation\n"
-                "deselect-all\n"
-                "pick 500 0\n"
-                "pick 553 0\n"
-                "add-key-bone\n"
-                "pick 554 1\n"
-                "clipboard-load " +
-                clip +
-                "\n"
-                "answer yes\n"
-                "paste\n" +
-                SaveLine("posed.zmf") +
-                "copy\n"
-                "clipboard-save " +
-                folder.File("keybone.txt") +
-                "\n"
-                "pick 553 0\n"
-                "copy\n"
-                "clipboard-save " +
-                folder.File("key.txt") +
-                "\n"
-                "pick 553 1\n"
-                "answer yes\n"
-                "paste\n"
-                "pick 500 0\n"
-                "copy\n"
-                "pick 500 1\n"
-                "answer yes\n"
-                "paste\n" +
-                SaveLine("copied.zmf") +
-                "pick 501 1\n"
-                "copy\n"
-                "clipboard-save " +
-                folder.File("bone.txt") +
-                "\n"
-                "pick 501 0\n"
-                "answer yes\n"
-                "paste\n" +
-                SaveLine("bones.zmf")),
+  testing::WriteFile(folder.File("item.txt"), "KEYBONE 1 0 0 0 0 1 0 0 0 0 1 0 4 5 6 1\n");
+  ASSERT_EQ(Run("add-triad\nadd-bone hips 0 0 0\nadd-bone arm 0 1 0\n"
+                "answer walk 2 1.0\nadd-animation\nanswer run 3 3.0\nadd-animation\n"
+                "deselect-all\npick 500 0\npick 553 0\nadd-key-bone\npick 554 1\n"
+                "clipboard-load @/item.txt\nanswer yes\npaste\nsave @/posed.zmf\n"
+                "copy\nclipboard-save @/keybone.txt\n"
+                "pick 553 0\ncopy\nclipboard-save @/key.txt\npick 553 1\nanswer yes\npaste\n"
+                "pick 500 0\ncopy\npick 500 1\nanswer yes\npaste\nsave @/copied.zmf\n"
+                "pick 501 1\ncopy\nclipboard-save @/bone.txt\n"
+                "pick 501 0\nanswer yes\npaste\nsave @/bones.zmf\n"),
             0)
       << printed;
-  EXPECT_EQ(testing::ReadFile(folder.File("keybone.txt")),
+  EXPECT_EQ(Saved("keybone.txt"),
             "KEYBONE 1.000000 0.000000 0.000000 0.000000 0.000000 1.000000 0.000000 0.000000 "
             "0.000000 0.000000 1.000000 0.000000 4.000000 5.000000 6.000000 1.000000\n");
-  EXPECT_EQ(testing::ReadFile(folder.File("key.txt")), "ANIMKEY 0\n");
-  EXPECT_EQ(testing::ReadFile(folder.File("bone.txt")), "BONE 1\n");
+  EXPECT_EQ(Saved("key.txt"), "ANIMKEY 0\n");
+  EXPECT_EQ(Saved("bone.txt"), "BONE 1\n");
   // The pasted matrix in key 0 of walk; then key 0's key bones in key 1 too; then both keys of
   // walk in run, which kept its name and took walk's total time.
   auto posedArms = [](const std::string& text) {
@@ -517,9 +467,9 @@ TEST_F(ClipboardScripts, ItemsTravelWithinTheModel) {
 
 TEST_F(ClipboardScripts, FilesThatCannotBeReadOrWrittenFailTheScript) {
   EXPECT_EQ(Run("copy\ncut\npaste\n"), 0) << printed;  // nothing active, nothing on the clipboard
-  EXPECT_EQ(Run("clipboard-save " + folder.File("none.txt") + "\n"), 1);
+  EXPECT_EQ(Run("clipboard-save @/none.txt\n"), 1);
   EXPECT_THAT(printed, ::testing::HasSubstr("the clipboard holds no text"));
-  EXPECT_EQ(Run("clipboard-load " + folder.File("missing.txt") + "\n"), 1);
+  EXPECT_EQ(Run("clipboard-load @/missing.txt\n"), 1);
   EXPECT_EQ(Run("pick 520 0\n"), 1);  // no vertex selected: no such row
 }
 

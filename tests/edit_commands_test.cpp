@@ -22,52 +22,30 @@ const std::string kTriadHead = std::string(kZmfHead) +
 using EditCommands = BatchScriptTest;
 
 TEST_F(EditCommands, DeletingSelectedFacesUndoesAndRedoesAsOneStep) {
-  const int code =
-      Run("add-triad\n"
-          "deselect-all\n"
-          "select-faces 0 2\n"
-          "delete-selected-faces\n"
-          "save " +
-          folder.File("deleted.zmf") +
-          "\n"
-          "undo\n"
-          "save " +
-          folder.File("undone.zmf") +
-          "\n"
-          "32810\n"
-          "save " +
-          folder.File("redone.zmf") + "\n");
-  ASSERT_EQ(code, 0) << printed;
-  const std::string deleted = ReadFile(folder.File("deleted.zmf"));
+  ASSERT_EQ(Run("add-triad\ndeselect-all\nselect-faces 0 2\ndelete-selected-faces\n"
+                "save @/deleted.zmf\nundo\nsave @/undone.zmf\n32810\nsave @/redone.zmf\n"),
+            0)
+      << printed;
+  const std::string deleted = Saved("deleted.zmf");
   EXPECT_EQ(deleted, kTriadHead + "FACES { 2\n\t0 3 1\t0\n\t1 3 2\t0\n}\n" + kDefaultMaterialText);
   // Undo brings the faces back at the end of the list, the one deleted last first.
-  EXPECT_EQ(ReadFile(folder.File("undone.zmf")),
+  EXPECT_EQ(Saved("undone.zmf"),
             kTriadHead + "FACES { 4\n\t0 3 1\t0\n\t1 3 2\t0\n\t0 2 3\t0\n\t0 1 2\t0\n}\n" +
                 kDefaultMaterialText);
-  EXPECT_EQ(ReadFile(folder.File("redone.zmf")), deleted);
+  EXPECT_EQ(Saved("redone.zmf"), deleted);
 }
 
 TEST_F(EditCommands, DeletingAVertexTakesItsFacesAndUndoRestoresThem) {
-  const int code =
-      Run("add-triad\n"
-          "deselect-all\n"
-          "select-vertices 1\n"
-          "delete-selected-vertices\n"
-          "save " +
-          folder.File("one.zmf") +
-          "\n"
-          "undo\n"
-          "select-all\n"
-          "invert-selected-normals\n"
-          "undo\n"
-          "save " +
-          folder.File("two.zmf") + "\n");
-  ASSERT_EQ(code, 0) << printed;
-  const std::string one = ReadFile(folder.File("one.zmf"));
+  ASSERT_EQ(Run("add-triad\ndeselect-all\nselect-vertices 1\ndelete-selected-vertices\n"
+                "save @/one.zmf\nundo\nselect-all\ninvert-selected-normals\nundo\n"
+                "save @/two.zmf\n"),
+            0)
+      << printed;
+  const std::string one = Saved("one.zmf");
   EXPECT_THAT(one, HasSubstr("VERTICES { POSITION_NORMAL 3\n"));
   // Of the triad's faces (0 1 2), (0 3 1), (0 2 3), (1 3 2) only the third stays.
   EXPECT_THAT(one, HasSubstr("FACES { 1\n\t0 1 2\t0\n}\n"));
-  const std::string two = ReadFile(folder.File("two.zmf"));
+  const std::string two = Saved("two.zmf");
   // The vertex comes back last; its three faces follow the one that stayed, the one deleted
   // last first.
   EXPECT_THAT(two, HasSubstr("\t0.000000 -0.500000 0.500000\t0.000000 0.000000 1.000000\n"

@@ -343,7 +343,7 @@ class FaceCommands : public BatchScriptTest {
   // The vertex and face sections of the file the script saves; the material table after them
   // is always the default one.
   std::string Run(const std::string& script) {
-    EXPECT_EQ(BatchScriptTest::Run(script + SaveLine("out.zmf")), 0) << printed;
+    EXPECT_EQ(BatchScriptTest::Run(script + "save @/out.zmf\n"), 0) << printed;
     const std::string text = Saved("out.zmf");
     const std::size_t from = text.find("VERTICES");
     return text.substr(from, text.find("MATERIALS") - from);

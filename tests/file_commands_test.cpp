@@ -130,16 +130,14 @@ TEST_F(FileCommandsTest, SaveChoosesTheWriterByExtension) {
 using FileBatchTest = testing::BatchScriptTest;
 
 TEST_F(FileBatchTest, OpensAFixtureAndSavesItUnchanged) {
-  const std::string every = folder.File("every.zmf");
-  WriteFile(every, ReadFile(testing::kEverySectionFile));
+  WriteFile(folder.File("every.zmf"), ReadFile(testing::kEverySectionFile));
   for (const char* bmp : testing::kEverySectionBmps) {
     WriteFile(folder.File(bmp), testing::SolidBmp64(10, 20, 30));
   }
   // Comments, blank lines, quotes, trailing blanks, Windows line ends, commands by number.
-  const std::string one = "\"" + folder.File("copy one.zmf") + "\"";
-  EXPECT_EQ(Run("# copy a model\nopen " + every + "\n\n  save " + one + "  \r\n32773 " +
-                folder.File("copy.glc") + "\nnew\n32772 " + one + "\nimport-animations " + every +
-                "\nsave \"" + folder.File("copy two.zmf") + "\""),
+  EXPECT_EQ(Run("# copy a model\nopen @/every.zmf\n\n  save \"@/copy one.zmf\"  \r\n"
+                "32773 @/copy.glc\nnew\n32772 \"@/copy one.zmf\"\nimport-animations @/every.zmf\n"
+                "save \"@/copy two.zmf\""),
             0)
       << printed;
   EXPECT_EQ(printed, "");
@@ -170,7 +168,7 @@ TEST_F(FileBatchTest, ErrorBoxesArePrintedWhereTheyHappenAndFailTheRun) {
 }
 
 TEST_F(FileBatchTest, ScriptsThatCannotBeUnderstoodRunNothing) {
-  EXPECT_EQ(Run("open " + testing::kEverySectionFile + "\n" + SaveLine("out.zmf") +
+  EXPECT_EQ(Run("open " + testing::kEverySectionFile + "\nsave @/out.zmf\n" +
                 "frobnicate\nsave\nnew now\nsave \"unclosed\npick 777 2\napply 556777 1 2 3\n"
                 "pick\ncancel please\n99999\nscreenshot\n"),
             2);
@@ -202,7 +200,7 @@ TEST_F(FileBatchTest, AnswerLinesQueueReplies) {
 
 TEST_F(FileBatchTest, ScreenshotLinesAndBitmapSavesGoToTheWindow) {
   // Without a window there is nothing to take a picture of: the run fails and goes on.
-  EXPECT_EQ(Run("screenshot " + folder.File("a.png") + "\nadd-triad\n"), 1);
+  EXPECT_EQ(Run("screenshot @/a.png\nadd-triad\n"), 1);
   EXPECT_EQ(printed, "script.txt:1: screenshot needs the window (zmfedit --screenshot)\n");
   EXPECT_EQ(model.vertices.count(), 4u);  // the triad's three points and its origin
 

@@ -107,7 +107,7 @@ TEST_F(Gestures, MoveDragPreviewsThenCommitsOneUndoStep) {
 
   // Half the width: 10 units, committed at the release.
   const std::uint64_t before = JournalPosition();
-  ASSERT_EQ(Run("release left 512 256\n" + SaveLine("moved.zmf")), 0) << printed;
+  ASSERT_EQ(Run("release left 512 256\nsave @/moved.zmf\n"), 0) << printed;
   EXPECT_EQ(v1->position, (Vector3{15.0f, 5.0f, 0.0f}));
   EXPECT_EQ(v1->savedPosition, v1->position);
   EXPECT_EQ(model.vertices.Nth(3)->position, (Vector3{-2.5f, 2.5f, 0.0f}));

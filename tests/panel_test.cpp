@@ -11,7 +11,7 @@ class Panels : public BatchScriptTest {
  protected:
   // The current panel's text as "panel FILE" writes it.
   std::string PanelFile() {
-    EXPECT_EQ(Run("panel " + folder.File("panel.txt") + "\n"), 0) << printed;
+    EXPECT_EQ(Run("panel @/panel.txt\n"), 0) << printed;
     return Saved("panel.txt");
   }
   // The line of one control in the panel text.

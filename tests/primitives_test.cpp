@@ -21,12 +21,9 @@ using ::testing::ElementsAreArray;
 
 using Primitives = ModelTest;
 
-Vector3 Sub(const Vector3& a, const Vector3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 // (B - A) x (C - A): the face normal for its winding.
 Vector3 FaceNormal(const Face* f) {
-  const Vector3 a = Sub(f->b->position, f->a->position);
-  const Vector3 b = Sub(f->c->position, f->a->position);
-  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+  return Cross(f->b->position - f->a->position, f->c->position - f->a->position);
 }
 
 std::vector<std::uint32_t> Range(std::uint32_t first, std::uint32_t count) {

@@ -257,10 +257,9 @@ using ReflectionScripts = BatchScriptTest;
 TEST_F(ReflectionScripts, ReflectingAndRevolvingTriadParts) {
   // Triad vertices 0 (-.5 -.5 -.5), 1 (0 .5 0), 2 (.5 -.5 -.5), 3 (0 -.5 .5); face 0 is 0 1 2.
   ASSERT_EQ(Run("add-triad\ndeselect-all\nselect-vertices 0 1 2\nselect-faces 0\n"
-                "answer yes\nreflection\n" +
-                SaveLine("yes.zmf") + "undo\nanswer no\n32819\n" + SaveLine("no.zmf") +
-                "new\nadd-triad\ndeselect-all\nselect-vertices 1 3\nsurface-of-revolution\n" +
-                SaveLine("turned.zmf")),
+                "answer yes\nreflection\nsave @/yes.zmf\nundo\nanswer no\n32819\nsave @/no.zmf\n"
+                "new\nadd-triad\ndeselect-all\nselect-vertices 1 3\nsurface-of-revolution\n"
+                "save @/turned.zmf\n"),
             0)
       << printed;
   // Yes stitches the three border edges with two faces each; No adds the mirror face alone.

@@ -20,17 +20,9 @@ std::string From(const std::string& text, const std::string& marker) {
 // A triad with a root "hips" at (1, -0.5, 0.25) holding vertices 0, 2, 3 and 1, and its child
 // "arm" at (0, 0.5, 0) holding vertex 1, which the two bones share.
 const std::string kSkeletonScript =
-    "add-triad\n"
-    "deselect-all\n"
-    "add-bone root 1 -0.5 0.25\n"
-    "add-bone arm 0 0.5 0\n"
-    "select-vertices 1\n"
-    "set-bone-on-selection\n"
-    "pick 501 0\n"
-    "select-vertices 0 2 3 1\n"
-    "set-bone-on-selection\n"
-    "answer hips\n"
-    "rename-bone\n";
+    "add-triad\ndeselect-all\nadd-bone root 1 -0.5 0.25\nadd-bone arm 0 0.5 0\n"
+    "select-vertices 1\nset-bone-on-selection\n"
+    "pick 501 0\nselect-vertices 0 2 3 1\nset-bone-on-selection\nanswer hips\nrename-bone\n";
 
 constexpr const char* kIdentityRows =
     "1.000000 0.000000 0.000000 0.000000 0.000000 1.000000 0.000000 0.000000 "
@@ -49,8 +41,7 @@ const std::string kArm =
     Bone("arm", "hips", "1.000000 -1.000000 0.250000", "1\n\t\t\t1 0.500000\n");
 
 TEST_F(SkeletonCommands, ScriptsBuildBonesWeightsAndNames) {
-  ASSERT_EQ(Run(kSkeletonScript + SaveLine("bones.zmf") + "undo\n" + SaveLine("undone.zmf")), 0)
-      << printed;
+  ASSERT_EQ(Run(kSkeletonScript + "save @/bones.zmf\nundo\nsave @/undone.zmf\n"), 0) << printed;
   // The arm's origin lies at its own point: its offset is taken from the root's.
   EXPECT_EQ(From(Saved("bones.zmf"), "BONES"), "BONES { 2\n" + kHips + kArm + "}\n");
   // Undo takes back one weight: vertex 1 belongs to the arm alone again, with weight 1.
@@ -63,16 +54,11 @@ TEST_F(SkeletonCommands, ScriptsBuildBonesWeightsAndNames) {
 }
 
 TEST_F(SkeletonCommands, TheBoneOkReparentsToThePickedRowAndUndoes) {
-  ASSERT_EQ(Run(kSkeletonScript +
-                "pick 501 0\n"
-                "add-bone leg 0 -1 0\n"
-                "pick 501 2\n"
-                "pick 502 1\n"  // the arm
-                "apply 561 1 0 0 0 0 1 0 0 0 0 1 0 abc 2 0 1\n" +
-                SaveLine("moved.zmf") +
-                "pick 502 3\n"  // NONE: the parent stays
-                "apply 561 1 0 0 0 0 1 0 0 0 0 1 0 5 5 5 1\n" +
-                SaveLine("kept.zmf") + "undo\nundo\n" + SaveLine("undone.zmf")),
+  // The leg's parent becomes the arm (row 1), then stays for NONE (row 3).
+  ASSERT_EQ(Run(kSkeletonScript + "pick 501 0\nadd-bone leg 0 -1 0\npick 501 2\npick 502 1\n" +
+                "apply 561 1 0 0 0 0 1 0 0 0 0 1 0 abc 2 0 1\nsave @/moved.zmf\npick 502 3\n" +
+                "apply 561 1 0 0 0 0 1 0 0 0 0 1 0 5 5 5 1\nsave @/kept.zmf\n" +
+                "undo\nundo\nsave @/undone.zmf\n"),
             0)
       << printed;
   const std::string leg = "\tBONE { NAME leg\n\t\tPARENT arm\n\t\tMATRIX " +
@@ -87,24 +73,20 @@ TEST_F(SkeletonCommands, TheBoneOkReparentsToThePickedRowAndUndoes) {
                         "1.000000 0.500000 0.250000"));
 }
 
-const std::string kAnimationScript = kSkeletonScript +
-                                     "deselect-all\n"
-                                     "answer walk 3 1.0\n"
-                                     "add-animation\n"
-                                     "pick 500 0\n"
-                                     "pick 553 0\n"
-                                     "add-key-bone\n"  // no current bone: every bone
-                                     "pick 553 1\n"
-                                     "pick 554 1\n"
-                                     "apply 590 1 0 0 0 0 1 0 0 0 0 1 0 -1 2 -0.25 1\n";
+// Walk: three keys; with no current bone, key 0 gets a key bone for every bone; key 1 raises the
+// arm.
+const std::string kAnimationScript =
+    kSkeletonScript +
+    "deselect-all\nanswer walk 3 1.0\nadd-animation\npick 500 0\npick 553 0\nadd-key-bone\n"
+    "pick 553 1\npick 554 1\napply 590 1 0 0 0 0 1 0 0 0 0 1 0 -1 2 -0.25 1\n";
 
 std::string Frame(const std::string& bone, const std::string& move) {
   return "\t\t\tANIM_FRAME { " + bone + " " + kIdentityRows + move + " 1.000000 }\n";
 }
 
 TEST_F(SkeletonCommands, AnimationsKeysAndKeyBonesFromAScript) {
-  ASSERT_EQ(Run(kAnimationScript + SaveLine("walk.zmf") + "answer 2\npick 553 0\napply 589 2\n" +
-                SaveLine("slow.zmf")),
+  ASSERT_EQ(Run(kAnimationScript +
+                "save @/walk.zmf\nanswer 2\npick 553 0\napply 589 2\nsave @/slow.zmf\n"),
             0)
       << printed;
   const std::string hipsRest = Frame("hips", "1.000000 -0.500000 0.250000");
@@ -122,18 +104,11 @@ TEST_F(SkeletonCommands, AnimationsKeysAndKeyBonesFromAScript) {
 }
 
 TEST_F(SkeletonCommands, KeyBonesResetAndDeleteAndAnimationsRenameAndDelete) {
+  // Key 1's arm back at rest; the arm's key bone deleted from key 0 only.
   ASSERT_EQ(Run(kAnimationScript +
-                "reset-key-bone-matrix\n"  // key 1's arm back at rest
-                "answer stroll\n"
-                "rename-animation\n"
-                "answer hop 2 0.5\n"
-                "add-animation\n"
-                "pick 500 0\n"
-                "pick 553 0\n"
-                "pick 554 0\n"
-                "delete-key-bone\n" +  // from key 0 only
-                SaveLine("two.zmf") +
-                "delete-animation\n" + SaveLine("one.zmf")),
+                "reset-key-bone-matrix\nanswer stroll\nrename-animation\nanswer hop 2 0.5\n"
+                "add-animation\npick 500 0\npick 553 0\npick 554 0\ndelete-key-bone\n"
+                "save @/two.zmf\ndelete-animation\nsave @/one.zmf\n"),
             0)
       << printed;
   const std::string hips = Frame("hips", "1.000000 -0.500000 0.250000");
@@ -149,14 +124,10 @@ TEST_F(SkeletonCommands, KeyBonesResetAndDeleteAndAnimationsRenameAndDelete) {
 }
 
 TEST_F(SkeletonCommands, PlaybackPosesTheMeshAtTheScriptsClock) {
-  ASSERT_EQ(Run(kAnimationScript +
-                "clock 10\n"
-                "run-animation\n"
-                "clock 10.25\n" +  // the lead-in ends on key 0, the rest pose
-                "save-posed " +
-                folder.File("key0.zmf") + "\n" +
-                "clock 10.5\n" +  // halfway to key 1, which lifts the arm by 1
-                "save-posed " + folder.File("half.zmf") + "\n" + SaveLine("rest.zmf")),
+  // At 10.25 the lead-in ends on key 0, the rest pose; 10.5 is halfway to key 1, which lifts the
+  // arm by 1.
+  ASSERT_EQ(Run(kAnimationScript + "clock 10\nrun-animation\nclock 10.25\nsave-posed @/key0.zmf\n"
+                                   "clock 10.5\nsave-posed @/half.zmf\nsave @/rest.zmf\n"),
             0)
       << printed;
   // Posed normals are unit length: the triad's two slanted ones change.
@@ -175,10 +146,11 @@ TEST_F(SkeletonCommands, PlaybackPosesTheMeshAtTheScriptsClock) {
 }
 
 TEST_F(SkeletonCommands, DeletingABoneUndoesAndRedoes) {
-  ASSERT_EQ(Run(kAnimationScript + SaveLine("before.zmf") + "pick 501 1\ndelete-bone\n" +
-                SaveLine("deleted.zmf") + "undo\n" + SaveLine("undone.zmf") + "redo\n" +
-                SaveLine("redone.zmf") + "pick 501 0\ndelete-bone\n" + SaveLine("root.zmf")),
-            0)
+  ASSERT_EQ(
+      Run(kAnimationScript + "save @/before.zmf\npick 501 1\ndelete-bone\nsave @/deleted.zmf\n"
+                             "undo\nsave @/undone.zmf\nredo\nsave @/redone.zmf\n"
+                             "pick 501 0\ndelete-bone\nsave @/root.zmf\n"),
+      0)
       << printed;
   const std::string deleted = Saved("deleted.zmf");
   // The arm's vertex is the hips' alone; its key bones went with it.
@@ -199,10 +171,10 @@ TEST_F(SkeletonCommands, DeletingABoneUndoesAndRedoes) {
 }
 
 TEST_F(SkeletonCommands, DeleteAllAsksFirstAndLeavesRoomForANewRoot) {
-  ASSERT_EQ(Run(kAnimationScript + "answer no\ndelete-all\n" + SaveLine("kept.zmf") +
-                "answer yes\ndelete-all\n" + SaveLine("empty.zmf") + "add-bone spine 0 0 0\n" +
-                SaveLine("new.zmf")),
-            0)
+  ASSERT_EQ(
+      Run(kAnimationScript + "answer no\ndelete-all\nsave @/kept.zmf\nanswer yes\ndelete-all\n"
+                             "save @/empty.zmf\nadd-bone spine 0 0 0\nsave @/new.zmf\n"),
+      0)
       << printed;
   EXPECT_THAT(Saved("kept.zmf"), HasSubstr("BONES { 2\n"));
   EXPECT_THAT(Saved("empty.zmf"), Not(HasSubstr("BONES")));
@@ -216,22 +188,12 @@ TEST_F(SkeletonCommands, DeleteAllAsksFirstAndLeavesRoomForANewRoot) {
 }
 
 TEST_F(SkeletonCommands, TypedTransformsMoveTheSelectionOrTheConfirmedWholeModel) {
-  ASSERT_EQ(Run(kSkeletonScript + "deselect-all\n" + SaveLine("start.zmf") +
-                "select-vertices 1\n"
-                "answer 1 2 3\n"
-                "translate\n" +
-                SaveLine("moved.zmf") + "undo\n" + SaveLine("undone.zmf") +
-                "deselect-all\n"
-                "answer 1 2\n"  // two numbers: nothing happens, nothing is asked
-                "translate\n"
-                "answer 0 1.570 0\n"
-                "answer no\n"
-                "rotate\n" +
-                SaveLine("kept.zmf") +
-                "answer 2 2 2\n"
-                "answer yes\n"
-                "scale\n" +
-                SaveLine("scaled.zmf")),
+  // A translation of two numbers does nothing and asks nothing.
+  ASSERT_EQ(Run(kSkeletonScript +
+                "deselect-all\nsave @/start.zmf\nselect-vertices 1\nanswer 1 2 3\ntranslate\n"
+                "save @/moved.zmf\nundo\nsave @/undone.zmf\ndeselect-all\nanswer 1 2\n"
+                "translate\nanswer 0 1.570 0\nanswer no\nrotate\nsave @/kept.zmf\n"
+                "answer 2 2 2\nanswer yes\nscale\nsave @/scaled.zmf\n"),
             0)
       << printed;
   const std::string start = Saved("start.zmf");

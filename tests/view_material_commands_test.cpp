@@ -53,41 +53,29 @@ TEST_F(ViewCommands, CameraPresetsZoomsSaveAndReturn) {
   EXPECT_EQ(camera.fitRadius, 1.0f);
   EXPECT_EQ(camera.yaw, 0.0f);
   EXPECT_EQ(camera.zoomOffset, 0.0f);
-  ASSERT_EQ(
-      Run("add-plane\n" + SaveLine("plane.zmf") + "new\nopen " + folder.File("plane.zmf") + "\n"),
-      0)
-      << printed;
+  ASSERT_EQ(Run("add-plane\nsave @/plane.zmf\nnew\nopen @/plane.zmf\n"), 0) << printed;
   EXPECT_GT(camera.fitRadius, 1.0f);
 }
 
 // The triad's vertices with texture coordinates as saved.
 std::string TriadWithCoords(const std::string& a, const std::string& b, const std::string& c,
                             const std::string& d) {
-  return "VERTICES { POSITION_NORMAL_TEXCOORDS 4\n"
-         "\t-0.500000 -0.500000 -0.500000\t-0.500000 0.000000 -0.500000\t" +
-         a +
-         "\n"
-         "\t0.000000 0.500000 0.000000\t0.000000 1.000000 0.000000\t" +
-         b +
-         "\n"
-         "\t0.500000 -0.500000 -0.500000\t0.500000 0.000000 -0.500000\t" +
-         c +
-         "\n"
-         "\t0.000000 -0.500000 0.500000\t0.000000 0.000000 1.000000\t" +
-         d + "\n}\n";
+  return "VERTICES { POSITION_NORMAL_TEXCOORDS 4\n\t-0.500000 -0.500000 -0.500000\t" +
+         std::string("-0.500000 0.000000 -0.500000\t") + a +
+         "\n\t0.000000 0.500000 0.000000\t0.000000 1.000000 0.000000\t" + b +
+         "\n\t0.500000 -0.500000 -0.500000\t0.500000 0.000000 -0.500000\t" + c +
+         "\n\t0.000000 -0.500000 0.500000\t0.000000 0.000000 1.000000\t" + d + "\n}\n";
 }
 
 TEST_F(MaterialCommands, TextureCoordinatesFromTheViewFromPinsAndTyped) {
   // Texture coordinates are saved only for a model with a texture.
-  const std::string picture = folder.File("red.bmp");
-  WriteFile(picture, SolidBmp64(0, 0, 255));
-  ASSERT_EQ(Run("apply 584 " + picture + " 0\n"), 0) << printed;
-  ASSERT_EQ(Run("add-triad\ncoords-from-view\n" + SaveLine("view.zmf") +
-                "zoom-50\ncoords-from-view\n" + SaveLine("far.zmf") +
-                "deselect-all\nselect-vertices 0 1 2 3\napply 559 0 0\n"
+  WriteFile(folder.File("red.bmp"), SolidBmp64(0, 0, 255));
+  ASSERT_EQ(Run("apply 584 @/red.bmp 0\n"
+                "add-triad\ncoords-from-view\nsave @/view.zmf\nzoom-50\ncoords-from-view\n"
+                "save @/far.zmf\ndeselect-all\nselect-vertices 0 1 2 3\napply 559 0 0\n"
                 "pick 548 0\napply 559 0.1 0.1\npick 548 1\napply 559 0.9 0.1\n"
-                "pick 548 2\napply 559 0.1 0.9\ncoords-from-pinned\n" +
-                SaveLine("pinned.zmf") + "undo\n" + SaveLine("undone.zmf")),
+                "pick 548 2\napply 559 0.1 0.9\ncoords-from-pinned\nsave @/pinned.zmf\n"
+                "undo\nsave @/undone.zmf\n"),
             0)
       << printed;
   // Radius 1 (no fit yet): the view square is -1 ... 1.
@@ -125,15 +113,11 @@ std::string From(const std::string& text, const std::string& marker) {
 }
 
 TEST_F(MaterialCommands, MaterialsAreAddedColouredPutOnFacesRenamedAndDeleted) {
-  ASSERT_EQ(Run("add-triad\n"
-                "answer wood\nadd-material\n"
-                "answer stone\nadd-material\n"
-                "pick 493 1\n"
-                "apply 558 0.1 0.2 0.3 1 0.4 0.5 0.6 0.75 x 0 0 1 1 1 1 1 12.7\n"
+  ASSERT_EQ(Run("add-triad\nanswer wood\nadd-material\nanswer stone\nadd-material\n"
+                "pick 493 1\napply 558 0.1 0.2 0.3 1 0.4 0.5 0.6 0.75 x 0 0 1 1 1 1 1 12.7\n"
                 "deselect-all\nselect-faces 1 3\nset-material-on-selection\n"
-                "answer oak\nrename-material\n" +
-                SaveLine("three.zmf") + "pick 493 0\ndelete-material\n" + SaveLine("deleted.zmf") +
-                "undo\n" + SaveLine("undone.zmf")),
+                "answer oak\nrename-material\nsave @/three.zmf\n"
+                "pick 493 0\ndelete-material\nsave @/deleted.zmf\nundo\nsave @/undone.zmf\n"),
             0)
       << printed;
   const std::string oak = MaterialText("oak",
@@ -158,9 +142,8 @@ TEST_F(MaterialCommands, MaterialsAreAddedColouredPutOnFacesRenamedAndDeleted) {
 TEST_F(MaterialCommands, TexturesLoadToggleAndKeepTheirSettings) {
   const std::string picture = folder.File("red.bmp");
   WriteFile(picture, SolidBmp64(0, 0, 255));
-  ASSERT_EQ(Run("add-triad\npick 550 7\napply 584 " + picture + " 0.5\n" + SaveLine("on.zmf") +
-                "delete-texture\n" + SaveLine("off.zmf") + "undo\nundo\nredo\n" +
-                SaveLine("again.zmf") + "apply 495\n"),
+  ASSERT_EQ(Run("add-triad\npick 550 7\napply 584 @/red.bmp 0.5\nsave @/on.zmf\n"
+                "delete-texture\nsave @/off.zmf\nundo\nundo\nredo\nsave @/again.zmf\napply 495\n"),
             0)
       << printed;
   const std::string texture = "\t\tTEXTURE {\n\t\t\tFILE red.bmp\n\t\t\tALPHA 0.500000\n\t\t}\n";

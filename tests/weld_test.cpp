@@ -364,20 +364,16 @@ TEST_F(WeldCommands, ScriptsRunEachCommandWithItsAnswers) {
             "\t1 1 0\t0 0 1\n\t0 1 0\t0 0 1\n\t5 5 5\t0 0 1\n}\n"
             "FACES { 2\n\t0 1 2\t0\n\t3 4 5\t0\n}\n" +
                 std::string(kDefaultMaterialText));
-  ASSERT_EQ(
-      Run("add-triad\ndeselect-all\nselect-vertices 1 3\nweld-vertices\n" + SaveLine("w.zmf") +
-          "new\nreduce-vertices\n"  // nothing selected: no prompt
-          "add-pyramid\n" +
-          SaveLine("p.zmf") +
-          "cancel\nreduce-vertices\n"       // nothing at all
-          "answer none\nreduce-vertices\n"  // reads as 0: an empty group...
-          "undo\n" +                        // ...which is all Undo takes back
-          SaveLine("e.zmf") +
-          "answer 40 percent\n32837\n" + SaveLine("r.zmf") + "open " + folder.File("split.zmf") +
-          "\nweld-selected-duplicates\n"  // no pair selected: nothing
-          "select-all\nselect-duplicates\n32851\n" +
-          SaveLine("d.zmf")),
-      0)
+  ASSERT_EQ(Run("add-triad\ndeselect-all\nselect-vertices 1 3\nweld-vertices\nsave @/w.zmf\n"
+                "new\nreduce-vertices\n"  // nothing selected: no prompt
+                "add-pyramid\nsave @/p.zmf\n"
+                "cancel\nreduce-vertices\n"       // nothing at all
+                "answer none\nreduce-vertices\n"  // reads as 0: an empty group...
+                "undo\nsave @/e.zmf\n"            // ...which is all Undo takes back
+                "answer 40 percent\n32837\nsave @/r.zmf\n"
+                "open @/split.zmf\nweld-selected-duplicates\n"  // no pair selected: nothing
+                "select-all\nselect-duplicates\n32851\nsave @/d.zmf\n"),
+            0)
       << printed;
   // The triad's faces on the edge 1-3 go; the other two turn to start at the welded vertex 1.
   EXPECT_THAT(Saved("w.zmf"), HasSubstr("POSITION_NORMAL 3\n"));
@@ -395,9 +391,9 @@ TEST_F(WeldCommands, ScriptsRunEachCommandWithItsAnswers) {
 
   // A new box is selected; its 24 vertices meet three at each of its 8 corners. Without a
   // select-duplicates first, the weld still finds the pairs and leaves two vertices per corner.
-  ASSERT_EQ(Run("new\nadd-box\nweld-selected-duplicates\n" + SaveLine("welded.zmf") +
-                "new\nadd-box\nselect-duplicates\nweld-selected-duplicates\n" +
-                SaveLine("selected-first.zmf")),
+  ASSERT_EQ(Run("new\nadd-box\nweld-selected-duplicates\nsave @/welded.zmf\n"
+                "new\nadd-box\nselect-duplicates\nweld-selected-duplicates\n"
+                "save @/selected-first.zmf\n"),
             0)
       << printed;
   EXPECT_THAT(Saved("welded.zmf"), HasSubstr("VERTICES { POSITION_NORMAL 16\n"));

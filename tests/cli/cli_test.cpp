@@ -12,7 +12,7 @@
 
 #include "command/command_table.h"
 #include "command/menu_layout.h"
-#include "file_fixture.h"
+#include "zmf_models.h"
 
 extern char** environ;
 
@@ -22,10 +22,6 @@ namespace {
 using testing::ReadFile;
 using testing::TempFolder;
 using testing::WriteFile;
-
-const std::string kGolden = std::string(ZMF_TEST_DATA_DIR) + "/zmf/every_section.zmf";
-const char* const kGoldenBmps[] = {"wood.bmp",  "lum.bmp",    "black.bmp", "white.bmp",
-                                   "first.bmp", "infile.bmp", "const.bmp", "keyed.bmp"};
 
 struct Result {
   int exitCode = -1;
@@ -82,8 +78,10 @@ std::string Box(const std::string& message, const std::string& detail) {
 class CommandLineToolTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    WriteFile(model_, ReadFile(kGolden));
-    for (const char* bmp : kGoldenBmps) WriteFile(folder_.File(bmp), testing::SolidBmp64(9, 9, 9));
+    WriteFile(model_, ReadFile(testing::kEverySectionFile));
+    for (const char* bmp : testing::kEverySectionBmps) {
+      WriteFile(folder_.File(bmp), testing::SolidBmp64(9, 9, 9));
+    }
   }
 
   TempFolder folder_;
@@ -205,8 +203,7 @@ TEST_F(CommandLineToolTest, ConvertWritesTheOtherFormats) {
   const Result zmf = RunEditor({"--convert", model_, folder_.File("copy.zmf")});
   EXPECT_EQ(zmf.exitCode, 0) << zmf.errors;
   const std::string copy = ReadFile(folder_.File("copy.zmf"));
-  EXPECT_EQ(copy.substr(0, 4), "ZMF\n");
-  EXPECT_EQ(copy.size(), ReadFile(kGolden).size() + std::strlen("\t\t\tALPHA NONE\n"));
+  EXPECT_EQ(copy, testing::EverySectionTextReadBack());
   const Result glc = RunEditor({"--convert", model_, folder_.File("scene.glc")});
   EXPECT_EQ(glc.exitCode, 0) << glc.errors;
   EXPECT_EQ(ReadFile(folder_.File("scene.glc")).substr(0, 7), "HEADER\n");

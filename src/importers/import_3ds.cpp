@@ -15,14 +15,15 @@
 #include "importers/import_3ds.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "format/file_text.h"
+#include "model/byte_reader.h"
 #include "model/progress.h"
 
 namespace zmf::importers {
@@ -57,18 +58,16 @@ class Reader3ds {
  public:
   // Tells the model's host, as `what`, how much of the file has been walked.
   Reader3ds(Model& model, std::string_view bytes, std::string what)
-      : model_(model),
-        bytes_(reinterpret_cast<const unsigned char*>(bytes.data())),
-        size_(bytes.size()),
-        progress_(model.host(), std::move(what), bytes.size()) {}
+      : model_(model), file_(bytes), progress_(model.host(), std::move(what), bytes.size()) {}
 
   void Run() {
-    while (!stopped_ && size_ - pos_ >= kHeaderSize) {
-      progress_.Step(pos_);
-      std::size_t end = 0;
-      const std::uint16_t id = Header(size_, end);
+    while (!stopped_ && file_.Remaining() >= kHeaderSize) {
+      progress_.Step(file_.Position());
+      ByteReader data;
+      const std::uint16_t id = Header(file_, data);
       if (stopped_) break;
-      ReadChunk(id, end);
+      ReadChunk(id, data);
+      file_.Skip(data.Position());
     }
     Finish();
     progress_.Finish();
@@ -77,113 +76,98 @@ class Reader3ds {
  private:
   // ---- chunk walk
 
-  std::uint16_t U16At(std::size_t at) const {
-    return static_cast<std::uint16_t>(bytes_[at] | bytes_[at + 1] << 8);
-  }
-  std::uint32_t U32At(std::size_t at) const {
-    return static_cast<std::uint32_t>(bytes_[at]) |
-           static_cast<std::uint32_t>(bytes_[at + 1]) << 8 |
-           static_cast<std::uint32_t>(bytes_[at + 2]) << 16 |
-           static_cast<std::uint32_t>(bytes_[at + 3]) << 24;
-  }
-  float FloatAt(std::size_t at) const { return std::bit_cast<float>(U32At(at)); }
-
-  // Reads the header at the position (at least six bytes must remain before `limit`) and moves
-  // past it; `end` is where the chunk ends, cut to `limit`. A length below the header's own size
+  // Reads the header at the position of `in` (at least six bytes must remain) and moves past it;
+  // `data` reads the chunk's data, cut to the end of `in`. A length below the header's own size
   // stops the import.
-  std::uint16_t Header(std::size_t limit, std::size_t& end) {
-    const std::uint16_t id = U16At(pos_);
-    const std::uint32_t length = U32At(pos_ + 2);
+  std::uint16_t Header(ByteReader& in, ByteReader& data) {
+    const std::uint16_t id = in.U16();
+    const std::uint32_t length = in.U32();
     if (length < kHeaderSize) {
       stopped_ = true;
       return id;
     }
-    end = pos_ + std::min<std::size_t>(length, limit - pos_);
-    pos_ += kHeaderSize;
+    data = in.Sub(std::min<std::size_t>(length - kHeaderSize, in.Remaining()));
     return id;
   }
 
-  // Containers are entered by reading the next header right after their own data; every other
-  // chunk ends where its length says.
-  void ReadChunk(std::uint16_t id, std::size_t end) {
+  // The walk goes on where the chunk's reader is left. Containers are entered by reading the
+  // next header right after their own data; every other chunk ends where its length says.
+  void ReadChunk(std::uint16_t id, ByteReader& data) {
     switch (id) {
       case kMain:
       case kEditor:
         return;
       case kObject:
-        objectName_.Set(ReadName(end));
+        objectName_.Set(ReadName(data));
         return;
       case kTriangleMesh:
         load_ =
             model_.host().AskYesNo("Load the object: " + objectName_.str() + "?", "Load Object");
         return;
       case kFaceList:
-        ReadFaces(end);  // its material groups follow as chunks of their own
+        ReadFaces(data);  // its material groups follow as chunks of their own
         return;
       case kMaterialEntry:
         StartMaterial();
         return;
       case kVertexList:
-        ReadVertices(end);
+        ReadVertices(data);
         break;
       case kFaceMaterialGroup:
-        ReadFaceMaterials(end);
+        ReadFaceMaterials(data);
         break;
       case kTextureCoordinates:
-        ReadTextureCoordinates(end);
+        ReadTextureCoordinates(data);
         break;
       case kMaterialName:
-        material_->name.Set(ReadName(end));
+        material_->name.Set(ReadName(data));
         break;
       case kAmbient:
-        ReadColour(material_->ambient, end);
+        ReadColour(material_->ambient, data);
         break;
       case kDiffuse:
-        ReadColour(material_->diffuse, end);
+        ReadColour(material_->diffuse, data);
         break;
       case kSpecular:
-        ReadColour(material_->specular, end);
+        ReadColour(material_->specular, data);
         break;
       case kShininess:
-        ReadPercentage(material_->shininess, end);
+        ReadPercentage(material_->shininess, data);
         break;
       default:
         break;  // skipped with its sub-chunks
     }
-    pos_ = end;
+    data.Seek(data.Size());
   }
 
-  // A NUL-terminated name; the position moves past its NUL (or to the chunk's end without one).
-  std::string_view ReadName(std::size_t end) {
-    const char* first = reinterpret_cast<const char*>(bytes_ + pos_);
-    std::size_t length = 0;
-    while (pos_ + length < end && first[length] != '\0') ++length;
-    pos_ = std::min(pos_ + length + 1, end);
-    return {first, length};
+  // A NUL-terminated name; the reader moves past its NUL (or to the chunk's end without one).
+  static std::string_view ReadName(ByteReader& data) {
+    const std::span<const std::uint8_t> rest = data.Rest();
+    const std::size_t length = std::find(rest.begin(), rest.end(), 0) - rest.begin();
+    data.Skip(std::min(length + 1, rest.size()));
+    return {reinterpret_cast<const char*>(rest.data()), length};
   }
 
-  // A u16 count at the position, cut to the entries of `entrySize` bytes that the chunk holds.
-  std::size_t ReadCount(std::size_t end, std::size_t entrySize) {
-    if (end - pos_ < 2) return 0;
-    const std::size_t count = U16At(pos_);
-    pos_ += 2;
-    return std::min(count, (end - pos_) / entrySize);
+  // A u16 count, cut to the entries of `entrySize` bytes that the chunk holds; 0 when the chunk
+  // ends before it.
+  static std::size_t ReadCount(ByteReader& data, std::size_t entrySize) {
+    const std::size_t count = data.U16();
+    return std::min(count, data.Remaining() / entrySize);
   }
 
   // ---- objects
 
-  void ReadVertices(std::size_t end) {
-    const std::size_t count = ReadCount(end, 12);
+  void ReadVertices(ByteReader& data) {
+    const std::size_t count = ReadCount(data, 12);
     if (!load_) return;
     vertexTable_.clear();
     vertexTableHasFaces_ = false;
     vertexTable_.reserve(count);
     model_.vertices.ReserveIds(count);
-    for (std::size_t i = 0; i < count; ++i, pos_ += 12) {
+    for (std::size_t i = 0; i < count; ++i) {
       Vertex* vertex = model_.AppendVertex();
       if (vertex == nullptr) return;  // out of memory: keep what was read
-      model_.SetVertex(vertex, {FloatAt(pos_), FloatAt(pos_ + 4), FloatAt(pos_ + 8)}, {}, 0.0f,
-                       0.0f);
+      model_.SetVertex(vertex, {data.F32(), data.F32(), data.F32()}, {}, 0.0f, 0.0f);
       vertexTable_.push_back(vertex);
     }
   }
@@ -191,16 +175,13 @@ class Reader3ds {
   // Faces on vertices of the current table, with material 0. A face naming a vertex beyond the
   // table is not made, but keeps its place in the face table, so material groups still find
   // the faces after it by their file positions.
-  void ReadFaces(std::size_t end) {
-    if (end - pos_ < 2) {
-      pos_ = end;
-      return;
-    }
-    const std::size_t listed = U16At(pos_);
-    pos_ += 2;
-    const std::size_t count = std::min(listed, (end - pos_) / 8);
+  void ReadFaces(ByteReader& data) {
+    const std::size_t listed = data.U16();
+    if (data.Failed()) return;  // at the chunk's end
+    const std::size_t count = std::min(listed, data.Remaining() / 8);
+    ByteReader faces = data.Sub(count * 8);
     // The material groups start after the listed faces; a list longer than its chunk has none.
-    const std::size_t after = count == listed ? pos_ + count * 8 : end;
+    data.Skip(count == listed ? count * 8 : data.Remaining());
     if (load_) {
       faceTable_.clear();
       faceTable_.reserve(count);
@@ -210,8 +191,8 @@ class Reader3ds {
       Face* before = model_.faces.tail();
       const std::size_t vertices = vertexTable_.size();
       for (std::size_t i = 0; i < count; ++i) {
-        const std::size_t at = pos_ + i * 8;
-        const std::uint16_t a = U16At(at), b = U16At(at + 2), c = U16At(at + 4);
+        const std::uint16_t a = faces.U16(), b = faces.U16(), c = faces.U16();
+        faces.Skip(2);  // flags
         Face* face = nullptr;
         if (a < vertices && b < vertices && c < vertices) face = model_.faces.Allocate();
         if (face != nullptr) {
@@ -230,15 +211,14 @@ class Reader3ds {
       }
       vertexTableHasFaces_ = true;
     }
-    pos_ = after;
   }
 
-  void ReadFaceMaterials(std::size_t end) {
-    const std::uint32_t material = FindMaterial(ReadName(end));
-    const std::size_t count = ReadCount(end, 2);
+  void ReadFaceMaterials(ByteReader& data) {
+    const std::uint32_t material = FindMaterial(ReadName(data));
+    const std::size_t count = ReadCount(data, 2);
     if (!load_) return;
     for (std::size_t i = 0; i < count; ++i) {
-      const std::size_t index = U16At(pos_ + i * 2);
+      const std::size_t index = data.U16();
       if (index < faceTable_.size() && faceTable_[index] != nullptr) {
         SetMaterial(faceTable_[index], material);
       }
@@ -266,13 +246,13 @@ class Reader3ds {
   }
 
   // Pairs for the vertices of the current table, in the order the vertex list gave them.
-  void ReadTextureCoordinates(std::size_t end) {
-    const std::size_t count = std::min(ReadCount(end, 8), vertexTable_.size());
+  void ReadTextureCoordinates(ByteReader& data) {
+    const std::size_t count = std::min(ReadCount(data, 8), vertexTable_.size());
     if (!load_) return;
     for (std::size_t i = 0; i < count; ++i) {
       Vertex* vertex = vertexTable_[i];
-      vertex->u = vertex->savedU = FloatAt(pos_ + i * 8);
-      vertex->v = vertex->savedV = FloatAt(pos_ + i * 8 + 4);
+      vertex->u = vertex->savedU = data.F32();
+      vertex->v = vertex->savedV = data.F32();
     }
   }
 
@@ -293,32 +273,30 @@ class Reader3ds {
   }
 
   // Colour sub-chunks up to the end of the colour chunk; the last one read wins.
-  void ReadColour(Colour& colour, std::size_t end) {
-    while (!stopped_ && end - pos_ >= kHeaderSize) {
-      std::size_t subEnd = 0;
-      const std::uint16_t id = Header(end, subEnd);
+  void ReadColour(Colour& colour, ByteReader& data) {
+    while (!stopped_ && data.Remaining() >= kHeaderSize) {
+      ByteReader sub;
+      const std::uint16_t id = Header(data, sub);
       if (stopped_) return;
-      const std::size_t data = subEnd - pos_;
-      if ((id == kColourFloats || id == kLinearColourFloats) && data >= 12) {
-        colour = {FloatAt(pos_), FloatAt(pos_ + 4), FloatAt(pos_ + 8), 1.0f};
-      } else if ((id == kColourBytes || id == kLinearColourBytes) && data >= 3) {
-        colour = {bytes_[pos_] / 255.0f, bytes_[pos_ + 1] / 255.0f, bytes_[pos_ + 2] / 255.0f,
-                  1.0f};
+      if ((id == kColourFloats || id == kLinearColourFloats) && sub.Size() >= 12) {
+        colour = {sub.F32(), sub.F32(), sub.F32(), 1.0f};
+      } else if ((id == kColourBytes || id == kLinearColourBytes) && sub.Size() >= 3) {
+        colour = {sub.U8() / 255.0f, sub.U8() / 255.0f, sub.U8() / 255.0f, 1.0f};
       }
-      pos_ = subEnd;
+      data.Skip(sub.Size());
     }
   }
 
   // Percentage sub-chunks: a whole percentage p gives p * 128 / 100, fraction dropped.
-  void ReadPercentage(std::uint32_t& shininess, std::size_t end) {
-    while (!stopped_ && end - pos_ >= kHeaderSize) {
-      std::size_t subEnd = 0;
-      const std::uint16_t id = Header(end, subEnd);
+  void ReadPercentage(std::uint32_t& shininess, ByteReader& data) {
+    while (!stopped_ && data.Remaining() >= kHeaderSize) {
+      ByteReader sub;
+      const std::uint16_t id = Header(data, sub);
       if (stopped_) return;
-      if (id == kPercentageWord && subEnd - pos_ >= 2) {
-        shininess = static_cast<std::uint32_t>(U16At(pos_) * 128.0 / 100.0);
+      if (id == kPercentageWord && sub.Size() >= 2) {
+        shininess = static_cast<std::uint32_t>(sub.U16() * 128.0 / 100.0);
       }
-      pos_ = subEnd;
+      data.Skip(sub.Size());
     }
   }
 
@@ -335,9 +313,7 @@ class Reader3ds {
   }
 
   Model& model_;
-  const unsigned char* bytes_;
-  std::size_t size_;
-  std::size_t pos_ = 0;
+  ByteReader file_;
   bool stopped_ = false;  // a chunk length below six bytes ended the walk
 
   Name32 objectName_;

@@ -7,11 +7,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 #include <string>
 #include <utility>
 
 #include "edit/journal.h"
 #include "format/file_text.h"
+#include "model/byte_reader.h"
 #include "model/progress.h"
 
 namespace zmf::importers {
@@ -23,21 +25,20 @@ struct TgaFormat {
   bool runLength = false;
   bool reversed = false;                  // descriptor byte 0: pixel i goes to count - 1 - i
   std::size_t bytesPerPixel = 0;          // in the file
-  const std::uint8_t* palette = nullptr;  // 24-bit entries blue, green, red (colour-mapped)
-  std::size_t paletteLength = 0;
+  std::span<const std::uint8_t> palette;  // 24-bit entries blue, green, red (colour-mapped)
 };
 
-// Stores one pixel of the file at `out` (4 bytes, zero before).
-void StorePixel(const TgaFormat& format, const std::uint8_t* in, std::uint8_t* out) {
+// Stores one pixel of the file (`bytesPerPixel` bytes) at `out` (4 bytes, zero before).
+void StorePixel(const TgaFormat& format, std::span<const std::uint8_t> in, std::uint8_t* out) {
   switch (format.bytesPerPixel) {
     case 4:
-      std::memcpy(out, in, 4);
+      std::memcpy(out, in.data(), 4);
       break;
     case 3:
-      std::memcpy(out, in, 3);
+      std::memcpy(out, in.data(), 3);
       break;
     case 2: {
-      const unsigned v = in[0] | static_cast<unsigned>(in[1]) << 8;
+      const unsigned v = ByteReader(in).U16();
       out[0] = static_cast<std::uint8_t>(v * 8);
       out[1] = static_cast<std::uint8_t>((v >> 5) * 8);
       out[2] = static_cast<std::uint8_t>((v >> 10) * 8);
@@ -45,41 +46,44 @@ void StorePixel(const TgaFormat& format, const std::uint8_t* in, std::uint8_t* o
     }
     default:
       // An index past the palette's end leaves the pixel black.
-      if (in[0] < format.paletteLength) std::memcpy(out, format.palette + 3 * in[0], 3);
+      if (in[0] < format.palette.size() / 3) std::memcpy(out, &format.palette[3 * in[0]], 3);
       break;
   }
 }
 
-// Walks the pixel data of `count` pixels from `data`; with `out`, stores them. False when the
+// Walks the pixel data of `count` pixels from `in`; with `out`, stores them. False when the
 // data ends before the image is full.
-bool DecodePixels(const TgaFormat& format, const std::uint8_t* data, std::size_t size,
-                  std::size_t count, std::uint8_t* out) {
+bool DecodePixels(const TgaFormat& format, ByteReader in, std::size_t count, std::uint8_t* out) {
   const std::size_t step = format.bytesPerPixel;
-  auto store = [&](std::size_t i, const std::uint8_t* in) {
-    if (out != nullptr) StorePixel(format, in, out + 4 * (format.reversed ? count - 1 - i : i));
+  // Stores `n` pixels from `pixels` from pixel `i` on.
+  auto store = [&](std::size_t i, std::size_t n, std::span<const std::uint8_t> pixels) {
+    for (std::size_t k = 0; out != nullptr && k < n; ++k, ++i) {
+      StorePixel(format, pixels.subspan(k * step, step),
+                 out + 4 * (format.reversed ? count - 1 - i : i));
+    }
   };
   if (!format.runLength) {
-    if (size / step < count) return false;
-    for (std::size_t i = 0; out != nullptr && i < count; ++i) store(i, data + i * step);
+    const std::span<const std::uint8_t> pixels = in.Bytes(count * step);
+    if (in.Failed()) return false;
+    store(0, count, pixels);
     return true;
   }
-  std::size_t at = 0;
   std::size_t done = 0;
   while (done < count) {
-    if (at == size) return false;
-    const unsigned packet = data[at++];
+    if (in.Remaining() == 0) return false;
+    const unsigned packet = in.U8();
     if (packet >= 128) {
-      if (size - at < step) return false;
+      const std::span<const std::uint8_t> pixel = in.Bytes(step);
+      if (in.Failed()) return false;
       const std::size_t repeat = std::min<std::size_t>(packet - 127, count - done);
-      for (std::size_t k = 0; out != nullptr && k < repeat; ++k) store(done + k, data + at);
-      at += step;
+      for (std::size_t k = 0; out != nullptr && k < repeat; ++k) store(done + k, 1, pixel);
       done += repeat;
     } else {
       // Raw pixels past the image end are neither needed nor read.
       const std::size_t raw = std::min<std::size_t>(packet + 1, count - done);
-      if ((size - at) / step < raw) return false;
-      for (std::size_t k = 0; out != nullptr && k < raw; ++k) store(done + k, data + at + k * step);
-      at += raw * step;
+      const std::span<const std::uint8_t> pixels = in.Bytes(raw * step);
+      if (in.Failed()) return false;
+      store(done, raw, pixels);
       done += raw;
     }
   }
@@ -87,28 +91,28 @@ bool DecodePixels(const TgaFormat& format, const std::uint8_t* data, std::size_t
 }
 
 bool Decode(std::string_view bytes, TgaImage& image) {
-  if (bytes.size() < kHeaderSize) return false;
-  const auto* file = reinterpret_cast<const std::uint8_t*>(bytes.data());
-  auto word = [&](std::size_t at) {
-    return static_cast<std::size_t>(file[at] | file[at + 1] << 8);
-  };
-  const unsigned idLength = file[0];
-  const unsigned mapType = file[1];
-  const unsigned type = file[2];
-  const std::size_t mapLength = word(5);
-  const unsigned mapEntryBits = file[7];
-  const std::size_t width = word(12);
-  const std::size_t height = word(14);
-  const unsigned depth = file[16];
+  ByteReader in(bytes);
+  if (in.Remaining() < kHeaderSize) return false;
+  const unsigned idLength = in.U8();
+  const unsigned mapType = in.U8();
+  const unsigned type = in.U8();
+  in.Skip(2);  // first colour map entry
+  const std::size_t mapLength = in.U16();
+  const unsigned mapEntryBits = in.U8();
+  in.Skip(4);  // image origin
+  const std::size_t width = in.U16();
+  const std::size_t height = in.U16();
+  const unsigned depth = in.U8();
+  const unsigned descriptor = in.U8();
 
   TgaFormat format;
   format.runLength = type == 9 || type == 10;
-  format.reversed = file[17] == 0;
-  std::size_t at = kHeaderSize + idLength;
+  format.reversed = descriptor == 0;
+  bool palette = false;
   std::size_t mapBytes = 0;
   if (type == 1 || type == 9) {
     if (mapType == 0 || mapLength == 0 || mapEntryBits != 24 || depth != 8) return false;
-    format.paletteLength = mapLength;
+    palette = true;
     mapBytes = 3 * mapLength;
   } else if (type == 2 || type == 10) {
     if (depth != 16 && depth != 24 && depth != 32) return false;
@@ -118,17 +122,16 @@ bool Decode(std::string_view bytes, TgaImage& image) {
     return false;
   }
   format.bytesPerPixel = depth / 8;
-  if (at > bytes.size() || bytes.size() - at < mapBytes) return false;
-  if (format.paletteLength != 0) format.palette = file + at;
-  at += mapBytes;
+  in.Skip(idLength);
+  const std::span<const std::uint8_t> map = in.Bytes(mapBytes);
+  if (in.Failed()) return false;
+  if (palette) format.palette = map;
 
   const std::size_t count = width * height;
   if (count > kMaxTgaPixels) return false;
-  const std::uint8_t* data = file + at;
-  const std::size_t size = bytes.size() - at;
-  if (!DecodePixels(format, data, size, count, nullptr)) return false;
+  if (!DecodePixels(format, in, count, nullptr)) return false;
   image.pixels.assign(4 * count, 0);
-  DecodePixels(format, data, size, count, image.pixels.data());
+  DecodePixels(format, in, count, image.pixels.data());
   image.width = static_cast<int>(width);
   image.height = static_cast<int>(height);
   return true;

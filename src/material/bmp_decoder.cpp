@@ -17,6 +17,8 @@
 #include <cstddef>
 #include <new>
 
+#include "model/byte_reader.h"
+
 namespace zmf::material {
 namespace {
 
@@ -28,13 +30,6 @@ constexpr std::uint32_t kBiBitfields = 3;
 constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint32_t kCoreHeaderSize = 12;  // OS/2 1.x: 16-bit sides, 3-byte palette entries
 constexpr std::uint32_t kInfoHeaderSize = 40;
-
-std::uint32_t U16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
-
-std::uint32_t U32(const std::uint8_t* p) {
-  return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
-         (std::uint32_t(p[3]) << 24);
-}
 
 // One colour channel of a bit-field pixel, widened to eight bits.
 class Channel {
@@ -87,33 +82,36 @@ bool ValidLayout(std::uint32_t bitCount, std::uint32_t compression) {
 }
 
 bool ReadHeader(std::span<const std::uint8_t> file, int maxSide, Header& h) {
-  const std::uint8_t* d = file.data();
   const std::size_t size = file.size();
-  if (size < kFileHeaderSize + 4 || d[0] != 'B' || d[1] != 'M') return false;
-  const std::uint32_t pixelOffset = U32(d + 10);
-  const std::uint32_t headerSize = U32(d + 14);
+  ByteReader in(file);
+  if (size < kFileHeaderSize + 4 || in.U8() != 'B' || in.U8() != 'M') return false;
+  in.Skip(8);  // file size, two reserved words
+  const std::uint32_t pixelOffset = in.U32();
+  const std::uint32_t headerSize = in.U32();
   const bool core = headerSize == kCoreHeaderSize;
   if (!core && headerSize != kInfoHeaderSize && headerSize != 52 && headerSize != 56 &&
       headerSize != 108 && headerSize != 124) {
     return false;
   }
   if (size < kFileHeaderSize + headerSize) return false;
-  const std::uint8_t* info = d + kFileHeaderSize;
 
   std::int64_t width = 0;
   std::int64_t height = 0;
   std::uint32_t colorsUsed = 0;
   if (core) {
-    width = U16(info + 4);
-    height = U16(info + 6);
-    h.bitCount = U16(info + 10);
+    width = in.U16();
+    height = in.U16();
+    in.Skip(2);  // planes
+    h.bitCount = in.U16();
     h.compression = kBiRgb;
   } else {
-    width = static_cast<std::int32_t>(U32(info + 4));
-    height = static_cast<std::int32_t>(U32(info + 8));
-    h.bitCount = U16(info + 14);
-    h.compression = U32(info + 16);
-    colorsUsed = U32(info + 32);
+    width = in.I32();
+    height = in.I32();
+    in.Skip(2);  // planes
+    h.bitCount = in.U16();
+    h.compression = in.U32();
+    in.Skip(12);  // image size, resolution
+    colorsUsed = in.U32();
   }
   if (!ValidLayout(h.bitCount, h.compression)) return false;
   if (core && h.bitCount != 1 && h.bitCount != 4 && h.bitCount != 8 && h.bitCount != 24) {
@@ -133,14 +131,16 @@ bool ReadHeader(std::span<const std::uint8_t> file, int maxSide, Header& h) {
   } else if (h.compression == kBiBitfields) {
     // A 40-byte header is followed by three masks; longer headers hold them (and, from 56
     // bytes on, an alpha mask).
-    const std::uint8_t* masks = info + kInfoHeaderSize;
     if (headerSize == kInfoHeaderSize) {
       if (size < afterHeader + 12) return false;
       afterHeader += 12;
     }
-    const std::uint32_t alpha = headerSize >= 56 ? U32(masks + 12) : 0;
-    h.channels = {Channel(U32(masks + 8)), Channel(U32(masks + 4)), Channel(U32(masks)),
-                  Channel(alpha)};
+    in.Seek(kFileHeaderSize + kInfoHeaderSize);
+    const std::uint32_t red = in.U32();
+    const std::uint32_t green = in.U32();
+    const std::uint32_t blue = in.U32();
+    const std::uint32_t alpha = headerSize >= 56 ? in.U32() : 0;
+    h.channels = {Channel(blue), Channel(green), Channel(red), Channel(alpha)};
   }
 
   std::size_t paletteEnd = afterHeader;
@@ -150,9 +150,10 @@ bool ReadHeader(std::span<const std::uint8_t> file, int maxSide, Header& h) {
     const std::size_t entrySize = core ? 3 : 4;
     paletteEnd = afterHeader + count * entrySize;
     if (paletteEnd > size) return false;
+    in.Seek(afterHeader);
     for (std::uint32_t i = 0; i < count; ++i) {
-      const std::uint8_t* e = d + afterHeader + i * entrySize;
-      h.palette[i] = {e[0], e[1], e[2], 0};
+      h.palette[i] = {in.U8(), in.U8(), in.U8(), 0};
+      in.Skip(entrySize - 3);
     }
   }
   // Some writers leave the offset 0; the pixels then follow the palette.
@@ -160,8 +161,10 @@ bool ReadHeader(std::span<const std::uint8_t> file, int maxSide, Header& h) {
   return h.pixelOffset <= size;
 }
 
-void DecodeRow(const Header& h, const std::uint8_t* src, std::uint8_t* dst) {
+// `src` holds the row's bytes without its padding.
+void DecodeRow(const Header& h, std::span<const std::uint8_t> src, std::uint8_t* dst) {
   const int w = h.width;
+  ByteReader in(src);
   switch (h.bitCount) {
     case 1:
     case 4:
@@ -178,27 +181,26 @@ void DecodeRow(const Header& h, const std::uint8_t* src, std::uint8_t* dst) {
     }
     case 16:
       for (int x = 0; x < w; ++x) {
-        const std::uint32_t p = U16(src + std::size_t(x) * 2);
+        const std::uint32_t p = in.U16();
         std::uint8_t* o = dst + std::size_t(x) * 4;
         for (int c = 0; c < 4; ++c) o[c] = h.channels[c].Expand(p);
       }
       break;
     case 24:
       for (int x = 0; x < w; ++x) {
-        const std::uint8_t* s = src + std::size_t(x) * 3;
         std::uint8_t* o = dst + std::size_t(x) * 4;
-        o[0] = s[0];
-        o[1] = s[1];
-        o[2] = s[2];
+        o[0] = in.U8();
+        o[1] = in.U8();
+        o[2] = in.U8();
         o[3] = 0;
       }
       break;
     case 32:
       if (h.compression == kBiRgb) {
-        std::copy_n(src, std::size_t(w) * 4, dst);
+        std::copy_n(src.data(), std::size_t(w) * 4, dst);
       } else {
         for (int x = 0; x < w; ++x) {
-          const std::uint32_t p = U32(src + std::size_t(x) * 4);
+          const std::uint32_t p = in.U32();
           std::uint8_t* o = dst + std::size_t(x) * 4;
           for (int c = 0; c < 4; ++c) o[c] = h.channels[c].Expand(p);
         }
@@ -227,10 +229,12 @@ DecodeStatus DecodeRows(std::span<const std::uint8_t> file, const Header& h, Sou
   if (!Reserve(h, out)) return DecodeStatus::OutOfMemory;
 
   const std::size_t outStride = std::size_t(h.width) * 4;
+  ByteReader in(file);
+  in.Seek(h.pixelOffset);
   for (int r = 0; r < h.height; ++r) {
-    const std::uint8_t* src = file.data() + h.pixelOffset + std::size_t(r) * stride;
     const int y = h.topDown ? r : h.height - 1 - r;
-    DecodeRow(h, src, out.pixels.data() + std::size_t(y) * outStride);
+    DecodeRow(h, in.Sub((rowBits + 7) / 8).Rest(), out.pixels.data() + std::size_t(y) * outStride);
+    in.Skip(stride);
   }
   return DecodeStatus::Ok;
 }
@@ -241,9 +245,8 @@ DecodeStatus DecodeRunLengths(std::span<const std::uint8_t> file, const Header& 
                               SourceImage& out) {
   if (!Reserve(h, out)) return DecodeStatus::OutOfMemory;
   const bool rle4 = h.compression == kBiRle4;
-  const std::uint8_t* d = file.data();
-  const std::size_t size = file.size();
-  std::size_t pos = h.pixelOffset;
+  ByteReader in(file);
+  in.Seek(h.pixelOffset);
   std::int64_t x = 0;  // 64 bits: a long file of runs and skips may push these far past the sides
   std::int64_t y = 0;  // rows counted from the bottom
 
@@ -258,10 +261,9 @@ DecodeStatus DecodeRunLengths(std::span<const std::uint8_t> file, const Header& 
     x += count;
   };
 
-  while (pos + 2 <= size && y < h.height) {
-    const std::uint8_t count = d[pos];
-    const std::uint8_t value = d[pos + 1];
-    pos += 2;
+  while (in.Remaining() >= 2 && y < h.height) {
+    const std::uint8_t count = in.U8();
+    const std::uint8_t value = in.U8();
     if (count > 0) {
       // An encoded run: one index, or for RLE4 two indices taken in turn.
       put(count, [&](std::int64_t k) -> unsigned {
@@ -275,18 +277,17 @@ DecodeStatus DecodeRunLengths(std::span<const std::uint8_t> file, const Header& 
     } else if (value == 1) {  // end of picture
       break;
     } else if (value == 2) {  // skip right and up
-      if (pos + 2 > size) break;
-      x += d[pos];
-      y += d[pos + 1];
-      pos += 2;
+      if (in.Remaining() < 2) break;
+      x += in.U8();
+      y += in.U8();
     } else {  // `value` literal indices, their bytes padded to an even count
       const std::size_t bytes = rle4 ? (value + 1u) / 2 : value;
-      if (pos + bytes > size) break;
-      const std::uint8_t* literal = d + pos;
+      const std::span<const std::uint8_t> literal = in.Bytes(bytes);
+      if (in.Failed()) break;
       put(value, [&](std::int64_t k) -> unsigned {
         return rle4 ? ((k & 1) ? literal[k / 2] & 15 : literal[k / 2] >> 4) : literal[k];
       });
-      pos += bytes + (bytes & 1);
+      in.Skip(bytes & 1);
     }
   }
   return DecodeStatus::Ok;

@@ -35,6 +35,22 @@ inline Rgb Bytes(float r, float g, float b) {
 
 inline const Rgb kBackground = Bytes(0.2f, 0.2f, 0.2f);
 
+// A texture of four single-coloured quadrants, 4 x 4 texels, first row at the top: red top left,
+// green top right, blue bottom left, white bottom right. Linear filtering inside a quadrant gives
+// its colour exactly.
+inline std::vector<std::uint8_t> QuadrantTexels() {
+  const std::uint8_t quadrants[4][4] = {
+      {255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}};
+  std::vector<std::uint8_t> texels;
+  for (int row = 0; row < 4; ++row) {
+    for (int column = 0; column < 4; ++column) {
+      const std::uint8_t* texel = quadrants[row / 2 * 2 + column / 2];
+      texels.insert(texels.end(), texel, texel + 4);
+    }
+  }
+  return texels;
+}
+
 class RenderTest : public ::testing::Test {
  protected:
   void SetUp() override {

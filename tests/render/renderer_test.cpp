@@ -17,22 +17,6 @@ const Rgb kFaceGrey = Bytes(0.4f, 0.4f, 0.4f);
 const Rgb kEdgeDark = Bytes(0.1f, 0.1f, 0.1f);
 const Rgb kPointGrey = Bytes(0.7f, 0.7f, 0.7f);
 
-// A texture of four single-coloured quadrants, 4 x 4 texels, first row at the top: red top left,
-// green top right, blue bottom left, white bottom right. Linear filtering inside a quadrant gives
-// its colour exactly.
-std::vector<std::uint8_t> QuadrantTexels() {
-  const std::uint8_t quadrants[4][4] = {
-      {255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}};
-  std::vector<std::uint8_t> texels;
-  for (int row = 0; row < 4; ++row) {
-    for (int column = 0; column < 4; ++column) {
-      const std::uint8_t* texel = quadrants[row / 2 * 2 + column / 2];
-      texels.insert(texels.end(), texel, texel + 4);
-    }
-  }
-  return texels;
-}
-
 TEST_F(RenderTest, MeshViewColoursTheNewestSelectedVerticesRedGreenBlueThenBrown) {
   Vertex* first = AddVertex(At(100, 100));
   Vertex* second = AddVertex(At(200, 100));

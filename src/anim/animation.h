@@ -1,6 +1,7 @@
 // Animations, their keys and key bones, and playback: the poses the skeleton is drawn in.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -9,6 +10,24 @@
 #include "model/model.h"
 
 namespace zmf::anim {
+
+// The key bones in use in a key: keyBoneCount, at most the table's size.
+inline std::uint32_t KeyBonesInUse(const AnimKey& key) {
+  return std::min<std::uint32_t>(key.keyBoneCount, kMaxKeyBones);
+}
+
+// Calls visit(animation index, key index, key) for every key in use: the first keyCount keys
+// (at most kMaxKeys) of each of the first animationCount animations (at most kMaxAnimations).
+// For a Model or a const Model.
+template <class ModelType, class Visit>
+void ForEachKey(ModelType& model, Visit visit) {
+  const std::uint32_t animations = std::min<std::uint32_t>(model.animationCount, kMaxAnimations);
+  for (std::uint32_t a = 0; a < animations; ++a) {
+    auto& animation = model.animation(a);
+    const std::uint32_t keys = std::min<std::uint32_t>(animation.keyCount, kMaxKeys);
+    for (std::uint32_t k = 0; k < keys; ++k) visit(a, k, animation.keys[k]);
+  }
+}
 
 // The answer to "Enter animation name, #of key frames and total time(sec):" read as
 // "%s %u %f"; false unless all three convert.

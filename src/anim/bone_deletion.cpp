@@ -5,6 +5,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "anim/animation.h"
 #include "anim/skeleton.h"
 
 namespace zmf::anim {
@@ -39,32 +40,26 @@ std::int32_t Renumbered(std::int32_t link, std::int32_t deleted, std::int32_t go
 // each key down, and renumbers key bones of the bones above it. The current key bone follows
 // its slot, or becomes none when its slot went.
 void DropKeyBones(Model& model, std::uint32_t deleted, std::uint32_t boneCount) {
-  const std::uint32_t animations = std::min<std::uint32_t>(model.animationCount, kMaxAnimations);
-  for (std::uint32_t a = 0; a < animations; ++a) {
-    Animation& animation = model.animation(a);
-    const std::uint32_t keys = std::min<std::uint32_t>(animation.keyCount, kMaxKeys);
-    for (std::uint32_t k = 0; k < keys; ++k) {
-      AnimKey& key = animation.keys[k];
-      const bool current = static_cast<std::int32_t>(a) == model.currentAnimation &&
-                           static_cast<std::int32_t>(k) == model.currentKey;
-      const std::uint32_t slots = std::min<std::uint32_t>(key.keyBoneCount, kMaxKeyBones);
-      std::uint32_t kept = 0;
-      std::int32_t currentSlot = -1;
-      for (std::uint32_t slot = 0; slot < slots; ++slot) {
-        KeyBone& keyBone = key.keyBones[slot];
-        if (keyBone.boneIndex == deleted) continue;
-        if (keyBone.boneIndex > deleted && keyBone.boneIndex < boneCount) --keyBone.boneIndex;
-        if (current && static_cast<std::int32_t>(slot) == model.currentKeyBone) {
-          currentSlot = static_cast<std::int32_t>(kept);
-        }
-        if (kept != slot) key.keyBones[kept] = keyBone;
-        ++kept;
+  ForEachKey(model, [&](std::uint32_t a, std::uint32_t k, AnimKey& key) {
+    const bool current = static_cast<std::int32_t>(a) == model.currentAnimation &&
+                         static_cast<std::int32_t>(k) == model.currentKey;
+    const std::uint32_t slots = KeyBonesInUse(key);
+    std::uint32_t kept = 0;
+    std::int32_t currentSlot = -1;
+    for (std::uint32_t slot = 0; slot < slots; ++slot) {
+      KeyBone& keyBone = key.keyBones[slot];
+      if (keyBone.boneIndex == deleted) continue;
+      if (keyBone.boneIndex > deleted && keyBone.boneIndex < boneCount) --keyBone.boneIndex;
+      if (current && static_cast<std::int32_t>(slot) == model.currentKeyBone) {
+        currentSlot = static_cast<std::int32_t>(kept);
       }
-      if (kept == slots) continue;
-      key.keyBoneCount = kept;
-      if (current) model.currentKeyBone = currentSlot;
+      if (kept != slot) key.keyBones[kept] = keyBone;
+      ++kept;
     }
-  }
+    if (kept == slots) return;
+    key.keyBoneCount = kept;
+    if (current) model.currentKeyBone = currentSlot;
+  });
 }
 
 // Every vertex that some bone holds gets equal weights across the bones that hold it.

@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include "anim/animation.h"
 #include "anim/bone_deletion.h"
 #include "anim/skeleton.h"
 #include "edit/journal.h"
@@ -14,21 +15,6 @@ namespace {
 
 std::uint32_t BoneTableSize(const Model& model) {
   return std::min<std::uint32_t>(model.boneCount, kMaxBones);
-}
-
-// Calls visit(animation index, key index, key) for every key in use of every animation.
-template <class ModelType, class Visit>
-void ForEachKey(ModelType& model, Visit visit) {
-  const std::uint32_t animations = std::min<std::uint32_t>(model.animationCount, kMaxAnimations);
-  for (std::uint32_t a = 0; a < animations; ++a) {
-    auto& animation = model.animation(a);
-    const std::uint32_t keys = std::min<std::uint32_t>(animation.keyCount, kMaxKeys);
-    for (std::uint32_t k = 0; k < keys; ++k) visit(a, k, animation.keys[k]);
-  }
-}
-
-std::uint32_t SlotsInUse(const AnimKey& key) {
-  return std::min<std::uint32_t>(key.keyBoneCount, kMaxKeyBones);
 }
 
 bool IsCurrentKey(const Model& model, std::uint32_t animation, std::uint32_t key) {
@@ -66,8 +52,8 @@ BoneDeletionSnapshot TakeBoneDeletionSnapshot(const Model& model, std::uint32_t 
       if (w->vertex != nullptr) state.weights.emplace_back(w->vertex->id, w->weight);
     }
   }
-  ForEachKey(model, [&](std::uint32_t a, std::uint32_t k, const AnimKey& key) {
-    for (std::uint32_t slot = 0; slot < SlotsInUse(key); ++slot) {
+  anim::ForEachKey(model, [&](std::uint32_t a, std::uint32_t k, const AnimKey& key) {
+    for (std::uint32_t slot = 0; slot < anim::KeyBonesInUse(key); ++slot) {
       const KeyBone& keyBone = key.keyBones[slot];
       if (keyBone.boneIndex == bone) {
         s.keyBones.push_back({a, k, slot, keyBone.matrix, keyBone.boneName.str()});
@@ -100,8 +86,8 @@ void UndoBoneDeletion(Model& model, const BoneDeletionSnapshot& s) {
 
   // Key bones: the bones above the deleted one move back up, then the removed key bones go back
   // into their slots (ascending, so each lands where it was).
-  ForEachKey(model, [&](std::uint32_t, std::uint32_t, AnimKey& key) {
-    for (std::uint32_t slot = 0; slot < SlotsInUse(key); ++slot) {
+  anim::ForEachKey(model, [&](std::uint32_t, std::uint32_t, AnimKey& key) {
+    for (std::uint32_t slot = 0; slot < anim::KeyBonesInUse(key); ++slot) {
       std::uint32_t& index = key.keyBones[slot].boneIndex;
       if (index >= deleted && index < count - 1) ++index;
     }
@@ -113,7 +99,7 @@ void UndoBoneDeletion(Model& model, const BoneDeletionSnapshot& s) {
     Animation& animation = model.animation(removed.animation);
     if (removed.key >= std::min<std::uint32_t>(animation.keyCount, kMaxKeys)) continue;
     AnimKey& key = animation.keys[removed.key];
-    const std::uint32_t slots = SlotsInUse(key);
+    const std::uint32_t slots = anim::KeyBonesInUse(key);
     if (slots >= kMaxKeyBones || removed.slot > slots) continue;
     std::copy_backward(key.keyBones.begin() + removed.slot, key.keyBones.begin() + slots,
                        key.keyBones.begin() + slots + 1);

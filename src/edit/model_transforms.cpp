@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "anim/animation.h"
 #include "anim/bone_deletion.h"
 #include "edit/euler.h"
 #include "edit/journal.h"
@@ -18,16 +19,11 @@ std::uint32_t BoneTableSize(const Model& model) {
 // Calls visit(key bone) for every key bone of every key in use of every animation.
 template <class Visit>
 void ForEachKeyBone(Model& model, Visit visit) {
-  const std::uint32_t animations = std::min<std::uint32_t>(model.animationCount, kMaxAnimations);
-  for (std::uint32_t a = 0; a < animations; ++a) {
-    Animation& animation = model.animation(a);
-    const std::uint32_t keys = std::min<std::uint32_t>(animation.keyCount, kMaxKeys);
-    for (std::uint32_t k = 0; k < keys; ++k) {
-      AnimKey& key = animation.keys[k];
-      const std::uint32_t slots = std::min<std::uint32_t>(key.keyBoneCount, kMaxKeyBones);
-      for (std::uint32_t slot = 0; slot < slots; ++slot) visit(key.keyBones[slot]);
+  anim::ForEachKey(model, [&](std::uint32_t, std::uint32_t, AnimKey& key) {
+    for (std::uint32_t slot = 0; slot < anim::KeyBonesInUse(key); ++slot) {
+      visit(key.keyBones[slot]);
     }
-  }
+  });
 }
 
 Vector3 Translation(const Matrix4& m) { return {m[12], m[13], m[14]}; }

@@ -147,7 +147,7 @@ class ZmfReader {
     } else if (whole() && version_ == 1.0f && keyword == "TRIANGLES") {
       ReadFaces(/*withMaterial=*/false);
     } else if (whole() && version_ == 1.0f && keyword == "MATERIAL") {
-      ReadVersion1Material();
+      ReadMaterialEntries(model_.materials[0], /*version1=*/true);
     } else if (whole() && version_ == 1.0f && keyword == "TEXTURE") {
       ReadTextureEntries(model_.materials[0], /*version1=*/true);
     }
@@ -290,25 +290,28 @@ class ZmfReader {
       }
       const std::string_view first = in_.Word();  // "MATERIAL", or "}" for an empty block
       if (first.empty() || first == "}") continue;
-      ReadMaterialEntries(material);
+      ReadMaterialEntries(material, /*version1=*/false);
     }
   }
 
-  void ReadMaterialEntries(Material& material) {
+  // A MATERIAL block up to its "}". Version 1 MATERIAL sections (material 0) have colours
+  // without alpha and neither NAME nor TEXTURE entries.
+  void ReadMaterialEntries(Material& material, bool version1) {
+    const int components = version1 ? 3 : 4;
     for (std::string_view word = in_.Word(); !word.empty() && word != "}"; word = in_.Word()) {
-      if (word == "NAME") {
+      if (!version1 && word == "NAME") {
         material.name.Set(in_.Word());
       } else if (word == "AMBIENT") {
-        ReadColour(material.ambient, 4);
+        ReadColour(material.ambient, components);
       } else if (word == "DIFFUSE") {
-        ReadColour(material.diffuse, 4);
+        ReadColour(material.diffuse, components);
       } else if (word == "SPECULAR") {
-        ReadColour(material.specular, 4);
+        ReadColour(material.specular, components);
       } else if (word == "EMISSION") {
-        ReadColour(material.emission, 4);
+        ReadColour(material.emission, components);
       } else if (word == "SHININESS") {
         in_.Unsigned(material.shininess);
-      } else if (word == "TEXTURE") {
+      } else if (!version1 && word == "TEXTURE") {
         ReadTextureEntries(material, /*version1=*/false);
       }
     }
@@ -330,24 +333,6 @@ class ZmfReader {
         material.hasTexture = 1;
       } else if (word == "ALPHA") {
         material.alphaMode = AlphaModeOf(in_.Word(), version1, material.alphaValue);
-      }
-    }
-  }
-
-  // Version 1 MATERIAL: colours without alpha, applied to material 0.
-  void ReadVersion1Material() {
-    Material& material = model_.materials[0];
-    for (std::string_view word = in_.Word(); !word.empty() && word != "}"; word = in_.Word()) {
-      if (word == "AMBIENT") {
-        ReadColour(material.ambient, 3);
-      } else if (word == "DIFFUSE") {
-        ReadColour(material.diffuse, 3);
-      } else if (word == "SPECULAR") {
-        ReadColour(material.specular, 3);
-      } else if (word == "EMISSION") {
-        ReadColour(material.emission, 3);
-      } else if (word == "SHININESS") {
-        in_.Unsigned(material.shininess);
       }
     }
   }

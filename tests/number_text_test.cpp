@@ -6,7 +6,9 @@
 #include <bit>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <random>
 #include <string>
@@ -164,6 +166,41 @@ TEST(UnsignedReading, WrapsNegativesAndSaturatesHugeNumbers) {
     std::uint32_t value = 99;
     EXPECT_EQ(format::ParseUnsignedPrefix(text, value), 0u) << text;
     EXPECT_EQ(value, 99u) << text;
+  }
+}
+
+// The same reader in its other forms: doubles (the paste's whole numbers) take exactly the texts
+// floats take, with strtod's value; "%d" (the MD5 importer) holds values at the 32-bit ends.
+TEST(NumberReading, DoublesTakeWhatFloatsTakeAndIntsHoldAtTheirEnds) {
+  for (const std::string text : {"16777217", "-0x1p60", "1e300", "-1e-400", "0x+1", "0x-1", "-0xg",
+                                 "2.5}", "-INF", "+-1", "abc", ""}) {
+    float f = 0.0f;
+    double ours = 0.0;
+    const std::size_t used = format::ParseDoublePrefix(text, ours);
+    EXPECT_EQ(used, format::ParseFloatPrefix(text, f)) << text;
+    char* stop = nullptr;
+    const double theirs = std::strtod(text.c_str(), &stop);
+    EXPECT_EQ(used, static_cast<std::size_t>(stop - text.c_str())) << text;
+    if (used != 0) {
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(ours), std::bit_cast<std::uint64_t>(theirs)) << text;
+    }
+  }
+  struct Case {
+    const char* text;
+    std::int32_t value;
+    std::size_t used;
+  };
+  for (const Case& c :
+       {Case{"+12", 12, 3}, Case{"-2147483648", INT32_MIN, 11}, Case{"2147483648", INT32_MAX, 10},
+        Case{"-99999999999999999999", INT32_MIN, 21}, Case{"7.5", 7, 1}}) {
+    std::int32_t value = 99;
+    EXPECT_EQ(format::ParseIntPrefix(c.text, value), c.used) << c.text;
+    EXPECT_EQ(value, c.value) << c.text;
+  }
+  for (const char* text : {"", "-", "+-1", " 1", "x1"}) {
+    std::int32_t value = 99;
+    EXPECT_EQ(format::ParseIntPrefix(text, value), 0u) << text;
+    EXPECT_EQ(value, 99) << text;
   }
 }
 

@@ -1,6 +1,7 @@
 // Animations, their keys and key bones, and playback: the poses the skeleton is drawn in.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>

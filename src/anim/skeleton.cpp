@@ -89,6 +89,56 @@ void AppendChild(Model& model, std::int32_t parent, std::int32_t child) {
 
 namespace {
 
+// The bones a walk down from the root reaches, each once.
+std::uint32_t BonesUnderRoot(const Model& model) {
+  std::array<bool, kMaxBones> visited{};
+  std::vector<std::int32_t> pending{model.rootBone};
+  std::uint32_t reached = 0;
+  while (!pending.empty()) {
+    const std::int32_t b = pending.back();
+    pending.pop_back();
+    if (!model.HasBone(b) || visited[b]) continue;
+    visited[b] = true;
+    ++reached;
+    pending.push_back(model.bones[b].nextSibling);
+    pending.push_back(model.bones[b].firstChild);
+  }
+  return reached;
+}
+
+}  // namespace
+
+std::optional<HierarchyFault> LinkBonesByParentName(Model& model) {
+  const std::uint32_t count = model.boneCount;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    Bone& bone = model.bones[i];
+    bone.parent = bone.firstChild = bone.nextSibling = kNoBone;
+  }
+  model.rootBone = kNoBone;
+  std::uint32_t roots = 0;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    Bone& bone = model.bones[i];
+    if (bone.parentName == kRootParentName) {
+      ++roots;
+      model.rootBone = static_cast<std::int32_t>(i);
+      continue;
+    }
+    const std::int32_t parent = model.FindBoneByName(bone.parentName.view());
+    // The skeleton is dropped here; whether a root exists is then beside the point.
+    if (parent == kNoBone) return HierarchyFault{"Bone name not found:", &bone};
+    bone.parent = parent;
+    AppendChild(model, parent, static_cast<std::int32_t>(i));
+  }
+  if (model.rootBone == kNoBone) return HierarchyFault{"Bad bone heirarchy, no root frame:"};
+  if (roots > 1) return HierarchyFault{"Bad bone heirarchy, more than one root frame."};
+  // Bones whose parents form a loop (a bone its own ancestor) hang from no root: every walk down
+  // the hierarchy assumes a tree, so such a skeleton is refused like a rootless one.
+  if (BonesUnderRoot(model) != count) return HierarchyFault{"Bad bone heirarchy, no root frame:"};
+  return std::nullopt;
+}
+
+namespace {
+
 void UnlinkChild(Model& model, std::int32_t child) {
   const std::int32_t parent = model.bones[child].parent;
   if (!model.HasBone(parent)) return;
@@ -241,7 +291,7 @@ bool RenameBone(Model& model, std::uint32_t index, std::string_view name) {
   const Name32 newName(name);
   // Files tie children and key bones to their bone by name: a name another bone has, or the
   // word that marks the root, would tie them to the wrong bone when the file is read back.
-  if (newName == "NONE") return false;
+  if (newName == kRootParentName) return false;
   const std::int32_t holder = model.FindBoneByName(newName.view());
   if (holder != kNoBone && holder != bone) return false;
   model.bones[bone].name = newName;
@@ -260,7 +310,7 @@ bool CanAddBone(const Model& model, std::string_view name, std::int32_t parent) 
   // As for a rename: a second bone of the same name, or one named like the root's parent, would
   // take another bone's children and key bones when the file is read back.
   const Name32 newName(name);
-  if (newName == "NONE" || model.FindBoneByName(newName.view()) != kNoBone) return false;
+  if (newName == kRootParentName || model.FindBoneByName(newName.view()) != kNoBone) return false;
   const bool noParent = parent == -1 || parent == static_cast<std::int32_t>(model.boneCount);
   if (noParent) return model.rootBone == kNoBone;
   return model.HasBone(parent);
@@ -281,7 +331,7 @@ bool AddBone(Model& model, std::string_view name, std::int32_t parent, const Mat
   model.boneCount = static_cast<std::uint32_t>(n + 1);
   if (parent == -1 || parent == n) {
     bone.parent = kNoBone;
-    bone.parentName.Set("NONE");
+    bone.parentName.Set(kRootParentName);
     model.rootBone = n;
   } else {
     bone.parent = parent;

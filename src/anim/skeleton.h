@@ -27,10 +27,24 @@ void UpdateBindMatrices(Model& model, std::int32_t bone);
 // sibling chain there; the child's parent field is left to the caller.
 void AppendChild(Model& model, std::int32_t parent, std::int32_t child);
 
+// What keeps bones linked by their parents' names from forming one tree, with the message the
+// model readers give for it.
+struct HierarchyFault {
+  const char* message;
+  const Bone* orphan = nullptr;  // for "Bone name not found:", the bone whose parent is missing
+};
+// Links the bones of the table as files describe them: each bone's links are cleared, then in
+// index order the bone whose parentName is kRootParentName becomes rootBone and every other
+// bone is appended to the children of the first bone of its parent's name. Stops at the first
+// parent name no bone has; otherwise reports no root, more than one root, or bones a walk from
+// the root does not reach (a parent loop), in that order. Nothing when the bones form one tree;
+// after a fault the caller drops the skeleton.
+std::optional<HierarchyFault> LinkBonesByParentName(Model& model);
+
 // Appends a bone at index boneCount and makes it current. parent is a bone index, or -1 (or
 // boneCount) for none. Refused (false) for an empty name, a name another bone has (compared
-// after the cut to 31 characters) or "NONE", a full table, a parent index out of range, or a
-// second root.
+// after the cut to 31 characters) or kRootParentName, a full table, a parent index out of
+// range, or a second root.
 bool AddBone(Model& model, std::string_view name, std::int32_t parent, const Matrix4& localMatrix,
              float grams);
 // Whether AddBone would accept these arguments.
@@ -64,8 +78,8 @@ void PoseMesh(Model& model, const Clock& clock);
 
 // Renames the bone (cut to 31 characters), and every child's parentName and every key bone that
 // poses it with it, so that a saved file ties them to the bone again. False (nothing done) for
-// an empty name, a bone index out of range, a name another bone has, or "NONE" (the parent name
-// of the root in files). Not journaled.
+// an empty name, a bone index out of range, a name another bone has, or kRootParentName. Not
+// journaled.
 bool RenameBone(Model& model, std::uint32_t bone, std::string_view name);
 
 // Removes the bone with the highest index (the one added last), with its weights.

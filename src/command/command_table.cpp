@@ -290,7 +290,8 @@ void RefillPanelRows(const Model& model, view::EditorState& editor, view::ViewMo
     }
     const Bone& bone = model.bones[static_cast<std::uint32_t>(model.currentBone)];
     std::int32_t row = model.FindBoneByName(bone.parentName.view());
-    if (row < 0 && bone.parentName == "NONE") row = static_cast<std::int32_t>(model.boneCount);
+    if (row < 0 && bone.parentName == kRootParentName)
+      row = static_cast<std::int32_t>(model.boneCount);
     editor.parentListRow = row;
   }
 }

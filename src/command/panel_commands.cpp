@@ -140,7 +140,7 @@ void RefreshSkeletonPanel(Model& model, view::EditorState& editor) {
   std::vector<std::string> boneNames;
   for (std::uint32_t i = 0; i < bones; ++i) boneNames.push_back(model.bones[i].name.str());
   std::vector<std::string> parents = boneNames;
-  parents.emplace_back("NONE");
+  parents.emplace_back(kRootParentName);
   panels.SetRows(Name(kListBones), Indices(bones), std::move(boneNames), model.currentBone);
   panels.SetRows(Name(kListParents), Indices(bones + 1), std::move(parents), editor.parentListRow);
   const std::uint32_t animations = model.animationCount;

@@ -2,9 +2,153 @@
 #include "edit/journal_records.h"
 
 #include <algorithm>
+#include <string>
+#include <tuple>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace zmf::edit {
+
+namespace {
+
+// ---- the bone-deletion snapshot's field tables
+//
+// A bone-deletion field is the deleted bone's index, the word count n of the snapshot, the
+// snapshot's n words, n again and the index again. The snapshot's words are laid out by the
+// tables below, part by part: a member of a part is a field of the kind its type gives (a
+// uint32 a Uint word, or a VertexId where marked so; an int32 an Int, a float a Float, a matrix
+// a Matrix, a string a String); a list is its entry count (one word) and, at another place of
+// the part, its entries one after the other.
+
+using BoneState = BoneDeletionSnapshot::BoneState;
+using RemovedKeyBone = BoneDeletionSnapshot::RemovedKeyBone;
+using Weight = std::pair<std::uint32_t, float>;  // vertex id, weight
+
+// The kind of field a member of a part is held as, by its type.
+template <class M>
+constexpr FieldKind kKindOf = std::is_same_v<M, std::string>    ? FieldKind::String
+                              : std::is_same_v<M, Matrix4>      ? FieldKind::Matrix
+                              : std::is_same_v<M, float>        ? FieldKind::Float
+                              : std::is_same_v<M, std::int32_t> ? FieldKind::Int
+                                                                : FieldKind::Uint;
+
+template <class S, class M, FieldKind Kind = kKindOf<M>>
+struct PartMember {
+  static constexpr FieldKind kind = Kind;
+  M S::*member;
+};
+template <class S, class T, class Fields>
+struct PartList {
+  std::vector<T> S::*entries;
+  const Fields* fields;  // the layout of each entry
+  std::uint32_t most;    // the most entries a snapshot may hold
+};
+template <class List>
+struct CountOf {
+  List list;
+};
+template <class List>
+struct EntriesOf {
+  List list;
+};
+
+template <class S, class M>
+constexpr PartMember<S, M> Member(M S::*member) {
+  return {member};
+}
+// A vertex id, rewritten when the ids are renumbered.
+template <class S>
+constexpr PartMember<S, std::uint32_t, FieldKind::VertexId> VertexIdMember(
+    std::uint32_t S::*member) {
+  return {member};
+}
+template <class S, class T, class Fields>
+constexpr PartList<S, T, Fields> List(std::vector<T> S::*entries, const Fields& fields,
+                                      std::uint32_t most = 0xFFFFFFFFu) {
+  return {entries, &fields, most};
+}
+template <class List>
+constexpr CountOf<List> Count(const List& list) {
+  return {list};
+}
+template <class List>
+constexpr EntriesOf<List> Entries(const List& list) {
+  return {list};
+}
+
+constexpr std::tuple kWeightFields{VertexIdMember(&Weight::first), Member(&Weight::second)};
+constexpr auto kWeights = List(&BoneState::weights, kWeightFields);
+constexpr std::tuple kBoneStateFields{Member(&BoneState::name),
+                                      Member(&BoneState::parentName),
+                                      Member(&BoneState::parent),
+                                      Member(&BoneState::firstChild),
+                                      Member(&BoneState::nextSibling),
+                                      Member(&BoneState::localMatrix),
+                                      Member(&BoneState::poseMatrix),
+                                      Member(&BoneState::grams),
+                                      Count(kWeights),
+                                      Entries(kWeights)};
+constexpr std::tuple kRemovedKeyBoneFields{
+    Member(&RemovedKeyBone::animation), Member(&RemovedKeyBone::key), Member(&RemovedKeyBone::slot),
+    Member(&RemovedKeyBone::matrix), Member(&RemovedKeyBone::boneName)};
+constexpr auto kBones = List(&BoneDeletionSnapshot::bones, kBoneStateFields, kMaxBones);
+constexpr auto kKeyBones = List(&BoneDeletionSnapshot::keyBones, kRemovedKeyBoneFields);
+constexpr std::tuple kSnapshotFields{Count(kBones), Member(&BoneDeletionSnapshot::rootBone),
+                                     Entries(kBones), Count(kKeyBones), Entries(kKeyBones)};
+
+template <class Field>
+constexpr bool kIsMember = false;
+template <class S, class M, FieldKind Kind>
+constexpr bool kIsMember<PartMember<S, M, Kind>> = true;
+template <class Field>
+constexpr bool kIsString = false;
+template <class S>
+constexpr bool kIsString<PartMember<S, std::string, FieldKind::String>> = true;
+template <class Field>
+constexpr bool kIsCount = false;
+template <class List>
+constexpr bool kIsCount<CountOf<List>> = true;
+
+// Calls visit(field) for each field of a table, in order.
+template <class Fields, class Visit>
+void ForEachField(const Fields& fields, const Visit& visit) {
+  std::apply([&](const auto&... field) { (visit(field), ...); }, fields);
+}
+
+// The fewest words a field takes: an empty string, a list without entries.
+template <class Field>
+constexpr std::uint64_t LeastWords(const Field&) {
+  if constexpr (kIsMember<Field>) {
+    return kIsString<Field> ? 2 : journal_layout::FixedWords(Field::kind);
+  } else {
+    return kIsCount<Field> ? 1 : 0;
+  }
+}
+// The same for an entry of a list.
+template <class Fields>
+constexpr std::uint64_t LeastEntryWords(const Fields& fields) {
+  return std::apply([](const auto&... field) { return (LeastWords(field) + ...); }, fields);
+}
+
+// The words of a part as its table lays it out.
+template <class S, class Fields>
+std::uint64_t PartWords(const S& part, const Fields& fields) {
+  std::uint64_t words = 0;
+  ForEachField(fields, [&]<class Field>(const Field& field) {
+    words += LeastWords(field);
+    if constexpr (kIsString<Field>) {
+      words += (part.*field.member).size();
+    } else if constexpr (!kIsMember<Field> && !kIsCount<Field>) {
+      for (const auto& entry : part.*field.list.entries) {
+        words += PartWords(entry, *field.list.fields);
+      }
+    }
+  });
+  return words;
+}
+
+}  // namespace
 
 namespace journal_layout {
 
@@ -32,55 +176,34 @@ void Put(UndoJournal& j, FieldKind kind, const TextureSettings& t) {
   WriteJournalWord(j, JournalWord::Uint(flag));
 }
 
-void Put(UndoJournal& j, FieldKind kind, const BoneDeletionSnapshot& s) {
-  const auto words = static_cast<std::uint32_t>(s.Words());
-  auto uint = [&](std::uint32_t v) { WriteJournalWord(j, JournalWord::Uint(v)); };
-  auto sint = [&](std::int32_t v) { WriteJournalWord(j, JournalWord::Int(v)); };
-  auto real = [&](float v) { WriteJournalWord(j, JournalWord::Float(v)); };
-  auto matrix = [&](const Matrix4& m) {
-    for (float f : m.m) real(f);
-  };
-  uint(s.bone);
-  uint(words);
-  uint(static_cast<std::uint32_t>(s.bones.size()));
-  sint(s.rootBone);
-  for (const BoneDeletionSnapshot::BoneState& b : s.bones) {
-    Put(j, kind, std::string_view(b.name));
-    Put(j, kind, std::string_view(b.parentName));
-    sint(b.parent);
-    sint(b.firstChild);
-    sint(b.nextSibling);
-    matrix(b.localMatrix);
-    matrix(b.poseMatrix);
-    real(b.grams);
-    uint(static_cast<std::uint32_t>(b.weights.size()));
-    for (const auto& [vertex, weight] : b.weights) {
-      uint(vertex);
-      real(weight);
+// Writes a part's words as its table lays them out.
+template <class S, class Fields>
+void PutPart(UndoJournal& j, const S& part, const Fields& fields) {
+  ForEachField(fields, [&]<class Field>(const Field& field) {
+    if constexpr (kIsString<Field>) {
+      Put(j, Field::kind, std::string_view(part.*field.member));
+    } else if constexpr (kIsMember<Field>) {
+      Put(j, Field::kind, part.*field.member);
+    } else if constexpr (kIsCount<Field>) {
+      Put(j, FieldKind::Uint, static_cast<std::uint32_t>((part.*field.list.entries).size()));
+    } else {
+      for (const auto& entry : part.*field.list.entries) PutPart(j, entry, *field.list.fields);
     }
-  }
-  uint(static_cast<std::uint32_t>(s.keyBones.size()));
-  for (const BoneDeletionSnapshot::RemovedKeyBone& k : s.keyBones) {
-    uint(k.animation);
-    uint(k.key);
-    uint(k.slot);
-    matrix(k.matrix);
-    Put(j, kind, std::string_view(k.boneName));
-  }
-  uint(words);
-  uint(s.bone);
+  });
+}
+
+void Put(UndoJournal& j, FieldKind, const BoneDeletionSnapshot& s) {
+  const auto words = static_cast<std::uint32_t>(s.Words());
+  WriteJournalWord(j, JournalWord::Uint(s.bone));
+  WriteJournalWord(j, JournalWord::Uint(words));
+  PutPart(j, s, kSnapshotFields);
+  WriteJournalWord(j, JournalWord::Uint(words));
+  WriteJournalWord(j, JournalWord::Uint(s.bone));
 }
 
 }  // namespace journal_layout
 
 namespace {
-
-// Words of a bone's state in a deletion snapshot before its weight pairs, names excluded: the
-// two name lengths twice each, three links, two matrices, grams and the weight count.
-constexpr std::uint64_t kBoneStateWords = 4 + 3 + 16 + 16 + 1 + 1;
-// Words of a removed key bone, its name's characters excluded: animation, key, slot, matrix and
-// the name's length twice.
-constexpr std::uint64_t kRemovedKeyBoneWords = 3 + 16 + 2;
 
 constexpr std::int32_t kFirstCode = kGroupMarker;
 constexpr std::int32_t kLastCode = kSetKeyBoneMatrix;
@@ -195,7 +318,8 @@ class Reader {
     for (float& value : m.m) value = Float();
   }
   // Fails (and stops reading) unless the words have the snapshot's shape exactly: counts that
-  // fit in what is left, the length and the index the same at both ends.
+  // fit in what is left, the length and the index the same at both ends, the index one of the
+  // bones.
   void BoneDeletion(BoneDeletionSnapshot& s) {
     s.bone = Uint();
     const std::uint32_t words = Uint();
@@ -203,47 +327,14 @@ class Reader {
       ok_ = false;
       return;
     }
-    const std::uint64_t snapshotEnd = at_ + words;
-    auto fits = [&](std::uint64_t count, std::uint64_t eachWords) {
-      ok_ = ok_ && count <= (snapshotEnd - std::min(at_, snapshotEnd)) / eachWords;
-      return ok_;
-    };
-    const std::uint32_t boneCount = Uint();
-    s.rootBone = Int();
-    if (!fits(boneCount, kBoneStateWords) || boneCount > kMaxBones || s.bone >= boneCount) {
-      ok_ = false;
-      return;
-    }
-    s.bones.resize(boneCount);
-    for (BoneDeletionSnapshot::BoneState& b : s.bones) {
-      b.name = String();
-      b.parentName = String();
-      b.parent = Int();
-      b.firstChild = Int();
-      b.nextSibling = Int();
-      Matrix(b.localMatrix);
-      Matrix(b.poseMatrix);
-      b.grams = Float();
-      const std::uint32_t weights = Uint();
-      if (!fits(weights, 2)) return;
-      b.weights.resize(weights);
-      for (auto& [vertex, weight] : b.weights) {
-        vertex = Uint();
-        weight = Float();
-      }
-    }
-    const std::uint32_t keyBones = Uint();
-    if (!fits(keyBones, kRemovedKeyBoneWords)) return;
-    s.keyBones.resize(keyBones);
-    for (BoneDeletionSnapshot::RemovedKeyBone& k : s.keyBones) {
-      k.animation = Uint();
-      k.key = Uint();
-      k.slot = Uint();
-      Matrix(k.matrix);
-      k.boneName = String();
-    }
-    ok_ = ok_ && at_ == snapshotEnd && Uint() == words && Uint() == s.bone;
+    snapshotEnd_ = at_ + words;
+    Part(s, kSnapshotFields);
+    ok_ = ok_ && s.bone < s.bones.size() && at_ == snapshotEnd_ && Uint() == words &&
+          Uint() == s.bone;
   }
+
+  // From now on notes the position of every vertex id a bone deletion holds.
+  void NoteVertexIds(std::vector<std::uint64_t>& positions) { vertexIds_ = &positions; }
 
   void Field(const RecordField& f, JournalRecord& r) {
     switch (f.kind) {
@@ -283,49 +374,63 @@ class Reader {
   }
 
  private:
+  // A part of a bone-deletion snapshot as its table lays it out, until a word does not fit.
+  template <class S, class Fields>
+  void Part(S& part, const Fields& fields) {
+    ForEachField(fields, [&]<class Field>(const Field& field) {
+      if (!ok_) return;
+      if constexpr (kIsMember<Field>) {
+        auto& value = part.*field.member;
+        if constexpr (Field::kind == FieldKind::VertexId) {
+          if (vertexIds_ != nullptr) vertexIds_->push_back(at_);
+        }
+        if constexpr (Field::kind == FieldKind::String) {
+          value = String();
+        } else if constexpr (Field::kind == FieldKind::Matrix) {
+          Matrix(value);
+        } else if constexpr (Field::kind == FieldKind::Float) {
+          value = Float();
+        } else if constexpr (Field::kind == FieldKind::Int) {
+          value = Int();
+        } else {
+          value = Uint();
+        }
+      } else if constexpr (kIsCount<Field>) {
+        // No more entries than the snapshot's words left could hold.
+        const std::uint32_t count = Uint();
+        const std::uint64_t left = snapshotEnd_ - std::min(at_, snapshotEnd_);
+        ok_ =
+            ok_ && count <= field.list.most && count <= left / LeastEntryWords(*field.list.fields);
+        if (ok_) (part.*field.list.entries).resize(count);
+      } else {
+        for (auto& entry : part.*field.list.entries) Part(entry, *field.list.fields);
+      }
+    });
+  }
+
   const UndoJournal& journal_;
   std::uint64_t at_;
   std::uint64_t end_;
   bool ok_ = true;
+  std::uint64_t snapshotEnd_ = 0;                    // of the bone deletion being read
+  std::vector<std::uint64_t>* vertexIds_ = nullptr;  // where vertex ids are noted, if anywhere
 };
 
 // The positions of the vertex ids in the weights of a bone-deletion field that starts at `at`
-// and spans `words` words; false (and nothing gathered) when the words do not have its shape.
+// and spans `words` words; false when the words do not have its shape.
 bool DeletionVertexIdWords(const UndoJournal& journal, std::uint64_t at, std::uint64_t words,
                            std::vector<std::uint64_t>& ids) {
   ids.clear();
-  const std::uint64_t end = at + words - 2;  // the snapshot's end: before its length and index
-  std::uint64_t p = at + 2;
-  auto word = [&](std::uint64_t position) -> std::uint64_t {
-    return position < end ? journal.At(position).AsUint() : 0;
-  };
-  const std::uint64_t boneCount = word(p);
-  if (p + 2 > end || boneCount > kMaxBones) return false;
-  p += 2;
-  for (std::uint64_t b = 0; b < boneCount; ++b) {
-    for (int name = 0; name < 2; ++name) {
-      if (p >= end) return false;
-      p += word(p) + 2;
-    }
-    p += 3 + 16 + 16 + 1;
-    if (p >= end) return false;
-    const std::uint64_t weights = word(p++);
-    if (weights > (end - p) / 2) return false;
-    for (std::uint64_t w = 0; w < weights; ++w, p += 2) ids.push_back(p);
-  }
-  return p < end;
+  Reader in(journal, at, at + words);
+  in.NoteVertexIds(ids);
+  BoneDeletionSnapshot snapshot;
+  in.BoneDeletion(snapshot);
+  return in.ok();
 }
 
 }  // namespace
 
-std::uint64_t BoneDeletionSnapshot::Words() const {
-  std::uint64_t words = 2 + 1;  // bone count, rootBone; the key-bone count
-  for (const BoneState& b : bones) {
-    words += kBoneStateWords + b.name.size() + b.parentName.size() + 2 * b.weights.size();
-  }
-  for (const RemovedKeyBone& k : keyBones) words += kRemovedKeyBoneWords + k.boneName.size();
-  return words;
-}
+std::uint64_t BoneDeletionSnapshot::Words() const { return PartWords(*this, kSnapshotFields); }
 
 const RecordLayout* FindRecordLayout(std::int32_t code) {
   if (code < kFirstCode || code > kLastCode) return nullptr;

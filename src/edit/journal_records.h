@@ -93,10 +93,9 @@ struct TextureSettings {
 // Key bones of the other bones only change their bone index (those above the deleted one go
 // down by one), which Undo reverses without help.
 //
-// In the record, after the index and the word count: the bone count and rootBone; for each bone
-// its name and parentName (as strings), parent, firstChild, nextSibling, local matrix, pose
-// matrix, grams, weight count and one (vertex id, weight) pair per weight; then the count of
-// removed key bones and for each its animation, key, slot, matrix and bone name (a string).
+// In the record, after the index and the word count, the snapshot's words follow its field
+// tables (journal_records.cpp): the bone count and rootBone, the bones' states, the count of
+// removed key bones and the removed key bones.
 struct BoneDeletionSnapshot {
   struct BoneState {
     std::string name;

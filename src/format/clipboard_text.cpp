@@ -2,7 +2,6 @@
 #include "format/clipboard_text.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <utility>
 
@@ -22,32 +21,11 @@ bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 constexpr double kIntegerLimit = 9007199254740992.0;
 
 // The word as a number, with the range of a double so that positions beyond 2^24 stay exact:
-// an optional sign, then what ParseFloatPrefix takes. A word that is not a number reads 0.
+// what ParseDoublePrefix takes. A word that is not a number reads 0.
 double WordAsDouble(std::string_view word) {
-  const char* p = word.data();
-  const char* const end = p + word.size();
-  bool negative = false;
-  if (p != end && (*p == '+' || *p == '-')) {
-    negative = *p == '-';
-    ++p;
-  }
-  if (p == end || *p == '+' || *p == '-') return 0.0;
   double value = 0.0;
-  const bool hex =
-      end - p > 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && p[2] != '+' && p[2] != '-';
-  const auto result = hex ? std::from_chars(p + 2, end, value, std::chars_format::hex)
-                          : std::from_chars(p, end, value, std::chars_format::general);
-  if (result.ec == std::errc::invalid_argument) {
-    // "0x" with no hexadecimal digits after it is the number 0; anything else is no number.
-    return 0.0;
-  }
-  if (result.ec == std::errc::result_out_of_range) {
-    // Too large or too small for a double: the float reading gives the infinity or the zero.
-    float f = 0.0f;
-    ParseFloatPrefix(word, f);
-    return f;
-  }
-  return negative ? -value : value;
+  ParseDoublePrefix(word, value);
+  return value;
 }
 
 // The current animation, or null; for a Model or a const Model.
@@ -460,10 +438,7 @@ bool PasteBoneText(Model& model, std::string_view text) {
   if (!from) return false;
   const Bone& source = model.bones[*from];
   Bone& bone = model.bones[static_cast<std::uint32_t>(model.currentBone)];
-  bone.localMatrix = source.localMatrix;
-  bone.poseMatrix = source.poseMatrix;
-  bone.frameMatrix = source.frameMatrix;
-  bone.bindMatrix = source.bindMatrix;
+  CopyBoneMatrices(bone, source);
   return true;
 }
 

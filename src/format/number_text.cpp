@@ -4,10 +4,13 @@
 #include <locale.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
+#include <climits>
 #include <string>
 #include <system_error>
+#include <type_traits>
 
 namespace zmf::format {
 namespace {
@@ -23,10 +26,15 @@ char* FormatFixed6Slow(char* out, float value) {
 // The C library's conversion for the rare texts whose value lies beyond the float range: it
 // knows whether they overflow to infinity or underflow to zero. The "C" locale keeps the point
 // the decimal separator whatever locale the program runs in.
-float ConvertOutOfRange(const char* first, const char* last) {
+template <class Real>
+Real ConvertOutOfRange(const char* first, const char* last) {
   static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
   const std::string text(first, last);
-  return strtof_l(text.c_str(), nullptr, cLocale);
+  if constexpr (std::is_same_v<Real, float>) {
+    return strtof_l(text.c_str(), nullptr, cLocale);
+  } else {
+    return strtod_l(text.c_str(), nullptr, cLocale);
+  }
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -111,22 +119,31 @@ char* FormatUnsigned(char* out, std::uint32_t value) {
   return std::to_chars(out, out + 10, value).ptr;
 }
 
-std::size_t ParseFloatPrefix(std::string_view text, float& value) {
+namespace {
+
+// Passes the optional sign at `p` and tells whether it was a minus.
+bool TakeSign(const char*& p, const char* end) {
+  if (p == end || (*p != '+' && *p != '-')) return false;
+  return *p++ == '-';
+}
+
+// The longest "%f" number at the start of the text, as a float or a double (see
+// ParseFloatPrefix).
+template <class Real>
+std::size_t ParseRealPrefix(std::string_view text, Real& value) {
   const char* const begin = text.data();
   const char* const end = begin + text.size();
   const char* p = begin;
-  bool negative = false;
-  if (p != end && (*p == '+' || *p == '-')) {
-    negative = *p == '-';
-    ++p;
-  }
+  const bool negative = TakeSign(p, end);
   // std::from_chars takes no '+' and would take a second sign: neither is a "%f" number.
   if (p == end || *p == '+' || *p == '-') return 0;
 
-  float parsed = 0.0f;
-  if (const std::size_t used = ParsePlainDecimal(p, end, parsed); used != 0) {
-    value = negative ? -parsed : parsed;
-    return static_cast<std::size_t>(p - begin) + used;
+  Real parsed = 0;
+  if constexpr (std::is_same_v<Real, float>) {
+    if (const std::size_t used = ParsePlainDecimal(p, end, parsed); used != 0) {
+      value = negative ? -parsed : parsed;
+      return static_cast<std::size_t>(p - begin) + used;
+    }
   }
   const char* stop = nullptr;
   std::errc error{};
@@ -144,41 +161,62 @@ std::size_t ParseFloatPrefix(std::string_view text, float& value) {
     stop = result.ptr;
     error = result.ec;
   }
-  if (error == std::errc::result_out_of_range) parsed = ConvertOutOfRange(p, stop);
+  if (error == std::errc::result_out_of_range) parsed = ConvertOutOfRange<Real>(p, stop);
   value = negative ? -parsed : parsed;
   return static_cast<std::size_t>(stop - begin);
 }
 
-std::size_t ParseUnsignedPrefix(std::string_view text, std::uint32_t& value) {
+// An optional sign and decimal digits: the number's magnitude held at 2^32 (enough to tell any
+// 32-bit overflow), and whether it is negative. Returns the characters used, 0 for no number.
+std::size_t ParseWholePrefix(std::string_view text, std::uint64_t& magnitude, bool& negative) {
+  constexpr std::uint64_t kHeld = std::uint64_t{1} << 32;
   const char* const begin = text.data();
   const char* const end = begin + text.size();
   const char* p = begin;
-  bool negative = false;
-  if (p != end && (*p == '+' || *p == '-')) {
-    negative = *p == '-';
-    ++p;
-  }
+  negative = TakeSign(p, end);
   if (p == end || !IsDigit(*p)) return 0;
-  // Up to nine digits cannot overflow: the common case needs no library call.
-  if (!negative) {
-    std::uint32_t small = 0;
-    const char* q = p;
-    for (; q != end && q - p < 9 && IsDigit(*q); ++q)
-      small = small * 10 + static_cast<unsigned>(*q - '0');
-    if (q == end || !IsDigit(*q)) {
-      value = small;
-      return static_cast<std::size_t>(q - begin);
-    }
+  std::uint64_t m = 0;
+  for (; p != end && IsDigit(*p); ++p) {
+    m = m * 10 + static_cast<unsigned>(*p - '0');
+    if (m > kHeld) m = kHeld;
   }
+  magnitude = m;
+  return static_cast<std::size_t>(p - begin);
+}
+
+}  // namespace
+
+std::size_t ParseFloatPrefix(std::string_view text, float& value) {
+  return ParseRealPrefix(text, value);
+}
+
+std::size_t ParseDoublePrefix(std::string_view text, double& value) {
+  return ParseRealPrefix(text, value);
+}
+
+std::size_t ParseUnsignedPrefix(std::string_view text, std::uint32_t& value) {
   std::uint64_t magnitude = 0;
-  const auto result = std::from_chars(p, end, magnitude);
-  if (result.ec == std::errc::result_out_of_range || magnitude > 0xFFFFFFFFu) {
+  bool negative = false;
+  const std::size_t used = ParseWholePrefix(text, magnitude, negative);
+  if (used == 0) return 0;
+  if (magnitude > 0xFFFFFFFFu) {
     value = 0xFFFFFFFFu;
   } else {
     const auto small = static_cast<std::uint32_t>(magnitude);
     value = negative ? 0u - small : small;
   }
-  return static_cast<std::size_t>(result.ptr - begin);
+  return used;
+}
+
+std::size_t ParseIntPrefix(std::string_view text, std::int32_t& value) {
+  std::uint64_t magnitude = 0;
+  bool negative = false;
+  const std::size_t used = ParseWholePrefix(text, magnitude, negative);
+  if (used == 0) return 0;
+  const auto held = static_cast<std::int64_t>(magnitude);
+  value = static_cast<std::int32_t>(
+      std::clamp<std::int64_t>(negative ? -held : held, INT32_MIN, INT32_MAX));
+  return used;
 }
 
 }  // namespace zmf::format

@@ -1,6 +1,7 @@
 // Numbers as the program's text formats write and read them: "%f" and "%u" forms.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -23,10 +24,17 @@ char* FormatUnsigned(char* out, std::uint32_t value);
 // float range become infinities or zeros, as the C library converts them. Returns the number of
 // characters used, 0 when the text does not start with a number (then `value` is unchanged).
 std::size_t ParseFloatPrefix(std::string_view text, float& value);
+// The same texts read into a double: the same characters used, the value rounded once to double.
+std::size_t ParseDoublePrefix(std::string_view text, double& value);
 
 // Reads the longest "%u" number at the start of `text`: an optional sign and decimal digits.
 // A negative number wraps around as "%u" stores it ("-1" gives 4294967295); magnitudes above
 // 4294967295 saturate there. Returns the characters used, 0 when there is no number.
 std::size_t ParseUnsignedPrefix(std::string_view text, std::uint32_t& value);
+
+// Reads the longest "%d" number at the start of `text`, an optional sign and decimal digits as
+// for "%u"; values beyond the 32-bit range are held at its nearest end. Returns the characters
+// used, 0 when there is no number (then `value` is unchanged).
+std::size_t ParseIntPrefix(std::string_view text, std::int32_t& value);
 
 }  // namespace zmf::format

@@ -18,7 +18,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -27,6 +29,7 @@
 #include "format/file_text.h"
 #include "format/number_text.h"
 #include "format/word_scanner.h"
+#include "material/texels.h"
 #include "material/texture_loader.h"
 #include "model/paths.h"
 #include "model/progress.h"
@@ -41,11 +44,11 @@ enum class Mode {
 
 // Alpha words of TEXTURE entries; version 1 files know fewer words and a mode 10 for colour keys.
 std::uint32_t AlphaModeOf(std::string_view word, bool version1, float& alphaValue) {
-  static constexpr std::string_view kNames[] = {
-      "NONE", "LUMINANCE", "ILLUMINANCE", "BLACK_MASK", "WHITE_MASK", "FIRST_PIXEL", "IN_FILE"};
-  const std::size_t known = version1 ? 4 : 7;
+  // Version 1 knows the words up to BLACK_MASK.
+  const std::size_t known =
+      version1 ? material::kAlphaBlackMask + 1 : std::size(material::kAlphaModeWords);
   for (std::size_t mode = 0; mode < known; ++mode) {
-    if (word == kNames[mode]) return static_cast<std::uint32_t>(mode);
+    if (word == material::kAlphaModeWords[mode]) return static_cast<std::uint32_t>(mode);
   }
   if (version1) {
     for (std::string_view key : {"RED", "GREEN", "BLUE", "RED_MASK", "GREEN_MASK", "BLUE_MASK"}) {
@@ -56,7 +59,7 @@ std::uint32_t AlphaModeOf(std::string_view word, bool version1, float& alphaValu
   float value = 0.0f;
   if (ParseFloatPrefix(word, value) == 0) value = 0.0f;
   alphaValue = value;
-  return 7;
+  return material::kAlphaConstant;
 }
 
 // The path of a texture named in a model file: the model's folder joined with the name, with
@@ -144,7 +147,7 @@ class ZmfReader {
     } else if (whole() && version_ == 1.0f && keyword == "TRIANGLES") {
       ReadFaces(/*withMaterial=*/false);
     } else if (whole() && version_ == 1.0f && keyword == "MATERIAL") {
-      ReadVersion1Material();
+      ReadMaterialEntries(model_.materials[0], /*version1=*/true);
     } else if (whole() && version_ == 1.0f && keyword == "TEXTURE") {
       ReadTextureEntries(model_.materials[0], /*version1=*/true);
     }
@@ -287,25 +290,28 @@ class ZmfReader {
       }
       const std::string_view first = in_.Word();  // "MATERIAL", or "}" for an empty block
       if (first.empty() || first == "}") continue;
-      ReadMaterialEntries(material);
+      ReadMaterialEntries(material, /*version1=*/false);
     }
   }
 
-  void ReadMaterialEntries(Material& material) {
+  // A MATERIAL block up to its "}". Version 1 MATERIAL sections (material 0) have colours
+  // without alpha and neither NAME nor TEXTURE entries.
+  void ReadMaterialEntries(Material& material, bool version1) {
+    const int components = version1 ? 3 : 4;
     for (std::string_view word = in_.Word(); !word.empty() && word != "}"; word = in_.Word()) {
-      if (word == "NAME") {
+      if (!version1 && word == "NAME") {
         material.name.Set(in_.Word());
       } else if (word == "AMBIENT") {
-        ReadColour(material.ambient, 4);
+        ReadColour(material.ambient, components);
       } else if (word == "DIFFUSE") {
-        ReadColour(material.diffuse, 4);
+        ReadColour(material.diffuse, components);
       } else if (word == "SPECULAR") {
-        ReadColour(material.specular, 4);
+        ReadColour(material.specular, components);
       } else if (word == "EMISSION") {
-        ReadColour(material.emission, 4);
+        ReadColour(material.emission, components);
       } else if (word == "SHININESS") {
         in_.Unsigned(material.shininess);
-      } else if (word == "TEXTURE") {
+      } else if (!version1 && word == "TEXTURE") {
         ReadTextureEntries(material, /*version1=*/false);
       }
     }
@@ -327,24 +333,6 @@ class ZmfReader {
         material.hasTexture = 1;
       } else if (word == "ALPHA") {
         material.alphaMode = AlphaModeOf(in_.Word(), version1, material.alphaValue);
-      }
-    }
-  }
-
-  // Version 1 MATERIAL: colours without alpha, applied to material 0.
-  void ReadVersion1Material() {
-    Material& material = model_.materials[0];
-    for (std::string_view word = in_.Word(); !word.empty() && word != "}"; word = in_.Word()) {
-      if (word == "AMBIENT") {
-        ReadColour(material.ambient, 3);
-      } else if (word == "DIFFUSE") {
-        ReadColour(material.diffuse, 3);
-      } else if (word == "SPECULAR") {
-        ReadColour(material.specular, 3);
-      } else if (word == "EMISSION") {
-        ReadColour(material.emission, 3);
-      } else if (word == "SHININESS") {
-        in_.Unsigned(material.shininess);
       }
     }
   }
@@ -526,66 +514,11 @@ class ZmfReader {
   // Links every bone to its parent and its parent's child chain. False, with the skeleton
   // dropped, when a parent is missing or the bones do not form one tree under one root.
   bool ResolveHierarchy() {
-    const std::uint32_t count = model_.boneCount;
-    for (std::uint32_t i = 0; i < count; ++i) {
-      Bone& bone = model_.bones[i];
-      bone.parent = bone.firstChild = bone.nextSibling = kNoBone;
-    }
-    model_.rootBone = kNoBone;
-    std::uint32_t roots = 0;
-    for (std::uint32_t i = 0; i < count; ++i) {
-      Bone& bone = model_.bones[i];
-      if (bone.parentName == "NONE") {
-        ++roots;
-        model_.rootBone = static_cast<std::int32_t>(i);
-        continue;
-      }
-      const std::int32_t parent = model_.FindBoneByName(bone.parentName.view());
-      if (parent == kNoBone) {
-        // The skeleton is dropped here; whether a root exists is then beside the point.
-        model_.host().ErrorBox("Bone name not found:", path_, Severity::Error);
-        DropSkeleton();
-        return false;
-      }
-      bone.parent = parent;
-      anim::AppendChild(model_, parent, static_cast<std::int32_t>(i));
-    }
-    if (model_.rootBone == kNoBone) {
-      model_.host().ErrorBox("Bad bone heirarchy, no root frame:", path_, Severity::Error);
-      DropSkeleton();
-      return false;
-    }
-    if (roots > 1) {
-      model_.host().ErrorBox("Bad bone heirarchy, more than one root frame.", path_,
-                             Severity::Error);
-      DropSkeleton();
-      return false;
-    }
-    // Bones whose parents form a loop (a bone its own ancestor) hang from no root: every walk
-    // down the hierarchy assumes a tree, so such a skeleton is refused like a rootless one.
-    if (BonesUnderRoot() != count) {
-      model_.host().ErrorBox("Bad bone heirarchy, no root frame:", path_, Severity::Error);
-      DropSkeleton();
-      return false;
-    }
-    return true;
-  }
-
-  std::uint32_t BonesUnderRoot() const {
-    std::vector<bool> visited(model_.boneCount, false);
-    std::vector<std::int32_t> pending{model_.rootBone};
-    std::uint32_t reached = 0;
-    while (!pending.empty()) {
-      const std::int32_t b = pending.back();
-      pending.pop_back();
-      if (!model_.HasBone(b) || visited[b]) continue;
-      visited[b] = true;
-      ++reached;
-      const Bone& bone = model_.bones[static_cast<std::size_t>(b)];
-      pending.push_back(bone.nextSibling);
-      pending.push_back(bone.firstChild);
-    }
-    return reached;
+    const std::optional<anim::HierarchyFault> fault = anim::LinkBonesByParentName(model_);
+    if (!fault) return true;
+    model_.host().ErrorBox(fault->message, path_, Severity::Error);
+    DropSkeleton();
+    return false;
   }
 
   void DropSkeleton() {

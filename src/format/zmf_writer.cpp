@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "edit/journal.h"
+#include "material/texels.h"
 #include "model/progress.h"
 
 namespace zmf::format {
@@ -79,13 +80,11 @@ void PutColour(TextSink& out, std::string_view label, const Colour& colour) {
 }
 
 void PutAlpha(TextSink& out, const Material& material) {
-  static constexpr std::string_view kWords[] = {
-      "NONE", "LUMINANCE", "ILLUMINANCE", "BLACK_MASK", "WHITE_MASK", "FIRST_PIXEL", "IN_FILE"};
-  if (material.alphaMode < 7) {
+  if (material.alphaMode < material::kAlphaConstant) {
     out.Put("\t\t\tALPHA ");
-    out.Put(kWords[material.alphaMode]);
+    out.Put(material::kAlphaModeWords[material.alphaMode]);
     out.Put('\n');
-  } else if (material.alphaMode == 7) {
+  } else if (material.alphaMode == material::kAlphaConstant) {
     out.Put("\t\t\tALPHA ");
     out.PutFloat(material.alphaValue);
     out.Put('\n');

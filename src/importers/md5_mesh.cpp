@@ -22,6 +22,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -121,34 +122,10 @@ class LineMatch {
   }
 
   // "%d": a sign and digits; values beyond 32 bits are held at the nearest end.
-  LineMatch& Int(std::int32_t& value) {
-    SkipBlanks();
-    std::size_t at = 0;
-    const bool negative = at < rest_.size() && rest_[at] == '-';
-    if (at < rest_.size() && (rest_[at] == '-' || rest_[at] == '+')) ++at;
-    const std::size_t digits = at;
-    std::int64_t magnitude = 0;
-    for (; at < rest_.size() && rest_[at] >= '0' && rest_[at] <= '9'; ++at) {
-      magnitude = std::min<std::int64_t>(magnitude * 10 + (rest_[at] - '0'), std::int64_t{1} << 32);
-    }
-    if (!ok_ || at == digits) {
-      ok_ = false;
-      return *this;
-    }
-    const std::int64_t signed_ = negative ? -magnitude : magnitude;
-    value = static_cast<std::int32_t>(std::clamp<std::int64_t>(signed_, INT32_MIN, INT32_MAX));
-    rest_.remove_prefix(at);
-    return *this;
-  }
+  LineMatch& Int(std::int32_t& value) { return Number(format::ParseIntPrefix, value); }
 
   // "%f".
-  LineMatch& Float(float& value) {
-    SkipBlanks();
-    const std::size_t used = ok_ ? format::ParseFloatPrefix(rest_, value) : 0;
-    if (used == 0) ok_ = false;
-    rest_.remove_prefix(used);
-    return *this;
-  }
+  LineMatch& Float(float& value) { return Number(format::ParseFloatPrefix, value); }
 
   // "%s": a run of characters that are not white space.
   LineMatch& Word(std::string_view& word) {
@@ -165,6 +142,15 @@ class LineMatch {
   }
 
  private:
+  template <class T>
+  LineMatch& Number(std::size_t (*parse)(std::string_view, T&), T& value) {
+    SkipBlanks();
+    const std::size_t used = ok_ ? parse(rest_, value) : 0;
+    if (used == 0) ok_ = false;
+    rest_.remove_prefix(used);
+    return *this;
+  }
+
   void SkipBlanks() {
     while (!rest_.empty() && IsBlank(rest_.front())) rest_.remove_prefix(1);
   }
@@ -452,7 +438,7 @@ void MakeBones(Model& model, const Md5Data& data) {
     bone.weights.Clear();
     Vector3 relative = joint.position;
     if (joint.parent < 0) {
-      bone.parentName.Set("NONE");
+      bone.parentName.Set(kRootParentName);
     } else if (const Joint* parent = data.JointAt(joint.parent)) {
       relative -= parent->position;
       bone.parentName.Set(parent->name);
@@ -521,52 +507,14 @@ void DropBones(Model& model) {
   model.rootBone = kNoBone;
 }
 
-std::uint32_t BonesUnderRoot(const Model& model) {
-  std::array<bool, kMaxBones> visited{};
-  std::vector<std::int32_t> pending{model.rootBone};
-  std::uint32_t reached = 0;
-  while (!pending.empty()) {
-    const std::int32_t b = pending.back();
-    pending.pop_back();
-    if (!model.HasBone(b) || visited[b]) continue;
-    visited[b] = true;
-    ++reached;
-    pending.push_back(model.bones[b].nextSibling);
-    pending.push_back(model.bones[b].firstChild);
-  }
-  return reached;
-}
-
 // Links each bone to the first bone of its parent's name. A missing parent, no root, more than
 // one root, or bones that hang from no root (a parent loop) drop the skeleton.
 void LinkBones(Model& model) {
-  std::uint32_t roots = 0;
-  for (std::uint32_t j = 0; j < model.boneCount; ++j) {
-    Bone& bone = model.bones[j];
-    if (bone.parentName == "NONE") {
-      ++roots;
-      model.rootBone = static_cast<std::int32_t>(j);
-      continue;
-    }
-    const std::int32_t parent = model.FindBoneByName(bone.parentName.view());
-    if (parent == kNoBone) {
-      model.host().ErrorBox("Bone name not found:", bone.parentName.view(), Severity::Error);
-      DropBones(model);
-      return;
-    }
-    bone.parent = parent;
-    anim::AppendChild(model, parent, static_cast<std::int32_t>(j));
-  }
-  const char* fault = nullptr;
-  if (model.rootBone == kNoBone) {
-    fault = "Bad bone heirarchy, no root frame:";
-  } else if (roots > 1) {
-    fault = "Bad bone heirarchy, more than one root frame.";
-  } else if (BonesUnderRoot(model) != model.boneCount) {
-    fault = "Bad bone heirarchy, no root frame:";
-  }
-  if (fault != nullptr) {
-    model.host().ErrorBox(fault, "MD5 File", Severity::Error);
+  if (const std::optional<anim::HierarchyFault> fault = anim::LinkBonesByParentName(model)) {
+    // A missing parent is named; the other faults name the file's kind.
+    const std::string_view what =
+        fault->orphan != nullptr ? fault->orphan->parentName.view() : "MD5 File";
+    model.host().ErrorBox(fault->message, what, Severity::Error);
     DropBones(model);
     return;
   }

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
+#include <string_view>
 #include <vector>
 
 #include "material/source_image.h"
@@ -19,6 +21,12 @@ enum AlphaMode : std::uint32_t {
   kAlphaInFile = 6,       // the picture's own fourth byte
   kAlphaConstant = 7,     // the low eight bits of alphaValue * 255
 };
+
+// The words model files give the modes kAlphaNone to kAlphaInFile, by mode (a constant alpha is
+// written as its value).
+inline constexpr std::string_view kAlphaModeWords[] = {
+    "NONE", "LUMINANCE", "ILLUMINANCE", "BLACK_MASK", "WHITE_MASK", "FIRST_PIXEL", "IN_FILE"};
+static_assert(std::size(kAlphaModeWords) == kAlphaConstant);
 
 struct TextureImage {
   int width = 0;                   // 64, 128, 256 or 512

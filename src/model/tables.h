@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <type_traits>
 #include <unordered_map>
 
 #include "model/fixed_name.h"
@@ -43,10 +45,14 @@ struct VertexWeight : ListNode<VertexWeight> {
 
 inline constexpr std::int32_t kNoBone = -1;
 
+// The parent name of the root bone: files, the panels and the bone table all give the root this
+// parent, so no bone may be called so.
+inline constexpr std::string_view kRootParentName = "NONE";
+
 struct Bone {
   std::uint32_t index = 0;  // the bone's own position in the table
   Name32 name;              // unique; parents, key bones and files refer to bones by name
-  Name32 parentName;        // "NONE" for the root
+  Name32 parentName;        // kRootParentName for the root
   // Hierarchy links as table indices (kNoBone for none), so moving table entries cannot leave
   // a dangling reference behind.
   std::int32_t parent = kNoBone;
@@ -73,6 +79,40 @@ struct Bone {
   mutable std::uint64_t weightIndexVersion_ = ~std::uint64_t{0};  // weights.version() it matches
   mutable bool weightIndexHasRepeats_ = false;  // the list held a vertex twice when indexed
 };
+
+// Copies a bone's four matrices: local, pose, frame and bind.
+inline void CopyBoneMatrices(Bone& to, const Bone& from) {
+  to.localMatrix = from.localMatrix;
+  to.poseMatrix = from.poseMatrix;
+  to.frameMatrix = from.frameMatrix;
+  to.bindMatrix = from.bindMatrix;
+}
+
+namespace bone_fields {
+inline void AssignName(Name32& to, const Name32& from) { to = from; }
+inline void AssignName(Name32& to, std::string_view from) { to.Set(from); }
+inline void AssignName(std::string& to, const Name32& from) { to = from.str(); }
+}  // namespace bone_fields
+
+// Copies what a bone is apart from its index and its weights: name, parentName, the three links,
+// grams and the matrices. Between two bones that is all four matrices; when one side is a kept
+// copy of a bone (the same members, names as std::string, no frame or bind matrix, which the
+// hierarchy recomputes), the local and pose matrices.
+template <class To, class From>
+void CopyBoneFields(To& to, const From& from) {
+  bone_fields::AssignName(to.name, from.name);
+  bone_fields::AssignName(to.parentName, from.parentName);
+  to.parent = from.parent;
+  to.firstChild = from.firstChild;
+  to.nextSibling = from.nextSibling;
+  if constexpr (std::is_same_v<To, Bone> && std::is_same_v<From, Bone>) {
+    CopyBoneMatrices(to, from);
+  } else {
+    to.localMatrix = from.localMatrix;
+    to.poseMatrix = from.poseMatrix;
+  }
+  to.grams = from.grams;
+}
 
 // The bone index of a key bone whose name matched no bone: it moves nothing.
 inline constexpr std::uint32_t kUnboundKeyBone = 0xFFFFFFFFu;

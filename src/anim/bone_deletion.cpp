@@ -118,16 +118,7 @@ bool DeleteBone(Model& model, std::uint32_t bone) {
   for (std::uint32_t to = bone; to + 1 < count; ++to) {
     Bone& into = model.bones[to];
     const Bone& from = model.bones[to + 1];
-    into.name = from.name;
-    into.parentName = from.parentName;
-    into.parent = from.parent;
-    into.firstChild = from.firstChild;
-    into.nextSibling = from.nextSibling;
-    into.localMatrix = from.localMatrix;
-    into.poseMatrix = from.poseMatrix;
-    into.frameMatrix = from.frameMatrix;
-    into.bindMatrix = from.bindMatrix;
-    into.grams = from.grams;
+    CopyBoneFields(into, from);
     into.weights.Clear();
     for (VertexWeight* w : from.weights) into.AddWeight(w->vertex, w->weight);
     into.index = to;

@@ -41,14 +41,7 @@ BoneDeletionSnapshot TakeBoneDeletionSnapshot(const Model& model, std::uint32_t 
   for (std::uint32_t j = 0; j < s.bones.size(); ++j) {
     const Bone& b = model.bones[j];
     BoneDeletionSnapshot::BoneState& state = s.bones[j];
-    state.name = b.name.str();
-    state.parentName = b.parentName.str();
-    state.parent = b.parent;
-    state.firstChild = b.firstChild;
-    state.nextSibling = b.nextSibling;
-    state.localMatrix = b.localMatrix;
-    state.poseMatrix = b.poseMatrix;
-    state.grams = b.grams;
+    CopyBoneFields(state, b);
     state.weights.reserve(b.weights.count());
     for (const VertexWeight* w : b.weights) {
       if (w->vertex != nullptr) state.weights.emplace_back(w->vertex->id, w->weight);
@@ -120,14 +113,7 @@ void UndoBoneDeletion(Model& model, const BoneDeletionSnapshot& s) {
     const BoneDeletionSnapshot::BoneState& state = s.bones[j];
     Bone& b = model.bones[j];
     b.index = j;
-    b.name.Set(state.name);
-    b.parentName.Set(state.parentName);
-    b.parent = state.parent;
-    b.firstChild = state.firstChild;
-    b.nextSibling = state.nextSibling;
-    b.localMatrix = state.localMatrix;
-    b.poseMatrix = state.poseMatrix;
-    b.grams = state.grams;
+    CopyBoneFields(b, state);
     b.weights.Clear();
     for (const auto& [id, weight] : state.weights) {
       if (Vertex* v = model.vertices.FindById(id)) b.AddWeight(v, weight);

@@ -20,6 +20,22 @@ std::string_view FileNamePart(std::string_view path) {
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
+// "NAME { COUNT" and the end of the line: how each list section starts.
+void PutSectionStart(TextSink& out, std::string_view name, std::uint32_t count) {
+  out.Put(name);
+  out.Put(" { ");
+  out.PutUnsigned(count);
+  out.Put('\n');
+}
+
+// "%f %u" and the end of the line: an animation's length and keys, a key's time and key bones.
+void PutTimeAndCount(TextSink& out, float seconds, std::uint32_t count) {
+  out.PutFloat(seconds);
+  out.Put(' ');
+  out.PutUnsigned(count);
+  out.Put('\n');
+}
+
 void PutFloats(TextSink& out, const float* values, int count, char separator) {
   for (int i = 0; i < count; ++i) {
     if (i > 0) out.Put(separator);
@@ -52,9 +68,7 @@ void PutFaces(const Model& model, std::uint32_t materials, TextSink& out, Progre
   // A face missing a corner (re-created around a vertex that is gone) cannot be written.
   std::uint32_t complete = 0;
   for (const Face* f : model.faces) complete += f->HasAllCorners() ? 1 : 0;
-  out.Put("FACES { ");
-  out.PutUnsigned(complete);
-  out.Put('\n');
+  PutSectionStart(out, "FACES", complete);
   for (const Face* f : model.faces) {
     progress.Advance();
     if (!f->HasAllCorners()) continue;
@@ -93,9 +107,7 @@ void PutAlpha(TextSink& out, const Material& material) {
 }
 
 void PutMaterials(const Model& model, std::uint32_t count, TextSink& out) {
-  out.Put("MATERIALS { ");
-  out.PutUnsigned(count);
-  out.Put('\n');
+  PutSectionStart(out, "MATERIALS", count);
   for (std::uint32_t i = 0; i < count; ++i) {
     const Material& m = model.materials[i];
     out.Put("\tMATERIAL { NAME ");
@@ -127,9 +139,7 @@ void PutMaterials(const Model& model, std::uint32_t count, TextSink& out) {
 }
 
 void PutBones(const Model& model, std::uint32_t count, TextSink& out, ProgressMeter& progress) {
-  out.Put("BONES { ");
-  out.PutUnsigned(count);
-  out.Put('\n');
+  PutSectionStart(out, "BONES", count);
   for (std::uint32_t i = 0; i < count; ++i) {
     const Bone& bone = model.bones[i];
     out.Put("\tBONE { NAME ");
@@ -161,28 +171,20 @@ void PutBones(const Model& model, std::uint32_t count, TextSink& out, ProgressMe
 
 void PutAnimations(const Model& model, std::uint32_t count, TextSink& out,
                    ProgressMeter& progress) {
-  out.Put("ANIMATIONS { ");
-  out.PutUnsigned(count);
-  out.Put('\n');
+  PutSectionStart(out, "ANIMATIONS", count);
   for (std::uint32_t i = 0; i < count; ++i) {
     const Animation& animation = model.animation(i);
     const std::uint32_t keys = animation.keyCount;
     out.Put("\tANIMATION {\n\t\t");
     PutName(out, animation.name.view());
     out.Put(' ');
-    out.PutFloat(animation.totalTime);
-    out.Put(' ');
-    out.PutUnsigned(keys);
-    out.Put('\n');
+    PutTimeAndCount(out, animation.totalTime, keys);
     for (std::uint32_t k = 0; k < keys; ++k) {
       const AnimKey& key = animation.keys[k];
       progress.Advance(key.keyBoneCount);
       const std::uint32_t keyBones = key.keyBoneCount;
       out.Put("\t\tANIM_KEY { ");
-      out.PutFloat(key.time);
-      out.Put(' ');
-      out.PutUnsigned(keyBones);
-      out.Put('\n');
+      PutTimeAndCount(out, key.time, keyBones);
       for (std::uint32_t j = 0; j < keyBones; ++j) {
         const KeyBone& keyBone = key.keyBones[j];
         out.Put("\t\t\tANIM_FRAME { ");

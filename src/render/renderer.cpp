@@ -272,6 +272,14 @@ void DrawNormalsView(DrawArrays& arrays, const Model& model) {
   DrawColoured(GL_POINTS, arrays.DuplicatePoints(model, kDuplicateSelected, kDuplicateOther));
 }
 
+// The faces of material i, lit, with the texture's coordinates when it has one.
+void DrawMaterialFaces(DrawArrays& arrays, const Model& model, std::uint32_t i) {
+  const bool textured = model.materials[i].texture != 0;
+  UseArrays(arrays.Positions(model), arrays.Normals(model),
+            textured ? arrays.TexCoords(model) : nullptr);
+  DrawIndexed(GL_TRIANGLES, arrays.ChainTriangles(model, i));
+}
+
 // View 2: material by material, its texture (the current material's also over the whole view
 // with the selected texture coordinates), its lit faces in chain order, the current material's
 // edges, and every vertex as a point.
@@ -281,8 +289,6 @@ void DrawMaterialView(DrawArrays& arrays, const Model& model) {
 
   const std::uint32_t count = arrays.VertexCount(model);
   const float* positions = arrays.Positions(model);
-  const float* normals = arrays.Normals(model);
-  const float* texCoords = arrays.TexCoords(model);
   const float* pointColours =
       arrays.VertexColours(model, kMaterialPalette, kMaterialPointSelected, kMaterialPointOther);
 
@@ -303,8 +309,7 @@ void DrawMaterialView(DrawArrays& arrays, const Model& model) {
     glEnable(GL_LIGHTING);
     SetMaterialState(material);
     LoadViewMatrix(model);
-    UseArrays(positions, normals, textured ? texCoords : nullptr);
-    DrawIndexed(GL_TRIANGLES, arrays.ChainTriangles(model, i));
+    DrawMaterialFaces(arrays, model, i);
 
     glDisable(GL_LIGHTING);
     glDisable(GL_TEXTURE_2D);
@@ -334,28 +339,21 @@ void DrawSkeletonView(Renderer& renderer, DrawArrays& arrays, Model& model, cons
   // Every material sets its state even without faces: blending and the bound texture are left
   // to the frames after this one.
   const std::uint32_t materials = MaterialsToDraw(model);
-  if (materials > 0) {
-    const float* positions = arrays.Positions(model);
-    const float* normals = arrays.Normals(model);
-    const float* texCoords = arrays.TexCoords(model);
-    for (std::uint32_t i = 0; i < materials; ++i) {
-      const Material& material = model.materials[i];
-      const bool textured = material.texture != 0;
-      SetMaterialState(material);
-      if (material.alphaMode != 0) {
-        glEnable(GL_BLEND);
-      } else {
-        glDisable(GL_BLEND);
-      }
-      if (textured) {
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, material.texture);
-      } else {
-        glDisable(GL_TEXTURE_2D);
-      }
-      UseArrays(positions, normals, textured ? texCoords : nullptr);
-      DrawIndexed(GL_TRIANGLES, arrays.ChainTriangles(model, i));
+  for (std::uint32_t i = 0; i < materials; ++i) {
+    const Material& material = model.materials[i];
+    SetMaterialState(material);
+    if (material.alphaMode != 0) {
+      glEnable(GL_BLEND);
+    } else {
+      glDisable(GL_BLEND);
     }
+    if (material.texture != 0) {
+      glEnable(GL_TEXTURE_2D);
+      glBindTexture(GL_TEXTURE_2D, material.texture);
+    } else {
+      glDisable(GL_TEXTURE_2D);
+    }
+    DrawMaterialFaces(arrays, model, i);
   }
 
   glDisable(GL_TEXTURE_2D);

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/flat_hash_map.h"
@@ -35,81 +37,105 @@ class Problems {
 
 std::string Number(std::uint64_t n) { return std::to_string(n); }
 
-// The set of a list's records, each with a count the caller may use (a vertex's corner uses).
-template <class T>
-using RecordSet = FlatHashMap<const T*, std::uint32_t, PointerHasher<T>>;
-
 struct IdHasher {
   static std::uint64_t Hash(std::uint64_t id) { return HashWords(id); }
   static std::uint64_t Empty() { return ~std::uint64_t{0}; }
   static bool IsEmpty(std::uint64_t id) { return id == Empty(); }
 };
 
-// Links, counts, ids, the id index and the selection chain of one record list; `what` names its
-// records ("vertex"). Returns the set of records reached from the head.
-template <class T>
-RecordSet<T> CheckList(const RecordList<T>& list, const std::string& what, Problems& problems) {
-  RecordSet<T> live(list.count());
-  const std::string listName = what + " list";
+// A number for each id below a list's nextId, zero at first: an array while the ids are dense
+// (as they are unless undo re-created records under ids far apart), a hash map otherwise.
+class IdTable {
+ public:
+  IdTable(std::uint32_t nextId, std::uint32_t count)
+      : dense_(nextId <= 4 * std::uint64_t{count} + 65536) {
+    if (dense_) {
+      values_.assign(nextId, 0);
+    } else {
+      map_.Reset(count);
+    }
+  }
+  std::uint32_t& operator[](std::uint32_t id) {
+    return dense_ ? values_[id] : *map_.Insert(id, 0).first;
+  }
 
-  // List order: each record's prev is the one before it; the walk ends at the tail after
-  // exactly count records.
+ private:
+  bool dense_;
+  std::vector<std::uint32_t> values_;
+  FlatHashMap<std::uint64_t, std::uint32_t, IdHasher> map_;
+};
+
+// Whether the record is in the list, by its id; exact once CheckList found the list sound.
+template <class T>
+bool IsLive(const RecordList<T>& list, const T* r) {
+  return r != nullptr && list.FindById(r->id) == r;
+}
+
+// Links, counts, ids, the id index and the selection chain of one record list; `what` names its
+// records ("vertex"). True when the list is sound enough for IsLive: its links run from head to
+// tail through count records, its ids are unique and below nextId, and FindById finds each.
+template <class T>
+bool CheckList(const RecordList<T>& list, const std::string& what, Problems& problems) {
+  const std::string listName = what + " list";
+  IdTable seen(list.nextId(), list.count());
   std::uint64_t linked = 0;
   std::uint64_t flagged = 0;
   const T* before = nullptr;
-  bool idsUnique = true;
-  FlatHashMap<std::uint64_t, std::uint32_t, IdHasher> ids(list.count());
+  bool sound = true;
   for (const T* r = list.head(); r != nullptr; before = r, r = r->next) {
-    if (!live.Insert(r, 0).second) {
-      problems.Add(listName + ": the links loop back to " + what + " " + Number(r->id));
-      break;
-    }
     if (++linked > list.count()) {
       problems.Add(listName + ": more records than its count " + Number(list.count()));
-      break;
+      return false;
     }
-    if (r->prev != before) {
+    const bool prevSound = r->prev == before;
+    const bool idBelow = r->id < list.nextId();
+    const bool idAgain = idBelow && seen[r->id]++ == 1;
+    if (!prevSound && idAgain) {
+      problems.Add(listName + ": the links loop back to " + what + " " + Number(r->id));
+      return false;
+    }
+    if (!prevSound) {
       problems.Add(what + " " + Number(r->id) + ": prev link is not the record before it");
+      sound = false;
     }
-    if (r->id >= list.nextId()) {
+    if (!idBelow) {
       problems.Add(what + " " + Number(r->id) + ": id not below nextId " + Number(list.nextId()));
+      sound = false;
     }
-    if (!ids.Insert(r->id, 0).second) {
+    if (idAgain) {
       problems.Add(listName + ": two records have id " + Number(r->id));
-      idsUnique = false;
+      sound = false;
     }
     flagged += r->selected != 0 ? 1 : 0;
   }
   if (linked < list.count()) {
     problems.Add(listName + ": " + Number(linked) + " records linked, count " +
                  Number(list.count()));
+    sound = false;
   }
-  if (linked <= list.count() && list.tail() != before) {
+  if (list.tail() != before) {
     problems.Add(listName + ": tail is not the last record");
+    sound = false;
   }
-  // With unique ids every lookup is direct.
-  if (idsUnique) {
-    std::uint64_t steps = 0;
-    for (const T* r = list.head(); r != nullptr && steps++ < list.count(); r = r->next) {
-      if (list.FindById(r->id) != r) {
-        problems.Add(what + " " + Number(r->id) + ": FindById does not find it");
-      }
+  // The rest follows links only through records of a sound list.
+  if (!sound) return false;
+  for (const T* r : list) {
+    if (list.FindById(r->id) != r) {
+      problems.Add(what + " " + Number(r->id) + ": FindById does not find it");
+      sound = false;
     }
   }
+  if (!sound) return false;
 
   // The selection chain: records of the list flagged selected, linked both ways, selCount of
   // them; no record outside it is flagged.
   std::uint64_t chained = 0;
   before = nullptr;
   for (const T* r = list.selHead(); r != nullptr; before = r, r = r->selNext) {
-    if (++chained > list.selCount()) {
-      problems.Add(listName + ": more records selected than selCount " + Number(list.selCount()));
-      break;
-    }
-    if (live.Find(r) == nullptr) {
-      problems.Add(listName + ": the selection holds a record that is not in the list");
-      chained = list.selCount() + 1;
-      break;
+    if (++chained > list.selCount() || !IsLive(list, r)) {
+      problems.Add(listName + ": the selection holds more than selCount " +
+                   Number(list.selCount()) + " records of the list");
+      return true;
     }
     if (r->selected != 1) problems.Add(what + " " + Number(r->id) + ": selected but not flagged");
     if (r->selPrev != before) {
@@ -120,18 +146,17 @@ RecordSet<T> CheckList(const RecordList<T>& list, const std::string& what, Probl
     problems.Add(listName + ": " + Number(chained) + " records selected, selCount " +
                  Number(list.selCount()));
   }
-  if (chained <= list.selCount() && list.selTail() != before) {
-    problems.Add(listName + ": selTail is not the last selected record");
-  }
+  if (list.selTail() != before) problems.Add(listName + ": selTail is not the last selected");
   if (flagged != list.selCount()) {
     problems.Add(listName + ": " + Number(flagged) + " records flagged selected, selCount " +
                  Number(list.selCount()));
   }
-  return live;
+  return true;
 }
 
-void CheckFaces(const Model& model, ValidateOptions options, RecordSet<Vertex>& vertices,
-                const RecordSet<Face>& faces, Problems& problems) {
+// Faces' corners and materials, and each vertex's corner chain, given which lists are sound.
+void CheckFaces(const Model& model, ValidateOptions options, bool verticesSound, bool facesSound,
+                Problems& problems) {
   if (model.materialCount > kMaxMaterials) {
     problems.Add("materialCount " + Number(model.materialCount) + " is above " +
                  Number(kMaxMaterials));
@@ -139,21 +164,24 @@ void CheckFaces(const Model& model, ValidateOptions options, RecordSet<Vertex>& 
   if (options.someMaterial && model.materialCount == 0) {
     problems.Add("the material table is empty");
   }
+  if (!facesSound) return;
   const std::uint32_t materials =
       model.materialCount == 0 ? 1 : std::min<std::uint32_t>(model.materialCount, kMaxMaterials);
-  std::uint64_t steps = 0;
+  const RecordList<Vertex>& vertices = model.vertices;
   // Each corner counts one use of its vertex, which the vertex's chain must list.
-  for (const Face* f = model.faces.head(); f != nullptr && steps++ < model.faces.count();
-       f = f->next) {
+  IdTable uses(vertices.nextId(), vertices.count());
+  for (const Face* f : model.faces) {
     for (unsigned k = 0; k < 3; ++k) {
       const Vertex* v = f->Corner(k);
-      const std::string corner = "face " + Number(f->id) + ": corner " + "abc"[k];
+      auto corner = [&] { return "face " + Number(f->id) + ": corner " + "abc"[k]; };
       if (v == nullptr) {
-        if (options.wholeFaces) problems.Add(corner + " is missing");
-      } else if (std::uint32_t* uses = vertices.Find(v)) {
-        ++*uses;
+        if (options.wholeFaces) problems.Add(corner() + " is missing");
+      } else if (!verticesSound) {
+        continue;
+      } else if (IsLive(vertices, v)) {
+        ++uses[v->id];
       } else {
-        problems.Add(corner + " is not a live vertex");
+        problems.Add(corner() + " is not a live vertex");
       }
     }
     if (f->material >= materials) {
@@ -161,78 +189,71 @@ void CheckFaces(const Model& model, ValidateOptions options, RecordSet<Vertex>& 
                    ", but the table holds " + Number(model.materialCount));
     }
   }
+  if (!verticesSound) return;
 
   // Every chain entry must be a use of its vertex by a live face; as many entries as uses means
   // none is missing (an entry listed twice would make the chain loop).
-  steps = 0;
-  for (const Vertex* v = model.vertices.head(); v != nullptr && steps++ < model.vertices.count();
-       v = v->next) {
-    const std::uint32_t* found = vertices.Find(v);
-    if (found == nullptr) continue;
-    const std::uint32_t uses = *found;
-    const std::string vertex = "vertex " + Number(v->id) + ": ";
+  for (const Vertex* v : vertices) {
+    const std::uint32_t expected = uses[v->id];
+    auto vertex = [v] { return "vertex " + Number(v->id) + ": "; };
     std::uint32_t listed = 0;
     CornerRef last;
     bool sound = true;
     for (CornerRef at = v->firstCorner; at; last = at, at = at.next()) {
-      if (listed == uses) {
-        problems.Add(vertex + "its corner chain lists more than its " + Number(uses) + " uses");
+      if (listed == expected) {
+        problems.Add(vertex() + "its corner chain lists more than its " + Number(expected) +
+                     " uses");
         sound = false;
         break;
       }
-      if (faces.Find(at.face()) == nullptr || at.corner() > 2) {
-        problems.Add(vertex + "its corner chain holds a corner of no live face");
+      if (at.corner() > 2 || !IsLive(model.faces, at.face())) {
+        problems.Add(vertex() + "its corner chain holds a corner of no live face");
         sound = false;
         break;
       }
       if (at.face()->Corner(at.corner()) != v) {
-        problems.Add(vertex + "its corner chain holds corner " + "abc"[at.corner()] + " of face " +
-                     Number(at.face()->id) + ", which is another vertex");
+        problems.Add(vertex() + "its corner chain holds corner " + "abc"[at.corner()] +
+                     " of face " + Number(at.face()->id) + ", which is another vertex");
       }
       ++listed;
     }
     if (!sound) continue;
-    if (listed != uses) {
-      problems.Add(vertex + "its corner chain lists " + Number(listed) + " of its " + Number(uses) +
-                   " uses");
+    if (listed != expected) {
+      problems.Add(vertex() + "its corner chain lists " + Number(listed) + " of its " +
+                   Number(expected) + " uses");
     }
-    if (v->lastCorner != last) problems.Add(vertex + "lastCorner is not its chain's end");
+    if (v->lastCorner != last) problems.Add(vertex() + "lastCorner is not its chain's end");
   }
 }
 
-void CheckMaterialChains(const Model& model, const RecordSet<Face>& faces, Problems& problems) {
+void CheckMaterialChains(const Model& model, Problems& problems) {
   std::uint64_t budget = model.faces.count();
   std::uint64_t total = 0;
   for (std::uint32_t m = 0; m < kMaxMaterials; ++m) {
-    const std::string chain = "material chain " + Number(m) + ": ";
+    auto chain = [m] { return "material chain " + Number(m) + ": "; };
     std::uint32_t count = 0;
     const Face* before = nullptr;
-    bool sound = true;
     for (const Face* f = model.faces.chainHead(m); f != nullptr; before = f, f = f->matNext) {
-      if (budget == 0) {
-        problems.Add(chain + "the chains hold more faces than the list");
-        sound = false;
-        break;
+      if (budget == 0 || !IsLive(model.faces, f)) {
+        problems.Add(chain() + "holds a face that is not in the list, or the chains loop");
+        return;
       }
       --budget;
-      if (faces.Find(f) == nullptr) {
-        problems.Add(chain + "holds a face that is not in the list");
-        sound = false;
-        break;
-      }
       if (f->material != m) {
-        problems.Add(chain + "holds face " + Number(f->id) + " of material " + Number(f->material));
+        problems.Add(chain() + "holds face " + Number(f->id) + " of material " +
+                     Number(f->material));
       }
       if (f->matPrev != before) {
-        problems.Add(chain + "face " + Number(f->id) + "'s matPrev is not the face before it");
+        problems.Add(chain() + "face " + Number(f->id) + "'s matPrev is not the face before it");
       }
       ++count;
     }
     total += count;
-    if (!sound) return;
-    if (model.faces.chainTail(m) != before) problems.Add(chain + "its tail is not its last face");
+    if (model.faces.chainTail(m) != before) {
+      problems.Add(chain() + "its tail is not its last face");
+    }
     if (count != model.faces.chainCount(m)) {
-      problems.Add(chain + Number(count) + " faces linked, count " +
+      problems.Add(chain() + Number(count) + " faces linked, count " +
                    Number(model.faces.chainCount(m)));
     }
   }
@@ -242,11 +263,9 @@ void CheckMaterialChains(const Model& model, const RecordSet<Face>& faces, Probl
   }
 }
 
-void CheckDuplicates(const Model& model, const RecordSet<Vertex>& vertices, Problems& problems) {
-  std::uint64_t steps = 0;
-  for (const Duplicate* d = model.duplicates.head();
-       d != nullptr && steps++ < model.duplicates.count(); d = d->next) {
-    if (vertices.Find(d->vertex) == nullptr || vertices.Find(d->twin) == nullptr) {
+void CheckDuplicates(const Model& model, Problems& problems) {
+  for (const Duplicate* d : model.duplicates) {
+    if (!IsLive(model.vertices, d->vertex) || !IsLive(model.vertices, d->twin)) {
       problems.Add("duplicate " + Number(d->id) + ": names a vertex that is not in the list");
     } else if (d->vertex == d->twin) {
       problems.Add("duplicate " + Number(d->id) + ": pairs a vertex with itself");
@@ -259,12 +278,14 @@ bool IsBone(std::int32_t b, std::uint32_t count) {
   return b >= 0 && static_cast<std::uint32_t>(b) < count;
 }
 
-void CheckBones(const Model& model, const RecordSet<Vertex>& vertices, Problems& problems) {
+void CheckBones(const Model& model, bool verticesSound, Problems& problems) {
   std::uint32_t count = model.boneCount;
   if (count > kMaxBones) {
     problems.Add("boneCount " + Number(count) + " is above " + Number(kMaxBones));
     count = kMaxBones;
   }
+  // Per vertex id: 1 + the last bone that weights it; made for the first weight.
+  std::optional<IdTable> weighted;
   for (std::uint32_t b = 0; b < kMaxBones; ++b) {
     const Bone& bone = model.bones[b];
     const std::string name = "bone " + Number(b);
@@ -284,15 +305,15 @@ void CheckBones(const Model& model, const RecordSet<Vertex>& vertices, Problems&
         problems.Add(name + ": parentName is not its parent's name");
       }
     }
-    CheckList(bone.weights, name + " weight", problems);
-    FlatHashMap<const Vertex*, std::uint32_t, PointerHasher<Vertex>> held(bone.weights.count());
-    std::uint64_t steps = 0;
-    for (const VertexWeight* w = bone.weights.head();
-         w != nullptr && steps++ < bone.weights.count(); w = w->next) {
-      if (vertices.Find(w->vertex) == nullptr) {
+    if (!CheckList(bone.weights, name + " weight", problems) || !verticesSound) continue;
+    for (const VertexWeight* w : bone.weights) {
+      if (!IsLive(model.vertices, w->vertex)) {
         problems.Add(name + ": weight " + Number(w->id) +
                      " names a vertex that is not in the list");
-      } else if (!held.Insert(w->vertex, 0).second) {
+        continue;
+      }
+      if (!weighted) weighted.emplace(model.vertices.nextId(), model.vertices.count());
+      if (std::exchange((*weighted)[w->vertex->id], b + 1) == b + 1) {
         problems.Add(name + ": weights vertex " + Number(w->vertex->id) + " twice");
       }
     }
@@ -372,13 +393,14 @@ void CheckAnimations(const Model& model, ValidateOptions options, Problems& prob
 
 std::vector<std::string> ValidateModel(const Model& model, ValidateOptions options) {
   Problems problems;
-  RecordSet<Vertex> vertices = CheckList(model.vertices, "vertex", problems);
-  const RecordSet<Face> faces = CheckList<Face>(model.faces, "face", problems);
-  CheckList(model.duplicates, "duplicate", problems);
-  CheckFaces(model, options, vertices, faces, problems);
-  CheckMaterialChains(model, faces, problems);
-  CheckDuplicates(model, vertices, problems);
-  CheckBones(model, vertices, problems);
+  const bool verticesSound = CheckList(model.vertices, "vertex", problems);
+  const bool facesSound = CheckList(model.faces, "face", problems);
+  CheckFaces(model, options, verticesSound, facesSound, problems);
+  if (facesSound) CheckMaterialChains(model, problems);
+  if (CheckList(model.duplicates, "duplicate", problems) && verticesSound) {
+    CheckDuplicates(model, problems);
+  }
+  CheckBones(model, verticesSound, problems);
   CheckAnimations(model, options, problems);
   return problems.Take();
 }

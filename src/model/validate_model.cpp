@@ -132,9 +132,12 @@ bool CheckList(const RecordList<T>& list, const std::string& what, Problems& pro
   std::uint64_t chained = 0;
   before = nullptr;
   for (const T* r = list.selHead(); r != nullptr; before = r, r = r->selNext) {
-    if (++chained > list.selCount() || !IsLive(list, r)) {
-      problems.Add(listName + ": the selection holds more than selCount " +
-                   Number(list.selCount()) + " records of the list");
+    if (++chained > list.selCount()) {
+      problems.Add(listName + ": more records selected than selCount " + Number(list.selCount()));
+      return true;
+    }
+    if (!IsLive(list, r)) {
+      problems.Add(listName + ": the selection holds a record that is not in the list");
       return true;
     }
     if (r->selected != 1) problems.Add(what + " " + Number(r->id) + ": selected but not flagged");

@@ -111,6 +111,11 @@ void ExpectPositionsConsistent(const RecordList<T>& list) {
 // The links, caches and cross references that must hold whatever was done and undone.
 void ExpectConsistent(const Model& m) {
   ASSERT_THAT(ValidateModel(m), ::testing::IsEmpty());
+  // Edits keep one tree: the root is the one bone without a parent.
+  std::uint32_t parentless = 0;
+  for (std::uint32_t b = 0; b < m.boneCount; ++b) parentless += m.bones[b].parent == kNoBone;
+  ASSERT_EQ(parentless, m.rootBone == kNoBone ? 0u : 1u);
+  ASSERT_EQ(m.rootBone == kNoBone, m.boneCount == 0);
   ASSERT_NO_FATAL_FAILURE(ExpectPositionsConsistent(m.vertices)) << "vertices";
   ASSERT_NO_FATAL_FAILURE(ExpectPositionsConsistent<Face>(m.faces)) << "faces";
 }

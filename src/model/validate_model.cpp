@@ -302,11 +302,8 @@ void CheckBones(const Model& model, bool verticesSound, Problems& problems) {
         problems.Add(name + ": links to bone " + std::to_string(link) + " outside the table");
       }
     }
-    if (static_cast<std::int32_t>(b) != model.rootBone) {
-      if (bone.parent == kNoBone) problems.Add(name + ": has no parent but is not the root");
-      if (IsBone(bone.parent, count) && bone.parentName != model.bones[bone.parent].name) {
-        problems.Add(name + ": parentName is not its parent's name");
-      }
+    if (IsBone(bone.parent, count) && bone.parentName != model.bones[bone.parent].name) {
+      problems.Add(name + ": parentName is not its parent's name");
     }
     if (!CheckList(bone.weights, name + " weight", problems) || !verticesSound) continue;
     for (const VertexWeight* w : bone.weights) {
@@ -322,27 +319,32 @@ void CheckBones(const Model& model, bool verticesSound, Problems& problems) {
     }
   }
 
-  // The tree: from the root down each bone's chain of children, every bone reached once.
-  if ((model.rootBone == kNoBone) != (count == 0)) {
-    problems.Add("rootBone is " + std::to_string(model.rootBone) + " with " + Number(count) +
-                 " bones");
-  }
-  if (!IsBone(model.rootBone, count)) return;
-  const Bone& root = model.bones[model.rootBone];
-  if (root.parent != kNoBone || root.nextSibling != kNoBone) {
-    problems.Add("bone " + std::to_string(model.rootBone) + ": the root has a parent or sibling");
+  // The hierarchy: from every bone without a parent down each bone's chain of children, every
+  // bone reached once. A load that ended early leaves its bones unlinked, so bones without a
+  // parent other than the root are allowed.
+  if (count == 0
+          ? model.rootBone != kNoBone
+          : model.rootBone != kNoBone &&
+                (!IsBone(model.rootBone, count) || model.bones[model.rootBone].parent != kNoBone ||
+                 model.bones[model.rootBone].nextSibling != kNoBone)) {
+    problems.Add("rootBone " + std::to_string(model.rootBone) +
+                 " is not a bone without parent or sibling");
   }
   std::vector<bool> reached(count, false);
-  std::vector<std::int32_t> pending{model.rootBone};
-  reached[model.rootBone] = true;
-  std::uint32_t seen = 1;
+  std::vector<std::int32_t> pending;
+  for (std::uint32_t b = 0; b < count; ++b) {
+    if (model.bones[b].parent != kNoBone) continue;
+    reached[b] = true;
+    pending.push_back(static_cast<std::int32_t>(b));
+  }
+  std::uint32_t seen = static_cast<std::uint32_t>(pending.size());
   while (!pending.empty()) {
     const std::int32_t b = pending.back();
     pending.pop_back();
     for (std::int32_t c = model.bones[b].firstChild; IsBone(c, count);
          c = model.bones[c].nextSibling) {
       if (reached[c]) {
-        problems.Add("bone " + std::to_string(c) + ": reached twice from the root");
+        problems.Add("bone " + std::to_string(c) + ": reached twice in the hierarchy");
         break;
       }
       reached[c] = true;
@@ -356,7 +358,7 @@ void CheckBones(const Model& model, bool verticesSound, Problems& problems) {
     }
   }
   if (seen != count) {
-    problems.Add(Number(count - seen) + " bones are not reached from the root");
+    problems.Add(Number(count - seen) + " bones are not reached from a bone without parent");
   }
 }
 

@@ -41,10 +41,12 @@ inline constexpr ValidateOptions kImportedModelRules{
 // - every face has a material below max(materialCount, 1) (a table emptied by a ZMF file
 //   without materials still draws and saves its faces as material 0), materialCount is at most
 //   32, and each material's chain holds exactly the faces of that material;
-// - the bones form one tree under rootBone (none exactly when there are no bones): parent,
-//   first child and next sibling name bones of the table or kNoBone, each child's parent is the
-//   bone whose chain holds it and its parentName that bone's name, every bone is reached once;
-//   each bone's index is its slot; weights name live vertices, each at most once per bone, and
+// - the bones form trees: parent, first child and next sibling name bones of the table or
+//   kNoBone; walking down the chains of children from every bone without a parent reaches every
+//   bone once, each child's parent being the bone whose chain holds it and its parentName that
+//   bone's name; rootBone is kNoBone or a bone without parent or sibling (edits keep one tree
+//   under it, but a load that ended early leaves its bones unlinked); each bone's index is its
+//   slot; weights name live vertices, each at most once per bone, and
 //   slots beyond boneCount hold none;
 // - animation, key and key bone counts are within their tables, and every key bone is bound to
 //   a slot of the bone table (below 128) or unbound (kUnboundKeyBone).

@@ -123,8 +123,8 @@ TEST_F(ValidateModelTest, ABrokenLinkIsNotFollowedAndManyProblemsAreSummedUp) {
   EXPECT_THAT(problems.back(), HasSubstr("more problems"));
 }
 
-// Primitives, the examples and a deletion undone (which re-creates its records at the tails of
-// their lists under their old, lower ids) are sound.
+// Primitives, a deletion undone (which re-creates its records at the tails of their lists under
+// their old, lower ids), a load that ended early and the examples are sound.
 TEST_F(ValidateModelTest, SoundModelsPass) {
   model.Reset();
   for (auto add : {edit::AddBox, edit::AddSphere, edit::AddTriad, edit::AddPyramid,
@@ -140,6 +140,14 @@ TEST_F(ValidateModelTest, SoundModelsPass) {
   edit::Undo(model);
   EXPECT_EQ(model.vertices.tail()->id, 3u);
   EXPECT_THAT(ValidateModel(model), IsEmpty());
+
+  // A bad vertex layout ends a load before the bones are linked: two roots, both unlinked.
+  format::ReadModelText(model,
+                        "ZMF BONES { 2 BONE { NAME a PARENT NONE } BONE { NAME b PARENT NONE } }"
+                        " VERTICES { NONSENSE 1 }",
+                        "/nonexistent/early.zmf");
+  EXPECT_EQ(model.boneCount, 2u);
+  EXPECT_THAT(ValidateModel(model, kReadModelRules), IsEmpty());
 
   for (const auto& entry : std::filesystem::directory_iterator(kExamplesDir)) {
     if (entry.path().extension() != ".zmf") continue;

@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 
-#include "../tests/imported_model_checks.h"
 #include "anim/animation.h"
 #include "command/clipboard_commands.h"
 #include "edit/journal.h"
@@ -15,6 +14,7 @@
 #include "model/clipboard.h"
 #include "model/model.h"
 #include "model/scripted_host.h"
+#include "model/validate_model.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   zmf::MemoryClipboard clipboard;
   clipboard.SetText(std::string(reinterpret_cast<const char*>(data), size));
   zmf::command::PasteClipboard(model, clipboard);
-  if (!zmf::testing::BrokenInvariant(model).empty()) __builtin_trap();
+  zmf::AbortIfInvalid(model, "Paste", zmf::kImportedModelRules);
 
   const std::uint32_t selected = model.vertices.selCount();
   const std::optional<zmf::format::PastedGeometry> again =
@@ -66,6 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Added vertices came as one undo step.
   if (model.vertices.count() != 3) {
     zmf::edit::Undo(model);
+    zmf::AbortIfInvalid(model, "undoing Paste");
     if (model.vertices.count() != 3 || model.faces.count() != 1 || model.vertices.tail()->id != 2) {
       __builtin_trap();
     }

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <string_view>
 
-#include "../tests/imported_model_checks.h"
 #include "importers/md5_mesh.h"
 #include "model/model.h"
 #include "model/scripted_host.h"
+#include "model/validate_model.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static zmf::ScriptedHost host;
@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   model.Reset();
   zmf::importers::ImportMd5MeshFrom(model, {reinterpret_cast<const char*>(data), size});
-  if (!zmf::testing::BrokenInvariant(model).empty()) __builtin_trap();
+  zmf::AbortIfInvalid(model, "an MD5 mesh import", zmf::kImportedModelRules);
   host.ClearEvents();
   return 0;
 }

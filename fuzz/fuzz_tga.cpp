@@ -6,6 +6,7 @@
 #include "importers/tga_heightmap.h"
 #include "model/model.h"
 #include "model/scripted_host.h"
+#include "model/validate_model.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static zmf::ScriptedHost host;
@@ -22,6 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   model.Reset();
   if (!zmf::importers::ImportHeightmapFrom(model, bytes)) __builtin_trap();
+  zmf::AbortIfInvalid(model, "a heightmap import", zmf::kImportedModelRules);
   const std::size_t w = static_cast<std::size_t>(image.width);
   const std::size_t h = static_cast<std::size_t>(image.height);
   const std::size_t faces = w > 1 && h > 1 ? 2 * (w - 1) * (h - 1) : 0;

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <string_view>
 
-#include "../tests/imported_model_checks.h"
 #include "importers/zqd.h"
 #include "model/model.h"
 #include "model/scripted_host.h"
+#include "model/validate_model.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   model.Reset();
   zmf::importers::ImportZqdFrom(model, {reinterpret_cast<const char*>(data), size}, kPath);
-  if (!zmf::testing::BrokenInvariant(model).empty()) __builtin_trap();
+  zmf::AbortIfInvalid(model, "a ZQD import", zmf::kImportedModelRules);
   host.ClearEvents();
   return 0;
 }

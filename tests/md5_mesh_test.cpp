@@ -10,7 +10,7 @@
 #include "command/open_save.h"
 #include "edit/undo_redo.h"
 #include "file_fixture.h"
-#include "imported_model_checks.h"
+#include "model/validate_model.h"
 #include "model_fixture.h"
 #include "zmf_models.h"
 
@@ -113,7 +113,7 @@ TEST_F(Md5MeshTest, WeightsPlaceVerticesAndJointsBecomeBonesRelativeToTheirParen
   EXPECT_EQ(arm.frameMatrix, testing::Translation(1, 2, 3));
   EXPECT_EQ(model.bones[4].parent, 3);
   EXPECT_EQ(arm.firstChild, 4);
-  EXPECT_EQ(testing::BrokenInvariant(model), "");
+  EXPECT_THAT(ValidateModel(model, kImportedModelRules), ::testing::IsEmpty());
 
   // A file that cannot be read is reported.
   host.ClearEvents();
@@ -146,7 +146,7 @@ TEST_F(Md5MeshTest, EachMeshIsAskedForAndItsTrianglesAreReversed) {
   Import(text);
   EXPECT_EQ(Corners(), (Rows{{2, 1, 0}, {5, 4, 3}, {3, 5, 5}}));
   EXPECT_EQ(model.bones[0].weights.count(), 6u);
-  EXPECT_EQ(testing::BrokenInvariant(model), "");
+  EXPECT_THAT(ValidateModel(model, kImportedModelRules), ::testing::IsEmpty());
 }
 
 TEST_F(Md5MeshTest, JointsBeyondTheBoneTablePlaceVerticesButHoldNone) {
@@ -199,7 +199,7 @@ TEST_F(Md5MeshTest, BadVersionsAndBadHierarchiesAreReported) {
     EXPECT_EQ(model.boneCount, 0u);
     EXPECT_EQ(model.rootBone, kNoBone);
     EXPECT_EQ(model.faces.count(), 1u);
-    EXPECT_EQ(testing::BrokenInvariant(model), "");
+    EXPECT_THAT(ValidateModel(model, kImportedModelRules), ::testing::IsEmpty());
   }
 }
 
@@ -223,7 +223,7 @@ TEST_F(Md5MeshTest, MalformedFilesNeverLeaveTheirArrays) {
   // Triangle 1 had no line: a zeroed entry, on vertex 0 three times.
   using Rows = std::vector<std::array<std::uint32_t, 3>>;
   EXPECT_EQ(Corners(), (Rows{{1, 1, 0}, {0, 0, 0}}));
-  EXPECT_EQ(testing::BrokenInvariant(model), "");
+  EXPECT_THAT(ValidateModel(model, kImportedModelRules), ::testing::IsEmpty());
 
   // Counts far beyond the text make no more than the text could describe. The 128 joints that no
   // line gave have no names, so their parent (joint 0) is not found.
@@ -235,14 +235,14 @@ TEST_F(Md5MeshTest, MalformedFilesNeverLeaveTheirArrays) {
   EXPECT_GT(model.vertices.count(), 5u);
   EXPECT_LE(model.vertices.count(), huge.size() / 8 + 1);
   EXPECT_EQ(host.BoxTexts(), Boxes{ErrorBoxText("Bone name not found:", "")});
-  EXPECT_EQ(testing::BrokenInvariant(model), "");
+  EXPECT_THAT(ValidateModel(model, kImportedModelRules), ::testing::IsEmpty());
 
   // A joints block that takes the rest of the file as joints; a mesh block without a count.
   for (const std::string& text : {std::string(), std::string("mesh {\n"), std::string("joints {\n"),
                                   "numJoints 9\njoints {\n" + kRootJoint + "\n}\nmesh {\n}\n",
                                   std::string("\0\x01\xff}{", 5), Md5({}, {"\tnumverts 1\n"})}) {
     Import(text);
-    EXPECT_EQ(testing::BrokenInvariant(model), "");
+    EXPECT_THAT(ValidateModel(model, kImportedModelRules), ::testing::IsEmpty());
   }
 }
 

@@ -5,7 +5,6 @@
 #include <random>
 #include <set>
 #include <sstream>
-#include <unordered_set>
 
 #include "anim/skeleton.h"
 #include "edit/bone_edits.h"
@@ -24,6 +23,7 @@
 #include "edit/undo_redo.h"
 #include "edit/weld.h"
 #include "file_fixture.h"
+#include "model/validate_model.h"
 #include "model_fixture.h"
 
 namespace zmf::testing {
@@ -99,85 +99,25 @@ std::string FullDump(const Model& m, FaceMaterials materials) {
   return out;
 }
 
-// A record list's id index, position index and selection agree with its links; `all` gets its
-// records.
+// A record list's position tables agree with its links, in list and in selection order.
 template <class T>
-void ExpectListConsistent(const RecordList<T>& list, std::unordered_set<const T*>& all) {
+void ExpectPositionsConsistent(const RecordList<T>& list) {
   std::uint32_t n = 0;
-  for (const T* r : list) {
-    all.insert(r);
-    ASSERT_EQ(list.FindById(r->id), r) << "id " << r->id;
-    ASSERT_EQ(list.Nth(n++), r) << "position " << n;
-  }
-  ASSERT_EQ(n, list.count());
+  for (const T* r : list) ASSERT_EQ(list.Nth(n++), r) << "position " << n;
   n = 0;
-  for (const T* r : list.Selected()) {
-    ASSERT_TRUE(all.count(r) != 0 && r->selected);
-    ASSERT_EQ(list.NthSelected(n++), r);
-  }
-  ASSERT_EQ(n, list.selCount());
+  for (const T* r : list.Selected()) ASSERT_EQ(list.NthSelected(n++), r) << "selected " << n;
 }
 
 // The links, caches and cross references that must hold whatever was done and undone.
 void ExpectConsistent(const Model& m) {
-  std::unordered_set<const Vertex*> vertices;
-  std::unordered_set<const Face*> faces;
-  ASSERT_NO_FATAL_FAILURE(ExpectListConsistent(m.vertices, vertices)) << "vertices";
-  ASSERT_NO_FATAL_FAILURE(ExpectListConsistent<Face>(m.faces, faces)) << "faces";
-  std::map<const Vertex*, std::multiset<const Face*>> uses;
-  for (const Face* f : m.faces) {
-    ASSERT_LT(f->material, m.materialCount);
-    for (const Vertex* c : {f->a, f->b, f->c}) {
-      ASSERT_TRUE(c == nullptr || vertices.count(c) != 0)
-          << "face " << f->id << " names a freed vertex";
-      if (c != nullptr) uses[c].insert(f);
-    }
-  }
-  for (const Vertex* v : m.vertices) {
-    std::multiset<const Face*> refs;
-    for (Face* used : v->Faces()) refs.insert(used);
-    ASSERT_EQ(refs, uses[v]) << "face references of vertex " << v->id;
-  }
-  std::uint32_t chained = 0;
-  for (std::uint32_t mat = 0; mat < kMaxMaterials; ++mat) {
-    std::uint32_t count = 0;
-    for (const Face* f : m.faces.Chain(mat)) {
-      ASSERT_TRUE(faces.count(f) != 0 && f->material == mat);
-      ++count;
-    }
-    ASSERT_EQ(count, m.faces.chainCount(mat));
-    chained += count;
-  }
-  ASSERT_EQ(chained, m.faces.count());
-  for (const Duplicate* d : m.duplicates) {
-    ASSERT_TRUE(vertices.count(d->vertex) != 0 && vertices.count(d->twin) != 0);
-  }
-  for (std::uint32_t b = 0; b < m.boneCount; ++b) {
-    for (const VertexWeight* w : m.bones[b].weights) ASSERT_TRUE(vertices.count(w->vertex) != 0);
-  }
-  // One tree: the root has no parent, every other bone sits once in its parent's chain of
-  // children under its parent's name.
+  ASSERT_THAT(ValidateModel(m), ::testing::IsEmpty());
+  // Edits keep one tree: the root is the one bone without a parent.
+  std::uint32_t parentless = 0;
+  for (std::uint32_t b = 0; b < m.boneCount; ++b) parentless += m.bones[b].parent == kNoBone;
+  ASSERT_EQ(parentless, m.rootBone == kNoBone ? 0u : 1u);
   ASSERT_EQ(m.rootBone == kNoBone, m.boneCount == 0);
-  std::vector<int> inChains(m.boneCount, 0);
-  for (std::uint32_t b = 0; b < m.boneCount; ++b) {
-    const Bone& bone = m.bones[b];
-    ASSERT_EQ(bone.index, b);
-    if (static_cast<std::int32_t>(b) == m.rootBone) {
-      ASSERT_EQ(bone.parent, kNoBone);
-    } else {
-      ASSERT_TRUE(bone.parent >= 0 && bone.parent < static_cast<std::int32_t>(m.boneCount))
-          << "bone " << b << " parent " << bone.parent;
-      ASSERT_EQ(bone.parentName, m.bones[bone.parent].name) << "bone " << b;
-    }
-    for (std::int32_t c = bone.firstChild; c != kNoBone; c = m.bones[c].nextSibling) {
-      ASSERT_TRUE(c >= 0 && c < static_cast<std::int32_t>(m.boneCount)) << "child " << c;
-      ASSERT_EQ(m.bones[c].parent, static_cast<std::int32_t>(b)) << "child " << c;
-      ASSERT_LE(++inChains[c], 1) << "bone " << c << " chained twice";
-    }
-  }
-  for (std::uint32_t b = 0; b < m.boneCount; ++b) {
-    ASSERT_EQ(inChains[b], static_cast<std::int32_t>(b) == m.rootBone ? 0 : 1) << "bone " << b;
-  }
+  ASSERT_NO_FATAL_FAILURE(ExpectPositionsConsistent(m.vertices)) << "vertices";
+  ASSERT_NO_FATAL_FAILURE(ExpectPositionsConsistent<Face>(m.faces)) << "faces";
 }
 
 class UndoStress : public ModelTest {

@@ -9,10 +9,10 @@
 #include <cmath>
 #include <random>
 #include <tuple>
-#include <unordered_set>
 
 #include "file_fixture.h"
 #include "format/zmf_writer.h"
+#include "model/validate_model.h"
 #include "model_fixture.h"
 #include "zmf_models.h"
 
@@ -39,65 +39,9 @@ class ZmfReaderTest : public testing::ModelTest {
     return positions;
   }
 
-  // The first promise the model breaks, or "" when it keeps them all: counts within the tables
-  // and equal to the lists' lengths; every face on three live vertices, with a material of the
-  // table (material 0 when the table is empty) and in that material's chain; bone links, the
-  // root and key bones naming bones of the table (or none); weights only on bones of the table,
-  // naming live vertices.
-  std::string BrokenPromise() const {
-    std::unordered_set<const Vertex*> live;
-    for (const Vertex* v : model.vertices) live.insert(v);
-    if (live.size() != model.vertices.count()) return "vertex count";
-    if (model.materialCount > kMaxMaterials) return "material count";
-    const std::uint32_t materials = std::max<std::uint32_t>(model.materialCount, 1);
-    std::uint32_t faces = 0;
-    for (const Face* f : model.faces) {
-      ++faces;
-      if (!live.contains(f->a) || !live.contains(f->b) || !live.contains(f->c)) {
-        return "corner of face " + std::to_string(f->id);
-      }
-      if (f->material >= materials) return "material of face " + std::to_string(f->id);
-    }
-    if (faces != model.faces.count()) return "face count";
-    std::uint32_t chained = 0;
-    for (std::uint32_t m = 0; m < kMaxMaterials; ++m) chained += model.faces.chainCount(m);
-    if (chained != faces) return "material chains";
-
-    const std::uint32_t bones = model.boneCount;
-    if (bones > kMaxBones) return "bone count";
-    auto boneOrNone = [&](std::int32_t b) {
-      return b == kNoBone || (b >= 0 && static_cast<std::uint32_t>(b) < bones);
-    };
-    if (!boneOrNone(model.rootBone)) return "root bone";
-    for (std::uint32_t b = 0; b < kMaxBones; ++b) {
-      const Bone& bone = model.bones[b];
-      if (b >= bones) {
-        if (bone.weights.count() != 0) return "weights of unused bone " + std::to_string(b);
-        continue;
-      }
-      if (!boneOrNone(bone.parent) || !boneOrNone(bone.firstChild) ||
-          !boneOrNone(bone.nextSibling)) {
-        return "links of bone " + std::to_string(b);
-      }
-      for (const VertexWeight* w : bone.weights) {
-        if (!live.contains(w->vertex)) return "weight of bone " + std::to_string(b);
-      }
-    }
-    if (model.animationCount > kMaxAnimations) return "animation count";
-    for (std::uint32_t a = 0; a < model.animationCount; ++a) {
-      const Animation& animation = model.animation(a);
-      if (animation.keyCount > kMaxKeys) return "key count";
-      for (std::uint32_t k = 0; k < animation.keyCount; ++k) {
-        const AnimKey& key = animation.keys[k];
-        if (key.keyBoneCount > kMaxKeyBones) return "key bone count";
-        for (std::uint32_t j = 0; j < key.keyBoneCount; ++j) {
-          const std::uint32_t index = key.keyBones[j].boneIndex;
-          if (index != kUnboundKeyBone && index >= bones) return "key bone binding";
-        }
-      }
-    }
-    return "";
-  }
+  // The rules of the store and those every read keeps (ValidateModel and kReadModelRules): a
+  // face's material is below max(materialCount, 1) there.
+  std::vector<std::string> Problems() const { return ValidateModel(model, kReadModelRules); }
 
   // Corners of each face as positions in the vertex list, and its material.
   std::vector<FaceRow> FaceIndices() {
@@ -223,7 +167,7 @@ TEST_F(ZmfReaderTest, BigFilesReadFromDiskAsFromMemory) {
   ASSERT_EQ(model.faces.count(), 399998u);
   format::ReadModelFile(model, folder.File("big.zmf"));
   EXPECT_EQ(format::WriteModelText(model), fromMemory);
-  EXPECT_EQ(BrokenPromise(), "");
+  EXPECT_THAT(Problems(), ::testing::IsEmpty());
 }
 
 TEST_F(ZmfReaderTest, TexturesAreLoadedFromBesideTheModel) {
@@ -484,9 +428,9 @@ TEST_F(ZmfReaderTest, EveryTruncationOfAFileReadsSafely) {
   for (std::size_t size = 0; size <= golden.size(); ++size) {
     const std::string prefix = golden.substr(0, size);
     Read(prefix);
-    ASSERT_EQ(BrokenPromise(), "") << "read of the first " << size << " bytes";
+    ASSERT_THAT(Problems(), ::testing::IsEmpty()) << "read of the first " << size << " bytes";
     format::ImportAnimationsText(model, prefix, kPath);
-    ASSERT_EQ(BrokenPromise(), "") << "animations of the first " << size << " bytes";
+    ASSERT_THAT(Problems(), ::testing::IsEmpty()) << "animations of the first " << size << " bytes";
   }
   // The whole file is the whole model.
   EXPECT_EQ(model.vertices.count(), 4u);

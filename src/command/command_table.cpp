@@ -13,6 +13,7 @@
 #include "command/transform_commands.h"
 #include "command/view_commands.h"
 #include "command/weld_commands.h"
+#include "model/validate_model.h"
 
 namespace zmf::command {
 namespace {
@@ -345,6 +346,7 @@ Refresh FinishCommand(CommandContext& context, Refresh refresh) {
   // What the next frame draws through, so that commands working from the view (texture
   // coordinates from the view, say) see the camera as it now stands.
   if (editor != nullptr) model.viewMatrix = view::BuildViewMatrix(editor->camera);
+  ValidateModelInDebugBuilds(model, "a command");
   return refresh;
 }
 

@@ -13,6 +13,7 @@
 #include "command/key_commands.h"
 #include "format/atomic_file.h"
 #include "format/number_text.h"
+#include "model/validate_model.h"
 #include "view/editor_state.h"
 #include "view/panels.h"
 
@@ -459,6 +460,7 @@ int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
         break;
       }
     }
+    ValidateModelInDebugBuilds(model, location);
   }
   host.SetLocation({});
   return failed || host.errorCount() > 0 ? 1 : 0;

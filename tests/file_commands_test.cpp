@@ -130,10 +130,7 @@ TEST_F(FileCommandsTest, SaveChoosesTheWriterByExtension) {
 using FileBatchTest = testing::BatchScriptTest;
 
 TEST_F(FileBatchTest, OpensAFixtureAndSavesItUnchanged) {
-  WriteFile(folder.File("every.zmf"), ReadFile(testing::kEverySectionFile));
-  for (const char* bmp : testing::kEverySectionBmps) {
-    WriteFile(folder.File(bmp), testing::SolidBmp64(10, 20, 30));
-  }
+  testing::CopyEverySection(folder, "every.zmf");
   // Comments, blank lines, quotes, trailing blanks, Windows line ends, commands by number.
   EXPECT_EQ(Run("# copy a model\nopen @/every.zmf\n\n  save \"@/copy one.zmf\"  \r\n"
                 "32773 @/copy.glc\nnew\n32772 \"@/copy one.zmf\"\nimport-animations @/every.zmf\n"

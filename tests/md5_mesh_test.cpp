@@ -20,6 +20,8 @@ namespace {
 using testing::ErrorBoxText;
 
 using Boxes = std::vector<std::string>;
+using Rows = std::vector<testing::FaceRow>;
+using testing::FaceRows;
 
 // A file with these joint lines and mesh bodies; the counts are the lists' sizes.
 std::string Md5(const std::vector<std::string>& joints, const std::vector<std::string>& meshes) {
@@ -55,12 +57,6 @@ class Md5MeshTest : public testing::ModelTest {
       if (e.kind == ScriptedHost::Event::Kind::Question) texts.push_back(e.text + "|" + e.title);
     }
     return texts;
-  }
-
-  std::vector<std::array<std::uint32_t, 3>> Corners() const {
-    std::vector<std::array<std::uint32_t, 3>> corners;
-    for (const Face* f : model.faces) corners.push_back({f->a->id, f->b->id, f->c->id});
-    return corners;
   }
 };
 
@@ -134,8 +130,7 @@ TEST_F(Md5MeshTest, EachMeshIsAskedForAndItsTrianglesAreReversed) {
   EXPECT_EQ(Questions(), (std::vector<std::string>{"Load the mesh: first?|Load Mesh",
                                                    "Load the mesh: second?|Load Mesh"}));
   EXPECT_EQ(model.vertices.count(), 3u);
-  using Rows = std::vector<std::array<std::uint32_t, 3>>;
-  EXPECT_EQ(Corners(), (Rows{{2, 1, 0}, {0, 2, 2}}));
+  EXPECT_EQ(FaceRows(model), (Rows{{2, 1, 0, 0}, {0, 2, 2, 0}}));
   EXPECT_EQ(model.faces.selCount(), 2u);
   // Each face is its own undo step.
   edit::Undo(model);
@@ -144,7 +139,7 @@ TEST_F(Md5MeshTest, EachMeshIsAskedForAndItsTrianglesAreReversed) {
   host.QueueYes(true);
   host.QueueYes(true);
   Import(text);
-  EXPECT_EQ(Corners(), (Rows{{2, 1, 0}, {5, 4, 3}, {3, 5, 5}}));
+  EXPECT_EQ(FaceRows(model), (Rows{{2, 1, 0, 0}, {5, 4, 3, 0}, {3, 5, 5, 0}}));
   EXPECT_EQ(model.bones[0].weights.count(), 6u);
   EXPECT_THAT(ValidateModel(model, kImportedModelRules), ::testing::IsEmpty());
 }
@@ -221,8 +216,7 @@ TEST_F(Md5MeshTest, MalformedFilesNeverLeaveTheirArrays) {
   EXPECT_EQ(model.vertices.Nth(0)->position, (Vector3{0, 0, 0}));  // its one weight names no joint
   EXPECT_TRUE(std::isnan(model.vertices.Nth(1)->position.x));      // weights 0 and 1 of 2
   // Triangle 1 had no line: a zeroed entry, on vertex 0 three times.
-  using Rows = std::vector<std::array<std::uint32_t, 3>>;
-  EXPECT_EQ(Corners(), (Rows{{1, 1, 0}, {0, 0, 0}}));
+  EXPECT_EQ(FaceRows(model), (Rows{{1, 1, 0, 0}, {0, 0, 0, 0}}));
   EXPECT_THAT(ValidateModel(model, kImportedModelRules), ::testing::IsEmpty());
 
   // Counts far beyond the text make no more than the text could describe. The 128 joints that no

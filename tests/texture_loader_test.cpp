@@ -3,12 +3,11 @@
 #include "material/texture_loader.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
+#include "file_fixture.h"
 #include "image_fixtures.h"
 #include "material/background_image.h"
 #include "material/texels.h"
@@ -23,21 +22,12 @@ std::string Warning(const std::string& file) {
   return ErrorBoxText("Texture files should be powers of 2 in dimension:", file);
 }
 
-// Each test writes its files into a folder of its own, removed afterwards.
 class TextureFiles : public ModelTest {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("zmf_textures_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
-  std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+  std::string PathOf(const std::string& name) const { return folder_.File(name); }
   std::string Write(const std::string& name, const Bytes& bytes) {
-    std::ofstream(PathOf(name), std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    WriteFile(PathOf(name),
+              std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     return PathOf(name);
   }
   std::uint32_t Load(const std::string& file, std::uint32_t mode = material::kAlphaNone) {
@@ -47,7 +37,7 @@ class TextureFiles : public ModelTest {
     return textures.live().at(name);
   }
 
-  std::filesystem::path dir_;
+  TempFolder folder_;
 };
 
 // Pixel (x, y) of the test pictures: blue x, green y, red 7.

@@ -29,6 +29,15 @@ inline const char* const kEverySectionBmps[] = {"wood.bmp",  "lum.bmp",   "black
                                                 "white.bmp", "first.bmp", "infile.bmp",
                                                 "const.bmp", "keyed.bmp"};
 
+// every_section.zmf copied into the folder as `name`, with a plain texture for each BMP it names
+// so that it loads without a message; returns the copy's path.
+inline std::string CopyEverySection(const TempFolder& folder, const std::string& name) {
+  const std::string path = folder.File(name);
+  WriteFile(path, ReadFile(kEverySectionFile));
+  for (const char* bmp : kEverySectionBmps) WriteFile(folder.File(bmp), SolidBmp64(9, 9, 9));
+  return path;
+}
+
 inline Vertex* AddFileVertex(Model& model, Vector3 position, Vector3 normal, float u, float v) {
   Vertex* vertex = model.AppendVertex();
   model.SetVertex(vertex, position, normal, u, v);

@@ -77,29 +77,9 @@ std::string Box(const std::string& message, const std::string& detail) {
 // The golden model with its textures beside it, so that it loads without a message.
 class CommandLineToolTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    WriteFile(model_, ReadFile(testing::kEverySectionFile));
-    for (const char* bmp : testing::kEverySectionBmps) {
-      WriteFile(folder_.File(bmp), testing::SolidBmp64(9, 9, 9));
-    }
-  }
-
   TempFolder folder_;
-  const std::string model_ = folder_.File("every.zmf");
+  const std::string model_ = testing::CopyEverySection(folder_, "every.zmf");
 };
-
-TEST_F(CommandLineToolTest, HelpListsEveryForm) {
-  const Result help = RunEditor({"--help"});
-  EXPECT_EQ(help.exitCode, 0) << help.errors;
-  for (const char* form : {"--screenshot FILE.png [--batch SCRIPT] [MODEL]", "--info FILE",
-                           "--convert IN OUT", "--batch SCRIPT [MODEL]"}) {
-    EXPECT_NE(help.out.find(form), std::string::npos) << form;
-  }
-
-  const Result wrong = RunEditor({"--info"});
-  EXPECT_EQ(wrong.exitCode, 2);
-  EXPECT_EQ(wrong.errors.rfind("zmfedit: --info needs a file name\nusage:", 0), 0u) << wrong.errors;
-}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -157,7 +137,11 @@ TEST(CommandListTest, ListCommandsAndHelpShowTheWholeCommandTable) {
   // a script may hold.
   const Result help = RunEditor({"--help"});
   EXPECT_EQ(help.exitCode, 0) << help.errors;
-  EXPECT_NE(help.out.find("zmfedit --list-commands\n"), std::string::npos);
+  for (const char* form :
+       {"--screenshot FILE.png [--batch SCRIPT] [MODEL]", "--info FILE", "--convert IN OUT",
+        "--batch SCRIPT [MODEL]", "zmfedit --list-commands\n"}) {
+    EXPECT_NE(help.out.find(form), std::string::npos) << form;
+  }
   for (const command::CommandEntry& entry : commands) {
     const std::string id = std::to_string(entry.id);
     std::string usage(entry.scriptName);
@@ -197,6 +181,10 @@ TEST_F(CommandLineToolTest, InfoPrintsCountsAndBounds) {
   EXPECT_EQ(none.errors, Box("Could not open file:", missing));
   EXPECT_EQ(none.out.substr(0, 11), "vertices 0\n");
   EXPECT_NE(none.out.find("bounds none\n"), std::string::npos);
+
+  const Result wrong = RunEditor({"--info"});
+  EXPECT_EQ(wrong.exitCode, 2);
+  EXPECT_EQ(wrong.errors.rfind("zmfedit: --info needs a file name\nusage:", 0), 0u) << wrong.errors;
 }
 
 TEST_F(CommandLineToolTest, ConvertWritesTheOtherFormats) {

@@ -22,7 +22,6 @@ class EglContext {
 
   bool Ready() const { return ready_; }
   const std::string& Error() const { return error_; }
-  bool UsesFramebufferObject() const { return fbo_ != 0; }
 
   // The drawable's pixels as RGBA, bottom row first (GL's order): pixel (x, y) starts at
   // 4 * (y * width + x).

@@ -2,66 +2,18 @@
 #include "render/frame.h"
 
 #include <GL/gl.h>
-#include <gtest/gtest.h>
 
-#include <array>
-#include <cstdint>
-#include <cstdlib>
-#include <vector>
+#include "render_fixture.h"
 
-#include "egl_context.h"
-#include "model/model.h"
-#include "model/scripted_host.h"
-#include "render/renderer.h"
-#include "view/editor_state.h"
-
-namespace zmf {
+namespace zmf::testing {
 namespace {
 
-constexpr int kSize = 512;
-constexpr int kBackground = 51;  // 0.2 grey
-constexpr int kCross = 153;      // 0.6 grey
+using view::ViewMode;
 
-class FrameTest : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(context_.Ready()) << context_.Error(); }
+const Rgb kCross = Bytes(0.6f, 0.6f, 0.6f);
 
-  void Render(view::ViewMode viewMode) {
-    editor_.view = viewMode;
-    renderer_.DrawFrame(model_, editor_, clock_);
-    pixels_ = context_.ReadPixels();
-  }
-
-  // Pixel (x, y) in GL window coordinates (origin bottom left) as RGB.
-  std::array<int, 3> At(int x, int y) const {
-    const std::size_t i = (static_cast<std::size_t>(y) * kSize + x) * 4;
-    return {pixels_[i], pixels_[i + 1], pixels_[i + 2]};
-  }
-
-  bool IsGrey(int x, int y, int level) const {
-    for (int channel : At(x, y)) {
-      if (std::abs(channel - level) > 1) return false;
-    }
-    return true;
-  }
-
-  int CountGrey(int level) const {
-    int count = 0;
-    for (int y = 0; y < kSize; ++y) {
-      for (int x = 0; x < kSize; ++x) count += IsGrey(x, y, level) ? 1 : 0;
-    }
-    return count;
-  }
-
-  test::EglContext context_{kSize, kSize};
-  ScriptedHost host_;
-  RecordingTextureStore textures_;
-  Model model_{host_, textures_};  // empty
-  view::EditorState editor_;       // the identity projection: the cross spans the viewport
-  ManualClock clock_;
-  render::Renderer renderer_;
-  std::vector<std::uint8_t> pixels_;
-};
+// An empty model: the default camera shows -1 ... 1, so the cross spans the viewport.
+using FrameTest = RenderTest;
 
 TEST(GlVersionTest, ViewportDrawsOnlyFromGl11On) {
   EXPECT_TRUE(render::IsGl11OrLater("4.5 (Compatibility Profile) Mesa 22.3.6"));
@@ -74,7 +26,8 @@ TEST(GlVersionTest, ViewportDrawsOnlyFromGl11On) {
 }
 
 TEST_F(FrameTest, InitialStateMatchesTheViewportsFixedSetup) {
-  // Whatever the model-view matrix held before, the light is placed in eye space.
+  // Whatever the model-view matrix held before (the fixture set the state up once already), the
+  // light is placed in eye space.
   glMatrixMode(GL_MODELVIEW);
   glTranslatef(10.0f, 20.0f, 30.0f);
   render::SetInitialGlState();
@@ -119,45 +72,40 @@ TEST_F(FrameTest, InitialStateMatchesTheViewportsFixedSetup) {
 }
 
 TEST_F(FrameTest, VerticesAndFacesViewOfAnEmptyModelIsTheCentreCross) {
-  render::SetInitialGlState();
   // A frame starts from the identity whatever the last one left behind.
   glMatrixMode(GL_MODELVIEW);
   glTranslatef(0.5f, 0.5f, 0.0f);
   glEnable(GL_DEPTH_TEST);
   glEnable(GL_TEXTURE_2D);
-  Render(view::ViewMode::Mesh);
+  Draw(ViewMode::Mesh);
 
   // Both lines run along pixel edges (x = 256.0 and y = 256.0 in window coordinates), so the
   // rasterizer may light the column and row on either side; Mesa lights 255.
   int column = -1;
   int row = -1;
   for (int candidate : {255, 256}) {
-    if (IsGrey(candidate, 100, kCross)) column = candidate;
-    if (IsGrey(100, candidate, kCross)) row = candidate;
+    if (Shows(candidate, 100, kCross)) column = candidate;
+    if (Shows(100, candidate, kCross)) row = candidate;
   }
   ASSERT_NE(column, -1) << "no vertical line next to the centre";
   ASSERT_NE(row, -1) << "no horizontal line next to the centre";
-  for (int t = 0; t < kSize; ++t) {
-    EXPECT_TRUE(IsGrey(column, t, kCross)) << "vertical line at y " << t;
-    EXPECT_TRUE(IsGrey(t, row, kCross)) << "horizontal line at x " << t;
+  for (int t = 0; t < kViewSize; ++t) {
+    EXPECT_TRUE(Shows(column, t, kCross)) << "vertical line at y " << t;
+    EXPECT_TRUE(Shows(t, row, kCross)) << "horizontal line at x " << t;
   }
   // So two one-pixel lines across the whole view, sharing the centre pixel, and nothing else.
-  EXPECT_EQ(CountGrey(kCross), 2 * kSize - 1);
-  EXPECT_EQ(CountGrey(kBackground), kSize * kSize - (2 * kSize - 1));
+  EXPECT_EQ(Count(kCross), 2 * kViewSize - 1);
+  EXPECT_EQ(Count(kBackground), kViewSize * kViewSize - (2 * kViewSize - 1));
 }
 
 TEST_F(FrameTest, OtherViewsOfAnEmptyModelShowOnlyTheBackground) {
-  render::SetInitialGlState();
-  for (view::ViewMode viewMode :
-       {view::ViewMode::Normals, view::ViewMode::Material, view::ViewMode::Skeleton}) {
+  for (ViewMode mode : {ViewMode::Normals, ViewMode::Material, ViewMode::Skeleton}) {
     // Start from a frame with the cross, so that a missing clear would show.
-    Render(view::ViewMode::Mesh);
-    Render(viewMode);
-    const int view = static_cast<int>(viewMode);
-    EXPECT_TRUE(IsGrey(256, 256, kBackground)) << "view " << view;
-    EXPECT_EQ(CountGrey(kBackground), kSize * kSize) << "view " << view;
+    Draw(ViewMode::Mesh);
+    Draw(mode);
+    EXPECT_EQ(Count(kBackground), kViewSize * kViewSize) << "view " << static_cast<int>(mode);
   }
 }
 
 }  // namespace
-}  // namespace zmf
+}  // namespace zmf::testing

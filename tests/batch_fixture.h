@@ -17,6 +17,12 @@ namespace zmf::testing {
 using ::testing::HasSubstr;
 using ::testing::Not;
 
+// The text from the first `marker` on ("BONES"), or a note that it is missing and the text.
+inline std::string From(const std::string& text, const std::string& marker) {
+  const std::size_t at = text.find(marker);
+  return at == std::string::npos ? "(no " + marker + ")\n" + text : text.substr(at);
+}
+
 class BatchScriptTest : public ::testing::Test {
  protected:
   ~BatchScriptTest() override { std::fclose(boxes_); }

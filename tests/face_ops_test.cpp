@@ -21,12 +21,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-using CornerIds = std::vector<std::uint32_t>;
-
-CornerIds Corners(const Face* f) {
-  if (f == nullptr || f->a == nullptr || f->b == nullptr || f->c == nullptr) return {};
-  return {f->a->id, f->b->id, f->c->id};
-}
+using Ids3 = std::vector<std::uint32_t>;
 
 class FaceOps : public ModelTest {
  protected:
@@ -61,7 +56,7 @@ TEST_F(FaceOps, SplitSharesTheCommonMidpointAndCutsTheNeighbourInTwo) {
   // reuses 7 and makes 8 on (0, 1) and 9 on (2, 0).
   ASSERT_EQ(model.vertices.count(), 10u);
   EXPECT_EQ(model.vertices.FindById(7)->position, (Vector3{0.5f, 0.5f, 0}));
-  const std::vector<CornerIds> expected = {
+  const std::vector<Ids3> expected = {
       {0, 8, 9}, {1, 5, 7}, {3, 5, 4},  // the neighbour, rewired at its edge (3, 1)
       {5, 6, 7}, {5, 3, 6}, {6, 2, 7},  // from f1
       {8, 7, 9}, {8, 1, 7}, {7, 2, 9},  // from f0, on the shared midpoint
@@ -69,7 +64,7 @@ TEST_F(FaceOps, SplitSharesTheCommonMidpointAndCutsTheNeighbourInTwo) {
   };
   ASSERT_EQ(model.faces.count(), expected.size());
   for (std::uint32_t id = 0; id < expected.size(); ++id) {
-    EXPECT_EQ(Corners(FaceById(id)), expected[id]) << "face " << id;
+    EXPECT_EQ(CornerIds(FaceById(id)), expected[id]) << "face " << id;
   }
   EXPECT_THAT(SelectedIds(model.faces), ElementsAre(0, 1, 3, 4, 5, 6, 7, 8, 9));
   EXPECT_THAT(SelectedIds(model.vertices), ElementsAre(5, 6, 7, 8, 9));
@@ -88,9 +83,9 @@ TEST_F(FaceOps, SplitClosesEveryCutEdgeOfANeighbour) {
   edit::SplitSelectedFaces(model, false);
   // Midpoints: 5 on (2, 1), 6, 7 from the face beside; 8 on (1, 0), 9, 10 from the one below.
   ASSERT_EQ(model.faces.count(), 11u);
-  EXPECT_EQ(Corners(FaceById(0)), (CornerIds{0, 8, 2}));
-  EXPECT_EQ(Corners(FaceById(9)), (CornerIds{1, 5, 8}));
-  EXPECT_EQ(Corners(FaceById(10)), (CornerIds{5, 2, 8}));
+  EXPECT_EQ(CornerIds(FaceById(0)), (Ids3{0, 8, 2}));
+  EXPECT_EQ(CornerIds(FaceById(9)), (Ids3{1, 5, 8}));
+  EXPECT_EQ(CornerIds(FaceById(10)), (Ids3{5, 2, 8}));
 }
 
 TEST_F(FaceOps, SplitDeformLeavesAFlatPatchFlat) {
@@ -128,8 +123,8 @@ class DuplicateVertices : public FaceOps {
     before = DumpModel(model);
   }
 
-  CornerIds SelectedPairs() const {
-    CornerIds pairs;
+  Ids3 SelectedPairs() const {
+    Ids3 pairs;
     for (const Duplicate* d : model.duplicates.Selected()) {
       pairs.insert(pairs.end(), {d->vertex->id, d->twin->id});
     }
@@ -148,8 +143,8 @@ TEST_F(DuplicateVertices, NoKeepsTheFacesYesMovesThemAndUndoLeavesNoStalePair) {
   // From the tail: vertex 1 is copied first (4), then vertex 0 (5). The rebuilt pair {0, 2}
   // leads the selected pairs.
   EXPECT_THAT(SelectedIds(model.vertices), ElementsAre(0, 1, 4, 5));
-  EXPECT_EQ(Corners(face), (CornerIds{0, 1, 3}));
-  EXPECT_EQ(SelectedPairs(), (CornerIds{0, 2, 1, 4, 0, 5}));
+  EXPECT_EQ(CornerIds(face), (Ids3{0, 1, 3}));
+  EXPECT_EQ(SelectedPairs(), (Ids3{0, 2, 1, 4, 0, 5}));
   EXPECT_EQ(model.bones[0].weights.tail()->vertex->id, 4u);
   edit::Undo(model);
 
@@ -158,7 +153,7 @@ TEST_F(DuplicateVertices, NoKeepsTheFacesYesMovesThemAndUndoLeavesNoStalePair) {
   model.vertices.Select(v1);
   edit::DuplicateSelectedVertices(model, true);
   // Corner 0 has two selected pairs, {0, 2} and {0, 7}: the copy just made wins.
-  EXPECT_EQ(Corners(face), (CornerIds{7, 6, 3}));
+  EXPECT_EQ(CornerIds(face), (Ids3{7, 6, 3}));
   EXPECT_THAT(SelectedIds(model.vertices), IsEmpty());
   edit::Undo(model);
   EXPECT_EQ(DumpModel(model), before);
@@ -173,7 +168,7 @@ TEST_F(DuplicateVertices, BackFacesFaceTheOtherWayOnCopiesThatKeepBonesAndNormal
   model.SetVertex(v1, v1->position, {0.5f, 0, 0.5f}, 0.25f, 0.75f);
   edit::DuplicateBackFaces(model);
   ASSERT_EQ(model.faces.count(), 2u);
-  EXPECT_EQ(Corners(model.faces.tail()), (CornerIds{6, 5, 4}));
+  EXPECT_EQ(CornerIds(model.faces.tail()), (Ids3{6, 5, 4}));
   EXPECT_THAT(SelectedIds(model.faces), ElementsAre(0, 1));
   const Vertex* copy = model.vertices.FindById(5);  // of vertex 1
   EXPECT_EQ(copy->normal, v1->normal);
@@ -196,9 +191,9 @@ TEST_F(FaceOps, FanOrdersTheOthersByAngleAsTheCameraSeesThem) {
     for (Vertex* v : selection) model.vertices.Select(v);
     const std::uint32_t first = model.faces.nextId();
     edit::FanSelectedVertices(model, 0, 0, roll);
-    std::vector<CornerIds> faces;
+    std::vector<Ids3> faces;
     for (Face* f = model.faces.FindById(first); f != nullptr; f = f->next) {
-      faces.push_back(Corners(f));
+      faces.push_back(CornerIds(f));
     }
     return faces;
   };
@@ -206,13 +201,13 @@ TEST_F(FaceOps, FanOrdersTheOthersByAngleAsTheCameraSeesThem) {
   // From +y towards +x: left -pi/2, up 0, right pi/2, down pi. Three faces, open between down
   // and left.
   EXPECT_EQ(fan({right, up, left, down, centre}, 0),
-            (std::vector<CornerIds>{{2, 4, 1}, {1, 4, 0}, {0, 4, 3}}));
+            (std::vector<Ids3>{{2, 4, 1}, {1, 4, 0}, {0, 4, 3}}));
   // Rolled a quarter turn the view sees x' = -y, y' = x: up comes first.
   EXPECT_EQ(fan({right, up, left, down, centre}, std::numbers::pi_v<float> / 2),
-            (std::vector<CornerIds>{{1, 4, 0}, {0, 4, 3}, {3, 4, 2}}));
+            (std::vector<Ids3>{{1, 4, 0}, {0, 4, 3}, {3, 4, 2}}));
   // Equal angles keep selection order; a position that is not a number sorts last.
   EXPECT_EQ(fan({lost, further, up, right, centre}, 0),
-            (std::vector<CornerIds>{{5, 4, 1}, {1, 4, 0}, {0, 4, 6}}));
+            (std::vector<Ids3>{{5, 4, 1}, {1, 4, 0}, {0, 4, 6}}));
   const std::uint64_t words = Words();
   EXPECT_THAT(fan({up, centre}, 0), IsEmpty());
   EXPECT_EQ(Words(), words);

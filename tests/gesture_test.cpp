@@ -7,23 +7,17 @@
 
 #include "batch_fixture.h"
 #include "edit/journal.h"
+#include "model_fixture.h"
 #include "view/camera.h"
 
 namespace zmf::testing {
 namespace {
 
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
 class Gestures : public BatchScriptTest {
  protected:
-  std::vector<std::uint32_t> SelectedVertexIds() const {
-    std::vector<std::uint32_t> ids;
-    for (const Vertex* v : model.vertices.Selected()) ids.push_back(v->id);
-    return ids;
-  }
-  std::vector<std::uint32_t> SelectedFaceIds() const {
-    std::vector<std::uint32_t> ids;
-    for (const Face* f : model.faces.Selected()) ids.push_back(f->id);
-    return ids;
-  }
   void SetHalfExtent(float e) {
     session.editor.camera.fitRadius = e;
     session.editor.projection = view::ApplyProjection(session.editor.camera);
@@ -44,19 +38,19 @@ TEST_F(Gestures, RectanglesSelectStrictlyInsideWhicheverWayTheyAreDrawn) {
   EXPECT_EQ(model.vertices.Nth(1)->normal, (Vector3{0.0f, 0.0f, 1.0f}));
 
   ASSERT_EQ(Run("drag left 128 128 384 384\n"), 0) << printed;
-  EXPECT_EQ(SelectedVertexIds(), (std::vector<std::uint32_t>{0, 2, 3}));
+  EXPECT_THAT(SelectedIds(model.vertices), ElementsAre(0, 2, 3));
   EXPECT_EQ(session.editor.dragRect.kind, view::DragKind::None);
   EXPECT_FLOAT_EQ(session.editor.falloffRadius, 0.5f * std::sqrt(2.0f));
   ASSERT_EQ(Run("deselect-all\ndrag left 384 384 128 128\n"), 0);
-  EXPECT_EQ(SelectedVertexIds(), (std::vector<std::uint32_t>{0, 2, 3}));
+  EXPECT_THAT(SelectedIds(model.vertices), ElementsAre(0, 2, 3));
 
   // Shift adds, and a vertex picked again moves to the end; Ctrl takes away.
   ASSERT_EQ(Run("drag left 150 150 210 210\n"), 0);
-  EXPECT_EQ(SelectedVertexIds(), (std::vector<std::uint32_t>{3}));
+  EXPECT_THAT(SelectedIds(model.vertices), ElementsAre(3));
   ASSERT_EQ(Run("drag left 300 300 128 128 shift\n"), 0);
-  EXPECT_EQ(SelectedVertexIds(), (std::vector<std::uint32_t>{0, 3}));
+  EXPECT_THAT(SelectedIds(model.vertices), ElementsAre(0, 3));
   ASSERT_EQ(Run("drag left 240 240 270 270 ctrl\n"), 0);
-  EXPECT_EQ(SelectedVertexIds(), (std::vector<std::uint32_t>{3}));
+  EXPECT_THAT(SelectedIds(model.vertices), ElementsAre(3));
 
   // The rectangle follows the mouse while the button is held.
   ASSERT_EQ(Run("press left 100 100\nmove 200 50\n"), 0);
@@ -64,17 +58,17 @@ TEST_F(Gestures, RectanglesSelectStrictlyInsideWhicheverWayTheyAreDrawn) {
   EXPECT_EQ(session.editor.dragRect.x1, (200.0f - 256) / 256);
   // A rectangle of no size selects nothing, without dividing by its size.
   ASSERT_EQ(Run("release left 200 50\nclick left 256 256\n"), 0);
-  EXPECT_TRUE(SelectedVertexIds().empty());
+  EXPECT_THAT(SelectedIds(model.vertices), IsEmpty());
   EXPECT_EQ(session.editor.falloffRadius, 0.0f);
 
   // A right click picks the vertices in the small square under it; Ctrl clears everything.
   ASSERT_EQ(Run("click right 257 255\n"), 0);
-  EXPECT_EQ(SelectedVertexIds(), (std::vector<std::uint32_t>{0}));
+  EXPECT_THAT(SelectedIds(model.vertices), ElementsAre(0));
   ASSERT_EQ(Run("click right 10 10 ctrl\n"), 0);
-  EXPECT_TRUE(SelectedVertexIds().empty());
+  EXPECT_THAT(SelectedIds(model.vertices), IsEmpty());
   // The S key picks under the last mouse position.
   ASSERT_EQ(Run("move 192 192\nkey s\n"), 0);
-  EXPECT_EQ(SelectedVertexIds(), (std::vector<std::uint32_t>{3}));
+  EXPECT_THAT(SelectedIds(model.vertices), ElementsAre(3));
 }
 
 TEST_F(Gestures, ShiftRightClickPicksTheNearestFaceUnderTheCursor) {
@@ -87,11 +81,11 @@ TEST_F(Gestures, ShiftRightClickPicksTheNearestFaceUnderTheCursor) {
   }
   model.DeselectAll();
   ASSERT_EQ(Run("click right 256 280 shift\n"), 0) << printed;
-  EXPECT_EQ(SelectedFaceIds(), (std::vector<std::uint32_t>{1}));
-  EXPECT_EQ(SelectedVertexIds(), (std::vector<std::uint32_t>{3, 4, 5}));
+  EXPECT_THAT(SelectedIds(model.faces), ElementsAre(1));
+  EXPECT_THAT(SelectedIds(model.vertices), ElementsAre(3, 4, 5));
   // Beside the triangles nothing is hit and nothing changes.
   ASSERT_EQ(Run("click right 20 20 shift\n"), 0);
-  EXPECT_EQ(SelectedFaceIds(), (std::vector<std::uint32_t>{1}));
+  EXPECT_THAT(SelectedIds(model.faces), ElementsAre(1));
 }
 
 TEST_F(Gestures, MoveDragPreviewsThenCommitsOneUndoStep) {
@@ -217,7 +211,7 @@ TEST_F(Gestures, AddModeDuplicatesASinglePickedVertexInTheNormalsView) {
   // Two vertices under the cursor: no copy.
   ASSERT_EQ(Run("click right 384 128\n"), 0);
   EXPECT_EQ(model.vertices.count(), 4u);
-  EXPECT_EQ(SelectedVertexIds(), (std::vector<std::uint32_t>{1, 2}));
+  EXPECT_THAT(SelectedIds(model.vertices), ElementsAre(1, 2));
   ASSERT_EQ(Run("undo\n"), 0);
   EXPECT_EQ(model.vertices.count(), 3u);
 
@@ -243,7 +237,7 @@ TEST_F(Gestures, BonesAreAddedPickedMovedAndTurnedExactlyAsPreviewed) {
   model.currentBone = 0;
   ASSERT_EQ(Run("select-mode\nclick right 384 256\n"), 0);
   EXPECT_EQ(model.currentBone, 1);
-  EXPECT_EQ(SelectedVertexIds(), (std::vector<std::uint32_t>{0}));
+  EXPECT_THAT(SelectedIds(model.vertices), ElementsAre(0));
 
   // Turned by the right button: the release keeps exactly the previewed matrix, the bone's
   // mass stays, and one Undo brings the rest pose back.

@@ -24,6 +24,18 @@ inline std::string ErrorBoxText(std::string_view message, std::string_view detai
   return MakeErrorBox(message, detail, Severity::Error).text;
 }
 
+// A float, or a matrix's sixteen, exact to the bit (as hexadecimal floats).
+inline std::string ExactText(float f) {
+  std::ostringstream out;
+  out << std::hexfloat << f;
+  return out.str();
+}
+inline std::string ExactText(const Matrix4& m) {
+  std::string out;
+  for (float f : m.m) out += ExactText(f) + ",";
+  return out;
+}
+
 // What the journal restores, by id (undo re-creates records at the ends of their lists), exact
 // to the bit: positions, normals, texture coordinates and their drawn copies, faces with their
 // corners ("-" for a missing one) and materials, bone weights. Selection and nextId are not
@@ -66,6 +78,26 @@ inline std::vector<FaceRow> FaceRows(const Model& m) {
   return rows;
 }
 
+// The ids of a record list, in list order and in selection order.
+template <class T>
+std::vector<std::uint32_t> Ids(const RecordList<T>& list) {
+  std::vector<std::uint32_t> ids;
+  for (const T* r : list) ids.push_back(r->id);
+  return ids;
+}
+template <class T>
+std::vector<std::uint32_t> SelectedIds(const RecordList<T>& list) {
+  std::vector<std::uint32_t> ids;
+  for (const T* r : list.Selected()) ids.push_back(r->id);
+  return ids;
+}
+
+// A face's corner ids; empty for no face or a face with a missing corner.
+inline std::vector<std::uint32_t> CornerIds(const Face* f) {
+  if (f == nullptr || f->a == nullptr || f->b == nullptr || f->c == nullptr) return {};
+  return {f->a->id, f->b->id, f->c->id};
+}
+
 class ModelTest : public ::testing::Test {
  protected:
   Vertex* AddVertex(float x, float y, float z) {
@@ -73,19 +105,14 @@ class ModelTest : public ::testing::Test {
     model.SetVertex(v, {x, y, z}, {0, 0, 1}, 0, 0);
     return v;
   }
-
+  // For tests outside this namespace.
   template <class T>
-  static std::vector<std::uint32_t> Ids(const RecordList<T>& list) {
-    std::vector<std::uint32_t> ids;
-    for (T* r : list) ids.push_back(r->id);
-    return ids;
+  static auto Ids(const RecordList<T>& list) {
+    return zmf::testing::Ids(list);
   }
-
   template <class T>
-  static std::vector<std::uint32_t> SelectedIds(const RecordList<T>& list) {
-    std::vector<std::uint32_t> ids;
-    for (T* r : list.Selected()) ids.push_back(r->id);
-    return ids;
+  static auto SelectedIds(const RecordList<T>& list) {
+    return zmf::testing::SelectedIds(list);
   }
 
   static std::vector<Face*> FacesOf(const Vertex* v) {

@@ -32,8 +32,6 @@ std::vector<std::uint32_t> Range(std::uint32_t first, std::uint32_t count) {
   return ids;
 }
 
-std::vector<std::uint32_t> CornerIds(const Face* f) { return {f->a->id, f->b->id, f->c->id}; }
-
 // Edges that only one face uses, between positions (split vertices count as one point). Fails
 // the test when two faces run along an edge the same way, i.e. wind inconsistently.
 int OpenEdges(const Model& model) {

@@ -1,4 +1,5 @@
 // Selection chains: order, moves, derived face and duplicate selections.
+#include "model/validate_model.h"
 #include "model_fixture.h"
 
 namespace zmf::testing {
@@ -16,12 +17,9 @@ TEST_F(Selection, SelectingAgainMovesToTheEndAndUnselectIsSafe) {
   Vertex* s = AddVertex(3, 0, 0);
   for (Vertex* v : {p, q, r, p}) EXPECT_TRUE(model.vertices.Select(v));
   EXPECT_FALSE(model.vertices.Select(nullptr));
+  // The chain's links, ends, count and flags agree (ValidateModel); its order:
+  EXPECT_THAT(ValidateModel(model), IsEmpty());
   EXPECT_THAT(SelectedIds(model.vertices), ElementsAre(q->id, r->id, p->id));
-  EXPECT_EQ(model.vertices.selCount(), 3u);
-  EXPECT_EQ(model.vertices.selHead(), q);
-  EXPECT_EQ(model.vertices.selTail(), p);
-  EXPECT_EQ(q->selPrev, nullptr);
-  EXPECT_EQ(p->selNext, nullptr);
 
   model.vertices.Unselect(s);
   model.vertices.Unselect(nullptr);
@@ -33,9 +31,8 @@ TEST_F(Selection, SelectingAgainMovesToTheEndAndUnselectIsSafe) {
 
   // Removing a selected record takes it out of the chain first.
   model.vertices.RemoveAndFree(q);
+  EXPECT_THAT(ValidateModel(model), IsEmpty());
   EXPECT_THAT(SelectedIds(model.vertices), ElementsAre(p->id));
-  EXPECT_EQ(model.vertices.selHead(), p);
-  EXPECT_EQ(model.vertices.selCount(), 1u);
 }
 
 TEST_F(Selection, DeselectAllClearsEveryChain) {
@@ -46,20 +43,16 @@ TEST_F(Selection, DeselectAllClearsEveryChain) {
   Vertex* a = AddVertex(0, 0, 0);
   Vertex* b = AddVertex(0, 0, 0);
   Vertex* c = AddVertex(0, 1, 0);
-  Face* f = model.MakeFace(a, b, c);
+  model.MakeFace(a, b, c);
   model.SelectAll();
   model.RebuildDuplicates();
   model.SelectDuplicatesOfSelection();
   ASSERT_EQ(model.duplicates.selCount(), 1u);
 
   model.DeselectAll();
-  for (Vertex* v : {a, b, c}) EXPECT_FALSE(v->selected);
-  EXPECT_FALSE(f->selected);
-  EXPECT_FALSE(model.duplicates.head()->selected);
-  EXPECT_EQ(model.vertices.selHead(), nullptr);
-  EXPECT_EQ(model.faces.selTail(), nullptr);
-  EXPECT_EQ(model.duplicates.selCount(), 0u);
-  EXPECT_THAT(SelectedIds(model.vertices), IsEmpty());
+  // With no record counted as selected, ValidateModel finds no flag left set and no chain left.
+  EXPECT_EQ(model.vertices.selCount() + model.faces.selCount() + model.duplicates.selCount(), 0u);
+  EXPECT_THAT(ValidateModel(model), IsEmpty());
 }
 
 TEST_F(Selection, FacesAreSelectedOnlyWhenAllCornersAre) {

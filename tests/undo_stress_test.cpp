@@ -33,18 +33,6 @@ namespace {
 // face materials are left out; walking forwards every record sets them again.
 enum class FaceMaterials { Shown, Hidden };
 
-std::string Hex(float f) {
-  std::ostringstream out;
-  out << std::hexfloat << f;
-  return out.str();
-}
-
-std::string MatrixText(const Matrix4& m) {
-  std::string out;
-  for (float f : m.m) out += Hex(f) + ",";
-  return out;
-}
-
 // DumpModel plus the material table, the bones and the key bones of every key in use (with the
 // first four slots of each key even when unused, which the key-bone matrix edits may write).
 std::string FullDump(const Model& m, FaceMaterials materials) {
@@ -59,13 +47,13 @@ std::string FullDump(const Model& m, FaceMaterials materials) {
     const Material& mat = m.materials[i];
     out += "mat" + std::to_string(i) + " " + mat.name.str() + " ";
     for (const Colour* c : {&mat.ambient, &mat.diffuse, &mat.emission, &mat.specular}) {
-      for (float f : *c) out += Hex(f) + ",";
+      for (float f : *c) out += ExactText(f) + ",";
     }
     // The file and alpha settings stay while the texture is switched off; the texture object
     // is only in use while it is on.
     out += " s" + std::to_string(mat.shininess) + " t" + std::to_string(mat.hasTexture) + " " +
-           mat.textureFile + " a" + std::to_string(mat.alphaMode) + "," + Hex(mat.alphaValue) +
-           (mat.hasTexture != 0 && mat.texture != 0 ? " loaded" : "");
+           mat.textureFile + " a" + std::to_string(mat.alphaMode) + "," +
+           ExactText(mat.alphaValue) + (mat.hasTexture != 0 && mat.texture != 0 ? " loaded" : "");
     out += "\n";
   }
   out += "bones " + std::to_string(m.boneCount) + " root " + std::to_string(m.rootBone) + "\n";
@@ -79,8 +67,8 @@ std::string FullDump(const Model& m, FaceMaterials materials) {
       children.insert(c);
     }
     out += "bone" + std::to_string(i) + " " + b.name.str() + " p" + std::to_string(b.parent) + " " +
-           b.parentName.str() + " g" + Hex(b.grams) + " " + MatrixText(b.localMatrix) + " bind " +
-           MatrixText(b.bindMatrix) + " children";
+           b.parentName.str() + " g" + ExactText(b.grams) + " " + ExactText(b.localMatrix) +
+           " bind " + ExactText(b.bindMatrix) + " children";
     for (std::int32_t c : children) out += " " + std::to_string(c);
     out += "\n";
   }
@@ -92,7 +80,7 @@ std::string FullDump(const Model& m, FaceMaterials materials) {
       for (std::uint32_t slot = 0; slot < std::max(key.keyBoneCount, 4u); ++slot) {
         const KeyBone& kb = key.keyBones[slot];
         out += "  " + std::to_string(kb.boneIndex) + " " + kb.boneName.str() + " " +
-               MatrixText(kb.matrix) + "\n";
+               ExactText(kb.matrix) + "\n";
       }
     }
   }
@@ -115,7 +103,6 @@ void ExpectConsistent(const Model& m) {
   std::uint32_t parentless = 0;
   for (std::uint32_t b = 0; b < m.boneCount; ++b) parentless += m.bones[b].parent == kNoBone;
   ASSERT_EQ(parentless, m.rootBone == kNoBone ? 0u : 1u);
-  ASSERT_EQ(m.rootBone == kNoBone, m.boneCount == 0);
   ASSERT_NO_FATAL_FAILURE(ExpectPositionsConsistent(m.vertices)) << "vertices";
   ASSERT_NO_FATAL_FAILURE(ExpectPositionsConsistent<Face>(m.faces)) << "faces";
 }

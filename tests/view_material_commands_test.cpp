@@ -107,11 +107,6 @@ constexpr const char* kDefaultColours =
     "\t\tSPECULAR 0.000000 0.000000 0.000000 1.000000\n"
     "\t\tSHININESS 0\n";
 
-std::string From(const std::string& text, const std::string& marker) {
-  const std::size_t at = text.find(marker);
-  return at == std::string::npos ? "(no " + marker + ")\n" + text : text.substr(at);
-}
-
 TEST_F(MaterialCommands, MaterialsAreAddedColouredPutOnFacesRenamedAndDeleted) {
   ASSERT_EQ(Run("add-triad\nanswer wood\nadd-material\nanswer stone\nadd-material\n"
                 "pick 493 1\napply 558 0.1 0.2 0.3 1 0.4 0.5 0.6 0.75 x 0 0 1 1 1 1 1 12.7\n"

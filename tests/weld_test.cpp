@@ -45,8 +45,6 @@ std::vector<std::uint32_t> Words(const Model& m) {
   return words;
 }
 
-std::vector<std::uint32_t> Corners(const Face* f) { return {f->a->id, f->b->id, f->c->id}; }
-
 class Weld : public ModelTest {
  protected:
   Vertex* Add(Model& m, Vector3 p, Vector3 n = {0, 0, 1}, float u = 0, float v = 0) {
@@ -105,7 +103,7 @@ TEST_F(Weld, TwoVerticesOnAnEdgeDropTheEdgesFacesAndMeetAtTheMidpoint) {
   EXPECT_THAT(RecordsSince(model, start),
               ElementsAre("|", "set-face 0", "delete-face 1", "delete-face 2", "set-face 3",
                           "delete-vertex 3", "set-vertex 1", "|"));
-  EXPECT_THAT(Corners(model.faces.FindById(0)), ElementsAre(1, 2, 0));  // turned: 1 is corner A
+  EXPECT_THAT(CornerIds(model.faces.FindById(0)), ElementsAre(1, 2, 0));  // turned: 1 is corner A
   EXPECT_EQ(V(1)->position, (Vector3{1, 0.5f, 0}));
   EXPECT_EQ(V(1)->normal, (Vector3{0, 0.5f, 0.5f}));  // the mean, not renormalised
   EXPECT_EQ(V(1)->u, 1.0f);
@@ -123,7 +121,7 @@ TEST_F(Weld, TwoVerticesOnAnEdgeDropTheEdgesFacesAndMeetAtTheMidpoint) {
   EXPECT_THAT(RecordsSince(model, start),
               ElementsAre("|", "set-face 0", "set-face 3", "delete-face 2", "delete-face 1",
                           "delete-vertex 1", "set-vertex 3", "|"));
-  EXPECT_THAT(Corners(model.faces.FindById(0)), ElementsAre(3, 2, 0));
+  EXPECT_THAT(CornerIds(model.faces.FindById(0)), ElementsAre(3, 2, 0));
 }
 
 TEST_F(Weld, OneSelectedVertexOnlyTurnsItsFacesToStartAtIt) {
@@ -144,8 +142,8 @@ TEST_F(Weld, OneSelectedVertexOnlyTurnsItsFacesToStartAtIt) {
   edit::WeldSelectedVertices(model);
   EXPECT_THAT(RecordsSince(model, start),
               ElementsAre("|", "set-face 0", "set-face 1", "set-face 2", "set-vertex 2", "|"));
-  EXPECT_THAT(Corners(model.faces.FindById(1)), ElementsAre(2, 3, 0));
-  EXPECT_THAT(Corners(model.faces.FindById(2)), ElementsAre(2, 3, 4));
+  EXPECT_THAT(CornerIds(model.faces.FindById(1)), ElementsAre(2, 3, 0));
+  EXPECT_THAT(CornerIds(model.faces.FindById(2)), ElementsAre(2, 3, 4));
 
   // The duplicate weld passes such a face over too, so the twin it uses stays in use.
   Vertex* twin = Add(model, V(0)->position);
@@ -312,7 +310,7 @@ TEST_F(Weld, DuplicateWeldFoldsTwinsAndDeletesEveryUnusedVertex) {
   EXPECT_THAT(RecordsSince(model, start),
               ElementsAre("|", "set-face 1", "set-face 1", "delete-vertex 3", "delete-vertex 5",
                           "delete-vertex 6", "delete-vertex 7", "|"));
-  EXPECT_THAT(Corners(model.faces.FindById(1)), ElementsAre(1, 4, 2));
+  EXPECT_THAT(CornerIds(model.faces.FindById(1)), ElementsAre(1, 4, 2));
   EXPECT_EQ(model.duplicates.count(), 0u);  // rebuilt, not stale
   EXPECT_FALSE(model.geometryChanged);
 
@@ -338,8 +336,8 @@ TEST_F(Weld, DuplicateWeldFollowsFaceListOrderAndPassesOverStalePairs) {
   edit::WeldSelectedDuplicates(model);
   EXPECT_THAT(RecordsSince(model, start),
               ElementsAre("|", "set-face 0", "set-face 1", "set-face 3", "|"));
-  EXPECT_THAT(Corners(model.faces.FindById(1)), ElementsAre(4, 0, 5));
-  EXPECT_THAT(Corners(model.faces.FindById(3)), ElementsAre(0, 3, 4));  // still uses vertex 3
+  EXPECT_THAT(CornerIds(model.faces.FindById(1)), ElementsAre(4, 0, 5));
+  EXPECT_THAT(CornerIds(model.faces.FindById(3)), ElementsAre(0, 3, 4));  // still uses vertex 3
   edit::Undo(model);
 
   // Once the twin has moved away the pair no longer describes one point: nothing is welded.

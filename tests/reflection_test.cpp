@@ -1,6 +1,5 @@
 // Reflection and surface of revolution: the records they add, in order, with their ids; their
-// commands, questions and saved results. Each is one undo step, undone and redone among other
-// edits, in undo_stress_test.cpp.
+// single undo step; their commands, questions and saved results.
 #include "edit/reflection.h"
 
 #include <cmath>
@@ -8,7 +7,9 @@
 #include "batch_fixture.h"
 #include "command/reflect_commands.h"
 #include "edit/journal.h"
+#include "edit/journal_records.h"
 #include "edit/revolution.h"
+#include "edit/undo_redo.h"
 #include "model_fixture.h"
 
 namespace zmf::testing {
@@ -190,6 +191,35 @@ TEST_F(Reflection, RevolvingThreeOrOneVertices) {
   EXPECT_EQ(model.vertices.count(), 9u);
   EXPECT_EQ(model.faces.count(), 0u);
   EXPECT_NEAR(model.vertices.tail()->position.x, 2 * std::sin(8 * 0.698131111111111), 1e-6);
+}
+
+TEST_F(Reflection, EachCommandIsOneUndoStepAndRedoRebuildsIt) {
+  // A triangle of the selection plus an unselected triangle the commands leave alone.
+  Triangle();
+  Vertex* d = model.AppendVertex();
+  model.SetVertex(d, {5, 5, 5}, {0, 0, 1}, 0.5f, 0.5f);
+  model.MakeFace(model.vertices.head(), d, model.vertices.FindById(1));
+  model.faces.Unselect(model.faces.tail());
+
+  for (const std::uint32_t id :
+       {command::kCommandReflection, command::kCommandSurfaceOfRevolution}) {
+    for (const bool yes : {true, false}) {
+      const std::string before = DumpModel(model);
+      host.QueueYes(yes);
+      command::CommandContext context(model);
+      const command::CommandEntry* entry = command::FindCommand(id);
+      ASSERT_NE(entry, nullptr) << id;
+      entry->handler(context);
+      const std::string after = DumpModel(model);
+      ASSERT_NE(after, before);
+      edit::Undo(model);
+      EXPECT_EQ(DumpModel(model), before) << id << " " << yes;
+      edit::Redo(model);
+      EXPECT_EQ(DumpModel(model), after) << id << " " << yes;
+      edit::Undo(model);
+      host.ClearEvents();
+    }
+  }
 }
 
 TEST_F(Reflection, TheQuestionIsAskedOnlyWhenAVertexIsSelected) {

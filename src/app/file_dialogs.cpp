@@ -13,32 +13,32 @@ QString FromView(std::string_view text) {
 
 }  // namespace
 
-QString FilterText(const command::FileDialogOptions& spec) {
+QString FilterText(const command::FileDialogOptions& options) {
   QStringList filters;
-  for (const command::FileFilter& filter : spec.filters) {
+  for (const command::FileFilter& filter : options.filters) {
     filters << FromView(filter.label).trimmed() + " (" + FromView(filter.pattern) + ")";
   }
   return filters.join(QStringLiteral(";;"));
 }
 
-std::optional<QString> QtFileDialogs::AskOpen(const command::FileDialogOptions& spec,
+std::optional<QString> QtFileDialogs::AskOpen(const command::FileDialogOptions& options,
                                               const QString& current) {
-  return Ask(spec, current, false);
+  return Ask(options, current, false);
 }
 
-std::optional<QString> QtFileDialogs::AskSave(const command::FileDialogOptions& spec,
+std::optional<QString> QtFileDialogs::AskSave(const command::FileDialogOptions& options,
                                               const QString& current) {
-  return Ask(spec, current, true);
+  return Ask(options, current, true);
 }
 
-std::optional<QString> QtFileDialogs::Ask(const command::FileDialogOptions& spec,
+std::optional<QString> QtFileDialogs::Ask(const command::FileDialogOptions& options,
                                           const QString& current, bool save) {
-  QFileDialog dialog(owner_, FromView(spec.title));
+  QFileDialog dialog(owner_, FromView(options.title));
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   // Open wants a file that exists; Save may name a new one.
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  dialog.setNameFilter(FilterText(spec));
-  dialog.setDefaultSuffix(FromView(spec.defaultSuffix));
+  dialog.setNameFilter(FilterText(options));
+  dialog.setDefaultSuffix(FromView(options.defaultSuffix));
   dialog.selectFile(current);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().front();

@@ -257,23 +257,23 @@ void MainWindow::BuildMenus() {
 }
 
 void MainWindow::BuildToolbar() {
-  auto add = [this](const ToolbarButton& spec, bool checkable, bool visible) {
+  auto add = [this](const ToolbarButton& entry, bool checkable, bool visible) {
     auto* button = new QToolButton(centralWidget());
-    button->setGeometry(spec.x, spec.y, spec.size, spec.size);
-    if (spec.icon != 0) {
-      button->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(spec.icon)));
-      button->setIconSize(QSize(spec.size - 6, spec.size - 6));
+    button->setGeometry(entry.x, entry.y, entry.size, entry.size);
+    if (entry.icon != 0) {
+      button->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(entry.icon)));
+      button->setIconSize(QSize(entry.size - 6, entry.size - 6));
       button->setToolButtonStyle(Qt::ToolButtonIconOnly);
     }
     // An icon button's text is its mnemonic (Alt+N presses New); a text button shows it.
-    button->setText(QString::fromLatin1(spec.text));
-    if (const QAction* action = MenuAction(spec.id)) {
+    button->setText(QString::fromLatin1(entry.text));
+    if (const QAction* action = MenuAction(entry.id)) {
       button->setToolTip(QString(action->text()).remove(QLatin1Char('&')));
     }
     button->setCheckable(checkable);
     button->setFocusPolicy(Qt::NoFocus);
     button->setVisible(visible);
-    const std::uint32_t id = spec.id;
+    const std::uint32_t id = entry.id;
     connect(button, &QToolButton::clicked, this, [this, id] { DispatchCommand(id); });
     buttons_[id] = button;
   };

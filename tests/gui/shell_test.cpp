@@ -36,18 +36,18 @@ class AnsweringDialogs final : public app::FileDialogs {
  public:
   std::optional<QString> answer;
   QString askedTitle, askedCurrent;
-  std::optional<QString> AskOpen(const command::FileDialogOptions& spec,
+  std::optional<QString> AskOpen(const command::FileDialogOptions& options,
                                  const QString& current) override {
-    return Ask(spec, current);
+    return Ask(options, current);
   }
-  std::optional<QString> AskSave(const command::FileDialogOptions& spec,
+  std::optional<QString> AskSave(const command::FileDialogOptions& options,
                                  const QString& current) override {
-    return Ask(spec, current);
+    return Ask(options, current);
   }
 
  private:
-  std::optional<QString> Ask(const command::FileDialogOptions& spec, const QString& current) {
-    askedTitle = QString::fromUtf8(spec.title.data(), qsizetype(spec.title.size()));
+  std::optional<QString> Ask(const command::FileDialogOptions& options, const QString& current) {
+    askedTitle = QString::fromUtf8(options.title.data(), qsizetype(options.title.size()));
     askedCurrent = current;
     return answer;
   }

@@ -135,12 +135,14 @@ bool AddAnimation(Model& model, std::string_view name, std::uint32_t keyCount, f
   SpaceKeys(animation);
   model.currentAnimation = static_cast<std::int32_t>(index);
   model.animationCount = index + 1;
+  model.MarkChanged();
   return true;
 }
 
 void DeleteAnimation(Model& model, std::uint32_t index) {
   const std::uint32_t count = model.animationCount;
   if (index >= count) return;
+  model.MarkChanged();
   for (std::uint32_t i = index; i + 1 < count; ++i) {
     Animation& to = model.animation(i);
     const Animation& from = model.animation(i + 1);
@@ -163,6 +165,7 @@ bool RenameAnimation(Model& model, std::uint32_t index, std::string_view name) {
   Animation* animation = FindAnimation(model, index);
   if (animation == nullptr || name.empty()) return false;
   animation->name.Set(name);
+  model.MarkChanged();
   return true;
 }
 
@@ -171,6 +174,7 @@ void SetTotalTime(Model& model, std::uint32_t index, float seconds) {
   if (animation == nullptr || !ValidTotalTime(seconds)) return;
   animation->totalTime = seconds;
   if (animation->keyCount >= 1) SpaceKeys(*animation);
+  model.MarkChanged();
 }
 
 bool AddKeyBone(Model& model, std::uint32_t bone) {
@@ -192,6 +196,7 @@ bool AddKeyBone(Model& model, std::uint32_t bone) {
     slot.boneName = posed.name;
   }
   model.currentKeyBone = static_cast<std::int32_t>(current->keyBoneCount) - 1;
+  model.MarkChanged();
   return true;
 }
 
@@ -214,11 +219,15 @@ void DeleteKeyBone(Model& model, std::int32_t animation, std::int32_t key, std::
   std::copy(k->keyBones.begin() + slot + 1, k->keyBones.begin() + count,
             k->keyBones.begin() + slot);
   k->keyBoneCount = count - 1;
+  model.MarkChanged();
 }
 
 void ApplyKeyBoneMatrix(Model& model, const Matrix4& matrix) {
   AnimKey* key = FindKey(FindAnimation(model, model.currentAnimation), model.currentKey);
-  if (KeyBone* keyBone = FindSlot(key, model.currentKeyBone)) keyBone->matrix = matrix;
+  if (KeyBone* keyBone = FindSlot(key, model.currentKeyBone)) {
+    keyBone->matrix = matrix;
+    model.MarkChanged();
+  }
 }
 
 void StartAnimation(Model& model, const Clock& clock) {

@@ -147,6 +147,7 @@ bool DeleteBone(Model& model, std::uint32_t bone) {
 }
 
 void DeleteAllBonesAndAnimations(Model& model) {
+  model.MarkChanged();
   const std::uint32_t animations = model.animationCount;
   for (std::uint32_t a = 0; a < animations; ++a) {
     Animation& animation = model.animation(a);

@@ -295,6 +295,7 @@ bool RenameBone(Model& model, std::uint32_t index, std::string_view name) {
   const std::int32_t holder = model.FindBoneByName(newName.view());
   if (holder != kNoBone && holder != bone) return false;
   model.bones[bone].name = newName;
+  model.MarkChanged();
   for (std::uint32_t b = 0; b < model.boneCount; ++b) {
     if (model.bones[b].parent == bone) model.bones[b].parentName = newName;
   }

@@ -63,5 +63,7 @@ int main(int argc, char** argv) {
   }
 
   window.show();
+  // After the start-up model, when a recovery copy is newer than the last clean exit.
+  QMetaObject::invokeMethod(&window, &zmf::app::MainWindow::OfferRecovery, Qt::QueuedConnection);
   return QApplication::exec();
 }

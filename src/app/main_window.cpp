@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -21,12 +22,14 @@
 #include <QStandardPaths>
 #include <QToolButton>
 #include <QUrl>
+#include <cstdio>
 #include <cstring>
-#include <set>
+#include <ctime>
 #include <vector>
 
 #include "app/help_page.h"
 #include "app/panel_widgets.h"
+#include "app/recovery_dialog.h"
 #include "app/screenshot.h"
 #include "app/viewport_widget.h"
 #include "command/clipboard_commands.h"
@@ -42,6 +45,7 @@
 #include "command/view_commands.h"
 #include "export/bmp_screenshot.h"
 #include "format/file_text.h"
+#include "format/recovery_files.h"
 #include "format/zmf_writer.h"
 #include "script/batch.h"
 #include "view/camera.h"
@@ -123,45 +127,6 @@ constexpr std::uint32_t kViewCommands[] = {command::kCommandViewMesh, command::k
 constexpr const char* kPanelTitles[] = {"Vertices and Faces", "Normals and Duplicates", "Material",
                                         "Bones and Animation"};
 
-// Commands that leave the model as it was saved: files, modes, views, the camera and
-// selections. Any other command counts as an unsaved change.
-bool KeepsModel(std::uint32_t id) {
-  static const std::set<std::uint32_t> kKeeping = {
-      command::kCommandNew,
-      command::kCommandOpen,
-      command::kCommandSave,
-      command::kCommandCopy,
-      command::kCommandSelectMode,
-      command::kCommandAddMode,
-      command::kCommandCameraMode,
-      command::kCommandMoveMode,
-      command::kCommandViewMesh,
-      command::kCommandViewNormals,
-      command::kCommandViewMaterial,
-      command::kCommandViewBones,
-      command::kCommandCameraZero,
-      command::kCommandCameraLeft,
-      command::kCommandCameraRight,
-      command::kCommandCameraTop,
-      command::kCommandCameraBottom,
-      command::kCommandCameraFront,
-      command::kCommandCameraBack,
-      command::kCommandZoom800,
-      command::kCommandZoom400,
-      command::kCommandZoom200,
-      command::kCommandZoom100,
-      command::kCommandZoom50,
-      command::kCommandZoom25,
-      command::kCommandCameraSave,
-      command::kCommandCameraReturn,
-      command::kCommandDeselectAll,
-      command::kCommandSelectAll,
-      command::kCommandSelectUnconnected,
-      command::kCommandSelectConnectedFaces,
-  };
-  return kKeeping.count(id) != 0;
-}
-
 Qt::CursorShape CursorOf(view::InteractionMode mode) {
   switch (mode) {
     case view::InteractionMode::Select:
@@ -187,7 +152,6 @@ MainWindow::MainWindow(QWidget* parent)
       host_(this) {
   setWindowIcon(QIcon(QStringLiteral(":/icons/zmfedit.svg")));
   setFixedSize(kWidth, kHeight);
-  SetCurrentFileName(currentFileName_);
 
   auto* clientArea = new MarkedClientArea(this, editor_);
   setCentralWidget(clientArea);
@@ -215,14 +179,22 @@ MainWindow::MainWindow(QWidget* parent)
   ShowMode(editor_.mode);
   ShowViewPanel(editor_.view);
   UpdateStatusLines();
+  UpdateTitle();
   setFocusPolicy(Qt::StrongFocus);
+
+  autosaveTimer_.setInterval(kAutosaveSeconds * 1000);
+  connect(&autosaveTimer_, &QTimer::timeout, this, &MainWindow::Autosave);
+  autosaveTimer_.start();
 }
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::SetCurrentFileName(const QString& fileName) {
-  currentFileName_ = fileName;
-  setWindowTitle(QStringLiteral("ZmfEdit - ") + QFileInfo(fileName).fileName());
+QString MainWindow::DocumentPath() const { return FromView(model_.document.path); }
+
+void MainWindow::UpdateTitle() {
+  QString title = QStringLiteral("ZmfEdit - ") + QFileInfo(DocumentPath()).fileName();
+  if (model_.HasUnsavedChanges()) title += QStringLiteral(" *");
+  if (title != windowTitle()) setWindowTitle(title);
 }
 
 void MainWindow::BuildMenus() {
@@ -377,10 +349,7 @@ void MainWindow::RunGesture(Gesture gesture) {
   context.editor = &editor_;
   context.clock = &clock_;
   context.clipboard = &clipboard_;
-  const std::uint64_t journalBefore = model_.journal.position();
-  const command::Refresh refresh = command::FinishCommand(context, gesture(context));
-  if (model_.journal.position() != journalBefore) unsavedChanges_ = true;
-  ApplyRefresh(refresh);
+  ApplyRefresh(command::FinishCommand(context, gesture(context)));
 }
 
 void MainWindow::OnMousePressed(bool right, float nx, float ny, bool shift, bool ctrl) {
@@ -421,6 +390,7 @@ void MainWindow::ApplyRefresh(command::Refresh) {
   ShowMode(editor_.mode);
   ShowViewPanel(editor_.view);
   UpdateStatusLines();
+  UpdateTitle();
   panelWidgets_->Sync();
   // The red marker's column, beside whichever list is now active.
   centralWidget()->update(QRect(704, 32, 4, 480));
@@ -434,19 +404,6 @@ void MainWindow::RunCommand(const command::CommandEntry& entry,
   context.clock = &clock_;
   context.clipboard = &clipboard_;
   const command::Refresh refresh = command::FinishCommand(context, entry.handler(context));
-  if (entry.id == command::kCommandNew || entry.id == command::kCommandOpen) {
-    unsavedChanges_ = false;
-  } else if (entry.id == command::kCommandSave) {
-    // A screenshot or a scene export saves no model.
-    const QString path = arguments.empty() ? QString() : QString::fromStdString(arguments[0]);
-    if (context.problem.empty() && path.endsWith(QStringLiteral(".zmf"), Qt::CaseInsensitive)) {
-      unsavedChanges_ = false;
-    }
-  } else if (!KeepsModel(entry.id) && entry.input != command::CommandInput::ListPick &&
-             entry.id != command::kApplyRemoveVertex) {
-    // Picks in the panels' lists and taking a vertex out of the selection change no model.
-    unsavedChanges_ = true;
-  }
   ApplyRefresh(refresh);
 }
 
@@ -461,36 +418,77 @@ void MainWindow::DispatchCommand(std::uint32_t id) {
     case command::kMenuAbout:
       ShowAbout();
       return;
-    case command::kMenuRecoverLastSession:
-      RecoverLastSession();
+    case command::kCommandRecover:
+      RecoverFromList();
+      return;
+    case command::kCommandSave:
+      SaveDocument(/*askForName=*/model_.document.kind != DocumentKind::ZmfFile);
+      setFocus();
+      return;
+    case command::kCommandSaveAs:
+      SaveDocument(/*askForName=*/true);
+      setFocus();
       return;
     default:
       break;
   }
   const command::CommandEntry* entry = command::FindCommand(id);
   if (entry == nullptr) return;
+  // New and Open replace the model: its unsaved work is saved or kept aside first, or the
+  // command is not run at all.
+  if ((id == command::kCommandNew || id == command::kCommandOpen) && !KeepUnsavedWork()) {
+    setFocus();
+    return;
+  }
   std::vector<std::string> arguments;
   if (entry->input == command::CommandInput::OpenFile ||
       entry->input == command::CommandInput::SaveFile) {
     const bool save = entry->input == command::CommandInput::SaveFile;
-    const std::optional<QString> path =
-        save ? fileDialogs_->AskSave(*entry->dialog, currentFileName_)
-             : fileDialogs_->AskOpen(*entry->dialog, currentFileName_);
+    const std::optional<QString> path = save
+                                            ? fileDialogs_->AskSave(*entry->dialog, DocumentPath())
+                                            : fileDialogs_->AskOpen(*entry->dialog, DocumentPath());
     if (!path) {
-      // A cancelled Open still refreshes the view, as the dialog's return always did.
-      if (id == command::kCommandOpen) ApplyRefresh(command::Refresh::View);
       setFocus();
       return;
     }
-    // The chosen path becomes the current file name, whatever the file holds.
-    SetCurrentFileName(*path);
     arguments.push_back(path->toStdString());
   } else if (entry->input != command::CommandInput::None) {
     return;  // the panels' lists and buttons, and script-only commands
   }
-  if (id == command::kCommandNew) WriteRecoveryFile();
   RunCommand(*entry, arguments);
   setFocus();
+}
+
+bool MainWindow::SaveDocument(bool askForName) {
+  std::string path = model_.document.path;
+  if (askForName) {
+    const std::optional<QString> chosen =
+        fileDialogs_->AskSave(command::kSaveDialog, DocumentPath());
+    if (!chosen) return false;
+    path = chosen->toStdString();
+  }
+  const std::string arguments[] = {path};
+  RunCommand(*command::FindCommand(command::kCommandSave), arguments);
+  // A screenshot or a scene export leaves the model unsaved, as a failed save does.
+  return !model_.HasUnsavedChanges();
+}
+
+bool MainWindow::KeepUnsavedWork() {
+  if (!model_.HasUnsavedChanges() || host_.Unattended()) return true;
+  const QString name = QFileInfo(DocumentPath()).fileName();
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("ZmfEdit"),
+                  QStringLiteral("Save changes to %1?").arg(name),
+                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+  box.setDefaultButton(QMessageBox::Save);
+  switch (box.exec()) {
+    case QMessageBox::Save:
+      return SaveDocument(model_.document.kind != DocumentKind::ZmfFile);
+    case QMessageBox::Discard:
+      WriteRecoveryFile(/*autosave=*/false);
+      return true;
+    default:
+      return false;
+  }
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
@@ -511,46 +509,107 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
   const char key = text.front().toLatin1();
   const std::optional<command::Refresh> refresh = command::PressKey(context, key, nx, ny);
   if (!refresh) return;  // other keys are ignored
-  const char upper = static_cast<char>(text.front().toUpper().toLatin1());
-  if (upper == 'F' && *refresh != command::Refresh::None) unsavedChanges_ = true;
   ApplyRefresh(command::FinishCommand(context, *refresh));
 }
 
-QString MainWindow::RecoveryFilePath() {
-  QString state = qEnvironmentVariable("XDG_STATE_HOME");
-  if (state.isEmpty()) state = QDir::homePath() + QStringLiteral("/.local/state");
-  return state + QStringLiteral("/zmfedit/recovered.zmf");
+bool MainWindow::WriteRecoveryFile(bool autosave) {
+  if (host_.Unattended() || model_.vertices.count() == 0) return false;
+  // The text is made here, where the model cannot change under it; the file is written by a
+  // thread of its own, so the window goes on at once.
+  FinishRecoveryWrite();
+  const std::string text = format::WriteModelText(model_, format::TextureNames::AbsolutePath);
+  autosavedChangeCount_ = model_.changeCount();
+  // This session's autosave of the work is replaced by the newer copy.
+  const std::string previous = lastAutosave_;
+  recoveryWrite_ = std::async(
+      std::launch::async, [text, previous, name = model_.document.path, now = std::time(nullptr)] {
+        const std::string written =
+            format::WriteRecoveryFile(format::RecoveryFolder(), name, text, now);
+        // One autosave of a document at a time: the newer one replaces the older.
+        if (!written.empty() && !previous.empty()) std::remove(previous.c_str());
+        return written;
+      });
+  if (!autosave) {
+    // Kept aside before the work goes: the copy must be complete before anything else happens.
+    FinishRecoveryWrite();
+    lastAutosave_.clear();
+  } else {
+    autosavePending_ = true;
+  }
+  return true;
 }
 
-void MainWindow::WriteRecoveryFile() {
-  if (!unsavedChanges_ || model_.vertices.count() == 0) return;
-  const QString path = RecoveryFilePath();
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  // Written through a host of its own: a failure here is not worth a box while closing.
-  ScriptedHost quiet;
-  model_.SetHost(quiet);
-  format::WriteModelFile(model_, path.toStdString());
-  model_.SetHost(host_);
+std::string MainWindow::FinishRecoveryWrite() {
+  if (!recoveryWrite_.valid()) return {};
+  std::string written = recoveryWrite_.get();
+  if (autosavePending_) lastAutosave_ = written;
+  autosavePending_ = false;
+  lastRecoveryFile_ = written;
+  return written;
+}
+
+void MainWindow::Autosave() {
+  if (!model_.HasUnsavedChanges() || model_.changeCount() == autosavedChangeCount_) return;
+  WriteRecoveryFile(/*autosave=*/true);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  WriteRecoveryFile();
-  unsavedChanges_ = false;
+  if (!KeepUnsavedWork()) {
+    event->ignore();
+    return;
+  }
+  FinishRecoveryWrite();
+  if (!host_.Unattended()) MarkCleanExit();
   event->accept();
 }
 
-void MainWindow::RecoverLastSession() {
-  const QString path = RecoveryFilePath();
-  if (!QFileInfo::exists(path)) {
-    model_.host().ErrorBox("Could not open file:", path.toStdString(), Severity::Error);
+void MainWindow::MarkCleanExit() {
+  const QString mark = QString::fromStdString(format::CleanExitMarkPath());
+  QDir().mkpath(QFileInfo(mark).absolutePath());
+  QSaveFile file(mark);
+  if (file.open(QIODevice::WriteOnly)) {
+    file.write(QDateTime::currentDateTime().toString(Qt::ISODate).toUtf8() + '\n');
+    file.commit();
+  }
+}
+
+void MainWindow::RecoverFromList() {
+  const std::optional<std::string> path =
+      ChooseRecoveryFile(this, format::ListRecoveryFiles(format::RecoveryFolder()));
+  if (!path || !KeepUnsavedWork()) {
+    setFocus();
     return;
   }
-  WriteRecoveryFile();
-  const std::string arguments[] = {path.toStdString()};
-  RunCommand(*command::FindCommand(command::kCommandOpen), arguments);
-  // The recovered model was never saved under a name of its own.
-  unsavedChanges_ = true;
+  const std::string arguments[] = {*path};
+  RunCommand(*command::FindCommand(command::kCommandRecover), arguments);
   setFocus();
+}
+
+void MainWindow::OfferRecovery() {
+  if (host_.Unattended()) return;
+  if (startupPending_) {
+    offerRecoveryAfterStartup_ = true;  // asked once the start-up model is open
+    return;
+  }
+  const std::vector<format::RecoveryFile> files =
+      format::ListRecoveryFiles(format::RecoveryFolder());
+  if (files.empty()) return;
+  const QFileInfo mark(QString::fromStdString(format::CleanExitMarkPath()));
+  if (mark.exists() && mark.lastModified().toSecsSinceEpoch() > files.front().time) return;
+  const QString when = QDateTime::fromSecsSinceEpoch(files.front().time)
+                           .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+  const QString text = QStringLiteral(
+                           "ZmfEdit did not close cleanly last time. Open the recovery copy of %1 "
+                           "made at %2?")
+                           .arg(FromView(files.front().name), when);
+  if (QMessageBox::question(this, QStringLiteral("Recover"), text,
+                            QMessageBox::Yes | QMessageBox::No,
+                            QMessageBox::Yes) != QMessageBox::Yes) {
+    return;
+  }
+  if (!KeepUnsavedWork()) return;
+  const std::string arguments[] = {files.front().path};
+  RunCommand(*command::FindCommand(command::kCommandRecover), arguments);
 }
 
 void MainWindow::ShowAbout() {
@@ -576,7 +635,6 @@ void MainWindow::OpenHelp() {
 void MainWindow::OpenOnStart(const std::string& path) {
   startupPath_ = path;
   startupPending_ = true;
-  SetCurrentFileName(QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size())));
   if (viewport_->context() != nullptr && viewport_->context()->isValid()) {
     QMetaObject::invokeMethod(this, &MainWindow::OpenStartupModel, Qt::QueuedConnection);
   }
@@ -591,6 +649,10 @@ void MainWindow::OpenStartupModel() {
   framesBeforeStartupModel_ = viewport_->FramesDrawn();
   viewport_->RequestFrame();
   viewport_->update();
+  if (offerRecoveryAfterStartup_) {
+    offerRecoveryAfterStartup_ = false;
+    OfferRecovery();
+  }
 }
 
 bool MainWindow::StartupModelShown() const {
@@ -608,8 +670,12 @@ int MainWindow::RunScript(const std::string& scriptPath, const std::string& mode
   script::BatchHost scriptHost(errors);
   model_.SetHost(scriptHost);
   viewport_->SetPlaybackClock(scriptClock_);
+  // Scripts never leave recovery files behind.
+  const bool unattended = host_.Unattended();
+  host_.SetUnattended(true);
   const int result = script::RunBatchScript(model_, scriptHost, script, scriptPath, errors,
                                             modelPath, {editor_, scriptClock_, this});
+  host_.SetUnattended(unattended);
   model_.SetHost(host_);
   ApplyRefresh(command::Refresh::View);
   return result;

@@ -5,9 +5,11 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QTimer>
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <future>
 #include <map>
 #include <memory>
 #include <span>
@@ -52,19 +54,21 @@ class MainWindow : public QMainWindow, public ScreenshotWriter {
   Model& TheModel() { return model_; }
   view::EditorState& Editor() { return editor_; }
 
-  // The name Open and Save start from; "untitled.zmf" until a model is named. The window title
-  // shows it.
-  const QString& CurrentFileName() const { return currentFileName_; }
-  void SetCurrentFileName(const QString& fileName);
+  // The document's path, which Save writes to and the file dialogs start from; the title shows
+  // its file name, with " *" while there are unsaved changes.
+  QString DocumentPath() const;
 
   // Opens the model named on the command line, through the command table's Open entry, as soon
-  // as the viewport has its GL context, which the model's textures are made in. The path becomes
-  // the current file name at once.
+  // as the viewport has its GL context, which the model's textures are made in.
   void OpenOnStart(const std::string& path);
+  // At start-up: when a recovery file is newer than the last clean exit (the editor crashed or
+  // was killed), offers to open it.
+  void OfferRecovery();
   // True once no start-up model is waiting and a frame has been drawn since it was opened.
   bool StartupModelShown() const;
 
-  // Without a user (a screenshot run), message boxes are written to the error stream instead.
+  // Without a user (a screenshot run), message boxes are written to the error stream instead,
+  // nothing asks before discarding work and no recovery file is written.
   void SetUnattended(bool unattended) { host_.SetUnattended(unattended); }
 
   // Runs a batch script in the window: its commands change this window's model, view, mode and
@@ -87,11 +91,17 @@ class MainWindow : public QMainWindow, public ScreenshotWriter {
   // The dialogs the file commands ask through; the window's own QFileDialogs unless replaced.
   void SetFileDialogs(FileDialogs* dialogs) { fileDialogs_ = dialogs; }
 
-  // Where the model is written when the window closes or New empties it with changes that were
-  // never saved: XDG_STATE_HOME/zmfedit/recovered.zmf (~/.local/state when it is not set).
-  static QString RecoveryFilePath();
   // True while the model has changes made since it was last opened, saved or emptied.
-  bool HasUnsavedChanges() const { return unsavedChanges_; }
+  bool HasUnsavedChanges() const { return model_.HasUnsavedChanges(); }
+  // Every two minutes, while there are changes that no recovery file holds yet, the model is
+  // written to a new recovery file (replacing this session's previous autosave).
+  static constexpr int kAutosaveSeconds = 120;
+  void Autosave();
+  // The recovery file written last by this window (a discard or an autosave); empty for none.
+  const std::string& LastRecoveryFile() {
+    FinishRecoveryWrite();
+    return lastRecoveryFile_;
+  }
 
   // The controls, for tests: a menu item or toolbar button by command identifier (null when
   // there is none), the panel place of a view, and the status lines.
@@ -128,10 +138,22 @@ class MainWindow : public QMainWindow, public ScreenshotWriter {
   void OnMouseReleased(bool right, float nx, float ny);
   // Runs the command with its arguments and performs the refresh it returns.
   void RunCommand(const command::CommandEntry& entry, std::span<const std::string> arguments);
-  // Writes the model to the recovery file when it has unsaved changes; quietly, since it is
-  // only a safety net.
-  void WriteRecoveryFile();
-  void RecoverLastSession();
+  void UpdateTitle();
+  // Save (to the document's ZMF file, or asking for a name) and Save As; true when the model
+  // was saved.
+  bool SaveDocument(bool askForName);
+  // Before work is discarded (Close, New, Open, Recover): with unsaved changes asks "Save changes
+  // to NAME?"; Save saves, Discard writes a recovery file first. False when the user cancelled
+  // or the save did not happen: the action must not go on.
+  bool KeepUnsavedWork();
+  // Writes the model to a new recovery file, quietly; the text is made at once and the file
+  // written by a thread, which a discard waits for and an autosave does not. Never in scripts or
+  // unattended runs.
+  bool WriteRecoveryFile(bool autosave);
+  // Waits for the recovery file being written; returns its path (empty when none or failed).
+  std::string FinishRecoveryWrite();
+  void MarkCleanExit();
+  void RecoverFromList();
   void ShowAbout();
   void OpenHelp();
 
@@ -155,11 +177,16 @@ class MainWindow : public QMainWindow, public ScreenshotWriter {
   QLabel* countsLine_ = nullptr;
   QLabel* panelTitle_ = nullptr;
 
-  QString currentFileName_ = QStringLiteral("untitled.zmf");
+  QTimer autosaveTimer_;
+  std::uint64_t autosavedChangeCount_ = 0;
+  std::future<std::string> recoveryWrite_;
+  bool autosavePending_ = false;
+  std::string lastAutosave_;
+  std::string lastRecoveryFile_;
   std::string startupPath_;  // the model waiting for the viewport's context
   bool startupPending_ = false;
+  bool offerRecoveryAfterStartup_ = false;
   long long framesBeforeStartupModel_ = 0;
-  bool unsavedChanges_ = false;
 };
 
 }  // namespace zmf::app

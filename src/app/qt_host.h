@@ -35,6 +35,7 @@ class QtHost final : public Host {
   // and prompts are cancelled, so nothing ever waits for a click that never comes; long work
   // shows nothing.
   void SetUnattended(bool unattended) { unattended_ = unattended; }
+  bool Unattended() const { return unattended_; }
 
   // The clock that times long work; the host's own unless a test sets one.
   void SetProgressClock(const Clock& clock) { progressClock_ = &clock; }

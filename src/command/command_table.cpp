@@ -26,6 +26,10 @@ constexpr CommandEntry kCommands[] = {
      "Open a ZMF model, an import format or a .bmp background image"},
     {kCommandSave, "save", CommandInput::SaveFile, &kSaveDialog, SaveCommand,
      "Save as ZMF, as a .glc Glintcast scene or a .bmp screenshot"},
+    {kCommandSaveAs, "save-as", CommandInput::SaveFile, &kSaveDialog, SaveCommand,
+     "Save under a name asked for each time, as save does"},
+    {kCommandRecover, "recover", CommandInput::Words, nullptr, RecoverCommand,
+     "Open a recovery file as an untitled model with unsaved changes", "FILE"},
     // Action
     {kCommandSelectMode, "select-mode", CommandInput::None, nullptr, SelectModeCommand,
      "Mouse presses select"},

@@ -2,6 +2,7 @@
 #include "command/file_commands.h"
 
 #include "command/open_save.h"
+#include "format/recovery_files.h"
 #include "format/zmf_reader.h"
 
 namespace zmf::command {
@@ -28,6 +29,8 @@ const FileDialogOptions kImportAnimationsDialog{"Load ZMF File", kZmfFilter, "zm
 
 Refresh NewCommand(CommandContext& context) {
   context.model.Reset();
+  context.model.document = Document{};
+  context.model.MarkSaved();
   return Refresh::ResetCamera;
 }
 
@@ -38,10 +41,20 @@ Refresh OpenCommand(CommandContext& context) {
       return Refresh::FitView;
     case Opened::BackgroundImage:
       return Refresh::None;  // the model is untouched: no reset, no redraw
-    case Opened::Nothing:
+    case Opened::Failed:
       break;
   }
-  return Refresh::View;
+  return Refresh::None;
+}
+
+Refresh RecoverCommand(CommandContext& context) {
+  if (context.arguments.empty()) return Refresh::None;
+  const std::string& path = context.arguments[0];
+  if (OpenModel(context.model, path) != Opened::Model) return Refresh::None;
+  // The copy is never the document: saving asks for a name, so the file stays as it was.
+  context.model.document = {format::DocumentNameOfRecoveryFile(path), DocumentKind::Untitled};
+  context.model.MarkChanged();
+  return Refresh::FitView;
 }
 
 Refresh SaveCommand(CommandContext& context) {
@@ -56,6 +69,7 @@ Refresh SaveCommand(CommandContext& context) {
 Refresh ImportAnimationsCommand(CommandContext& context) {
   if (context.arguments.empty()) return Refresh::None;
   format::ImportAnimations(context.model, context.arguments[0]);
+  context.model.MarkChanged();
   return Refresh::View;
 }
 

@@ -19,7 +19,8 @@ constexpr MenuItem kMenu[] = {
     {"&File > &New", kCommandNew},
     {"&File > &Open ...", kCommandOpen},
     {"&File > &Save ...", kCommandSave},
-    {"&File > Recover &Last Session", kMenuRecoverLastSession},
+    {"&File > Save &As ...", kCommandSaveAs},
+    {"&File > &Recover ...", kCommandRecover},
     {"&File > ", 0},
     {"&File > E&xit", kMenuExit},
 

@@ -14,7 +14,6 @@ namespace zmf::command {
 inline constexpr std::uint32_t kMenuExit = 105;
 inline constexpr std::uint32_t kMenuHelp = 32774;
 inline constexpr std::uint32_t kMenuAbout = 104;
-inline constexpr std::uint32_t kMenuRecoverLastSession = 32890;
 
 struct MenuItem {
   // The menus leading to the item and the item's own text, joined by " > ":

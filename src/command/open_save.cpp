@@ -2,6 +2,8 @@
 #include "command/open_save.h"
 
 #include <cctype>
+#include <memory>
+#include <string>
 
 #include "export/glintcast_export.h"
 #include "format/zmf_reader.h"
@@ -52,30 +54,52 @@ std::string_view ExtensionOf(std::string_view path) {
   return dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
 }
 
+std::string ImportedDocumentPath(std::string_view path) {
+  const std::string_view extension = ExtensionOf(path);
+  std::string name(path.substr(0, path.size() - extension.size()));
+  if (extension.empty()) name += '.';
+  return name + "zmf";
+}
+
 Opened OpenModel(Model& model, std::string_view path) {
   const std::string_view extension = ExtensionOf(path);
   if (SameText(extension, "BMP")) {
     material::LoadBackgroundImage(model, path);
     return Opened::BackgroundImage;
   }
-  bool imported = false;
+  // The file is read into a model of its own, which replaces the current one only when the read
+  // succeeded: a file that cannot be read leaves the model, its name, history and selection as
+  // they were.
+  auto incoming = std::make_unique<Model>(model.host(), model.textures());
+  const ImportFormat* import = nullptr;
   for (const ImportFormat& format : kImportFormats) {
-    if (SameText(extension, format.extension)) {
-      model.Reset();
-      if (format.materialCount >= 0) {
-        model.materialCount = static_cast<std::uint32_t>(format.materialCount);
-      }
-      format.import(model, path);
-      // Every face must name a material of the table, and the table must hold one at least.
-      if (model.materialCount == 0) model.materialCount = 1;
-      imported = true;
-      break;
-    }
+    if (SameText(extension, format.extension)) import = &format;
   }
-  if (!imported) format::ReadModelFile(model, path);
-  model.ComputeBounds();
-  model.Commit();
-  return Opened::Model;
+  bool read = false;
+  if (import != nullptr) {
+    if (import->materialCount >= 0) {
+      incoming->materialCount = static_cast<std::uint32_t>(import->materialCount);
+    }
+    read = import->import(*incoming, path);
+    if (read && incoming->vertices.count() == 0) {
+      model.host().ErrorBox("No model could be imported from file:", path, Severity::Error);
+      read = false;
+    }
+    // Every face must name a material of the table, and the table must hold one at least.
+    if (incoming->materialCount == 0) incoming->materialCount = 1;
+    incoming->document = {ImportedDocumentPath(path), DocumentKind::Imported};
+  } else {
+    read = format::ReadModelFile(*incoming, path);
+    incoming->document = {std::string(path), DocumentKind::ZmfFile};
+  }
+  if (read) {
+    incoming->ComputeBounds();
+    incoming->Commit();
+    model.Swap(*incoming);
+    model.MarkSaved();
+  }
+  incoming->Reset();  // gives back the textures of whichever model is left over
+  return read ? Opened::Model : Opened::Failed;
 }
 
 Saved SaveModel(Model& model, std::string_view path, ScreenshotWriter* screenshot) {
@@ -88,9 +112,14 @@ Saved SaveModel(Model& model, std::string_view path, ScreenshotWriter* screensho
     return screenshot->WriteScreenshot(path) ? Saved::Written : Saved::Failed;
   }
   if (model.vertices.count() == 0) return Saved::NothingToSave;
-  const bool written = SameText(extension, "GLC") ? exporters::ExportGlintcast(model, path)
-                                                  : format::WriteModelFile(model, path);
-  return written ? Saved::Written : Saved::Failed;
+  if (SameText(extension, "GLC")) {
+    return exporters::ExportGlintcast(model, path) ? Saved::Written : Saved::Failed;
+  }
+  if (!format::WriteModelFile(model, path)) return Saved::Failed;
+  // Only a model saved as ZMF takes the file as its name.
+  model.document = {std::string(path), DocumentKind::ZmfFile};
+  model.MarkSaved();
+  return Saved::Written;
 }
 
 }  // namespace zmf::command

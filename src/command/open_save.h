@@ -14,15 +14,20 @@ namespace zmf::command {
 std::string_view ExtensionOf(std::string_view path);
 
 enum class Opened {
-  Model,            // the model was replaced (possibly by an empty one, after an error box)
+  Model,            // the file's model replaced the current one, named and clean
   BackgroundImage,  // a ".bmp" became the background image; the model is untouched
-  Nothing,          // a format that cannot be read: reported, the model is untouched
+  Failed,           // reported through an error box; the model is exactly as it was
 };
 
+// The name a model imported from `path` is saved under: the same folder and name, ".zmf".
+std::string ImportedDocumentPath(std::string_view path);
+
 // Opens a file by its extension, compared without regard to case: ".bmp" loads the background
-// image; ".3ds", ".md5mesh", ".x", ".zqd", ".txt" and ".tga" empty the model and go to their
-// importers; anything else is read as a ZMF model. After a model load the bounding box is
-// computed (the model side of fitting the view) and the model is committed.
+// image; ".3ds", ".md5mesh", ".x", ".zqd", ".txt" and ".tga" go to their importers; anything
+// else is read as a ZMF model. The file is read into a fresh model, which replaces the current
+// one (with the bounding box computed and the model committed) only when the read succeeded:
+// a file that cannot be read, is refused, or imports no vertex changes nothing. The opened
+// model's document is the ZMF path, or for an import ImportedDocumentPath, and it is clean.
 Opened OpenModel(Model& model, std::string_view path);
 
 enum class Saved {
@@ -33,7 +38,8 @@ enum class Saved {
 
 // Saves by extension, compared without regard to case: ".bmp" is a screenshot of the viewport
 // (reported as "Could not write to file:" when there is no viewport to take it from), ".glc" a
-// Glintcast scene, anything else a ZMF model.
+// Glintcast scene, anything else a ZMF model. Only a ZMF model written in full names the
+// document after the file and marks it saved; a failure leaves both as they were.
 Saved SaveModel(Model& model, std::string_view path, ScreenshotWriter* screenshot = nullptr);
 
 }  // namespace zmf::command

@@ -39,6 +39,7 @@ Refresh Run(CommandContext& context, const Transform& transform) {
   }
   if (!model.host().AskYesNo(transform.question, transform.caption)) return Refresh::None;
   transform.wholeModel(model, *values);
+  model.MarkChanged();
   return Refresh::View;
 }
 

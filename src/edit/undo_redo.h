@@ -12,4 +12,10 @@ void Undo(Model& model);
 // replay) ends there.
 void Redo(Model& model);
 
+// Whether Undo and Redo have a record to take back or replay.
+inline bool CanUndo(const Model& model) {
+  return model.journal.position() > model.journal.oldest();
+}
+inline bool CanRedo(const Model& model) { return model.journal.position() < model.journal.end(); }
+
 }  // namespace zmf::edit

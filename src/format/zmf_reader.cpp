@@ -66,6 +66,8 @@ std::uint32_t AlphaModeOf(std::string_view word, bool version1, float& alphaValu
 // the name's separators made the model path's own, so "tex\wood.bmp" from a Windows-made file is
 // found beside a model at /home/m/a.zmf. A model path without a folder leaves the name as it is.
 std::string TexturePathBesideModel(std::string_view modelPath, std::string_view file) {
+  // An absolute path (a recovery file's, written far from its pictures) is taken as it is.
+  if (!file.empty() && file.front() == '/') return std::string(file);
   const std::size_t slash = modelPath.find_last_of("/\\");
   if (slash == std::string_view::npos) return std::string(file);
   const char separator = modelPath[slash];
@@ -96,10 +98,12 @@ class ZmfReader {
     return *this;
   }
 
-  void Run() {
+  // False when the file was refused (not ZMF, an unknown version or vertex layout): the model
+  // then holds whatever was read before the refusal, and the caller throws it away.
+  bool Run() {
     if (in_.Word() != "ZMF") {
       model_.host().ErrorBox("Not an .zmf file:", path_, Severity::Error);
-      return;
+      return false;
     }
     bool finished = true;
     while (!in_.AtEnd()) {
@@ -107,7 +111,7 @@ class ZmfReader {
       const std::string_view keyword = in_.Word();
       in_.Literal('{');  // the section's opening brace, when there is one
       if (!ReadSection(keyword)) {
-        finished = false;  // a bad vertex layout ends the load without the finishing steps
+        finished = false;  // a refusal ends the load without the finishing steps
         break;
       }
     }
@@ -121,6 +125,7 @@ class ZmfReader {
     }
     KeepReferencesValid();
     progress_.Finish();
+    return finished;
   }
 
  private:
@@ -131,7 +136,7 @@ class ZmfReader {
   // False when the load must end at once.
   bool ReadSection(std::string_view keyword) {
     if (keyword == "VERSION") {
-      ReadVersion();
+      return ReadVersion();
     } else if (keyword == "COMMENT") {
       in_.SkipPast("}");
     } else if (keyword == "VERTICES") {
@@ -155,11 +160,19 @@ class ZmfReader {
     return true;
   }
 
-  void ReadVersion() {
+  // False for a version this reader does not know (3 and later, or not a positive number).
+  bool ReadVersion() {
     float version = version_;
     in_.Float(version);
     in_.Literal('}');
-    if (!whole()) return;  // Import Animations reads the version and ignores it
+    if (!whole()) return true;  // Import Animations reads the version and ignores it
+    if (!(version >= 1.0f && version < 3.0f)) {
+      char text[format::kMaxFixed6Length];
+      model_.host().ErrorBox(
+          "Unsupported .zmf version:", std::string_view(text, format::FormatFixed6(text, version)),
+          Severity::Error);
+      return false;
+    }
     version_ = version;
     if (version_ == 1.0f) {
       // Version 1 files carry one material in MATERIAL and TEXTURE sections.
@@ -167,6 +180,7 @@ class ZmfReader {
       model_.materialCount = 1;
       model_.currentMaterial = 0;
     }
+    return true;
   }
 
   // The closing of VERTICES, FACES and TRIANGLES: one word, and a brace after it if there is one.
@@ -599,24 +613,23 @@ void ResetForModelFile(Model& model) {
 
 }  // namespace
 
-void ReadModelText(Model& model, std::string_view text, std::string_view path) {
+bool ReadModelText(Model& model, std::string_view text, std::string_view path) {
   ResetForModelFile(model);
-  ZmfReader(model, text, path, Mode::WholeModel).Run();
+  return ZmfReader(model, text, path, Mode::WholeModel).Run();
 }
 
 void ImportAnimationsText(Model& model, std::string_view text, std::string_view path) {
   ZmfReader(model, text, path, Mode::AnimationsOnly).Run();
 }
 
-void ReadModelFile(Model& model, std::string_view path) {
-  // Reset before reading, so a big old model and a big new file are not in memory together.
+bool ReadModelFile(Model& model, std::string_view path) {
   ResetForModelFile(model);
   FileText text;
   if (!text.Read(path)) {
     model.host().ErrorBox("Could not open file:", path, Severity::Error);
-    return;
+    return false;
   }
-  ZmfReader(model, text.view(), path, Mode::WholeModel).ReleasingPassedText().Run();
+  return ZmfReader(model, text.view(), path, Mode::WholeModel).ReleasingPassedText().Run();
 }
 
 void ImportAnimations(Model& model, std::string_view path) {

@@ -10,6 +10,10 @@
 
 namespace zmf::format {
 
+// How texture files are named: by file name alone (the pictures lie beside the model, where the
+// reader looks), or by absolute path (recovery files, written far from the model's folder).
+enum class TextureNames { FileName, AbsolutePath };
+
 // Writes the whole model to `path`. A model without vertices writes nothing and says nothing.
 // Otherwise the vertex and face ids are first renumbered 0, 1, 2, ... in list order, the undo
 // journal with them (they stay so even when the file cannot be written), then the file is
@@ -20,12 +24,13 @@ bool WriteModelFile(Model& model, std::string_view path);
 
 // The text WriteModelFile writes, after the same renumbering; empty for a model without
 // vertices.
-std::string WriteModelText(Model& model);
+std::string WriteModelText(Model& model, TextureNames names = TextureNames::FileName);
 
 // The writer's text for a model whose ids are already renumbered; `progress` counts the
 // vertices, faces, bone weights and animation frames written.
 void WriteModel(const Model& model, TextSink& out);
-void WriteModel(const Model& model, TextSink& out, ProgressMeter& progress);
+void WriteModel(const Model& model, TextSink& out, ProgressMeter& progress,
+                TextureNames names = TextureNames::FileName);
 
 // A vertex's numbers as the file and the clipboard write them: "x y z<TAB>nx ny nz", and with
 // `texCoords` "<TAB>u v"; no line end.

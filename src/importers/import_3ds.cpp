@@ -336,7 +336,10 @@ void Import3dsFrom(Model& model, std::string_view bytes) {
 
 bool Import3ds(Model& model, std::string_view path) {
   format::FileText file;
-  if (!file.Read(path)) return false;
+  if (!file.Read(path)) {
+    model.host().ErrorBox("Could not open file:", path, Severity::Error);
+    return false;
+  }
   Reader3ds(model, file.view(), ProgressText("Importing", path)).Run();
   return true;
 }

@@ -196,8 +196,16 @@ bool ImportHeightmapFrom(Model& model, std::string_view bytes) {
 }
 
 bool ImportHeightmap(Model& model, std::string_view path) {
+  format::FileText file;
+  if (!file.Read(path)) {
+    model.host().ErrorBox("Could not open file:", path, Severity::Error);
+    return false;
+  }
   TgaImage image;
-  if (!ReadTga(path, image)) return false;
+  if (!ReadTgaFrom(file.view(), image)) {
+    model.host().ErrorBox("Unsupported or damaged TGA image:", path, Severity::Error);
+    return false;
+  }
   BuildHeightmap(model, image, ProgressText("Importing", path));
   return true;
 }

@@ -29,8 +29,8 @@ inline constexpr std::size_t kMaxTgaPixels = std::size_t{1} << 24;
 bool ReadTga(std::string_view path, TgaImage& image);
 bool ReadTgaFrom(std::string_view bytes, TgaImage& image);
 
-// Imports the file into the model, which the caller has emptied. Failures are reported through
-// the model's host; false when the file could not be read at all.
+// Imports the file into the model, which the caller has emptied. False, after an error box, when
+// the file cannot be read or holds no image ReadTga takes.
 bool ImportHeightmap(Model& model, std::string_view path);
 
 // The same on a file already in memory: W x H pixels give vertices at (c / W, blue / 255, r / H)

@@ -16,11 +16,13 @@ bool AddMaterial(Model& model, std::string_view name) {
   model.SetMaterialDefaults(slot);
   model.materials[slot].name.Set(name);
   model.materialCount = slot + 1;
+  model.MarkChanged();
   return true;
 }
 
 void DeleteMaterial(Model& model, std::uint32_t index) {
   if (model.materialCount < 2 || index >= model.materialCount) return;
+  model.MarkChanged();
   const std::uint32_t target = index == 0 ? 1 : index - 1;
   std::vector<Face*> stragglers;
   for (Face* f : model.faces.Chain(index)) stragglers.push_back(f);
@@ -42,6 +44,7 @@ void DeleteMaterial(Model& model, std::uint32_t index) {
 bool RenameMaterial(Model& model, std::uint32_t index, std::string_view name) {
   if (name.empty() || index >= model.materialCount) return false;
   model.materials[index].name.Set(name);
+  model.MarkChanged();
   return true;
 }
 
@@ -55,11 +58,13 @@ void InsertMaterial(Model& model, std::uint32_t index, const Material& material)
   }
   model.materials[index] = material;
   model.materialCount = count + 1;
+  model.MarkChanged();
 }
 
 void SetMaterialTexture(Model& model, std::uint32_t index, bool hasTexture, std::string_view file,
                         std::uint32_t alphaMode, float alphaValue) {
   if (index >= model.materialCount) return;
+  model.MarkChanged();
   Material& m = model.materials[index];
   // Copied first: the caller may pass the material's own path (switching the texture back on).
   std::string path(file);

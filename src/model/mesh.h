@@ -1,6 +1,7 @@
 // The mesh records: vertices, triangle faces, the face references of a vertex, duplicate pairs.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -139,6 +140,15 @@ class FaceList : public RecordList<Face> {
   // list's own versions it tells the viewport when its face arrays are out of date.
   std::uint64_t shapeVersion() const { return shapeVersion_; }
   void MarkCornersChanged() { ++shapeVersion_; }
+
+  // Exchanges every face and chain with the other list (see RecordList::Swap).
+  void Swap(FaceList& other) noexcept {
+    RecordList<Face>::Swap(other);
+    chainHeads_.swap(other.chainHeads_);
+    chainTails_.swap(other.chainTails_);
+    chainCounts_.swap(other.chainCounts_);
+    shapeVersion_ = other.shapeVersion_ = std::max(shapeVersion_, other.shapeVersion_) + 1;
+  }
 
   // Frees every face and zeroes the list, the chains and their counts.
   void Clear() {

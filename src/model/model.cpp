@@ -1,7 +1,9 @@
 // The Model's list, face, vertex, selection and table operations, and Reset.
 #include "model/model.h"
 
+#include <algorithm>
 #include <atomic>
+#include <utility>
 
 namespace zmf {
 
@@ -15,6 +17,7 @@ Model::Model(Host& host, TextureStore& textures)
       textures_(&textures),
       instanceId_(++modelsMade) {
   Reset();
+  MarkSaved();
 }
 
 // ---- face operations
@@ -300,6 +303,7 @@ std::int32_t Model::FindBoneByName(std::string_view name) const {
 // ---- whole model
 
 void Model::Reset() {
+  MarkChanged();
   vertices.Clear();
   faces.Clear();
   duplicates.Clear();
@@ -324,6 +328,43 @@ void Model::Reset() {
   geometryChanged = true;
   radiusSquared = 1.0f;
   playbackClock = 0.0f;
+}
+
+void Model::Swap(Model& other) {
+  const std::uint64_t changes = std::max(changeCount(), other.changeCount());
+  vertices.Swap(other.vertices);
+  duplicates.Swap(other.duplicates);
+  faces.Swap(other.faces);
+  std::swap(materials, other.materials);
+  std::swap(materialCount, other.materialCount);
+  for (std::uint32_t b = 0; b < kMaxBones; ++b) bones[b].Swap(other.bones[b]);
+  std::swap(boneCount, other.boneCount);
+  std::swap(animations, other.animations);
+  std::swap(animationCount, other.animationCount);
+  std::swap(rootBone, other.rootBone);
+  std::swap(currentAnimation, other.currentAnimation);
+  std::swap(currentMaterial, other.currentMaterial);
+  std::swap(currentBone, other.currentBone);
+  std::swap(currentKey, other.currentKey);
+  std::swap(currentKeyBone, other.currentKeyBone);
+  std::swap(boundsMin, other.boundsMin);
+  std::swap(boundsMax, other.boundsMax);
+  std::swap(radiusSquared, other.radiusSquared);
+  std::swap(animationRunning, other.animationRunning);
+  std::swap(playbackClock, other.playbackClock);
+  std::swap(backgroundTexture, other.backgroundTexture);
+  std::swap(journal, other.journal);
+  std::swap(document, other.document);
+  std::swap(savedChangeCount_, other.savedChangeCount_);
+  // Each side's saved state stays as it was relative to its content, and both counts move past
+  // every count either model had, so no earlier saved count matches by chance.
+  for (Model* m : {this, &other}) {
+    const bool unsaved = m->HasUnsavedChanges();
+    m->changes_ += changes + 1;
+    m->savedChangeCount_ = unsaved ? 0 : m->changeCount();
+    m->geometryChanged = true;
+    m->MarkVertexDataChanged();
+  }
 }
 
 }  // namespace zmf

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -18,6 +19,23 @@
 
 namespace zmf {
 
+// The name a document has before it is opened from or saved to a file.
+inline constexpr std::string_view kUntitledName = "untitled.zmf";
+
+// Where the model came from, which decides where Save writes it.
+enum class DocumentKind {
+  Untitled,  // made with New, recovered, or never named: Save asks for a name
+  ZmfFile,   // opened from or saved as a ZMF file: Save writes there
+  Imported,  // read by an importer: Save asks, proposing the import's name with ".zmf"
+};
+
+// The file the model is edited as: its path and kind. Only opening a model or saving it as ZMF
+// changes it; textures, backgrounds, screenshots and exports never do.
+struct Document {
+  std::string path{kUntitledName};
+  DocumentKind kind = DocumentKind::Untitled;
+};
+
 // Section index
 //   lists and tables ...... vertices, duplicates, faces, materials, bones, animations
 //   face operations ....... AddFace, RemoveFace, materials of faces, corners, MakeFace
@@ -25,7 +43,8 @@ namespace zmf {
 //   selection ............. DeselectAll, SelectAll, faces and duplicates from the vertex selection
 //   index checks .......... HasBone, HasAnimation, HasKey, HasKeyBone
 //   tables ................ SetMaterialDefaults, FindBoneByName
-//   whole model ........... Reset
+//   whole model ........... Reset, Swap
+//   document .............. document, change count, saved state
 //
 // The app owns exactly one Model; tests make their own. Operations given a null record, an
 // index out of range or an id that is not present do nothing.
@@ -170,6 +189,23 @@ class Model {
   // Textures are deleted through the TextureStore.
   void Reset();
 
+  // Exchanges everything the model holds (lists, tables, current items, bounds, background,
+  // journal, document and saved state) with the other model, which must use the same texture
+  // store; the hosts, the view matrix and the identities stay. Opening reads into a fresh model
+  // and swaps it in only when the read succeeded. Both models count a change.
+  void Swap(Model& other);
+
+  // ---- document
+
+  Document document;
+  // Counts changes to what a saved file would hold: every journaled edit, undo and redo, and
+  // each MarkChanged of the edits made outside the journal. Never goes back.
+  std::uint64_t changeCount() const { return changes_ + journal.moves(); }
+  void MarkChanged() { ++changes_; }
+  // The model as it stands has been saved (or was just opened or made empty).
+  void MarkSaved() { savedChangeCount_ = changeCount(); }
+  bool HasUnsavedChanges() const { return changeCount() != savedChangeCount_; }
+
  private:
   // currentMaterial, or 0 when it names no material of the table.
   std::uint32_t MaterialForNewFace() const;
@@ -181,6 +217,8 @@ class Model {
   TextureStore* textures_;
   std::uint64_t instanceId_;
   std::uint64_t vertexDataVersion_ = 0;
+  std::uint64_t changes_ = 0;
+  std::uint64_t savedChangeCount_ = 0;
 };
 
 // Calls visit(animation index, key index, key) for every key in use of every animation.

@@ -59,6 +59,16 @@ class Pool {
 
   std::size_t live() const { return live_; }
 
+  // Exchanges every record with the other pool; records keep their addresses.
+  void Swap(Pool& other) noexcept {
+    chunks_.swap(other.chunks_);
+    std::swap(free_, other.free_);
+    std::swap(usedInChunk_, other.usedInChunk_);
+    std::swap(chunkSize_, other.chunkSize_);
+    std::swap(nextChunkSize_, other.nextChunkSize_);
+    std::swap(live_, other.live_);
+  }
+
  private:
   union Slot {
     Slot* nextFree;

@@ -184,6 +184,29 @@ class RecordList {
     selOrderValid_ = true;
   }
 
+  // Exchanges every record, link, id and selection with the other list. Both lists' versions
+  // move past both old ones, so nothing built beside either list takes it for unchanged.
+  void Swap(RecordList& other) noexcept {
+    std::swap(head_, other.head_);
+    std::swap(tail_, other.tail_);
+    std::swap(selHead_, other.selHead_);
+    std::swap(selTail_, other.selTail_);
+    std::swap(count_, other.count_);
+    std::swap(selCount_, other.selCount_);
+    std::swap(nextId_, other.nextId_);
+    version_ = other.version_ = std::max(version_, other.version_) + 1;
+    selectionVersion_ = other.selectionVersion_ =
+        std::max(selectionVersion_, other.selectionVersion_) + 1;
+    pool_.Swap(other.pool_);
+    byId_.swap(other.byId_);
+    byIdOverflow_.swap(other.byIdOverflow_);
+    sharedIds_.swap(other.sharedIds_);
+    order_.swap(other.order_);
+    selOrder_.swap(other.selOrder_);
+    std::swap(orderValid_, other.orderValid_);
+    std::swap(selOrderValid_, other.selOrderValid_);
+  }
+
   // The first record in list order with this id, or null.
   T* FindById(std::uint32_t id) const {
     if (!sharedIds_.empty() && sharedIds_.count(id) != 0) {

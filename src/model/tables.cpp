@@ -1,6 +1,8 @@
 // Lookups in a bone's weights list.
 #include "model/tables.h"
 
+#include <utility>
+
 namespace zmf {
 
 VertexWeight* Bone::FindWeight(const Vertex* vertex) const {
@@ -42,6 +44,24 @@ void Bone::RemoveWeight(VertexWeight* entry) {
   if (!current) return;
   weightIndex_.erase(vertex);
   weightIndexVersion_ = weights.version();
+}
+
+void Bone::Swap(Bone& other) noexcept {
+  std::swap(index, other.index);
+  std::swap(name, other.name);
+  std::swap(parentName, other.parentName);
+  std::swap(parent, other.parent);
+  std::swap(firstChild, other.firstChild);
+  std::swap(nextSibling, other.nextSibling);
+  std::swap(localMatrix, other.localMatrix);
+  std::swap(poseMatrix, other.poseMatrix);
+  std::swap(frameMatrix, other.frameMatrix);
+  std::swap(bindMatrix, other.bindMatrix);
+  weights.Swap(other.weights);
+  std::swap(grams, other.grams);
+  weightIndex_.swap(other.weightIndex_);
+  std::swap(weightIndexVersion_, other.weightIndexVersion_);
+  std::swap(weightIndexHasRepeats_, other.weightIndexHasRepeats_);
 }
 
 }  // namespace zmf

@@ -73,6 +73,8 @@ struct Bone {
   VertexWeight* AddWeight(Vertex* vertex, float weight);
   // Removes and frees the entry.
   void RemoveWeight(VertexWeight* entry);
+  // Exchanges everything with the other bone, weights included.
+  void Swap(Bone& other) noexcept;
 
  private:
   mutable std::unordered_map<const Vertex*, VertexWeight*> weightIndex_;

@@ -76,17 +76,27 @@ class UndoJournal {
       words_[index] = word;
     }
     ++position_;
+    ++moves_;
     end_ = position_;
     insideGroup_ = false;
   }
 
   // Moves the position within the intact range, one word at a time.
   void StepBack() {
-    if (position_ > oldest_) --position_;
+    if (position_ > oldest_) {
+      --position_;
+      ++moves_;
+    }
   }
   void StepForward() {
-    if (position_ < end_) ++position_;
+    if (position_ < end_) {
+      ++position_;
+      ++moves_;
+    }
   }
+  // Counts every word written and every step of Undo and Redo, and is never reset: the model
+  // adds it to its change count, so any journaled edit, undone or redone, counts as a change.
+  std::uint64_t moves() const { return moves_; }
 
   JournalWord At(std::uint64_t position) const { return words_[Slot(position)]; }
   // Rewrites a word in place; used when the lists are renumbered and the ids in the records
@@ -117,6 +127,7 @@ class UndoJournal {
   std::uint64_t position_ = 0;
   std::uint64_t oldest_ = 0;
   std::uint64_t end_ = 0;
+  std::uint64_t moves_ = 0;
   std::uint32_t groupDepth_ = 0;  // open JournalGroup brackets
   bool insideGroup_ = false;
 };

@@ -11,8 +11,10 @@
 #include "command/file_commands.h"
 #include "command/gestures.h"
 #include "command/key_commands.h"
+#include "edit/undo_redo.h"
 #include "format/atomic_file.h"
 #include "format/number_text.h"
+#include "format/recovery_files.h"
 #include "model/validate_model.h"
 #include "view/editor_state.h"
 #include "view/panels.h"
@@ -63,7 +65,7 @@ bool ParseNumber(std::string_view text, std::uint32_t& value) {
 
 // One line of a script, parsed: an answer to queue, a cancel, or a command with its arguments.
 struct ScriptLine {
-  enum class Kind { Answer, Cancel, Clock, Screenshot, Panel, Mouse, Key, Command };
+  enum class Kind { Answer, Cancel, Clock, Screenshot, Panel, Document, Mouse, Key, Command };
   enum class Mouse { Press, Move, Release, Drag, Click };
   Kind kind = Kind::Command;
   // For Mouse: what happens, with which button, where (viewport pixels; the second point is
@@ -238,12 +240,12 @@ bool ParseLine(std::string_view text, ScriptLine& parsed, std::string& error) {
     parsed.key = arguments[0][0];
     return true;
   }
-  if (word == "panel") {
+  if (word == "panel" || word == "document") {
     if (arguments.size() != 1 || arguments[0].empty()) {
-      error = "panel needs one file name";
+      error = std::string(word) + " needs one file name";
       return false;
     }
-    parsed.kind = ScriptLine::Kind::Panel;
+    parsed.kind = word == "panel" ? ScriptLine::Kind::Panel : ScriptLine::Kind::Document;
     parsed.path = arguments[0];
     return true;
   }
@@ -290,10 +292,34 @@ bool ParseLine(std::string_view text, ScriptLine& parsed, std::string& error) {
   return true;
 }
 
+// What the document is, one fact a line: its name, kind, whether it has unsaved changes, whether
+// Undo and Redo have anything to do, and the recovery files present, newest first.
+std::string DocumentText(const Model& model) {
+  constexpr std::string_view kKinds[] = {"untitled", "zmf", "imported"};
+  const auto yesNo = [](bool yes) { return yes ? "yes\n" : "no\n"; };
+  std::string text = "name " + model.document.path + "\nkind ";
+  text += kKinds[static_cast<int>(model.document.kind)];
+  text += "\nunsaved ";
+  text += yesNo(model.HasUnsavedChanges());
+  text += "undo ";
+  text += yesNo(edit::CanUndo(model));
+  text += "redo ";
+  text += yesNo(edit::CanRedo(model));
+  for (const format::RecoveryFile& file : format::ListRecoveryFiles(format::RecoveryFolder())) {
+    const std::size_t slash = file.path.find_last_of('/');
+    text += "recovery " + file.path.substr(slash + 1) + "\n";
+  }
+  return text;
+}
+
+bool WriteTextFile(const std::string& path, std::string_view text) {
+  format::AtomicFile file(path);
+  return file.Open() && file.Write(text) && file.Commit();
+}
+
 // The current view's panel as text, written whole or not at all.
 bool WritePanelFile(const view::EditorState& editor, const std::string& path) {
-  format::AtomicFile file(path);
-  return file.Open() && file.Write(view::PanelText(editor)) && file.Commit();
+  return WriteTextFile(path, view::PanelText(editor));
 }
 
 // A viewport pixel in normalised coordinates, as the window maps its mouse positions.
@@ -432,6 +458,13 @@ int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
       case ScriptLine::Kind::Panel:
         if (!WritePanelFile(editor, scriptLine.path)) {
           std::fprintf(errors, "%s: could not write the panel to %s\n", location.c_str(),
+                       scriptLine.path.c_str());
+          failed = true;
+        }
+        break;
+      case ScriptLine::Kind::Document:
+        if (!WriteTextFile(scriptLine.path, DocumentText(model))) {
+          std::fprintf(errors, "%s: could not write the document facts to %s\n", location.c_str(),
                        scriptLine.path.c_str());
           failed = true;
         }

@@ -98,6 +98,8 @@ std::string ScriptHelpText() {
   rows.push_back({"screenshot FILE",
                   "Save the window as it stands (.png) or the viewport (.bmp); with --screenshot"});
   rows.push_back({"panel FILE", "Write what the current view's panel shows to FILE as text"});
+  rows.push_back({"document FILE",
+                  "Write the model's name, kind, unsaved state, undo, redo and recovery files"});
   rows.push_back({"press left|right X Y [shift] [ctrl]",
                   "Press a mouse button over the viewport pixel X Y (0 to 511)"});
   rows.push_back({"move X Y", "Move the mouse to X Y"});

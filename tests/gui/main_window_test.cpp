@@ -87,7 +87,7 @@ TEST_F(MainWindowTest, FixedSizeWindowWithAViewportAt32And32DrawingTheCross) {
   EXPECT_EQ(viewport->parentWidget(), window_.ClientArea());
   EXPECT_EQ(viewport->geometry(), QRect(32, 32, 512, 512));
   EXPECT_EQ(window_.size(), QSize(800, 640));
-  EXPECT_EQ(window_.CurrentFileName(), "untitled.zmf");
+  EXPECT_EQ(window_.windowTitle(), "ZmfEdit - untitled.zmf");
   EXPECT_TRUE(viewport->GlReady());
   EXPECT_NE(viewport->context()->format().profile(), QSurfaceFormat::CoreProfile);
   EXPECT_GE(viewport->context()->format().depthBufferSize(), 16);
@@ -211,11 +211,11 @@ TEST_F(MainWindowTest, StartupModelIsOpenedWithItsTexturesInTheViewportsContext)
              "MATERIALS { 1 MATERIAL { NAME wood TEXTURE { FILE wood.bmp ALPHA NONE } } }\n");
 
   window_.OpenOnStart(file.toStdString());
-  EXPECT_EQ(window_.CurrentFileName(), file);
   EXPECT_FALSE(window_.StartupModelShown());
   ShowAndWaitForAFrame();
   EXPECT_TRUE(window_.StartupModelShown());
   EXPECT_EQ(window_.TheModel().faces.count(), 1u);
+  EXPECT_EQ(window_.DocumentPath(), file);
   const std::uint32_t name = window_.TheModel().materials[0].texture;
   ASSERT_NE(name, 0u);
   window_.Viewport()->makeCurrent();

@@ -4,9 +4,11 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -83,8 +85,7 @@ TEST_F(ShellTest, MenusCarryEveryItemOfTheLayoutWithItsIdentifier) {
     EXPECT_EQ(action->data().toUInt(), item.id);
     // Every item but the window's own runs a command of the table.
     const bool windowOwn = item.id == command::kMenuExit || item.id == command::kMenuHelp ||
-                           item.id == command::kMenuAbout ||
-                           item.id == command::kMenuRecoverLastSession;
+                           item.id == command::kMenuAbout;
     EXPECT_EQ(command::FindCommand(item.id) != nullptr, !windowOwn) << item.path;
   }
   EXPECT_GT(items, 80u);
@@ -231,10 +232,29 @@ TEST_F(ShellTest, BoxRefitsTheViewAndTheOtherShapesDoNot) {
   EXPECT_EQ(model().materialCount, 1u);
 }
 
-TEST_F(ShellTest, FileCommandsAskTheirDialogAndTheNameFollows) {
-  EXPECT_EQ(window_->CurrentFileName(), "untitled.zmf");
+QByteArray FileBytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Answers the "Save changes to NAME?" box with `button`, keeping its text.
+void AnswerKeepWork(QMessageBox::StandardButton button, QString* text = nullptr) {
+  test::WhenModalOpens([button, text](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    if (text != nullptr) *text = box->text();
+    box->button(button)->click();
+  });
+}
+
+QStringList RecoveryFiles(const QTemporaryDir& state) {
+  return QDir(state.filePath("zmfedit/recovery")).entryList(QDir::Files, QDir::Name);
+}
+
+TEST_F(ShellTest, TheTitleAndSaveFollowTheDocument) {
   EXPECT_EQ(window_->windowTitle(), "ZmfEdit - untitled.zmf");
   window_->DispatchCommand(command::kCommandAddTriad);
+  EXPECT_EQ(window_->windowTitle(), "ZmfEdit - untitled.zmf *");
   QTemporaryDir folder;
   const QString path = folder.filePath("triad.zmf");
   dialogs_.answer = path;
@@ -242,44 +262,113 @@ TEST_F(ShellTest, FileCommandsAskTheirDialogAndTheNameFollows) {
   EXPECT_EQ(dialogs_.askedTitle, "Save ZMF File");
   EXPECT_EQ(dialogs_.askedCurrent, "untitled.zmf");
   EXPECT_TRUE(QFile::exists(path));
-  EXPECT_EQ(window_->CurrentFileName(), path);
+  EXPECT_EQ(window_->DocumentPath(), path);
   EXPECT_EQ(window_->windowTitle(), "ZmfEdit - triad.zmf");
-  EXPECT_FALSE(window_->HasUnsavedChanges());
 
-  // A cancelled Open changes nothing.
+  // Save of a document with a ZMF file writes there without asking; Save As always asks.
+  window_->DispatchCommand(command::kCommandAddPyramid);
+  EXPECT_EQ(window_->windowTitle(), "ZmfEdit - triad.zmf *");
+  dialogs_.askedTitle.clear();
+  dialogs_.answer.reset();
+  window_->DispatchCommand(command::kCommandSave);
+  EXPECT_TRUE(dialogs_.askedTitle.isEmpty());
+  EXPECT_FALSE(window_->HasUnsavedChanges());
+  EXPECT_TRUE(FileBytes(path).contains("VERTICES { POSITION_NORMAL 9"));
+  window_->DispatchCommand(command::kCommandSaveAs);
+  EXPECT_EQ(dialogs_.askedCurrent, path);
+
+  // A screenshot saved through Save names nothing and saves no model.
+  window_->DispatchCommand(command::kCommandAddBox);
+  dialogs_.answer = folder.filePath("shot.bmp");
+  window_->DispatchCommand(command::kCommandSaveAs);
+  EXPECT_TRUE(QFile::exists(folder.filePath("shot.bmp")));
+  EXPECT_EQ(window_->DocumentPath(), path);
+  EXPECT_TRUE(window_->HasUnsavedChanges());
+
+  // A background picture opened (after keeping the work) is no document either; a cancelled Open
+  // changes nothing.
+  AnswerKeepWork(QMessageBox::Save);
+  dialogs_.answer = folder.filePath("shot.bmp");
+  window_->DispatchCommand(command::kCommandOpen);
+  EXPECT_EQ(window_->DocumentPath(), path);
+  EXPECT_FALSE(window_->HasUnsavedChanges());
+  const std::uint32_t vertices = model().vertices.count();
   dialogs_.answer.reset();
   window_->DispatchCommand(command::kCommandOpen);
-  EXPECT_EQ(dialogs_.askedTitle, "Load ZMF File");
-  EXPECT_EQ(model().vertices.count(), 4u);
-  EXPECT_EQ(window_->CurrentFileName(), path);
+  EXPECT_EQ(model().vertices.count(), vertices);
+
+  // New: untitled and clean.
+  window_->DispatchCommand(command::kCommandNew);
+  EXPECT_EQ(window_->windowTitle(), "ZmfEdit - untitled.zmf");
+  EXPECT_EQ(model().vertices.count(), 0u);
 }
 
-TEST_F(ShellTest, ClosingWithUnsavedChangesLeavesARecoveryFileAndOnlyThen) {
-  const QString recovery = app::MainWindow::RecoveryFilePath();
-  EXPECT_EQ(recovery, state_.path() + "/zmfedit/recovered.zmf");
-  // Only looking around is no change.
+TEST_F(ShellTest, DiscardingWorkAsksAndKeepsARecoveryFile) {
   window_->DispatchCommand(command::kCommandAddTriad);
-  QTemporaryDir folder;
-  dialogs_.answer = folder.filePath("saved.zmf");
-  window_->DispatchCommand(command::kCommandSave);
-  window_->DispatchCommand(command::kCommandCameraLeft);
-  window_->DispatchCommand(command::kCommandViewNormals);
-  window_->close();
-  EXPECT_FALSE(QFile::exists(recovery));
+  // Cancel: the window stays, with its model.
+  QString question;
+  AnswerKeepWork(QMessageBox::Cancel, &question);
+  EXPECT_FALSE(window_->close());
+  EXPECT_EQ(question, "Save changes to untitled.zmf?");
+  EXPECT_TRUE(window_->isVisible());
+  EXPECT_EQ(model().vertices.count(), 4u);
+  EXPECT_TRUE(RecoveryFiles(state_).isEmpty());
 
-  // An edit since the save: closing asks nothing and writes the model aside.
-  window_->show();
+  // Discard: a recovery file first, then New goes on.
+  AnswerKeepWork(QMessageBox::Discard);
+  window_->DispatchCommand(command::kCommandNew);
+  EXPECT_EQ(model().vertices.count(), 0u);
+  ASSERT_EQ(RecoveryFiles(state_).size(), 1);
+  EXPECT_TRUE(RecoveryFiles(state_)[0].startsWith("untitled-"));
+
+  // A second session's discarded work is a file of its own.
   window_->DispatchCommand(command::kCommandAddPyramid);
-  window_->close();
-  ASSERT_TRUE(QFile::exists(recovery));
-  const Model& closed = model();
-  const std::uint32_t count = closed.vertices.count();
+  AnswerKeepWork(QMessageBox::Discard);
+  EXPECT_TRUE(window_->close());
+  EXPECT_EQ(RecoveryFiles(state_).size(), 2);
+  EXPECT_TRUE(QFile::exists(state_.filePath("zmfedit/clean-exit")));
+}
 
-  // A new window gets it back through File > Recover Last Session.
+TEST_F(ShellTest, RecoverOpensACopyAndNeverWritesOverIt) {
+  window_->DispatchCommand(command::kCommandAddPyramid);
+  window_->Autosave();
+  const std::string autosaved = window_->LastRecoveryFile();
+  ASSERT_FALSE(autosaved.empty());
+  const QByteArray before = FileBytes(QString::fromStdString(autosaved));
+  // Nothing changed since: no second autosave.
+  window_->Autosave();
+  EXPECT_EQ(RecoveryFiles(state_).size(), 1);
+
+  // The window of the next session: the copy is newer than any clean exit, so it is offered.
   app::MainWindow next;
-  next.DispatchCommand(command::kMenuRecoverLastSession);
-  EXPECT_EQ(next.TheModel().vertices.count(), count);
+  next.SetFileDialogs(&dialogs_);
+  test::WhenModalOpens([](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->text().contains("untitled.zmf"));
+    box->button(QMessageBox::Yes)->click();
+  });
+  next.OfferRecovery();
+  EXPECT_EQ(next.TheModel().vertices.count(), model().vertices.count());
   EXPECT_TRUE(next.HasUnsavedChanges());
+  EXPECT_EQ(next.windowTitle(), "ZmfEdit - untitled.zmf *");
+
+  // Save asks for a name, so the copy stays as it was; then File > Recover lists it.
+  QTemporaryDir folder;
+  dialogs_.answer = folder.filePath("kept.zmf");
+  next.DispatchCommand(command::kCommandSave);
+  EXPECT_EQ(dialogs_.askedCurrent, "untitled.zmf");
+  EXPECT_EQ(FileBytes(QString::fromStdString(autosaved)), before);
+  test::WhenModalOpens([](QWidget* modal) {
+    auto* list = modal->findChild<QListWidget*>("recovery-files");
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->count(), 1);
+    EXPECT_TRUE(list->item(0)->text().contains("vertices:5 faces:6"));
+    qobject_cast<QDialog*>(modal)->accept();
+  });
+  next.DispatchCommand(command::kCommandRecover);
+  EXPECT_TRUE(next.HasUnsavedChanges());
+  EXPECT_EQ(FileBytes(QString::fromStdString(autosaved)), before);
 }
 
 }  // namespace

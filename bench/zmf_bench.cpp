@@ -42,6 +42,23 @@ void BM_WriteZmf(benchmark::State& state) {
 }
 BENCHMARK(BM_WriteZmf)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
+// The part of an autosave that the window waits for: the recovery text made in memory (a thread
+// writes it to disk).
+void BM_AutosaveText(benchmark::State& state) {
+  auto b = std::make_unique<Bench>();
+  FillBigModel(b->model, state.range(0));
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    bytes = format::WriteModelText(b->model, format::TextureNames::AbsolutePath).size();
+  }
+  state.counters["MB"] = static_cast<double>(bytes) / 1e6;
+}
+BENCHMARK(BM_AutosaveText)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
+
 void ReadZmf(benchmark::State& state, FaceOrder order) {
   auto b = std::make_unique<Bench>();
   FillBigModel(b->model, state.range(0), order);

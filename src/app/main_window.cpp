@@ -41,6 +41,7 @@
 #include "command/key_commands.h"
 #include "command/menu_layout.h"
 #include "command/panel_commands.h"
+#include "command/skeleton_commands.h"
 #include "command/transform_commands.h"
 #include "command/view_commands.h"
 #include "export/bmp_screenshot.h"
@@ -454,6 +455,11 @@ void MainWindow::DispatchCommand(std::uint32_t id) {
     arguments.push_back(path->toStdString());
   } else if (entry->input != command::CommandInput::None) {
     return;  // the panels' lists and buttons, and script-only commands
+  }
+  // The two edits that Undo cannot take back keep the unsaved work aside first.
+  if ((id == command::kCommandDeleteAll || id == command::kCommandImportAnimations) &&
+      model_.HasUnsavedChanges()) {
+    WriteRecoveryFile(/*autosave=*/false);
   }
   RunCommand(*entry, arguments);
   setFocus();

@@ -90,7 +90,10 @@ Opened OpenModel(Model& model, std::string_view path) {
     incoming->document = {ImportedDocumentPath(path), DocumentKind::Imported};
   } else {
     read = format::ReadModelFile(*incoming, path);
-    incoming->document = {std::string(path), DocumentKind::ZmfFile};
+    // Saving back to a ".glc" name would write a Glintcast scene over the model.
+    incoming->document = SameText(extension, "GLC")
+                             ? Document{ImportedDocumentPath(path), DocumentKind::Imported}
+                             : Document{std::string(path), DocumentKind::ZmfFile};
   }
   if (read) {
     incoming->ComputeBounds();

@@ -49,7 +49,11 @@ void BM_AutosaveText(benchmark::State& state) {
   FillBigModel(b->model, state.range(0));
   std::size_t bytes = 0;
   for (auto _ : state) {
-    bytes = format::WriteModelText(b->model, format::TextureNames::AbsolutePath).size();
+    bytes = 0;
+    for (const std::string& block :
+         format::WriteModelBlocks(b->model, format::TextureNames::AbsolutePath)) {
+      bytes += block.size();
+    }
   }
   state.counters["MB"] = static_cast<double>(bytes) / 1e6;
 }

@@ -158,7 +158,7 @@ TEST(RecoveryFiles, EachCopyIsAFileOfItsOwnAndTheTenNewestAreKept) {
   for (int i = 0; i < 12; ++i) {
     const std::string text = "ZMF\nVERTICES { POSITION_NORMAL " + std::to_string(i + 1) +
                              "\n}\nFACES { " + std::to_string(2 * i) + "\n}\n";
-    written.push_back(format::WriteRecoveryFile(recovery, "/models/worm.ZMF", text, noon));
+    written.push_back(format::WriteRecoveryFile(recovery, "/models/worm.ZMF", {text}, noon));
     ASSERT_FALSE(written.back().empty());
   }
   const std::vector<format::RecoveryFile> files = format::ListRecoveryFiles(recovery);
@@ -187,7 +187,7 @@ TEST(RecoveryFiles, TexturesAreNamedByAbsolutePathSoTheCopyFindsThem) {
   ASSERT_EQ(command::OpenModel(model, path), command::Opened::Model);
   const std::string text = format::WriteModelText(model, format::TextureNames::AbsolutePath);
   EXPECT_NE(text.find("FILE " + folder.File("wood.bmp") + "\n"), std::string::npos);
-  const std::string copy = format::WriteRecoveryFile(folder.File("state"), "every.zmf", text, 0);
+  const std::string copy = format::WriteRecoveryFile(folder.File("state"), "every.zmf", {text}, 0);
   Model recovered(host, textures);
   host.ClearEvents();
   ASSERT_EQ(command::OpenModel(recovered, copy), command::Opened::Model);

@@ -184,7 +184,7 @@ MainWindow::MainWindow(QWidget* parent)
   setFocusPolicy(Qt::StrongFocus);
 
   autosaveTimer_.setInterval(kAutosaveSeconds * 1000);
-  connect(&autosaveTimer_, &QTimer::timeout, this, &MainWindow::Autosave);
+  connect(&autosaveTimer_, &QTimer::timeout, this, &MainWindow::AutosaveWhenIdle);
   autosaveTimer_.start();
 }
 
@@ -346,6 +346,7 @@ void MainWindow::ShowViewPanel(view::ViewMode viewMode) {
 
 template <class Gesture>
 void MainWindow::RunGesture(Gesture gesture) {
+  lastInput_.start();
   command::CommandContext context(model_, {}, this);
   context.editor = &editor_;
   context.clock = &clock_;
@@ -409,6 +410,7 @@ void MainWindow::RunCommand(const command::CommandEntry& entry,
 }
 
 void MainWindow::DispatchCommand(std::uint32_t id) {
+  lastInput_.start();
   switch (id) {
     case command::kMenuExit:
       close();
@@ -498,6 +500,7 @@ bool MainWindow::KeepUnsavedWork() {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
+  lastInput_.start();
   const QString text = event->text();
   if (text.size() != 1 || event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) {
     QMainWindow::keyPressEvent(event);
@@ -523,12 +526,14 @@ bool MainWindow::WriteRecoveryFile(bool autosave) {
   // The text is made here, where the model cannot change under it; the file is written by a
   // thread of its own, so the window goes on at once.
   FinishRecoveryWrite();
-  const std::string text = format::WriteModelText(model_, format::TextureNames::AbsolutePath);
+  std::vector<std::string> text =
+      format::WriteModelBlocks(model_, format::TextureNames::AbsolutePath);
   autosavedChangeCount_ = model_.changeCount();
   // This session's autosave of the work is replaced by the newer copy.
   const std::string previous = lastAutosave_;
   recoveryWrite_ = std::async(
-      std::launch::async, [text, previous, name = model_.document.path, now = std::time(nullptr)] {
+      std::launch::async,
+      [text = std::move(text), previous, name = model_.document.path, now = std::time(nullptr)] {
         const std::string written =
             format::WriteRecoveryFile(format::RecoveryFolder(), name, text, now);
         // One autosave of a document at a time: the newer one replaces the older.
@@ -557,6 +562,17 @@ std::string MainWindow::FinishRecoveryWrite() {
 void MainWindow::Autosave() {
   if (!model_.HasUnsavedChanges() || model_.changeCount() == autosavedChangeCount_) return;
   WriteRecoveryFile(/*autosave=*/true);
+}
+
+void MainWindow::AutosaveWhenIdle() {
+  // Making the text of a big model takes a moment: not in the middle of a drag, nor while the
+  // user is busy; tried again a little later.
+  if (editor_.mouse.leftDown || editor_.mouse.rightDown ||
+      (lastInput_.isValid() && lastInput_.elapsed() < kAutosaveIdleMs)) {
+    QTimer::singleShot(kAutosaveIdleMs, this, &MainWindow::AutosaveWhenIdle);
+    return;
+  }
+  Autosave();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

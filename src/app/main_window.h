@@ -3,6 +3,7 @@
 // store and clock). Every menu item, button and key runs the command table.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 #include <QTimer>
@@ -94,8 +95,11 @@ class MainWindow : public QMainWindow, public ScreenshotWriter {
   // True while the model has changes made since it was last opened, saved or emptied.
   bool HasUnsavedChanges() const { return model_.HasUnsavedChanges(); }
   // Every two minutes, while there are changes that no recovery file holds yet, the model is
-  // written to a new recovery file (replacing this session's previous autosave).
+  // written to a new recovery file (replacing this session's previous autosave), once the user
+  // has left mouse and keys alone for two seconds.
   static constexpr int kAutosaveSeconds = 120;
+  static constexpr int kAutosaveIdleMs = 2000;
+  // The autosave itself, at once.
   void Autosave();
   // The recovery file written last by this window (a discard or an autosave); empty for none.
   const std::string& LastRecoveryFile() {
@@ -153,6 +157,7 @@ class MainWindow : public QMainWindow, public ScreenshotWriter {
   // Waits for the recovery file being written; returns its path (empty when none or failed).
   std::string FinishRecoveryWrite();
   void MarkCleanExit();
+  void AutosaveWhenIdle();
   void RecoverFromList();
   void ShowAbout();
   void OpenHelp();
@@ -178,6 +183,7 @@ class MainWindow : public QMainWindow, public ScreenshotWriter {
   QLabel* panelTitle_ = nullptr;
 
   QTimer autosaveTimer_;
+  QElapsedTimer lastInput_;  // since the last command, key or mouse event
   std::uint64_t autosavedChangeCount_ = 0;
   std::future<std::string> recoveryWrite_;
   bool autosavePending_ = false;

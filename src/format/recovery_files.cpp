@@ -113,14 +113,16 @@ std::vector<RecoveryFile> ListRecoveryFiles(const std::string& folder) {
 }
 
 std::string WriteRecoveryFile(const std::string& folder, std::string_view documentName,
-                              std::string_view text, std::time_t now) {
+                              const std::vector<std::string>& text, std::time_t now) {
   std::error_code error;
   fs::create_directories(folder, error);
   const std::string stem = folder + "/" + BaseName(documentName) + "-" + Stamp(now);
   std::string path = stem + ".zmf";
   for (int n = 2; fs::exists(path, error); ++n) path = stem + "-" + std::to_string(n) + ".zmf";
   AtomicFile file(path);
-  if (!file.Open() || !file.Write(text) || !file.Commit()) return {};
+  bool written = file.Open();
+  for (const std::string& block : text) written = written && file.Write(block);
+  if (!written || !file.Commit()) return {};
   std::vector<RecoveryFile> files = ListRecoveryFiles(folder);
   for (std::size_t i = kRecoveryFilesKept; i < files.size(); ++i) {
     if (files[i].path != path) fs::remove(files[i].path, error);

@@ -37,7 +37,7 @@ std::vector<RecoveryFile> ListRecoveryFiles(const std::string& folder);
 // when missing, then removes the oldest files beyond the newest ten. Returns the new file's
 // path; empty when it could not be written.
 std::string WriteRecoveryFile(const std::string& folder, std::string_view documentName,
-                              std::string_view text, std::time_t now);
+                              const std::vector<std::string>& text, std::time_t now);
 
 // "worm.zmf" for a recovery file named "worm-20261208-130501.zmf" (or "...-130501-2.zmf");
 // the file's own name when it is not named so.

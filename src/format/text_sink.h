@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "format/atomic_file.h"
 #include "model/math_types.h"
@@ -74,6 +75,20 @@ class StringSink final : public TextSink {
  private:
   void Drain(std::string_view bytes) override { text_.append(bytes); }
   std::string text_;
+};
+
+// Text kept in memory as the blocks it was put in, so that a big text is never copied as it
+// grows (a recovery file is made so while the window waits).
+class BlockSink final : public TextSink {
+ public:
+  std::vector<std::string> TakeBlocks() {
+    Flush();
+    return std::move(blocks_);
+  }
+
+ private:
+  void Drain(std::string_view bytes) override { blocks_.emplace_back(bytes); }
+  std::vector<std::string> blocks_;
 };
 
 // Text written to a file through an AtomicFile: nothing reaches the target unless all of it

@@ -284,7 +284,16 @@ std::string WriteModelText(Model& model, TextureNames names) {
   StringSink out;
   ProgressMeter progress(model.host(), "Writing model...", WorkOf(model));
   WriteModel(model, out, progress, names);
-  return out.Text();
+  return out.TakeText();
+}
+
+std::vector<std::string> WriteModelBlocks(Model& model, TextureNames names) {
+  if (model.vertices.count() == 0) return {};
+  edit::RenumberIds(model);
+  BlockSink out;
+  ProgressMeter progress(model.host(), "Writing model...", WorkOf(model));
+  WriteModel(model, out, progress, names);
+  return out.TakeBlocks();
 }
 
 bool WriteModelFile(Model& model, std::string_view path) {

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "format/text_sink.h"
 #include "model/model.h"
@@ -25,6 +26,8 @@ bool WriteModelFile(Model& model, std::string_view path);
 // The text WriteModelFile writes, after the same renumbering; empty for a model without
 // vertices.
 std::string WriteModelText(Model& model, TextureNames names = TextureNames::FileName);
+// The same text in the blocks it was made in, without copying it into one string.
+std::vector<std::string> WriteModelBlocks(Model& model, TextureNames names);
 
 // The writer's text for a model whose ids are already renumbered; `progress` counts the
 // vertices, faces, bone weights and animation frames written.

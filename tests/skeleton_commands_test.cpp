@@ -131,8 +131,8 @@ TEST_F(SkeletonCommands, PlaybackPosesTheMeshAtTheScriptsClock) {
     ASSERT_NE(at, std::string::npos) << from;
     posed.replace(at, from.size(), to);
   };
-  replace("\t-0.500000 0.000000 -0.500000\n", "\t-0.707107 0.000000 -0.707107\n");
-  replace("\t0.500000 0.000000 -0.500000\n", "\t0.707107 0.000000 -0.707107\n");
+  replace("\t-0.500000 0.000000 -0.500000\t", "\t-0.707107 0.000000 -0.707107\t");
+  replace("\t0.500000 0.000000 -0.500000\t", "\t0.707107 0.000000 -0.707107\t");
   EXPECT_EQ(Saved("key0.zmf"), posed);
   // Vertex 1 goes half the arm's way: half of 0.5 up.
   replace("\t0.000000 0.500000 0.000000\t", "\t0.000000 0.750000 0.000000\t");
@@ -197,7 +197,7 @@ TEST_F(SkeletonCommands, TypedTransformsMoveTheSelectionOrTheConfirmedWholeModel
   EXPECT_EQ(Saved("kept.zmf"), start);
   // Scaling doubles positions and bone offsets; normals stay.
   const std::string scaled = Saved("scaled.zmf");
-  EXPECT_THAT(scaled, HasSubstr("\t-1.000000 -1.000000 -1.000000\t-0.500000 0.000000 -0.500000\n"));
+  EXPECT_THAT(scaled, HasSubstr("\t-1.000000 -1.000000 -1.000000\t-0.500000 0.000000 -0.500000\t"));
   EXPECT_THAT(scaled,
               HasSubstr(std::string(kIdentityRows) + "-2.000000 1.000000 -0.500000 1.000000"));
   EXPECT_THAT(scaled,

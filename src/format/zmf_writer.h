@@ -23,7 +23,9 @@ bool WriteModelFile(Model& model, std::string_view path);
 std::string WriteModelText(Model& model);
 
 // The writer's text for a model whose ids are already renumbered; `progress` counts the
-// vertices, faces, bone weights and animation frames written.
+// vertices, faces, bone weights and animation frames written. Vertices carry their texture
+// coordinates (POSITION_NORMAL_TEXCOORDS) when a material has a texture or a vertex has a
+// non-zero u or v; otherwise they are written as POSITION_NORMAL.
 void WriteModel(const Model& model, TextSink& out);
 void WriteModel(const Model& model, TextSink& out, ProgressMeter& progress);
 

@@ -209,10 +209,9 @@ TEST_F(SkeletonCommands, TypedTransformsMoveTheSelectionOrTheConfirmedWholeModel
       questions.push_back(event.title + " " + event.text);
     }
   }
-  EXPECT_EQ(questions,
-            (std::vector<std::string>{
-                "Confirm roatation. Are you sure you want to rotate the whole model? (No undo.)",
-                "Confirm resize. Are you sure you want to scale the whole model? (No undo.)"}));
+  EXPECT_EQ(questions, (std::vector<std::string>{
+                           "Confirm roatation. Are you sure you want to rotate the whole model?",
+                           "Confirm resize. Are you sure you want to scale the whole model?"}));
 }
 
 TEST_F(SkeletonCommands, ScriptMistakesAreReported) {

@@ -11,13 +11,14 @@ namespace zmf::testing {
 namespace {
 
 // The triad's vertices as saved.
-const std::string kTriadHead = std::string(kZmfHead) +
-                               "VERTICES { POSITION_NORMAL 4\n"
-                               "\t-0.500000 -0.500000 -0.500000\t-0.500000 0.000000 -0.500000\n"
-                               "\t0.000000 0.500000 0.000000\t0.000000 1.000000 0.000000\n"
-                               "\t0.500000 -0.500000 -0.500000\t0.500000 0.000000 -0.500000\n"
-                               "\t0.000000 -0.500000 0.500000\t0.000000 0.000000 1.000000\n"
-                               "}\n";
+const std::string kTriadHead =
+    std::string(kZmfHead) +
+    "VERTICES { POSITION_NORMAL_TEXCOORDS 4\n"
+    "\t-0.500000 -0.500000 -0.500000\t-0.500000 0.000000 -0.500000\t0.000000 1.000000\n"
+    "\t0.000000 0.500000 0.000000\t0.000000 1.000000 0.000000\t0.500000 0.000000\n"
+    "\t0.500000 -0.500000 -0.500000\t0.500000 0.000000 -0.500000\t1.000000 1.000000\n"
+    "\t0.000000 -0.500000 0.500000\t0.000000 0.000000 1.000000\t0.500000 1.000000\n"
+    "}\n";
 
 using EditCommands = BatchScriptTest;
 
@@ -42,14 +43,16 @@ TEST_F(EditCommands, DeletingAVertexTakesItsFacesAndUndoRestoresThem) {
             0)
       << printed;
   const std::string one = Saved("one.zmf");
-  EXPECT_THAT(one, HasSubstr("VERTICES { POSITION_NORMAL 3\n"));
+  EXPECT_THAT(one, HasSubstr("VERTICES { POSITION_NORMAL_TEXCOORDS 3\n"));
   // Of the triad's faces (0 1 2), (0 3 1), (0 2 3), (1 3 2) only the third stays.
   EXPECT_THAT(one, HasSubstr("FACES { 1\n\t0 1 2\t0\n}\n"));
   const std::string two = Saved("two.zmf");
   // The vertex comes back last; its three faces follow the one that stayed, the one deleted
   // last first.
-  EXPECT_THAT(two, HasSubstr("\t0.000000 -0.500000 0.500000\t0.000000 0.000000 1.000000\n"
-                             "\t0.000000 0.500000 0.000000\t0.000000 1.000000 0.000000\n}\n"
+  EXPECT_THAT(two, HasSubstr("\t0.000000 -0.500000 0.500000\t0.000000 0.000000 1.000000\t"
+                             "0.500000 1.000000\n"
+                             "\t0.000000 0.500000 0.000000\t0.000000 1.000000 0.000000\t"
+                             "0.500000 0.000000\n}\n"
                              "FACES { 4\n\t0 1 2\t0\n\t3 2 1\t0\n\t0 2 3\t0\n\t0 3 1\t0\n}\n"));
 }
 

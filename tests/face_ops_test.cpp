@@ -354,17 +354,17 @@ TEST_F(FaceCommands, ScriptsRunEachCommandWithItsAnswers) {
   } cases[] = {
       // Face 0 is cut into four; each other face runs along one of its edges and is cut in two.
       {"select-faces 0\nanswer no\nsplit-face\n",
-       "\t-0.250000 0.000000 -0.250000\t-0.250000 0.500000 -0.250000\n"},
+       "\t-0.250000 0.000000 -0.250000\t-0.250000 0.500000 -0.250000\t0.250000 0.500000\n"},
       {"select-faces 0\nanswer no\nsplit-face\n", "FACES { 10\n\t0 4 6\t0\n\t1 4 3\t0\n"},
       // Deformed, the midpoint of (0, 1) moves by 0.375 along its normal (-0.25, 0.5, -0.25).
       {"select-faces 0\nanswer yes\nsplit-face\n",
-       "\t-0.343750 0.187500 -0.343750\t-0.250000 0.500000 -0.250000\n"},
+       "\t-0.343750 0.187500 -0.343750\t-0.250000 0.500000 -0.250000\t0.250000 0.500000\n"},
       {"select-faces 0 2\nreverse-face\n", "FACES { 4\n\t0 2 1\t0\n\t0 3 1\t0\n\t0 3 2\t0\n"},
       // Copies 4, 5, 6 of face 1's corners 0, 3, 1, and the face on them the other way round.
       {"select-faces 1\nduplicate-back-faces\n", "\t1 3 2\t0\n\t6 5 4\t0\n}"},
       // From the selection's tail: 4 copies vertex 1, 5 copies vertex 0; face 0 moves onto them.
       {"select-vertices 0 1\nselect-faces 0\nanswer yes\nduplicate-vertices\n",
-       "POSITION_NORMAL 6\n"},
+       "POSITION_NORMAL_TEXCOORDS 6\n"},
       {"select-vertices 0 1\nselect-faces 0\nanswer yes\nduplicate-vertices\n",
        "FACES { 4\n\t5 4 2\t0\n"},
       // Around vertex 3 seen from the front: 0 at -pi/2, 1 at 0, 2 at pi/2.

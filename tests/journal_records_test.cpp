@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace zmf::testing {
 namespace {
@@ -215,6 +216,80 @@ TEST(JournalRecords, ABoneDeletionMeasuresAndDecodesFromEitherEndAndItsWeightIds
   // A trailing index that differs from the leading one is not a record.
   journal.Overwrite(end - 2, JournalWord::Uint(2));
   EXPECT_FALSE(edit::DecodeRecord(journal, start, end, r));
+}
+
+TEST(JournalRecords, AnimationDeletionsKeyBoneDeletionsAndTransformsReadFromEitherEnd) {
+  UndoJournal journal;
+  Matrix4 m;
+  m[13] = 2.5f;
+  const edit::AnimationDeletionSnapshot animation{
+      3,
+      3,
+      -1,
+      7,
+      "walk",
+      1.5f,
+      {{0.0f, {{1, m, "hips"}, {kUnboundKeyBone, Matrix4{}, ""}}}, {1.5f, {}}}};
+  edit::ModelTransformSnapshot transform{2,
+                                         {1, -2, 0.5f},
+                                         {{7, {1, 2, 3}, {0, 0, 1}}, {9, {-1, 0, 0}, {0, 1, 0}}},
+                                         {{0, m}},
+                                         {{1, 2, 3, m}}};
+
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> spans;  // start, length
+  auto write = [&](std::uint64_t length, auto&& writeRecord) {
+    const std::uint64_t start = journal.position();
+    writeRecord();
+    spans.emplace_back(start, length);
+    EXPECT_EQ(journal.position() - start, length) << "record " << spans.size();
+  };
+  // Codes, lead and length twice; current indices, name, time, key count; per key its time and
+  // count, per key bone 17 words and its name.
+  write(6 + 3 + 6 + 1 + 1 + (2 + 17 + 6 + 17 + 2) + 2,
+        [&] { edit::WriteRecord<edit::kDeleteAnimation>(journal, animation); });
+  write(2 + 4 + 16 + (2 + 3) + 3, [&] {
+    edit::WriteRecord<edit::kDeleteKeyBone>(journal, 1u, 2u, 3u, 4u, m, std::string_view("arm"), 1,
+                                            2, -1);
+  });
+  // Codes, lead and length twice, the values, three counts, 7 words a vertex, 17 a bone, 19 a
+  // key bone.
+  write(6 + 3 + 3 + 14 + 17 + 19,
+        [&] { edit::WriteRecord<edit::kTransformModel>(journal, transform); });
+  EXPECT_EQ(animation.RecordWords(), spans[0].second);
+  EXPECT_EQ(transform.RecordWords(), spans[2].second);
+  for (auto [start, length] : spans) {
+    EXPECT_EQ(edit::RecordLength(journal, start), length);
+    std::uint64_t found = 0;
+    ASSERT_TRUE(edit::RecordStart(journal, start + length, found));
+    EXPECT_EQ(found, start);
+  }
+  edit::JournalRecord r;
+  ASSERT_TRUE(edit::DecodeRecord(journal, spans[0].first, spans[1].first, r));
+  EXPECT_EQ(r.animationDeletion, animation);
+  ASSERT_TRUE(edit::DecodeRecord(journal, spans[1].first, spans[2].first, r));
+  EXPECT_EQ(std::tuple(r.index, r.key, r.keyBone, r.bone, r.matrix, r.name),
+            std::tuple(1u, 2u, 3u, 4u, m, std::string("arm")));
+  EXPECT_EQ(std::tuple(r.currentAnimation, r.currentKey, r.currentKeyBone), std::tuple(1, 2, -1));
+
+  // Renumbering rewrites the transform's vertex ids and nothing else.
+  edit::WriteLoneWord(journal, edit::kTransformModel);
+  edit::WriteLoneWord(journal, edit::kTransformModel);
+  const std::uint64_t lone = spans[2].first + spans[2].second;
+  EXPECT_EQ(edit::RecordLength(journal, lone), 1u);
+  std::uint64_t found = 0;
+  EXPECT_FALSE(edit::RecordStart(journal, lone + 2, found));
+  edit::RemapJournalIds(
+      journal, [](std::uint32_t id) { return id + 100; },
+      [](std::uint32_t id) { return id + 1000; });
+  ASSERT_TRUE(edit::DecodeRecord(journal, spans[0].first, spans[1].first, r));
+  EXPECT_EQ(r.animationDeletion, animation);
+  ASSERT_TRUE(edit::DecodeRecord(journal, spans[2].first, lone, r));
+  transform.vertices[0].id = 107;
+  transform.vertices[1].id = 109;
+  EXPECT_EQ(r.transform, transform);
+  // Only the three transforms lead such a record.
+  journal.Overwrite(spans[2].first + 1, JournalWord::Uint(3));
+  EXPECT_EQ(edit::RecordLength(journal, spans[2].first), 1u);
 }
 
 TEST(JournalRecords, WrittenRecordsDropTheOldestWholeWhenTheRingIsFull) {

@@ -1,5 +1,5 @@
-// Translating, rotating and scaling the whole model (vertices, bones, key bones; not undoable)
-// and the selected vertices (one undo step).
+// Translating, rotating and scaling the whole model (vertices, bones, key bones) and the selected
+// vertices, each one undo step.
 #include "edit/model_transforms.h"
 
 #include <cmath>
@@ -153,6 +153,41 @@ TEST_F(ModelTransforms, ScaleDoublesPositionsAndEveryTranslationButNotNormals) {
   EXPECT_EQ(Slot(1, 0, 1).matrix, Translation(-2, 0, 0));
   EXPECT_EQ(Slot(1, 1, 0).matrix, Translation(7, 7, 7));
   EXPECT_EQ(model.journal.position(), 0u);
+}
+
+TEST_F(ModelTransforms, AJournaledTransformIsOneUndoStepAndOneTooBigForTheRingIsFinal) {
+  const auto dump = [this] {
+    std::string out = DumpModel(model);
+    for (std::uint32_t b = 0; b < model.boneCount; ++b) {
+      out += ExactText(model.bones[b].localMatrix) + ExactText(model.bones[b].bindMatrix) + "\n";
+    }
+    for (auto [a, k, s] : {std::array{0, 0, 0}, {0, 1, 1}, {1, 0, 1}, {1, 1, 0}}) {
+      out += ExactText(Slot(a, k, s).matrix) + "\n";
+    }
+    return out;
+  };
+  const std::string before = dump();
+  for (auto transform : {edit::ModelTransform::Translate, edit::ModelTransform::Rotate,
+                         edit::ModelTransform::Scale}) {
+    edit::JournalTransformModel(model, transform, {0.3f, 1.2f, -0.4f});
+    const std::string after = dump();
+    EXPECT_NE(after, before);
+    edit::Undo(model);
+    EXPECT_EQ(dump(), before);
+    edit::Redo(model);
+    EXPECT_EQ(dump(), after);
+    edit::Undo(model);
+  }
+  EXPECT_EQ(model.journal.position(), 0u);
+
+  // Ten vertices take 70 words: in a ring of 64 the transform cannot be recorded and stays.
+  model.journal.Resize(64);
+  for (int i = 0; i < 8; ++i) AddVertex(0, 0, float(i));
+  edit::JournalSetVertex(model, v0, {5, 5, 5}, v0->normal, 0, 0);
+  edit::JournalTransformModel(model, edit::ModelTransform::Scale, {2, 2, 2});
+  edit::Undo(model);
+  EXPECT_EQ(v0->position, (Vector3{10, 10, 10}));
+  EXPECT_EQ(model.journal.position(), model.journal.end());
 }
 
 TEST_F(ModelTransforms, ASelectionTransformMovesOnlyTheSelectionInOneUndoStep) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "batch_fixture.h"
+#include "model/validate_model.h"
 
 namespace zmf::testing {
 namespace {
@@ -131,8 +132,8 @@ TEST_F(SkeletonCommands, PlaybackPosesTheMeshAtTheScriptsClock) {
     ASSERT_NE(at, std::string::npos) << from;
     posed.replace(at, from.size(), to);
   };
-  replace("\t-0.500000 0.000000 -0.500000\n", "\t-0.707107 0.000000 -0.707107\n");
-  replace("\t0.500000 0.000000 -0.500000\n", "\t0.707107 0.000000 -0.707107\n");
+  replace("\t-0.500000 0.000000 -0.500000\t", "\t-0.707107 0.000000 -0.707107\t");
+  replace("\t0.500000 0.000000 -0.500000\t", "\t0.707107 0.000000 -0.707107\t");
   EXPECT_EQ(Saved("key0.zmf"), posed);
   // Vertex 1 goes half the arm's way: half of 0.5 up.
   replace("\t0.000000 0.500000 0.000000\t", "\t0.000000 0.750000 0.000000\t");
@@ -197,7 +198,7 @@ TEST_F(SkeletonCommands, TypedTransformsMoveTheSelectionOrTheConfirmedWholeModel
   EXPECT_EQ(Saved("kept.zmf"), start);
   // Scaling doubles positions and bone offsets; normals stay.
   const std::string scaled = Saved("scaled.zmf");
-  EXPECT_THAT(scaled, HasSubstr("\t-1.000000 -1.000000 -1.000000\t-0.500000 0.000000 -0.500000\n"));
+  EXPECT_THAT(scaled, HasSubstr("\t-1.000000 -1.000000 -1.000000\t-0.500000 0.000000 -0.500000\t"));
   EXPECT_THAT(scaled,
               HasSubstr(std::string(kIdentityRows) + "-2.000000 1.000000 -0.500000 1.000000"));
   EXPECT_THAT(scaled,
@@ -209,10 +210,59 @@ TEST_F(SkeletonCommands, TypedTransformsMoveTheSelectionOrTheConfirmedWholeModel
       questions.push_back(event.title + " " + event.text);
     }
   }
-  EXPECT_EQ(questions,
-            (std::vector<std::string>{
-                "Confirm roatation. Are you sure you want to rotate the whole model? (No undo.)",
-                "Confirm resize. Are you sure you want to scale the whole model? (No undo.)"}));
+  EXPECT_EQ(questions, (std::vector<std::string>{
+                           "Confirm roatation. Are you sure you want to rotate the whole model?",
+                           "Confirm resize. Are you sure you want to scale the whole model?"}));
+}
+
+// Runs the script, then checks the model's rules hold.
+#define RUN_VALID(script)                                              \
+  do {                                                                 \
+    ASSERT_EQ(Run(script), 0) << printed;                              \
+    ASSERT_THAT(ValidateModel(model), ::testing::IsEmpty()) << script; \
+  } while (false)
+
+TEST_F(SkeletonCommands, WholeModelTransformsUndoAndRedoToTheByte) {
+  RUN_VALID(kAnimationScript + "deselect-all\nsave @/start.zmf\n");
+  for (const std::string command :
+       {"translate 1 -2 0.25", "rotate 0.3 1.2 -0.4", "scale 2 0.5 3"}) {
+    const std::string name = command.substr(0, command.find(' '));
+    RUN_VALID("answer " + command.substr(name.size() + 1) + "\nanswer yes\n" + name + "\nsave @/" +
+              name + ".zmf\nundo\n");
+    RUN_VALID("save @/undone.zmf\nredo\n");
+    RUN_VALID("save @/redone.zmf\nundo\n");
+    EXPECT_NE(Saved(name + ".zmf"), Saved("start.zmf")) << name;
+    EXPECT_EQ(Saved("undone.zmf"), Saved("start.zmf")) << name;
+    EXPECT_EQ(Saved("redone.zmf"), Saved(name + ".zmf")) << name;
+  }
+  // An edit of the selection before a whole-model transform: two Undos give the start again.
+  RUN_VALID(
+      "select-vertices 1 2\nanswer 0.5 0.25 2\ntranslate\ndeselect-all\nanswer 0 0.7 0\n"
+      "answer yes\nrotate\nundo\nundo\nsave @/back.zmf\n");
+  EXPECT_EQ(Saved("back.zmf"), Saved("start.zmf"));
+}
+
+TEST_F(SkeletonCommands, AnimationAndKeyBoneDeletionsUndoAndRedoToTheByte) {
+  // Walk with two key bones a key, then hop without any.
+  RUN_VALID(kAnimationScript + "answer hop 2 0.5\nadd-animation\nsave @/start.zmf\n");
+  const auto current = [this] {
+    return std::array{model.currentAnimation, model.currentKey, model.currentKeyBone};
+  };
+  for (const auto& [picks, deletion] :
+       {std::pair{"pick 500 0\n", "delete-animation\n"},
+        {"pick 500 0\n", "cut\n"},
+        {"pick 500 0\npick 553 1\npick 554 1\n", "delete-key-bone\n"},
+        {"pick 500 0\npick 553 2\npick 554 0\n", "cut\n"}}) {
+    RUN_VALID(picks);
+    const auto picked = current();
+    RUN_VALID(std::string(deletion) + "save @/deleted.zmf\nundo\n");
+    EXPECT_EQ(current(), picked) << picks << deletion;
+    RUN_VALID("save @/undone.zmf\nredo\n");
+    RUN_VALID("save @/redone.zmf\nundo\n");
+    EXPECT_NE(Saved("deleted.zmf"), Saved("start.zmf")) << picks << deletion;
+    EXPECT_EQ(Saved("undone.zmf"), Saved("start.zmf")) << picks << deletion;
+    EXPECT_EQ(Saved("redone.zmf"), Saved("deleted.zmf")) << picks << deletion;
+  }
 }
 
 TEST_F(SkeletonCommands, ScriptMistakesAreReported) {

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "anim/skeleton.h"
+#include "edit/animation_edits.h"
 #include "edit/bone_edits.h"
 #include "edit/delete_selected.h"
 #include "edit/face_operations.h"
@@ -14,6 +15,7 @@
 #include "edit/journal.h"
 #include "edit/journal_records.h"
 #include "edit/material_edits.h"
+#include "edit/model_transforms.h"
 #include "edit/normals.h"
 #include "edit/primitives.h"
 #include "edit/reduce.h"
@@ -400,6 +402,22 @@ class UndoStress : public ModelTest {
         SelectSome(40);
         edit::CoordsFromPinned(model, RandomMatrix());
         break;
+      case 43: {
+        // A whole-model transform whose record fits in the ring (one too big for it is final).
+        const auto transform = static_cast<edit::ModelTransform>(Below(edit::kModelTransforms));
+        const Vector3 values{Coordinate(), 1.0f + Coordinate(), Coordinate()};
+        if (edit::TakeModelTransformSnapshot(model, transform, values).RecordWords() <=
+            model.journal.capacity()) {
+          edit::JournalTransformModel(model, transform, values);
+        }
+        break;
+      }
+      case 44:
+        model.currentKeyBone = static_cast<std::int32_t>(Below(4));
+        edit::JournalDeleteKeyBone(model, static_cast<std::int32_t>(Below(2)),
+                                   static_cast<std::int32_t>(Below(2)),
+                                   static_cast<std::int32_t>(Below(12)));
+        break;
     }
   }
 
@@ -478,7 +496,7 @@ class UndoStress : public ModelTest {
     }
   }
 
-  static constexpr std::uint32_t kEditKinds = 43;
+  static constexpr std::uint32_t kEditKinds = 45;
   std::vector<std::uint32_t> deck_;
   std::uint32_t lastEdit_ = 0;
   std::set<std::uint32_t> journaled_;  // the kinds that wrote to the journal at least once
@@ -498,7 +516,7 @@ TEST_F(UndoStress, RandomSessionsUndoAndRedoThroughEveryStateAlsoInAWrappingRing
     model.Reset();
     if (wraps) model.journal.Resize(capacity);
     SetUpAnimations();
-    ASSERT_NO_FATAL_FAILURE(Session(130, wraps ? FaceMaterials::Hidden : FaceMaterials::Shown));
+    ASSERT_NO_FATAL_FAILURE(Session(135, wraps ? FaceMaterials::Hidden : FaceMaterials::Shown));
     // Unwrapped, the walk back ends at the empty model's dump at position 0.
     EXPECT_EQ(model.journal.oldest() > 0, wraps);
   }

@@ -374,7 +374,7 @@ TEST_F(WeldCommands, ScriptsRunEachCommandWithItsAnswers) {
             0)
       << printed;
   // The triad's faces on the edge 1-3 go; the other two turn to start at the welded vertex 1.
-  EXPECT_THAT(Saved("w.zmf"), HasSubstr("POSITION_NORMAL 3\n"));
+  EXPECT_THAT(Saved("w.zmf"), HasSubstr("POSITION_NORMAL_TEXCOORDS 3\n"));
   EXPECT_THAT(Saved("w.zmf"), HasSubstr("FACES { 2\n\t1 2 0\t0\n\t1 0 2\t0\n}"));
   std::vector<std::string> prompts;
   for (const auto& e : host.events()) prompts.push_back(e.text);
@@ -382,7 +382,7 @@ TEST_F(WeldCommands, ScriptsRunEachCommandWithItsAnswers) {
                                    "Enter percent to reduce:10"));
   EXPECT_EQ(Saved("e.zmf"), Saved("p.zmf"));
   // 5 x 40%: two base edges collapse, the base folds into two back-to-back faces.
-  EXPECT_THAT(Saved("r.zmf"), HasSubstr("POSITION_NORMAL 3\n"));
+  EXPECT_THAT(Saved("r.zmf"), HasSubstr("POSITION_NORMAL_TEXCOORDS 3\n"));
   EXPECT_THAT(Saved("r.zmf"), HasSubstr("FACES { 2\n\t2 1 0\t0\n\t1 2 0\t0\n}"));
   EXPECT_THAT(Saved("d.zmf"), HasSubstr("POSITION_NORMAL 4\n"));
   EXPECT_THAT(Saved("d.zmf"), HasSubstr("FACES { 2\n\t0 1 2\t0\n\t1 3 2\t0\n}"));
@@ -394,7 +394,7 @@ TEST_F(WeldCommands, ScriptsRunEachCommandWithItsAnswers) {
                 "save @/selected-first.zmf\n"),
             0)
       << printed;
-  EXPECT_THAT(Saved("welded.zmf"), HasSubstr("VERTICES { POSITION_NORMAL 16\n"));
+  EXPECT_THAT(Saved("welded.zmf"), HasSubstr("VERTICES { POSITION_NORMAL_TEXCOORDS 16\n"));
   EXPECT_THAT(Saved("welded.zmf"), HasSubstr("FACES { 12\n"));
   EXPECT_EQ(Saved("welded.zmf"), Saved("selected-first.zmf"));
 }

@@ -40,8 +40,7 @@ TEST_F(ZmfWriterTest, GoldenTextsAndWhatIsLeftOut) {
   EXPECT_EQ(format::WriteModelText(model), ReadFile(testing::kEverySectionFile));
 
   testing::BuildOneTriangle(model);
-  model.vertices.head()->u = 0.5f;  // lost: no material has a texture
-  model.animationCount = 1;         // not written: there are no bones
+  model.animationCount = 1;  // not written: there are no bones
   model.animation(0).keyCount = 1;
   EXPECT_EQ(format::WriteModelText(model), testing::kOneTriangleText);
 
@@ -50,6 +49,27 @@ TEST_F(ZmfWriterTest, GoldenTextsAndWhatIsLeftOut) {
   model.materials[0].textureFile = "/models/tex/";
   const std::string text = format::WriteModelText(model);
   EXPECT_THAT(text, HasSubstr("\t\tTEXTURE {\n\t\t\tALPHA NONE\n\t\t}\n"));
+}
+
+TEST_F(ZmfWriterTest, TextureCoordinatesWithoutATextureAreKept) {
+  // Imported or made from the view: saved although no material has a texture, and read back to
+  // the bit. A single non-zero v is enough; -0 counts as none (see the golden text above).
+  testing::BuildOneTriangle(model);
+  Vertex* first = model.vertices.head();
+  Vertex* last = model.vertices.tail();
+  model.SetVertex(first, first->position, first->normal, -0.0f, 0.0f);
+  model.SetVertex(last, last->position, last->normal, 0.0f, 0.1f);
+  const std::string text = format::WriteModelText(model);
+  EXPECT_THAT(text, HasSubstr("VERTICES { POSITION_NORMAL_TEXCOORDS 3\n"));
+  EXPECT_THAT(text, HasSubstr("\t0.000000 1.000000 0.000000\t0.000000 0.000000 1.000000\t"
+                              "0.000000 0.100000\n"));
+  const std::string before = testing::DumpModel(model);
+  format::ReadModelText(model, text, "/nonexistent-folder/m.zmf");
+  EXPECT_EQ(testing::DumpModel(model), before);
+  EXPECT_EQ(format::WriteModelText(model), text);
+
+  model.vertices.tail()->v = 0.0f;
+  EXPECT_EQ(format::WriteModelText(model), testing::kOneTriangleText);
 }
 
 TEST_F(ZmfWriterTest, RenumbersVerticesAndFacesInListOrder) {

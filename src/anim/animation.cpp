@@ -139,26 +139,54 @@ bool AddAnimation(Model& model, std::string_view name, std::uint32_t keyCount, f
   return true;
 }
 
+namespace {
+
+// What the animation is moves to another slot; the playback state stays with the slot. Only the
+// keys and key bones in use are copied (a full animation is about 400 KB).
+void MoveAnimation(Animation& to, const Animation& from) {
+  to.name = from.name;
+  to.totalTime = from.totalTime;
+  to.keyCount = from.keyCount;
+  for (std::uint32_t k = 0; k < from.keyCount; ++k) {
+    to.keys[k].time = from.keys[k].time;
+    to.keys[k].keyBoneCount = from.keys[k].keyBoneCount;
+    std::copy_n(from.keys[k].keyBones.begin(), from.keys[k].keyBoneCount,
+                to.keys[k].keyBones.begin());
+  }
+}
+
+}  // namespace
+
 void DeleteAnimation(Model& model, std::uint32_t index) {
   const std::uint32_t count = model.animationCount;
   if (index >= count) return;
   model.MarkChanged();
   for (std::uint32_t i = index; i + 1 < count; ++i) {
-    Animation& to = model.animation(i);
-    const Animation& from = model.animation(i + 1);
-    // What the animation is moves down; the playback state stays with the slot. Only the keys
-    // and key bones in use are copied (a full animation is about 400 KB).
-    to.name = from.name;
-    to.totalTime = from.totalTime;
-    to.keyCount = from.keyCount;
-    for (std::uint32_t k = 0; k < from.keyCount; ++k) {
-      to.keys[k].time = from.keys[k].time;
-      to.keys[k].keyBoneCount = from.keys[k].keyBoneCount;
-      std::copy_n(from.keys[k].keyBones.begin(), from.keys[k].keyBoneCount,
-                  to.keys[k].keyBones.begin());
-    }
+    MoveAnimation(model.animation(i), model.animation(i + 1));
   }
   model.animationCount = count - 1;
+}
+
+Animation* OpenAnimationSlot(Model& model, std::uint32_t index) {
+  const std::uint32_t count = model.animationCount;
+  if (index > count || count >= kMaxAnimations) return nullptr;
+  for (std::uint32_t i = count; i > index; --i) {
+    MoveAnimation(model.animation(i), model.animation(i - 1));
+  }
+  model.animationCount = count + 1;
+  return &model.animation(index);
+}
+
+KeyBone* OpenKeyBoneSlot(Model& model, std::int32_t animation, std::int32_t key,
+                         std::int32_t slot) {
+  AnimKey* k = FindKey(FindAnimation(model, animation), key);
+  if (k == nullptr || slot < 0) return nullptr;
+  const std::uint32_t count = k->keyBoneCount;
+  if (count >= kMaxKeyBones || static_cast<std::uint32_t>(slot) > count) return nullptr;
+  std::copy_backward(k->keyBones.begin() + slot, k->keyBones.begin() + count,
+                     k->keyBones.begin() + count + 1);
+  k->keyBoneCount = count + 1;
+  return &k->keyBones[static_cast<std::size_t>(slot)];
 }
 
 bool RenameAnimation(Model& model, std::uint32_t index, std::string_view name) {

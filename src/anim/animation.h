@@ -26,6 +26,11 @@ bool ParseAnimationAnswer(std::string_view answer, AnimationAnswer& parsed);
 bool AddAnimation(Model& model, std::string_view name, std::uint32_t keyCount, float totalTime);
 // Removes the animation; the later ones move down a slot. currentAnimation is left as it was.
 void DeleteAnimation(Model& model, std::uint32_t index);
+// The inverse: the animations from `index` on move up a slot (the playback state stays with each
+// slot, as DeleteAnimation leaves it), the count grows by one, and the slot at `index` is
+// returned for the caller to fill. Null (nothing moved) when the table is full or `index` is
+// beyond the count.
+Animation* OpenAnimationSlot(Model& model, std::uint32_t index);
 // Cut to 31 characters; false for an empty name or an index out of range.
 bool RenameAnimation(Model& model, std::uint32_t index, std::string_view name);
 // Stores the total time and spaces the keys evenly over it again (a single key stays at 0); a
@@ -41,6 +46,10 @@ bool AddKeyBone(Model& model, std::uint32_t bone);
 void AddKeyBonesForCommand(Model& model);
 // Removes the slot from that one key; later slots of the key move down.
 void DeleteKeyBone(Model& model, std::int32_t animation, std::int32_t key, std::int32_t slot);
+// The inverse: the key's slots from `slot` on move up one, and the slot is returned for the caller
+// to fill. Null (nothing moved) unless the animation and key are in use, the key is not full and
+// `slot` is at most its key bone count.
+KeyBone* OpenKeyBoneSlot(Model& model, std::int32_t animation, std::int32_t key, std::int32_t slot);
 // The key-bone panel's apply: stores the matrix in the current key bone, not journaled; nothing
 // without a current animation, key and key bone.
 void ApplyKeyBoneMatrix(Model& model, const Matrix4& matrix);

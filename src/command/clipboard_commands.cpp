@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "anim/animation.h"
+#include "edit/animation_edits.h"
 #include "edit/bone_edits.h"
 #include "edit/delete_selected.h"
 #include "format/atomic_file.h"
@@ -84,10 +84,11 @@ Refresh CutSelection(Model& model, view::PanelList active, Clipboard& clipboard)
       edit::DeleteSelectedFaces(model);
       return Refresh::Mesh;
     case PanelList::Animation:
-      anim::DeleteAnimation(model, static_cast<std::uint32_t>(model.currentAnimation));
+      edit::JournalDeleteAnimation(model, static_cast<std::uint32_t>(model.currentAnimation));
       return Refresh::Skeleton;
     case PanelList::KeyBone:
-      anim::DeleteKeyBone(model, model.currentAnimation, model.currentKey, model.currentKeyBone);
+      edit::JournalDeleteKeyBone(model, model.currentAnimation, model.currentKey,
+                                 model.currentKeyBone);
       return Refresh::Skeleton;
     case PanelList::Bone:
       edit::JournalDeleteBone(model, static_cast<std::uint32_t>(model.currentBone));

@@ -10,6 +10,7 @@
 #include "anim/bone_deletion.h"
 #include "anim/skeleton.h"
 #include "command/panel_text.h"
+#include "edit/animation_edits.h"
 #include "edit/bone_edits.h"
 #include "edit/journal.h"
 #include "format/number_text.h"
@@ -104,13 +105,13 @@ Refresh DeleteBoneCommand(CommandContext& context) {
 Refresh DeleteAnimationCommand(CommandContext& context) {
   Model& model = context.model;
   if (!model.HasAnimation(model.currentAnimation)) return Refresh::None;
-  anim::DeleteAnimation(model, static_cast<std::uint32_t>(model.currentAnimation));
+  edit::JournalDeleteAnimation(model, static_cast<std::uint32_t>(model.currentAnimation));
   return Refresh::Skeleton;
 }
 
 Refresh DeleteKeyBoneCommand(CommandContext& context) {
   Model& model = context.model;
-  anim::DeleteKeyBone(model, model.currentAnimation, model.currentKey, model.currentKeyBone);
+  edit::JournalDeleteKeyBone(model, model.currentAnimation, model.currentKey, model.currentKeyBone);
   return Refresh::Skeleton;
 }
 

@@ -26,7 +26,7 @@ struct Transform {
   std::string_view caption;
   Matrix4 (*selectionMatrix)(const Vector3&);
   bool turnNormals;
-  void (*wholeModel)(Model&, const Vector3&);
+  edit::ModelTransform wholeModel;
 };
 
 Refresh Run(CommandContext& context, const Transform& transform) {
@@ -38,8 +38,7 @@ Refresh Run(CommandContext& context, const Transform& transform) {
     return Refresh::Mesh;
   }
   if (!model.host().AskYesNo(transform.question, transform.caption)) return Refresh::None;
-  transform.wholeModel(model, *values);
-  model.MarkChanged();
+  edit::JournalTransformModel(model, transform.wholeModel, *values);
   return Refresh::View;
 }
 
@@ -49,20 +48,20 @@ Matrix4 Rotation(const Vector3& angles) { return EulerMatrix(angles.x, angles.y,
 
 Refresh TranslateCommand(CommandContext& context) {
   return Run(context, {"Enter translation (x,y,z):0.000 0.000 0.000",
-                       "Are you sure you want to translate the whole model? (No undo.)",
-                       "Confirm move.", TranslationMatrix, false, edit::TranslateModel});
+                       "Are you sure you want to translate the whole model?", "Confirm move.",
+                       TranslationMatrix, false, edit::ModelTransform::Translate});
 }
 
 Refresh RotateCommand(CommandContext& context) {
   return Run(context, {"Enter rotation (pitch,yaw,roll):0.000 1.570 0.000",
-                       "Are you sure you want to rotate the whole model? (No undo.)",
-                       "Confirm roatation.", Rotation, true, edit::RotateModel});
+                       "Are you sure you want to rotate the whole model?", "Confirm roatation.",
+                       Rotation, true, edit::ModelTransform::Rotate});
 }
 
 Refresh ScaleCommand(CommandContext& context) {
   return Run(context, {"Enter scale (x,y,z):1.000 1.000 1.000",
-                       "Are you sure you want to scale the whole model? (No undo.)",
-                       "Confirm resize.", ScaleMatrix, false, edit::ScaleModel});
+                       "Are you sure you want to scale the whole model?", "Confirm resize.",
+                       ScaleMatrix, false, edit::ModelTransform::Scale});
 }
 
 }  // namespace zmf::command

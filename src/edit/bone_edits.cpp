@@ -2,9 +2,9 @@
 #include "edit/bone_edits.h"
 
 #include <algorithm>
-#include <limits>
 #include <vector>
 
+#include "anim/animation.h"
 #include "anim/bone_deletion.h"
 #include "anim/skeleton.h"
 #include "edit/journal.h"
@@ -60,18 +60,11 @@ BoneDeletionSnapshot TakeBoneDeletionSnapshot(const Model& model, std::uint32_t 
 
 bool JournalDeleteBone(Model& model, std::uint32_t bone) {
   if (!anim::CanDeleteBone(model, bone)) return false;
-  const BoneDeletionSnapshot snapshot = TakeBoneDeletionSnapshot(model, bone);
-  if (snapshot.RecordWords() > model.journal.capacity() ||
-      snapshot.Words() > std::numeric_limits<std::uint32_t>::max()) {
-    // The record would overwrite itself: the deletion stays final, and its two words keep Undo
-    // from taking back anything before it on a skeleton it no longer matches.
-    WriteLoneWord(model.journal, kDeleteBone);
-    anim::DeleteBone(model, bone);
-    WriteLoneWord(model.journal, kDeleteBone);
-    return true;
-  }
-  WriteRecord<kDeleteBone>(model.journal, snapshot);
-  return anim::DeleteBone(model, bone);
+  // A record that would overwrite itself leaves the deletion final, and its two words keep Undo
+  // from taking back anything before it on a skeleton it no longer matches.
+  WriteSnapshotRecord<kDeleteBone>(model.journal, TakeBoneDeletionSnapshot(model, bone),
+                                   [&] { anim::DeleteBone(model, bone); });
+  return true;
 }
 
 void UndoBoneDeletion(Model& model, const BoneDeletionSnapshot& s) {
@@ -88,21 +81,13 @@ void UndoBoneDeletion(Model& model, const BoneDeletionSnapshot& s) {
     }
   });
   for (const BoneDeletionSnapshot::RemovedKeyBone& removed : s.keyBones) {
-    if (removed.animation >= model.animationCount) {
-      continue;
-    }
-    Animation& animation = model.animation(removed.animation);
-    if (removed.key >= animation.keyCount) continue;
-    AnimKey& key = animation.keys[removed.key];
-    const std::uint32_t slots = key.keyBoneCount;
-    if (slots >= kMaxKeyBones || removed.slot > slots) continue;
-    std::copy_backward(key.keyBones.begin() + removed.slot, key.keyBones.begin() + slots,
-                       key.keyBones.begin() + slots + 1);
-    KeyBone& keyBone = key.keyBones[removed.slot];
-    keyBone.boneIndex = deleted;
-    keyBone.matrix = removed.matrix;
-    keyBone.boneName.Set(removed.boneName);
-    key.keyBoneCount = slots + 1;
+    KeyBone* keyBone = anim::OpenKeyBoneSlot(model, static_cast<std::int32_t>(removed.animation),
+                                             static_cast<std::int32_t>(removed.key),
+                                             static_cast<std::int32_t>(removed.slot));
+    if (keyBone == nullptr) continue;
+    keyBone->boneIndex = deleted;
+    keyBone->matrix = removed.matrix;
+    keyBone->boneName.Set(removed.boneName);
     if (IsCurrentKey(model, removed.animation, removed.key) &&
         model.currentKeyBone >= static_cast<std::int32_t>(removed.slot)) {
       ++model.currentKeyBone;

@@ -12,14 +12,15 @@ namespace zmf::edit {
 
 namespace {
 
-// ---- the bone-deletion snapshot's field tables
+// ---- the snapshots' field tables
 //
-// A bone-deletion field is the deleted bone's index, the word count n of the snapshot, the
-// snapshot's n words, n again and the index again. The snapshot's words are laid out by the
-// tables below, part by part: a member of a part is a field of the kind its type gives (a
-// uint32 a Uint word, or a VertexId where marked so; an int32 an Int, a float a Float, a matrix
-// a Matrix, a string a String); a list is its entry count (one word) and, at another place of
-// the part, its entries one after the other.
+// A snapshot field (a bone deletion, an animation deletion, a whole-model transform) is its
+// leading word (the deleted bone's or animation's index, the transform), the word count n of the
+// snapshot, the snapshot's n words, n again and the leading word again. The snapshot's words are
+// laid out by the tables below, part by part: a member of a part is a field of the kind its type
+// gives (a uint32 a Uint word, or a VertexId where marked so; an int32 an Int, a float a Float,
+// a vector a Vector, a matrix a Matrix, a string a String); a list is its entry count (one word)
+// and, at another place of the part, its entries one after the other.
 
 using BoneState = BoneDeletionSnapshot::BoneState;
 using RemovedKeyBone = BoneDeletionSnapshot::RemovedKeyBone;
@@ -29,6 +30,7 @@ using Weight = std::pair<std::uint32_t, float>;  // vertex id, weight
 template <class M>
 constexpr FieldKind kKindOf = std::is_same_v<M, std::string>    ? FieldKind::String
                               : std::is_same_v<M, Matrix4>      ? FieldKind::Matrix
+                              : std::is_same_v<M, Vector3>      ? FieldKind::Vector
                               : std::is_same_v<M, float>        ? FieldKind::Float
                               : std::is_same_v<M, std::int32_t> ? FieldKind::Int
                                                                 : FieldKind::Uint;
@@ -96,6 +98,88 @@ constexpr auto kBones = List(&BoneDeletionSnapshot::bones, kBoneStateFields, kMa
 constexpr auto kKeyBones = List(&BoneDeletionSnapshot::keyBones, kRemovedKeyBoneFields);
 constexpr std::tuple kSnapshotFields{Count(kBones), Member(&BoneDeletionSnapshot::rootBone),
                                      Entries(kBones), Count(kKeyBones), Entries(kKeyBones)};
+
+using AnimationKey = AnimationDeletionSnapshot::KeyState;
+using AnimationKeyBone = AnimationDeletionSnapshot::KeyBoneState;
+constexpr std::tuple kAnimationKeyBoneFields{Member(&AnimationKeyBone::bone),
+                                             Member(&AnimationKeyBone::matrix),
+                                             Member(&AnimationKeyBone::boneName)};
+constexpr auto kAnimationKeyBones =
+    List(&AnimationKey::keyBones, kAnimationKeyBoneFields, kMaxKeyBones);
+constexpr std::tuple kAnimationKeyFields{Member(&AnimationKey::time), Count(kAnimationKeyBones),
+                                         Entries(kAnimationKeyBones)};
+constexpr auto kAnimationKeys =
+    List(&AnimationDeletionSnapshot::keys, kAnimationKeyFields, kMaxKeys);
+constexpr std::tuple kAnimationFields{Member(&AnimationDeletionSnapshot::currentAnimation),
+                                      Member(&AnimationDeletionSnapshot::currentKey),
+                                      Member(&AnimationDeletionSnapshot::currentKeyBone),
+                                      Member(&AnimationDeletionSnapshot::name),
+                                      Member(&AnimationDeletionSnapshot::totalTime),
+                                      Count(kAnimationKeys),
+                                      Entries(kAnimationKeys)};
+
+using TransformedVertex = ModelTransformSnapshot::VertexState;
+using TransformedBone = ModelTransformSnapshot::BoneState;
+using TransformedKeyBone = ModelTransformSnapshot::KeyBoneState;
+constexpr std::tuple kTransformedVertexFields{VertexIdMember(&TransformedVertex::id),
+                                              Member(&TransformedVertex::position),
+                                              Member(&TransformedVertex::normal)};
+constexpr std::tuple kTransformedBoneFields{Member(&TransformedBone::bone),
+                                            Member(&TransformedBone::localMatrix)};
+constexpr std::tuple kTransformedKeyBoneFields{
+    Member(&TransformedKeyBone::animation), Member(&TransformedKeyBone::key),
+    Member(&TransformedKeyBone::slot), Member(&TransformedKeyBone::matrix)};
+constexpr auto kTransformedVertices =
+    List(&ModelTransformSnapshot::vertices, kTransformedVertexFields);
+constexpr auto kTransformedBones =
+    List(&ModelTransformSnapshot::bones, kTransformedBoneFields, kMaxBones);
+constexpr auto kTransformedKeyBones =
+    List(&ModelTransformSnapshot::keyBones, kTransformedKeyBoneFields);
+constexpr std::tuple kTransformFields{Member(&ModelTransformSnapshot::values),
+                                      Count(kTransformedVertices),
+                                      Entries(kTransformedVertices),
+                                      Count(kTransformedBones),
+                                      Entries(kTransformedBones),
+                                      Count(kTransformedKeyBones),
+                                      Entries(kTransformedKeyBones)};
+
+// What sets each snapshot apart: its field table, its leading word, how many values that word
+// may take (a word at or above that is a code, never a snapshot's lead) and what a decoded
+// snapshot must satisfy besides its shape.
+template <class S>
+struct SnapshotLayout;
+template <>
+struct SnapshotLayout<BoneDeletionSnapshot> {
+  static constexpr const auto& kFields = kSnapshotFields;
+  static constexpr std::uint32_t BoneDeletionSnapshot::*kLead = &BoneDeletionSnapshot::bone;
+  static bool Valid(const BoneDeletionSnapshot& s) { return s.bone < s.bones.size(); }
+};
+template <>
+struct SnapshotLayout<AnimationDeletionSnapshot> {
+  static constexpr const auto& kFields = kAnimationFields;
+  static constexpr std::uint32_t AnimationDeletionSnapshot::*kLead =
+      &AnimationDeletionSnapshot::animation;
+  static bool Valid(const AnimationDeletionSnapshot& s) { return s.animation < kMaxAnimations; }
+};
+template <>
+struct SnapshotLayout<ModelTransformSnapshot> {
+  static constexpr const auto& kFields = kTransformFields;
+  static constexpr std::uint32_t ModelTransformSnapshot::*kLead =
+      &ModelTransformSnapshot::transform;
+  static bool Valid(const ModelTransformSnapshot& s) { return s.transform < kModelTransforms; }
+};
+
+// The values a snapshot field's leading word may take.
+constexpr std::uint32_t LeadingWords(FieldKind kind) {
+  switch (kind) {
+    case FieldKind::BoneDeletion:
+      return kMaxBones;
+    case FieldKind::AnimationDeletion:
+      return kMaxAnimations;
+    default:
+      return kModelTransforms;
+  }
+}
 
 template <class Field>
 constexpr bool kIsMember = false;
@@ -192,21 +276,27 @@ void PutPart(UndoJournal& j, const S& part, const Fields& fields) {
   });
 }
 
-void Put(UndoJournal& j, FieldKind, const BoneDeletionSnapshot& s) {
+template <class S>
+void PutSnapshot(UndoJournal& j, const S& s) {
   const auto words = static_cast<std::uint32_t>(s.Words());
-  WriteJournalWord(j, JournalWord::Uint(s.bone));
+  const std::uint32_t lead = s.*SnapshotLayout<S>::kLead;
+  WriteJournalWord(j, JournalWord::Uint(lead));
   WriteJournalWord(j, JournalWord::Uint(words));
-  PutPart(j, s, kSnapshotFields);
+  PutPart(j, s, SnapshotLayout<S>::kFields);
   WriteJournalWord(j, JournalWord::Uint(words));
-  WriteJournalWord(j, JournalWord::Uint(s.bone));
+  WriteJournalWord(j, JournalWord::Uint(lead));
 }
+
+void Put(UndoJournal& j, FieldKind, const BoneDeletionSnapshot& s) { PutSnapshot(j, s); }
+void Put(UndoJournal& j, FieldKind, const AnimationDeletionSnapshot& s) { PutSnapshot(j, s); }
+void Put(UndoJournal& j, FieldKind, const ModelTransformSnapshot& s) { PutSnapshot(j, s); }
 
 }  // namespace journal_layout
 
 namespace {
 
 constexpr std::int32_t kFirstCode = kGroupMarker;
-constexpr std::int32_t kLastCode = kSetKeyBoneMatrix;
+constexpr std::int32_t kLastCode = kTransformModel;
 
 // Layouts by code, for the walks' one lookup per record.
 constexpr auto kLayoutsByCode = [] {
@@ -228,10 +318,12 @@ std::uint64_t FieldWordsForward(FieldKind kind, WordAt word) {
     case FieldKind::Texture:
       return std::uint64_t{word(1)} + 6;  // the flag, then the path's length
     case FieldKind::BoneDeletion:
-      // The leading index tells a record from the two lone bone-deletion words: whatever word
+    case FieldKind::AnimationDeletion:
+    case FieldKind::ModelTransform:
+      // The leading word tells a record from the two lone words of its code: whatever word
       // follows a lone one is a code or lies beyond the end (read as 0, giving a record that
-      // runs past the end), never a bone index.
-      return word(0) < kMaxBones ? std::uint64_t{word(1)} + 4 : 0;
+      // runs past the end), never a bone index, an animation index or a transform.
+      return word(0) < LeadingWords(kind) ? std::uint64_t{word(1)} + 4 : 0;
     default:
       return journal_layout::FixedWords(kind);
   }
@@ -255,7 +347,9 @@ std::uint64_t FieldWordsBackward(FieldKind kind, WordBefore word) {
       // The path's trailing length sits behind the flag, the alpha value and the alpha mode.
       return std::uint64_t{word(4)} + 6;
     case FieldKind::BoneDeletion:
-      return word(1) < kMaxBones ? std::uint64_t{word(2)} + 4 : 0;
+    case FieldKind::AnimationDeletion:
+    case FieldKind::ModelTransform:
+      return word(1) < LeadingWords(kind) ? std::uint64_t{word(2)} + 4 : 0;
     default:
       return journal_layout::FixedWords(kind);
   }
@@ -318,22 +412,24 @@ class Reader {
     for (float& value : m.m) value = Float();
   }
   // Fails (and stops reading) unless the words have the snapshot's shape exactly: counts that
-  // fit in what is left, the length and the index the same at both ends, the index one of the
-  // bones.
-  void BoneDeletion(BoneDeletionSnapshot& s) {
-    s.bone = Uint();
+  // fit in what is left, the length and the leading word the same at both ends, and what the
+  // snapshot must satisfy (a bone deletion's index one of the bones).
+  template <class S>
+  void ReadSnapshot(S& s) {
+    std::uint32_t& lead = s.*SnapshotLayout<S>::kLead;
+    lead = Uint();
     const std::uint32_t words = Uint();
     if (!ok_ || words > end_ - at_) {
       ok_ = false;
       return;
     }
     snapshotEnd_ = at_ + words;
-    Part(s, kSnapshotFields);
-    ok_ = ok_ && s.bone < s.bones.size() && at_ == snapshotEnd_ && Uint() == words &&
-          Uint() == s.bone;
+    Part(s, SnapshotLayout<S>::kFields);
+    ok_ = ok_ && SnapshotLayout<S>::Valid(s) && at_ == snapshotEnd_ && Uint() == words &&
+          Uint() == lead;
   }
 
-  // From now on notes the position of every vertex id a bone deletion holds.
+  // From now on notes the position of every vertex id a snapshot holds.
   void NoteVertexIds(std::vector<std::uint64_t>& positions) { vertexIds_ = &positions; }
 
   void Field(const RecordField& f, JournalRecord& r) {
@@ -368,7 +464,13 @@ class Reader {
         Texture(r.*f.texture);
         break;
       case FieldKind::BoneDeletion:
-        BoneDeletion(r.*f.deletion);
+        ReadSnapshot(r.*f.deletion);
+        break;
+      case FieldKind::AnimationDeletion:
+        ReadSnapshot(r.*f.animationDeletion);
+        break;
+      case FieldKind::ModelTransform:
+        ReadSnapshot(r.*f.transform);
         break;
     }
   }
@@ -388,6 +490,8 @@ class Reader {
           value = String();
         } else if constexpr (Field::kind == FieldKind::Matrix) {
           Matrix(value);
+        } else if constexpr (Field::kind == FieldKind::Vector) {
+          value = Vec();
         } else if constexpr (Field::kind == FieldKind::Float) {
           value = Float();
         } else if constexpr (Field::kind == FieldKind::Int) {
@@ -412,25 +516,35 @@ class Reader {
   std::uint64_t at_;
   std::uint64_t end_;
   bool ok_ = true;
-  std::uint64_t snapshotEnd_ = 0;                    // of the bone deletion being read
+  std::uint64_t snapshotEnd_ = 0;                    // of the snapshot being read
   std::vector<std::uint64_t>* vertexIds_ = nullptr;  // where vertex ids are noted, if anywhere
 };
 
-// The positions of the vertex ids in the weights of a bone-deletion field that starts at `at`
-// and spans `words` words; false when the words do not have its shape.
-bool DeletionVertexIdWords(const UndoJournal& journal, std::uint64_t at, std::uint64_t words,
-                           std::vector<std::uint64_t>& ids) {
+// The positions of the vertex ids of a snapshot field of the given kind that starts at `at` and
+// spans `words` words (the weights of a bone deletion, the vertices of a transform); false when
+// the words do not have its shape.
+bool SnapshotVertexIdWords(const UndoJournal& journal, FieldKind kind, std::uint64_t at,
+                           std::uint64_t words, std::vector<std::uint64_t>& ids) {
   ids.clear();
   Reader in(journal, at, at + words);
   in.NoteVertexIds(ids);
-  BoneDeletionSnapshot snapshot;
-  in.BoneDeletion(snapshot);
+  if (kind == FieldKind::BoneDeletion) {
+    BoneDeletionSnapshot snapshot;
+    in.ReadSnapshot(snapshot);
+  } else if (kind == FieldKind::ModelTransform) {
+    ModelTransformSnapshot snapshot;
+    in.ReadSnapshot(snapshot);
+  }  // an animation deletion holds no vertex ids
   return in.ok();
 }
 
 }  // namespace
 
 std::uint64_t BoneDeletionSnapshot::Words() const { return PartWords(*this, kSnapshotFields); }
+std::uint64_t AnimationDeletionSnapshot::Words() const {
+  return PartWords(*this, kAnimationFields);
+}
+std::uint64_t ModelTransformSnapshot::Words() const { return PartWords(*this, kTransformFields); }
 
 const RecordLayout* FindRecordLayout(std::int32_t code) {
   if (code < kFirstCode || code > kLastCode) return nullptr;
@@ -508,7 +622,7 @@ void RemapJournalIds(UndoJournal& journal,
   auto remap = [&](std::uint64_t at, const std::function<std::uint32_t(std::uint32_t)>& map) {
     journal.Overwrite(at, JournalWord::Uint(map(journal.At(at).AsUint())));
   };
-  std::vector<std::uint64_t> weightIds;
+  std::vector<std::uint64_t> vertexIds;
   for (std::uint64_t p = journal.oldest(); p < journal.end();) {
     const std::uint64_t length = RecordLength(journal, p);
     if (p + length > journal.end()) break;
@@ -522,9 +636,9 @@ void RemapJournalIds(UndoJournal& journal,
         if (field.kind == FieldKind::Corners) {
           for (int i = 0; i < 3; ++i) remap(at + i, vertexId);
         }
-        if (field.kind == FieldKind::BoneDeletion &&
-            DeletionVertexIdWords(journal, at, words, weightIds)) {
-          for (std::uint64_t id : weightIds) remap(id, vertexId);
+        if (IsSnapshot(field.kind) &&
+            SnapshotVertexIdWords(journal, field.kind, at, words, vertexIds)) {
+          for (std::uint64_t id : vertexIds) remap(id, vertexId);
         }
         at += words;
       }

@@ -2,10 +2,11 @@
 // measuring (forwards and backwards), decoding and id remapping are all derived.
 //
 // Every record is written as its code, its fields, and its code again, so the journal reads in
-// either direction. The group marker is a lone word rather than a record. A bone deletion is a
-// record whose one field holds the skeleton as it stood (see BoneDeletionSnapshot); a deletion
-// too big for the ring is written as two lone bone-deletion words instead, one before and one
-// after it, and those stop both Undo and Redo.
+// either direction. The group marker is a lone word rather than a record. A bone deletion, an
+// animation deletion and a whole-model transform are records whose one field holds a snapshot of
+// what they change (see BoneDeletionSnapshot, AnimationDeletionSnapshot and
+// ModelTransformSnapshot); an edit too big for the ring is written as two lone words of its code
+// instead, one before and one after it, and those stop both Undo and Redo.
 #pragma once
 
 #include <array>
@@ -44,27 +45,39 @@ enum JournalCode : std::int32_t {
   kAddVertexWeight = 8990,
   kRemoveVertexWeight = 8991,
   kSetKeyBoneMatrix = 9001,
+  kDeleteAnimation = 9002,
+  kDeleteKeyBone = 9003,
+  kTransformModel = 9004,
 };
 
 // The kinds of field a record holds, with their words.
 enum class FieldKind : std::uint8_t {
-  VertexId,      // 1: a vertex id, rewritten when the lists are renumbered
-  FaceId,        // 1: a face id, likewise
-  Corners,       // 3: the vertex ids of a face's corners a, b, c, likewise
-  Uint,          // 1: an index or a material
-  Int,           // 1: a bone parent, -1 for none
-  Float,         // 1
-  Vector,        // 3: x, y, z
-  Matrix,        // 16: in the matrix's storage order
-  String,        // n + 2: the length, one word per character, the length again
-  Colours,       // 17: ambient, diffuse, emission, specular component-major (their reds, then
-                 //     greens, blues, alphas), then the shininess
-  Texture,       // n + 6: the flag, the path (a String), alpha mode, alpha value, the flag
-                 //     again; path and alpha settings are kept also when the flag is 0, so a
-                 //     texture switched off keeps them through Undo and Redo
-  BoneDeletion,  // n + 4: the deleted bone's index, the word count n of the snapshot, the
-                 //     snapshot's n words, n again, the index again (BoneDeletionSnapshot)
+  VertexId,           // 1: a vertex id, rewritten when the lists are renumbered
+  FaceId,             // 1: a face id, likewise
+  Corners,            // 3: the vertex ids of a face's corners a, b, c, likewise
+  Uint,               // 1: an index or a material
+  Int,                // 1: a bone parent, -1 for none
+  Float,              // 1
+  Vector,             // 3: x, y, z
+  Matrix,             // 16: in the matrix's storage order
+  String,             // n + 2: the length, one word per character, the length again
+  Colours,            // 17: ambient, diffuse, emission, specular component-major (their reds, then
+                      //     greens, blues, alphas), then the shininess
+  Texture,            // n + 6: the flag, the path (a String), alpha mode, alpha value, the flag
+                      //     again; path and alpha settings are kept also when the flag is 0, so a
+                      //     texture switched off keeps them through Undo and Redo
+  BoneDeletion,       // n + 4: the deleted bone's index, the word count n of the snapshot, the
+                      //     snapshot's n words, n again, the index again (BoneDeletionSnapshot)
+  AnimationDeletion,  // n + 4: likewise, led by the deleted animation's index
+                      //     (AnimationDeletionSnapshot)
+  ModelTransform,     // n + 4: likewise, led by the transform (ModelTransformSnapshot)
 };
+
+// Whether a field is a snapshot: a leading word, the word count n, n words, n, the leading word.
+constexpr bool IsSnapshot(FieldKind kind) {
+  return kind == FieldKind::BoneDeletion || kind == FieldKind::AnimationDeletion ||
+         kind == FieldKind::ModelTransform;
+}
 
 // A material's colours as the colour records hold them.
 struct MaterialColours {
@@ -134,6 +147,77 @@ struct BoneDeletionSnapshot {
   std::uint64_t RecordWords() const { return Words() + 6; }
 };
 
+// What an animation deletion removes, taken just before it: the animation with its keys and key
+// bones, and the current animation, key and key bone, which Undo puts back. The other animations
+// only move down a slot, which Undo reverses without help.
+struct AnimationDeletionSnapshot {
+  struct KeyBoneState {
+    std::uint32_t bone = 0;
+    Matrix4 matrix;
+    std::string boneName;
+
+    friend bool operator==(const KeyBoneState&, const KeyBoneState&) = default;
+  };
+  struct KeyState {
+    float time = 0.0f;
+    std::vector<KeyBoneState> keyBones;
+
+    friend bool operator==(const KeyState&, const KeyState&) = default;
+  };
+
+  std::uint32_t animation = 0;  // the slot it held
+  std::int32_t currentAnimation = -1, currentKey = -1, currentKeyBone = -1;
+  std::string name;
+  float totalTime = 0.0f;
+  std::vector<KeyState> keys;
+
+  friend bool operator==(const AnimationDeletionSnapshot&,
+                         const AnimationDeletionSnapshot&) = default;
+
+  std::uint64_t Words() const;
+  std::uint64_t RecordWords() const { return Words() + 6; }
+};
+
+// The whole-model transforms of the Matrix menu.
+enum class ModelTransform : std::uint32_t { Translate, Rotate, Scale };
+inline constexpr std::uint32_t kModelTransforms = 3;
+
+// A whole-model transform: which one and its three numbers, which Redo applies again, and every
+// value it changes as it stood before, which Undo puts back: each vertex's position and normal
+// (by id), each bone's local matrix, the matrix of each key bone in use (by animation, key and
+// slot).
+struct ModelTransformSnapshot {
+  struct VertexState {
+    std::uint32_t id = 0;
+    Vector3 position, normal;
+
+    friend bool operator==(const VertexState&, const VertexState&) = default;
+  };
+  struct BoneState {
+    std::uint32_t bone = 0;
+    Matrix4 localMatrix;
+
+    friend bool operator==(const BoneState&, const BoneState&) = default;
+  };
+  struct KeyBoneState {
+    std::uint32_t animation = 0, key = 0, slot = 0;
+    Matrix4 matrix;
+
+    friend bool operator==(const KeyBoneState&, const KeyBoneState&) = default;
+  };
+
+  std::uint32_t transform = 0;  // a ModelTransform
+  Vector3 values;
+  std::vector<VertexState> vertices;
+  std::vector<BoneState> bones;
+  std::vector<KeyBoneState> keyBones;
+
+  friend bool operator==(const ModelTransformSnapshot&, const ModelTransformSnapshot&) = default;
+
+  std::uint64_t Words() const;
+  std::uint64_t RecordWords() const { return Words() + 6; }
+};
+
 // One decoded record: every field any record holds. The table below says which members a code
 // fills; the others keep their defaults.
 struct JournalRecord {
@@ -141,6 +225,8 @@ struct JournalRecord {
   std::uint32_t id = 0;     // the vertex or face the record is about
   std::uint32_t index = 0;  // the material, bone or animation
   std::uint32_t key = 0, keyBone = 0;
+  std::uint32_t bone = 0;  // the bone a deleted key bone posed
+  std::int32_t currentAnimation = -1, currentKey = -1, currentKeyBone = -1;
   Vector3 position, normal, oldPosition, oldNormal;
   float u = 0, v = 0, oldU = 0, oldV = 0;
   std::array<std::uint32_t, 3> corners{}, oldCorners{};
@@ -152,6 +238,8 @@ struct JournalRecord {
   Matrix4 matrix, oldMatrix;
   float grams = 0, oldGrams = 0;
   BoneDeletionSnapshot deletion;
+  AnimationDeletionSnapshot animationDeletion;
+  ModelTransformSnapshot transform;
 };
 
 // One field of a record layout: its kind and the member of JournalRecord it decodes into (the
@@ -168,6 +256,8 @@ struct RecordField {
   MaterialColours JournalRecord::*colours = nullptr;
   TextureSettings JournalRecord::*texture = nullptr;
   BoneDeletionSnapshot JournalRecord::*deletion = nullptr;
+  AnimationDeletionSnapshot JournalRecord::*animationDeletion = nullptr;
+  ModelTransformSnapshot JournalRecord::*transform = nullptr;
 };
 
 // The fields between a record's leading and trailing code. The new values of a set record come
@@ -229,6 +319,12 @@ constexpr RecordField Texture(TextureSettings R::*m) {
 constexpr RecordField BoneDeletion(BoneDeletionSnapshot R::*m) {
   return {.kind = FieldKind::BoneDeletion, .deletion = m};
 }
+constexpr RecordField AnimationDeletion(AnimationDeletionSnapshot R::*m) {
+  return {.kind = FieldKind::AnimationDeletion, .animationDeletion = m};
+}
+constexpr RecordField Transform(ModelTransformSnapshot R::*m) {
+  return {.kind = FieldKind::ModelTransform, .transform = m};
+}
 
 inline constexpr RecordField kVertexFields[] = {VertexId(&R::id), Vec(&R::position),
                                                 Vec(&R::normal), Float(&R::u), Float(&R::v)};
@@ -256,6 +352,14 @@ inline constexpr RecordField kVertexWeightFields[] = {Uint(&R::index), VertexId(
 inline constexpr RecordField kDeleteBoneFields[] = {BoneDeletion(&R::deletion)};
 inline constexpr RecordField kSetKeyBoneMatrixFields[] = {
     Uint(&R::index), Uint(&R::key), Uint(&R::keyBone), Mat(&R::matrix), Mat(&R::oldMatrix)};
+inline constexpr RecordField kDeleteAnimationFields[] = {AnimationDeletion(&R::animationDeletion)};
+// The animation, key and slot, the key bone's bone, matrix and name, then the current
+// animation, key and key bone before the deletion.
+inline constexpr RecordField kDeleteKeyBoneFields[] = {
+    Uint(&R::index),        Uint(&R::key),    Uint(&R::keyBone),         Uint(&R::bone),
+    Mat(&R::matrix),        String(&R::name), Int(&R::currentAnimation), Int(&R::currentKey),
+    Int(&R::currentKeyBone)};
+inline constexpr RecordField kTransformModelFields[] = {Transform(&R::transform)};
 
 constexpr std::uint32_t FixedWords(FieldKind kind) {
   switch (kind) {
@@ -269,6 +373,8 @@ constexpr std::uint32_t FixedWords(FieldKind kind) {
     case FieldKind::String:
     case FieldKind::Texture:
     case FieldKind::BoneDeletion:
+    case FieldKind::AnimationDeletion:
+    case FieldKind::ModelTransform:
       return 0;  // varies
     default:
       return 1;
@@ -303,6 +409,9 @@ inline constexpr RecordLayout kLayouts[] = {
     Layout(kAddVertexWeight, kVertexWeightFields),
     Layout(kRemoveVertexWeight, kVertexWeightFields),
     Layout(kSetKeyBoneMatrix, kSetKeyBoneMatrixFields),
+    Layout(kDeleteAnimation, kDeleteAnimationFields),
+    Layout(kDeleteKeyBone, kDeleteKeyBoneFields),
+    Layout(kTransformModel, kTransformModelFields),
 };
 
 // What a writer passes for each kind of field.
@@ -331,6 +440,10 @@ constexpr bool Accepts(FieldKind kind) {
       return std::is_same_v<T, TextureSettings>;
     case FieldKind::BoneDeletion:
       return std::is_same_v<T, BoneDeletionSnapshot>;
+    case FieldKind::AnimationDeletion:
+      return std::is_same_v<T, AnimationDeletionSnapshot>;
+    case FieldKind::ModelTransform:
+      return std::is_same_v<T, ModelTransformSnapshot>;
   }
   return false;
 }
@@ -364,6 +477,8 @@ void Put(UndoJournal& j, FieldKind, std::string_view s);
 void Put(UndoJournal& j, FieldKind, const MaterialColours& c);
 void Put(UndoJournal& j, FieldKind, const TextureSettings& t);
 void Put(UndoJournal& j, FieldKind kind, const BoneDeletionSnapshot& s);
+void Put(UndoJournal& j, FieldKind kind, const AnimationDeletionSnapshot& s);
+void Put(UndoJournal& j, FieldKind kind, const ModelTransformSnapshot& s);
 
 }  // namespace journal_layout
 
@@ -389,11 +504,29 @@ void WriteRecord(UndoJournal& journal, const Values&... values) {
   assert(start < journal.oldest() || RecordLength(journal, start) == journal.position() - start);
 }
 
-// Writes a lone word: the group marker, or one of the two bone-deletion words that stand for a
-// deletion too big to record (no record starts with two of them, so they are never misread).
+// Writes a lone word: the group marker, or one of the two words of a snapshot record's code that
+// stand for an edit too big to record (no record starts with two of them, so they are never
+// misread).
 inline void WriteLoneWord(UndoJournal& journal, JournalCode code) {
-  assert(code == kGroupMarker || code == kDeleteBone);
+  assert(code == kGroupMarker || code == kDeleteBone || code == kDeleteAnimation ||
+         code == kTransformModel);
   WriteJournalWord(journal, JournalWord::Int(code));
+}
+
+// Writes a snapshot record, or, when it would not fit in the ring, the two lone words of its code
+// around `edit` (which then stays final); otherwise runs `edit` after the record.
+template <JournalCode code, class Snapshot, class Edit>
+void WriteSnapshotRecord(UndoJournal& journal, const Snapshot& snapshot, const Edit& edit) {
+  const std::uint64_t words = snapshot.Words();
+  if (words + 6 > journal.capacity() || words > 0xFFFFFFFFu) {
+    WriteLoneWord(journal, code);
+    edit();
+    WriteLoneWord(journal, code);
+    return;
+  }
+  journal.Reserve(words + 6);
+  WriteRecord<code>(journal, snapshot);
+  edit();
 }
 
 }  // namespace zmf::edit

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "anim/animation.h"
 #include "anim/bone_deletion.h"
 #include "edit/journal.h"
 #include "model/transforms.h"
@@ -85,6 +86,65 @@ void ScaleModel(Model& model, const Vector3& s) {
   for (Vertex* v : model.vertices) {
     v->position = {v->position.x * s.x, v->position.y * s.y, v->position.z * s.z};
     v->savedPosition = v->position;
+  }
+}
+
+void ApplyModelTransform(Model& model, ModelTransform transform, const Vector3& values) {
+  switch (transform) {
+    case ModelTransform::Translate:
+      TranslateModel(model, values);
+      break;
+    case ModelTransform::Rotate:
+      RotateModel(model, values);
+      break;
+    case ModelTransform::Scale:
+      ScaleModel(model, values);
+      break;
+  }
+}
+
+ModelTransformSnapshot TakeModelTransformSnapshot(const Model& model, ModelTransform transform,
+                                                  const Vector3& values) {
+  ModelTransformSnapshot s;
+  s.transform = static_cast<std::uint32_t>(transform);
+  s.values = values;
+  s.vertices.reserve(model.vertices.count());
+  for (const Vertex* v : model.vertices) s.vertices.push_back({v->id, v->position, v->normal});
+  s.bones.reserve(model.boneCount);
+  for (std::uint32_t b = 0; b < model.boneCount; ++b) {
+    s.bones.push_back({b, model.bones[b].localMatrix});
+  }
+  ForEachKey(model, [&](std::uint32_t a, std::uint32_t k, const AnimKey& key) {
+    for (std::uint32_t slot = 0; slot < key.keyBoneCount; ++slot) {
+      s.keyBones.push_back({a, k, slot, key.keyBones[slot].matrix});
+    }
+  });
+  return s;
+}
+
+void JournalTransformModel(Model& model, ModelTransform transform, const Vector3& values) {
+  WriteSnapshotRecord<kTransformModel>(model.journal,
+                                       TakeModelTransformSnapshot(model, transform, values),
+                                       [&] { ApplyModelTransform(model, transform, values); });
+}
+
+void UndoModelTransform(Model& model, const ModelTransformSnapshot& s) {
+  model.MarkVertexDataChanged();
+  for (const ModelTransformSnapshot::VertexState& state : s.vertices) {
+    if (Vertex* v = model.vertices.FindById(state.id)) {
+      model.SetVertex(v, state.position, state.normal, v->u, v->v);
+    }
+  }
+  for (const ModelTransformSnapshot::BoneState& state : s.bones) {
+    if (state.bone < model.boneCount) model.bones[state.bone].localMatrix = state.localMatrix;
+  }
+  if (!s.bones.empty()) anim::RefreshBindMatrices(model);
+  for (const ModelTransformSnapshot::KeyBoneState& state : s.keyBones) {
+    if (KeyBone* keyBone = anim::FindKeyBone(model, static_cast<std::int32_t>(state.animation),
+                                             static_cast<std::int32_t>(state.key),
+                                             static_cast<std::int32_t>(state.slot))) {
+      keyBone->matrix = state.matrix;
+    }
   }
 }
 

@@ -1,7 +1,8 @@
-// Moving, turning and resizing: the whole model at once (not undoable), or the selected vertices
-// (one undo group).
+// Moving, turning and resizing: the whole model at once, or the selected vertices, each one undo
+// step.
 #pragma once
 
+#include "edit/journal_records.h"
 #include "model/math_types.h"
 #include "model/model.h"
 
@@ -19,6 +20,23 @@ void TranslateModel(Model& model, const Vector3& t);
 void RotateModel(Model& model, const Vector3& pitchYawRoll);
 // Scales every vertex position and the translations of all bones and key bones. Not journaled.
 void ScaleModel(Model& model, const Vector3& s);
+
+// One of the three above with its numbers (translation, angles or scale). Not journaled.
+void ApplyModelTransform(Model& model, ModelTransform transform, const Vector3& values);
+// The same journaled as one undo step: Undo puts back every vertex position and normal, bone
+// local matrix and key bone matrix as they were, to the bit, and Redo applies the transform again.
+// A model whose values would not fit in the journal's ring is transformed for good, and neither
+// Undo nor Redo passes it.
+void JournalTransformModel(Model& model, ModelTransform transform, const Vector3& values);
+
+// ---- what Undo and Redo of a whole-model transform do
+
+// The transform and the values it will change, taken before it.
+ModelTransformSnapshot TakeModelTransformSnapshot(const Model& model, ModelTransform transform,
+                                                  const Vector3& values);
+// Puts the values back: vertices found by id, bones and key bones still in the tables (others
+// are skipped), then the bones' rest matrices.
+void UndoModelTransform(Model& model, const ModelTransformSnapshot& snapshot);
 
 // Every selected vertex, in selection order, gets its position through m as a point and, when
 // turnNormals, its normal through m as a direction (otherwise the normal stays exactly as it

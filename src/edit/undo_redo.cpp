@@ -1,16 +1,18 @@
 // Undo and Redo: walking the journal back and forth, one record or one group at a time.
 //
 // A record is undone by its inverse action with its old values and redone by the same action
-// with its new ones; a bone deletion is undone from the skeleton its record holds. The two lone
-// bone-deletion words of a deletion too big to record, and anything else that is not a whole
-// record, stop both walks.
+// with its new ones; a bone deletion, an animation deletion and a whole-model transform are
+// undone from the snapshot their record holds. The two lone words of such an edit too big to
+// record, and anything else that is not a whole record, stop both walks.
 #include "edit/undo_redo.h"
 
 #include "anim/animation.h"
 #include "anim/skeleton.h"
+#include "edit/animation_edits.h"
 #include "edit/bone_edits.h"
 #include "edit/journal.h"
 #include "edit/journal_records.h"
+#include "edit/model_transforms.h"
 #include "material/material_table.h"
 
 namespace zmf::edit {
@@ -158,6 +160,29 @@ void Replay(Model& model, const JournalRecord& r, bool undo) {
                                          static_cast<std::int32_t>(r.key),
                                          static_cast<std::int32_t>(r.keyBone))) {
         k->matrix = undo ? r.oldMatrix : r.matrix;
+      }
+      break;
+    case kDeleteAnimation:
+      if (undo) {
+        UndoAnimationDeletion(model, r.animationDeletion);
+      } else {
+        anim::DeleteAnimation(model, r.animationDeletion.animation);
+      }
+      break;
+    case kDeleteKeyBone:
+      if (undo) {
+        UndoKeyBoneDeletion(model, r);
+      } else {
+        anim::DeleteKeyBone(model, static_cast<std::int32_t>(r.index),
+                            static_cast<std::int32_t>(r.key), static_cast<std::int32_t>(r.keyBone));
+      }
+      break;
+    case kTransformModel:
+      if (undo) {
+        UndoModelTransform(model, r.transform);
+      } else {
+        ApplyModelTransform(model, static_cast<ModelTransform>(r.transform.transform),
+                            r.transform.values);
       }
       break;
     default:

@@ -216,6 +216,18 @@ void PutAnimations(const Model& model, std::uint32_t count, TextSink& out,
   out.Put("}\n");
 }
 
+// Texture coordinates are written when a material has a texture, and also when some vertex has
+// coordinates of its own (imported, or made from the view) that saving must not lose.
+bool NeedsTexCoords(const Model& model, std::uint32_t materials) {
+  for (std::uint32_t i = 0; i < materials; ++i) {
+    if (model.materials[i].hasTexture != 0) return true;
+  }
+  for (const Vertex* v : model.vertices) {
+    if (v->u != 0.0f || v->v != 0.0f) return true;
+  }
+  return false;
+}
+
 // The units of work WriteModel counts: vertices, faces, bone weights and animation frames.
 std::uint64_t WorkOf(const Model& model) {
   std::uint64_t work = std::uint64_t{model.vertices.count()} + model.faces.count();
@@ -262,8 +274,7 @@ void WriteModel(const Model& model, TextSink& out, ProgressMeter& progress, Text
   const std::uint32_t materials = std::min<std::uint32_t>(model.materialCount, kMaxMaterials);
   const std::uint32_t bones = model.boneCount;
   const std::uint32_t animations = model.animationCount;
-  bool texCoords = false;
-  for (std::uint32_t i = 0; i < materials; ++i) texCoords |= model.materials[i].hasTexture != 0;
+  const bool texCoords = NeedsTexCoords(model, materials);
 
   out.Put(
       "ZMF\n"

@@ -30,7 +30,9 @@ std::string WriteModelText(Model& model, TextureNames names = TextureNames::File
 std::vector<std::string> WriteModelBlocks(Model& model, TextureNames names);
 
 // The writer's text for a model whose ids are already renumbered; `progress` counts the
-// vertices, faces, bone weights and animation frames written.
+// vertices, faces, bone weights and animation frames written. Vertices carry their texture
+// coordinates (POSITION_NORMAL_TEXCOORDS) when a material has a texture or a vertex has a
+// non-zero u or v; otherwise they are written as POSITION_NORMAL.
 void WriteModel(const Model& model, TextSink& out);
 void WriteModel(const Model& model, TextSink& out, ProgressMeter& progress,
                 TextureNames names = TextureNames::FileName);

@@ -47,10 +47,13 @@ class UndoJournal {
   }
 
   // Makes room for `words` more words while the ring has not yet filled, so that one big edit
-  // grows its memory once instead of by doubling. Only a hint; never beyond the capacity.
+  // grows its memory once instead of by doubling. It grows at least twofold when it grows at all,
+  // so that a run of big edits does not copy the words once each. Only a hint; never beyond the
+  // capacity.
   void Reserve(std::uint64_t words) {
-    const std::uint64_t wanted = std::min<std::uint64_t>(capacity_, words_.size() + words);
-    if (wanted > words_.capacity()) words_.reserve(static_cast<std::size_t>(wanted));
+    const std::uint64_t size = words_.size();
+    const std::uint64_t wanted = std::min<std::uint64_t>(capacity_, size + std::max(words, size));
+    if (size + words > words_.capacity()) words_.reserve(static_cast<std::size_t>(wanted));
   }
 
   std::uint64_t position() const { return position_; }

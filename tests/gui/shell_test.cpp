@@ -216,7 +216,7 @@ TEST_F(ShellTest, TranslateMovesTheSelectionOrAsksAboutTheWholeModel) {
     QTest::keyClick(edit, Qt::Key_Return);
   });
   window_->DispatchCommand(command::kCommandTranslate);
-  EXPECT_EQ(question, "Are you sure you want to translate the whole model? (No undo.)");
+  EXPECT_EQ(question, "Are you sure you want to translate the whole model?");
   EXPECT_EQ(v->next->position, other);  // No: nothing moved
 }
 

@@ -273,7 +273,7 @@ TEST_F(ShellTest, TheTitleAndSaveFollowTheDocument) {
   window_->DispatchCommand(command::kCommandSave);
   EXPECT_TRUE(dialogs_.askedTitle.isEmpty());
   EXPECT_FALSE(window_->HasUnsavedChanges());
-  EXPECT_TRUE(FileBytes(path).contains("VERTICES { POSITION_NORMAL 9"));
+  EXPECT_TRUE(FileBytes(path).contains("VERTICES { POSITION_NORMAL_TEXCOORDS 9"));
   window_->DispatchCommand(command::kCommandSaveAs);
   EXPECT_EQ(dialogs_.askedCurrent, path);
 

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "batch_fixture.h"
+#include "format/zmf_writer.h"
 #include "view/panels.h"
 
 namespace zmf::testing {
@@ -14,6 +15,7 @@ class Panels : public BatchScriptTest {
     EXPECT_EQ(Run("panel @/panel.txt\n"), 0) << printed;
     return Saved("panel.txt");
   }
+  std::string WriteText() { return format::WriteModelText(model); }
   // The line of one control in the panel text.
   std::string Line(const std::string& name) {
     const std::string text = PanelFile();
@@ -98,6 +100,16 @@ TEST_F(Panels, NormalsPanelShowsNormalsAndDuplicateDetails) {
   EXPECT_EQ(Line("duplicate-details"), details);
   ASSERT_EQ(Run("apply 557 0 0 2\n"), 0);
   EXPECT_EQ(model.vertices.NthSelected(0)->normal, (Vector3{0.0f, 0.0f, 2.0f}));
+
+  // D and a new selection refresh the mesh panel's lists and this one's: the row picked before
+  // names nothing now, so the "ok" changes no vertex the list does not show picked.
+  ASSERT_EQ(Run("deselect-all\nselect-vertices 0 1 2\npick 528 2\nkey d\n"), 0) << printed;
+  EXPECT_EQ(Line("528"), "528 list picked -1:");
+  const std::string before = WriteText();
+  ASSERT_EQ(Run("select-vertices 3 4 5\napply 557 0 0 3\n"), 0) << printed;
+  EXPECT_EQ(WriteText(), before);
+  EXPECT_EQ(Line("528"), "528 list picked -1: 3 4 5");
+  EXPECT_EQ(PanelFile().substr(PanelFile().rfind("counts")), "counts vertices:24 faces:12\n");
 }
 
 TEST_F(Panels, MaterialPanelGreysTheTextureControlsWithoutATexture) {

@@ -378,9 +378,7 @@ void MainWindow::OnMouseReleased(bool right, float nx, float ny) {
 }
 
 void MainWindow::UpdateStatusLines() {
-  countsLine_->setText(QStringLiteral("vertices:%1 faces:%2")
-                           .arg(model_.vertices.count())
-                           .arg(model_.faces.count()));
+  countsLine_->setText(QString::fromStdString(editor_.countsLine));
   positionLine_->setText(QString::fromStdString(editor_.positionLine));
   cameraLine_->setText(QString::fromStdString(
       editor_.cameraLine.empty() ? view::CameraReadout(editor_.camera) : editor_.cameraLine));

@@ -278,6 +278,22 @@ std::span<const CommandEntry> Commands() { return kCommands; }
 
 namespace {
 
+// The panel a refresh brings up to date; the shown one for the refreshes that re-enter the view.
+view::ViewMode PanelOf(Refresh refresh, view::ViewMode shown) {
+  switch (refresh) {
+    case Refresh::Mesh:
+      return view::ViewMode::Mesh;
+    case Refresh::Normals:
+      return view::ViewMode::Normals;
+    case Refresh::Material:
+      return view::ViewMode::Material;
+    case Refresh::Skeleton:
+      return view::ViewMode::Skeleton;
+    default:
+      return shown;
+  }
+}
+
 // What refilling a panel does to the rows picked in its lists: the material panel shows the
 // current material's alpha mode and no texture coordinate; the bones panel the current bone's
 // parent (the row of the bone so named, or the last row "NONE" for the root).
@@ -346,6 +362,15 @@ Refresh FinishCommand(CommandContext& context, Refresh refresh) {
       default:
         break;
     }
+    // A command that refreshed another panel than the one on show (S and D refresh the mesh
+    // panel in every view) may have changed what the shown one lists: it is refilled too, so no
+    // stale row or box drives the next "ok".
+    if (refresh != Refresh::None && PanelOf(refresh, editor->view) != editor->view) {
+      RefillPanelRows(model, *editor, editor->view);
+      RefreshPanel(model, *editor, editor->view);
+    }
+    editor->countsLine = "vertices:" + std::to_string(model.vertices.count()) +
+                         " faces:" + std::to_string(model.faces.count());
   }
   // What the next frame draws through, so that commands working from the view (texture
   // coordinates from the view, say) see the camera as it now stands.

@@ -1,6 +1,7 @@
 // The main window's single-key shortcuts.
 #include "command/key_commands.h"
 
+#include "command/gestures.h"
 #include "command/view_commands.h"
 #include "edit/journal.h"
 #include "view/picking.h"
@@ -44,6 +45,11 @@ bool IsShortcutKey(char key) { return key != 0 && FindShortcut(key) != nullptr; 
 std::optional<Refresh> PressKey(CommandContext& context, char key, float nx, float ny) {
   const Shortcut* shortcut = FindShortcut(key);
   if (shortcut == nullptr) return std::nullopt;
+  // A key pressed during a Move drag gives the drag up first: the model and its picture go back
+  // to where the drag started.
+  if (context.editor != nullptr && view::IsMoveDrag(context.editor->dragRect.kind)) {
+    CancelDrag(context);
+  }
   if (shortcut->command != 0) return FindCommand(shortcut->command)->handler(context);
   Model& model = context.model;
   switch (shortcut->key) {

@@ -200,7 +200,9 @@ Refresh ApplyBoneCommand(CommandContext& context) {
   if (!model.HasBone(model.currentBone)) return Refresh::None;
   // The parent row's item data: a bone's index, or the bone count for "NONE".
   const std::int32_t parent = context.editor != nullptr ? context.editor->parentListRow : -1;
-  edit::JournalSetBone(model, static_cast<std::uint32_t>(model.currentBone), parent, matrix, 1.0f);
+  // The bone keeps its mass: the panel has no box for it.
+  const std::uint32_t bone = static_cast<std::uint32_t>(model.currentBone);
+  edit::JournalSetBone(model, bone, parent, matrix, model.bones[bone].grams);
   return Refresh::Skeleton;
 }
 

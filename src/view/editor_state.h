@@ -96,6 +96,8 @@ struct EditorState {
   // and, while a Move-mode turn is dragged, its angles (empty: the camera's own readout).
   std::string positionLine = "(x,y,z)";
   std::string cameraLine;
+  // The counts line beside them, as every command leaves it.
+  std::string countsLine = "vertices:0 faces:0";
 
   // What the four panels show.
   PanelState panels;

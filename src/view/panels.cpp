@@ -391,6 +391,7 @@ std::string PanelText(const EditorState& editor) {
   const std::string list =
       ActiveListMarker(editor) ? std::to_string(ListIdOf(editor.activeList)) : "none";
   text += "marker " + list + '\n';
+  text += "counts " + editor.countsLine + '\n';
   return text;
 }
 

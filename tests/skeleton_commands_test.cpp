@@ -74,9 +74,9 @@ TEST_F(SkeletonCommands, TheBoneOkKeepsTheBonesMass) {
                 "apply 561 1 0 0 0 0 1 0 0 0 0 1 0 1 2 3 1\nsave @/kept.zmf\n"),
             0)
       << printed;
-  EXPECT_THAT(Saved("kept.zmf"), HasSubstr("NAME root\n\t\tPARENT NONE\n\t\tMATRIX " +
-                                           std::string(kIdentityRows) +
-                                           "1.000000 2.000000 3.000000 1.000000 \n\t\tGRAMS 2.5"));
+  EXPECT_THAT(Saved("kept.zmf"),
+              HasSubstr("NAME root\n\t\tPARENT NONE\n\t\tMATRIX " + std::string(kIdentityRows) +
+                        "1.000000 2.000000 3.000000 1.000000 \n\t\tGRAMS 2.5"));
 }
 
 // Walk: three keys; with no current bone, key 0 gets a key bone for every bone; key 1 raises the

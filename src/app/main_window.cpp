@@ -715,9 +715,9 @@ bool MainWindow::WriteScreenshot(std::string_view path) {
     }
     return true;
   }
-  // The viewport's frame drawn now, its rows turned bottom-up as GL reads them.
-  const QImage frame = viewport_->grabFramebuffer().convertToFormat(QImage::Format_RGBA8888);
-  const QImage bottomUp = frame.mirrored(false, true);
+  // The viewport's frame drawn now, at 512 x 512 whatever the device pixel ratio, its rows turned
+  // bottom-up as GL reads them.
+  const QImage bottomUp = ScreenshotPixels(viewport_->grabFramebuffer());
   std::vector<std::uint8_t> rgba(static_cast<std::size_t>(bottomUp.width()) *
                                  static_cast<std::size_t>(bottomUp.height()) * 4);
   for (int y = 0; y < bottomUp.height(); ++y) {

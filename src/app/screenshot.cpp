@@ -33,6 +33,16 @@ bool WaitUntilDrawn(MainWindow& window, int timeoutMs) {
   return true;
 }
 
+QImage ScreenshotPixels(const QImage& frame) {
+  QImage pixels = frame.convertToFormat(QImage::Format_RGBA8888);
+  pixels.setDevicePixelRatio(1.0);
+  if (pixels.size() != QSize(kViewportSize, kViewportSize)) {
+    pixels = pixels.scaled(kViewportSize, kViewportSize, Qt::IgnoreAspectRatio,
+                           Qt::SmoothTransformation);
+  }
+  return pixels.mirrored(false, true);
+}
+
 QImage GrabWindow(MainWindow& window) {
   // A widget grab does not reliably carry GL content, so the viewport's framebuffer is drawn
   // over its place in the grab.

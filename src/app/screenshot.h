@@ -15,6 +15,11 @@ inline constexpr int kFirstFrameTimeoutMs = 20000;
 // least one frame, with the start-up model when there is one; false after timeoutMs.
 bool WaitUntilDrawn(MainWindow& window, int timeoutMs);
 
+// The viewport's frame as the BMP screenshot holds it: the whole frame, whatever the device
+// pixel ratio it was drawn at, scaled to the viewport's 512 x 512 pixels, RGBA, rows bottom-up as
+// GL reads them.
+QImage ScreenshotPixels(const QImage& frame);
+
 // The window's client area as an image, with the viewport's current frame in place.
 QImage GrabWindow(MainWindow& window);
 

@@ -161,6 +161,25 @@ TEST_F(MainWindowTest, BitmapScreenshotIsTheViewportIn16BitsBottomUp) {
   EXPECT_FALSE(window_.WriteScreenshot("/nonexistent-folder/shot.bmp"));
 }
 
+TEST(ScreenshotPixelsTest, AFrameOfAnyPixelRatioIsScaledWholeTo512BottomUp) {
+  // A frame drawn at ratio 2: four quadrants of their own colour.
+  QImage frame(1024, 1024, QImage::Format_RGB32);
+  frame.setDevicePixelRatio(2.0);
+  for (int y = 0; y < 1024; ++y) {
+    for (int x = 0; x < 1024; ++x) {
+      frame.setPixel(x, y, qRgb(x < 512 ? 200 : 10, y < 512 ? 200 : 10, 77));
+    }
+  }
+  const QImage pixels = app::ScreenshotPixels(frame);
+  ASSERT_EQ(pixels.size(), QSize(512, 512));
+  EXPECT_EQ(pixels.format(), QImage::Format_RGBA8888);
+  // Bottom-up: the first row is the frame's bottom one.
+  EXPECT_EQ(pixels.pixelColor(10, 10), QColor(200, 10, 77));
+  EXPECT_EQ(pixels.pixelColor(500, 10), QColor(10, 10, 77));
+  EXPECT_EQ(pixels.pixelColor(10, 500), QColor(200, 200, 77));
+  EXPECT_EQ(pixels.pixelColor(500, 500), QColor(10, 200, 77));
+}
+
 // Runs the built editor with the given arguments (on the same display) and returns its exit
 // code; its error output goes to *errors.
 int RunEditor(const QStringList& arguments, QString* errors) {

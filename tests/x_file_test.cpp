@@ -174,13 +174,6 @@ Mesh tri
   0;1;0;,
   0;0;-1;;
  }
- MeshTextureCoords
- {
-  3;
-  0;1;,
-  1;1;,
-  1;0;;
- }
 }
 Mesh
   {
@@ -188,7 +181,7 @@ Mesh
 5;5;5;;
 }
 )"));
-  EXPECT_EQ(Vertices(), (Rows{"0,0,0 n:1,0,0 t:0,1", "1,0,0 n:0,1,0 t:1,1", "0,1,0 n:0,0,-1 t:1,0",
+  EXPECT_EQ(Vertices(), (Rows{"0,0,0 n:1,0,0 t:0,0", "1,0,0 n:0,1,0 t:0,0", "0,1,0 n:0,0,-1 t:0,0",
                               "5,5,5 n:0,0,1 t:0,0"}));
   EXPECT_EQ(Faces(), (std::vector<F>{{0, 1, 2}}));
   // A bare "Mesh" without a brace after it is no header.

@@ -137,7 +137,7 @@ TEST_F(ClipboardTest, FacesTravelAsPositionsAmongTheCopiedVertices) {
   EXPECT_EQ(other.vertices.count(), 3u);
 }
 
-TEST_F(ClipboardTest, TheWordCursorMovesByEachWordPlusOne) {
+TEST_F(ClipboardTest, WordsAreSeparatedByAnyRunOfWhitespace) {
   auto read = [](std::string_view text) {
     format::ClipboardWords words(text);
     Words out;
@@ -145,32 +145,38 @@ TEST_F(ClipboardTest, TheWordCursorMovesByEachWordPlusOne) {
     return out;
   };
   EXPECT_EQ(read("a b\tc\nd"), (Words{"a", "b", "c", "d"}));
-  // One extra blank leaves the cursor on the next separator, a second extra one inside a word.
-  EXPECT_EQ(read("a  bc  def  g"), (Words{"a", "bc", "def", "f", "g"}));
-  EXPECT_EQ(read("a\r\nb\r\nc\r\nd"), (Words{"a", "b", "c", "d"}));
+  EXPECT_EQ(read("  a  bc \t def\n\n\tg "), (Words{"a", "bc", "def", "g"}));
+  EXPECT_EQ(read("a\r\nb\r\n\r\nc\rd"), (Words{"a", "b", "c", "d"}));
   EXPECT_EQ(read(std::string_view("a b\0c", 5)), (Words{"a", "b"}));
   EXPECT_EQ(read(" \n "), Words{});
 
-  format::ClipboardWords numbers("1.9 -1.9 abc 1e3 16777217 1e300 -nan 0x10 2.5");
+  format::ClipboardWords numbers("1.9 -1.9 abc 1e3  16777217 1e300 -nan 0x10 2.5x");
   std::vector<std::int64_t> integers;
   for (int i = 0; i < 8; ++i) integers.push_back(numbers.NextInteger().value());
   EXPECT_EQ(integers, (std::vector<std::int64_t>{1, -1, 0, 1000, 16777217, 1ll << 53, 0, 16}));
+  EXPECT_EQ(numbers.Peek(), "2.5x");
   EXPECT_EQ(numbers.NextNumber(), 2.5f);
   EXPECT_FALSE(numbers.NextNumber());
   EXPECT_FALSE(numbers.NextInteger());
 
-  // Copy never doubles a blank; a text that does is misread and pastes nothing.
-  std::string doubled;
-  for (char c : std::string(kTwoVertices))
-    doubled += c == ' ' ? std::string("  ") : std::string(1, c);
-  // The layout word is still read whole, but the count is read from its last letter.
-  const std::optional<format::PastedGeometry> misread = format::ReadGeometryClipboardText(doubled);
-  ASSERT_TRUE(misread);
-  EXPECT_TRUE(misread->vertices.empty());
-  clipboard.SetText(doubled);
-  EXPECT_EQ(command::PasteClipboard(model, clipboard), command::Refresh::None);
-  EXPECT_EQ(model.vertices.count(), 0u);
-  EXPECT_EQ(format::KindOfClipboardText(doubled), format::ClipboardKind::Geometry);
+  // A text edited by hand, with blanks doubled, leading and trailing, pastes as Copy's own.
+  std::string spaced;
+  for (char c : std::string(kTwoVertices)) {
+    spaced += c == ' ' ? std::string("  ") : c == '\n' ? std::string(" \r\n\t") : std::string(1, c);
+  }
+  const std::optional<format::PastedGeometry> pasted = format::ReadGeometryClipboardText(spaced);
+  ASSERT_TRUE(pasted);
+  ASSERT_EQ(pasted->vertices.size(), 2u);
+  EXPECT_EQ(pasted->vertices[0].position, (Vector3{1, 2, 3}));
+  EXPECT_EQ(pasted->vertices[1].position, (Vector3{0, 0, 0}));
+  EXPECT_EQ(pasted->vertices[1].normal, (Vector3{0, 0, 1}));
+  EXPECT_EQ(pasted->vertices[1].v, 0.5f);
+  clipboard.SetText(spaced);
+  EXPECT_EQ(command::PasteClipboard(model, clipboard), command::Refresh::Mesh);
+  MemoryClipboard copied;
+  ASSERT_TRUE(command::CopySelection(model, PanelList::Vertex, copied));
+  EXPECT_EQ(copied.Text(), kTwoVertices);
+  EXPECT_EQ(format::KindOfClipboardText(" \n VERTICES"), format::ClipboardKind::Geometry);
   EXPECT_EQ(format::KindOfClipboardText("KEYBONE\r\n1"), format::ClipboardKind::KeyBone);
   EXPECT_EQ(format::KindOfClipboardText("VERTICESX"), format::ClipboardKind::None);
 }
@@ -195,13 +201,21 @@ TEST_F(ClipboardTest, BadGeometryTextsPasteOnlyWhatTheyHold) {
   EXPECT_EQ(read->vertices[2].v, 1.0f);
   EXPECT_EQ(read->faces, (std::vector<std::array<std::uint32_t, 3>>{{0, 1, 2}, {2, 1, 0}}));
   EXPECT_LE(read->faces.capacity(), text.size() / 6);
-  // A vertex count far beyond the text: the words after the vertices are read as numbers too,
-  // until a vertex runs past the end.
-  const std::string many = "VERTICES { POSITION_NORMAL_TEXCOORDS 2e9\n1 2 3 4 5 6 7 8\n}\n";
+  // Counts beyond the entries stop at their section's end: the words after it are no numbers.
+  const std::string many =
+      "VERTICES { POSITION_NORMAL_TEXCOORDS 2e9\n1 2 3 4 5 6 7 8\n1 1 1 1\n}\n"
+      "TRIANGLES { 3\n0 0 0\n0 0\n}\nVERTICES { POSITION_NORMAL_TEXCOORDS 1\n1 2 3 4 5 6 7 8\n}\n";
   const std::optional<format::PastedGeometry> big = format::ReadGeometryClipboardText(many);
   ASSERT_TRUE(big);
   EXPECT_EQ(big->vertices.size(), 1u);
+  EXPECT_EQ(big->faces, (std::vector<std::array<std::uint32_t, 3>>{{0, 0, 0}}));
   EXPECT_LE(big->vertices.capacity(), many.size() / 16);
+  const std::optional<format::PastedGeometry> over = format::ReadGeometryClipboardText(
+      "VERTICES { POSITION_NORMAL_TEXCOORDS 3\n1 2 3 4 5 6 7 8\n0 0 0 0 0 0 0 0\n}\n"
+      "TRIANGLES { 1\n0 1 1\n}\n");
+  ASSERT_TRUE(over);
+  EXPECT_EQ(over->vertices.size(), 2u);
+  EXPECT_EQ(over->faces, (std::vector<std::array<std::uint32_t, 3>>{{0, 1, 1}}));
   const std::optional<format::PastedGeometry> cut =
       format::ReadGeometryClipboardText("VERTICES { POSITION_NORMAL_TEXCOORDS 5\n1 2 3 4 5 6 7");
   ASSERT_TRUE(cut);

@@ -2,6 +2,7 @@
 // Targa types and depths, the grid, and damaged input.
 #include <dirent.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -112,6 +113,7 @@ struct TgaHeader {
   std::uint8_t idLength = 0;
   std::uint8_t mapType = 0;
   std::uint8_t type = 2;
+  std::uint16_t mapFirst = 0;
   std::uint16_t mapLength = 0;
   std::uint8_t mapBits = 0;
   std::uint16_t width = 1;
@@ -129,6 +131,7 @@ std::string Tga(const TgaHeader& h, std::string_view rest) {
   bytes[0] = static_cast<char>(h.idLength);
   bytes[1] = static_cast<char>(h.mapType);
   bytes[2] = static_cast<char>(h.type);
+  put16(3, h.mapFirst);
   put16(5, h.mapLength);
   bytes[7] = static_cast<char>(h.mapBits);
   put16(12, h.width);
@@ -151,9 +154,8 @@ using V = std::vector<int>;
 TEST(TgaReader, TypesDepthsRunLengthAndOrder) {
   EXPECT_EQ(Pixels(Tga({.width = 2, .depth = 32, .descriptor = 8}, "\1\2\3\4\5\6\7\10")),
             (V{2, 1, 1, 2, 3, 4, 5, 6, 7, 8}));
-  // Descriptor 0: stored in reverse order; 24 bits leave the fourth byte 0.
-  EXPECT_EQ(Pixels(Tga({.width = 2, .descriptor = 0}, "\1\2\3\4\5\6")),
-            (V{2, 1, 4, 5, 6, 0, 1, 2, 3, 0}));
+  // 24 bits leave the fourth byte 0.
+  EXPECT_EQ(Pixels(Tga({.width = 2}, "\1\2\3\4\5\6")), (V{2, 1, 1, 2, 3, 0, 4, 5, 6, 0}));
   // 16 bits: 1 10101 01010 11111.
   EXPECT_EQ(Pixels(Tga({.depth = 16}, "\x5F\xD5")), (V{1, 1, 248, 80, 168, 0}));
   // Colour-mapped, after a two-byte ID; an index past the palette stays black.
@@ -171,6 +173,22 @@ TEST(TgaReader, TypesDepthsRunLengthAndOrder) {
       Pixels(Tga({.mapType = 1, .type = 9, .mapLength = 2, .mapBits = 24, .width = 3, .depth = 8},
                  palette + "\x82\1"s)),
       (V{3, 1, 20, 21, 22, 0, 20, 21, 22, 0, 20, 21, 22, 0}));
+  // A palette whose first entry is index 39: indices below it or past its end stay black.
+  EXPECT_EQ(Pixels(Tga({.mapType = 1,
+                        .type = 1,
+                        .mapFirst = 39,
+                        .mapLength = 2,
+                        .mapBits = 24,
+                        .width = 4,
+                        .depth = 8},
+                       palette + "\x28\x27\x26\x29"s)),
+            (V{4, 1, 20, 21, 22, 0, 10, 11, 12, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  // Grey: the value as blue, green and red; 16 bits add alpha; run-length type 11.
+  EXPECT_EQ(Pixels(Tga({.type = 3, .width = 2, .depth = 8}, "\x10\xF0")),
+            (V{2, 1, 16, 16, 16, 0, 240, 240, 240, 0}));
+  EXPECT_EQ(Pixels(Tga({.type = 3, .depth = 16}, "\x10\x80")), (V{1, 1, 16, 16, 16, 128}));
+  EXPECT_EQ(Pixels(Tga({.type = 11, .width = 3, .depth = 8}, "\x81\x07\x00\x09"s)),
+            (V{3, 1, 7, 7, 7, 0, 7, 7, 7, 0, 9, 9, 9, 0}));
   // A run of two, then two raw pixels.
   EXPECT_EQ(Pixels(Tga({.type = 10, .width = 2, .height = 2}, "\x81\1\2\3\1\4\5\6\7\10\11")),
             (V{2, 2, 1, 2, 3, 0, 1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0}));
@@ -185,11 +203,34 @@ TEST(TgaReader, TypesDepthsRunLengthAndOrder) {
   EXPECT_EQ(Pixels(Tga({.width = 0, .height = 9}, "")), (V{0, 9}));
 }
 
+// A 3 x 2 grey picture (top row 1 2 3, bottom row 4 5 6) as a file stores it with `descriptor`.
+std::string GreyPicture(std::uint8_t descriptor) {
+  std::string rows[2] = {"\1\2\3", "\4\5\6"};
+  if ((descriptor & 0x10) != 0) {
+    for (std::string& row : rows) std::reverse(row.begin(), row.end());
+  }
+  if ((descriptor & 0x20) == 0) std::swap(rows[0], rows[1]);
+  return Tga({.type = 3, .width = 3, .height = 2, .depth = 8, .descriptor = descriptor},
+             rows[0] + rows[1]);
+}
+
+TEST(TgaReader, OnePictureWhateverOrderTheFileStoresItsRowsIn) {
+  const V picture{3, 2, 1, 1, 1, 0, 2, 2, 2, 0, 3, 3, 3, 0, 4, 4, 4, 0, 5, 5, 5, 0, 6, 6, 6, 0};
+  for (std::uint8_t descriptor : {0x00, 0x20, 0x10, 0x30, 0x08, 0x28}) {
+    EXPECT_EQ(Pixels(GreyPicture(descriptor)), picture) << int{descriptor};
+  }
+  // Run-length packets cross rows; the rows still come out in picture order.
+  EXPECT_EQ(
+      Pixels(Tga({.type = 10, .width = 1, .height = 3, .descriptor = 0}, "\x81\1\1\1\0\2\2\2"s)),
+      (V{1, 3, 2, 2, 2, 0, 1, 1, 1, 0, 1, 1, 1, 0}));
+}
+
 TEST(TgaReader, RefusesWhatItCannotRead) {
   const std::string palette = "\1\2\3";
   for (const std::string& file : {
-           Tga({.type = 3, .depth = 8}, "\1"),  // grey
-           Tga({}, "\1\2\3").substr(0, 17),     // short header
+           Tga({.type = 3, .depth = 24}, "\1\2\3"),  // grey
+           Tga({.type = 32, .depth = 8}, "\1"),
+           Tga({}, "\1\2\3").substr(0, 17),  // short header
            Tga({.depth = 8}, "\1"),
            Tga({.depth = 15}, "\1\2"),  // depths
            Tga({.type = 1, .mapLength = 1, .mapBits = 24, .depth = 8}, palette + "\0"s),
@@ -242,6 +283,14 @@ TEST_F(HeightmapTest, GridOfVerticesAndFaces) {
   edit::Undo(model);
   EXPECT_EQ(model.faces.count(), 1u);
 
+  // The picture's top-left pixel is vertex 0 whichever way the rows are stored.
+  for (std::uint8_t descriptor : {0x00, 0x20, 0x30}) {
+    model.Reset();
+    ASSERT_TRUE(importers::ImportHeightmapFrom(model, GreyPicture(descriptor)));
+    EXPECT_EQ(model.vertices.Nth(0)->position, (Vector3{0, 1 / 255.0f, 0}));
+    EXPECT_EQ(model.vertices.Nth(5)->position, (Vector3{2 / 3.0f, 6 / 255.0f, 0.5f}));
+  }
+
   TempFolder folder;
   const std::string path = folder.File("land.tga");
   WriteFile(path, Tga({.width = 5, .height = 3, .descriptor = 0}, std::string(45, '\x33')));
@@ -257,20 +306,20 @@ TEST_F(HeightmapTest, GridOfVerticesAndFaces) {
 
 TEST_F(HeightmapTest, UnreadableImagesBuildNothingAndCloseTheirFiles) {
   TempFolder folder;
-  const std::string grey = folder.File("grey.tga");
+  const std::string odd = folder.File("odd.tga");
   const std::string cut = folder.File("cut.tga");
-  WriteFile(grey, Tga({.type = 3, .depth = 8}, "\1"));
+  WriteFile(odd, Tga({.type = 3, .depth = 32}, "\1\2\3\4"));
   WriteFile(cut, Tga({.width = 200, .height = 200}, "\1\2\3"));
   const int before = OpenFiles();
   for (int i = 0; i < 20; ++i) {
-    EXPECT_FALSE(importers::ImportHeightmap(model, grey));
+    EXPECT_FALSE(importers::ImportHeightmap(model, odd));
     EXPECT_FALSE(importers::ImportHeightmap(model, cut));
     EXPECT_FALSE(importers::ImportHeightmap(model, folder.File("missing.tga")));
   }
   EXPECT_EQ(OpenFiles(), before);
   // Each refusal is said; Open then leaves the model as it was.
   EXPECT_EQ(host.errorCount(), 60u);
-  EXPECT_EQ(command::OpenModel(model, grey), command::Opened::Failed);
+  EXPECT_EQ(command::OpenModel(model, odd), command::Opened::Failed);
   EXPECT_EQ(model.vertices.count() + model.faces.count(), 0u);
   EXPECT_EQ(model.journal.position(), 0u);
 }

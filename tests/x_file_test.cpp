@@ -157,6 +157,38 @@ Frame Root {
             (std::vector<F>{{2, 1, 0}, {3, 4, 5}, {3, 5, 6}, {3, 4, 5}, {3, 5, 6}, {3, 6, 7}}));
 }
 
+TEST_F(XFileTest, ReadsBlocksWithTheirBraceOnTheNextLine) {
+  EXPECT_TRUE(Import(R"(xof 0302txt 0032
+Mesh tri
+{
+ 3;
+ 0;0;0;,
+ 1;0;0;,
+ 0;1;0;;
+ 1;
+ 3;0,1,2;;
+ MeshNormals
+ {
+  3;
+  1;0;0;,
+  0;1;0;,
+  0;0;-1;;
+ }
+}
+Mesh
+  {
+1;
+5;5;5;;
+}
+)"));
+  EXPECT_EQ(Vertices(), (Rows{"0,0,0 n:1,0,0 t:0,0", "1,0,0 n:0,1,0 t:0,0", "0,1,0 n:0,0,-1 t:0,0",
+                              "5,5,5 n:0,0,1 t:0,0"}));
+  EXPECT_EQ(Faces(), (std::vector<F>{{0, 1, 2}}));
+  // A bare "Mesh" without a brace after it is no header.
+  Import("Mesh\n1;\n5;5;5;;\n");
+  EXPECT_EQ(model.vertices.count(), 0u);
+}
+
 TEST_F(XFileTest, RefusesBinaryFilesAndSurvivesBrokenOnes) {
   for (std::string_view header : {"xof 0302bin 0032", "xof 0303bzip0032", "xof 0303tzip0064"}) {
     EXPECT_FALSE(Import(std::string(header) + "\nMesh m {\n1;\n1;2;3;;\n"));

@@ -150,18 +150,7 @@ std::string KeyBoneClipboardText(const Matrix4& matrix) {
 
 // ---- reading
 
-ClipboardWords::ClipboardWords(std::string_view text) {
-  text = text.substr(0, text.find('\0'));
-  if (text.find("\r\n") != std::string_view::npos) {
-    normalised_.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-      normalised_ += text[i];
-    }
-    text = normalised_;
-  }
-  text_ = text;
-}
+ClipboardWords::ClipboardWords(std::string_view text) : text_(text.substr(0, text.find('\0'))) {}
 
 std::size_t ClipboardWords::WordStart() const {
   std::size_t start = cursor_;
@@ -175,18 +164,18 @@ std::size_t ClipboardWords::WordEnd(std::size_t from) const {
 }
 
 std::string_view ClipboardWords::Take(std::size_t start, std::size_t end) {
-  if (start == end) {
-    cursor_ = text_.size();
-    return {};
-  }
-  // The cursor moves from where it stood, not from where the word began.
-  cursor_ = std::min(text_.size(), cursor_ + (end - start) + 1);
+  cursor_ = start == end ? text_.size() : end;
   return text_.substr(start, end - start);
 }
 
 std::string_view ClipboardWords::Next() {
   const std::size_t start = WordStart();
   return Take(start, WordEnd(start));
+}
+
+std::string_view ClipboardWords::Peek() const {
+  const std::size_t start = WordStart();
+  return text_.substr(start, WordEnd(start) - start);
 }
 
 std::optional<float> ClipboardWords::NextNumber() {
@@ -223,7 +212,7 @@ std::optional<std::int64_t> ClipboardWords::NextInteger() {
 }
 
 ClipboardKind KindOfClipboardText(std::string_view text) {
-  ClipboardWords words(text);  // owns the text the word may point into
+  ClipboardWords words(text);
   const std::string_view first = words.Next();
   if (first == "VERTICES") return ClipboardKind::Geometry;
   if (first == "ANIMATION") return ClipboardKind::Animation;
@@ -271,11 +260,13 @@ bool ReadGeometry(std::string_view text, Sink& sink) {
                      vertexCount, static_cast<std::int64_t>(words.Remaining() / 16))),
                  words.Remaining());
   }
+  // A count larger than the entries stops at the section's closing brace.
+  auto nextNumber = [&words] { return words.Peek() == "}" ? std::nullopt : words.NextNumber(); };
   for (std::int64_t i = 0; i < vertexCount; ++i) {
     float values[8];
     bool complete = true;
     for (float& value : values) {
-      const std::optional<float> number = words.NextNumber();
+      const std::optional<float> number = nextNumber();
       if (!number) {
         complete = false;
         break;
@@ -304,7 +295,8 @@ bool ReadGeometry(std::string_view text, Sink& sink) {
     bool complete = true;
     bool valid = true;
     for (std::uint32_t& corner : corners) {
-      const std::optional<std::int64_t> position = words.NextInteger();
+      const std::optional<std::int64_t> position =
+          words.Peek() == "}" ? std::nullopt : words.NextInteger();
       if (!position) {
         complete = false;
         break;

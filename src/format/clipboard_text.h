@@ -36,20 +36,15 @@ std::string KeyBoneClipboardText(const Matrix4& matrix);
 
 // ---- reading pasted text
 
-// Pasted text is read a word at a time from a cursor: each word is the run of non-whitespace
-// characters from the cursor on (whitespace before it skipped), after which the cursor moves on
-// by the word's length plus one. Words separated by exactly one whitespace character (as Copy
-// writes them) are all read in turn; a longer run of whitespace leaves the cursor short, and
-// from a second such run on words are read from their middles. A CR LF line end counts as one
-// character. The text ends at its end or at a zero byte.
+// Pasted text is read a word at a time: each word is a run of non-whitespace characters, and
+// words are separated by any run of blanks, tabs and line ends (CR LF included), so a text
+// edited by hand reads as Copy's own. The text ends at its end or at a zero byte.
 class ClipboardWords {
  public:
+  // The words it hands out point into `text`, which must outlive them.
   explicit ClipboardWords(std::string_view text);
-  // The words it hands out may point into its own copy of the text: it stays where it is.
-  ClipboardWords(const ClipboardWords&) = delete;
-  ClipboardWords& operator=(const ClipboardWords&) = delete;
 
-  // The next word; empty once no word is left. It lives as long as this reader.
+  // The next word; empty once no word is left.
   std::string_view Next();
   // The next word as a number ("1.5", "-2", "1e3"; a word that is not a number reads 0);
   // nullopt once no word is left.
@@ -57,6 +52,8 @@ class ClipboardWords {
   // The next word as a number cut toward zero to a whole number (held within +-2^53);
   // nullopt once no word is left.
   std::optional<std::int64_t> NextInteger();
+  // The next word without moving on; empty once no word is left.
+  std::string_view Peek() const;
   // Characters not yet passed by the cursor.
   std::size_t Remaining() const { return text_.size() - cursor_; }
 
@@ -65,7 +62,6 @@ class ClipboardWords {
   std::size_t WordEnd(std::size_t from) const;                // the first whitespace from there on
   std::string_view Take(std::size_t start, std::size_t end);  // the word; moves the cursor
 
-  std::string normalised_;  // the text with CR LF made LF, when it had any
   std::string_view text_;
   std::size_t cursor_ = 0;
 };
@@ -101,8 +97,9 @@ struct PastedGeometry {
 
 // Reads a geometry text: "VERTICES", "{", the layout word, the count and the vertices; then
 // "}" and, when the next word is "TRIANGLES", "{", the count and the faces. A count larger than
-// the text holds reads what is there: a vertex or face whose numbers run past the end of the
-// text is not read. nullopt when the layout word is not "POSITION_NORMAL_TEXCOORDS".
+// the entries reads what is there: a vertex or face whose numbers run into its section's "}" or
+// past the end of the text is not read. nullopt when the layout word is not
+// "POSITION_NORMAL_TEXCOORDS".
 std::optional<PastedGeometry> ReadGeometryClipboardText(std::string_view text);
 
 // Reads a geometry text as ReadGeometryClipboardText does and adds what it holds as it goes:

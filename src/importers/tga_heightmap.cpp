@@ -21,15 +21,31 @@ namespace {
 
 constexpr std::size_t kHeaderSize = 18;
 
+enum class PixelKind { Mapped, Colour, Grey };
+
 struct TgaFormat {
+  PixelKind kind = PixelKind::Colour;
   bool runLength = false;
-  bool reversed = false;                  // descriptor byte 0: pixel i goes to count - 1 - i
   std::size_t bytesPerPixel = 0;          // in the file
+  std::size_t firstEntry = 0;             // the colour map index of the palette's first entry
   std::span<const std::uint8_t> palette;  // 24-bit entries blue, green, red (colour-mapped)
 };
 
 // Stores one pixel of the file (`bytesPerPixel` bytes) at `out` (4 bytes, zero before).
 void StorePixel(const TgaFormat& format, std::span<const std::uint8_t> in, std::uint8_t* out) {
+  if (format.kind == PixelKind::Grey) {
+    out[0] = out[1] = out[2] = in[0];
+    if (format.bytesPerPixel == 2) out[3] = in[1];  // grey and alpha
+    return;
+  }
+  if (format.kind == PixelKind::Mapped) {
+    // An index outside the palette leaves the pixel black.
+    const std::size_t index = in[0];
+    if (index >= format.firstEntry && index - format.firstEntry < format.palette.size() / 3) {
+      std::memcpy(out, &format.palette[3 * (index - format.firstEntry)], 3);
+    }
+    return;
+  }
   switch (format.bytesPerPixel) {
     case 4:
       std::memcpy(out, in.data(), 4);
@@ -37,17 +53,13 @@ void StorePixel(const TgaFormat& format, std::span<const std::uint8_t> in, std::
     case 3:
       std::memcpy(out, in.data(), 3);
       break;
-    case 2: {
+    default: {
       const unsigned v = ByteReader(in).U16();
       out[0] = static_cast<std::uint8_t>(v * 8);
       out[1] = static_cast<std::uint8_t>((v >> 5) * 8);
       out[2] = static_cast<std::uint8_t>((v >> 10) * 8);
       break;
     }
-    default:
-      // An index past the palette's end leaves the pixel black.
-      if (in[0] < format.palette.size() / 3) std::memcpy(out, &format.palette[3 * in[0]], 3);
-      break;
   }
 }
 
@@ -58,8 +70,7 @@ bool DecodePixels(const TgaFormat& format, ByteReader in, std::size_t count, std
   // Stores `n` pixels from `pixels` from pixel `i` on.
   auto store = [&](std::size_t i, std::size_t n, std::span<const std::uint8_t> pixels) {
     for (std::size_t k = 0; out != nullptr && k < n; ++k, ++i) {
-      StorePixel(format, pixels.subspan(k * step, step),
-                 out + 4 * (format.reversed ? count - 1 - i : i));
+      StorePixel(format, pixels.subspan(k * step, step), out + 4 * i);
     }
   };
   if (!format.runLength) {
@@ -90,13 +101,29 @@ bool DecodePixels(const TgaFormat& format, ByteReader in, std::size_t count, std
   return true;
 }
 
+// Puts the pixels, read in file order, in picture order: top row first, each row from its left.
+void ToPictureOrder(TgaImage& image, bool bottomUp, bool rightToLeft) {
+  const std::size_t w = static_cast<std::size_t>(image.width);
+  const std::size_t h = static_cast<std::size_t>(image.height);
+  std::uint8_t* pixels = image.pixels.data();
+  for (std::size_t r = 0; bottomUp && r < h / 2; ++r) {
+    std::swap_ranges(pixels + 4 * w * r, pixels + 4 * w * (r + 1), pixels + 4 * w * (h - 1 - r));
+  }
+  for (std::size_t r = 0; rightToLeft && r < h; ++r) {
+    std::uint8_t* row = pixels + 4 * w * r;
+    for (std::size_t c = 0; c < w / 2; ++c) {
+      std::swap_ranges(row + 4 * c, row + 4 * c + 4, row + 4 * (w - 1 - c));
+    }
+  }
+}
+
 bool Decode(std::string_view bytes, TgaImage& image) {
   ByteReader in(bytes);
   if (in.Remaining() < kHeaderSize) return false;
   const unsigned idLength = in.U8();
   const unsigned mapType = in.U8();
   const unsigned type = in.U8();
-  in.Skip(2);  // first colour map entry
+  const std::size_t firstEntry = in.U16();
   const std::size_t mapLength = in.U16();
   const unsigned mapEntryBits = in.U8();
   in.Skip(4);  // image origin
@@ -106,17 +133,20 @@ bool Decode(std::string_view bytes, TgaImage& image) {
   const unsigned descriptor = in.U8();
 
   TgaFormat format;
-  format.runLength = type == 9 || type == 10;
-  format.reversed = descriptor == 0;
-  bool palette = false;
+  format.runLength = type >= 9 && type <= 11;
   std::size_t mapBytes = 0;
   if (type == 1 || type == 9) {
     if (mapType == 0 || mapLength == 0 || mapEntryBits != 24 || depth != 8) return false;
-    palette = true;
+    format.kind = PixelKind::Mapped;
+    format.firstEntry = firstEntry;
     mapBytes = 3 * mapLength;
-  } else if (type == 2 || type == 10) {
-    if (depth != 16 && depth != 24 && depth != 32) return false;
-    // A true-colour image may still carry a colour map, which sits before its pixels.
+  } else if (type == 2 || type == 10 || type == 3 || type == 11) {
+    format.kind = type == 2 || type == 10 ? PixelKind::Colour : PixelKind::Grey;
+    const bool depthRead = format.kind == PixelKind::Colour
+                               ? depth == 16 || depth == 24 || depth == 32
+                               : depth == 8 || depth == 16;
+    if (!depthRead) return false;
+    // An image of direct pixels may still carry a colour map, which sits before its pixels.
     if (mapType != 0) mapBytes = mapLength * ((mapEntryBits + 7) / 8);
   } else {
     return false;
@@ -125,7 +155,7 @@ bool Decode(std::string_view bytes, TgaImage& image) {
   in.Skip(idLength);
   const std::span<const std::uint8_t> map = in.Bytes(mapBytes);
   if (in.Failed()) return false;
-  if (palette) format.palette = map;
+  if (format.kind == PixelKind::Mapped) format.palette = map;
 
   const std::size_t count = width * height;
   if (count > kMaxTgaPixels) return false;
@@ -134,6 +164,8 @@ bool Decode(std::string_view bytes, TgaImage& image) {
   DecodePixels(format, in, count, image.pixels.data());
   image.width = static_cast<int>(width);
   image.height = static_cast<int>(height);
+  // Descriptor bit 5: rows from the top down (else from the bottom up); bit 4: right to left.
+  ToPictureOrder(image, (descriptor & 0x20) == 0, (descriptor & 0x10) != 0);
   return true;
 }
 

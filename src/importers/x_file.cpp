@@ -7,7 +7,8 @@
 //   entry points ........... ImportXFile, ImportXFileFrom
 //
 // Vertices and faces are added through the journaled primitives (each addition one Undo step).
-// Every form may be indented, as exporters indent blocks inside frames. A mesh's face, normal
+// Every form may be indented, as exporters indent blocks inside frames, and a block's "{" may
+// stand on the line after its header ("Mesh name", then "{"). A mesh's face, normal
 // and coordinate lists count from its own first vertex, so several meshes in one file each keep
 // their own faces; an index outside the mesh is ignored. A face of four or more corners becomes
 // a fan of triangles around its first corner. Counts never reserve more than the text can hold,
@@ -18,6 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -116,17 +118,18 @@ bool FaceOf(std::string_view line, std::vector<std::int32_t>& corners) {
   return true;
 }
 
-// "Mesh" as a word (not the start of MeshNormals and the like), then the name or the brace:
-// "Mesh name {", "Mesh {", "Mesh{".
-bool IsMeshHeader(std::string_view line) {
+// "Mesh" as a word (not the start of MeshNormals and the like), then what follows it on the line
+// ("name {", "{", or, with the brace on the next line, "name" or nothing); nullopt for any other
+// line.
+std::optional<std::string_view> MeshHeaderRest(std::string_view line) {
   LineScan s(line);
-  if (!s.Word("Mesh")) return false;
+  if (!s.Word("Mesh")) return std::nullopt;
   const std::string_view rest = s.rest();
   if (!rest.empty() && ((rest[0] >= 'A' && rest[0] <= 'Z') || (rest[0] >= 'a' && rest[0] <= 'z'))) {
-    return false;
+    return std::nullopt;
   }
   s.SkipBlanks();
-  return !s.rest().empty();
+  return s.rest();
 }
 
 bool StartsWithWord(std::string_view line, std::string_view word) {
@@ -151,11 +154,14 @@ class XReader {
   void Run() {
     std::string_view line;
     while (NextLine(line)) {
-      if (IsMeshHeader(line)) {
-        ReadMesh();
+      if (const std::optional<std::string_view> rest = MeshHeaderRest(line)) {
+        // A bare "Mesh" is a header only with its brace on the next line.
+        if (PassOpeningBrace(line) || !rest->empty()) ReadMesh();
       } else if (StartsWithWord(line, "MeshNormals")) {
+        PassOpeningBrace(line);
         ReadNormals();
       } else if (StartsWithWord(line, "MeshTextureCoords")) {
+        PassOpeningBrace(line);
         ReadTextureCoordinates();
       }
     }
@@ -173,6 +179,17 @@ class XReader {
     line = std::string_view(start, length);
     pos_ += length + 1;
     return true;
+  }
+
+  // Whether a block header has its "{": on its own line or, as several exporters write it, on
+  // the next line, which is then passed over. Any other next line is left to be read.
+  bool PassOpeningBrace(std::string_view header) {
+    if (header.find('{') != std::string_view::npos) return true;
+    const std::size_t start = pos_;
+    std::string_view line;
+    if (NextLine(line) && LineScan(line).Word("{")) return true;
+    pos_ = start;
+    return false;
   }
 
   // How many entries of at least `shortest` characters (line end included) the rest can hold.

@@ -22,6 +22,15 @@ struct Headless {
   Model model{host, textures};
 };
 
+// A model opened from `path` as --info and --convert read it: every "load this object?" question
+// of the importers answered Yes.
+std::unique_ptr<Headless> OpenHeadless(std::string_view path, std::FILE* errors) {
+  auto headless = std::make_unique<Headless>(errors);
+  headless->host.SetUnscriptedAnswer(true);
+  command::OpenModel(headless->model, path);
+  return headless;
+}
+
 std::string Fixed6(float value) {
   char text[format::kMaxFixed6Length];
   return std::string(text, format::FormatFixed6(text, value));
@@ -30,9 +39,8 @@ std::string Fixed6(float value) {
 }  // namespace
 
 int PrintModelInfo(std::string_view path, std::FILE* out, std::FILE* errors) {
-  auto headless = std::make_unique<Headless>(errors);
-  Model& model = headless->model;
-  command::OpenModel(model, path);
+  const std::unique_ptr<Headless> headless = OpenHeadless(path, errors);
+  const Model& model = headless->model;
 
   std::uint64_t keys = 0;
   std::uint64_t keyBones = 0;
@@ -62,9 +70,7 @@ int PrintModelInfo(std::string_view path, std::FILE* out, std::FILE* errors) {
 }
 
 int ConvertModel(std::string_view input, std::string_view output, std::FILE* errors) {
-  auto headless = std::make_unique<Headless>(errors);
-  headless->host.SetUnscriptedAnswer(true);
-  command::OpenModel(headless->model, input);
+  const std::unique_ptr<Headless> headless = OpenHeadless(input, errors);
   const command::Saved saved = command::SaveModel(headless->model, output);
   if (saved == command::Saved::NothingToSave) {
     std::fprintf(errors, "zmfedit: nothing was written to %.*s: the model has no vertices\n",

@@ -6,8 +6,9 @@
 
 namespace zmf::script {
 
-// Loads the file as Open does and prints its counts and bounding box to `out`. Error boxes go to
-// `errors`. Returns 0, or 1 when an error was reported.
+// Loads the file as Open does, questions answered Yes as ConvertModel answers them, and prints its
+// counts and bounding box to `out`. Error boxes go to `errors`. Returns 0, or 1 when an error was
+// reported.
 int PrintModelInfo(std::string_view path, std::FILE* out, std::FILE* errors);
 
 // Loads `input` as Open does and saves it to `output` as Save does; questions are answered Yes.

@@ -175,6 +175,20 @@ TEST_F(CommandLineToolTest, InfoPrintsCountsAndBounds) {
             "vertices 4\nfaces 2\nmaterials 10\nbones 2\nanimations 1\nkeys 2\nkey bones 3\n"
             "bounds -0.100000 -2.250000 -123.456001 1.500000 2500000.000000 3.000000\n");
 
+  // An importer's "load this mesh?" is answered Yes, as --convert answers it.
+  const std::string md5 = folder_.File("tri.md5mesh");
+  WriteFile(
+      md5,
+      "MD5Version 10\nnumJoints 1\nnumMeshes 1\njoints {\n\"root\" -1 ( 0 0 0 ) ( 0 0 0 )\n}\n"
+      "mesh {\nnumverts 3\nvert 0 ( 0 0 ) 0 1\nvert 1 ( 0 0 ) 1 1\nvert 2 ( 0 0 ) 2 1\n"
+      "numtris 1\ntri 0 0 1 2\nnumweights 3\nweight 0 0 1 ( 0 0 0 )\n"
+      "weight 1 0 1 ( 1 0 0 )\nweight 2 0 1 ( 0 2 0 )\n}\n");
+  const Result mesh = RunEditor({"--info", md5});
+  EXPECT_EQ(mesh.exitCode, 0) << mesh.errors;
+  EXPECT_EQ(mesh.out.substr(0, 19), "vertices 3\nfaces 1\n") << mesh.out;
+  ASSERT_EQ(RunEditor({"--convert", md5, folder_.File("tri.zmf")}).exitCode, 0);
+  EXPECT_EQ(RunEditor({"--info", folder_.File("tri.zmf")}).out, mesh.out);
+
   const std::string missing = folder_.File("missing.zmf");
   const Result none = RunEditor({"--info", missing});
   EXPECT_EQ(none.exitCode, 1);

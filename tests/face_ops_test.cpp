@@ -377,6 +377,12 @@ TEST_F(FaceCommands, ScriptsRunEachCommandWithItsAnswers) {
   // One Undo takes the whole split back.
   EXPECT_EQ(Run("new\nadd-triad\nselect-all\nanswer yes\nsplit-face\nundo\n"),
             Run("new\nadd-triad\n"));
+  // Cancel, where Yes and No both go on, runs nothing.
+  for (const char* command : {"split-face\n", "duplicate-vertices\n", "reflection\n"}) {
+    EXPECT_EQ(Run(std::string("new\nadd-triad\nselect-all\ncancel\n") + command),
+              Run("new\nadd-triad\nselect-all\n"))
+        << command;
+  }
 
   // Face 0 reaches all the triad's faces; once they are deleted its vertices are the
   // unconnected ones. What remains is the pyramid as it is saved on its own.

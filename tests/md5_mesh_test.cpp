@@ -144,6 +144,20 @@ TEST_F(Md5MeshTest, EachMeshIsAskedForAndItsTrianglesAreReversed) {
   EXPECT_THAT(ValidateModel(model, kImportedModelRules), ::testing::IsEmpty());
 }
 
+TEST_F(Md5MeshTest, YesOrNoToAllAnswersForTheMeshesStillToComeAndNamelessMeshesAreNumbered) {
+  const std::string text = Md5({kRootJoint}, {Triangle(""), Triangle("b"), Triangle("c")});
+  for (const char* all : {"yes-to-all", "no-to-all"}) {
+    model.Reset();
+    host.ClearEvents();
+    host.QueueYes(false);
+    host.QueueText(all);
+    Import(text);
+    EXPECT_EQ(Questions(), (std::vector<std::string>{"Load the mesh: mesh 1?|Load Mesh",
+                                                     "Load the mesh: b?|Load Mesh"}));
+    EXPECT_EQ(model.vertices.count(), std::string(all) == "yes-to-all" ? 6u : 0u);
+  }
+}
+
 TEST_F(Md5MeshTest, JointsBeyondTheBoneTablePlaceVerticesButHoldNone) {
   std::vector<std::string> joints{kRootJoint};
   for (int j = 1; j < 130; ++j) {

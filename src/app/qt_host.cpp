@@ -87,6 +87,38 @@ bool QtHost::AskYesNo(std::string_view text, std::string_view caption) {
                                QMessageBox::Yes) == QMessageBox::Yes;
 }
 
+std::optional<bool> QtHost::AskYesNoCancel(std::string_view text, std::string_view caption) {
+  if (unattended_) return false;
+  const BoxOverWork overWork(*this);
+  QMessageBox box(QMessageBox::Question, ToQString(caption), ToQString(text),
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, mainWindow_);
+  box.setDefaultButton(QMessageBox::Yes);
+  box.setEscapeButton(QMessageBox::Cancel);
+  const int answer = box.exec();
+  if (answer == QMessageBox::Cancel) return std::nullopt;
+  return answer == QMessageBox::Yes;
+}
+
+EachAnswer QtHost::AskForEach(std::string_view text, std::string_view caption) {
+  if (unattended_) return EachAnswer::No;
+  const BoxOverWork overWork(*this);
+  QMessageBox box(QMessageBox::Question, ToQString(caption), ToQString(text),
+                  QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::NoToAll,
+                  mainWindow_);
+  box.setDefaultButton(QMessageBox::Yes);
+  box.setEscapeButton(QMessageBox::No);
+  switch (box.exec()) {
+    case QMessageBox::Yes:
+      return EachAnswer::Yes;
+    case QMessageBox::YesToAll:
+      return EachAnswer::YesToAll;
+    case QMessageBox::NoToAll:
+      return EachAnswer::NoToAll;
+    default:
+      return EachAnswer::No;
+  }
+}
+
 void QtHost::Beep() {
   if (!unattended_) QApplication::beep();
 }

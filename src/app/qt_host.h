@@ -23,6 +23,8 @@ class QtHost final : public Host {
 
   bool ShowMessageBox(const MessageBoxRequest& box) override;
   bool AskYesNo(std::string_view text, std::string_view caption) override;
+  std::optional<bool> AskYesNoCancel(std::string_view text, std::string_view caption) override;
+  EachAnswer AskForEach(std::string_view text, std::string_view caption) override;
   std::optional<std::string> Prompt(std::string_view promptAndDefault) override;
   void Beep() override;
 

@@ -18,17 +18,20 @@ Refresh ReverseFaceCommand(CommandContext& context) {
 Refresh SplitFaceCommand(CommandContext& context) {
   Model& model = context.model;
   if (model.faces.selCount() == 0) return Refresh::Mesh;
-  const bool deform = model.host().AskYesNo("Use normals to deform splits?", "Split Option");
-  edit::SplitSelectedFaces(model, deform);
+  const std::optional<bool> deform =
+      model.host().AskYesNoCancel("Use normals to deform splits?", "Split Option");
+  if (!deform) return Refresh::None;
+  edit::SplitSelectedFaces(model, *deform);
   return Refresh::Mesh;
 }
 
 Refresh DuplicateVerticesCommand(CommandContext& context) {
   Model& model = context.model;
   if (model.vertices.selCount() == 0) return Refresh::Mesh;
-  const bool moveFaces = model.host().AskYesNo(
+  const std::optional<bool> moveFaces = model.host().AskYesNoCancel(
       "Do you want to move selected faces to new duplicated vertices?", "Confirm new faces.");
-  edit::DuplicateSelectedVertices(model, moveFaces);
+  if (!moveFaces) return Refresh::None;
+  edit::DuplicateSelectedVertices(model, *moveFaces);
   return Refresh::Mesh;
 }
 

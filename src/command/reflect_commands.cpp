@@ -10,8 +10,10 @@ Refresh ReflectionCommand(CommandContext& context) {
   Model& model = context.model;
   // The question comes after the mirrors are made, so with nothing to mirror it is never asked.
   if (!edit::CanReflectSelection(model)) return Refresh::Mesh;
-  const bool connect = model.host().AskYesNo("Connect edges when reflected?", "X Reflection");
-  edit::ReflectSelection(model, connect);
+  const std::optional<bool> connect =
+      model.host().AskYesNoCancel("Connect edges when reflected?", "X Reflection");
+  if (!connect) return Refresh::None;
+  edit::ReflectSelection(model, *connect);
   return Refresh::Mesh;
 }
 

@@ -76,6 +76,11 @@ class Reader3ds {
  private:
   // ---- chunk walk
 
+  // The object's name in the question; a nameless one is named by its place.
+  std::string ObjectName() const {
+    return objectName_.view().empty() ? "mesh " + std::to_string(objects_) : objectName_.str();
+  }
+
   // Reads the header at the position of `in` (at least six bytes must remain) and moves past it;
   // `data` reads the chunk's data, cut to the end of `in`. A length below the header's own size
   // stops the import.
@@ -101,8 +106,8 @@ class Reader3ds {
         objectName_.Set(ReadName(data));
         return;
       case kTriangleMesh:
-        load_ =
-            model_.host().AskYesNo("Load the object: " + objectName_.str() + "?", "Load Object");
+        ++objects_;
+        load_ = loadQuestion_.Ask("Load the object: " + ObjectName() + "?", "Load Object");
         return;
       case kFaceList:
         ReadFaces(data);  // its material groups follow as chunks of their own
@@ -317,6 +322,8 @@ class Reader3ds {
   bool stopped_ = false;  // a chunk length below six bytes ended the walk
 
   Name32 objectName_;
+  std::size_t objects_ = 0;  // triangle meshes met so far
+  EachQuestion loadQuestion_{model_.host()};
   bool load_ = false;                 // the user's answer for the latest triangle mesh
   std::vector<Vertex*> vertexTable_;  // the current object's vertices, in file order
   bool vertexTableHasFaces_ = false;  // a face list has used the table's vertices

@@ -541,9 +541,14 @@ void Import(Model& model, std::string_view text, std::string what) {
   for (const Mesh& mesh : data.meshes) work += WorkOf(mesh);
   progress.NextStage(work);
   MakeBones(model, data);
+  EachQuestion load(model.host());
+  std::size_t number = 0;
   for (const Mesh& mesh : data.meshes) {
-    const std::string question = "Load the mesh: " + std::string(mesh.shader) + "?";
-    if (model.host().AskYesNo(question, "Load Mesh")) {
+    ++number;
+    // A mesh without a shader name is named by its place.
+    const std::string name =
+        mesh.shader.empty() ? "mesh " + std::to_string(number) : std::string(mesh.shader);
+    if (load.Ask("Load the mesh: " + name + "?", "Load Mesh")) {
       LoadMesh(model, data, mesh, progress);
     } else {
       progress.Advance(WorkOf(mesh));

@@ -29,6 +29,9 @@ struct MessageBoxRequest {
   bool ownedByMainWindow = false;  // Error boxes sit over the main window; the others have no owner
 };
 
+// The answers to a question asked once for each of several things (the objects of a file).
+enum class EachAnswer { Yes, No, YesToAll, NoToAll };
+
 // The user at the other end of the core: message boxes, Yes/No questions and typed prompts.
 // The Qt shell shows real dialogs; tests and batch mode answer from a script.
 class Host {
@@ -40,6 +43,13 @@ class Host {
 
   // A Yes/No question over the main window; true for Yes.
   virtual bool AskYesNo(std::string_view text, std::string_view caption) = 0;
+
+  // A question whose Yes and No both go on, choosing how: Cancel (and Escape) runs nothing.
+  // True for Yes, false for No, nullopt for Cancel.
+  virtual std::optional<bool> AskYesNoCancel(std::string_view text, std::string_view caption) = 0;
+
+  // A question asked once for each of several things, which also offers Yes to All and No to All.
+  virtual EachAnswer AskForEach(std::string_view text, std::string_view caption) = 0;
 
   // The one typed-value prompt, configured by "prompt:default"; nullopt when cancelled.
   virtual std::optional<std::string> Prompt(std::string_view promptAndDefault) = 0;
@@ -56,6 +66,24 @@ class Host {
   // Reports a failure with the program's texts and titles for its severity. Returns the user's
   // answer to a Serious box (Yes = true); false for the others.
   bool ErrorBox(std::string_view message, std::string_view detail, Severity severity);
+};
+
+// Asks a question for each of several things until the user answers for all of them.
+class EachQuestion {
+ public:
+  explicit EachQuestion(Host& host) : host_(host) {}
+  bool Ask(std::string_view text, std::string_view caption) {
+    if (answeredAll_) return all_;
+    const EachAnswer answer = host_.AskForEach(text, caption);
+    answeredAll_ = answer == EachAnswer::YesToAll || answer == EachAnswer::NoToAll;
+    all_ = answer == EachAnswer::YesToAll;
+    return answer == EachAnswer::Yes || answer == EachAnswer::YesToAll;
+  }
+
+ private:
+  Host& host_;
+  bool answeredAll_ = false;
+  bool all_ = false;
 };
 
 // Builds the box that ErrorBox shows.

@@ -39,6 +39,24 @@ bool ScriptedHost::AskYesNo(std::string_view text, std::string_view caption) {
   return IsYes(*answer);
 }
 
+std::optional<bool> ScriptedHost::AskYesNoCancel(std::string_view text, std::string_view caption) {
+  events_.push_back({Event::Kind::Question, std::string(text), std::string(caption)});
+  auto answer = NextAnswer();
+  if (!answer) return unscriptedYes_;
+  if (!*answer) return std::nullopt;
+  return IsYes(*answer);
+}
+
+EachAnswer ScriptedHost::AskForEach(std::string_view text, std::string_view caption) {
+  events_.push_back({Event::Kind::Question, std::string(text), std::string(caption)});
+  auto answer = NextAnswer();
+  if (!answer) return unscriptedYes_ ? EachAnswer::Yes : EachAnswer::No;
+  if (IsYes(*answer)) return EachAnswer::Yes;
+  if (*answer == "yes-to-all") return EachAnswer::YesToAll;
+  if (*answer == "no-to-all") return EachAnswer::NoToAll;
+  return EachAnswer::No;
+}
+
 std::optional<std::string> ScriptedHost::Prompt(std::string_view promptAndDefault) {
   events_.push_back({Event::Kind::Prompt, std::string(promptAndDefault), {}});
   auto answer = NextAnswer();

@@ -33,6 +33,10 @@ class ScriptedHost : public Host {
 
   bool ShowMessageBox(const MessageBoxRequest& box) override;
   bool AskYesNo(std::string_view text, std::string_view caption) override;
+  // Queued "yes" or "no" answer; a queued cancel cancels.
+  std::optional<bool> AskYesNoCancel(std::string_view text, std::string_view caption) override;
+  // Queued "yes", "no", "yes-to-all" or "no-to-all" answer (anything else is No).
+  EachAnswer AskForEach(std::string_view text, std::string_view caption) override;
   std::optional<std::string> Prompt(std::string_view promptAndDefault) override;
   void Beep() override { events_.push_back({Event::Kind::Beep, {}, {}}); }
 

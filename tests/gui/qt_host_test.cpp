@@ -149,6 +149,24 @@ TEST_F(QtHostTest, MessageBoxesAndQuestionsShowTheCoresTextsAndReportTheAnswer) 
       Answer(QMessageBox::No, [&] { return host_.AskYesNo("Delete all?", "Delete All"); }));
 }
 
+TEST_F(QtHostTest, CancelAndEscapeRunNothingAndAnswersToAllAreOffered) {
+  std::optional<bool> answer = true;
+  Answer(QMessageBox::Cancel, [&] { return (answer = host_.AskYesNoCancel("Split?", "S")), true; });
+  EXPECT_EQ(answer, std::nullopt);
+  EXPECT_EQ(shown_.buttons, 3);
+  test::WhenModalOpens([](QWidget* box) { QTest::keyClick(box, Qt::Key_Escape); });
+  EXPECT_EQ(host_.AskYesNoCancel("Split?", "S"), std::nullopt);
+  Answer(QMessageBox::No, [&] { return (answer = host_.AskYesNoCancel("Split?", "S")), true; });
+  EXPECT_EQ(answer, false);
+
+  EachAnswer each = EachAnswer::No;
+  Answer(QMessageBox::YesToAll, [&] { return (each = host_.AskForEach("Load?", "L")), true; });
+  EXPECT_EQ(each, EachAnswer::YesToAll);
+  EXPECT_EQ(shown_.buttons, 4);
+  Answer(QMessageBox::NoToAll, [&] { return (each = host_.AskForEach("Load?", "L")), true; });
+  EXPECT_EQ(each, EachAnswer::NoToAll);
+}
+
 TEST_F(QtHostTest, LongWorkShowsItsProgressAfterHalfASecondAndNotAfterItEnds) {
   ManualClock clock;
   host_.SetProgressClock(clock);

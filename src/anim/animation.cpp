@@ -2,6 +2,7 @@
 #include "anim/animation.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -91,12 +92,21 @@ void BlendKeys(Model& model, Animation& animation, float t) {
   w = std::clamp(w, 0.0f, 1.0f);
   const AnimKey& from = animation.keys[k];
   const AnimKey& to = animation.keys[next];
+  // Each bone blends towards its own key bone in the next key, wherever that key holds it (a key
+  // bone deleted from one key only moves the later slots of that key down); the first of two
+  // for the same bone counts.
+  std::array<const KeyBone*, kMaxBones> target{};
+  for (std::uint32_t j = to.keyBoneCount; j-- > 0;) {
+    if (model.HasBone(to.keyBones[j].boneIndex)) target[to.keyBones[j].boneIndex] = &to.keyBones[j];
+  }
   for (std::uint32_t j = 0; j < from.keyBoneCount; ++j) {
     Bone* bone = PosedBone(model, from.keyBones[j]);
     if (bone == nullptr) continue;
     bone->poseMatrix = from.keyBones[j].matrix;
-    // A key that lost this slot (a key bone deleted from one key only) has nothing to blend to.
-    if (j < to.keyBoneCount) Interpolate(bone->poseMatrix, to.keyBones[j].matrix, w);
+    // A next key without a key bone for this bone holds this key's pose.
+    if (const KeyBone* t = target[from.keyBones[j].boneIndex]) {
+      Interpolate(bone->poseMatrix, t->matrix, w);
+    }
   }
 }
 

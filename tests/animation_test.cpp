@@ -45,12 +45,14 @@ class AnimationTest : public ModelTest {
 TEST_F(AnimationTest, AnswersTotalTimesAndDeletion) {
   ASSERT_TRUE(Answer("walk 5 2.0"));
   EXPECT_EQ(KeyTimes(model.animation(0)), (std::vector<float>{0, 0.5f, 1, 1.5f, 2}));
-  ASSERT_TRUE(Answer("stand 1 2.0"));
+  ASSERT_TRUE(Answer("stand\t1  2.0 more words"));
   EXPECT_EQ(KeyTimes(model.animation(1)), std::vector<float>{0});
   EXPECT_EQ(model.currentAnimation, 1);
   // "-1" reads as 4294967295 keys; a long name is read whole and cut to 31 characters.
-  for (const char* answer : {"walk 32 1.0", "walk 0 1.0", "walk -1 1", "walk 5", "walk 5 -1",
-                             "walk 5 inf", "walk 5 nan", ""}) {
+  // Numbers are whole words: "walk 2.0" is no count of 2 and a time of .0.
+  for (const char* answer :
+       {"walk 32 1.0", "walk 0 1.0", "walk -1 1", "walk 5", "walk 5 -1", "walk 5 inf", "walk 5 nan",
+        "", "walk 2.0", "walk 2x 1", "walk 2 1s"}) {
     EXPECT_FALSE(Answer(answer)) << answer;
   }
   ASSERT_TRUE(Answer(std::string(300, 'n') + " 2 0"));

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -118,7 +119,17 @@ bool ParseAnimationAnswer(std::string_view answer, AnimationAnswer& parsed) {
   std::vector<char> name(text.size() + 1, '\0');
   unsigned int keyCount = 0;
   float totalTime = 0.0f;
-  if (std::sscanf(text.c_str(), "%s %u %f", name.data(), &keyCount, &totalTime) != 3) return false;
+  int countEnd = 0, timeEnd = 0;
+  if (std::sscanf(text.c_str(), "%s %u%n %f%n", name.data(), &keyCount, &countEnd, &totalTime,
+                  &timeEnd) != 3) {
+    return false;
+  }
+  // Each number is a whole word: "walk 2.0" is no key count followed by a time.
+  auto endsWord = [&](int end) {
+    const char c = text.c_str()[end];
+    return c == '\0' || std::isspace(static_cast<unsigned char>(c)) != 0;
+  };
+  if (!endsWord(countEnd) || !endsWord(timeEnd)) return false;
   parsed.name = name.data();
   parsed.keyCount = keyCount;
   parsed.totalTime = totalTime;

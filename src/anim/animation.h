@@ -12,7 +12,9 @@
 namespace zmf::anim {
 
 // The answer to "Enter animation name, #of key frames and total time(sec):" read as
-// "%s %u %f"; false unless all three convert.
+// "%s %u %f"; false unless all three convert and each number is a whole word (ends at a blank or
+// the end of the answer: "walk 2.0" and "walk 2 1.0s" are refused). Words after the third are
+// ignored.
 struct AnimationAnswer {
   std::string name;
   std::uint32_t keyCount = 0;

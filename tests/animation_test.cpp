@@ -45,12 +45,14 @@ class AnimationTest : public ModelTest {
 TEST_F(AnimationTest, AnswersTotalTimesAndDeletion) {
   ASSERT_TRUE(Answer("walk 5 2.0"));
   EXPECT_EQ(KeyTimes(model.animation(0)), (std::vector<float>{0, 0.5f, 1, 1.5f, 2}));
-  ASSERT_TRUE(Answer("stand 1 2.0"));
+  ASSERT_TRUE(Answer("stand\t1  2.0 more words"));
   EXPECT_EQ(KeyTimes(model.animation(1)), std::vector<float>{0});
   EXPECT_EQ(model.currentAnimation, 1);
   // "-1" reads as 4294967295 keys; a long name is read whole and cut to 31 characters.
-  for (const char* answer : {"walk 32 1.0", "walk 0 1.0", "walk -1 1", "walk 5", "walk 5 -1",
-                             "walk 5 inf", "walk 5 nan", ""}) {
+  // Numbers are whole words: "walk 2.0" is no count of 2 and a time of .0.
+  for (const char* answer :
+       {"walk 32 1.0", "walk 0 1.0", "walk -1 1", "walk 5", "walk 5 -1", "walk 5 inf", "walk 5 nan",
+        "", "walk 2.0", "walk 2x 1", "walk 2 1s"}) {
     EXPECT_FALSE(Answer(answer)) << answer;
   }
   ASSERT_TRUE(Answer(std::string(300, 'n') + " 2 0"));
@@ -177,6 +179,30 @@ TEST_F(PlaybackTest, LoopsWithoutLengthSingleKeysAndUnboundKeyBonesAreSafe) {
   EXPECT_EQ(model.bones[1].poseMatrix, Matrix4::Identity());
 }
 
+TEST_F(AnimationTest, KeyBonesBlendTowardsTheirOwnBoneAfterADeletionFromOneKey) {
+  ASSERT_TRUE(anim::AddBone(model, "root", -1, Matrix4::Identity(), 1));
+  ASSERT_TRUE(anim::AddBone(model, "a", 0, Matrix4::Identity(), 1));
+  ASSERT_TRUE(anim::AddBone(model, "b", 0, Matrix4::Identity(), 1));
+  ASSERT_TRUE(Answer("sway 2 1.0"));
+  model.currentKey = 0;
+  model.currentBone = -1;
+  anim::AddKeyBonesForCommand(model);
+  Animation& sway = model.animation(0);
+  for (std::uint32_t j = 0; j < 3; ++j) {
+    const float d = 4.0f * float(j + 1);
+    sway.keys[0].keyBones[j].matrix = Translation(0, d, 0);
+    sway.keys[1].keyBones[j].matrix = Translation(d, 0, 0);
+  }
+  anim::DeleteKeyBone(model, 0, 0, 0);  // key 0: a, b
+  anim::DeleteKeyBone(model, 0, 1, 1);  // key 1: root, b
+  clock.Set(10.0f);
+  ASSERT_TRUE(anim::ToggleAnimationRunning(model, clock));
+  clock.Set(10.5f);  // a quarter of the way from key 0 to key 1
+  anim::EvaluateAnimation(model, clock);
+  EXPECT_EQ(model.bones[1].poseMatrix, Translation(0, 8, 0));  // key 1 has none for a: held
+  EXPECT_EQ(model.bones[2].poseMatrix, Translation(3, 9, 0));  // towards b's own
+}
+
 TEST_F(AnimationTest, RestPosesShowTheMeshWithAndWithoutAnAnimation) {
   ASSERT_TRUE(anim::AddBone(model, "root", -1, Translation(1, 2, 3), 1));
   ASSERT_TRUE(anim::AddBone(model, "arm", 0, QuarterTurn(0.5f, 0, 0), 1));
@@ -209,10 +235,12 @@ TEST_F(AnimationTest, PosedFilesWriteBackTheSameAndRenamedBonesSurviveASave) {
   ASSERT_TRUE(anim::ToggleAnimationRunning(model, clock));
   const Vertex* v3 = model.vertices.Nth(3);
   for (float seconds : {0.1f, 0.3f, 0.75f, 1.4f}) PosedAt(seconds, v3);
-  // At 0.15 s the root's identity blends towards a scale of 2 (slot 0 of key 1 poses the arm),
-  // whose axes are made unit length again; key 1 has no slot 1: the arm keeps key 0's pose.
+  // At 0.15 s key 1 has no key bone for the root, which holds key 0's identity; the arm blends
+  // towards key 1's scale of 2, whose axes are made unit length again, and its move shrinks.
   EXPECT_EQ(model.bones[0].poseMatrix, Matrix4::Identity());
-  EXPECT_EQ(model.bones[1].poseMatrix, Translation(0, 0.5f, 0));
+  for (int i = 0; i < 16; ++i) {
+    EXPECT_NEAR(model.bones[1].poseMatrix[i], Translation(0, 0.425f, 0)[i], 1e-6f) << i;
+  }
   EXPECT_NE(v3->savedPosition, v3->position);
   EXPECT_EQ(format::WriteModelText(model), golden);
 

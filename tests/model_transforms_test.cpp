@@ -2,9 +2,10 @@
 // vertices, each one undo step.
 #include "edit/model_transforms.h"
 
-#include <cmath>
 #include <string>
+#include <vector>
 
+#include "anim/animation.h"
 #include "anim/skeleton.h"
 #include "edit/journal.h"
 #include "edit/undo_redo.h"
@@ -21,8 +22,6 @@ Matrix4 WithTranslation(Matrix4 m, float x, float y, float z) {
   m[14] = z;
   return m;
 }
-
-constexpr float kHalfPi = 1.57079637f;  // asin(1) in float
 
 class ModelTransforms : public ModelTest {
  protected:
@@ -93,50 +92,65 @@ TEST_F(ModelTransforms, TranslateMovesVerticesAndTheRootAndItsKeyBonesOnly) {
   EXPECT_EQ(model.boneCount, 0u);
 }
 
-TEST_F(ModelTransforms, RotateTurnsVerticesNormalsBoneTranslationsAndKeyBones) {
-  const float yaw = 1.570f;
-  const float c = std::cos(yaw), s = std::sin(yaw);
-  // About y: x' = c x + s z, z' = -s x + c z.
-  auto turned = [&](Vector3 p) { return Vector3{c * p.x + s * p.z, p.y, -s * p.x + c * p.z}; };
-  auto expectNear = [](const Vector3& got, const Vector3& want) {
-    EXPECT_NEAR(got.x, want.x, 2e-6);
-    EXPECT_NEAR(got.y, want.y, 2e-6);
-    EXPECT_NEAR(got.z, want.z, 2e-6);
+TEST_F(ModelTransforms, RotateTurnsTheMeshAndTheBonesSoThatEveryKeyPosesTheTurnedMesh) {
+  // A unit cube on a chain of three bones (each corner held by one or two), one animation of
+  // three keys that turn, move and scale every bone.
+  model.Reset();
+  for (int i = 0; i < 8; ++i) AddVertex(float(i & 1), float(i >> 1 & 1), float(i >> 2 & 1));
+  ASSERT_TRUE(anim::AddBone(model, "root", -1, Translation(-0.5f, 0, -0.5f), 1));
+  ASSERT_TRUE(anim::AddBone(model, "mid", 0, QuarterTurn(0, -0.5f, 0), 1));
+  ASSERT_TRUE(anim::AddBone(model, "tip", 1,
+                            WithTranslation(EulerMatrix(0.3f, -0.2f, 0.7f), 0, 0.25f, 1), 1));
+  for (std::uint32_t i = 0; i < 8; ++i) {
+    anim::AddVertexWeight(model, i % 3, model.vertices.Nth(i));
+    if (i % 2 == 1) anim::AddVertexWeight(model, (i + 1) % 3, model.vertices.Nth(i));
+  }
+  ASSERT_TRUE(anim::AddAnimation(model, "bend", 3, 2.0f));
+  model.currentKey = 0;
+  model.currentBone = -1;
+  anim::AddKeyBonesForCommand(model);
+  for (std::uint32_t k = 0; k < 3; ++k) {
+    for (std::uint32_t b = 0; b < 3; ++b) {
+      const float f = float(k + 2 * b + 1) * 0.37f;
+      Matrix4 m = WithTranslation(EulerMatrix(f, -0.5f * f, 0.8f - f), 0.1f * f, -0.3f, f);
+      if (k == 2) m[0] *= 1.5f;  // a stretch
+      Slot(0, k, b).matrix = m;
+    }
+  }
+  ManualClock clock;
+  auto posed = [&] {
+    std::vector<Vector3> points;
+    for (std::uint32_t k = 0; k < 3; ++k) {
+      model.currentKey = static_cast<std::int32_t>(k);
+      anim::PoseMesh(model, clock);
+      for (const Vertex* v : model.vertices) {
+        points.push_back(v->savedPosition);
+        points.push_back(v->savedNormal);
+      }
+    }
+    return points;
   };
-  Slot(1, 0, 0).matrix = WithTranslation(EulerMatrix(0.25f, 0.5f, 0.125f), 3, 4, 5);
-  edit::RotateModel(model, {0, yaw, 0});
+  const std::vector<Vector3> before = posed();
+  const Vector3 corner = model.vertices.Nth(7)->position;
+  const Vector3 angles{0.3f, 1.2f, -0.4f};
+  const Matrix4 r = EulerMatrix(angles.x, angles.y, angles.z);
+  edit::JournalTransformModel(model, edit::ModelTransform::Rotate, angles);
 
-  expectNear(v0->position, turned({1, 2, 3}));
-  expectNear(v1->normal, turned({1, 0, 0}));
-  EXPECT_EQ(v0->savedPosition, v0->position);
-  EXPECT_EQ(v1->savedNormal, v1->normal);
-  expectNear({model.bones[0].localMatrix[12], model.bones[0].localMatrix[13],
-              model.bones[0].localMatrix[14]},
-             turned({-1, -2, -3}));
-  // The rotation part of a bone stays.
-  EXPECT_EQ(WithTranslation(model.bones[1].localMatrix, 0, 0, 0), QuarterTurn(0, 0, 0));
-  ExpectBindMatricesFollowTheLocalOnes();
-  // A key bone: its angles turned as a point, its translation turned.
-  const Vector3 angles = turned({0.25f, 0.5f, 0.125f});
-  const Matrix4 want = EulerMatrix(angles.x, angles.y, angles.z);
-  const Matrix4& got = Slot(1, 0, 0).matrix;
-  for (int i = 0; i < 12; ++i) EXPECT_NEAR(got[i], want[i], 2e-6) << i;
-  expectNear({got[12], got[13], got[14]}, turned({3, 4, 5}));
-  EXPECT_EQ(got[15], 1.0f);
-  EXPECT_EQ(model.journal.position(), 0u);
-
-  // Without a rotation, a key bone at pitch +pi/2 (m9 = -1) gets yaw 0 and roll
-  // atan2(-m4, m0) = pi/2, where the general rule would read yaw atan2(m8, m10) = pi/2 and roll
-  // atan2(m1, m5) = 0.
-  Matrix4 locked = Translation(3, 4, 5);
-  locked[0] = 0;
-  locked[4] = -1;
-  locked[9] = -1;
-  locked[8] = 1;
-  locked[10] = 0;
-  Slot(1, 0, 1).matrix = locked;
-  edit::RotateModel(model, {0, 0, 0});
-  EXPECT_EQ(Slot(1, 0, 1).matrix, WithTranslation(EulerMatrix(kHalfPi, 0, kHalfPi), 3, 4, 5));
+  EXPECT_EQ(model.vertices.Nth(7)->position, TransformDirection(r, corner));
+  // The root's joint turns as a point and it gains no turn of its own.
+  const Vector3 joint = TransformDirection(r, {-0.5f, 0, -0.5f});
+  const Matrix4& root = model.bones[0].localMatrix;
+  for (int i = 0; i < 16; ++i) {
+    EXPECT_NEAR(root[i], WithTranslation(Matrix4::Identity(), joint.x, joint.y, joint.z)[i], 1e-6);
+  }
+  const std::vector<Vector3> after = posed();
+  ASSERT_EQ(after.size(), before.size());
+  for (std::size_t i = 0; i < after.size(); ++i) {
+    const Vector3 want = TransformDirection(r, before[i]);
+    EXPECT_NEAR(after[i].x, want.x, 1e-5) << i;
+    EXPECT_NEAR(after[i].y, want.y, 1e-5) << i;
+    EXPECT_NEAR(after[i].z, want.z, 1e-5) << i;
+  }
 }
 
 TEST_F(ModelTransforms, ScaleDoublesPositionsAndEveryTranslationButNotNormals) {

@@ -192,11 +192,13 @@ TEST_F(SkeletonCommands, DeleteAllAsksFirstAndLeavesRoomForANewRoot) {
 }
 
 TEST_F(SkeletonCommands, TypedTransformsMoveTheSelectionOrTheConfirmedWholeModel) {
-  // A translation of two numbers does nothing and asks nothing.
+  // A translation of two numbers does nothing and asks nothing; nor does one whose words are not
+  // whole numbers ("1.5.5 2" is not 1.5, 0.5 and 2).
   ASSERT_EQ(Run(kSkeletonScript +
                 "deselect-all\nsave @/start.zmf\nselect-vertices 1\nanswer 1 2 3\ntranslate\n"
                 "save @/moved.zmf\nundo\nsave @/undone.zmf\ndeselect-all\nanswer 1 2\n"
-                "translate\nanswer 0 1.570 0\nanswer no\nrotate\nsave @/kept.zmf\n"
+                "translate\nanswer 1.5.5 2\ntranslate\nanswer 1-2 3\ntranslate\n"
+                "answer 1 2 3x\ntranslate\nanswer 0 1.570 0\nanswer no\nrotate\nsave @/kept.zmf\n"
                 "answer 2 2 2\nanswer yes\nscale\nsave @/scaled.zmf\n"),
             0)
       << printed;

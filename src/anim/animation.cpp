@@ -2,6 +2,8 @@
 #include "anim/animation.h"
 
 #include <algorithm>
+#include <array>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -91,12 +93,21 @@ void BlendKeys(Model& model, Animation& animation, float t) {
   w = std::clamp(w, 0.0f, 1.0f);
   const AnimKey& from = animation.keys[k];
   const AnimKey& to = animation.keys[next];
+  // Each bone blends towards its own key bone in the next key, wherever that key holds it (a key
+  // bone deleted from one key only moves the later slots of that key down); the first of two
+  // for the same bone counts.
+  std::array<const KeyBone*, kMaxBones> target{};
+  for (std::uint32_t j = to.keyBoneCount; j-- > 0;) {
+    if (model.HasBone(to.keyBones[j].boneIndex)) target[to.keyBones[j].boneIndex] = &to.keyBones[j];
+  }
   for (std::uint32_t j = 0; j < from.keyBoneCount; ++j) {
     Bone* bone = PosedBone(model, from.keyBones[j]);
     if (bone == nullptr) continue;
     bone->poseMatrix = from.keyBones[j].matrix;
-    // A key that lost this slot (a key bone deleted from one key only) has nothing to blend to.
-    if (j < to.keyBoneCount) Interpolate(bone->poseMatrix, to.keyBones[j].matrix, w);
+    // A next key without a key bone for this bone holds this key's pose.
+    if (const KeyBone* t = target[from.keyBones[j].boneIndex]) {
+      Interpolate(bone->poseMatrix, t->matrix, w);
+    }
   }
 }
 
@@ -108,7 +119,17 @@ bool ParseAnimationAnswer(std::string_view answer, AnimationAnswer& parsed) {
   std::vector<char> name(text.size() + 1, '\0');
   unsigned int keyCount = 0;
   float totalTime = 0.0f;
-  if (std::sscanf(text.c_str(), "%s %u %f", name.data(), &keyCount, &totalTime) != 3) return false;
+  int countEnd = 0, timeEnd = 0;
+  if (std::sscanf(text.c_str(), "%s %u%n %f%n", name.data(), &keyCount, &countEnd, &totalTime,
+                  &timeEnd) != 3) {
+    return false;
+  }
+  // Each number is a whole word: "walk 2.0" is no key count followed by a time.
+  auto endsWord = [&](int end) {
+    const char c = text.c_str()[end];
+    return c == '\0' || std::isspace(static_cast<unsigned char>(c)) != 0;
+  };
+  if (!endsWord(countEnd) || !endsWord(timeEnd)) return false;
   parsed.name = name.data();
   parsed.keyCount = keyCount;
   parsed.totalTime = totalTime;

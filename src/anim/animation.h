@@ -12,7 +12,9 @@
 namespace zmf::anim {
 
 // The answer to "Enter animation name, #of key frames and total time(sec):" read as
-// "%s %u %f"; false unless all three convert.
+// "%s %u %f"; false unless all three convert and each number is a whole word (ends at a blank or
+// the end of the answer: "walk 2.0" and "walk 2 1.0s" are refused). Words after the third are
+// ignored.
 struct AnimationAnswer {
   std::string name;
   std::uint32_t keyCount = 0;
@@ -68,9 +70,11 @@ bool ToggleAnimationRunning(Model& model, const Clock& clock);
 // (a zero row stays zero).
 void Interpolate(Matrix4& m, const Matrix4& target, float w);
 // Writes the current animation's pose into the bones' poseMatrix at the clock's time (or the
-// current key when not running), then the frames from the root. A loop without length (a total
-// time of 0, or a negative or NaN one from a file) stands at key 0; key bones bound to no bone
-// move nothing; a current animation or key past the end of its table counts as none.
+// current key when not running), then the frames from the root. Between two keys each bone the
+// earlier key poses blends towards its own key bone in the later one, found by bone, not by slot;
+// where the later key has none for it, the bone holds the earlier key's pose. A loop without length
+// (a total time of 0, or a negative or NaN one from a file) stands at key 0; key bones bound to no
+// bone move nothing; a current animation or key past the end of its table counts as none.
 void EvaluateAnimation(Model& model, const Clock& clock);
 
 }  // namespace zmf::anim

@@ -29,8 +29,11 @@ std::size_t ScanNumbers(std::string_view text, std::span<float> values) {
   std::size_t read = 0;
   for (float& value : values) {
     text = SkipSpace(text);
-    const std::size_t used = format::ParseFloatPrefix(text, value);
-    if (used == 0) break;
+    float number = 0.0f;
+    const std::size_t used = format::ParseFloatPrefix(text, number);
+    // A number runs to the next blank: "1.5.5" is not 1.5 and then 0.5.
+    if (used == 0 || (used < text.size() && !IsSpace(text[used]))) break;
+    value = number;
     text.remove_prefix(used);
     ++read;
   }

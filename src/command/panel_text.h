@@ -17,7 +17,8 @@ namespace zmf::command {
 float BoxNumber(std::string_view text);
 
 // Reads numbers separated by blanks (as "%f %f %f" does) into `values`; returns how many were
-// read before the first text that is not a number.
+// read before the first word that is not a number as a whole ("1.5.5", "2x"); the values after
+// it are left as they were.
 std::size_t ScanNumbers(std::string_view text, std::span<float> values);
 
 // The row a list pick names: the one argument as a number below `rows`; nullopt, with the

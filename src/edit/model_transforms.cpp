@@ -1,11 +1,9 @@
 // Moving, turning and resizing the whole model or the selected vertices.
 #include "edit/model_transforms.h"
 
-#include <algorithm>
-#include <cmath>
-
 #include "anim/animation.h"
 #include "anim/bone_deletion.h"
+#include "anim/skeleton.h"
 #include "edit/journal.h"
 #include "model/transforms.h"
 
@@ -20,15 +18,13 @@ void SetTranslation(Matrix4& m, const Vector3& t) {
   m[14] = t.z;
 }
 
-// (pitch, yaw, roll) of a rotation made by EulerMatrix. Near a pitch of +-pi/2 yaw and roll turn
-// about the same axis: yaw is taken as 0 and the whole turn goes to roll.
-Vector3 EulerAngles(const Matrix4& m) {
-  // A matrix that rounding left a hair beyond a quarter turn still has a pitch.
-  const float pitch = std::asin(std::clamp(-m[9], -1.0f, 1.0f));
-  if (std::fabs(std::cos(pitch)) > 0.0001f) {
-    return {pitch, std::atan2(m[8], m[10]), std::atan2(m[1], m[5])};
+// The rotation r's inverse: its 3 x 3 part transposed.
+Matrix4 Transposed(const Matrix4& r) {
+  Matrix4 t = Matrix4::Identity();
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) t[4 * i + j] = r[4 * j + i];
   }
-  return {pitch, 0.0f, std::atan2(-m[4], m[0])};
+  return t;
 }
 
 }  // namespace
@@ -60,17 +56,19 @@ void RotateModel(Model& model, const Vector3& pitchYawRoll) {
     v->normal = TransformDirection(r, v->normal);
     v->savedNormal = v->normal;
   }
-  for (std::uint32_t b = 0; b < model.boneCount; ++b) {
-    Matrix4& local = model.bones[b].localMatrix;
-    SetTranslation(local, TransformDirection(r, Translation(local)));
-  }
+  // Every bone's local matrix and every key bone's matrix m becomes inverse(r) m r: bind matrices
+  // become inverse(r) bind r and posed frames inverse(r) frame r, so each bone moves a turned
+  // vertex to where it moved the vertex before, turned. Translations turn as points and a rotation
+  // part without a turn (a joint placed by its position alone) keeps none.
+  const Matrix4 back = Transposed(r);
+  // The fourth column, which files may fill, is kept as it is.
+  auto turn = [&](Matrix4& m) {
+    const Matrix4 turned = anim::Compose(anim::Compose(back, m), r);
+    for (int i : {0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14}) m[i] = turned[i];
+  };
+  for (std::uint32_t b = 0; b < model.boneCount; ++b) turn(model.bones[b].localMatrix);
   anim::RefreshBindMatrices(model);
-  ForEachKeyBone(model, [&](KeyBone& keyBone) {
-    const Vector3 t = Translation(keyBone.matrix);
-    const Vector3 angles = TransformDirection(r, EulerAngles(keyBone.matrix));
-    keyBone.matrix = EulerMatrix(angles.x, angles.y, angles.z);
-    SetTranslation(keyBone.matrix, TransformDirection(r, t));
-  });
+  ForEachKeyBone(model, [&](KeyBone& keyBone) { turn(keyBone.matrix); });
 }
 
 void ScaleModel(Model& model, const Vector3& s) {

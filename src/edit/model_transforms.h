@@ -13,10 +13,10 @@ namespace zmf::edit {
 // bones' rest (bind and frame) matrices afterwards and touches only the keys and key bones in
 // use.
 void TranslateModel(Model& model, const Vector3& t);
-// Turns every vertex and normal, every bone's local translation and every key bone by the Euler
-// rotation of (pitch, yaw, roll); a bone's rotation part stays. A key bone's Euler angles are
-// read from its matrix (yaw 0 at a pitch of +-pi/2), turned as a point, and its matrix rebuilt
-// from them with its translation turned. Not journaled.
+// Turns every vertex and normal by the Euler rotation r of (pitch, yaw, roll), and every bone's
+// local matrix and every key bone's matrix m becomes inverse(r) m r (its translation turned as a
+// point, its rotation part turned with the model), so the mesh posed at any key is the posed mesh
+// of before, turned. Not journaled.
 void RotateModel(Model& model, const Vector3& pitchYawRoll);
 // Scales every vertex position and the translations of all bones and key bones. Not journaled.
 void ScaleModel(Model& model, const Vector3& s);

@@ -13,7 +13,7 @@ namespace zmf::view {
 
 namespace {
 
-// The Camera menu's quarter turn, pi/2 to four decimals, and the half turn of Back.
+// The Camera menu's quarter turn, pi/2 to four decimals, and the half turn of Back about y.
 constexpr float kQuarterTurn = 1.5708f;
 constexpr float kHalfTurn = std::numbers::pi_v<float>;
 
@@ -108,7 +108,8 @@ void ApplyPreset(Camera& camera, CameraPreset preset) {
       camera.pitch = camera.yaw = 0.0f;
       break;
     case CameraPreset::Back:
-      camera.pitch = camera.yaw = kHalfTurn;
+      camera.pitch = 0.0f;
+      camera.yaw = kHalfTurn;
       break;
   }
 }

@@ -73,9 +73,11 @@ void CameraZero(Camera& camera);
 void CameraReturn(Camera& camera, const SavedCamera& saved);
 SavedCamera SaveCamera(const Camera& camera);
 
-// The six views of the Camera menu: each sets only the angles it names. Left, Right, Top and
-// Bottom use the menu's quarter turn 1.5708; Back sets pitch and yaw to pi, a half turn about the
-// view axis from Front.
+// The six views of the Camera menu: each sets only the angles it names. Left and Right set yaw to
+// the menu's quarter turn 1.5708 (+z to the right, and to the left), Top and Bottom set pitch to
+// it (+z towards the bottom of the viewport, and the top); Front sets pitch and yaw to 0 (+x to
+// the right, +y up, +z towards the viewer) and Back sets pitch to 0 and yaw to pi (the model from
+// behind, +x to the left, +y up). Roll and pan stay.
 enum class CameraPreset { Left, Right, Top, Bottom, Front, Back };
 void ApplyPreset(Camera& camera, CameraPreset preset);
 

@@ -9,7 +9,8 @@ packages=(
   libqt6svg6                           # the SVG plugins that draw the icons
   libgl-dev libegl-dev libgl1-mesa-dri libglx-mesa0 libegl-mesa0
   libjpeg62-turbo-dev
-  libpng-dev                           # the render tests' baseline pictures
+  libpng-dev                           # PNG textures and the render tests' baseline pictures
+  libtinygltf-dev libtinyobjloader-dev # glTF and OBJ exchange
   xvfb xauth fonts-dejavu-core
   libgtest-dev libbenchmark-dev
   desktop-file-utils                   # the desktop entry's check

@@ -289,21 +289,28 @@ void WriteModel(const Model& model, TextSink& out, ProgressMeter& progress, Text
   if (animations > 0) PutAnimations(model, animations, out, progress);
 }
 
-std::string WriteModelText(Model& model, TextureNames names) {
-  if (model.vertices.count() == 0) return {};
+namespace {
+
+// The whole text of a model with vertices into `out`, after the renumbering.
+void WriteRenumbered(Model& model, TextSink& out, TextureNames names) {
   edit::RenumberIds(model);
-  StringSink out;
   ProgressMeter progress(model.host(), "Writing model...", WorkOf(model));
   WriteModel(model, out, progress, names);
+}
+
+}  // namespace
+
+std::string WriteModelText(Model& model, TextureNames names) {
+  if (model.vertices.count() == 0) return {};
+  StringSink out;
+  WriteRenumbered(model, out, names);
   return out.TakeText();
 }
 
 std::vector<std::string> WriteModelBlocks(Model& model, TextureNames names) {
   if (model.vertices.count() == 0) return {};
-  edit::RenumberIds(model);
   BlockSink out;
-  ProgressMeter progress(model.host(), "Writing model...", WorkOf(model));
-  WriteModel(model, out, progress, names);
+  WriteRenumbered(model, out, names);
   return out.TakeBlocks();
 }
 

@@ -99,8 +99,8 @@ TEST_F(ObjTest, SavingAsObjIsAnExport) {
 
   const std::string missing = folder.File("no/out.obj");
   EXPECT_EQ(command::SaveModel(model, missing), command::Saved::Failed);
-  EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{ErrorBoxText(
-                                 "Could not write to file:", folder.File("no/out.mtl"))});
+  EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{ErrorBoxText("Could not write to file:",
+                                                                   folder.File("no/out.mtl"))});
   model.Reset();
   EXPECT_FALSE(exporters::ExportObj(model, folder.File("empty.obj")));
   EXPECT_EQ(testing::FilesIn(folder.path()), (std::vector<std::string>{"out.OBJ", "out.mtl"}));
@@ -109,11 +109,12 @@ TEST_F(ObjTest, SavingAsObjIsAnExport) {
 // A quad and a pentagon (named by negative indices) are fans from their first corner; without
 // normals in the file they are computed, and faces without a material get a default one.
 TEST_F(ObjTest, PolygonsAreFannedAndMissingNormalsComputed) {
-  ASSERT_TRUE(Import(
-      "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3 4\n"
-      "v 2 0 0\nv 3 0 0\nv 3 1 0\nv 2.5 2 0\nv 2 1 0\nf -5 -4 -3 -2 -1\n"));
-  EXPECT_EQ(FaceRows(model), (std::vector<FaceRow>{
-                                 {0, 1, 2, 0}, {0, 2, 3, 0}, {4, 5, 6, 0}, {4, 6, 7, 0}, {4, 7, 8, 0}}));
+  ASSERT_TRUE(
+      Import("v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3 4\n"
+             "v 2 0 0\nv 3 0 0\nv 3 1 0\nv 2.5 2 0\nv 2 1 0\nf -5 -4 -3 -2 -1\n"));
+  EXPECT_EQ(
+      FaceRows(model),
+      (std::vector<FaceRow>{{0, 1, 2, 0}, {0, 2, 3, 0}, {4, 5, 6, 0}, {4, 6, 7, 0}, {4, 7, 8, 0}}));
   EXPECT_EQ(Normals(), std::vector<Vector3>(9, Vector3{0, 0, 1}));
   EXPECT_EQ(model.materialCount, 1u);
   EXPECT_EQ(model.materials[0].name.view(), "default");
@@ -126,14 +127,15 @@ TEST_F(ObjTest, PolygonsAreFannedAndMissingNormalsComputed) {
 // texture; a texture outside the folder is refused and its material kept without it.
 TEST_F(ObjTest, MaterialsTexturesAndCorners) {
   WriteFile(folder.File("skin.bmp"), testing::SolidBmp64(0, 0, 255));
-  ASSERT_TRUE(Import(
-      "mtllib m.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0.25 0.75\nvn 0 0 -1\n"
-      "usemtl skin\nf 1/1/1 2/1/1 3/1/1\nusemtl bad\nf 1/1 3/1 2/1\n",
-      "newmtl skin\nKa 0.1 0.2 0.3\nKd 1 0.5 0\nKs 0.25 0.25 0.25\nNs 187.5\nd 0.5\n"
-      "map_Kd skin.bmp\n\nnewmtl bad\nKd 0 1 0\nmap_Kd ../x.bmp\n"));
+  ASSERT_TRUE(
+      Import("mtllib m.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0.25 0.75\nvn 0 0 -1\n"
+             "usemtl skin\nf 1/1/1 2/1/1 3/1/1\nusemtl bad\nf 1/1 3/1 2/1\n",
+             "newmtl skin\nKa 0.1 0.2 0.3\nKd 1 0.5 0\nKs 0.25 0.25 0.25\nNs 187.5\nd 0.5\n"
+             "map_Kd skin.bmp\n\nnewmtl bad\nKd 0 1 0\nmap_Kd ../x.bmp\n"));
   EXPECT_EQ(FaceRows(model), (std::vector<FaceRow>{{0, 2, 4, 0}, {1, 5, 3, 1}}));
-  EXPECT_EQ(Normals(), (std::vector<Vector3>{
-                           {0, 0, -1}, {0, 0, -1}, {0, 0, -1}, {0, 0, -1}, {0, 0, -1}, {0, 0, -1}}));
+  EXPECT_EQ(Normals(),
+            (std::vector<Vector3>{
+                {0, 0, -1}, {0, 0, -1}, {0, 0, -1}, {0, 0, -1}, {0, 0, -1}, {0, 0, -1}}));
   EXPECT_EQ(model.vertices.Nth(3)->u, 0.25f);
   EXPECT_EQ(model.vertices.Nth(3)->v, 0.25f);
   ASSERT_EQ(model.materialCount, 2u);
@@ -149,8 +151,8 @@ TEST_F(ObjTest, MaterialsTexturesAndCorners) {
   EXPECT_EQ(model.materials[1].hasTexture, 0);
   EXPECT_EQ(model.materials[1].diffuse, (Colour{0, 1, 0, 1}));
   EXPECT_EQ(host.BoxTexts(),
-            std::vector<std::string>{ErrorBoxText(
-                "A texture outside the model's folder is not loaded:", "../x.bmp")});
+            std::vector<std::string>{
+                ErrorBoxText("A texture outside the model's folder is not loaded:", "../x.bmp")});
 }
 
 TEST_F(ObjTest, DamagedFiles) {
@@ -171,7 +173,8 @@ TEST_F(ObjTest, DamagedFiles) {
               std::vector<std::string>{ErrorBoxText(
                   "Damaged OBJ file:", folder.File("m.obj") +
                                            ": Failed parse `f' line(e.g. zero value for face "
-                                           "index. line " + line + ".)")});
+                                           "index. line " +
+                                           line + ".)")});
   }
   EXPECT_FALSE(importers::ImportObj(model, folder.File("none.obj")));
   // Forty materials: the faces of the last nine join slot 31.

@@ -9,10 +9,10 @@ namespace zmf::command {
 namespace {
 
 constexpr FileFilter kOpenFilters[] = {
-    {" ZMF Files", "*.zmf"},       {" 3DS Files", "*.3ds"},
-    {" MD5 Files", "*.md5mesh"},   {" XFiles", "*.x"},
-    {" Formsmith Files", "*.ZQD"}, {" Text Files", "*.txt"},
-    {" Heightmap Targa", "*.tga"}, {" OBJ Files", "*.obj"},
+    {" ZMF Files", "*.zmf"},        {" 3DS Files", "*.3ds"},
+    {" MD5 Files", "*.md5mesh"},    {" XFiles", "*.x"},
+    {" Formsmith Files", "*.ZQD"},  {" Text Files", "*.txt"},
+    {" Heightmap Targa", "*.tga"},  {" OBJ Files", "*.obj"},
     {" Background Image", "*.bmp"},
 };
 constexpr FileFilter kSaveFilters[] = {

@@ -33,8 +33,8 @@ bool SameText(std::string_view a, std::string_view b) {
 }
 
 // The import formats of the Open command: the extension, the material count the model starts
-// with (the 3DS and OBJ importers make their own materials; the X importer's faces use the one default;
-// the others keep the default that Reset leaves), and the importer.
+// with (the 3DS and OBJ importers make their own materials; the X importer's faces use the one
+// default; the others keep the default that Reset leaves), and the importer.
 struct ImportFormat {
   std::string_view extension;
   int materialCount;  // -1: as Reset leaves it

@@ -120,7 +120,8 @@ void WriteObj(const Model& model, std::string_view objPath, const std::vector<st
   out.Put("mtllib ");
   out.Put(FileNameOf(MaterialLibraryPath(objPath)));
   out.Put('\n');
-  for (const Vertex* v : model.vertices) PutLine(out, "v", v->position.x, v->position.y, v->position.z);
+  for (const Vertex* v : model.vertices)
+    PutLine(out, "v", v->position.x, v->position.y, v->position.z);
   for (const Vertex* v : model.vertices) {
     out.Put("vt ");
     PutNumber(out, v->u);
@@ -133,7 +134,8 @@ void WriteObj(const Model& model, std::string_view objPath, const std::vector<st
   for (std::uint32_t m = 0; m < model.materialCount; ++m) {
     bool started = false;
     const std::uint32_t lastSlot = m == 0 ? kMaxMaterials - 1 : m;
-    for (std::uint32_t slot = m; slot <= lastSlot; slot = slot == 0 ? model.materialCount : slot + 1) {
+    for (std::uint32_t slot = m; slot <= lastSlot;
+         slot = slot == 0 ? model.materialCount : slot + 1) {
       for (const Face* face : model.faces.Chain(slot)) {
         if (!face->HasAllCorners()) continue;
         if (!started) {

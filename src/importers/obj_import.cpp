@@ -171,14 +171,17 @@ class ObjBuilder {
                   " of a model; the faces of the others take the last one.\n";
     }
     model_.materialCount = static_cast<std::uint32_t>(std::min<std::size_t>(wanted, kMaxMaterials));
-    defaultSlot_ = static_cast<std::uint32_t>(std::min<std::size_t>(materials_.size(), kMaxMaterials - 1));
+    defaultSlot_ =
+        static_cast<std::uint32_t>(std::min<std::size_t>(materials_.size(), kMaxMaterials - 1));
     for (std::uint32_t slot = 0; slot < model_.materialCount; ++slot) {
       model_.SetMaterialDefaults(slot);
       if (slot < materials_.size()) ReadMaterial(slot, materials_[slot]);
     }
   }
 
-  bool HasMaterial(int id) const { return id >= 0 && static_cast<std::size_t>(id) < materials_.size(); }
+  bool HasMaterial(int id) const {
+    return id >= 0 && static_cast<std::size_t>(id) < materials_.size();
+  }
 
   std::uint32_t SlotOf(int id) const {
     if (!HasMaterial(id)) return defaultSlot_;
@@ -390,9 +393,10 @@ bool Import(Model& model, std::string_view objText, std::string_view path, std::
                                        &libraries, /*triangulate=*/false,
                                        /*default_vcols_fallback=*/false);
   if (!parsed) {
-    model.host().ErrorBox("Damaged OBJ file:",
-                          std::string(path) + (errors.empty() ? std::string() : ": " + FirstLines(errors, 1)),
-                          Severity::Error);
+    model.host().ErrorBox(
+        "Damaged OBJ file:",
+        std::string(path) + (errors.empty() ? std::string() : ": " + FirstLines(errors, 1)),
+        Severity::Error);
     return false;
   }
   warnings += errors;

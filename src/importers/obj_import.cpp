@@ -129,7 +129,14 @@ class ObjBuilder {
         folder_(std::move(folder)),
         positions_(attrib.vertices.size() / 3),
         normals_(attrib.normals.size() / 3),
-        coords_(attrib.texcoords.size() / 2) {}
+        coords_(attrib.texcoords.size() / 2),
+        cornerIndex_(positions_) {
+    corners_.reserve(positions_);
+    std::size_t indices = 0;
+    for (const tinyobj::shape_t& shape : shapes_) indices += shape.mesh.indices.size();
+    triangles_.reserve(indices / 3);
+    slots_.reserve(indices / 3);
+  }
 
   // False when a polygon's corner count did not fit the loader's count (more than 255 corners).
   bool Run(std::string& warnings) {
@@ -423,6 +430,7 @@ bool ImportObj(Model& model, std::string_view path) {
   }
   std::string folder, name;
   SplitDirectory(path, folder, name);
+  if (folder.empty() && !path.empty() && (path[0] == '/' || path[0] == '\\')) folder = "/";
   return Import(model, file.view(), path, folder, std::nullopt);
 }
 

@@ -9,14 +9,16 @@ namespace zmf::command {
 namespace {
 
 constexpr FileFilter kOpenFilters[] = {
-    {" ZMF Files", "*.zmf"},       {" 3DS Files", "*.3ds"},
-    {" MD5 Files", "*.md5mesh"},   {" XFiles", "*.x"},
-    {" Formsmith Files", "*.ZQD"}, {" Text Files", "*.txt"},
-    {" Heightmap Targa", "*.tga"}, {" Background Image", "*.bmp"},
+    {" ZMF Files", "*.zmf"},        {" 3DS Files", "*.3ds"},
+    {" MD5 Files", "*.md5mesh"},    {" XFiles", "*.x"},
+    {" Formsmith Files", "*.ZQD"},  {" Text Files", "*.txt"},
+    {" Heightmap Targa", "*.tga"},  {" OBJ Files", "*.obj"},
+    {" Background Image", "*.bmp"},
 };
 constexpr FileFilter kSaveFilters[] = {
     {" ZMF Files", "*.zmf"},
     {" Glintcast Files", "*.glc"},
+    {" OBJ Files", "*.obj"},
     {" Bitmap Image", "*.bmp"},
 };
 constexpr FileFilter kZmfFilter[] = {{" ZMF Files", "*.zmf"}};

@@ -6,10 +6,12 @@
 #include <string>
 
 #include "export/glintcast_export.h"
+#include "export/obj_export.h"
 #include "format/zmf_reader.h"
 #include "format/zmf_writer.h"
 #include "importers/import_3ds.h"
 #include "importers/md5_mesh.h"
+#include "importers/obj_import.h"
 #include "importers/text_vertices.h"
 #include "importers/tga_heightmap.h"
 #include "importers/x_file.h"
@@ -31,8 +33,8 @@ bool SameText(std::string_view a, std::string_view b) {
 }
 
 // The import formats of the Open command: the extension, the material count the model starts
-// with (the 3DS importer makes its own materials; the X importer's faces use the one default;
-// the others keep the default that Reset leaves), and the importer.
+// with (the 3DS and OBJ importers make their own materials; the X importer's faces use the one
+// default; the others keep the default that Reset leaves), and the importer.
 struct ImportFormat {
   std::string_view extension;
   int materialCount;  // -1: as Reset leaves it
@@ -43,6 +45,7 @@ constexpr ImportFormat kImportFormats[] = {
     {"3DS", 0, importers::Import3ds},   {"MD5MESH", -1, importers::ImportMd5Mesh},
     {"X", 1, importers::ImportXFile},   {"ZQD", -1, importers::ImportZqd},
     {"TXT", -1, importers::ImportText}, {"TGA", -1, importers::ImportHeightmap},
+    {"OBJ", 0, importers::ImportObj},
 };
 
 }  // namespace
@@ -117,6 +120,9 @@ Saved SaveModel(Model& model, std::string_view path, ScreenshotWriter* screensho
   if (model.vertices.count() == 0) return Saved::NothingToSave;
   if (SameText(extension, "GLC")) {
     return exporters::ExportGlintcast(model, path) ? Saved::Written : Saved::Failed;
+  }
+  if (SameText(extension, "OBJ")) {
+    return exporters::ExportObj(model, path) ? Saved::Written : Saved::Failed;
   }
   if (!format::WriteModelFile(model, path)) return Saved::Failed;
   // Only a model saved as ZMF takes the file as its name.

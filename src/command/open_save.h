@@ -23,11 +23,11 @@ enum class Opened {
 std::string ImportedDocumentPath(std::string_view path);
 
 // Opens a file by its extension, compared without regard to case: ".bmp" loads the background
-// image; ".3ds", ".md5mesh", ".x", ".zqd", ".txt" and ".tga" go to their importers; anything
-// else is read as a ZMF model. The file is read into a fresh model, which replaces the current
-// one (with the bounding box computed and the model committed) only when the read succeeded:
-// a file that cannot be read, is refused, or imports no vertex changes nothing. The opened
-// model's document is the ZMF path, or for an import ImportedDocumentPath, and it is clean.
+// image; ".3ds", ".md5mesh", ".x", ".zqd", ".txt", ".tga" and ".obj" go to their importers;
+// anything else is read as a ZMF model. The file is read into a fresh model, which replaces the
+// current one (with the bounding box computed and the model committed) only when the read
+// succeeded: a file that cannot be read, is refused, or imports no vertex changes nothing. The
+// opened model's document is the ZMF path, or for an import ImportedDocumentPath, and it is clean.
 Opened OpenModel(Model& model, std::string_view path);
 
 enum class Saved {
@@ -38,8 +38,9 @@ enum class Saved {
 
 // Saves by extension, compared without regard to case: ".bmp" is a screenshot of the viewport
 // (reported as "Could not write to file:" when there is no viewport to take it from), ".glc" a
-// Glintcast scene, anything else a ZMF model. Only a ZMF model written in full names the
-// document after the file and marks it saved; a failure leaves both as they were.
+// Glintcast scene, ".obj" an OBJ file with its MTL library, anything else a ZMF model. Only a ZMF
+// model written in full names the document after the file and marks it saved; a failure leaves both
+// as they were.
 Saved SaveModel(Model& model, std::string_view path, ScreenshotWriter* screenshot = nullptr);
 
 }  // namespace zmf::command

@@ -18,6 +18,8 @@ constexpr FileFilter kSaveFilters[] = {
     {" ZMF Files", "*.zmf"},
     {" Glintcast Files", "*.glc"},
     {" Bitmap Image", "*.bmp"},
+    {" glTF Files", "*.gltf"},
+    {" glTF Binary", "*.glb"},
 };
 constexpr FileFilter kZmfFilter[] = {{" ZMF Files", "*.zmf"}};
 

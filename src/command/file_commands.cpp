@@ -15,11 +15,8 @@ constexpr FileFilter kOpenFilters[] = {
     {" Heightmap Targa", "*.tga"}, {" Background Image", "*.bmp"},
 };
 constexpr FileFilter kSaveFilters[] = {
-    {" ZMF Files", "*.zmf"},
-    {" Glintcast Files", "*.glc"},
-    {" Bitmap Image", "*.bmp"},
-    {" glTF Files", "*.gltf"},
-    {" glTF Binary", "*.glb"},
+    {" ZMF Files", "*.zmf"},   {" Glintcast Files", "*.glc"}, {" Bitmap Image", "*.bmp"},
+    {" glTF Files", "*.gltf"}, {" glTF Binary", "*.glb"},
 };
 constexpr FileFilter kZmfFilter[] = {{" ZMF Files", "*.zmf"}};
 

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <span>
 #include <sstream>
@@ -17,7 +18,6 @@
 #include "anim/skeleton.h"
 #include "edit/journal.h"
 #include "export/gltf_library.h"
-#include <nlohmann/json.hpp>
 #include "export/png_encoder.h"
 #include "format/atomic_file.h"
 #include "format/file_text.h"
@@ -105,8 +105,8 @@ Trs Decompose(const Matrix4& m) {
                      axis[1][0] * (axis[0][1] * axis[2][2] - axis[2][1] * axis[0][2]) +
                      axis[2][0] * (axis[0][1] * axis[1][2] - axis[1][1] * axis[0][2]);
   for (int c = 0; c < 3; ++c) {
-    double length = std::sqrt(axis[c][0] * axis[c][0] + axis[c][1] * axis[c][1] +
-                              axis[c][2] * axis[c][2]);
+    double length =
+        std::sqrt(axis[c][0] * axis[c][0] + axis[c][1] * axis[c][1] + axis[c][2] * axis[c][2]);
     if (c == 0 && det < 0.0) length = -length;
     trs.scale[std::size_t(c)] = length;
     if (length == 0.0) {
@@ -146,7 +146,8 @@ Trs Decompose(const Matrix4& m) {
     z = 0.25 * s;
   }
   const double length = std::sqrt(x * x + y * y + z * z + w * w);
-  if (std::isfinite(length) && length > 0.0) trs.rotation = {x / length, y / length, z / length, w / length};
+  if (std::isfinite(length) && length > 0.0)
+    trs.rotation = {x / length, y / length, z / length, w / length};
   return trs;
 }
 
@@ -275,7 +276,9 @@ class MaterialWriter {
   int Add(const Material& m) {
     tinygltf::Material out;
     out.name = m.name.str();
-    auto unit = [](float value) { return std::isfinite(value) ? std::clamp(value, 0.0f, 1.0f) : 0.0f; };
+    auto unit = [](float value) {
+      return std::isfinite(value) ? std::clamp(value, 0.0f, 1.0f) : 0.0f;
+    };
     out.pbrMetallicRoughness.baseColorFactor = {unit(m.diffuse[0]), unit(m.diffuse[1]),
                                                 unit(m.diffuse[2]), unit(m.diffuse[3])};
     out.pbrMetallicRoughness.metallicFactor = 0.0;
@@ -287,9 +290,9 @@ class MaterialWriter {
     const std::uint32_t mode = m.alphaMode;
     if (mode == material::kAlphaNone) {
       out.alphaMode = "OPAQUE";
-    } else if (texture >= 0 && (mode == material::kAlphaBlackMask ||
-                                mode == material::kAlphaWhiteMask ||
-                                mode == material::kAlphaFirstPixel)) {
+    } else if (texture >= 0 &&
+               (mode == material::kAlphaBlackMask || mode == material::kAlphaWhiteMask ||
+                mode == material::kAlphaFirstPixel)) {
       out.alphaMode = "MASK";
       out.alphaCutoff = 0.5;
     } else {
@@ -604,7 +607,8 @@ bool WriteFile(std::string_view path, std::string_view bytes) {
 
 bool BuildGltf(Model& model, std::string_view path, GltfFiles& files) {
   if (model.vertices.count() == 0) return false;
-  const std::string_view extension = path.substr(path.size() - std::min<std::size_t>(4, path.size()));
+  const std::string_view extension =
+      path.substr(path.size() - std::min<std::size_t>(4, path.size()));
   const bool binary = extension.size() == 4 && extension[0] == '.' &&
                       (extension[1] | 0x20) == 'g' && (extension[2] | 0x20) == 'l' &&
                       (extension[3] | 0x20) == 'b';
@@ -641,7 +645,8 @@ bool ExportGltf(Model& model, std::string_view path) {
     std::string folder = FolderOf(path);
     if (!folder.empty()) folder += path[folder.size()];
     written = WriteFile(folder + StemOf(path) + ".bin", files.buffer);
-    for (const auto& [name, bytes] : files.images) written = written && WriteFile(folder + name, bytes);
+    for (const auto& [name, bytes] : files.images)
+      written = written && WriteFile(folder + name, bytes);
   }
   written = written && WriteFile(path, files.main);
   if (!written) model.host().ErrorBox("Could not write to file:", path, Severity::Error);

@@ -11,8 +11,10 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <ostream>
 #include <span>
 #include <sstream>
+#include <streambuf>
 #include <tuple>
 
 #include "anim/skeleton.h"
@@ -519,6 +521,9 @@ void BuildDocument(GltfDocument& doc, const Model& model, std::string_view path,
   tinygltf::Model& gltf = doc.gltf();
   tinygltf::Mesh mesh;
   mesh.name = StemOf(path);
+  // Room for the vertex attributes, weights and indices, so that the buffer is not moved.
+  const std::size_t n = model.vertices.count();
+  doc.bytes().reserve(n * (32 + (model.boneCount > 0 ? 20 : 0)) + model.faces.count() * 12 + 4096);
   std::map<std::string, int> attributes = AddVertexAttributes(doc, model);
 
   // Faces by material, in list order.
@@ -603,23 +608,49 @@ bool WriteFile(std::string_view path, std::string_view bytes) {
   return file.Open() && file.Write(bytes) && file.Commit();
 }
 
+// A stream into an atomic file, so that the library's serialisation goes straight to it.
+class AtomicFileBuffer : public std::streambuf {
+ public:
+  explicit AtomicFileBuffer(format::AtomicFile& file) : file_(file) {}
+
+ protected:
+  std::streamsize xsputn(const char* bytes, std::streamsize count) override {
+    return file_.Write(std::string_view(bytes, std::size_t(count))) ? count : 0;
+  }
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    const char byte = traits_type::to_char_type(c);
+    return file_.Write(std::string_view(&byte, 1)) ? c : traits_type::eof();
+  }
+
+ private:
+  format::AtomicFile& file_;
+};
+
+bool IsGlb(std::string_view path) {
+  const std::string_view extension =
+      path.substr(path.size() - std::min<std::size_t>(4, path.size()));
+  return extension.size() == 4 && extension[0] == '.' && (extension[1] | 0x20) == 'g' &&
+         (extension[2] | 0x20) == 'l' && (extension[3] | 0x20) == 'b';
+}
+
+// The library's binary form, which keeps the buffer out of the JSON.
+bool WriteGlb(GltfDocument& doc, std::ostream& out) {
+  tinygltf::TinyGLTF writer;
+  return writer.WriteGltfSceneToStream(&doc.gltf(), out, false, true) && out.good();
+}
+
 }  // namespace
 
 bool BuildGltf(Model& model, std::string_view path, GltfFiles& files) {
   if (model.vertices.count() == 0) return false;
-  const std::string_view extension =
-      path.substr(path.size() - std::min<std::size_t>(4, path.size()));
-  const bool binary = extension.size() == 4 && extension[0] == '.' &&
-                      (extension[1] | 0x20) == 'g' && (extension[2] | 0x20) == 'l' &&
-                      (extension[3] | 0x20) == 'b';
+  const bool binary = IsGlb(path);
   files = GltfFiles{};
   edit::RenumberIds(model);
   GltfDocument doc;
   BuildDocument(doc, model, path, binary, files);
-  // The library serialises to memory; the binary form keeps the buffer out of the JSON.
   std::ostringstream stream;
-  tinygltf::TinyGLTF writer;
-  writer.WriteGltfSceneToStream(&doc.gltf(), stream, false, true);
+  if (!WriteGlb(doc, stream)) return false;
   std::string glb = std::move(stream).str();
   if (binary) {
     files.main = std::move(glb);
@@ -640,15 +671,25 @@ bool BuildGltf(Model& model, std::string_view path, GltfFiles& files) {
 bool ExportGltf(Model& model, std::string_view path) {
   if (model.vertices.count() == 0) return false;
   GltfFiles files;
-  bool written = BuildGltf(model, path, files);
-  if (written && !files.main.starts_with("glTF")) {
+  bool written = false;
+  if (IsGlb(path)) {
+    // Straight into the file: a large model is not held twice more in memory.
+    edit::RenumberIds(model);
+    GltfDocument doc;
+    BuildDocument(doc, model, path, true, files);
+    format::AtomicFile file(path);
+    AtomicFileBuffer buffer(file);
+    std::ostream out(&buffer);
+    written = file.Open() && WriteGlb(doc, out) && file.Commit();
+  } else if (BuildGltf(model, path, files)) {
     std::string folder = FolderOf(path);
     if (!folder.empty()) folder += path[folder.size()];
     written = WriteFile(folder + StemOf(path) + ".bin", files.buffer);
-    for (const auto& [name, bytes] : files.images)
+    for (const auto& [name, bytes] : files.images) {
       written = written && WriteFile(folder + name, bytes);
+    }
+    written = written && WriteFile(path, files.main);
   }
-  written = written && WriteFile(path, files.main);
   if (!written) model.host().ErrorBox("Could not write to file:", path, Severity::Error);
   return written;
 }

@@ -11,6 +11,7 @@ packages=(
   libjpeg62-turbo-dev
   libpng-dev                           # PNG textures and the render tests' baseline pictures
   libtinygltf-dev libtinyobjloader-dev # glTF and OBJ exchange
+  nlohmann-json3-dev                   # the JSON library the glTF library is built with
   xvfb xauth fonts-dejavu-core
   libgtest-dev libbenchmark-dev
   desktop-file-utils                   # the desktop entry's check

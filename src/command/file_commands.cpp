@@ -16,10 +16,8 @@ constexpr FileFilter kOpenFilters[] = {
     {" Background Image", "*.bmp"},
 };
 constexpr FileFilter kSaveFilters[] = {
-    {" ZMF Files", "*.zmf"},
-    {" Glintcast Files", "*.glc"},
-    {" OBJ Files", "*.obj"},
-    {" Bitmap Image", "*.bmp"},
+    {" ZMF Files", "*.zmf"},   {" Glintcast Files", "*.glc"}, {" OBJ Files", "*.obj"},
+    {" glTF Files", "*.gltf"}, {" glTF Binary", "*.glb"},      {" Bitmap Image", "*.bmp"},
 };
 constexpr FileFilter kZmfFilter[] = {{" ZMF Files", "*.zmf"}};
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "export/glintcast_export.h"
+#include "export/gltf_export.h"
 #include "export/obj_export.h"
 #include "format/zmf_reader.h"
 #include "format/zmf_writer.h"
@@ -123,6 +124,9 @@ Saved SaveModel(Model& model, std::string_view path, ScreenshotWriter* screensho
   }
   if (SameText(extension, "OBJ")) {
     return exporters::ExportObj(model, path) ? Saved::Written : Saved::Failed;
+  }
+  if (SameText(extension, "GLTF") || SameText(extension, "GLB")) {
+    return exporters::ExportGltf(model, path) ? Saved::Written : Saved::Failed;
   }
   if (!format::WriteModelFile(model, path)) return Saved::Failed;
   // Only a model saved as ZMF takes the file as its name.

@@ -17,7 +17,7 @@ constexpr FileFilter kOpenFilters[] = {
 };
 constexpr FileFilter kSaveFilters[] = {
     {" ZMF Files", "*.zmf"},   {" Glintcast Files", "*.glc"}, {" OBJ Files", "*.obj"},
-    {" glTF Files", "*.gltf"}, {" glTF Binary", "*.glb"},      {" Bitmap Image", "*.bmp"},
+    {" glTF Files", "*.gltf"}, {" glTF Binary", "*.glb"},     {" Bitmap Image", "*.bmp"},
 };
 constexpr FileFilter kZmfFilter[] = {{" ZMF Files", "*.zmf"}};
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "export/png_encoder.h"
 #include "file_fixture.h"
 #include "image_fixtures.h"
 #include "material/background_image.h"
@@ -72,11 +73,13 @@ TEST_F(TextureFiles, TexelsReachTheStoreTopRowFirstAndResampledWithAWarning) {
   EXPECT_EQ(host.BoxTexts(), (Texts{Warning(odd), Warning(small)}));
 }
 
-// The format comes from the last three characters in any case; each failure has its message
-// and makes no texture.
+// The format (BMP, JPEG or PNG) comes from the last three characters in any case; each failure has
+// its message and makes no texture.
 TEST_F(TextureFiles, FormatChoiceAndEveryFailureMessage) {
   const Bytes bmp = Bmp24(64, 64, Gradient);
   const Bytes jpeg = EncodeJpeg(64, 64, 3, Bytes(64 * 64 * 3, 90));
+  const std::string pngText = exporters::EncodePng(64, 64, Bytes(64 * 64 * 4, 90));
+  const Bytes png(pngText.begin(), pngText.end());
   Bytes cut = bmp;
   cut.resize(100);
   std::filesystem::create_directory(PathOf("folder.bmp"));
@@ -86,7 +89,9 @@ TEST_F(TextureFiles, FormatChoiceAndEveryFailureMessage) {
       {Write("picture.Bmp", bmp), loaded},
       {Write("photo.JPG", jpeg), loaded},
       {Write("photo.jpeg", jpeg), unknown},
-      {Write("bmp.png", bmp), unknown},
+      {Write("bmp.png", bmp), failed},
+      {Write("picture.PNG", png), loaded},
+      {Write("photo.gif", bmp), unknown},
       {"", ""},  // names too short to have an extension are ignored without a word
       {"jp", ""},
       {PathOf("missing.bmp"), failed},

@@ -8,6 +8,7 @@
 
 #include "material/bmp_decoder.h"
 #include "material/jpeg_decoder.h"
+#include "material/png_decoder.h"
 #include "material/source_image.h"
 #include "material/texels.h"
 
@@ -25,7 +26,7 @@ constexpr std::string_view kSizeWarning = "Texture files should be powers of 2 i
 constexpr long long kMaxFileBytes =
     static_cast<long long>(kMaxImageSide) * kMaxImageSide * 4 + (1 << 20);
 
-enum class Format { Bmp, Jpeg, Unknown };
+enum class Format { Bmp, Jpeg, Png, Unknown };
 
 Format FormatOf(std::string_view file) {
   auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
@@ -34,6 +35,7 @@ Format FormatOf(std::string_view file) {
   for (char c : tail) ext += upper(c);
   if (ext == "BMP") return Format::Bmp;
   if (ext == "JPG") return Format::Jpeg;
+  if (ext == "PNG") return Format::Png;
   return Format::Unknown;
 }
 
@@ -91,7 +93,9 @@ std::uint32_t LoadTexture(Host& host, TextureStore& store, std::string_view file
         host.ErrorBox(noMemory, file, Severity::Error);
         return 0;
     }
-    const DecodeStatus status = jpeg ? DecodeJpeg(bytes, picture) : DecodeBmp(bytes, picture);
+    const DecodeStatus status = jpeg                    ? DecodeJpeg(bytes, picture)
+                                : format == Format::Png ? DecodePng(bytes, picture)
+                                                        : DecodeBmp(bytes, picture);
     switch (status) {
       case DecodeStatus::Ok:
         break;

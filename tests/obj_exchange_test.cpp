@@ -96,6 +96,10 @@ TEST_F(ObjTest, SavingAsObjIsAnExport) {
   EXPECT_EQ(ReadFile(folder.File("out.mtl")).substr(0, 15), "newmtl default\n");
   EXPECT_EQ(model.document.path, kUntitledName);
   EXPECT_TRUE(model.HasUnsavedChanges());
+  // Export writes even a ZMF name as a copy.
+  EXPECT_EQ(command::ExportModel(model, folder.File("copy.zmf")), command::Saved::Written);
+  EXPECT_EQ(model.document.path, kUntitledName);
+  EXPECT_TRUE(model.HasUnsavedChanges());
 
   const std::string missing = folder.File("no/out.obj");
   EXPECT_EQ(command::SaveModel(model, missing), command::Saved::Failed);
@@ -103,7 +107,8 @@ TEST_F(ObjTest, SavingAsObjIsAnExport) {
                                                                    folder.File("no/out.mtl"))});
   model.Reset();
   EXPECT_FALSE(exporters::ExportObj(model, folder.File("empty.obj")));
-  EXPECT_EQ(testing::FilesIn(folder.path()), (std::vector<std::string>{"out.OBJ", "out.mtl"}));
+  EXPECT_EQ(testing::FilesIn(folder.path()),
+            (std::vector<std::string>{"copy.zmf", "out.OBJ", "out.mtl"}));
 }
 
 // A quad and a pentagon (named by negative indices) are fans from their first corner; without

@@ -1,7 +1,10 @@
 // The open and save dialogs of the file commands.
 #include "app/file_dialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace zmf::app {
@@ -9,6 +12,27 @@ namespace {
 
 QString FromView(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The extension of a filter's first pattern ("glb" for "*.glb"), empty for none.
+QString FirstSuffix(std::string_view pattern) {
+  const QString text = FromView(pattern);
+  const qsizetype dot = text.indexOf(QStringLiteral("*."));
+  if (dot < 0) return {};
+  return text.mid(dot + 2).section(QRegularExpression(QStringLiteral("[ ;)]")), 0, 0);
+}
+
+bool MatchesAFilter(const command::FileDialogOptions& options, const QString& file) {
+  const QString suffix = QFileInfo(file).suffix();
+  for (const command::FileFilter& filter : options.filters) {
+    for (const QString& pattern : FromView(filter.pattern).split(QRegularExpression("[ ;]"))) {
+      if (pattern.startsWith(QStringLiteral("*.")) &&
+          pattern.mid(2).compare(suffix, Qt::CaseInsensitive) == 0) {
+        return true;
+      }
+    }
+  }
+  return false;
 }
 
 }  // namespace
@@ -39,7 +63,23 @@ std::optional<QString> QtFileDialogs::Ask(const command::FileDialogOptions& opti
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   dialog.setNameFilter(FilterText(options));
   dialog.setDefaultSuffix(FromView(options.defaultSuffix));
-  dialog.selectFile(current);
+  QString start = current;
+  if (save) {
+    // A save dialog offers a name its filters can write: an export of "worm.zmf" starts as
+    // "worm.glb". The chosen filter decides the extension a typed bare name gets.
+    if (!start.isEmpty() && !MatchesAFilter(options, start)) {
+      const QFileInfo info(start);
+      start = info.dir().filePath(info.completeBaseName() + "." + dialog.defaultSuffix());
+    }
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& chosen) {
+      for (const command::FileFilter& filter : options.filters) {
+        if (chosen.startsWith(FromView(filter.label).trimmed() + " (")) {
+          dialog.setDefaultSuffix(FirstSuffix(filter.pattern));
+        }
+      }
+    });
+  }
+  dialog.selectFile(start);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().front();
 }

@@ -25,9 +25,11 @@ constexpr CommandEntry kCommands[] = {
     {kCommandOpen, "open", CommandInput::OpenFile, &kOpenDialog, OpenCommand,
      "Open a ZMF model, an import format or a .bmp background image"},
     {kCommandSave, "save", CommandInput::SaveFile, &kSaveDialog, SaveCommand,
-     "Save as ZMF, as a .glc Glintcast scene or a .bmp screenshot"},
+     "Save as ZMF; a .glc, .obj, .gltf or .glb name exports, a .bmp one takes a screenshot"},
     {kCommandSaveAs, "save-as", CommandInput::SaveFile, &kSaveDialog, SaveCommand,
      "Save under a name asked for each time, as save does"},
+    {kCommandExport, "export", CommandInput::SaveFile, &kExportDialog, ExportCommand,
+     "Write a copy as .glb, .gltf, .obj or .glc; the document keeps its name and state"},
     {kCommandRecover, "recover", CommandInput::Words, nullptr, RecoverCommand,
      "Open a recovery file as an untitled model with unsaved changes", "FILE"},
     // Action

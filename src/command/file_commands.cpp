@@ -19,12 +19,19 @@ constexpr FileFilter kSaveFilters[] = {
     {" ZMF Files", "*.zmf"},   {" Glintcast Files", "*.glc"}, {" OBJ Files", "*.obj"},
     {" glTF Files", "*.gltf"}, {" glTF Binary", "*.glb"},     {" Bitmap Image", "*.bmp"},
 };
+constexpr FileFilter kExportFilters[] = {
+    {" glTF Binary", "*.glb"},
+    {" glTF Files", "*.gltf"},
+    {" OBJ Files", "*.obj"},
+    {" Glintcast Files", "*.glc"},
+};
 constexpr FileFilter kZmfFilter[] = {{" ZMF Files", "*.zmf"}};
 
 }  // namespace
 
 const FileDialogOptions kOpenDialog{"Load ZMF File", kOpenFilters, "zmf"};
 const FileDialogOptions kSaveDialog{"Save ZMF File", kSaveFilters, "zmf"};
+const FileDialogOptions kExportDialog{"Export Model", kExportFilters, "glb"};
 const FileDialogOptions kImportAnimationsDialog{"Load ZMF File", kZmfFilter, "zmf"};
 
 Refresh NewCommand(CommandContext& context) {
@@ -62,6 +69,15 @@ Refresh SaveCommand(CommandContext& context) {
   const std::string& path = context.arguments[0];
   if (SaveModel(context.model, path, context.screenshot) == Saved::NothingToSave) {
     context.problem = "nothing was saved to " + path + ": the model has no vertices";
+  }
+  return Refresh::None;
+}
+
+Refresh ExportCommand(CommandContext& context) {
+  if (context.arguments.empty()) return Refresh::None;
+  const std::string& path = context.arguments[0];
+  if (ExportModel(context.model, path, context.screenshot) == Saved::NothingToSave) {
+    context.problem = "nothing was exported to " + path + ": the model has no vertices";
   }
   return Refresh::None;
 }

@@ -20,6 +20,7 @@ constexpr MenuItem kMenu[] = {
     {"&File > &Open ...", kCommandOpen},
     {"&File > &Save ...", kCommandSave},
     {"&File > Save &As ...", kCommandSaveAs},
+    {"&File > &Export ...", kCommandExport},
     {"&File > &Recover ...", kCommandRecover},
     {"&File > ", 0},
     {"&File > E&xit", kMenuExit},

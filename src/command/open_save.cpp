@@ -109,7 +109,18 @@ Opened OpenModel(Model& model, std::string_view path) {
   return read ? Opened::Model : Opened::Failed;
 }
 
-Saved SaveModel(Model& model, std::string_view path, ScreenshotWriter* screenshot) {
+namespace {
+
+bool IsZmfName(std::string_view extension) {
+  for (std::string_view other : {"BMP", "GLC", "OBJ", "GLTF", "GLB"}) {
+    if (SameText(extension, other)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+Saved ExportModel(Model& model, std::string_view path, ScreenshotWriter* screenshot) {
   const std::string_view extension = ExtensionOf(path);
   if (SameText(extension, "BMP")) {
     if (screenshot == nullptr) {
@@ -119,20 +130,27 @@ Saved SaveModel(Model& model, std::string_view path, ScreenshotWriter* screensho
     return screenshot->WriteScreenshot(path) ? Saved::Written : Saved::Failed;
   }
   if (model.vertices.count() == 0) return Saved::NothingToSave;
+  bool written = false;
   if (SameText(extension, "GLC")) {
-    return exporters::ExportGlintcast(model, path) ? Saved::Written : Saved::Failed;
+    written = exporters::ExportGlintcast(model, path);
+  } else if (SameText(extension, "OBJ")) {
+    written = exporters::ExportObj(model, path);
+  } else if (SameText(extension, "GLTF") || SameText(extension, "GLB")) {
+    written = exporters::ExportGltf(model, path);
+  } else {
+    written = format::WriteModelFile(model, path);
   }
-  if (SameText(extension, "OBJ")) {
-    return exporters::ExportObj(model, path) ? Saved::Written : Saved::Failed;
-  }
-  if (SameText(extension, "GLTF") || SameText(extension, "GLB")) {
-    return exporters::ExportGltf(model, path) ? Saved::Written : Saved::Failed;
-  }
-  if (!format::WriteModelFile(model, path)) return Saved::Failed;
+  return written ? Saved::Written : Saved::Failed;
+}
+
+Saved SaveModel(Model& model, std::string_view path, ScreenshotWriter* screenshot) {
+  const Saved saved = ExportModel(model, path, screenshot);
   // Only a model saved as ZMF takes the file as its name.
-  model.document = {std::string(path), DocumentKind::ZmfFile};
-  model.MarkSaved();
-  return Saved::Written;
+  if (saved == Saved::Written && IsZmfName(ExtensionOf(path))) {
+    model.document = {std::string(path), DocumentKind::ZmfFile};
+    model.MarkSaved();
+  }
+  return saved;
 }
 
 }  // namespace zmf::command

@@ -36,11 +36,14 @@ enum class Saved {
   Failed,         // reported through an error box
 };
 
-// Saves by extension, compared without regard to case: ".bmp" is a screenshot of the viewport
-// (reported as "Could not write to file:" when there is no viewport to take it from), ".glc" a
-// Glintcast scene, ".obj" an OBJ file with its MTL library, anything else a ZMF model. Only a ZMF
-// model written in full names the document after the file and marks it saved; a failure leaves both
-// as they were.
+// Writes the model to a file by its extension, compared without regard to case: ".bmp" is a
+// screenshot of the viewport (reported as "Could not write to file:" when there is no viewport to
+// take it from), ".glc" a Glintcast scene, ".obj" an OBJ file with its MTL library, ".gltf" and
+// ".glb" glTF 2.0, anything else a ZMF model. The document's name and saved state never change.
+Saved ExportModel(Model& model, std::string_view path, ScreenshotWriter* screenshot = nullptr);
+
+// Saves as ExportModel does; a ZMF model written in full also names the document after the file
+// and marks it saved. A failure leaves both as they were.
 Saved SaveModel(Model& model, std::string_view path, ScreenshotWriter* screenshot = nullptr);
 
 }  // namespace zmf::command

@@ -284,6 +284,13 @@ TEST_F(ShellTest, TheTitleAndSaveFollowTheDocument) {
   EXPECT_TRUE(QFile::exists(folder.filePath("shot.bmp")));
   EXPECT_EQ(window_->DocumentPath(), path);
   EXPECT_TRUE(window_->HasUnsavedChanges());
+  // Export writes a copy in the chosen format; the document keeps its name and unsaved state.
+  dialogs_.answer = folder.filePath("copy.glb");
+  window_->DispatchCommand(command::kCommandExport);
+  EXPECT_EQ(dialogs_.askedTitle, "Export Model");
+  EXPECT_TRUE(FileBytes(folder.filePath("copy.glb")).startsWith("glTF"));
+  EXPECT_EQ(window_->DocumentPath(), path);
+  EXPECT_TRUE(window_->HasUnsavedChanges());
 
   // A background picture opened (after keeping the work) is no document either; a cancelled Open
   // changes nothing.

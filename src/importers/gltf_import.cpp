@@ -373,6 +373,11 @@ int Attribute(const tinygltf::Primitive& p, const char* name) {
 
 // ---- builder
 
+bool Triangles(const tinygltf::Primitive& p) {
+  return p.mode == TINYGLTF_MODE_TRIANGLES || p.mode == TINYGLTF_MODE_TRIANGLE_STRIP ||
+         p.mode == TINYGLTF_MODE_TRIANGLE_FAN;
+}
+
 // A sampled channel of an animation.
 struct Channel {
   std::vector<float> times;
@@ -490,7 +495,8 @@ class GltfBuilder {
     bool needsDefault = gltf_.materials.empty();
     for (const Instance& instance : instances_) {
       for (const tinygltf::Primitive& p : gltf_.meshes[std::size_t(instance.mesh)].primitives) {
-        needsDefault |= p.material < 0 || std::size_t(p.material) >= gltf_.materials.size();
+        needsDefault |=
+            Triangles(p) && (p.material < 0 || std::size_t(p.material) >= gltf_.materials.size());
       }
     }
     const std::size_t wanted = gltf_.materials.size() + (needsDefault ? 1 : 0);
@@ -724,8 +730,7 @@ class GltfBuilder {
     std::map<std::vector<int>, std::size_t> shared;  // attribute accessors -> first vertex
     for (const tinygltf::Primitive& p : gltf_.meshes[std::size_t(instance.mesh)].primitives) {
       if (!p.targets.empty()) Warn("Morph targets are left out.");
-      if (p.mode != TINYGLTF_MODE_TRIANGLES && p.mode != TINYGLTF_MODE_TRIANGLE_STRIP &&
-          p.mode != TINYGLTF_MODE_TRIANGLE_FAN) {
+      if (!Triangles(p)) {
         Warn("Points and lines are left out.");
         continue;
       }
@@ -1084,7 +1089,8 @@ bool Import(Model& model, std::string_view bytes, std::string_view path) {
   const std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
   try {
     const bool binary = bytes.substr(0, 4) == "glTF";
-    if (bytes.size() >= 0xFFFFFFFFu) throw Fault{"The file is too large to read:", std::string(path)};
+    if (bytes.size() >= 0xFFFFFFFFu)
+      throw Fault{"The file is too large to read:", std::string(path)};
     std::string_view json = bytes;
     if (binary) {
       std::uint32_t length = 0;

@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -98,9 +99,7 @@ struct FolderGuard {
 };
 
 bool GuardedExists(const std::string& path, void* user) {
-  FolderGuard& guard = *static_cast<FolderGuard*>(user);
-  std::string bytes;
-  return guard.Inside(path) && format::ReadWholeFile(path, bytes);
+  return static_cast<FolderGuard*>(user)->Inside(path) && std::ifstream(path).good();
 }
 
 std::string SamePath(const std::string& path, void*) { return path; }
@@ -285,12 +284,11 @@ struct Elements {
   std::size_t count = 0;
   int components = 0;
   int componentType = kFloat;
+  std::size_t componentSize = 4;
   bool normalized = false;
 
   double Get(std::size_t i, int c) const {
-    const unsigned char* at = base + i * stride +
-                              std::size_t(c) * std::size_t(tinygltf::GetComponentSizeInBytes(
-                                                   static_cast<std::uint32_t>(componentType)));
+    const unsigned char* at = base + i * stride + std::size_t(c) * componentSize;
     switch (componentType) {
       case kFloat: {
         float f;
@@ -343,9 +341,9 @@ Elements Checked(const tinygltf::Model& gltf, int index, const Allowed& allowed,
   e.componentType = a.componentType;
   e.normalized = a.normalized;
   e.count = a.count;
-  const std::size_t element =
-      std::size_t(e.components) *
+  e.componentSize =
       std::size_t(tinygltf::GetComponentSizeInBytes(static_cast<std::uint32_t>(a.componentType)));
+  const std::size_t element = std::size_t(e.components) * e.componentSize;
   e.stride = view.byteStride == 0 ? element : view.byteStride;
   if (e.stride < element) {
     throw Fault{kDamaged, std::string("the stride of ") + what + " is smaller than its elements"};
@@ -995,7 +993,8 @@ class GltfBuilder {
       times = std::move(spread);
     }
     Animation& out = model_.animation(model_.animationCount++);
-    out = Animation{};
+    out.transitionTime = out.playTime = 0.0f;  // the slot is reused, not built anew: it is large
+    out.inTransition = 0;
     out.name.Set(animation.name.empty() ? "animation " + std::to_string(index) : animation.name);
     out.keyCount = static_cast<std::uint32_t>(times.size());
     out.totalTime = times.back();

@@ -13,6 +13,7 @@ constexpr FileFilter kOpenFilters[] = {
     {" MD5 Files", "*.md5mesh"},    {" XFiles", "*.x"},
     {" Formsmith Files", "*.ZQD"},  {" Text Files", "*.txt"},
     {" Heightmap Targa", "*.tga"},  {" OBJ Files", "*.obj"},
+    {" glTF Files", "*.gltf"},      {" glTF Binary", "*.glb"},
     {" Background Image", "*.bmp"},
 };
 constexpr FileFilter kSaveFilters[] = {

@@ -10,6 +10,7 @@
 #include "export/obj_export.h"
 #include "format/zmf_reader.h"
 #include "format/zmf_writer.h"
+#include "importers/gltf_import.h"
 #include "importers/import_3ds.h"
 #include "importers/md5_mesh.h"
 #include "importers/obj_import.h"
@@ -34,8 +35,8 @@ bool SameText(std::string_view a, std::string_view b) {
 }
 
 // The import formats of the Open command: the extension, the material count the model starts
-// with (the 3DS and OBJ importers make their own materials; the X importer's faces use the one
-// default; the others keep the default that Reset leaves), and the importer.
+// with (the 3DS, OBJ and glTF importers make their own materials; the X importer's faces use the
+// one default; the others keep the default that Reset leaves), and the importer.
 struct ImportFormat {
   std::string_view extension;
   int materialCount;  // -1: as Reset leaves it
@@ -46,7 +47,8 @@ constexpr ImportFormat kImportFormats[] = {
     {"3DS", 0, importers::Import3ds},   {"MD5MESH", -1, importers::ImportMd5Mesh},
     {"X", 1, importers::ImportXFile},   {"ZQD", -1, importers::ImportZqd},
     {"TXT", -1, importers::ImportText}, {"TGA", -1, importers::ImportHeightmap},
-    {"OBJ", 0, importers::ImportObj},
+    {"OBJ", 0, importers::ImportObj},   {"GLTF", 0, importers::ImportGltf},
+    {"GLB", 0, importers::ImportGltf},
 };
 
 }  // namespace

@@ -19,10 +19,10 @@
 
 #include "anim/skeleton.h"
 #include "edit/journal.h"
-#include "export/gltf_library.h"
 #include "export/png_encoder.h"
 #include "format/atomic_file.h"
 #include "format/file_text.h"
+#include "format/gltf_library.h"
 #include "material/bmp_decoder.h"
 #include "material/jpeg_decoder.h"
 #include "material/texels.h"

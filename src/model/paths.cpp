@@ -37,4 +37,17 @@ bool ReplaceFileName(std::string& path, std::string_view fileName) {
   return true;
 }
 
+bool StaysInFolder(std::string_view name) {
+  if (name.empty() || name[0] == '/' || name[0] == '\\') return false;
+  if (name.size() >= 2 && name[1] == ':') return false;
+  std::size_t start = 0;
+  while (start <= name.size()) {
+    std::size_t end = name.find_first_of(kSeparators, start);
+    if (end == std::string_view::npos) end = name.size();
+    if (name.substr(start, end - start) == "..") return false;
+    start = end + 1;
+  }
+  return true;
+}
+
 }  // namespace zmf

@@ -19,4 +19,8 @@ bool SplitPath(std::string_view path, std::string& directory, std::string& baseN
 // (so Windows paths stay Windows paths). False, and the path untouched, without a separator.
 bool ReplaceFileName(std::string& path, std::string_view fileName);
 
+// Whether a file name that a model file gives stays in that file's folder: not empty, not
+// absolute (nor a drive path) and without a ".." part.
+bool StaysInFolder(std::string_view name);
+
 }  // namespace zmf

@@ -1,3 +1,3 @@
 // The one compilation of the glTF library's implementation.
 #define TINYGLTF_IMPLEMENTATION
-#include "export/gltf_library.h"
+#include "format/gltf_library.h"

@@ -232,8 +232,10 @@ TEST_F(GltfImportTest, WormRoundTrip) {
       const Material& a = model.materials[m];
       const Material& b = original.materials[m];
       EXPECT_EQ(a.name, b.name);
+      EXPECT_EQ(a.ambient, b.ambient);
       EXPECT_EQ(a.diffuse, b.diffuse);
       EXPECT_EQ(a.emission, b.emission);
+      EXPECT_EQ(a.specular, b.specular);
       EXPECT_EQ(a.shininess, b.shininess);
       EXPECT_EQ(a.hasTexture, b.hasTexture);
       std::vector<std::vector<std::uint32_t>> faces, originalFaces;
@@ -245,6 +247,8 @@ TEST_F(GltfImportTest, WormRoundTrip) {
     const std::string picture =
         name[4] == 'g' && name[5] == 'l' && name[6] == 'b' ? "out_image0.png" : "out_0.png";
     EXPECT_EQ(model.materials[0].textureFile, folder.File(picture));
+    EXPECT_NE(model.materials[0].texture, 0u);  // the PNG loads
+    EXPECT_EQ(host.BoxTexts(), std::vector<std::string>{}) << name;
     ASSERT_EQ(model.boneCount, original.boneCount);
     for (std::uint32_t b = 0; b < model.boneCount; ++b) {
       EXPECT_EQ(model.bones[b].name, original.bones[b].name);

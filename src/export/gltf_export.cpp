@@ -287,6 +287,18 @@ class MaterialWriter {
     const double exponent = std::min<double>(m.shininess, 1e9);
     out.pbrMetallicRoughness.roughnessFactor = std::sqrt(std::sqrt(2.0 / (exponent + 2.0)));
     out.emissiveFactor = {unit(m.emission[0]), unit(m.emission[1]), unit(m.emission[2])};
+    // What a glTF material has no place for, kept for the editor's own import: the ambient and
+    // specular colours and the exact shininess.
+    auto colour = [](const Colour& c) {
+      tinygltf::Value::Array values;
+      for (float x : c) values.emplace_back(std::isfinite(x) ? double(x) : 0.0);
+      return tinygltf::Value(std::move(values));
+    };
+    tinygltf::Value::Object extras;
+    extras["zmfAmbient"] = colour(m.ambient);
+    extras["zmfSpecular"] = colour(m.specular);
+    extras["zmfShininess"] = tinygltf::Value(static_cast<int>(std::min<double>(m.shininess, 1e9)));
+    out.extras = tinygltf::Value(std::move(extras));
     const int texture = m.hasTexture != 0 && !m.textureFile.empty() ? TextureFor(m) : -1;
     out.pbrMetallicRoughness.baseColorTexture.index = texture;
     const std::uint32_t mode = m.alphaMode;

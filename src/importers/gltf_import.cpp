@@ -518,6 +518,27 @@ class GltfBuilder {
     return static_cast<std::uint8_t>(std::min(material, kMaxMaterials - 1));
   }
 
+  // The ambient and specular colours and the exact shininess that the editor's own export
+  // keeps in a material's extras; values of the wrong shape are passed over.
+  static void ReadEditorExtras(const tinygltf::Value& extras, Material& to) {
+    if (!extras.IsObject()) return;
+    auto colour = [&](const char* key, Colour& c) {
+      const tinygltf::Value& values = extras.Get(key);
+      if (!values.IsArray() || values.ArrayLen() != 4) return;
+      for (int i = 0; i < 4; ++i) {
+        if (!values.Get(i).IsNumber()) return;
+      }
+      for (int i = 0; i < 4; ++i) c[std::size_t(i)] = Finite(values.Get(i).GetNumberAsDouble());
+    };
+    colour("zmfAmbient", to.ambient);
+    colour("zmfSpecular", to.specular);
+    const tinygltf::Value& shininess = extras.Get("zmfShininess");
+    if (shininess.IsNumber()) {
+      const double value = shininess.GetNumberAsDouble();
+      if (value >= 0.0 && value <= 128.0) to.shininess = static_cast<std::uint32_t>(value);
+    }
+  }
+
   void ReadMaterial(std::uint32_t slot, const tinygltf::Material& from) {
     Material& to = model_.materials[slot];
     to.name.Set(from.name.empty() ? "material " + std::to_string(slot) : from.name);
@@ -536,6 +557,7 @@ class GltfBuilder {
                        ? static_cast<std::uint32_t>(std::lround(std::clamp(shininess, 0.0, 128.0)))
                        : 0;
     if (to.shininess > 0) to.specular = {0.5f, 0.5f, 0.5f, 1.0f};
+    ReadEditorExtras(from.extras, to);
     const std::uint32_t alpha = from.alphaMode == "MASK" || from.alphaMode == "BLEND"
                                     ? material::kAlphaInFile
                                     : material::kAlphaNone;

@@ -1,9 +1,12 @@
-// The OBJ reader: tinyobjloader parses the text and the material libraries; this file checks
-// every index it hands back, fans the polygons and builds the vertices, faces and materials.
+// The OBJ reader: tinyobjloader parses the text, line by line through its callbacks, and the
+// material libraries; this file checks every index it hands back, fans the polygons and builds
+// the vertices, faces and materials. Lines other than v, vt, vn, f, usemtl, mtllib, g and o
+// (polylines, points, weights) are not read.
 //
 // Section index
 //   names and streams ...... names that stay in the folder, bytes as a stream
 //   libraries .............. the MaterialReader that reads MTL files from the folder
+//   reading ................ ObjText: the callbacks' numbers and polygons in flat tables
 //   building ............... materials, corners, vertices, faces, normals
 //   entry points ........... ImportObj, ImportObjText
 #include "importers/obj_import.h"
@@ -146,7 +149,6 @@ class ObjText {
   // False when a face line names a zero index (the reason in the errors).
   bool Read() {
     Reserve();
-
     tinyobj::callback_t calls;
     calls.vertex_cb = [](void* self, float x, float y, float z, float) {
       Append(static_cast<ObjText*>(self)->xyz, {x, y, z});
@@ -383,15 +385,12 @@ class ObjBuilder {
   void Run(std::string& warnings) {
     MakeMaterials(warnings);
     ReadPolygons();
-
     if (dropped_ > 0) {
       warnings += std::to_string(dropped_) +
                   " polygons name vertices that the file does not have and were left out.\n";
     }
     MakeVertices();
-
     MakeFaces();
-
     ComputeMissingNormals();
   }
 

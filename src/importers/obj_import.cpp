@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <initializer_list>
 #include <istream>
 #include <map>
 #include <optional>
@@ -171,10 +172,10 @@ class ObjText {
     calls.object_cb = [](void* self, const char*) { static_cast<ObjText*>(self)->EndFaceGroup(); };
     tinyobj::LoadObjWithCallback(stream_, calls, this, &libraries_, &warnings_, &errors_);
     if (failed_) return false;
-    const std::string lines = std::to_string(LineNumber());
     const auto beyond = [&](std::int32_t greatest, std::size_t count, const char* what) {
       if (greatest >= 0 && static_cast<std::size_t>(greatest) >= count) {
-        warnings_ += std::string(what) + " indices out of bounds (line " + lines + ".)\n\n";
+        warnings_ += std::string(what) + " indices out of bounds (line " +
+                     std::to_string(LineNumber()) + ".)\n\n";
       }
     };
     beyond(greatest_.position, xyz.size() / 3, "Vertex");
@@ -192,37 +193,37 @@ class ObjText {
 
  private:
   // Room for what the lines hold, from a quick look at their first letters (the loader decides
-  // what each line is; this only spares the tables from growing).
+  // what each line is; this only spares the tables most of their growing). Room for four
+  // corners a face, within what the face lines' bytes can hold.
   void Reserve() {
-    std::size_t v = 0, vn = 0, vt = 0, faces = 0, parts = 0;
+    std::size_t v = 0, vn = 0, vt = 0, faces = 0, faceBytes = 0;
     for (std::size_t at = 0; at < text_.size();) {
       const std::size_t end = std::min(text_.find('\n', at), text_.size());
       std::string_view line = text_.substr(at, end - at);
       at = end + 1;
       line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
       if (line.size() < 2) continue;
-      if (line[0] == 'f') {
-        ++faces;
-        for (std::size_t i = 1; i + 1 < line.size(); ++i) {
-          parts += (line[i] == ' ' || line[i] == '\t') && line[i + 1] > ' ';
-        }
-      } else if (line[0] == 'v') {
-        v += line[1] == ' ' || line[1] == '\t';
-        vn += line[1] == 'n';
-        vt += line[1] == 't';
-      }
+      faces += line[0] == 'f';
+      faceBytes += line[0] == 'f' ? line.size() : 0;
+      v += line[0] == 'v' && (line[1] == ' ' || line[1] == '\t');
+      vn += line[0] == 'v' && line[1] == 'n';
+      vt += line[0] == 'v' && line[1] == 't';
     }
     ReserveOnHugePages(xyz, 3 * v);
     ReserveOnHugePages(normals, 3 * vn);
     ReserveOnHugePages(uvs, 2 * vt);
-    ReserveOnHugePages(corners, parts);
+    ReserveOnHugePages(corners, std::min(4 * faces, faceBytes / 2));
     ReserveOnHugePages(sizes, faces);
     ReserveOnHugePages(materials, faces);
   }
 
-  template <std::size_t N>
-  static void Append(std::vector<float>& to, const float (&values)[N]) {
-    to.insert(to.end(), values, values + N);
+  // Appends, growing the table on huge pages when the reservation was short.
+  template <class T>
+  static void Append(std::vector<T>& to, std::initializer_list<T> values) {
+    if (to.capacity() - to.size() < values.size()) {
+      ReserveOnHugePages(to, std::max(2 * to.capacity(), to.size() + values.size()));
+    }
+    to.insert(to.end(), values);
   }
 
   // Zero-based as the loader's table reader makes it; -1 for none (an index 0).
@@ -246,7 +247,7 @@ class ObjText {
       greatest_.position = std::max(greatest_.position, corner.position);
       greatest_.normal = std::max(greatest_.normal, corner.normal);
       greatest_.coords = std::max(greatest_.coords, corner.coords);
-      corners.push_back(corner);
+      Append(corners, {corner});
     }
     if (zero || (unsure && NamesZero(indices, count))) {
       errors_ += "Failed parse `f' line(e.g. zero value for face index. line " +
@@ -260,8 +261,8 @@ class ObjText {
       tooLarge |= count > 255;
       return;
     }
-    sizes.push_back(static_cast<std::uint8_t>(count));
-    materials.push_back(material_);
+    Append(sizes, {static_cast<std::uint8_t>(count)});
+    Append(materials, {material_});
   }
 
   // The callbacks give a part after a '/' that is no number or 0, which the table reader

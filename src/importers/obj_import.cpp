@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <initializer_list>
 #include <istream>
 #include <map>
@@ -140,8 +142,10 @@ struct Corner {
 
 // What the loader's callbacks hand over, kept in flat tables: the numbers, and each polygon's
 // corners and material. The messages are worded as the loader's table reader words them, with
-// its line numbers.
-class ObjText {
+// its line numbers. In a file with lines the callbacks pass over but that reader did read
+// (polylines, points, "usemtl" run into its name, faces without corners), each callback first
+// reads the lines passed over since the last one.
+class ObjText final : public tinyobj::MaterialReader {
  public:
   ObjText(std::string_view text, LibraryReader& libraries, std::string& warnings,
           std::string& errors)
@@ -152,30 +156,32 @@ class ObjText {
     Reserve();
     tinyobj::callback_t calls;
     calls.vertex_cb = [](void* self, float x, float y, float z, float) {
-      Append(static_cast<ObjText*>(self)->xyz, {x, y, z});
+      if (ObjText* text = After(self)) Append(text->xyz, {x, y, z});
     };
     calls.normal_cb = [](void* self, float x, float y, float z) {
-      Append(static_cast<ObjText*>(self)->normals, {x, y, z});
+      if (ObjText* text = After(self)) Append(text->normals, {x, y, z});
     };
     calls.texcoord_cb = [](void* self, float u, float v, float) {
-      Append(static_cast<ObjText*>(self)->uvs, {u, v});
+      if (ObjText* text = After(self)) Append(text->uvs, {u, v});
     };
     calls.index_cb = [](void* self, tinyobj::index_t* indices, int count) {
-      static_cast<ObjText*>(self)->AddPolygon(indices, static_cast<std::size_t>(count));
+      if (ObjText* text = After(self)) text->AddPolygon(indices, static_cast<std::size_t>(count));
     };
     calls.usemtl_cb = [](void* self, const char* name, int) {
-      static_cast<ObjText*>(self)->UseMaterial(name);
+      if (ObjText* text = After(self)) text->UseMaterial(name);
     };
     calls.group_cb = [](void* self, const char**, int names) {
-      static_cast<ObjText*>(self)->StartGroup(names);
+      if (ObjText* text = After(self)) text->StartGroup(names);
     };
-    calls.object_cb = [](void* self, const char*) { static_cast<ObjText*>(self)->EndFaceGroup(); };
-    tinyobj::LoadObjWithCallback(stream_, calls, this, &libraries_, &warnings_, &errors_);
-    if (failed_) return false;
+    calls.object_cb = [](void* self, const char*) {
+      if (ObjText* text = After(self)) text->EndFaceGroup();
+    };
+    tinyobj::LoadObjWithCallback(stream_, calls, this, this, &warnings_, &errors_);
+    if (failed_ || (irregular_ && !CatchUp(text_.size()))) return false;
     const auto beyond = [&](std::int32_t greatest, std::size_t count, const char* what) {
       if (greatest >= 0 && static_cast<std::size_t>(greatest) >= count) {
         warnings_ += std::string(what) + " indices out of bounds (line " +
-                     std::to_string(LineNumber()) + ".)\n\n";
+                     std::to_string(LineNumber(text_.size())) + ".)\n\n";
       }
     };
     beyond(greatest_.position, xyz.size() / 3, "Vertex");
@@ -191,11 +197,87 @@ class ObjText {
   std::vector<std::int32_t> materials;  // each polygon's material, -1 for none
   bool tooLarge = false;                // a polygon had more than 255 corners
 
+  // The libraries that "mtllib" names, once the lines before it are read.
+  bool operator()(const std::string& name, std::vector<tinyobj::material_t>* materials,
+                  std::map<std::string, int>* names, std::string* warnings,
+                  std::string* errors) override {
+    return After(this) != nullptr && libraries_(name, materials, names, warnings, errors);
+  }
+
  private:
+  // The reader, once it has read the lines passed over before the current one; null when one
+  // of them was damage.
+  static ObjText* After(void* self) {
+    auto* text = static_cast<ObjText*>(self);
+    if (!text->irregular_) return text;
+    const std::string_view line = text->CurrentLine();
+    const bool read = text->CatchUp(static_cast<std::size_t>(line.data() - text->text_.data()));
+    text->done_ = text->stream_.Offset();
+    return read ? text : nullptr;
+  }
+
+  // Reads the lines from done_ up to `end` (a line's start), as the table reader reads them.
+  bool CatchUp(std::size_t end) {
+    while (done_ < end) {
+      const std::size_t stop = std::min(text_.find_first_of("\r\n", done_), end);
+      const std::string line(text_.substr(done_, stop - done_));
+      done_ = stop + (text_.substr(stop, 2) == "\r\n" ? 2 : 1);
+      if (!PassedLine(line.c_str())) {
+        failed_ = true;
+        stream_.Stop();
+        return false;
+      }
+    }
+    return true;
+  }
+
+  // A line the callbacks passed over: polylines and points whose corners name a 0 are damage,
+  // "usemtl" runs into its name, a face without corners is a degenerate one. False for damage.
+  bool PassedLine(const char* token) {
+    token += std::strspn(token, " \t");
+    const char kind = token[0];
+    if ((kind == 'l' || kind == 'p') && (token[1] == ' ' || token[1] == '\t')) {
+      if (CornersNameNumbers(token + 2)) return true;
+      errors_ += std::string("Failed parse `") + kind +
+                 "' line(e.g. zero value for vertex index. line " +
+                 std::to_string(LineNumber(done_)) + ".)\n";
+      return false;
+    }
+    if (kind == 'f' && (token[1] == ' ' || token[1] == '\t')) ++degenerate_;
+    if (std::strncmp(token, "usemtl", 6) == 0) UseMaterial(token + 6);
+    return true;
+  }
+
+  // Whether every part of the corners from `token` on is a number other than 0, as the table
+  // reader demands of faces, polylines and points (a part after '/' that is no number reads
+  // as 0).
+  static bool CornersNameNumbers(const char* token) {
+    const auto part = [&token] {
+      const bool number = std::atoi(token) != 0;
+      token += std::strcspn(token, "/ \t\r");
+      return number;
+    };
+    while (*token != '\0' && *token != '\r' && *token != '\n') {
+      if (!part()) return false;
+      if (*token == '/') {
+        const bool normalOnly = *++token == '/';
+        token += normalOnly ? 1 : 0;
+        if (!part()) return false;
+        if (!normalOnly && *token == '/') {
+          ++token;
+          if (!part()) return false;
+        }
+      }
+      token += std::strspn(token, " \t\r");
+    }
+    return true;
+  }
+
   // Room for what the lines hold, from a quick look at their first letters (the loader decides
-  // what each line is; this only spares the tables most of their growing). Room for four
-  // corners a face, within what the face lines' bytes can hold.
+  // what each line is; this only spares the tables most of their growing): four corners a face,
+  // within what the face lines' bytes can hold. Notes lines the callbacks would pass over.
   void Reserve() {
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
     std::size_t v = 0, vn = 0, vt = 0, faces = 0, faceBytes = 0;
     for (std::size_t at = 0; at < text_.size();) {
       const std::size_t end = std::min(text_.find('\n', at), text_.size());
@@ -203,11 +285,21 @@ class ObjText {
       at = end + 1;
       line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
       if (line.size() < 2) continue;
+      const bool word = isBlank(line[1]);
+      const std::size_t corner = line[0] == 'f' && word ? line.find_first_not_of(" \t\r", 2) : 0;
+      irregular_ |= ((line[0] == 'l' || line[0] == 'p') && word) ||
+                    (line.starts_with("usemtl") && !(line.size() > 6 && isBlank(line[6]))) ||
+                    corner == std::string_view::npos || line[corner] == '\0';
       faces += line[0] == 'f';
       faceBytes += line[0] == 'f' ? line.size() : 0;
-      v += line[0] == 'v' && (line[1] == ' ' || line[1] == '\t');
+      v += line[0] == 'v' && word;
       vn += line[0] == 'v' && line[1] == 'n';
       vt += line[0] == 'v' && line[1] == 't';
+    }
+    // A lone "\r" ends a line the look above did not see.
+    for (std::size_t r = text_.find('\r'); r != std::string_view::npos;
+         r = text_.find('\r', r + 1)) {
+      irregular_ |= r + 1 == text_.size() || text_[r + 1] != '\n';
     }
     ReserveOnHugePages(xyz, 3 * v);
     ReserveOnHugePages(normals, 3 * vn);
@@ -249,9 +341,9 @@ class ObjText {
       greatest_.coords = std::max(greatest_.coords, corner.coords);
       Append(corners, {corner});
     }
-    if (zero || (unsure && NamesZero(indices, count))) {
+    if (zero || (unsure && NamesZero())) {
       errors_ += "Failed parse `f' line(e.g. zero value for face index. line " +
-                 std::to_string(LineNumber()) + ".)\n";
+                 std::to_string(LineNumber(stream_.Offset())) + ".)\n";
       failed_ = true;
       stream_.Stop();
     }
@@ -267,36 +359,10 @@ class ObjText {
 
   // The callbacks give a part after a '/' that is no number or 0, which the table reader
   // refuses, as 0 like a part that is not there: the face line tells them apart.
-  bool NamesZero(const tinyobj::index_t* indices, std::size_t count) const {
-    const std::string_view line = CurrentLine();
-    std::size_t at = line.find_first_not_of(" \t") + 2;  // past "f "
-    const auto endsPart = [&](char c) { return c == '/' || c == ' ' || c == '\t' || c == '\0'; };
-    const auto skipPart = [&] {
-      while (at < line.size() && !endsPart(line[at])) ++at;
-    };
-    const auto skipBlanks = [&] {
-      while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
-    };
-    const auto slash = [&] { return at < line.size() && line[at] == '/' ? (++at, true) : false; };
-    skipBlanks();
-    for (std::size_t k = 0; k < count && at < line.size() && line[at] != '\0'; ++k) {
-      skipPart();
-      bool coords = false, normal = false;
-      if (slash()) {
-        normal = slash();
-        coords = !normal;
-        skipPart();
-        if (coords && slash()) {
-          normal = true;
-          skipPart();
-        }
-      }
-      if ((coords && indices[k].texcoord_index == 0) || (normal && indices[k].normal_index == 0)) {
-        return true;
-      }
-      skipBlanks();
-    }
-    return false;
+  bool NamesZero() const {
+    const std::string line(CurrentLine());
+    const char* token = line.c_str() + std::strspn(line.c_str(), " \t") + 2;  // past "f "
+    return !CornersNameNumbers(token + std::strspn(token, " \t"));
   }
 
   void UseMaterial(std::string_view rest) {
@@ -310,7 +376,8 @@ class ObjText {
 
   void StartGroup(int names) {
     EndFaceGroup();
-    if (names == 0) warnings_ += "Empty group name. line: " + std::to_string(LineNumber()) + "\n";
+    if (names == 0)
+      warnings_ += "Empty group name. line: " + std::to_string(LineNumber(stream_.Offset())) + "\n";
   }
 
   // Where the table reader closes a group of faces, it warns of the ones with fewer than three
@@ -329,9 +396,9 @@ class ObjText {
     return text_.substr(start, end - start);
   }
 
-  // Its number, counted as the loader counts: "\n", "\r\n" and a lone "\r" each end a line.
-  std::size_t LineNumber() {
-    const std::size_t end = stream_.Offset();
+  // The number of the line that ends before `end`, counted as the loader counts: "\n", "\r\n"
+  // and a lone "\r" each end a line.
+  std::size_t LineNumber(std::size_t end) {
     for (; counted_ < end; ++counted_) {
       const char c = text_[counted_];
       lines_ +=
@@ -350,6 +417,8 @@ class ObjText {
   Corner greatest_;
   std::size_t degenerate_ = 0;  // polygons of fewer than three corners not yet warned of
   bool failed_ = false;
+  bool irregular_ = false;               // lines the callbacks pass over need reading
+  std::size_t done_ = 0;                 // lines before text_[done_] are read
   std::size_t counted_ = 0, lines_ = 0;  // lines ended before text_[counted_]
 };
 

@@ -6,6 +6,7 @@
 #include "file_fixture.h"
 #include "format/zmf_reader.h"
 #include "importers/obj_import.h"
+#include "model/validate_model.h"
 #include "model_fixture.h"
 #include "zmf_models.h"
 
@@ -196,6 +197,63 @@ TEST_F(ObjTest, DamagedFiles) {
                 "The OBJ file was read with warnings:",
                 "The file has more materials than the 32 of a model; the faces of the others "
                 "take the last one.")});
+}
+
+// Every prefix of a small file (and of its library) imports a sound model, or fails with only the
+// damage reported.
+TEST_F(ObjTest, EveryTruncatedPrefix) {
+  WriteFile(folder.File("skin.bmp"), testing::SolidBmp64(0, 0, 255));
+  const std::string obj =
+      "mtllib m.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvt 0.5 0.5\nvn 0 0 1\n"
+      "usemtl skin\nf 1/1/1 2/1/1 3/1/1 4/1/1\ng side\nusemtl plain\nf -4//1 -2//1 -1//1\n";
+  const std::string mtl = "newmtl skin\nKd 1 0 0\nmap_Kd skin.bmp\nnewmtl plain\nKa 0 1 0\n";
+  for (std::size_t cut = 0; cut <= obj.size() + mtl.size(); ++cut) {
+    const bool read = cut <= obj.size() ? Import(obj.substr(0, cut), mtl)
+                                        : Import(obj, mtl.substr(0, cut - obj.size()));
+    if (read) {
+      EXPECT_TRUE(ValidateModel(model, kImportedModelRules).empty()) << cut;
+    } else {
+      ASSERT_EQ(host.BoxTexts().size(), 1u) << cut;
+      EXPECT_EQ(host.BoxTexts()[0].substr(0, 17), "Damaged OBJ file:") << cut;
+    }
+  }
+  EXPECT_EQ(FaceRows(model), (std::vector<FaceRow>{{0, 2, 3, 0}, {0, 3, 5, 0}, {1, 4, 6, 1}}));
+  EXPECT_EQ(model.materials[0].textureFile, folder.File("skin.bmp"));
+  EXPECT_TRUE(host.events().empty());
+}
+
+// Hand-made damage: numbers that are not finite read as 0, parts past the file's numbers are
+// left out, and unknown or outside libraries and materials fall back to the default material.
+TEST_F(ObjTest, HandMadeDamage) {
+  EXPECT_TRUE(
+      Import("v nan inf -inf\nv 1e40 0 0\nv 0 1 0\nvt 2 2\nf 1/2/3 2/1/9 3/-7/1\n"
+             "mtllib ../m.mtl /m.mtl\nusemtl lost\nf 1 2 3\n",
+             "newmtl lost\n"));
+  EXPECT_EQ(FaceRows(model), (std::vector<FaceRow>{{0, 1, 3, 0}, {0, 2, 3, 0}}));
+  EXPECT_EQ(model.vertices.Nth(1)->position, (Vector3{0, 0, 0}));
+  EXPECT_EQ(model.vertices.Nth(1)->u, 2.0f);
+  EXPECT_EQ(model.vertices.Nth(3)->position, (Vector3{0, 1, 0}));
+  EXPECT_EQ(model.materials[0].name.view(), "default");
+  const char* outside = "A material library outside the model's folder is not read:";
+  EXPECT_EQ(host.BoxTexts(),
+            (std::vector<std::string>{
+                ErrorBoxText(outside, "../m.mtl"), ErrorBoxText(outside, "/m.mtl"),
+                ErrorBoxText("The OBJ file was read with warnings:",
+                             "Failed to load material file(s). Use default material. material [ "
+                             "'lost' ] not found in .mtl Vertex normal indices out of bounds "
+                             "(line 8.) Vertex texcoord indices out of bounds (line 8.)")}));
+  // A zero after a slash, or no number there, is damage.
+  for (const char* face : {"f 1//0 1 1\n", "f 1/x 1 1\n", "f 1 1 1/\n"}) {
+    EXPECT_FALSE(Import(std::string("v 0 0 0\n") + face));
+    EXPECT_EQ(host.BoxTexts()[0].substr(0, 17), "Damaged OBJ file:");
+  }
+  // More corners than a polygon may have.
+  std::string big = "v 0 0 0\nf";
+  for (int k = 0; k < 300; ++k) big += " 1";
+  EXPECT_FALSE(Import(big + "\n"));
+  EXPECT_EQ(host.BoxTexts(),
+            std::vector<std::string>{ErrorBoxText(
+                "Polygons of more than 255 corners cannot be read:", folder.File("m.obj"))});
 }
 
 // The sample worm, with its texture beside it, exported and opened again.

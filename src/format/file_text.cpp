@@ -9,6 +9,8 @@
 #include <cstring>
 #include <new>
 
+#include "model/pool.h"
+
 namespace zmf::format {
 namespace {
 
@@ -33,6 +35,7 @@ bool FileText::Read(std::string_view path) {
   const bool sized = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
   std::size_t capacity = sized ? static_cast<std::size_t>(info.st_size) + 1 : kBlock;
   std::unique_ptr<char[]> bytes = Allocate(capacity);
+  if (bytes != nullptr) AdviseHugePages(bytes.get(), capacity);
   std::size_t used = 0;
   bool ok = bytes != nullptr;
   while (ok) {

@@ -13,6 +13,22 @@
 
 namespace zmf {
 
+// Memory that is filled front to back right away (a big model's records, a file's bytes): backing
+// it with huge pages where the system allows it takes one page fault per 2 MiB instead of 512.
+inline void AdviseHugePages(void* memory, std::size_t bytes) {
+  constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
+  const auto from = (reinterpret_cast<std::uintptr_t>(memory) + kHuge - 1) & ~(kHuge - 1);
+  const auto to = (reinterpret_cast<std::uintptr_t>(memory) + bytes) & ~(kHuge - 1);
+  if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+}
+
+// Reserves room for `count` elements in a vector about to be filled, on huge pages.
+template <class T>
+void ReserveOnHugePages(std::vector<T>& vector, std::size_t count) {
+  vector.reserve(count);
+  AdviseHugePages(vector.data(), vector.capacity() * sizeof(T));
+}
+
 // Hands out records of one type from chunks that grow geometrically (64 records up to 65,536
 // per chunk). A freed record goes on a free list and is reused by the next allocation, so a
 // record's address never changes while it lives. Records must be trivially destructible:
@@ -92,15 +108,6 @@ class Pool {
     usedInChunk_ = 0;
     if (nextChunkSize_ < kLargestChunk) nextChunkSize_ *= 2;
     return true;
-  }
-
-  // Big chunks (a big model's records) are filled front to back right away: backing them with
-  // huge pages where the system allows it takes one page fault per 2 MiB instead of 512.
-  static void AdviseHugePages(void* chunk, std::size_t bytes) {
-    constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
-    const auto from = (reinterpret_cast<std::uintptr_t>(chunk) + kHuge - 1) & ~(kHuge - 1);
-    const auto to = (reinterpret_cast<std::uintptr_t>(chunk) + bytes) & ~(kHuge - 1);
-    if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
   }
 
   std::vector<std::unique_ptr<Slot[]>> chunks_;

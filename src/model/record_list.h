@@ -310,7 +310,7 @@ class RecordList {
 
   // Makes room in the id index for `count` more records, so that reading a big file grows it
   // once instead of by doubling. A hint: callers bound it by what their input can hold.
-  void ReserveIds(std::size_t count) { byId_.reserve(byId_.size() + count); }
+  void ReserveIds(std::size_t count) { ReserveOnHugePages(byId_, byId_.size() + count); }
 
   // Raises nextId (never lowers it), so that ids below it stay reserved.
   void ReserveIdsBelow(std::uint32_t id) {

@@ -39,7 +39,9 @@ struct GltfFiles {
 //   unchanged; any other picture (BMP, or an alpha made from colours or a constant) is written
 //   as a PNG of the texels ZMF draws, alpha included. Alpha modes: NONE is OPAQUE; BLACK_MASK,
 //   WHITE_MASK and FIRST_PIXEL are MASK with alphaCutoff 0.5; the others are BLEND. A material
-//   whose texture cannot be read is exported without it.
+//   whose texture cannot be read is exported without it. The material's extras keep what glTF
+//   has no place for, for the editor's own import: zmfAmbient and zmfSpecular (red, green, blue,
+//   alpha) and zmfShininess.
 // - Bones: one node per bone under its parent's node (the root bone under the scene), with the
 //   rest pose as TRS: the inverse of the bone's local matrix (a ZMF local matrix maps the
 //   parent's frame into the bone's). inverseBindMatrices are the bind matrices (the local

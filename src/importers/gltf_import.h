@@ -20,7 +20,9 @@ namespace zmf::importers {
 // - Materials: glTF material i is slot i (beyond the 32 slots, the last one, with a warning);
 //   primitives without a material get a "default" slot after them. Diffuse is baseColorFactor,
 //   emission emissiveFactor, shininess 2 / roughness^4 - 2 (0 to 128), ambient 0.35 times the
-//   diffuse colour, specular grey 0.5 when shininess is above 0. OPAQUE has no alpha mode, MASK
+//   diffuse colour, specular grey 0.5 when shininess is above 0; the ambient and specular
+//   colours and the exact shininess that the editor's export keeps in the material's extras
+//   (zmfAmbient, zmfSpecular, zmfShininess) replace those guesses. OPAQUE has no alpha mode, MASK
 //   and BLEND take the alpha in the picture. The base-colour texture is an image file of the
 //   folder, or an embedded image written once beside the file as STEM_imageN.png or .jpg (a
 //   file of other bytes is never replaced: STEM_imageN-2.png and on).

@@ -36,9 +36,18 @@ bool WaitUntilDrawn(MainWindow& window, int timeoutMs) {
 QImage ScreenshotPixels(const QImage& frame) {
   QImage pixels = frame.convertToFormat(QImage::Format_RGBA8888);
   pixels.setDevicePixelRatio(1.0);
-  if (pixels.size() != QSize(kViewportSize, kViewportSize)) {
-    pixels = pixels.scaled(kViewportSize, kViewportSize, Qt::IgnoreAspectRatio,
-                           Qt::SmoothTransformation);
+  const QSize square(kViewportSize, kViewportSize);
+  if (pixels.size() != square) {
+    // A frame of another shape keeps its proportions, centred between black bars.
+    const QImage scaled =
+        pixels.isNull() ? QImage()
+                        : pixels.scaled(square, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    pixels = QImage(square, QImage::Format_RGBA8888);
+    pixels.fill(Qt::black);
+    QPainter painter(&pixels);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage((kViewportSize - scaled.width()) / 2, (kViewportSize - scaled.height()) / 2,
+                      scaled);
   }
   return pixels.mirrored(false, true);
 }

@@ -96,9 +96,9 @@ TEST_F(WindowLayoutTest, ResizedWindowGrowsTheViewportAndPicksWhereTheModelIsDra
 
   // Where the 512-pixel viewport had vertex 1 there is nothing now; where it is drawn now a click
   // picks it.
-  QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(256 + 181, 256));
+  QTest::mouseClick(viewport, Qt::RightButton, {}, QPoint(256 + 181, 256));
   EXPECT_TRUE(SelectedIds(window_.TheModel()).empty());
-  QTest::mouseClick(viewport, Qt::LeftButton, {}, PixelOf(viewport->size(), 1.0f, 0.0f));
+  QTest::mouseClick(viewport, Qt::RightButton, {}, PixelOf(viewport->size(), 1.0f, 0.0f));
   EXPECT_EQ(SelectedIds(window_.TheModel()), std::vector<std::uint32_t>({1}));
 
   // A wide, short window: a rectangle around vertices 0 and 2 selects just those.
@@ -157,7 +157,7 @@ TEST_F(WindowLayoutTest, SizeOptionSetsTheWindowForScreenshotsAndScriptGestures)
   // The script clicks vertex 1 where a 1000 x 800 window's 712 x 672 viewport draws it.
   const QPoint vertex = PixelOf(QSize(712, 672), 1.0f, 0.0f);
   const QString dir = folder_.path() + "/";
-  WriteText(dir + "click.txt", QStringLiteral("click left %1 %2\npanel %3panel.txt\n")
+  WriteText(dir + "click.txt", QStringLiteral("click right %1 %2\npanel %3panel.txt\n")
                                    .arg(vertex.x())
                                    .arg(vertex.y())
                                    .arg(dir)
@@ -196,15 +196,18 @@ TEST_F(WindowLayoutTest, AtPixelRatioTwoScreenshotsHoldTheWholeViewAtFullResolut
   // Every device pixel of the 800 x 640 window.
   const QImage image(dir + "window.png");
   ASSERT_EQ(image.size(), QSize(1600, 1280));
-  // The viewport at (64, 64) device pixels, 1024 wide: the face's grey well inside the triangle,
-  // and its edges two device pixels wide (a one-pixel line on screen).
-  const QPoint origin(64, 64);
+  // The viewport, 1024 device pixels wide, where this process's window has it at ratio 1, twice
+  // as far: the face's grey well inside the triangle, and its black edges two device pixels wide
+  // (a one-pixel line on screen).
+  window_.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));
+  const QPoint origin = window_.Viewport()->mapTo(&window_, QPoint(0, 0)) * 2;
   const QPoint inside = origin + PixelOf(QSize(1024, 1024), 0.25f, 0.25f);
   EXPECT_EQ(image.pixelColor(inside), QColor(102, 102, 102));
-  int edge = 0;  // lit pixels across the triangle's lower edge, below its middle
+  int edge = 0;  // the black edge's pixels down across the slanted edge's middle
   for (int y = -4; y <= 4; ++y) {
-    const QPoint p = origin + PixelOf(QSize(1024, 1024), 0.5f, 0.0f) + QPoint(0, y);
-    edge += image.pixelColor(p) != QColor(51, 51, 51) && image.pixelColor(p).red() > 120 ? 1 : 0;
+    const QPoint p = origin + PixelOf(QSize(1024, 1024), 0.5f, 0.5f) + QPoint(0, y);
+    edge += image.pixelColor(p).red() < 40 ? 1 : 0;
   }
   EXPECT_EQ(edge, 2);
   // The bitmap keeps its 512 x 512 format: the whole view scaled down.

@@ -273,19 +273,21 @@ void MainWindow::BuildStatusAndPanels() {
   auto* left = new QGridLayout;
   left->setContentsMargins(kViewportLeft, kViewportTop, 0, spare);
   left->setSpacing(0);
-  left->addWidget(viewport_, 0, 0, 1, 3);
-  auto label = [left](int row, int column, const QString& text) {
+  left->addWidget(viewport_, 0, 0);
+  // Each status line spans the viewport's width; the camera line is right-aligned on the same
+  // row as the position line.
+  auto label = [left](int row, const QString& text) {
     auto* line = new QLabel(text);
     line->setFixedHeight(kStatusHeight / 2);
-    left->addWidget(line, row, column);
+    line->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    left->addWidget(line, row, 0);
     return line;
   };
-  positionLine_ = label(1, 0, QStringLiteral("(x,y,z)"));
-  cameraLine_ = label(1, 2, QStringLiteral("(p,y,r,z)"));
+  positionLine_ = label(1, QStringLiteral("(x,y,z)"));
+  cameraLine_ = label(1, QStringLiteral("(p,y,r,z)"));
   cameraLine_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  countsLine_ = label(2, 0, QStringLiteral("vertices:0 faces:0"));
+  countsLine_ = label(2, QStringLiteral("vertices:0 faces:0"));
   left->setRowStretch(0, 1);
-  left->setColumnStretch(1, 1);
 
   // The panels in a column that scrolls when the window is too short for them.
   auto* column = new PanelColumn(editor_);

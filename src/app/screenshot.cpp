@@ -1,6 +1,7 @@
 // Pictures of the whole main window, GL viewport included, for --screenshot and tests.
 #include "app/screenshot.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPainter>
@@ -53,6 +54,8 @@ QImage ScreenshotPixels(const QImage& frame) {
 }
 
 QImage GrabWindow(MainWindow& window) {
+  // Labels and panels changed just now are laid out before the picture is taken.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
   // A widget grab does not reliably carry GL content, so the viewport's framebuffer is drawn
   // over its place in the grab.
   QImage image = window.grab().toImage().convertToFormat(QImage::Format_RGB32);

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Takes the README's pictures of the four views: the editor opens examples/worm.zmf under Xvfb,
 # a short script switches the view, selects, poses, and the window is saved as
-# OUT_DIR/view-{mesh,normals,material,bones}.png.
+# OUT_DIR/view-{mesh,normals,material,bones}.png; the resizable window is shown by
+# OUT_DIR/window-800x640.png, window-1600x1200.png (--size) and window-scale2.png (the default
+# window at device pixel ratio 2). With "all", every view is also saved at those two other sizes
+# as OUT_DIR/view-VIEW-1600x1200.png and view-VIEW-scale2.png, for looking them over.
 #
-#   make-view-screenshots.sh EDITOR [OUT_DIR]     OUT_DIR defaults to docs/
+#   make-view-screenshots.sh EDITOR [OUT_DIR [all]]     OUT_DIR defaults to docs/
 set -euo pipefail
 
 editor=${1:?usage: make-view-screenshots.sh EDITOR [OUT_DIR]}
@@ -62,9 +65,21 @@ clock 1.25
 pick 501 3
 SCRIPT
 
+shoot() { # shoot VIEW FILE [OPTION...]
+  local view=$1 file=$2
+  shift 2
+  "$here/run-gui-test.sh" "$editor" --screenshot "$file" "$@" --batch "$scratch/$view.txt" "$model"
+}
+
 mkdir -p "$out"
 for view in mesh normals material bones; do
-  "$here/run-gui-test.sh" "$editor" --screenshot "$out/view-$view.png" \
-    --batch "$scratch/$view.txt" "$model"
+  shoot "$view" "$out/view-$view.png"
+  if [[ ${3:-} == all ]]; then
+    shoot "$view" "$out/view-$view-1600x1200.png" --size 1600x1200
+    QT_SCALE_FACTOR=2 shoot "$view" "$out/view-$view-scale2.png"
+  fi
 done
-echo "Saved $out/view-{mesh,normals,material,bones}.png"
+cp "$out/view-bones.png" "$out/window-800x640.png"
+shoot mesh "$out/window-1600x1200.png" --size 1600x1200
+QT_SCALE_FACTOR=2 shoot material "$out/window-scale2.png"
+echo "Saved $out/view-{mesh,normals,material,bones}.png and $out/window-*.png"

@@ -53,6 +53,24 @@ TEST(Camera, ProjectionIsGlOrthoAndNeverUndefined) {
   EXPECT_FLOAT_EQ(camera.zoomScale, 0.25f * view::kMaxZoomScale);
 }
 
+TEST(Camera, AViewportOfAnyShapeWidensTheBoxAlongItsLongerSide) {
+  Camera camera{.zoomOffset = -2.0f, .fitRadius = 4.0f};  // E = 2
+  view::ApplyProjection(camera);
+  Matrix4 m = view::SetViewportSize(camera, 1024, 512);
+  EXPECT_EQ(std::pair(m[0], m[5]), std::pair(0.25f, 0.5f));  // x -4 ... 4, y -2 ... 2
+  EXPECT_EQ(m[10], -2.0f / 4000.0f);                         // the depth stays +-1000 E
+  m = view::SetViewportSize(camera, 300, 600);
+  EXPECT_EQ(std::pair(m[0], m[5]), std::pair(0.5f, 0.25f));
+  // Pixels: 0 at the centre, 1 half the shorter side away.
+  EXPECT_EQ(view::NormalisedPixel(camera, 0.0f, false), -1.0f);
+  EXPECT_EQ(view::NormalisedPixel(camera, 0.0f, true), -2.0f);
+  EXPECT_EQ(view::NormalisedPixel(camera, 375.0f, true), 0.5f);
+  // No size is ever empty.
+  view::SetViewportSize(camera, 0, -5);
+  EXPECT_EQ(std::pair(camera.viewportWidth, camera.viewportHeight), std::pair(1, 1));
+  EXPECT_EQ(view::ProjectionMatrix(camera)[0], 0.5f);
+}
+
 TEST_F(ModelTest, FitViewTakesTheRadiusAndAlwaysAPositiveSize) {
   Camera camera{.zoomOffset = 5.0f};
   const Matrix4 fitted = view::FitView(camera, model);

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <initializer_list>
+#include <string_view>
 
 #include "script/command_list.h"
 #include "script/tools.h"
@@ -20,6 +21,24 @@ std::string WithoutQuotes(const std::string& path) {
 bool IsToolOption(const std::string& argument) {
   return argument == "--help" || argument == "-h" || argument == "--list-commands" ||
          argument == "--info" || argument == "--convert" || argument == "--batch";
+}
+
+// "WIDTHxHEIGHT", each 1 to kMaxWindowSide; false for anything else.
+bool ParseSize(const std::string& text, int* width, int* height) {
+  const std::size_t x = text.find('x');
+  if (x == std::string::npos) return false;
+  const auto number = [](std::string_view digits, int* value) {
+    if (digits.empty() || digits.size() > 5) return false;
+    int n = 0;
+    for (const char c : digits) {
+      if (c < '0' || c > '9') return false;
+      n = n * 10 + (c - '0');
+    }
+    *value = n;
+    return n >= 1 && n <= CommandLine::kMaxWindowSide;
+  };
+  const std::string_view all(text);
+  return number(all.substr(0, x), width) && number(all.substr(x + 1), height);
 }
 
 }  // namespace
@@ -54,6 +73,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       return line;
     } else if (argument == "--screenshot") {
       if (!take({&line.screenshotPath})) return line;
+    } else if (argument == "--size") {
+      if (i + 1 >= arguments.size() || !ParseSize(arguments[++i], &line.width, &line.height)) {
+        line.error =
+            "--size needs WIDTHxHEIGHT, each 1 to " + std::to_string(CommandLine::kMaxWindowSide);
+        return line;
+      }
     } else if (argument == "--info") {
       ++modes;
       line.mode = CommandLine::Mode::Info;
@@ -84,6 +109,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     line.error = "--screenshot needs the window";
     return line;
   }
+  if (line.width > 0 && tool) {
+    line.error = "--size needs the window";
+    return line;
+  }
   if (tool && !positional.empty()) {
     line.error = "unexpected argument " + positional.front();
     return line;
@@ -102,9 +131,9 @@ bool RunsWithoutWindow(const std::vector<std::string>& arguments) {
   for (const std::string& argument : arguments) {
     if (argument == "--help" || argument == "-h" || argument == "--list-commands") return true;
     tool = tool || IsToolOption(argument);
-    screenshot = screenshot || argument == "--screenshot";
+    screenshot = screenshot || argument == "--screenshot" || argument == "--size";
   }
-  // A script with a screenshot runs in the window.
+  // A script with a screenshot, or in a window of a given size, runs in the window.
   return tool && !screenshot;
 }
 
@@ -136,6 +165,7 @@ int RunWithoutWindow(const CommandLine& line) {
 const char* UsageText() {
   return "usage: zmfedit [MODEL]\n"
          "       zmfedit --screenshot FILE.png [--batch SCRIPT] [MODEL]\n"
+         "       zmfedit --size WxH [--screenshot FILE.png] --batch SCRIPT [MODEL]\n"
          "       zmfedit --info FILE\n"
          "       zmfedit --convert IN OUT\n"
          "       zmfedit --batch SCRIPT [MODEL]\n"
@@ -148,6 +178,9 @@ const char* UsageText() {
          "                   with --batch, runs SCRIPT in the window first (its \"screenshot "
          "FILE\"\n"
          "                   lines save the window as it stands then, .png or .bmp)\n"
+         "  --size WxH       the window's size for --screenshot or --batch (default 800x640);\n"
+         "                   --batch with --size runs SCRIPT in the window, whose mouse lines\n"
+         "                   give pixels of that window's viewport\n"
          "The other forms need no display:\n"
          "  --info           loads FILE and prints its counts and bounding box\n"
          "  --convert        loads IN and saves it as OUT (.zmf, .glc for a Glintcast scene or\n"

@@ -21,7 +21,12 @@ struct CommandLine {
   std::string inputPath;       // --info FILE, --convert IN
   std::string outputPath;      // --convert OUT
   std::string scriptPath;      // --batch SCRIPT
-  std::string error;           // why the arguments were rejected; empty when they were accepted
+  // --size WIDTHxHEIGHT: the window's size for a screenshot or a script run in it (whose mouse
+  // lines then give pixels of that window's viewport); 0 for the default size.
+  int width = 0;
+  int height = 0;
+  static constexpr int kMaxWindowSide = 16384;
+  std::string error;  // why the arguments were rejected; empty when they were accepted
 };
 
 // Parses the arguments after the program name. File names are taken as they are, except that
@@ -29,7 +34,8 @@ struct CommandLine {
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 // True when the arguments ask for work without a window (--help, --list-commands, --info,
-// --convert, --batch): then no display is needed and no QApplication may be made.
+// --convert, --batch without --screenshot or --size): then no display is needed and no QApplication
+// may be made.
 bool RunsWithoutWindow(const std::vector<std::string>& arguments);
 
 // Does that work: prints the help, the command list or a rejection, or runs the tool. Returns

@@ -25,6 +25,7 @@ int main(int argc, char** argv) {
 
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("ZmfEdit"));
+  QApplication::setOrganizationName(QStringLiteral("ZmfEdit"));
 
   // QApplication has taken its own options out of argv.
   arguments.assign(argv + 1, argv + argc);
@@ -38,9 +39,19 @@ int main(int argc, char** argv) {
   const bool screenshot = !commandLine.screenshotPath.empty();
   const bool script = commandLine.mode == zmf::app::CommandLine::Mode::Batch;
   // A run that only takes a picture has nobody to close a message box: messages go to stderr.
-  window.SetUnattended(screenshot);
+  window.SetUnattended(screenshot || script);
+  if (commandLine.width > 0) window.resize(commandLine.width, commandLine.height);
   if (!commandLine.modelPath.empty() && !script) window.OpenOnStart(commandLine.modelPath);
 
+  if (script && !screenshot) {
+    // A script in a window of the size asked for.
+    window.show();
+    if (!zmf::app::WaitUntilDrawn(window, zmf::app::kFirstFrameTimeoutMs)) {
+      std::fprintf(stderr, "zmfedit: the viewport drew no frame\n");
+      return 1;
+    }
+    return window.RunScript(commandLine.scriptPath, commandLine.modelPath, stderr);
+  }
   if (screenshot) {
     QString error;
     int result = 0;
@@ -62,6 +73,8 @@ int main(int argc, char** argv) {
     return result;
   }
 
+  // A size asked for wins over the remembered one.
+  if (commandLine.width == 0) window.RestoreGeometry();
   window.show();
   // After the start-up model, when a recovery copy is newer than the last clean exit.
   QMetaObject::invokeMethod(&window, &zmf::app::MainWindow::OfferRecovery, Qt::QueuedConnection);

@@ -1,4 +1,4 @@
-// The editor's fixed-size main window.
+// The editor's main window.
 #include "app/main_window.h"
 
 #include <QAction>
@@ -8,6 +8,8 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QIcon>
 #include <QImage>
 #include <QKeyEvent>
@@ -18,10 +20,13 @@
 #include <QOpenGLContext>
 #include <QPainter>
 #include <QSaveFile>
+#include <QScrollArea>
+#include <QSettings>
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QToolButton>
 #include <QUrl>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -58,11 +63,12 @@ QString FromView(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The client area: it paints the red marker beside the panel list that was picked last.
-class MarkedClientArea final : public QWidget {
+// The panel column: the panel title over the four views' panels (one shown at a time), whose
+// origin is client pixel (PanelWidgets::kLeft, PanelWidgets::kTop) at the default size. It paints
+// the red marker beside the panel list that was picked last.
+class PanelColumn final : public QWidget {
  public:
-  MarkedClientArea(QWidget* parent, const view::EditorState& editor)
-      : QWidget(parent), editor_(editor) {}
+  explicit PanelColumn(const view::EditorState& editor) : editor_(editor) {}
 
  protected:
   void paintEvent(QPaintEvent*) override {
@@ -70,12 +76,17 @@ class MarkedClientArea final : public QWidget {
     if (!marker) return;
     QPainter painter(this);
     const auto [left, top, right, bottom] = *marker;
-    painter.fillRect(QRect(left, top, right - left, bottom - top), QColor(255, 0, 0));
+    painter.fillRect(
+        QRect(left - PanelWidgets::kLeft, top - PanelWidgets::kTop, right - left, bottom - top),
+        QColor(255, 0, 0));
   }
 
  private:
   const view::EditorState& editor_;
 };
+
+// The status lines under the viewport: two of 24 pixels.
+constexpr int kStatusHeight = 48;
 
 // The toolbar: buttons at their client positions, 32 x 32 unless given.
 struct ToolbarButton {
@@ -144,21 +155,16 @@ Qt::CursorShape CursorOf(view::InteractionMode mode) {
 
 }  // namespace
 
-MainWindow::MainWindow(QWidget* parent)
-    : QMainWindow(parent,
-                  // A caption, system menu, minimise and close box; no maximise box, no sizing.
-                  Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                      Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                      Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      host_(this) {
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), host_(this) {
   setWindowIcon(QIcon(QStringLiteral(":/icons/zmfedit.svg")));
-  setFixedSize(kWidth, kHeight);
 
-  auto* clientArea = new MarkedClientArea(this, editor_);
+  auto* clientArea = new QWidget(this);
   setCentralWidget(clientArea);
 
   viewport_ = new ViewportWidget(clientArea, clock_);
-  viewport_->move(kViewportLeft, kViewportTop);
+  connect(viewport_, &ViewportWidget::Resized, this, [this](int width, int height) {
+    editor_.projection = view::SetViewportSize(editor_.camera, width, height);
+  });
   viewport_->SetScene(model_, editor_, clock_);
   viewport_->setCursor(CursorOf(editor_.mode));
   textures_.SetViewport(viewport_);
@@ -173,6 +179,7 @@ MainWindow::MainWindow(QWidget* parent)
   BuildMenus();
   BuildToolbar();
   BuildStatusAndPanels();
+  resize(kWidth, kHeight);
 
   model_.Commit();
   editor_.projection = view::ApplyProjection(editor_.camera);
@@ -258,27 +265,58 @@ void MainWindow::BuildToolbar() {
 }
 
 void MainWindow::BuildStatusAndPanels() {
-  QWidget* area = centralWidget();
-  auto label = [area](const QRect& place, const QString& text) {
-    auto* line = new QLabel(text, area);
-    line->setGeometry(place);
+  // The viewport fills what the toolbar (above it), the mode buttons (left of it), the status
+  // lines (under it) and the panel column (right of it) leave. The space under the status lines
+  // is what the default window has there, so that its viewport is 512 x 512.
+  const int spare = std::max(
+      0, kHeight - menuBar()->sizeHint().height() - kViewportTop - kViewportSize - kStatusHeight);
+  auto* left = new QGridLayout;
+  left->setContentsMargins(kViewportLeft, kViewportTop, 0, spare);
+  left->setSpacing(0);
+  left->addWidget(viewport_, 0, 0);
+  // Each status line spans the viewport's width; the camera line is right-aligned on the same
+  // row as the position line.
+  auto label = [left](int row, const QString& text) {
+    auto* line = new QLabel(text);
+    line->setFixedHeight(kStatusHeight / 2);
+    line->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    left->addWidget(line, row, 0);
     return line;
   };
-  positionLine_ = label(QRect(32, 544, 256, 24), QStringLiteral("(x,y,z)"));
-  cameraLine_ = label(QRect(320, 544, 256, 24), QStringLiteral("(p,y,r,z)"));
+  positionLine_ = label(1, QStringLiteral("(x,y,z)"));
+  cameraLine_ = label(1, QStringLiteral("(p,y,r,z)"));
   cameraLine_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  countsLine_ = label(QRect(32, 568, 256, 24), QStringLiteral("vertices:0 faces:0"));
-  panelTitle_ = label(QRect(576, 0, 192, 24), QString());
-  // Each view's panel sits right of the viewport, from the icon column at x = 544 to the
-  // window's edge; its controls are placed in it in client coordinates less its origin.
+  countsLine_ = label(2, QStringLiteral("vertices:0 faces:0"));
+  left->setRowStretch(0, 1);
+
+  // The panels in a column that scrolls when the window is too short for them.
+  auto* column = new PanelColumn(editor_);
+  auto* stack = new QGridLayout(column);
+  stack->setContentsMargins(0, 0, 0, 0);
   for (int v = 0; v < 4; ++v) {
-    auto* panel = new QWidget(area);
-    panel->setGeometry(PanelWidgets::kLeft, PanelWidgets::kTop, kWidth - PanelWidgets::kLeft,
-                       kHeight - PanelWidgets::kTop);
+    auto* panel = new QWidget(column);
     panel->setObjectName(QStringLiteral("panel%1").arg(v));
     panel->setVisible(false);
+    stack->addWidget(panel, 0, 0);
     panels_[v] = panel;
   }
+  panelTitle_ = new QLabel(column);
+  panelTitle_->setContentsMargins(kViewportLeft, 0, 0, 0);
+  panelTitle_->setMinimumHeight(kStatusHeight / 2);
+  stack->addWidget(panelTitle_, 0, 0, Qt::AlignTop | Qt::AlignLeft);
+  panelScroll_ = new QScrollArea;
+  panelScroll_->setObjectName(QStringLiteral("panel-column"));
+  panelScroll_->setFrameShape(QFrame::NoFrame);
+  panelScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  panelScroll_->setWidgetResizable(true);
+  panelScroll_->setWidget(column);
+  panelScroll_->setFixedWidth(kWidth - PanelWidgets::kLeft);
+
+  auto* row = new QHBoxLayout(centralWidget());
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(0);
+  row->addLayout(left, 1);
+  row->addWidget(panelScroll_);
   PanelWidgets::Handlers handlers;
   handlers.pick = [this](std::uint32_t listId, int row) {
     if (const command::CommandEntry* entry = command::FindCommand(listId)) {
@@ -301,6 +339,7 @@ void MainWindow::BuildStatusAndPanels() {
   };
   command::RefreshPanel(model_, editor_, editor_.view);
   panelWidgets_ = new PanelWidgets(panels_, editor_, std::move(handlers));
+  panelTitle_->raise();
 }
 
 QWidget* MainWindow::PanelWidget(std::string_view name) const {
@@ -340,8 +379,8 @@ void MainWindow::ShowViewPanel(view::ViewMode viewMode) {
     panels_[i]->setVisible(i == v);
   }
   panelTitle_->setText(QString::fromLatin1(kPanelTitles[v]));
-  // The marker column follows the view.
-  centralWidget()->update(QRect(704, 32, 4, 480));
+  // The marker follows the view.
+  panelScroll_->widget()->update();
 }
 
 template <class Gesture>
@@ -392,8 +431,8 @@ void MainWindow::ApplyRefresh(command::Refresh) {
   UpdateStatusLines();
   UpdateTitle();
   panelWidgets_->Sync();
-  // The red marker's column, beside whichever list is now active.
-  centralWidget()->update(QRect(704, 32, 4, 480));
+  // The red marker, beside whichever list is now active.
+  panelScroll_->widget()->update();
   viewport_->RequestFrame();
 }
 
@@ -580,7 +619,16 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   }
   FinishRecoveryWrite();
   if (!host_.Unattended()) MarkCleanExit();
+  if (rememberGeometry_) {
+    QSettings().setValue(QStringLiteral("window/geometry"), saveGeometry());
+  }
   event->accept();
+}
+
+void MainWindow::RestoreGeometry() {
+  rememberGeometry_ = true;
+  const QByteArray geometry = QSettings().value(QStringLiteral("window/geometry")).toByteArray();
+  if (!geometry.isEmpty()) restoreGeometry(geometry);
 }
 
 void MainWindow::MarkCleanExit() {

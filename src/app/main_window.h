@@ -1,4 +1,4 @@
-// The editor's fixed-size main window: the menus, toolbar, viewport, status lines and panel
+// The editor's main window, of any size: the menus, toolbar, viewport, status lines and panel
 // places, and the objects that live as long as the program (the model with its host, GL texture
 // store and clock). Every menu item, button and key runs the command table.
 #pragma once
@@ -30,6 +30,7 @@
 class QAction;
 class QAbstractButton;
 class QLabel;
+class QScrollArea;
 
 namespace zmf::app {
 
@@ -39,6 +40,7 @@ class ViewportWidget;
 class MainWindow : public QMainWindow, public ScreenshotWriter {
   Q_OBJECT
  public:
+  // The default size; the viewport (512 x 512 at that size) takes up any more or less.
   static constexpr int kWidth = 800;
   static constexpr int kHeight = 640;
   static constexpr int kViewportLeft = 32;  // in client-area pixels
@@ -67,6 +69,11 @@ class MainWindow : public QMainWindow, public ScreenshotWriter {
   void OfferRecovery();
   // True once no start-up model is waiting and a frame has been drawn since it was opened.
   bool StartupModelShown() const;
+
+  // Brings back the size and position the window had when it was last closed, and remembers
+  // them at the next close (QSettings). Only for a window that a user works in: unattended runs,
+  // scripts and tests keep the default size.
+  void RestoreGeometry();
 
   // Without a user (a screenshot run), message boxes are written to the error stream instead,
   // nothing asks before discarding work and no recovery file is written.
@@ -181,6 +188,8 @@ class MainWindow : public QMainWindow, public ScreenshotWriter {
   QLabel* cameraLine_ = nullptr;
   QLabel* countsLine_ = nullptr;
   QLabel* panelTitle_ = nullptr;
+  QScrollArea* panelScroll_ = nullptr;
+  bool rememberGeometry_ = false;
 
   QTimer autosaveTimer_;
   QElapsedTimer lastInput_;  // since the last command, key or mouse event

@@ -4,12 +4,14 @@
 #include <QAbstractListModel>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <algorithm>
 
 #include "view/panels.h"
 
@@ -51,6 +53,50 @@ namespace {
 
 QString ToQString(const std::string& text) { return QString::fromStdString(text); }
 
+// A control's height on its panel: a drop-down list's is its closed box.
+int PlacedHeight(const view::PanelControl& c) {
+  return c.kind == view::ControlKind::List ? 24 : c.height;
+}
+
+// Lays a view's controls out in a grid whose lines are the controls' edges: each control spans
+// the cells between its own edges, and each cell is as wide and as high as the gap between its
+// lines, so the panel keeps its arrangement; the grid's last row and column take what is left.
+void LayOutPanel(QWidget* place, view::ViewMode viewMode, const std::vector<QWidget*>& widgets) {
+  const std::span<const view::PanelControl> controls = view::PanelControls();
+  std::vector<int> xs{PanelWidgets::kLeft};
+  std::vector<int> ys{PanelWidgets::kTop};
+  for (const view::PanelControl& c : controls) {
+    if (c.view != viewMode) continue;
+    xs.insert(xs.end(), {c.x, c.x + c.width});
+    ys.insert(ys.end(), {c.y, c.y + PlacedHeight(c)});
+  }
+  for (std::vector<int>* lines : {&xs, &ys}) {
+    std::sort(lines->begin(), lines->end());
+    lines->erase(std::unique(lines->begin(), lines->end()), lines->end());
+  }
+  const auto at = [](const std::vector<int>& lines, int edge) {
+    return static_cast<int>(std::lower_bound(lines.begin(), lines.end(), edge) - lines.begin());
+  };
+  auto* grid = new QGridLayout(place);
+  grid->setContentsMargins(0, 0, 0, 0);
+  grid->setSpacing(0);
+  for (std::size_t i = 0; i + 1 < xs.size(); ++i) {
+    grid->setColumnMinimumWidth(static_cast<int>(i), xs[i + 1] - xs[i]);
+  }
+  for (std::size_t i = 0; i + 1 < ys.size(); ++i) {
+    grid->setRowMinimumHeight(static_cast<int>(i), ys[i + 1] - ys[i]);
+  }
+  grid->setColumnStretch(static_cast<int>(xs.size()), 1);
+  grid->setRowStretch(static_cast<int>(ys.size()), 1);
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    const view::PanelControl& c = controls[i];
+    if (c.view != viewMode) continue;
+    const int column = at(xs, c.x), row = at(ys, c.y);
+    grid->addWidget(widgets[i], row, column, at(ys, c.y + PlacedHeight(c)) - row,
+                    at(xs, c.x + c.width) - column, Qt::AlignLeft | Qt::AlignTop);
+  }
+}
+
 }  // namespace
 
 PanelWidgets::PanelWidgets(const std::array<QWidget*, 4>& places, view::EditorState& editor,
@@ -63,7 +109,6 @@ PanelWidgets::PanelWidgets(const std::array<QWidget*, 4>& places, view::EditorSt
   for (std::size_t i = 0; i < controls.size(); ++i) {
     const view::PanelControl& c = controls[i];
     QWidget* place = places[static_cast<int>(c.view)];
-    const QRect geometry(c.x - kLeft, c.y - kTop, c.width, c.height);
     const std::uint32_t id = c.id;
     QWidget* widget = nullptr;
     switch (c.kind) {
@@ -87,8 +132,6 @@ PanelWidgets::PanelWidgets(const std::array<QWidget*, 4>& places, view::EditorSt
         });
         models_[i] = model;
         widget = list;
-        // A drop-down list's height is its closed box; the rest is its drop-down.
-        widget->setGeometry(geometry.x(), geometry.y(), geometry.width(), 24);
         break;
       }
       case view::ControlKind::Box:
@@ -130,11 +173,12 @@ PanelWidgets::PanelWidgets(const std::array<QWidget*, 4>& places, view::EditorSt
         break;
       }
     }
-    if (c.kind != view::ControlKind::List) widget->setGeometry(geometry);
+    widget->setFixedSize(c.width, PlacedHeight(c));
     widget->setObjectName(
         QString::fromLatin1(c.name.data(), static_cast<qsizetype>(c.name.size())));
     widgets_[i] = widget;
   }
+  for (int v = 0; v < 4; ++v) LayOutPanel(places[v], static_cast<view::ViewMode>(v), widgets_);
   Sync();
 }
 

@@ -27,7 +27,8 @@ class PanelWidgets final : public QObject {
   };
 
   // `places` are the four views' panel widgets, whose top left corner is client pixel
-  // (kLeft, kTop).
+  // (kLeft, kTop) in the window of default size: each gets a grid layout that keeps its
+  // controls' places relative to that corner.
   PanelWidgets(const std::array<QWidget*, 4>& places, view::EditorState& editor, Handlers handlers);
   ~PanelWidgets() override;
 

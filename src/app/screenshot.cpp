@@ -1,6 +1,7 @@
 // Pictures of the whole main window, GL viewport included, for --screenshot and tests.
 #include "app/screenshot.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPainter>
@@ -36,14 +37,25 @@ bool WaitUntilDrawn(MainWindow& window, int timeoutMs) {
 QImage ScreenshotPixels(const QImage& frame) {
   QImage pixels = frame.convertToFormat(QImage::Format_RGBA8888);
   pixels.setDevicePixelRatio(1.0);
-  if (pixels.size() != QSize(kViewportSize, kViewportSize)) {
-    pixels = pixels.scaled(kViewportSize, kViewportSize, Qt::IgnoreAspectRatio,
-                           Qt::SmoothTransformation);
+  const QSize square(kViewportSize, kViewportSize);
+  if (pixels.size() != square) {
+    // A frame of another shape keeps its proportions, centred between black bars.
+    const QImage scaled =
+        pixels.isNull() ? QImage()
+                        : pixels.scaled(square, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    pixels = QImage(square, QImage::Format_RGBA8888);
+    pixels.fill(Qt::black);
+    QPainter painter(&pixels);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage((kViewportSize - scaled.width()) / 2, (kViewportSize - scaled.height()) / 2,
+                      scaled);
   }
   return pixels.mirrored(false, true);
 }
 
 QImage GrabWindow(MainWindow& window) {
+  // Labels and panels changed just now are laid out before the picture is taken.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
   // A widget grab does not reliably carry GL content, so the viewport's framebuffer is drawn
   // over its place in the grab.
   QImage image = window.grab().toImage().convertToFormat(QImage::Format_RGB32);

@@ -16,8 +16,8 @@ inline constexpr int kFirstFrameTimeoutMs = 20000;
 bool WaitUntilDrawn(MainWindow& window, int timeoutMs);
 
 // The viewport's frame as the BMP screenshot holds it: the whole frame, whatever the device
-// pixel ratio it was drawn at, scaled to the viewport's 512 x 512 pixels, RGBA, rows bottom-up as
-// GL reads them.
+// pixel ratio and size it was drawn at, scaled to fit 512 x 512 pixels (a frame that is not
+// square keeps its proportions between black bars), RGBA, rows bottom-up as GL reads them.
 QImage ScreenshotPixels(const QImage& frame);
 
 // The window's client area as an image, with the viewport's current frame in place.

@@ -1,13 +1,15 @@
-// The square GL viewport: draws the model for the current view.
+// The GL viewport: draws the model for the current view.
 #include "app/viewport_widget.h"
 
 #include <GL/gl.h>
 
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QSurfaceFormat>
 #include <cstring>
 
 #include "render/frame.h"
+#include "view/camera.h"
 
 namespace zmf::app {
 namespace {
@@ -36,7 +38,8 @@ std::uint64_t Bits(float value) {
 ViewportWidget::ViewportWidget(QWidget* parent, const Clock& frameClock)
     : QOpenGLWidget(parent), pacer_(frameClock) {
   setFormat(ViewportFormat());
-  setFixedSize(kSize, kSize);
+  setMinimumSize(kMinimumSize, kMinimumSize);
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   ticker_.setTimerType(Qt::PreciseTimer);
   ticker_.setInterval(kTickMs);
   connect(&ticker_, &QTimer::timeout, this, &ViewportWidget::Tick);
@@ -44,16 +47,26 @@ ViewportWidget::ViewportWidget(QWidget* parent, const Clock& frameClock)
   setMouseTracking(true);
 }
 
+QPointF ViewportWidget::Normalised(QPointF pixel) const {
+  view::Camera size;
+  size.viewportWidth = width();
+  size.viewportHeight = height();
+  return {view::NormalisedPixel(size, static_cast<float>(pixel.x()), false),
+          view::NormalisedPixel(size, static_cast<float>(pixel.y()), true)};
+}
+
 void ViewportWidget::mousePressEvent(QMouseEvent* event) {
   const bool right = event->button() == Qt::RightButton;
   if (!right && event->button() != Qt::LeftButton) return;
   const Qt::KeyboardModifiers keys = event->modifiers();
-  emit MousePressed(right, Normalised(event->position().x()), Normalised(event->position().y()),
+  const QPointF n = Normalised(event->position());
+  emit MousePressed(right, static_cast<float>(n.x()), static_cast<float>(n.y()),
                     keys.testFlag(Qt::ShiftModifier), keys.testFlag(Qt::ControlModifier));
 }
 
 void ViewportWidget::mouseMoveEvent(QMouseEvent* event) {
-  emit MouseMoved(Normalised(event->position().x()), Normalised(event->position().y()),
+  const QPointF n = Normalised(event->position());
+  emit MouseMoved(static_cast<float>(n.x()), static_cast<float>(n.y()),
                   event->buttons().testFlag(Qt::LeftButton),
                   event->buttons().testFlag(Qt::RightButton));
 }
@@ -61,7 +74,14 @@ void ViewportWidget::mouseMoveEvent(QMouseEvent* event) {
 void ViewportWidget::mouseReleaseEvent(QMouseEvent* event) {
   const bool right = event->button() == Qt::RightButton;
   if (!right && event->button() != Qt::LeftButton) return;
-  emit MouseReleased(right, Normalised(event->position().x()), Normalised(event->position().y()));
+  const QPointF n = Normalised(event->position());
+  emit MouseReleased(right, static_cast<float>(n.x()), static_cast<float>(n.y()));
+}
+
+void ViewportWidget::resizeEvent(QResizeEvent* event) {
+  QOpenGLWidget::resizeEvent(event);
+  frameRequested_ = true;
+  emit Resized(width(), height());
 }
 
 void ViewportWidget::SetScene(Model& model, const view::EditorState& editor,
@@ -122,6 +142,11 @@ void ViewportWidget::paintGL() {
   if (!glReady_) return;
   frameRequested_ = false;
   drawnStamp_ = SceneStamp();
+  // Full resolution at any device pixel ratio; lines and points keep their size on screen.
+  const qreal ratio = devicePixelRatioF();
+  render::SetViewportPixels(static_cast<int>(width() * ratio + 0.5),
+                            static_cast<int>(height() * ratio + 0.5));
+  renderer_.SetPixelRatio(static_cast<float>(ratio));
   if (model_ != nullptr && editor_ != nullptr && playbackClock_ != nullptr) {
     renderer_.DrawFrame(*model_, *editor_, *playbackClock_);
   } else {

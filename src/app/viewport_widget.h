@@ -1,4 +1,4 @@
-// The square GL viewport: draws the model for the current view, at most once every 0.03 s and
+// The GL viewport, of any size: draws the model for the current view, at most once every 0.03 s and
 // only when something it shows has changed (or playback runs).
 #pragma once
 
@@ -18,7 +18,9 @@ namespace zmf::app {
 class ViewportWidget : public QOpenGLWidget {
   Q_OBJECT
  public:
+  // The default size, and the smallest the window lets it shrink to.
   static constexpr int kSize = kViewportSize;
+  static constexpr int kMinimumSize = 64;
   // How often the widget looks whether a frame is wanted and due: often enough that frames
   // 0.03 s apart are drawn on the second tick (about 31 a second), cheap enough for an idle
   // editor.
@@ -35,11 +37,9 @@ class ViewportWidget : public QOpenGLWidget {
   // Something the viewport shows has changed: a frame is drawn at the next due tick.
   void RequestFrame() { frameRequested_ = true; }
 
-  // A widget position in the normalised viewport coordinates the editor works in: -1 to 1
-  // across the widget from the left and the top edges.
-  static float Normalised(qreal pixel) {
-    return static_cast<float>((pixel - kSize / 2.0) / (kSize / 2.0));
-  }
+  // A widget position in the normalised viewport coordinates the editor works in: 0 at the
+  // centre, -1 to 1 across the shorter side from the left or top edge.
+  QPointF Normalised(QPointF pixel) const;
 
   // False when the context is older than GL 1.1; the viewport then never draws.
   bool GlReady() const { return glReady_; }
@@ -58,10 +58,13 @@ class ViewportWidget : public QOpenGLWidget {
   void MouseReleased(bool right, float nx, float ny);
   // The GL context exists and has its initial state: textures can be made from now on.
   void ContextReady();
+  // The widget's size changed: the editor's camera must follow (the next frame uses it).
+  void Resized(int width, int height);
 
  protected:
   void initializeGL() override;
   void paintGL() override;
+  void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;

@@ -103,8 +103,10 @@ class TextureStore {
   virtual void Delete(std::uint32_t name) = 0;
 };
 
-// The viewport's size in pixels each way: its frame, the BMP screenshot, and the pixels that
-// scripts and the mouse give, which map to normalised view coordinates -1 ... 1 on both axes.
+// The viewport's default size in pixels each way (the window at its default size, and runs
+// without a window): its frame, the BMP screenshot, and the pixels that scripts and the mouse
+// give, which map to normalised view coordinates -1 ... 1 on both axes. A resized viewport keeps
+// -1 ... 1 along its shorter side and reaches further along the longer one.
 inline constexpr int kViewportSize = 512;
 
 // Writes screenshots of the editor's window; provided by the window (batch mode without one has

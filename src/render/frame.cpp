@@ -56,4 +56,6 @@ void SetInitialGlState() {
   glLightfv(GL_LIGHT1, GL_POSITION, kLightPosition);
 }
 
+void SetViewportPixels(int width, int height) { glViewport(0, 0, width, height); }
+
 }  // namespace zmf::render

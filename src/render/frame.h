@@ -7,9 +7,13 @@ namespace zmf::render {
 // then. Null or unreadable strings are false.
 bool IsGl11OrLater(const char* versionString);
 
-// The state every frame starts from: grey clear colour, a 512 x 512 viewport, back faces culled,
+// The state every frame starts from: grey clear colour, a 512 x 512 viewport (until
+// SetViewportPixels), back faces culled,
 // texturing, depth test, lighting and blending off (the blend function is set for when a
 // material turns blending on), and light 1 placed in eye space. Needs a current GL context.
 void SetInitialGlState();
+
+// The GL viewport for a widget of that many device pixels (its size times its pixel ratio).
+void SetViewportPixels(int width, int height);
 
 }  // namespace zmf::render

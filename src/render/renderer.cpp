@@ -119,8 +119,12 @@ void DrawColoured(GLenum mode, const ColouredPoints& points) {
   glDrawArrays(mode, 0, static_cast<GLsizei>(std::min<std::uint32_t>(points.count(), INT_MAX)));
 }
 
+// Device pixels per viewport pixel of the frame being drawn: point sizes and the line width are
+// scaled by it, so they keep their size on screen at any device pixel ratio.
+float pixelRatio = 1.0f;
+
 void SetPointStyle(float size, bool smooth) {
-  glPointSize(size);
+  glPointSize(size * pixelRatio);
   if (smooth) {
     glEnable(GL_POINT_SMOOTH);
   } else {
@@ -454,6 +458,8 @@ Renderer::Renderer() : arrays_(std::make_unique<DrawArrays>()) {}
 Renderer::~Renderer() = default;
 
 void Renderer::DrawFrame(Model& model, const view::EditorState& editor, const Clock& clock) {
+  pixelRatio = pixelRatio_;
+  glLineWidth(pixelRatio_);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   // The camera's projection is in place before anything is drawn, the centre cross included:
   // the cross is one view unit long whatever the zoom.

@@ -38,6 +38,11 @@ class Renderer {
   // The bone, its later siblings and all their descendants: joints, axes and parent lines.
   void DrawBoneTree(const Model& model, std::int32_t bone);
 
+  // Device pixels per viewport pixel (the screen's device pixel ratio; 1 unless set): lines and
+  // points are drawn that many times wider, keeping their size on screen. Not a number or below
+  // 1/8 counts as 1.
+  void SetPixelRatio(float ratio) { pixelRatio_ = ratio >= 0.125f ? ratio : 1.0f; }
+
   // Drops the arrays, so that the next frame builds them afresh (after the GL context changed).
   void Invalidate();
 
@@ -47,6 +52,7 @@ class Renderer {
 
  private:
   std::unique_ptr<DrawArrays> arrays_;
+  float pixelRatio_ = 1.0f;
 };
 
 }  // namespace zmf::render

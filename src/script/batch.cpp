@@ -322,17 +322,15 @@ bool WritePanelFile(const view::EditorState& editor, const std::string& path) {
   return WriteTextFile(path, view::PanelText(editor));
 }
 
-// A viewport pixel in normalised coordinates, as the window maps its mouse positions.
-float Normalised(float pixel) {
-  constexpr float kHalf = kViewportSize / 2.0f;
-  return (pixel - kHalf) / kHalf;
-}
-
 // The mouse line through the same handlers as the window's viewport, each event finished like
 // a command.
 void RunMouseLine(const ScriptLine& line, command::CommandContext context) {
   using Mouse = ScriptLine::Mouse;
-  const float nx0 = Normalised(line.x0), ny0 = Normalised(line.y0);
+  // Pixels of the viewport as it stands, as the window maps its mouse positions.
+  const view::Camera camera = context.editor != nullptr ? context.editor->camera : view::Camera{};
+  const auto x = [&](float pixel) { return view::NormalisedPixel(camera, pixel, false); };
+  const auto y = [&](float pixel) { return view::NormalisedPixel(camera, pixel, true); };
+  const float nx0 = x(line.x0), ny0 = y(line.y0);
   const auto press = [&] {
     command::FinishCommand(
         context, command::MousePress(context, line.button, nx0, ny0, line.shift, line.ctrl));
@@ -348,7 +346,7 @@ void RunMouseLine(const ScriptLine& line, command::CommandContext context) {
       command::FinishCommand(context, command::MouseRelease(context, line.button, nx0, ny0));
       break;
     case Mouse::Drag: {
-      const float nx1 = Normalised(line.x1), ny1 = Normalised(line.y1);
+      const float nx1 = x(line.x1), ny1 = y(line.y1);
       press();
       command::FinishCommand(context, command::MouseMove(context, nx1, ny1));
       command::FinishCommand(context, command::MouseRelease(context, line.button, nx1, ny1));

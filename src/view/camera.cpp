@@ -51,7 +51,28 @@ Matrix4 ApplyProjection(Camera& camera) {
 
 Matrix4 ProjectionMatrix(const Camera& camera) {
   const float e = camera.HalfExtent();
-  return Ortho(-e, e, -e, e, -1000.0f * e, 1000.0f * e);
+  const float shorter = static_cast<float>(camera.ShorterSide());
+  // Exactly E on the shorter side (and both sides of a square viewport).
+  const float ex = camera.viewportWidth > camera.ShorterSide()
+                       ? e * (static_cast<float>(camera.viewportWidth) / shorter)
+                       : e;
+  const float ey = camera.viewportHeight > camera.ShorterSide()
+                       ? e * (static_cast<float>(camera.viewportHeight) / shorter)
+                       : e;
+  return Ortho(-ex, ex, -ey, ey, -1000.0f * e, 1000.0f * e);
+}
+
+float NormalisedPixel(const Camera& camera, float pixel, bool vertical) {
+  const float half = static_cast<float>(camera.ShorterSide()) / 2.0f;
+  const float centre =
+      static_cast<float>(vertical ? camera.viewportHeight : camera.viewportWidth) / 2.0f;
+  return (pixel - centre) / half;
+}
+
+Matrix4 SetViewportSize(Camera& camera, int width, int height) {
+  camera.viewportWidth = std::max(1, width);
+  camera.viewportHeight = std::max(1, height);
+  return ProjectionMatrix(camera);
 }
 
 Matrix4 FitView(Camera& camera, Model& model) {

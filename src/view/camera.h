@@ -4,6 +4,7 @@
 // matrices computed here.
 #pragma once
 
+#include <algorithm>
 #include <string>
 
 #include "model/math_types.h"
@@ -20,10 +21,22 @@ struct Camera {
   float zoomOffset = 0.0f;  // model units added to fitRadius: the view's half-extent
   float fitRadius = 1.0f;   // the model's bounding radius at the last FitView
   float zoomScale = 1.0f;   // (fitRadius + zoomOffset) / fitRadius, kept by ApplyProjection
+  // The viewport's size in pixels, which the box is widened to and mouse pixels are measured in.
+  int viewportWidth = kViewportSize;
+  int viewportHeight = kViewportSize;
 
-  // The half-extent E: the viewport shows view coordinates -E ... E on both axes.
+  // The half-extent E: the viewport shows view coordinates -E ... E along its shorter side, and
+  // as much more along the longer side as keeps the picture undistorted.
   float HalfExtent() const { return fitRadius * zoomScale; }
+  // The viewport's shorter side in pixels (at least 1): the one that spans -E ... E.
+  int ShorterSide() const { return std::max(1, std::min(viewportWidth, viewportHeight)); }
 };
+
+// A viewport pixel (x or y, from the left or top edge) in normalised coordinates: 0 at the
+// viewport's centre, 1 half the shorter side away.
+float NormalisedPixel(const Camera& camera, float pixel, bool vertical);
+// The viewport's size set (each side at least 1 pixel) and the projection recomputed for it.
+Matrix4 SetViewportSize(Camera& camera, int width, int height);
 
 // What Camera > Save keeps and Camera > Return brings back (not the fit radius).
 struct SavedCamera {
@@ -37,7 +50,8 @@ struct SavedCamera {
 inline constexpr float kMaxFitRadius = 1e20f;
 inline constexpr float kMaxZoomScale = 1e6f;
 
-// Recomputes zoomScale and returns the projection: the orthographic box -E ... E on x and y,
+// Recomputes zoomScale and returns the projection: the orthographic box -E ... E on x and y
+// (widened along the viewport's longer side by its aspect),
 // near -1000 E, far 1000 E, in OpenGL's column order, as glOrtho computes it. A zoom offset of
 // -fitRadius or less gives E = 0 (glOrtho refuses the empty box and the identity stays loaded) or
 // E < 0 (the picture mirrored). Nothing is left undefined or infinite: a fitRadius that is not a

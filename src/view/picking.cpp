@@ -35,8 +35,9 @@ ViewRect PickSquare(const Camera& camera, float nx, float ny, float h) {
 }
 
 void PickVerticesAt(Model& model, const Camera& camera, const Matrix4& view, float nx, float ny) {
-  SelectInRect(model, view, PickSquare(camera, nx, ny, camera.HalfExtent() / 128.0f),
-               RectMode::Add);
+  // Two pixels each way (E / 128 in the default 512-pixel viewport).
+  const float half = static_cast<float>(camera.ShorterSide()) / 4.0f;
+  SelectInRect(model, view, PickSquare(camera, nx, ny, camera.HalfExtent() / half), RectMode::Add);
 }
 
 bool PickFace(Model& model, const Camera& camera, const Matrix4& view, float nx, float ny) {
@@ -78,7 +79,8 @@ bool PickFace(Model& model, const Camera& camera, const Matrix4& view, float nx,
 }
 
 bool PickBone(Model& model, const Camera& camera, const Matrix4& view, float nx, float ny) {
-  const ViewRect square = PickSquare(camera, nx, ny, camera.HalfExtent() / (kViewportSize / 2.0f));
+  const float halfSide = static_cast<float>(camera.ShorterSide()) / 2.0f;  // one pixel each way
+  const ViewRect square = PickSquare(camera, nx, ny, camera.HalfExtent() / halfSide);
   std::int32_t picked = -1;
   const std::uint32_t count = model.boneCount;
   for (std::uint32_t i = 0; i < count; ++i) {

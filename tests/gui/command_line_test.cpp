@@ -57,6 +57,12 @@ TEST(CommandLineTest, AcceptsAModelAScreenshotInEitherOrderAndTheToolModes) {
   EXPECT_FALSE(app::RunsWithoutWindow({"--screenshot", "x.png", "m.zmf"}));
   EXPECT_FALSE(app::RunsWithoutWindow({"--batch", "run.txt", "--screenshot", "x.png"}));
   EXPECT_FALSE(app::RunsWithoutWindow({"-platform", "offscreen", "m.zmf"}));
+  // A script in a window of a given size.
+  EXPECT_FALSE(app::RunsWithoutWindow({"--batch", "run.txt", "--size", "10x10"}));
+  const app::CommandLine sized = app::ParseCommandLine({"--size", "1600x1200", "--batch", "s"});
+  EXPECT_EQ(std::pair(sized.width, sized.height), std::pair(1600, 1200));
+  EXPECT_EQ(sized.error, "");
+  EXPECT_EQ(app::ParseCommandLine({"m.zmf"}).width, 0);
 }
 
 TEST(CommandLineTest, RejectsWhatItCannotDo) {
@@ -72,6 +78,13 @@ TEST(CommandLineTest, RejectsWhatItCannotDo) {
            {"--batch", "s.txt", "a.zmf", "b.zmf"},
            {"--info", "a.zmf", "--convert", "b.zmf", "c.zmf"},
            {"--info", "a.zmf", "--screenshot", "x.png"},
+           {"--size"},
+           {"--size", "0x5"},
+           {"--size", "12x"},
+           {"--size", "x12"},
+           {"--size", "16385x2"},
+           {"--size", "1e3x2"},
+           {"--info", "a.zmf", "--size", "5x5"},
        }) {
     EXPECT_FALSE(app::ParseCommandLine(arguments).error.empty()) << arguments.front();
   }

@@ -75,12 +75,11 @@ class MainWindowTest : public ::testing::Test {
   app::MainWindow window_;
 };
 
-TEST_F(MainWindowTest, FixedSizeWindowWithAViewportAt32And32DrawingTheCross) {
+TEST_F(MainWindowTest, ResizableWindowWithAViewportAt32And32DrawingTheCross) {
   EXPECT_EQ(window_.windowTitle(), "ZmfEdit - untitled.zmf");
-  EXPECT_EQ(window_.minimumSize(), QSize(800, 640));
-  EXPECT_EQ(window_.maximumSize(), QSize(800, 640));
-  EXPECT_FALSE(window_.windowFlags() & Qt::WindowMaximizeButtonHint);
-  EXPECT_TRUE(window_.windowFlags() & Qt::WindowMinimizeButtonHint);
+  EXPECT_EQ(window_.size(), QSize(800, 640));
+  EXPECT_LT(window_.minimumSizeHint().width(), 800);
+  EXPECT_EQ(window_.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
 
   ShowAndWaitForAFrame();
   app::ViewportWidget* viewport = window_.Viewport();
@@ -178,6 +177,13 @@ TEST(ScreenshotPixelsTest, AFrameOfAnyPixelRatioIsScaledWholeTo512BottomUp) {
   EXPECT_EQ(pixels.pixelColor(500, 10), QColor(10, 10, 77));
   EXPECT_EQ(pixels.pixelColor(10, 500), QColor(200, 200, 77));
   EXPECT_EQ(pixels.pixelColor(500, 500), QColor(10, 200, 77));
+  // A frame twice as wide as high keeps its proportions between black bars.
+  const QImage wide = app::ScreenshotPixels(frame.copy(0, 0, 1024, 512));
+  ASSERT_EQ(wide.size(), QSize(512, 512));
+  EXPECT_EQ(wide.pixelColor(10, 10), QColor(0, 0, 0));
+  EXPECT_EQ(wide.pixelColor(10, 250), QColor(200, 200, 77));
+  EXPECT_EQ(wide.pixelColor(500, 250), QColor(10, 200, 77));
+  EXPECT_EQ(wide.pixelColor(500, 500), QColor(0, 0, 0));
 }
 
 // Runs the built editor with the given arguments (on the same display) and returns its exit

@@ -5,6 +5,7 @@
 
 #include <QMouseEvent>
 #include <QSurfaceFormat>
+#include <QWheelEvent>
 #include <cstring>
 
 #include "render/frame.h"
@@ -45,6 +46,10 @@ ViewportWidget::ViewportWidget(QWidget* parent, const Clock& frameClock)
 }
 
 void ViewportWidget::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::MiddleButton) {
+    emit MiddleButton(true, Normalised(event->position().x()), Normalised(event->position().y()));
+    return;
+  }
   const bool right = event->button() == Qt::RightButton;
   if (!right && event->button() != Qt::LeftButton) return;
   const Qt::KeyboardModifiers keys = event->modifiers();
@@ -59,9 +64,19 @@ void ViewportWidget::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void ViewportWidget::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::MiddleButton) {
+    emit MiddleButton(false, Normalised(event->position().x()), Normalised(event->position().y()));
+    return;
+  }
   const bool right = event->button() == Qt::RightButton;
   if (!right && event->button() != Qt::LeftButton) return;
   emit MouseReleased(right, Normalised(event->position().x()), Normalised(event->position().y()));
+}
+
+void ViewportWidget::wheelEvent(QWheelEvent* event) {
+  const int delta = event->angleDelta().y();
+  if (delta != 0) emit WheelTurned(static_cast<float>(delta) / 120.0f);
+  event->accept();
 }
 
 void ViewportWidget::SetScene(Model& model, const view::EditorState& editor,

@@ -46,7 +46,7 @@ Refresh OpenCommand(CommandContext& context) {
   if (context.arguments.empty()) return Refresh::None;
   switch (OpenModel(context.model, context.arguments[0])) {
     case Opened::Model:
-      return Refresh::FitView;
+      return Refresh::FitModel;
     case Opened::BackgroundImage:
       return Refresh::None;  // the model is untouched: no reset, no redraw
     case Opened::Failed:
@@ -62,7 +62,7 @@ Refresh RecoverCommand(CommandContext& context) {
   // The copy is never the document: saving asks for a name, so the file stays as it was.
   context.model.document = {format::DocumentNameOfRecoveryFile(path), DocumentKind::Untitled};
   context.model.MarkChanged();
-  return Refresh::FitView;
+  return Refresh::FitModel;
 }
 
 Refresh SaveCommand(CommandContext& context) {

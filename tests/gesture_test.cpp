@@ -342,9 +342,9 @@ TEST_F(Gestures, StandardKeysRunTheirCommandsAndDeleteFollowsTheActiveList) {
   EXPECT_EQ(model.vertices.count(), 3u);
 }
 
-TEST_F(Gestures, AnOpenedModelIsCentredAtFullZoomWithItsAnglesKept) {
-  ASSERT_EQ(Run("add-box\nanswer 100 40 0\ntranslate\nsave @/off.zmf\nnew\n"
-                "camera-left\nwheel 3\ndrag middle 0 0 100 100\nopen @/off.zmf\n"),
+TEST_F(Gestures, AnImportedModelIsCentredAtFullZoomWithItsAnglesKept) {
+  ASSERT_EQ(Run("add-box\nanswer 100 40 0\ntranslate\nsave @/off.obj\nnew\n"
+                "camera-left\nwheel 3\ndrag middle 0 0 100 100\nopen @/off.obj\n"),
             0)
       << printed;
   const view::Camera& camera = session.editor.camera;

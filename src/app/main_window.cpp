@@ -492,7 +492,8 @@ void MainWindow::RunCommand(const command::CommandEntry& entry,
   const command::Refresh refresh = command::FinishCommand(context, entry.handler(context));
   // Models opened or saved (not recovery copies, exports or background images) are remembered.
   if (!host_.Unattended() && !arguments.empty() &&
-      ((entry.id == command::kCommandOpen && refresh == command::Refresh::FitModel) ||
+      ((entry.id == command::kCommandOpen &&
+        (refresh == command::Refresh::FitModel || refresh == command::Refresh::FitView)) ||
        (entry.id == command::kCommandSave && !model_.HasUnsavedChanges() &&
         model_.document.path == arguments[0]))) {
     recentFiles_.Add(QString::fromStdString(arguments[0]));

@@ -46,7 +46,9 @@ Refresh OpenCommand(CommandContext& context) {
   if (context.arguments.empty()) return Refresh::None;
   switch (OpenModel(context.model, context.arguments[0])) {
     case Opened::Model:
-      return Refresh::FitModel;
+      // A model made elsewhere may sit anywhere: it is brought to the middle of the viewport.
+      return context.model.document.kind == DocumentKind::Imported ? Refresh::FitModel
+                                                                   : Refresh::FitView;
     case Opened::BackgroundImage:
       return Refresh::None;  // the model is untouched: no reset, no redraw
     case Opened::Failed:
@@ -62,7 +64,7 @@ Refresh RecoverCommand(CommandContext& context) {
   // The copy is never the document: saving asks for a name, so the file stays as it was.
   context.model.document = {format::DocumentNameOfRecoveryFile(path), DocumentKind::Untitled};
   context.model.MarkChanged();
-  return Refresh::FitModel;
+  return Refresh::FitView;
 }
 
 Refresh SaveCommand(CommandContext& context) {

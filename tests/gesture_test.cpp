@@ -7,6 +7,7 @@
 
 #include "batch_fixture.h"
 #include "edit/journal.h"
+#include "model/transforms.h"
 #include "model_fixture.h"
 #include "view/camera.h"
 
@@ -278,9 +279,10 @@ TEST_F(Gestures, CameraModeDragsAndCtrlClicks) {
 }
 
 TEST_F(Gestures, MouseAndKeyLinesAreCheckedBeforeAnythingRuns) {
-  for (const char* line : {"press middle 1 2\n", "press left 1\n", "move 1 2 shift\n",
-                           "release left 1 2 ctrl\n", "drag left 1 2 3\n", "click left x 2\n",
-                           "click left 1 2 shift shift\n", "key W\n", "key\n", "key QA\n"}) {
+  for (const char* line :
+       {"press up 1 2\n", "wheel\n", "wheel 1x\n", "key ctrl+o\n", "key f1\n", "press left 1\n",
+        "move 1 2 shift\n", "release left 1 2 ctrl\n", "drag left 1 2 3\n", "click left x 2\n",
+        "click left 1 2 shift shift\n", "key W\n", "key\n", "key QA\n"}) {
     printed.clear();
     EXPECT_EQ(Run(std::string("add-box\n") + line), 2) << line;
     EXPECT_EQ(model.vertices.count(), 0u) << line;
@@ -288,6 +290,75 @@ TEST_F(Gestures, MouseAndKeyLinesAreCheckedBeforeAnythingRuns) {
   }
   ASSERT_EQ(Run("key q\n"), 0);
   EXPECT_EQ(session.editor.mode, view::InteractionMode::Add);
+}
+
+TEST_F(Gestures, WheelZoomsAndMiddleDragPansInEveryModeLeavingTheSelection) {
+  AddVerticesAt("click left 256 256\nclick left 384 128\n");
+  ASSERT_EQ(Run("drag left 300 100 400 200\n"), 0) << printed;
+  const view::Camera& camera = session.editor.camera;
+  const std::uint64_t journal = JournalPosition();
+  // One notch away from the user shows 0.8 of the extent, one back undoes it; fractions of a
+  // notch (fine wheels) zoom by the matching power.
+  ASSERT_EQ(Run("wheel 1\n"), 0) << printed;
+  EXPECT_FLOAT_EQ(camera.HalfExtent(), 0.8f);
+  ASSERT_EQ(Run("wheel -1\n"), 0);
+  EXPECT_FLOAT_EQ(camera.HalfExtent(), 1.0f);
+  ASSERT_EQ(Run("wheel 0.5\nwheel 0.5\nwheel -3\n"), 0);
+  EXPECT_FLOAT_EQ(camera.HalfExtent(), 1.0f / (0.8f * 0.8f));
+  // A middle drag of an eighth of the viewport each way pans by a quarter half-viewport, in
+  // each mode, the picture following the mouse.
+  float pan = 0.0f;
+  for (const char* mode : {"select-mode", "add-mode", "move-mode", "camera-mode"}) {
+    ASSERT_EQ(Run(std::string(mode) + "\ndrag middle 256 256 320 192\n"), 0) << mode;
+    pan += 0.25f;
+    EXPECT_FLOAT_EQ(camera.panX, pan) << mode;
+    EXPECT_FLOAT_EQ(camera.panY, pan) << mode;
+    EXPECT_THAT(SelectedIds(model.vertices), ElementsAre(1)) << mode;
+    EXPECT_EQ(model.vertices.count(), 2u) << mode;
+    EXPECT_EQ(session.editor.dragRect.kind, view::DragKind::None) << mode;
+  }
+  EXPECT_EQ(JournalPosition(), journal);
+}
+
+TEST_F(Gestures, StandardKeysRunTheirCommandsAndDeleteFollowsTheActiveList) {
+  AddVerticesAt("click left 256 256\nclick left 384 128\nclick left 128 128\n");
+  ASSERT_EQ(Run("key ctrl+a\nkey f\nkey d\nselect-vertices 0\nkey Del\n"), 0) << printed;
+  EXPECT_EQ(model.vertices.count(), 2u);  // no list picked: the selected vertices
+  EXPECT_EQ(model.faces.count(), 0u);
+  ASSERT_EQ(Run("key CTRL+Z\n"), 0);
+  EXPECT_EQ(model.faces.count(), 1u);
+  ASSERT_EQ(Run("key ctrl+y\nkey ctrl+z\nkey ctrl+shift+z\n"), 0);
+  EXPECT_EQ(model.vertices.count(), 2u);
+  ASSERT_EQ(Run("key ctrl+z\n"), 0);
+  EXPECT_EQ(model.vertices.count(), 3u);
+  // With the face list active, Delete takes the selected faces and leaves their corners.
+  ASSERT_EQ(Run("key ctrl+a\npick 524 0\nkey del\n"), 0) << printed;
+  EXPECT_EQ(session.editor.activeList, view::PanelList::Face);
+  EXPECT_EQ(model.faces.count(), 0u);
+  EXPECT_EQ(model.vertices.count(), 3u);
+  // A bone list active: Delete deletes nothing.
+  session.editor.activeList = view::PanelList::Bone;
+  ASSERT_EQ(Run("key ctrl+a\nkey del\n"), 0);
+  EXPECT_EQ(model.vertices.count(), 3u);
+}
+
+TEST_F(Gestures, AnImportedModelIsCentredAtFullZoomWithItsAnglesKept) {
+  ASSERT_EQ(Run("add-box\nanswer 100 40 0\ntranslate\nsave @/off.obj\nnew\n"
+                "camera-left\nwheel 3\ndrag middle 0 0 100 100\nopen @/off.obj\n"),
+            0)
+      << printed;
+  const view::Camera& camera = session.editor.camera;
+  EXPECT_EQ(camera.zoomOffset, 0.0f);
+  EXPECT_FLOAT_EQ(camera.yaw, 1.5708f);
+  model.ComputeBounds();
+  EXPECT_FLOAT_EQ(camera.fitRadius, std::sqrt(model.radiusSquared));
+  const Vector3 centre =
+      TransformPoint(model.viewMatrix, {(model.boundsMin.x + model.boundsMax.x) / 2,
+                                        (model.boundsMin.y + model.boundsMax.y) / 2,
+                                        (model.boundsMin.z + model.boundsMax.z) / 2});
+  EXPECT_NEAR(centre.x, 0.0f, 1e-4f);
+  EXPECT_NEAR(centre.y, 0.0f, 1e-4f);
+  EXPECT_GT(model.boundsMin.x, 90.0f);
 }
 
 }  // namespace

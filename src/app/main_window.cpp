@@ -49,6 +49,7 @@
 #include "command/skeleton_commands.h"
 #include "command/transform_commands.h"
 #include "command/view_commands.h"
+#include "edit/undo_redo.h"
 #include "export/bmp_screenshot.h"
 #include "format/file_text.h"
 #include "format/recovery_files.h"
@@ -173,6 +174,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), host_(this) {
   connect(viewport_, &ViewportWidget::MousePressed, this, &MainWindow::OnMousePressed);
   connect(viewport_, &ViewportWidget::MouseMoved, this, &MainWindow::OnMouseMoved);
   connect(viewport_, &ViewportWidget::MouseReleased, this, &MainWindow::OnMouseReleased);
+  connect(viewport_, &ViewportWidget::MiddleButton, this, &MainWindow::OnMiddleButton);
+  connect(viewport_, &ViewportWidget::WheelTurned, this, &MainWindow::OnWheel);
   connect(viewport_, &ViewportWidget::ContextReady, this, &MainWindow::OpenStartupModel,
           Qt::QueuedConnection);
 
@@ -203,6 +206,75 @@ void MainWindow::UpdateTitle() {
   QString title = QStringLiteral("ZmfEdit - ") + QFileInfo(DocumentPath()).fileName();
   if (model_.HasUnsavedChanges()) title += QStringLiteral(" *");
   if (title != windowTitle()) setWindowTitle(title);
+  UpdateUndoRedo();
+}
+
+void MainWindow::UpdateUndoRedo() {
+  const bool can[] = {edit::CanUndo(model_), edit::CanRedo(model_)};
+  const std::uint32_t ids[] = {command::kCommandUndo, command::kCommandRedo};
+  for (int i = 0; i < 2; ++i) {
+    if (QAction* action = MenuAction(ids[i])) action->setEnabled(can[i]);
+    if (QAbstractButton* button = ToolButton(ids[i])) button->setEnabled(can[i]);
+  }
+}
+
+void MainWindow::BindStandardKeys() {
+  for (const command::StandardShortcut& shortcut : command::StandardShortcuts()) {
+    const QKeySequence keys(FromView(shortcut.keys), QKeySequence::PortableText);
+    if (shortcut.command == command::kDeleteKey) {
+      // Delete acts on the active list, so no one menu item owns it: the two it may run show it.
+      auto* key = new QShortcut(keys, this);
+      connect(key, &QShortcut::activated, this, [this] {
+        RunGesture([](command::CommandContext& context) {
+          return command::DeleteSelectedOfActiveList(context);
+        });
+      });
+      for (std::uint32_t id :
+           {command::kCommandDeleteSelectedVertices, command::kCommandDeleteSelectedFaces}) {
+        QAction* action = MenuAction(id);
+        action->setText(action->text() + QLatin1Char('\t') +
+                        keys.toString(QKeySequence::NativeText));
+      }
+    } else if (QAction* action = MenuAction(shortcut.command)) {
+      action->setShortcuts(action->shortcuts() << keys);
+    }
+  }
+}
+
+void MainWindow::BuildRecentFilesMenu() {
+  QAction* exit = MenuAction(command::kMenuExit);
+  QMenu* file = qobject_cast<QMenu*>(exit->parent());
+  // Above the separator before Exit.
+  const QList<QAction*> items = file->actions();
+  const qsizetype at = items.indexOf(exit);
+  QAction* before = at > 0 && items[at - 1]->isSeparator() ? items[at - 1] : exit;
+  recentMenu_ = new QMenu(QStringLiteral("Recent &Files"), file);
+  file->insertMenu(before, recentMenu_);
+  connect(recentMenu_, &QMenu::aboutToShow, this, &MainWindow::FillRecentFilesMenu);
+  FillRecentFilesMenu();
+}
+
+void MainWindow::FillRecentFilesMenu() {
+  recentMenu_->clear();
+  const QStringList paths = recentFiles_.ExistingPaths();
+  for (qsizetype i = 0; i < paths.size(); ++i) {
+    QAction* item = recentMenu_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(paths[i]));
+    item->setData(paths[i]);
+    connect(item, &QAction::triggered, this, [this, path = paths[i]] { OpenRecentFile(path); });
+  }
+  recentMenu_->addSeparator();
+  QAction* clear = recentMenu_->addAction(QStringLiteral("&Clear Recent Files"));
+  clear->setEnabled(!paths.isEmpty());
+  connect(clear, &QAction::triggered, this, [this] { recentFiles_.Clear(); });
+}
+
+void MainWindow::OpenRecentFile(const QString& path) {
+  lastInput_.start();
+  if (KeepUnsavedWork()) {
+    const std::string arguments[] = {path.toStdString()};
+    RunCommand(*command::FindCommand(command::kCommandOpen), arguments);
+  }
+  setFocus();
 }
 
 void MainWindow::BuildMenus() {
@@ -234,6 +306,8 @@ void MainWindow::BuildMenus() {
   // Alt+"/" opens the About box, as the Help menu's item does.
   auto* about = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Slash), this);
   connect(about, &QShortcut::activated, this, [this] { DispatchCommand(command::kMenuAbout); });
+  BindStandardKeys();
+  BuildRecentFilesMenu();
 }
 
 void MainWindow::BuildToolbar() {
@@ -416,6 +490,18 @@ void MainWindow::OnMouseReleased(bool right, float nx, float ny) {
   });
 }
 
+void MainWindow::OnMiddleButton(bool down, float nx, float ny) {
+  RunGesture([&](command::CommandContext& context) {
+    return down ? command::MousePress(context, command::MouseButton::Middle, nx, ny, false, false)
+                : command::MouseRelease(context, command::MouseButton::Middle, nx, ny);
+  });
+}
+
+void MainWindow::OnWheel(float notches) {
+  RunGesture(
+      [&](command::CommandContext& context) { return command::MouseWheel(context, notches); });
+}
+
 void MainWindow::UpdateStatusLines() {
   countsLine_->setText(QString::fromStdString(editor_.countsLine));
   positionLine_->setText(QString::fromStdString(editor_.positionLine));
@@ -443,6 +529,14 @@ void MainWindow::RunCommand(const command::CommandEntry& entry,
   context.clock = &clock_;
   context.clipboard = &clipboard_;
   const command::Refresh refresh = command::FinishCommand(context, entry.handler(context));
+  // Models opened or saved (not recovery copies, exports or background images) are remembered.
+  if (!host_.Unattended() && !arguments.empty() &&
+      ((entry.id == command::kCommandOpen &&
+        (refresh == command::Refresh::FitModel || refresh == command::Refresh::FitView)) ||
+       (entry.id == command::kCommandSave && !model_.HasUnsavedChanges() &&
+        model_.document.path == arguments[0]))) {
+    recentFiles_.Add(QString::fromStdString(arguments[0]));
+  }
   ApplyRefresh(refresh);
 }
 

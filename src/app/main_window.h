@@ -21,6 +21,7 @@
 #include "app/qt_clipboard.h"
 #include "app/qt_clock.h"
 #include "app/qt_host.h"
+#include "app/recent_files.h"
 #include "app/viewport_texture_store.h"
 #include "command/command_table.h"
 #include "model/model.h"
@@ -31,6 +32,7 @@ class QAction;
 class QAbstractButton;
 class QLabel;
 class QScrollArea;
+class QMenu;
 
 namespace zmf::app {
 
@@ -124,6 +126,8 @@ class MainWindow : public QMainWindow, public ScreenshotWriter {
   QLabel* PanelTitle() const { return panelTitle_; }
   // A panel control's widget by its name ("520", "normal-x"); null for none.
   QWidget* PanelWidget(std::string_view name) const;
+  // File > Recent Files, filled with the existing files each time it is shown.
+  QMenu* RecentFilesMenu() const { return recentMenu_; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -131,6 +135,13 @@ class MainWindow : public QMainWindow, public ScreenshotWriter {
 
  private:
   void BuildMenus();
+  // The standard keys (Ctrl+Z, Delete, ...) on their menu items, and File > Recent Files.
+  void BindStandardKeys();
+  void BuildRecentFilesMenu();
+  void FillRecentFilesMenu();
+  void OpenRecentFile(const QString& path);
+  // Undo and Redo, menu item and button, greyed while there is nothing to undo or redo.
+  void UpdateUndoRedo();
   void BuildToolbar();
   void BuildStatusAndPanels();
   void OpenStartupModel();
@@ -147,6 +158,8 @@ class MainWindow : public QMainWindow, public ScreenshotWriter {
   void OnMousePressed(bool right, float nx, float ny, bool shift, bool ctrl);
   void OnMouseMoved(float nx, float ny, bool leftHeld, bool rightHeld);
   void OnMouseReleased(bool right, float nx, float ny);
+  void OnMiddleButton(bool down, float nx, float ny);
+  void OnWheel(float notches);
   // Runs the command with its arguments and performs the refresh it returns.
   void RunCommand(const command::CommandEntry& entry, std::span<const std::string> arguments);
   void UpdateTitle();
@@ -190,6 +203,8 @@ class MainWindow : public QMainWindow, public ScreenshotWriter {
   QLabel* panelTitle_ = nullptr;
   QScrollArea* panelScroll_ = nullptr;
   bool rememberGeometry_ = false;
+  QMenu* recentMenu_ = nullptr;
+  RecentFiles recentFiles_;
 
   QTimer autosaveTimer_;
   QElapsedTimer lastInput_;  // since the last command, key or mouse event

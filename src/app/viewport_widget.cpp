@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QResizeEvent>
 #include <QSurfaceFormat>
+#include <QWheelEvent>
 #include <cstring>
 
 #include "render/frame.h"
@@ -56,6 +57,10 @@ QPointF ViewportWidget::Normalised(QPointF pixel) const {
 }
 
 void ViewportWidget::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::MiddleButton) {
+    emit MiddleButton(true, Normalised(event->position().x()), Normalised(event->position().y()));
+    return;
+  }
   const bool right = event->button() == Qt::RightButton;
   if (!right && event->button() != Qt::LeftButton) return;
   const Qt::KeyboardModifiers keys = event->modifiers();
@@ -72,6 +77,10 @@ void ViewportWidget::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void ViewportWidget::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::MiddleButton) {
+    emit MiddleButton(false, Normalised(event->position().x()), Normalised(event->position().y()));
+    return;
+  }
   const bool right = event->button() == Qt::RightButton;
   if (!right && event->button() != Qt::LeftButton) return;
   const QPointF n = Normalised(event->position());
@@ -82,6 +91,12 @@ void ViewportWidget::resizeEvent(QResizeEvent* event) {
   QOpenGLWidget::resizeEvent(event);
   frameRequested_ = true;
   emit Resized(width(), height());
+}
+
+void ViewportWidget::wheelEvent(QWheelEvent* event) {
+  const int delta = event->angleDelta().y();
+  if (delta != 0) emit WheelTurned(static_cast<float>(delta) / 120.0f);
+  event->accept();
 }
 
 void ViewportWidget::SetScene(Model& model, const view::EditorState& editor,

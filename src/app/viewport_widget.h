@@ -56,6 +56,10 @@ class ViewportWidget : public QOpenGLWidget {
   void MousePressed(bool right, float nx, float ny, bool shift, bool ctrl);
   void MouseMoved(float nx, float ny, bool leftHeld, bool rightHeld);
   void MouseReleased(bool right, float nx, float ny);
+  // The middle button going down or coming up (its drags pan), and the wheel turned by a number
+  // of notches (120ths of its angle, positive away from the user).
+  void MiddleButton(bool down, float nx, float ny);
+  void WheelTurned(float notches);
   // The GL context exists and has its initial state: textures can be made from now on.
   void ContextReady();
   // The widget's size changed: the editor's camera must follow (the next frame uses it).
@@ -70,6 +74,7 @@ class ViewportWidget : public QOpenGLWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   // The counters and values that tell whether the last frame still shows the scene.

@@ -329,12 +329,16 @@ Refresh FinishCommand(CommandContext& context, Refresh refresh) {
   if (editor != nullptr && refresh == Refresh::FitView) {
     editor->projection = view::FitView(editor->camera, model);
   }
+  if (editor != nullptr && refresh == Refresh::FitModel) {
+    editor->projection = view::FitModel(editor->camera, model);
+  }
   if (editor != nullptr && refresh == Refresh::ResetCamera) {
     editor->camera.fitRadius = 1.0f;
     view::CameraZero(editor->camera);
     editor->projection = view::ApplyProjection(editor->camera);
   }
-  if (refresh == Refresh::View || refresh == Refresh::FitView || refresh == Refresh::ResetCamera) {
+  if (refresh == Refresh::View || refresh == Refresh::FitView || refresh == Refresh::FitModel ||
+      refresh == Refresh::ResetCamera) {
     // Re-entering the view shows the model at rest.
     model.Commit();
     if (editor != nullptr && editor->view == view::ViewMode::Normals) model.RebuildDuplicates();
@@ -357,6 +361,7 @@ Refresh FinishCommand(CommandContext& context, Refresh refresh) {
         break;
       case Refresh::View:
       case Refresh::FitView:
+      case Refresh::FitModel:
       case Refresh::ResetCamera:
         RefillPanelRows(model, *editor, editor->view);
         RefreshPanel(model, *editor, editor->view);

@@ -22,6 +22,7 @@ enum class Refresh {
   Skeleton,     // the Bones and Animation panel
   View,         // re-enter the current view: commit the model and refill its panel
   FitView,      // fit the camera to the model's radius, then as View
+  FitModel,     // an imported model: zoom 100%, its radius fitted, its box centred, then as View
   ResetCamera,  // camera back to zero with a fit radius of 1.0 (New), then as View
 };
 

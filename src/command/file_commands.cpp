@@ -46,7 +46,9 @@ Refresh OpenCommand(CommandContext& context) {
   if (context.arguments.empty()) return Refresh::None;
   switch (OpenModel(context.model, context.arguments[0])) {
     case Opened::Model:
-      return Refresh::FitView;
+      // A model made elsewhere may sit anywhere: it is brought to the middle of the viewport.
+      return context.model.document.kind == DocumentKind::Imported ? Refresh::FitModel
+                                                                   : Refresh::FitView;
     case Opened::BackgroundImage:
       return Refresh::None;  // the model is untouched: no reset, no redraw
     case Opened::Failed:

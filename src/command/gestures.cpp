@@ -497,6 +497,12 @@ Refresh MousePress(CommandContext& context, MouseButton button, float nx, float 
                    bool ctrl) {
   if (context.editor == nullptr) return Refresh::None;
   EditorState& editor = *context.editor;
+  if (button == MouseButton::Middle) {
+    editor.mouse.middleDown = true;
+    editor.mouse.prevNx = editor.mouse.nx = nx;
+    editor.mouse.prevNy = editor.mouse.ny = ny;
+    return Refresh::None;
+  }
   // A Move drag of the other button (or one whose release never came) is given up first.
   if (view::IsMoveDrag(editor.dragRect.kind)) CancelDrag(context);
   view::MouseState& mouse = editor.mouse;
@@ -525,6 +531,10 @@ Refresh MouseMove(CommandContext& context, float nx, float ny) {
   view::MouseState& mouse = editor.mouse;
   mouse.nx = nx;
   mouse.ny = ny;
+  if (mouse.middleDown) {
+    view::DragCamera(editor.camera, nx - mouse.prevNx, ny - mouse.prevNy, true, false, false);
+    model.viewMatrix = view::BuildViewMatrix(editor.camera);
+  }
   // The cursor readouts; a Move drag may write its own below.
   editor.positionLine =
       view::PositionReadout(view::ScreenToModel(editor.camera, model.viewMatrix, nx, -ny));
@@ -563,6 +573,10 @@ Refresh MouseRelease(CommandContext& context, MouseButton button, float nx, floa
   EditorState& editor = *context.editor;
   view::MouseState& mouse = editor.mouse;
   if (nx != mouse.nx || ny != mouse.ny) MouseMove(context, nx, ny);
+  if (button == MouseButton::Middle) {
+    mouse.middleDown = false;
+    return Refresh::None;
+  }
   (button == MouseButton::Left ? mouse.leftDown : mouse.rightDown) = false;
   const bool right = button == MouseButton::Right;
   Refresh refresh = Refresh::None;
@@ -598,6 +612,18 @@ Refresh MouseRelease(CommandContext& context, MouseButton button, float nx, floa
   }
   mouse.shift = mouse.ctrl = false;
   return refresh;
+}
+
+Refresh MouseWheel(CommandContext& context, float notches) {
+  if (context.editor == nullptr || !std::isfinite(notches)) return Refresh::None;
+  EditorState& editor = *context.editor;
+  // The drag down that leaves kWheelZoom^notches of the extent; beyond a hundred notches at once
+  // the zoom's own limits hold it anyway.
+  const float dy = 1.0f - std::pow(kWheelZoom, std::clamp(notches, -100.0f, 100.0f));
+  view::DragCamera(editor.camera, 0.0f, dy, true, false, true);
+  editor.projection = view::ProjectionMatrix(editor.camera);
+  context.model.viewMatrix = view::BuildViewMatrix(editor.camera);
+  return Refresh::None;
 }
 
 void CancelDrag(CommandContext& context) {

@@ -8,7 +8,7 @@
 
 namespace zmf::command {
 
-enum class MouseButton : std::uint8_t { Left, Right };
+enum class MouseButton : std::uint8_t { Left, Right, Middle };
 
 // Positions are normalised viewport coordinates, -1 to 1 from the left and the top edges (y
 // grows downwards). Each call returns the panel refresh the window must do; the viewport and
@@ -28,6 +28,16 @@ Refresh MouseMove(CommandContext& context, float nx, float ny);
 // rectangle is applied or the Move drag committed, one undo step each. The release of the other
 // button than the one that started a Move drag gives the drag up instead.
 Refresh MouseRelease(CommandContext& context, MouseButton button, float nx, float ny);
+
+// The middle button pans the picture in every mode, as a left drag of the Reposition Camera mode
+// does, and leaves the selection and any drag of the other buttons as they are.
+
+// The wheel turned by `notches` (a wheel's angle delta / 120, positive away from the user;
+// fine wheels and touchpads give fractions): zooms as the Shift drag of the Reposition Camera
+// mode does, each notch away from the user to kWheelZoom of the extent shown, each one back
+// to 1 / kWheelZoom of it.
+inline constexpr float kWheelZoom = 0.8f;
+Refresh MouseWheel(CommandContext& context, float notches);
 
 // Gives up a drag under way: the drawn copies of the vertices show the model at rest again, a
 // bone or key bone being dragged gets back the matrix it had at the press, and no drag remains.

@@ -1,7 +1,11 @@
 // The main window's single-key shortcuts.
 #include "command/key_commands.h"
 
+#include "command/clipboard_commands.h"
+#include "command/edit_commands.h"
+#include "command/file_commands.h"
 #include "command/gestures.h"
+#include "command/menu_layout.h"
 #include "command/view_commands.h"
 #include "edit/journal.h"
 #include "view/picking.h"
@@ -38,7 +42,62 @@ const Shortcut* FindShortcut(char key) {
   return nullptr;
 }
 
+constexpr StandardShortcut kStandardShortcuts[] = {
+    {"Ctrl+N", kCommandNew},
+    {"Ctrl+O", kCommandOpen},
+    {"Ctrl+S", kCommandSave},
+    {"Ctrl+Shift+S", kCommandSaveAs},
+    {"Ctrl+Z", kCommandUndo},
+    {"Ctrl+Y", kCommandRedo},
+    {"Ctrl+Shift+Z", kCommandRedo},
+    {"Ctrl+C", kCommandCopy},
+    {"Ctrl+X", kCommandCut},
+    {"Ctrl+V", kCommandPaste},
+    {"Ctrl+A", kCommandSelectAll},
+    {"Del", kDeleteKey},
+    {"F1", kMenuHelp},
+};
+
+bool SameKeys(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (Upper(a[i]) != Upper(b[i])) return false;
+  }
+  return true;
+}
+
 }  // namespace
+
+std::span<const StandardShortcut> StandardShortcuts() { return kStandardShortcuts; }
+
+std::vector<std::string_view> ShortcutsOf(std::uint32_t command) {
+  std::vector<std::string_view> keys;
+  for (const StandardShortcut& shortcut : kStandardShortcuts) {
+    if (shortcut.command == command) keys.push_back(shortcut.keys);
+  }
+  return keys;
+}
+
+const StandardShortcut* FindStandardShortcut(std::string_view keys) {
+  for (const StandardShortcut& shortcut : kStandardShortcuts) {
+    if (SameKeys(shortcut.keys, keys)) return &shortcut;
+  }
+  return nullptr;
+}
+
+Refresh DeleteSelectedOfActiveList(CommandContext& context) {
+  const view::PanelList list =
+      context.editor != nullptr ? context.editor->activeList : view::PanelList::None;
+  switch (list) {
+    case view::PanelList::Face:
+      return DeleteSelectedFacesCommand(context);
+    case view::PanelList::None:
+    case view::PanelList::Vertex:
+      return DeleteSelectedVerticesCommand(context);
+    default:
+      return Refresh::None;
+  }
+}
 
 bool IsShortcutKey(char key) { return key != 0 && FindShortcut(key) != nullptr; }
 

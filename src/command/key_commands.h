@@ -2,6 +2,10 @@
 #pragma once
 
 #include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "command/command_table.h"
 
@@ -15,5 +19,24 @@ namespace zmf::command {
 std::optional<Refresh> PressKey(CommandContext& context, char key, float nx, float ny);
 // Whether the key (either case) is one of those shortcuts.
 bool IsShortcutKey(char key);
+
+// The desktop's standard keys, beside the single-key shortcuts: each key combination, in the
+// portable form "Ctrl+Shift+S", with the command it runs (kDeleteKey for Delete). The window
+// binds them to its menu items; scripts press them with "key ctrl+z" lines.
+struct StandardShortcut {
+  std::string_view keys;
+  std::uint32_t command;
+};
+// Delete: the selected faces when the face list is the active one, otherwise the selected
+// vertices; nothing while a bone, animation or key list is active.
+inline constexpr std::uint32_t kDeleteKey = 1;
+std::span<const StandardShortcut> StandardShortcuts();
+// The key combinations of a command, in the table's order ("Ctrl+Y", "Ctrl+Shift+Z" for Redo).
+std::vector<std::string_view> ShortcutsOf(std::uint32_t command);
+// The standard shortcut with these keys (any case), or null.
+const StandardShortcut* FindStandardShortcut(std::string_view keys);
+
+// What Delete does (see kDeleteKey).
+Refresh DeleteSelectedOfActiveList(CommandContext& context);
 
 }  // namespace zmf::command

@@ -65,7 +65,18 @@ bool ParseNumber(std::string_view text, std::uint32_t& value) {
 
 // One line of a script, parsed: an answer to queue, a cancel, or a command with its arguments.
 struct ScriptLine {
-  enum class Kind { Answer, Cancel, Clock, Screenshot, Panel, Document, Mouse, Key, Command };
+  enum class Kind {
+    Answer,
+    Cancel,
+    Clock,
+    Screenshot,
+    Panel,
+    Document,
+    Mouse,
+    Wheel,
+    Key,
+    Command
+  };
   enum class Mouse { Press, Move, Release, Drag, Click };
   Kind kind = Kind::Command;
   // For Mouse: what happens, with which button, where (viewport pixels; the second point is
@@ -74,7 +85,9 @@ struct ScriptLine {
   command::MouseButton button = command::MouseButton::Left;
   float x0 = 0.0f, y0 = 0.0f, x1 = 0.0f, y1 = 0.0f;
   bool shift = false, ctrl = false;
-  char key = 0;  // for Key
+  char key = 0;  // for Key: a single-key shortcut, or 0 for a standard one
+  const command::StandardShortcut* shortcut = nullptr;
+  float notches = 0.0f;  // for Wheel
   std::size_t line = 0;
   std::string answer;
   float seconds = 0.0f;  // for Clock
@@ -130,8 +143,9 @@ bool ParsePixel(std::string_view text, float& value) {
          std::isfinite(value);
 }
 
-// press left|right X Y [shift] [ctrl], move X Y, release left|right X Y,
-// drag left|right X0 Y0 X1 Y1 [shift] [ctrl], click left|right X Y [shift] [ctrl].
+// press BUTTON X Y [shift] [ctrl], move X Y, release BUTTON X Y,
+// drag BUTTON X0 Y0 X1 Y1 [shift] [ctrl], click BUTTON X Y [shift] [ctrl]; BUTTON is left, right
+// or middle.
 bool ParseMouseLine(std::string_view word, const std::vector<std::string>& arguments,
                     ScriptLine& parsed, std::string& error) {
   using Mouse = ScriptLine::Mouse;
@@ -140,20 +154,27 @@ bool ParseMouseLine(std::string_view word, const std::vector<std::string>& argum
                       : word == "release" ? Mouse::Release
                       : word == "drag"    ? Mouse::Drag
                                           : Mouse::Click;
-  const char* usage = mouse == Mouse::Press     ? "press left|right X Y [shift] [ctrl]"
+  const char* usage = mouse == Mouse::Press     ? "press left|right|middle X Y [shift] [ctrl]"
                       : mouse == Mouse::Move    ? "move X Y"
-                      : mouse == Mouse::Release ? "release left|right X Y"
-                      : mouse == Mouse::Drag    ? "drag left|right X0 Y0 X1 Y1 [shift] [ctrl]"
-                                                : "click left|right X Y [shift] [ctrl]";
+                      : mouse == Mouse::Release ? "release left|right|middle X Y"
+                      : mouse == Mouse::Drag ? "drag left|right|middle X0 Y0 X1 Y1 [shift] [ctrl]"
+                                             : "click left|right|middle X Y [shift] [ctrl]";
   const auto fail = [&] {
     error = std::string(word) + " needs " + usage + " (X and Y in viewport pixels)";
     return false;
   };
   std::size_t at = 0;
   if (mouse != Mouse::Move) {
-    if (arguments.empty() || (arguments[0] != "left" && arguments[0] != "right")) return fail();
-    parsed.button =
-        arguments[0] == "left" ? command::MouseButton::Left : command::MouseButton::Right;
+    if (arguments.empty()) return fail();
+    if (arguments[0] == "left") {
+      parsed.button = command::MouseButton::Left;
+    } else if (arguments[0] == "right") {
+      parsed.button = command::MouseButton::Right;
+    } else if (arguments[0] == "middle") {
+      parsed.button = command::MouseButton::Middle;
+    } else {
+      return fail();
+    }
     at = 1;
   }
   const std::size_t points = mouse == Mouse::Drag ? 2 : 1;
@@ -230,10 +251,33 @@ bool ParseLine(std::string_view text, ScriptLine& parsed, std::string& error) {
   if (word == "press" || word == "move" || word == "release" || word == "drag" || word == "click") {
     return ParseMouseLine(word, arguments, parsed, error);
   }
+  if (word == "wheel") {
+    if (arguments.size() != 1 || !ParsePixel(arguments[0], parsed.notches)) {
+      error = "wheel needs a number of notches (positive zooms in)";
+      return false;
+    }
+    parsed.kind = ScriptLine::Kind::Wheel;
+    return true;
+  }
   if (word == "key") {
+    // A standard key runs its command; those that need the window (a file dialog, help) are
+    // not keys a script can press.
+    const command::StandardShortcut* shortcut =
+        arguments.size() == 1 ? command::FindStandardShortcut(arguments[0]) : nullptr;
+    const command::CommandEntry* entry =
+        shortcut != nullptr ? command::FindCommand(shortcut->command) : nullptr;
+    if (shortcut != nullptr &&
+        (shortcut->command == command::kDeleteKey ||
+         (entry != nullptr && entry->input == command::CommandInput::None))) {
+      parsed.kind = ScriptLine::Kind::Key;
+      parsed.shortcut = shortcut;
+      return true;
+    }
     if (arguments.size() != 1 || arguments[0].size() != 1 ||
         !command::IsShortcutKey(arguments[0][0])) {
-      error = "key needs one of the keys 1 Q A Z X C V B F S D";
+      error =
+          "key needs one of the keys 1 Q A Z X C V B F S D, or ctrl+n, ctrl+z, ctrl+y, "
+          "ctrl+shift+z, ctrl+c, ctrl+x, ctrl+v, ctrl+a, del";
       return false;
     }
     parsed.kind = ScriptLine::Kind::Key;
@@ -470,10 +514,21 @@ int RunBatchScript(Model& model, BatchHost& host, std::string_view script,
       case ScriptLine::Kind::Mouse:
         RunMouseLine(scriptLine, makeContext({}));
         break;
+      case ScriptLine::Kind::Wheel: {
+        command::CommandContext context = makeContext({});
+        command::FinishCommand(context, command::MouseWheel(context, scriptLine.notches));
+        break;
+      }
       case ScriptLine::Kind::Key: {
         command::CommandContext context = makeContext({});
-        const std::optional<command::Refresh> refresh =
-            command::PressKey(context, scriptLine.key, editor.mouse.nx, editor.mouse.ny);
+        std::optional<command::Refresh> refresh;
+        if (scriptLine.shortcut == nullptr) {
+          refresh = command::PressKey(context, scriptLine.key, editor.mouse.nx, editor.mouse.ny);
+        } else if (scriptLine.shortcut->command == command::kDeleteKey) {
+          refresh = command::DeleteSelectedOfActiveList(context);
+        } else {
+          refresh = command::FindCommand(scriptLine.shortcut->command)->handler(context);
+        }
         command::FinishCommand(context, refresh.value_or(command::Refresh::None));
         break;
       }

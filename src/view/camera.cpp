@@ -81,6 +81,23 @@ Matrix4 FitView(Camera& camera, Model& model) {
   return ApplyProjection(camera);
 }
 
+Matrix4 FitModel(Camera& camera, Model& model) {
+  camera.zoomOffset = 0.0f;
+  camera.panX = camera.panY = 0.0f;
+  const Matrix4 projection = FitView(camera, model);
+  if (model.vertices.count() == 0) return projection;
+  const Vector3 centre{(model.boundsMin.x + model.boundsMax.x) * 0.5f,
+                       (model.boundsMin.y + model.boundsMax.y) * 0.5f,
+                       (model.boundsMin.z + model.boundsMax.z) * 0.5f};
+  const Vector3 shown = TransformPoint(BuildViewMatrix(camera), centre);
+  const float e = camera.HalfExtent();
+  if (std::isfinite(shown.x) && std::isfinite(shown.y) && e > 0.0f) {
+    camera.panX = -shown.x / e;
+    camera.panY = -shown.y / e;
+  }
+  return projection;
+}
+
 Matrix4 BuildViewMatrix(const Camera& camera) {
   const float e = camera.HalfExtent();
   Matrix4 m = EulerMatrix(camera.pitch, camera.yaw, camera.roll);

@@ -65,6 +65,10 @@ Matrix4 ProjectionMatrix(const Camera& camera);
 // An empty model, and one too small to measure (all its points at the origin), gets radius 1; one
 // whose squared radius overflows (infinite or enormous coordinates) gets kMaxFitRadius.
 Matrix4 FitView(Camera& camera, Model& model);
+// An imported model's fit: the zoom back to 100%, FitView, and the pan that puts the centre of the
+// model's bounding box in the middle of the viewport (angles kept). The whole model shows, as the
+// box's half-diagonal is never longer than the fit radius.
+Matrix4 FitModel(Camera& camera, Model& model);
 
 // T(pan) x Ry(yaw) x Rx(pitch) x Rz(roll) in OpenGL's column order, from the 32-bit angles.
 Matrix4 BuildViewMatrix(const Camera& camera);

@@ -66,6 +66,7 @@ struct MouseState {
   float nx = 0.0f, ny = 0.0f;
   float prevNx = 0.0f, prevNy = 0.0f;
   bool leftDown = false, rightDown = false;
+  bool middleDown = false;  // a middle drag pans the camera in every mode
   bool shift = false, ctrl = false;
 };
 

@@ -415,7 +415,7 @@ bool Import(Model& model, std::string_view objText, std::string_view path, std::
   }
   if (!warnings.empty()) {
     model.host().ErrorBox("The OBJ file was read with warnings:", FirstLines(warnings, 5),
-                          Severity::Error);
+                          Severity::Warning);
   }
   return true;
 }

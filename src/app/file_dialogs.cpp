@@ -106,7 +106,10 @@ std::optional<QString> QtFileDialogs::Ask(const command::FileDialogOptions& opti
   }
   // The dialog starts in the document's folder; an untitled document's, in the folder used last.
   dialog.setDirectory(StartFolder(start));
-  if (!start.isEmpty()) dialog.selectFile(QFileInfo(start).fileName());
+  // A name the filters hide (a model's, in a picture dialog) is not offered.
+  if (!start.isEmpty() && (save || MatchesAFilter(options, start))) {
+    dialog.selectFile(QFileInfo(start).fileName());
+  }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   const QString chosen = dialog.selectedFiles().front();
   lastFolder_ = QFileInfo(chosen).absolutePath();

@@ -29,6 +29,16 @@ TEST(ErrorBox, EachSeverityHasItsTextTitleAndButtons) {
   EXPECT_EQ(shutdown.title, "SHUTDOWN ERROR");
   EXPECT_EQ(shutdown.icon, MessageBoxRequest::Icon::Stop);
 
+  // A warning reads as an error does, under its own title and icon.
+  const MessageBoxRequest warning =
+      MakeErrorBox("The OBJ file was read with warnings:", "line 3", Severity::Warning);
+  EXPECT_EQ(warning.text,
+            "The OBJ file was read with warnings: line 3 The application will continue.");
+  EXPECT_EQ(warning.title, "Warning");
+  EXPECT_EQ(warning.buttons, MessageBoxRequest::Buttons::Ok);
+  EXPECT_EQ(warning.icon, MessageBoxRequest::Icon::Warning);
+  EXPECT_TRUE(warning.ownedByMainWindow);
+
   // Long texts are not cut.
   const std::string longPath(5000, 'p');
   EXPECT_EQ(MakeErrorBox("Could not open file:", longPath, Severity::Error).text.size(),

@@ -88,7 +88,9 @@ TEST_F(TextureFiles, FormatChoiceAndEveryFailureMessage) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {Write("picture.Bmp", bmp), loaded},
       {Write("photo.JPG", jpeg), loaded},
-      {Write("photo.jpeg", jpeg), unknown},
+      {Write("photo.jpeg", jpeg), loaded},
+      {Write("photo.JPEG", jpeg), loaded},
+      {Write("photo.xjpeg", jpeg), unknown},
       {Write("bmp.png", bmp), failed},
       {Write("picture.PNG", png), loaded},
       {Write("photo.gif", bmp), unknown},

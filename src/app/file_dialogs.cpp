@@ -25,7 +25,7 @@ QString FirstSuffix(std::string_view pattern) {
 bool MatchesAFilter(const command::FileDialogOptions& options, const QString& file) {
   const QString suffix = QFileInfo(file).suffix();
   for (const command::FileFilter& filter : options.filters) {
-    for (const QString& pattern : FromView(filter.pattern).split(QRegularExpression("[ ;]"))) {
+    for (const QString& pattern : FilterPatterns(filter.pattern)) {
       if (pattern.startsWith(QStringLiteral("*.")) &&
           pattern.mid(2).compare(suffix, Qt::CaseInsensitive) == 0) {
         return true;
@@ -37,12 +37,35 @@ bool MatchesAFilter(const command::FileDialogOptions& options, const QString& fi
 
 }  // namespace
 
-QString FilterText(const command::FileDialogOptions& options) {
+QStringList FilterPatterns(std::string_view pattern) {
+  return FromView(pattern).split(QRegularExpression(QStringLiteral("[ ;]")), Qt::SkipEmptyParts);
+}
+
+QStringList NameFilters(const command::FileDialogOptions& options, bool allSupported) {
   QStringList filters;
+  QStringList every;
   for (const command::FileFilter& filter : options.filters) {
-    filters << FromView(filter.label).trimmed() + " (" + FromView(filter.pattern) + ")";
+    const QStringList patterns = FilterPatterns(filter.pattern);
+    filters << FromView(filter.label).trimmed() + " (" + patterns.join(QLatin1Char(' ')) + ")";
+    for (const QString& pattern : patterns) {
+      if (!every.contains(pattern, Qt::CaseInsensitive)) every << pattern;
+    }
   }
-  return filters.join(QStringLiteral(";;"));
+  // A dialog that already offers every file needs no list of the supported ones.
+  if (allSupported && options.filters.size() > 1 && !every.contains(QStringLiteral("*"))) {
+    filters.prepend(QStringLiteral("All supported files (%1)").arg(every.join(QLatin1Char(' '))));
+  }
+  return filters;
+}
+
+QString FilterText(const command::FileDialogOptions& options, bool allSupported) {
+  return NameFilters(options, allSupported).join(QStringLiteral(";;"));
+}
+
+QString QtFileDialogs::StartFolder(const QString& current) const {
+  const QFileInfo info(current);
+  if (info.isAbsolute() && info.dir().exists()) return info.absolutePath();
+  return lastFolder_.isEmpty() ? QDir::currentPath() : lastFolder_;
 }
 
 std::optional<QString> QtFileDialogs::AskOpen(const command::FileDialogOptions& options,
@@ -61,7 +84,9 @@ std::optional<QString> QtFileDialogs::Ask(const command::FileDialogOptions& opti
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   // Open wants a file that exists; Save may name a new one.
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  dialog.setNameFilter(FilterText(options));
+  if (!useNativeDialog_) dialog.setOption(QFileDialog::DontUseNativeDialog);
+  // Open lists every file it can read first; each format's own filter follows.
+  dialog.setNameFilters(NameFilters(options, /*allSupported=*/!save));
   dialog.setDefaultSuffix(FromView(options.defaultSuffix));
   QString start = current;
   if (save) {
@@ -79,9 +104,16 @@ std::optional<QString> QtFileDialogs::Ask(const command::FileDialogOptions& opti
       }
     });
   }
-  dialog.selectFile(start);
+  // The dialog starts in the document's folder; an untitled document's, in the folder used last.
+  dialog.setDirectory(StartFolder(start));
+  // A name the filters hide (a model's, in a picture dialog) is not offered.
+  if (!start.isEmpty() && (save || MatchesAFilter(options, start))) {
+    dialog.selectFile(QFileInfo(start).fileName());
+  }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return dialog.selectedFiles().front();
+  const QString chosen = dialog.selectedFiles().front();
+  lastFolder_ = QFileInfo(chosen).absolutePath();
+  return chosen;
 }
 
 }  // namespace zmf::app

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 #include "command/command_table.h"
@@ -22,12 +23,23 @@ class FileDialogs {
                                          const QString& current) = 0;
 };
 
-// The dialog's filter list: "label (pattern)" per filter, joined by ";;".
-QString FilterText(const command::FileDialogOptions& options);
+// The patterns of a filter ("*.bmp;*.jpg" or "*.bmp *.jpg"), one each.
+QStringList FilterPatterns(std::string_view pattern);
+// The dialog's filters, "label (patterns)" each, the patterns separated by spaces as Qt wants
+// them. With allSupported, a dialog of several filters offers first "All supported files" with
+// every pattern of the others (not when one of them already takes any file).
+QStringList NameFilters(const command::FileDialogOptions& options, bool allSupported);
+// The same joined by ";;".
+QString FilterText(const command::FileDialogOptions& options, bool allSupported = false);
 
 class QtFileDialogs final : public FileDialogs {
  public:
   explicit QtFileDialogs(QWidget* owner) : owner_(owner) {}
+  // The desktop's own dialog when it has one (the default), or Qt's, which tests can work.
+  void SetUseNativeDialog(bool native) { useNativeDialog_ = native; }
+  // Where a dialog for `current` starts: the folder of an absolute path whose folder exists,
+  // else the folder of the file chosen last, else the working directory.
+  QString StartFolder(const QString& current) const;
   std::optional<QString> AskOpen(const command::FileDialogOptions& options,
                                  const QString& current) override;
   std::optional<QString> AskSave(const command::FileDialogOptions& options,
@@ -37,6 +49,8 @@ class QtFileDialogs final : public FileDialogs {
   std::optional<QString> Ask(const command::FileDialogOptions& options, const QString& current,
                              bool save);
   QWidget* owner_;
+  bool useNativeDialog_ = true;
+  QString lastFolder_;
 };
 
 }  // namespace zmf::app

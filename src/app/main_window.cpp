@@ -36,6 +36,7 @@
 #include "app/panel_widgets.h"
 #include "app/recovery_dialog.h"
 #include "app/screenshot.h"
+#include "app/tool_tips.h"
 #include "app/viewport_widget.h"
 #include "command/clipboard_commands.h"
 #include "command/command_table.h"
@@ -192,6 +193,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), host_(this) {
   UpdateStatusLines();
   UpdateTitle();
   setFocusPolicy(Qt::StrongFocus);
+  SetToolTips(*this);
 
   autosaveTimer_.setInterval(kAutosaveSeconds * 1000);
   connect(&autosaveTimer_, &QTimer::timeout, this, &MainWindow::AutosaveWhenIdle);
@@ -321,9 +323,6 @@ void MainWindow::BuildToolbar() {
     }
     // An icon button's text is its mnemonic (Alt+N presses New); a text button shows it.
     button->setText(QString::fromLatin1(entry.text));
-    if (const QAction* action = MenuAction(entry.id)) {
-      button->setToolTip(QString(action->text()).remove(QLatin1Char('&')));
-    }
     button->setCheckable(checkable);
     button->setFocusPolicy(Qt::NoFocus);
     button->setVisible(visible);
@@ -790,8 +789,7 @@ void MainWindow::ShowAbout() {
 }
 
 void MainWindow::OpenHelp() {
-  QDesktopServices::openUrl(
-      QUrl::fromLocalFile(HelpPagePath(QCoreApplication::applicationDirPath())));
+  ShowHelpPage(HelpPagePath(QCoreApplication::applicationDirPath()), this, openUrl_);
 }
 
 void MainWindow::OpenOnStart(const std::string& path) {

@@ -3,10 +3,12 @@
 // store and clock). Every menu item, button and key runs the command table.
 #pragma once
 
+#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 #include <QTimer>
+#include <QUrl>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -18,6 +20,7 @@
 #include <string_view>
 
 #include "app/file_dialogs.h"
+#include "app/help_page.h"
 #include "app/qt_clipboard.h"
 #include "app/qt_clock.h"
 #include "app/qt_host.h"
@@ -100,6 +103,8 @@ class MainWindow : public QMainWindow, public ScreenshotWriter {
 
   // The dialogs the file commands ask through; the window's own QFileDialogs unless replaced.
   void SetFileDialogs(FileDialogs* dialogs) { fileDialogs_ = dialogs; }
+  // What hands the help page to the desktop's browser; QDesktopServices unless replaced.
+  void SetUrlOpener(UrlOpener open) { openUrl_ = std::move(open); }
 
   // True while the model has changes made since it was last opened, saved or emptied.
   bool HasUnsavedChanges() const { return model_.HasUnsavedChanges(); }
@@ -193,6 +198,7 @@ class MainWindow : public QMainWindow, public ScreenshotWriter {
   ViewportWidget* viewport_ = nullptr;
   QtFileDialogs ownFileDialogs_{this};
   FileDialogs* fileDialogs_ = &ownFileDialogs_;
+  UrlOpener openUrl_ = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
   std::map<std::uint32_t, QAction*> actions_;
   std::map<std::uint32_t, QAbstractButton*> buttons_;
   std::array<QWidget*, 4> panels_{};

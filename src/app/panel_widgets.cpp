@@ -3,16 +3,19 @@
 
 #include <QAbstractListModel>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <algorithm>
 
+#include "command/material_commands.h"
 #include "view/panels.h"
 
 namespace zmf::app {
@@ -97,6 +100,21 @@ void LayOutPanel(QWidget* place, view::ViewMode viewMode, const std::vector<QWid
   }
 }
 
+// The material panel's colour rows: each has four boxes (r, g, b, a) named after it.
+constexpr const char* kColourRows[] = {"ambient", "diffuse", "emission", "specular"};
+
+std::size_t BoxOfRow(const char* row, int column) {
+  static constexpr const char* kColumns[] = {"-r", "-g", "-b", "-a"};
+  return *view::FindPanelControl(std::string(row) + kColumns[column]);
+}
+
+// A component typed in a box, as a colour channel: unreadable text is 0, the rest is clamped.
+float Channel(const std::string& text) {
+  bool ok = false;
+  const float value = QString::fromStdString(text).trimmed().toFloat(&ok);
+  return ok ? std::clamp(value, 0.0f, 1.0f) : 0.0f;
+}
+
 }  // namespace
 
 PanelWidgets::PanelWidgets(const std::array<QWidget*, 4>& places, view::EditorState& editor,
@@ -179,7 +197,45 @@ PanelWidgets::PanelWidgets(const std::array<QWidget*, 4>& places, view::EditorSt
     widgets_[i] = widget;
   }
   for (int v = 0; v < 4; ++v) LayOutPanel(places[v], static_cast<view::ViewMode>(v), widgets_);
+  // Right of each colour row's label, a swatch of the row's colour that picks a new one; the
+  // swatches sit over the laid-out rows, outside the grid.
+  for (const char* row : kColourRows) {
+    const view::PanelControl& label =
+        controls[*view::FindPanelControl(std::string(row) + "-label")];
+    const view::PanelControl& alpha = controls[BoxOfRow(row, 3)];
+    auto* swatch = new QPushButton(places[static_cast<int>(label.view)]);
+    swatch->setObjectName(QStringLiteral("%1-swatch").arg(QLatin1String(row)));
+    swatch->setGeometry(alpha.x - kLeft, label.y - kTop + 2, alpha.width, label.height - 4);
+    swatch->setIconSize(swatch->size() - QSize(10, 8));
+    swatch->setFocusPolicy(Qt::NoFocus);
+    swatch->setToolTip(QStringLiteral("Choose the %1 colour").arg(QLatin1String(row)));
+    connect(swatch, &QPushButton::clicked, this, [this, row, swatch] { PickColour(row, swatch); });
+    swatches_.push_back(swatch);
+  }
   Sync();
+}
+
+QColor PanelWidgets::RowColour(const char* row) const {
+  float channels[4];
+  for (int column = 0; column < 4; ++column) {
+    channels[column] = Channel(editor_.panels.At(BoxOfRow(row, column)).text);
+  }
+  return QColor::fromRgbF(channels[0], channels[1], channels[2], channels[3]);
+}
+
+void PanelWidgets::PickColour(const char* row, QWidget* swatch) {
+  QColorDialog dialog(RowColour(row), swatch->window());
+  dialog.setWindowTitle(QStringLiteral("%1 Colour").arg(QLatin1String(row)));
+  dialog.setOptions(QColorDialog::ShowAlphaChannel | QColorDialog::DontUseNativeDialog);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const QColor chosen = dialog.selectedColor();
+  const float channels[] = {chosen.redF(), chosen.greenF(), chosen.blueF(), chosen.alphaF()};
+  // The numbers go into the row's boxes, and the colours' "ok" applies them, as if typed.
+  for (int column = 0; column < 4; ++column) {
+    editor_.panels.SetTextAt(BoxOfRow(row, column),
+                             QString::number(channels[column], 'f', 3).toStdString());
+  }
+  if (handlers_.press) handlers_.press(command::kApplyColours);
 }
 
 PanelWidgets::~PanelWidgets() = default;
@@ -228,11 +284,28 @@ void PanelWidgets::Sync() {
         break;
     }
   }
+  for (std::size_t r = 0; r < swatches_.size(); ++r) {
+    const std::size_t red = BoxOfRow(kColourRows[r], 0);
+    swatches_[r]->setEnabled(widgets_[red]->isEnabled());
+    // The colour shown, also kept as the swatch's "colour" property.
+    const QColor colour = RowColour(kColourRows[r]);
+    if (swatches_[r]->property("colour").value<QColor>() == colour) continue;
+    swatches_[r]->setProperty("colour", colour);
+    QPixmap picture(swatches_[r]->iconSize());
+    picture.fill(colour);
+    swatches_[r]->setIcon(QIcon(picture));
+  }
 }
 
 QWidget* PanelWidgets::Widget(std::string_view name) const {
   const std::optional<std::size_t> index = view::FindPanelControl(name);
-  return index ? widgets_[*index] : nullptr;
+  if (index) return widgets_[*index];
+  for (QPushButton* swatch : swatches_) {
+    if (swatch->objectName() == QLatin1String(name.data(), static_cast<qsizetype>(name.size()))) {
+      return swatch;
+    }
+  }
+  return nullptr;
 }
 
 }  // namespace zmf::app

@@ -2,6 +2,7 @@
 // state, and reporting the user's picks, typing and clicks. They decide nothing themselves.
 #pragma once
 
+#include <QColor>
 #include <QObject>
 #include <array>
 #include <cstdint>
@@ -10,6 +11,7 @@
 
 #include "view/editor_state.h"
 
+class QPushButton;
 class QWidget;
 
 namespace zmf::app {
@@ -38,15 +40,23 @@ class PanelWidgets final : public QObject {
   // Brings every widget whose control changed up to date with the panel state.
   void Sync();
 
-  // The widget of a control by its name ("520", "normal-x"), for tests.
+  // The widget of a control by its name ("520", "normal-x"), for tests. The colour rows'
+  // swatches are named "ambient-swatch", "diffuse-swatch", "emission-swatch" and
+  // "specular-swatch".
   QWidget* Widget(std::string_view name) const;
 
  private:
+  // A colour row's colour as its boxes read ("ambient", ...), each channel clamped to 0 ... 1.
+  QColor RowColour(const char* row) const;
+  // The swatch's colour dialog: a chosen colour goes into the row's boxes and is applied.
+  void PickColour(const char* row, QWidget* swatch);
+
   view::EditorState& editor_;
   Handlers handlers_;
   std::vector<QWidget*> widgets_;             // by control position
   std::vector<PanelListModel*> models_;       // by control position; null for non-lists
   std::vector<std::uint64_t> shownVersions_;  // the state version each widget shows
+  std::vector<QPushButton*> swatches_;        // the colour rows' swatch buttons, in row order
 };
 
 }  // namespace zmf::app

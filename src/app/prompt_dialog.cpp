@@ -1,6 +1,7 @@
 // The one prompt for typed values: a caption, one line of text, OK and Cancel.
 #include "app/prompt_dialog.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRect>
@@ -31,19 +32,29 @@ PromptDialog::PromptDialog(const PromptText& text, QWidget* owner)
       edit_(new QLineEdit(this)) {
   setWindowTitle(QString::fromStdString(text.caption));
   setModal(true);
-  setFixedSize(FromDialogUnits(0, 0, 186, 46).size());
+  // The caption is also said inside the dialog, above the answer: window managers that show no
+  // title bar, or cut it short, would otherwise leave the question unasked.
+  auto* question = new QLabel(QString::fromStdString(text.caption), this);
+  question->setObjectName(QStringLiteral("question"));
+  question->setWordWrap(true);
+  question->setGeometry(FromDialogUnits(7, 4, 172, 12));
+  const int below = question->geometry().bottom() + 1;
+  auto place = [below](int x, int y, int width, int height) {
+    return FromDialogUnits(x, y, width, height).translated(0, below);
+  };
+  setFixedSize(FromDialogUnits(0, 0, 186, 46).size() + QSize(0, below));
 
-  edit_->setGeometry(FromDialogUnits(7, 7, 172, 17));
+  edit_->setGeometry(place(7, 7, 172, 17));
   edit_->setText(QString::fromStdString(text.answer));
   edit_->selectAll();
 
   auto* ok = new QPushButton(tr("OK"), this);
-  ok->setGeometry(FromDialogUnits(73, 24, 50, 14));
+  ok->setGeometry(place(73, 24, 50, 14));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
   auto* cancel = new QPushButton(tr("Cancel"), this);
-  cancel->setGeometry(FromDialogUnits(129, 24, 50, 14));
+  cancel->setGeometry(place(129, 24, 50, 14));
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
   edit_->setFocus();

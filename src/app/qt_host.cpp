@@ -27,6 +27,8 @@ QMessageBox::Icon ToQtIcon(MessageBoxRequest::Icon icon) {
       return QMessageBox::Question;
     case MessageBoxRequest::Icon::Stop:
       return QMessageBox::Critical;
+    case MessageBoxRequest::Icon::Warning:
+      return QMessageBox::Warning;
   }
   return QMessageBox::NoIcon;
 }

@@ -101,6 +101,13 @@ Refresh DeleteSelectedOfActiveList(CommandContext& context) {
 
 bool IsShortcutKey(char key) { return key != 0 && FindShortcut(key) != nullptr; }
 
+char ShortcutKeyOf(std::uint32_t command) {
+  for (const Shortcut& shortcut : kShortcuts) {
+    if (command != 0 && shortcut.command == command) return shortcut.key;
+  }
+  return 0;
+}
+
 std::optional<Refresh> PressKey(CommandContext& context, char key, float nx, float ny) {
   const Shortcut* shortcut = FindShortcut(key);
   if (shortcut == nullptr) return std::nullopt;

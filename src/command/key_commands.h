@@ -19,6 +19,8 @@ namespace zmf::command {
 std::optional<Refresh> PressKey(CommandContext& context, char key, float nx, float ny);
 // Whether the key (either case) is one of those shortcuts.
 bool IsShortcutKey(char key);
+// The key (upper case) whose shortcut runs the command; 0 for a command no key runs.
+char ShortcutKeyOf(std::uint32_t command);
 
 // The desktop's standard keys, beside the single-key shortcuts: each key combination, in the
 // portable form "Ctrl+Shift+S", with the command it runs (kDeleteKey for Delete). The window

@@ -16,7 +16,7 @@
 namespace zmf::command {
 namespace {
 
-constexpr FileFilter kImageFilters[] = {{"Image Files", "*.bmp;*.jpg;*.png"}};
+constexpr FileFilter kImageFilters[] = {{"Images", "*.bmp;*.jpg;*.jpeg;*.png"}};
 
 // The alpha modes the panel's list offers, in its order.
 constexpr std::uint32_t kAlphaModeRows = kAlphaModeListRows;

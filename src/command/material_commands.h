@@ -31,7 +31,7 @@ inline constexpr std::uint32_t kApplyTextureToggle = 495;  // the texture check 
 inline constexpr std::uint32_t kApplyTexture = 584;
 inline constexpr std::uint32_t kApplyTexCoords = 559;
 
-extern const FileDialogOptions kLoadImageDialog;  // "Load Image": BMP and JPEG pictures
+extern const FileDialogOptions kLoadImageDialog;  // "Load Image": BMP, JPEG and PNG pictures
 
 Refresh AddMaterialCommand(CommandContext& context);
 Refresh DeleteMaterialCommand(CommandContext& context);

@@ -1140,7 +1140,7 @@ bool Import(Model& model, std::string_view bytes, std::string_view path) {
     const std::string warnings = GltfBuilder(model, gltf, folder, stem).Run();
     if (!warnings.empty()) {
       model.host().ErrorBox("The glTF file was read with warnings:",
-                            warnings.substr(0, warnings.size() - 1), Severity::Error);
+                            warnings.substr(0, warnings.size() - 1), Severity::Warning);
     }
     return true;
   } catch (const Fault& fault) {

@@ -717,7 +717,7 @@ bool Import(Model& model, std::string_view objText, std::string_view path, std::
   ObjBuilder(model, file, libraries.materials(), std::move(folder)).Run(warnings);
   if (!warnings.empty()) {
     model.host().ErrorBox("The OBJ file was read with warnings:", FirstLines(warnings, 5),
-                          Severity::Error);
+                          Severity::Warning);
   }
   return true;
 }

@@ -29,13 +29,19 @@ constexpr long long kMaxFileBytes =
 enum class Format { Bmp, Jpeg, Png, Unknown };
 
 Format FormatOf(std::string_view file) {
+  // The last three characters name the format; ".jpeg", JPEG's longer spelling, is one too.
   auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
-  const std::string_view tail = file.substr(file.size() - 3);
-  std::string ext;
-  for (char c : tail) ext += upper(c);
-  if (ext == "BMP") return Format::Bmp;
-  if (ext == "JPG") return Format::Jpeg;
-  if (ext == "PNG") return Format::Png;
+  auto endsWith = [file, upper](std::string_view ending) {
+    if (file.size() < ending.size()) return false;
+    const std::string_view tail = file.substr(file.size() - ending.size());
+    for (std::size_t i = 0; i < ending.size(); ++i) {
+      if (upper(tail[i]) != ending[i]) return false;
+    }
+    return true;
+  };
+  if (endsWith("BMP")) return Format::Bmp;
+  if (endsWith("JPG") || endsWith(".JPEG")) return Format::Jpeg;
+  if (endsWith("PNG")) return Format::Png;
   return Format::Unknown;
 }
 
@@ -112,7 +118,7 @@ std::uint32_t LoadTexture(Host& host, TextureStore& store, std::string_view file
   }  // the file's bytes are released before the texels are made
 
   if (NeedsSizeWarning(picture.width, picture.height)) {
-    host.ErrorBox(kSizeWarning, file, Severity::Error);
+    host.ErrorBox(kSizeWarning, file, Severity::Warning);
   }
 
   TextureImage texture;

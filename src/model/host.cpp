@@ -10,7 +10,8 @@ MessageBoxRequest MakeErrorBox(std::string_view message, std::string_view detail
   using Buttons = MessageBoxRequest::Buttons;
   using Icon = MessageBoxRequest::Icon;
   // By severity: the sentence after the message, the title, the buttons and icon, and whether
-  // the box sits over the main window. Only an error names its detail.
+  // the box sits over the main window. Only an error or a warning names its detail; a warning
+  // reads as an error does, under its own title and icon.
   struct Kind {
     std::string_view ending, title;
     Buttons buttons;
@@ -21,11 +22,13 @@ MessageBoxRequest MakeErrorBox(std::string_view message, std::string_view detail
       {" The application will continue.", "ERROR", Buttons::Ok, Icon::Information, true},
       {" Continue the application?", "SERIOUS ERROR", Buttons::YesNo, Icon::Question, false},
       {" The application cannot continue.", "SHUTDOWN ERROR", Buttons::Ok, Icon::Stop, false},
+      {" The application will continue.", "Warning", Buttons::Ok, Icon::Warning, true},
   };
   const Kind& kind = kKinds[static_cast<int>(severity)];
   MessageBoxRequest box;
   box.text.append(message);
-  if (severity == Severity::Error) box.text.append(" ").append(detail);
+  if (severity == Severity::Error || severity == Severity::Warning)
+    box.text.append(" ").append(detail);
   box.text.append(kind.ending);
   box.title = kind.title;
   box.buttons = kind.buttons;

@@ -14,13 +14,14 @@ enum class Severity {
   Error = 0,     // "ERROR": reported over the main window, and the program goes on
   Serious = 1,   // "SERIOUS ERROR": the user chooses whether to go on
   Shutdown = 2,  // "SHUTDOWN ERROR": the program cannot go on
+  Warning = 3,   // "Warning": the work was done, with something the user should know about
 };
 
 // What a modal message box shows. The core fills it in (texts and titles are the
 // program's own); the host only displays it.
 struct MessageBoxRequest {
   enum class Buttons { Ok, YesNo };
-  enum class Icon { Information, Question, Stop };
+  enum class Icon { Information, Question, Stop, Warning };
 
   std::string text;
   std::string title;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -78,10 +79,15 @@ class QtHostTest : public ::testing::Test {
 };
 
 TEST_F(QtHostTest, PromptShowsCaptionAndDefaultAndAnswersOnOkOrEnterOnly) {
-  QString caption, shownDefault;
+  QString caption, question, shownDefault;
   EXPECT_EQ(Prompt("Enter translation (x,y,z):0.000 0.000 0.000",
                    [&](QWidget* dialog) {
                      caption = dialog->windowTitle();
+                     // The question is asked inside the dialog too, above the answer.
+                     auto* label = dialog->findChild<QLabel*>(QStringLiteral("question"));
+                     ASSERT_NE(label, nullptr);
+                     ASSERT_LT(label->geometry().bottom(), EditOf(dialog)->geometry().top());
+                     question = label->text();
                      ASSERT_NE(EditOf(dialog), nullptr);
                      shownDefault = EditOf(dialog)->text();
                      EditOf(dialog)->clear();
@@ -90,6 +96,7 @@ TEST_F(QtHostTest, PromptShowsCaptionAndDefaultAndAnswersOnOkOrEnterOnly) {
                    }),
             std::optional<std::string>("1 2 3"));
   EXPECT_EQ(caption, "Enter translation (x,y,z)");
+  EXPECT_EQ(question, "Enter translation (x,y,z)");
   EXPECT_EQ(shownDefault, "0.000 0.000 0.000");
 
   EXPECT_EQ(Prompt("Enter new material name:mat0",
@@ -134,16 +141,26 @@ TEST_F(QtHostTest, MessageBoxesAndQuestionsShowTheCoresTextsAndReportTheAnswer) 
   EXPECT_EQ(shown_.icon, QMessageBox::Information);
   EXPECT_EQ(shown_.owner, &mainWindow_);
 
+  const MessageBoxRequest warning{
+      "Texture files should be powers of 2 in dimension: a.bmp The "
+      "application will continue.",
+      "Warning", MessageBoxRequest::Buttons::Ok, MessageBoxRequest::Icon::Warning, true};
+  EXPECT_TRUE(Answer(QMessageBox::Ok, [&] { return host_.ShowMessageBox(warning); }));
+  EXPECT_EQ(shown_.text, QString::fromStdString(warning.text));
+  EXPECT_EQ(shown_.title, "Warning");
+  EXPECT_EQ(shown_.icon, QMessageBox::Warning);
+
   const MessageBoxRequest shutdown{"Out of memory. The application cannot continue.",
                                    "SHUTDOWN ERROR", MessageBoxRequest::Buttons::Ok,
                                    MessageBoxRequest::Icon::Stop, false};
   Answer(QMessageBox::Ok, [&] { return host_.ShowMessageBox(shutdown); });
   EXPECT_EQ(shown_.icon, QMessageBox::Critical);
 
-  // Yes/No questions show their caption over the main window.
+  // Yes/No questions show their caption over the main window, and their text in the box.
   EXPECT_TRUE(
       Answer(QMessageBox::Yes, [&] { return host_.AskYesNo("Delete all?", "Delete All"); }));
   EXPECT_EQ(shown_.title, "Delete All");
+  EXPECT_EQ(shown_.text, "Delete all?");
   EXPECT_EQ(shown_.owner, &mainWindow_);
   EXPECT_FALSE(
       Answer(QMessageBox::No, [&] { return host_.AskYesNo("Delete all?", "Delete All"); }));

@@ -58,7 +58,8 @@ QPointF ViewportWidget::Normalised(QPointF pixel) const {
 
 void ViewportWidget::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::MiddleButton) {
-    emit MiddleButton(true, Normalised(event->position().x()), Normalised(event->position().y()));
+    const QPointF n = Normalised(event->position());
+    emit MiddleButton(true, static_cast<float>(n.x()), static_cast<float>(n.y()));
     return;
   }
   const bool right = event->button() == Qt::RightButton;
@@ -78,7 +79,8 @@ void ViewportWidget::mouseMoveEvent(QMouseEvent* event) {
 
 void ViewportWidget::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::MiddleButton) {
-    emit MiddleButton(false, Normalised(event->position().x()), Normalised(event->position().y()));
+    const QPointF n = Normalised(event->position());
+    emit MiddleButton(false, static_cast<float>(n.x()), static_cast<float>(n.y()));
     return;
   }
   const bool right = event->button() == Qt::RightButton;

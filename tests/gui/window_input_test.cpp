@@ -146,8 +146,13 @@ TEST_F(WindowInputTest, StandardKeysRunOnceAndShowInTheirMenuItems) {
   QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "Open");
   Press(Qt::Key_F1, {});
   QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-  ASSERT_EQ(catcher.urls.size(), 1);
-  EXPECT_TRUE(catcher.urls[0].toLocalFile().endsWith("help.htm"));
+  // F1 shows help once: in the desktop's browser, or in the help window where the page or a
+  // browser is missing.
+  auto* helpWindow = window_->findChild<QWidget*>(QStringLiteral("help-window"));
+  const bool shownInWindow = helpWindow != nullptr && helpWindow->isVisible();
+  EXPECT_EQ(catcher.urls.size() + (shownInWindow ? 1 : 0), 1);
+  for (const QUrl& url : catcher.urls) EXPECT_TRUE(url.toLocalFile().endsWith("help.htm"));
+  if (helpWindow != nullptr) helpWindow->close();
 }
 
 TEST_F(WindowInputTest, WheelZoomsAndMiddleDragPansWithoutTouchingTheSelection) {

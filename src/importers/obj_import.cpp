@@ -221,7 +221,9 @@ class ObjText final : public tinyobj::MaterialReader {
     while (done_ < end) {
       const std::size_t stop = std::min(text_.find_first_of("\r\n", done_), end);
       const std::string line(text_.substr(done_, stop - done_));
-      done_ = stop + (text_.substr(stop, 2) == "\r\n" ? 2 : 1);
+      // A last line without an end stops at the end of the text.
+      const bool ended = stop < text_.size() && (text_[stop] == '\n' || text_[stop] == '\r');
+      done_ = ended ? stop + (text_.substr(stop, 2) == "\r\n" ? 2 : 1) : stop;
       if (!PassedLine(line.c_str())) {
         failed_ = true;
         stream_.Stop();
@@ -399,6 +401,7 @@ class ObjText final : public tinyobj::MaterialReader {
   // The number of the line that ends before `end`, counted as the loader counts: "\n", "\r\n"
   // and a lone "\r" each end a line.
   std::size_t LineNumber(std::size_t end) {
+    end = std::min(end, text_.size());
     for (; counted_ < end; ++counted_) {
       const char c = text_[counted_];
       lines_ +=

@@ -238,10 +238,7 @@ TEST_F(GltfImportTest, WormRoundTrip) {
       EXPECT_EQ(a.specular, b.specular);
       EXPECT_EQ(a.shininess, b.shininess);
       EXPECT_EQ(a.hasTexture, b.hasTexture);
-      std::vector<std::vector<std::uint32_t>> faces, originalFaces;
-      for (const Face* f : model.faces.Chain(m)) faces.push_back(testing::CornerIds(f));
-      for (const Face* f : original.faces.Chain(m)) originalFaces.push_back(testing::CornerIds(f));
-      EXPECT_EQ(faces, originalFaces);
+      EXPECT_EQ(testing::ChainCorners(model, m), testing::ChainCorners(original, m));
     }
     // The exported PNG of the texture, written beside the glTF file or taken from it.
     const std::string picture =

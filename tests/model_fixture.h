@@ -98,6 +98,13 @@ inline std::vector<std::uint32_t> CornerIds(const Face* f) {
   return {f->a->id, f->b->id, f->c->id};
 }
 
+// The corner ids of each face in material m's chain, in chain order.
+inline std::vector<std::vector<std::uint32_t>> ChainCorners(Model& model, std::uint32_t m) {
+  std::vector<std::vector<std::uint32_t>> faces;
+  for (const Face* f : model.faces.Chain(m)) faces.push_back(CornerIds(f));
+  return faces;
+}
+
 class ModelTest : public ::testing::Test {
  protected:
   Vertex* AddVertex(float x, float y, float z) {

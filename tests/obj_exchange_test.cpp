@@ -286,10 +286,7 @@ TEST_F(ObjTest, WormRoundTrip) {
     EXPECT_EQ(a.shininess, b.shininess);
     EXPECT_EQ(a.textureFile, b.textureFile);
     EXPECT_EQ(a.texture != 0, b.texture != 0);
-    std::vector<std::vector<std::uint32_t>> faces, originalFaces;
-    for (const Face* f : model.faces.Chain(m)) faces.push_back(testing::CornerIds(f));
-    for (const Face* f : original.faces.Chain(m)) originalFaces.push_back(testing::CornerIds(f));
-    EXPECT_EQ(faces, originalFaces);
+    EXPECT_EQ(testing::ChainCorners(model, m), testing::ChainCorners(original, m));
   }
 }
 

@@ -39,21 +39,6 @@ namespace {
 
 // ---- names and streams
 
-// Whether a file name from the file stays in the file's folder: not absolute (nor a drive
-// path) and without a ".." part.
-bool StaysInFolder(std::string_view name) {
-  if (name.empty() || name[0] == '/' || name[0] == '\\') return false;
-  if (name.size() >= 2 && name[1] == ':') return false;
-  std::size_t start = 0;
-  while (start <= name.size()) {
-    std::size_t end = name.find_first_of("/\\", start);
-    if (end == std::string_view::npos) end = name.size();
-    if (name.substr(start, end - start) == "..") return false;
-    start = end + 1;
-  }
-  return true;
-}
-
 // The name inside the folder ("" for the current one), with '/' separators.
 std::string InFolder(std::string_view folder, std::string_view name) {
   std::string path = folder.empty() ? std::string() : std::string(folder) + "/";

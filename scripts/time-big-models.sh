@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Times whole editor processes on big models, as a person opening a file sees them: `--info` and
 # `--convert` of a model with faces along a grid and of the same counts with faces naming
-# vertices in random order. Prints the best wall-clock seconds and the peak resident memory of
-# three runs each.
+# vertices in random order, and `--info` of the big X and 3DS files. Prints the best wall-clock
+# seconds of three runs with that run's user and system seconds, and the largest peak resident
+# memory.
 #
 #   time-big-models.sh ZMFEDIT MAKE_BIG_MODEL [VERTICES]    (default 1000000)
 #
@@ -13,28 +14,32 @@ zmfedit=${1:?usage: time-big-models.sh ZMFEDIT MAKE_BIG_MODEL [VERTICES]}
 maker=${2:?usage: time-big-models.sh ZMFEDIT MAKE_BIG_MODEL [VERTICES]}
 n=${3:-1000000}
 dir=${TMPDIR:-/tmp}
-out=$(mktemp -d)
-trap 'rm -rf "$out"' EXIT
+source "$(dirname "$0")/process-timing.sh"
 
-# best-of-3 COMMAND...: "seconds peak-MB" of the fastest run, and the largest peak.
-best_of_3() {
-  local best="" peak=0 line seconds kb
-  for _ in 1 2 3; do
-    /usr/bin/time -o "$out/time" -f '%e %M' "$@" >/dev/null 2>&1 || true
-    line=$(tail -n 1 "$out/time")
-    seconds=${line% *}
-    kb=${line#* }
-    if [[ -z $best ]] || awk "BEGIN{exit !($seconds < $best)}"; then best=$seconds; fi
-    ((kb > peak)) && peak=$kb
-  done
-  printf '%6.2f s  %5d MB' "$best" $((peak / 1024))
+# big_model FORM COUNT EXTENSION: the path of the big file, written when it is not there yet.
+big_model() {
+  local path="$dir/zmf-big-$1-$2.$3"
+  if [[ ! -s $path ]] && ! "$maker" "$1" "$2" "$path" >/dev/null; then
+    echo "could not write $path with $maker" >&2
+    exit 1
+  fi
+  echo "$path"
 }
 
-printf '%-8s %-10s %s\n' order form "best of 3, peak memory"
+row() {
+  local timing
+  timing=$(best_of_3 "${@:3}")
+  printf '%-8s %-10s %s\n' "$1" "$2" "$(format_timing "$timing")"
+}
+
+printf '%-8s %-10s %s\n' model form "best of 3 (that run's user and system), peak memory"
 for order in grid random; do
-  model="$dir/zmf-big-$order-$n.zmf"
-  [[ -s $model ]] || "$maker" "$order" "$n" "$model"
-  printf '%-8s %-10s %s\n' "$order" --info "$(best_of_3 "$zmfedit" --info "$model")"
-  printf '%-8s %-10s %s\n' "$order" --convert \
-    "$(best_of_3 "$zmfedit" --convert "$model" "$out/copy.zmf")"
+  model=$(big_model "$order" "$n" zmf)
+  row "$order" --info "$zmfedit" --info "$model"
+  row "$order" --convert "$zmfedit" --convert "$model" "$timing_dir/copy.zmf"
 done
+# The X file has the model's vertex count; the 3DS file has 16 objects of 60,000 vertices.
+x=$(big_model x "$n" x)
+row x --info "$zmfedit" --info "$x"
+threeds=$(big_model 3ds 960000 3ds)
+row 3ds --info "$zmfedit" --info "$threeds"

@@ -3,8 +3,9 @@
 // peer: the editor never links Assimp.
 //
 //   assimp_read FILE    prints the vertex and face counts of the scene's meshes
-#include <assimp/Importer.hpp>
 #include <assimp/scene.h>
+
+#include <assimp/Importer.hpp>
 #include <cstdio>
 
 int main(int argc, char** argv) {

@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 
 #include <QMouseEvent>
+#include <QOpenGLContext>
 #include <QResizeEvent>
 #include <QSurfaceFormat>
 #include <QWheelEvent>
@@ -152,6 +153,11 @@ void ViewportWidget::initializeGL() {
   if (glReady_) render::SetInitialGlState();
   // The arrays of an earlier context (the widget moved to another window) are gone with it.
   renderer_.Invalidate();
+  if (glReady_) {
+    renderer_.UseBufferObjects([](const char* name) {
+      return reinterpret_cast<void*>(QOpenGLContext::currentContext()->getProcAddress(name));
+    });
+  }
   emit ContextReady();
 }
 

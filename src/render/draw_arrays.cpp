@@ -27,12 +27,16 @@ void PushTriangle(std::vector<std::uint32_t>& out, const Face* f) {
   out.insert(out.end(), {f->a->drawIndex, f->b->drawIndex, f->c->drawIndex});
 }
 
+// In an array of triangles, corner k starts the edge that ends at this corner: the next one of
+// its triangle, or back to the first.
+std::size_t EdgeEnd(std::size_t k) { return k % 3 == 2 ? k - 2 : k + 1; }
+
 }  // namespace
 
 void DrawArrays::Invalidate() {
   numbered_ = positionsBuilt_ = normalsBuilt_ = texCoordsBuilt_ = kNeverBuilt;
   coloursBuilt_.fill(kNeverBuilt);
-  trianglesBuilt_ = edgesBuilt_ = selectedEdgesBuilt_ = chainsBuilt_ = chainEdgesBuilt_ =
+  trianglesBuilt_ = edgesBuilt_ = edgeSplitBuilt_ = chainsBuilt_ = chainEdgesBuilt_ =
       newestFirstBuilt_ = kNeverBuilt;
   whiskersBuilt_ = duplicatesBuilt_ = texCoordPointsBuilt_ = kNeverBuilt;
 }
@@ -78,6 +82,7 @@ const float* DrawArrays::Positions(const Model& model) {
   Number(model);
   if (Refresh(positionsBuilt_, VertexDataKey(model))) {
     ++counts_.vertexData;
+    stamps_.positions = ++builds_;
     positions_.resize(std::size_t{vertexCount_} * 3);
     float* out = positions_.data();
     for (const Vertex* v : model.vertices) {
@@ -138,6 +143,7 @@ const std::vector<std::uint32_t>& DrawArrays::Triangles(const Model& model) {
   Number(model);
   if (Refresh(trianglesBuilt_, FaceKey(model))) {
     ++counts_.faces;
+    stamps_.triangles = ++builds_;
     triangles_.clear();
     triangles_.reserve(std::size_t{model.faces.count()} * 3);
     for (const Face* f : model.faces) {
@@ -148,30 +154,90 @@ const std::vector<std::uint32_t>& DrawArrays::Triangles(const Model& model) {
 }
 
 const std::vector<std::uint32_t>& DrawArrays::Edges(const Model& model) {
-  Number(model);
-  if (Refresh(edgesBuilt_, FaceKey(model))) {
-    ++counts_.faces;
-    edges_.clear();
-    edges_.reserve(std::size_t{model.faces.count()} * 6);
-    for (const Face* f : model.faces) {
-      if (f->HasAllCorners()) PushEdges(edges_, f);
+  const std::vector<std::uint32_t>& corners = Triangles(model);
+  if (!Refresh(edgesBuilt_, FaceKey(model))) return edges_;
+  ++counts_.faces;
+  const std::size_t count = corners.size();
+  auto from = [&](std::size_t k) { return corners[k]; };
+  auto to = [&](std::size_t k) { return corners[EdgeEnd(k)]; };
+  auto lower = [&](std::size_t k) { return std::min(from(k), to(k)); };
+  auto upper = [&](std::size_t k) { return std::max(from(k), to(k)); };
+
+  // The corners sorted by the lower index of their edge, stably (a counting sort): within each
+  // lower index, in list order.
+  std::vector<std::uint32_t> start(std::size_t{vertexCount_} + 1, 0);
+  for (std::size_t k = 0; k < count; ++k) ++start[lower(k) + 1];
+  for (std::uint32_t v = 0; v < vertexCount_; ++v) start[v + 1] += start[v];
+  std::vector<std::uint32_t> sorted(count);
+  {
+    std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
+    for (std::size_t k = 0; k < count; ++k)
+      sorted[next[lower(k)]++] = static_cast<std::uint32_t>(k);
+  }
+
+  // Within one lower index the first corner reaching an upper index makes the edge and the
+  // later ones share it: madeBy[upper] is the lower index + 1 that last made an edge to it.
+  std::vector<std::uint32_t> madeBy(vertexCount_, 0), edgeTo(vertexCount_, 0);
+  edges_.clear();
+  edges_.reserve(count);
+  cornerEdges_.resize(count);
+  for (std::uint32_t v = 0; v < vertexCount_; ++v) {
+    for (std::uint32_t i = start[v]; i < start[v + 1]; ++i) {
+      const std::uint32_t k = sorted[i], u = upper(k);
+      if (madeBy[u] != v + 1) {
+        madeBy[u] = v + 1;
+        edgeTo[u] = static_cast<std::uint32_t>(edges_.size() / 2);
+        edges_.push_back(from(k));
+        edges_.push_back(to(k));
+      }
+      cornerEdges_[k] = edgeTo[u];
     }
   }
   return edges_;
 }
 
-const std::vector<std::uint32_t>& DrawArrays::SelectedFaceEdges(const Model& model) {
-  Number(model);
+const DrawArrays::EdgeSplit& DrawArrays::EdgesBySelection(const Model& model) {
+  const std::vector<std::uint32_t>& edges = Edges(model);
   Key key = FaceKey(model);
   key[4] = model.faces.selectionVersion();
-  if (Refresh(selectedEdgesBuilt_, key)) {
-    ++counts_.selection;
-    selectedEdges_.clear();
-    for (const Face* f : model.faces.Selected()) {
-      if (f->HasAllCorners()) PushEdges(selectedEdges_, f);
+  if (!Refresh(edgeSplitBuilt_, key)) return edgeSplit_;
+  ++counts_.selection;
+  stamps_.edgesBySelection = ++builds_;
+  // For each edge the first corner of a selected face (in list order) that starts it: a selected
+  // edge is drawn in that face's direction. The corners of cornerEdges_ are those of the
+  // complete faces in list order, three each.
+  constexpr std::uint32_t kNoCorner = ~std::uint32_t{0};
+  std::vector<std::uint32_t> selectedCorner(edges.size() / 2, kNoCorner);
+  std::size_t selected = 0;
+  if (model.faces.selCount() != 0) {
+    std::uint32_t corner = 0;
+    for (const Face* f : model.faces) {
+      if (!f->HasAllCorners()) continue;
+      for (const std::uint32_t end = corner + 3; corner < end; ++corner) {
+        if (!f->selected) continue;
+        std::uint32_t& first = selectedCorner[cornerEdges_[corner]];
+        if (first == kNoCorner) {
+          first = corner;
+          ++selected;
+        }
+      }
     }
   }
-  return selectedEdges_;
+  edgeSplit_.indices.resize(edges.size());
+  edgeSplit_.unselected = edges.size() - 2 * selected;
+  std::uint32_t* dark = edgeSplit_.indices.data();
+  std::uint32_t* green = dark + edgeSplit_.unselected;
+  for (std::size_t e = 0; e < selectedCorner.size(); ++e) {
+    const std::uint32_t k = selectedCorner[e];
+    if (k == kNoCorner) {
+      *dark++ = edges[2 * e];
+      *dark++ = edges[2 * e + 1];
+    } else {
+      *green++ = triangles_[k];
+      *green++ = triangles_[EdgeEnd(k)];
+    }
+  }
+  return edgeSplit_;
 }
 
 const std::vector<std::uint32_t>& DrawArrays::ChainTriangles(const Model& model, std::uint32_t m) {

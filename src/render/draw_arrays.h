@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -37,6 +38,15 @@ class DrawArrays {
   void Invalidate();
   const BuildCounts& buildCounts() const { return counts_; }
 
+  // When the parts that the renderer keeps in buffer objects were last built, as a count of
+  // their builds: a copy of a part made at one stamp is out of date once its stamp moved on.
+  struct Stamps {
+    std::uint64_t positions = 0;
+    std::uint64_t triangles = 0;
+    std::uint64_t edgesBySelection = 0;
+  };
+  const Stamps& stamps() const { return stamps_; }
+
   // ---- per-vertex attributes, one entry per vertex in list order. Numbering the vertices
   // writes each one's position in the list into Vertex::drawIndex, which the index arrays refer
   // to.
@@ -55,10 +65,19 @@ class DrawArrays {
   // left out.
   // Every face as a triangle, in list order.
   const std::vector<std::uint32_t>& Triangles(const Model& model);
-  // The edges a-b, b-c, c-a of every face, in list order.
+  // Every edge of the faces once, however many faces share it: the corner pairs a-b, b-c, c-a
+  // of the triangles, each undirected pair kept in the direction of the first face in list order
+  // that has it, ordered by the lower of its two indices and then by that first use. A face with
+  // a repeated corner gives its zero-length edge too.
   const std::vector<std::uint32_t>& Edges(const Model& model);
-  // The edges of the selected faces, in selection order.
-  const std::vector<std::uint32_t>& SelectedFaceEdges(const Model& model);
+  // The edges of Edges, those of no selected face first, then those of a selected face, each
+  // part in the order of Edges; an edge of a selected face goes the way the first selected face
+  // (in list order) that has it goes.
+  struct EdgeSplit {
+    std::vector<std::uint32_t> indices;
+    std::size_t unselected = 0;  // indices (two per edge) at the front with no selected face
+  };
+  const EdgeSplit& EdgesBySelection(const Model& model);
   // The triangles of material chain m (below 32), in chain order.
   const std::vector<std::uint32_t>& ChainTriangles(const Model& model, std::uint32_t m);
   // The edges of the faces of chain m, in chain order (one chain kept: the current material's).
@@ -109,15 +128,20 @@ class DrawArrays {
   std::array<Key, kPalettes> coloursBuilt_{kNeverBuilt, kNeverBuilt};
   std::array<std::vector<float>, kPalettes> colours_;
 
+  Stamps stamps_;
+  std::uint64_t builds_ = 0;
+
   Key trianglesBuilt_ = kNeverBuilt;
   Key edgesBuilt_ = kNeverBuilt;
-  Key selectedEdgesBuilt_ = kNeverBuilt;
+  Key edgeSplitBuilt_ = kNeverBuilt;
   Key chainsBuilt_ = kNeverBuilt;
   Key chainEdgesBuilt_ = kNeverBuilt;
   Key newestFirstBuilt_ = kNeverBuilt;
   std::vector<std::uint32_t> triangles_;
   std::vector<std::uint32_t> edges_;
-  std::vector<std::uint32_t> selectedEdges_;
+  // For each corner in Triangles, the number of its edge (to the next corner) in edges_.
+  std::vector<std::uint32_t> cornerEdges_;
+  EdgeSplit edgeSplit_;
   std::array<std::vector<std::uint32_t>, kMaxMaterials> chains_;
   std::vector<std::uint32_t> chainEdges_;
   std::vector<std::uint32_t> newestFirst_;

@@ -3,6 +3,7 @@
 // Section index
 //   colours and constants
 //   client arrays ......... switching the GL 1.1 arrays between draws
+//   buffer objects ........ the mesh's positions, triangles and edges when the context has them
 //   overlays .............. the full-viewport quad of the background and the texture
 //   views ................. mesh (0), normals (1), material (2), skeleton (3)
 //   Renderer .............. DrawFrame, RenderModel, DrawDragRect, DrawBoneTree
@@ -18,6 +19,7 @@
 #include "anim/skeleton.h"
 #include "model/transforms.h"
 #include "render/draw_arrays.h"
+#include "render/gl_buffers.h"
 #include "view/camera.h"
 
 namespace zmf::render {
@@ -96,13 +98,34 @@ void UseArrays(const float* positions, const float* normals = nullptr,
   if (colours != nullptr) glColorPointer(4, GL_FLOAT, 0, colours);
 }
 
+// Indices to draw: `count` of them from `first`, an address in client memory or, while an
+// element buffer is bound, an offset into it.
+struct IndexRange {
+  std::uintptr_t first = 0;
+  std::size_t count = 0;
+
+  IndexRange() = default;
+  IndexRange(std::uintptr_t at, std::size_t n) : first(at), count(n) {}
+  // Client memory reads as a range of itself.
+  IndexRange(std::span<const std::uint32_t> indices)  // NOLINT(google-explicit-constructor)
+      : first(reinterpret_cast<std::uintptr_t>(indices.data())), count(indices.size()) {}
+  IndexRange(const std::vector<std::uint32_t>& indices)  // NOLINT(google-explicit-constructor)
+      : IndexRange(std::span<const std::uint32_t>(indices)) {}
+
+  // `n` indices from the `from`th on.
+  IndexRange Part(std::size_t from, std::size_t n) const {
+    return {first + from * sizeof(std::uint32_t), n};
+  }
+};
+
 // Draws indexed primitives, in pieces when there are more indices than a GLsizei counts (each
 // piece a multiple of 6, so no point, line or triangle is split).
-void DrawIndexed(GLenum mode, std::span<const std::uint32_t> indices) {
+void DrawIndexed(GLenum mode, IndexRange indices) {
   constexpr std::size_t kPiece = std::size_t{INT_MAX} / 6 * 6;
-  for (std::size_t at = 0; at < indices.size(); at += kPiece) {
-    const std::size_t n = std::min(kPiece, indices.size() - at);
-    glDrawElements(mode, static_cast<GLsizei>(n), GL_UNSIGNED_INT, indices.data() + at);
+  for (std::size_t at = 0; at < indices.count; at += kPiece) {
+    const IndexRange piece = indices.Part(at, std::min(kPiece, indices.count - at));
+    glDrawElements(mode, static_cast<GLsizei>(piece.count), GL_UNSIGNED_INT,
+                   reinterpret_cast<const void*>(piece.first));
   }
 }
 
@@ -130,6 +153,48 @@ void SetPointStyle(float size, bool smooth) {
   } else {
     glDisable(GL_POINT_SMOOTH);
   }
+}
+
+// ---- buffer objects
+
+// Points the vertex array at the model's positions: in their buffer object when there is one,
+// else in client memory. The array keeps its source when the buffer is unbound afterwards.
+void UsePositions(DrawArrays& arrays, GlBuffers& buffers, const Model& model) {
+  const float* positions = arrays.Positions(model);
+  const std::size_t bytes = std::size_t{arrays.VertexCount(model)} * 3 * sizeof(float);
+  const bool inBuffer =
+      buffers.Bind(GlBuffers::kPositions, positions, bytes, arrays.stamps().positions);
+  UseArrays(inBuffer ? nullptr : positions);
+}
+
+// Binds the slot's element buffer holding `indices` (filled again when `stamp` moved on) and
+// gives the range to draw from it; without the buffer, the indices in client memory.
+IndexRange BindIndices(GlBuffers& buffers, GlBuffers::Slot slot,
+                       const std::vector<std::uint32_t>& indices, std::uint64_t stamp) {
+  if (buffers.Bind(slot, indices.data(), indices.size() * sizeof(std::uint32_t), stamp)) {
+    return {0, indices.size()};
+  }
+  return indices;
+}
+
+// The grey faces and their dark edges, each edge drawn once; with `selection`, the edges of
+// selected faces green instead. Leaves the vertex array on the positions and no buffer bound.
+void DrawFacesAndEdges(DrawArrays& arrays, GlBuffers& buffers, const Model& model, bool selection) {
+  UsePositions(arrays, buffers, model);
+  Colour(kFaceGrey);
+  DrawIndexed(GL_TRIANGLES, BindIndices(buffers, GlBuffers::kTriangles, arrays.Triangles(model),
+                                        arrays.stamps().triangles));
+  const DrawArrays::EdgeSplit& edges = arrays.EdgesBySelection(model);
+  const IndexRange all =
+      BindIndices(buffers, GlBuffers::kEdges, edges.indices, arrays.stamps().edgesBySelection);
+  const std::size_t dark = selection ? edges.unselected : all.count;
+  Colour(kEdgeDark);
+  DrawIndexed(GL_LINES, all.Part(0, dark));
+  if (selection) {
+    Colour(kSelectedEdge);
+    DrawIndexed(GL_LINES, all.Part(dark, all.count - dark));
+  }
+  buffers.Unbind();
 }
 
 // ---- overlays
@@ -214,28 +279,23 @@ std::uint32_t MaterialsToDraw(const Model& model) {
 
 // ---- views
 
-// View 0: grey faces with dark edges, selected faces' edges green, every vertex as a grey point
-// and the selected ones on top, newest first: red, green, blue, then brown.
-void DrawMeshView(DrawArrays& arrays, const Model& model) {
+// View 0: grey faces with dark edges, the edges of selected faces green (also where they border
+// an unselected face), every vertex as a grey point and the selected ones on top, newest first:
+// red, green, blue, then brown.
+void DrawMeshView(DrawArrays& arrays, GlBuffers& buffers, const Model& model) {
   if (model.backgroundTexture != 0) DrawBackground(model.backgroundTexture);
   glDisable(GL_TEXTURE_2D);
   glDisable(GL_DEPTH_TEST);
   LoadViewMatrix(model);
 
-  if (!model.faces.empty()) {
-    const float* positions = arrays.Positions(model);
-    UseArrays(positions);
-    Colour(kFaceGrey);
-    DrawIndexed(GL_TRIANGLES, arrays.Triangles(model));
-    Colour(kEdgeDark);
-    DrawIndexed(GL_LINES, arrays.Edges(model));
-    Colour(kSelectedEdge);
-    DrawIndexed(GL_LINES, arrays.SelectedFaceEdges(model));
-  }
+  if (!model.faces.empty()) DrawFacesAndEdges(arrays, buffers, model, true);
   if (model.vertices.empty()) return;
 
   const std::uint32_t count = arrays.VertexCount(model);
-  UseArrays(arrays.Positions(model));
+  if (model.faces.empty()) {
+    UsePositions(arrays, buffers, model);
+    buffers.Unbind();
+  }
   SetPointStyle(1.0f, false);
   Colour(kPointGrey);
   DrawPoints(count);
@@ -254,18 +314,12 @@ void DrawMeshView(DrawArrays& arrays, const Model& model) {
 
 // View 1: the faces and edges as in view 0 (no selection), a whisker along every vertex's
 // normal and a point at the first vertex of every duplicate pair.
-void DrawNormalsView(DrawArrays& arrays, const Model& model) {
+void DrawNormalsView(DrawArrays& arrays, GlBuffers& buffers, const Model& model) {
   glDisable(GL_TEXTURE_2D);
   glDisable(GL_DEPTH_TEST);
   LoadViewMatrix(model);
 
-  if (!model.faces.empty()) {
-    UseArrays(arrays.Positions(model));
-    Colour(kFaceGrey);
-    DrawIndexed(GL_TRIANGLES, arrays.Triangles(model));
-    Colour(kEdgeDark);
-    DrawIndexed(GL_LINES, arrays.Edges(model));
-  }
+  if (!model.faces.empty()) DrawFacesAndEdges(arrays, buffers, model, false);
 
   const float length = kNormalLengthFactor * std::sqrt(model.radiusSquared);
   if (!model.vertices.empty()) {
@@ -454,7 +508,8 @@ void DrawCentreCross() {
 
 // ---- Renderer
 
-Renderer::Renderer() : arrays_(std::make_unique<DrawArrays>()) {}
+Renderer::Renderer()
+    : arrays_(std::make_unique<DrawArrays>()), buffers_(std::make_unique<GlBuffers>()) {}
 Renderer::~Renderer() = default;
 
 void Renderer::DrawFrame(Model& model, const view::EditorState& editor, const Clock& clock) {
@@ -484,10 +539,10 @@ void Renderer::RenderModel(Model& model, view::ViewMode view, const Clock& clock
   glEnableClientState(GL_VERTEX_ARRAY);
   switch (view) {
     case view::ViewMode::Mesh:
-      DrawMeshView(*arrays_, model);
+      DrawMeshView(*arrays_, *buffers_, model);
       break;
     case view::ViewMode::Normals:
-      DrawNormalsView(*arrays_, model);
+      DrawNormalsView(*arrays_, *buffers_, model);
       break;
     case view::ViewMode::Material:
       DrawMaterialView(*arrays_, model);
@@ -533,7 +588,12 @@ void Renderer::DrawBoneTree(const Model& model, std::int32_t bone) {
   DrawBone(model, bone, std::sqrt(model.radiusSquared) / kBoneAxisDivisor, budget);
 }
 
-void Renderer::Invalidate() { arrays_->Invalidate(); }
+void Renderer::UseBufferObjects(void* (*loader)(const char* name)) { buffers_->Load(loader); }
+
+void Renderer::Invalidate() {
+  arrays_->Invalidate();
+  buffers_->Forget();
+}
 
 const DrawArrays::BuildCounts& Renderer::ArrayBuilds() const { return arrays_->buildCounts(); }
 

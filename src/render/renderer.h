@@ -1,5 +1,6 @@
 // Draws the model into the viewport for one of the four views, through GL 1.1 client arrays that
-// are rebuilt only when the model, its selections or its pose changed.
+// are rebuilt only when the model, its selections or its pose changed; the mesh and normals
+// views keep their positions, triangles and edges in buffer objects when the context has them.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,8 @@
 #include "view/editor_state.h"
 
 namespace zmf::render {
+
+class GlBuffers;
 
 class Renderer {
  public:
@@ -43,7 +46,17 @@ class Renderer {
   // 1/8 counts as 1.
   void SetPixelRatio(float ratio) { pixelRatio_ = ratio >= 0.125f ? ratio : 1.0f; }
 
-  // Drops the arrays, so that the next frame builds them afresh (after the GL context changed).
+  // Draws the positions, triangles and edges of the mesh and normals views from buffer objects
+  // when the current context offers them (GL 1.5, or GL_ARB_vertex_buffer_object), looking their
+  // entry points up through `loader` (the context's proc-address function); the buffers are
+  // filled again only when those arrays change. A null loader, or a context without them, draws
+  // from client arrays. Deletes the buffers made before, so it needs their context current;
+  // call it again after Invalidate.
+  void UseBufferObjects(void* (*loader)(const char* name));
+
+  // Drops the arrays, so that the next frame builds them afresh (after the GL context changed),
+  // and forgets the buffer objects without deleting them: until UseBufferObjects is called again
+  // frames draw from client arrays.
   void Invalidate();
 
   // How often the arrays were built since the renderer was made: what tests check to see that
@@ -52,6 +65,7 @@ class Renderer {
 
  private:
   std::unique_ptr<DrawArrays> arrays_;
+  std::unique_ptr<GlBuffers> buffers_;
   float pixelRatio_ = 1.0f;
 };
 

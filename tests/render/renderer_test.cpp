@@ -63,6 +63,27 @@ TEST_F(RenderTest, MeshViewDrawsGreyFacesWithDarkEdgesAndGreenEdgesOnSelectedFac
   EXPECT_TRUE(Shows(50, 100, kPointGrey));  // the corners are points over the edges
 }
 
+// The edge from (100, 100) to (100, 300) is drawn once for both faces that share it, in the
+// selected colour when either of them is selected, whichever comes first in the list.
+TEST_F(RenderTest, MeshViewDrawsAnEdgeOfASelectedAndAnUnselectedFaceInTheSelectedColour) {
+  Vertex* bottom = AddVertex(At(100, 100));
+  Vertex* top = AddVertex(At(100, 300));
+  Face* left = AddFace(bottom, top, AddVertex(At(50, 200)));
+  Face* right = AddFace(top, bottom, AddVertex(At(200, 200)));
+  const Rgb green = Bytes(0.3f, 0.7f, 0.4f);
+  for (Face* selected : {left, right}) {
+    model.faces.ClearSelection();
+    model.faces.Select(selected);
+    Draw(ViewMode::Mesh);
+    EXPECT_TRUE(Shows(100, 200, green));
+    EXPECT_TRUE(Shows(75, 150, selected == left ? green : kEdgeDark));    // left face only
+    EXPECT_TRUE(Shows(150, 250, selected == right ? green : kEdgeDark));  // right face only
+  }
+  model.faces.ClearSelection();
+  Draw(ViewMode::Mesh);
+  EXPECT_TRUE(Shows(100, 200, kEdgeDark));
+}
+
 TEST_F(RenderTest, NormalsViewDrawsUnnormalisedWhiskersAndColoursDuplicatesByTheirFirstVertex) {
   // Whiskers are 0.05 of the radius per unit of normal: 2.5 * 0.05 = 0.125 view units, 32 pixels.
   model.radiusSquared = 6.25f;

@@ -189,6 +189,71 @@ Mesh
   EXPECT_EQ(model.vertices.count(), 0u);
 }
 
+// What an import leaves: the records by id, both lists' order and selection order, and every
+// word of the journal with its positions.
+std::string ImportedState(const Model& m) {
+  std::ostringstream out;
+  out << testing::DumpModel(m);
+  for (const auto& ids : {testing::Ids(m.vertices), testing::SelectedIds(m.vertices),
+                          testing::Ids(m.faces), testing::SelectedIds(m.faces)}) {
+    for (std::uint32_t id : ids) out << id << ' ';
+    out << '\n';
+  }
+  out << m.journal.oldest() << ' ' << m.journal.position() << ' ' << m.journal.end() << '\n';
+  for (std::uint64_t p = m.journal.oldest(); p < m.journal.end(); ++p) {
+    out << m.journal.At(p).bits << ' ';
+  }
+  return out.str();
+}
+
+TEST_F(XFileTest, ReadsAFileBlockByBlockAsItsWholeText) {
+  // A mesh header whose brace stands on the next line, with the first block ending inside either
+  // line or between them; a line longer than a block; normals and coordinates; and no line end
+  // at the end.
+  std::string vertices, faces, normals, pairs;
+  constexpr int kSide = 60;
+  for (int i = 0; i < kSide * kSide; ++i) {
+    const std::string x = std::to_string(i % kSide), y = std::to_string(i / kSide);
+    vertices += " " + x + ";" + y + ";0.5;,\n";
+    normals += " 0;0." + std::to_string(i % 10) + ";1;,\n";
+    pairs += " 0." + x + ";0." + y + ";,\n";
+    if (i % kSide + 1 < kSide && i / kSide + 1 < kSide) {
+      faces += " 4;" + std::to_string(i) + "," + std::to_string(i + 1) + "," +
+               std::to_string(i + kSide + 1) + "," + std::to_string(i + kSide) + ";,\n";
+    }
+  }
+  const std::string count = std::to_string(kSide * kSide) + ";\n";
+  const std::string rest = count + vertices + "\n" + std::to_string((kSide - 1) * (kSide - 1)) +
+                           ";\n" + faces + "//" + std::string(importers::kXFileBlock + 7, 'w') +
+                           "\n MeshNormals\n {\n" + count + normals + " }\n MeshTextureCoords {\n" +
+                           count + pairs + " }\n}";
+  const std::string head = "xof 0302txt 0064\n//";
+  testing::TempFolder folder;
+  const std::string path = folder.File("blocks.x");
+  constexpr std::size_t kBlock = importers::kXFileBlock;
+  for (std::size_t at : {kBlock - 12, kBlock - 11, kBlock - 10, kBlock - 9, kBlock - 5, kBlock}) {
+    const std::string text =
+        head + std::string(at - head.size() - 1, '-') + "\nMesh grid\n{\n" + rest;
+    ASSERT_EQ(text.find("Mesh grid"), at);
+    testing::WriteFile(path, text);
+    ASSERT_TRUE(Import(text));
+    const std::string whole = ImportedState(model);
+    const auto events = host.events().size();
+    model.Reset();
+    host.ClearEvents();
+    ASSERT_TRUE(importers::ImportXFile(model, path));
+    EXPECT_EQ(ImportedState(model), whole) << at;
+    EXPECT_EQ(host.events().size(), events);
+    EXPECT_EQ(model.vertices.count(), std::size_t{kSide * kSide});
+    EXPECT_EQ(model.faces.count(), std::size_t{2 * (kSide - 1) * (kSide - 1)});
+  }
+  // An empty file is read, with nothing in it.
+  testing::WriteFile(path, "");
+  model.Reset();
+  EXPECT_TRUE(importers::ImportXFile(model, path));
+  EXPECT_EQ(model.vertices.count(), 0u);
+}
+
 TEST_F(XFileTest, RefusesBinaryFilesAndSurvivesBrokenOnes) {
   for (std::string_view header : {"xof 0302bin 0032", "xof 0303bzip0032", "xof 0303tzip0064"}) {
     EXPECT_FALSE(Import(std::string(header) + "\nMesh m {\n1;\n1;2;3;;\n"));

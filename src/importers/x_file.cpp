@@ -3,10 +3,12 @@
 //
 // Section index
 //   line forms ............. numbers as formatted input reads them, the forms of a line
+//   text ................... the whole text in memory, or a file block by block
 //   reader ................. mesh headers, vertices, faces, normals, texture coordinates
 //   entry points ........... ImportXFile, ImportXFileFrom
 //
-// Vertices and faces are added through the journaled primitives (each addition one Undo step).
+// Vertices and faces are added through the journaled primitives (each addition one Undo step),
+// into a journal that grows once per mesh rather than by doubling.
 // Every form may be indented, as exporters indent blocks inside frames, and a block's "{" may
 // stand on the line after its header ("Mesh name", then "{"). A mesh's face, normal
 // and coordinate lists count from its own first vertex, so several meshes in one file each keep
@@ -15,18 +17,27 @@
 // and every list stops at the end of the text.
 #include "importers/x_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "edit/journal.h"
+#include "edit/journal_records.h"
 #include "format/file_text.h"
 #include "format/number_text.h"
+#include "importers/id_room.h"
 #include "model/progress.h"
 
 namespace zmf::importers {
@@ -143,13 +154,115 @@ bool IsBinaryOrCompressed(std::string_view text) {
   return format == "bin " || format == "tzip" || format == "bzip";
 }
 
+// ---- text
+
+// The text the reader walks, by positions in the whole text: either all of it in memory, or a
+// file read block by block, of which only the text from the line being read onwards is kept.
+class XText {
+ public:
+  XText() = default;
+  explicit XText(std::string_view text)
+      : data_(text.data()), filled_(text.size()), size_(text.size()) {}
+  XText(const XText&) = delete;
+  XText& operator=(const XText&) = delete;
+  ~XText() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+
+  enum class Opened { InBlocks, NotRegular, Unreadable };
+  // Opens a file and, when it is a regular file that is not empty, reads its first block.
+  Opened Open(std::string_view path) {
+    const std::string name(path);
+    fd_ = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) return Opened::Unreadable;
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0) {
+      return Opened::NotRegular;
+    }
+    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+    size_ = static_cast<std::size_t>(info.st_size);
+    return Refill(0) ? Opened::InBlocks : Opened::Unreadable;
+  }
+
+  // Bytes in the whole text.
+  std::size_t size() const { return size_; }
+  // The start of the text, as far as the first block holds it.
+  std::string_view start() const { return {data_, base_ == 0 ? filled_ : 0}; }
+
+  // The line at `at` (a position below the size, and no earlier than that of the line before)
+  // up to its line end or the text's end; false when the file could not be read.
+  bool LineAt(std::size_t at, std::string_view& line) {
+    for (;;) {
+      const char* start = data_ + (at - base_);
+      const std::size_t held = base_ + filled_ - at;
+      if (const void* newline = std::memchr(start, '\n', held)) {
+        line = std::string_view(start, static_cast<const char*>(newline) - start);
+        return true;
+      }
+      if (base_ + filled_ >= size_) {
+        line = std::string_view(start, held);
+        return true;
+      }
+      if (!Refill(at)) return false;
+    }
+  }
+
+ private:
+  static constexpr std::size_t kBlock = kXFileBlock;
+
+  // Keeps the text from `at` on at the front of the buffer (growing it when that text fills it
+  // whole: a line longer than a block) and reads after it until the buffer or the file is full.
+  bool Refill(std::size_t at) {
+    const std::size_t keep = base_ + filled_ - at;
+    if (keep == capacity_) {
+      const std::size_t larger = capacity_ == 0 ? kBlock : capacity_ * 2;
+      std::unique_ptr<char[]> grown(new (std::nothrow) char[larger]);
+      if (grown == nullptr) return false;
+      if (keep != 0) std::memcpy(grown.get(), data_ + (at - base_), keep);
+      buffer_ = std::move(grown);
+      capacity_ = larger;
+    } else if (keep != 0) {
+      std::memmove(buffer_.get(), data_ + (at - base_), keep);
+    }
+    data_ = buffer_.get();
+    base_ = at;
+    filled_ = keep;
+    while (filled_ < capacity_ && base_ + filled_ < size_) {
+      const std::size_t wanted = std::min(capacity_ - filled_, size_ - base_ - filled_);
+      const ssize_t got = ::read(fd_, buffer_.get() + filled_, wanted);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) return false;
+      if (got == 0) {
+        size_ = base_ + filled_;  // the file ended early: it was cut while being read
+        break;
+      }
+      filled_ += static_cast<std::size_t>(got);
+    }
+    return true;
+  }
+
+  const char* data_ = nullptr;  // the text from position base_ on
+  std::size_t base_ = 0;
+  std::size_t filled_ = 0;  // bytes held from base_ on
+  std::size_t size_ = 0;
+  std::unique_ptr<char[]> buffer_;  // a file's blocks
+  std::size_t capacity_ = 0;
+  int fd_ = -1;
+};
+
 // ---- reader
+
+constexpr std::uint64_t kVertexRecordWords = edit::RecordLayoutOf(edit::kAddVertex).fixedLength;
+constexpr std::uint64_t kFaceRecordWords = edit::RecordLayoutOf(edit::kAddFace).fixedLength;
 
 class XReader {
  public:
   // Tells the model's host, as `what`, how much of the text has been read.
-  XReader(Model& model, std::string_view text, std::string what)
+  XReader(Model& model, XText& text, std::string what)
       : model_(model), text_(text), progress_(model.host(), std::move(what), text.size()) {}
+
+  // The file could not be read to its end.
+  bool failed() const { return failed_; }
 
   void Run() {
     std::string_view line;
@@ -170,14 +283,13 @@ class XReader {
 
  private:
   bool NextLine(std::string_view& line) {
-    if (pos_ >= text_.size()) return false;
+    if (failed_ || pos_ >= text_.size()) return false;
     progress_.Step(pos_);
-    const char* start = text_.data() + pos_;
-    const void* newline = std::memchr(start, '\n', text_.size() - pos_);
-    const std::size_t length =
-        newline != nullptr ? static_cast<const char*>(newline) - start : text_.size() - pos_;
-    line = std::string_view(start, length);
-    pos_ += length + 1;
+    if (!text_.LineAt(pos_, line)) {
+      failed_ = true;
+      return false;
+    }
+    pos_ += line.size() + 1;
     return true;
   }
 
@@ -217,8 +329,12 @@ class XReader {
     meshVertexCount_ = count;
     mesh_.clear();
     // The shortest vertex line, "0;0;0" and its line end, takes six characters.
-    mesh_.reserve(Fits(count, 6));
-    model_.vertices.ReserveIds(Fits(count, 6));
+    const std::size_t room = Fits(count, 6);
+    mesh_.reserve(room);
+    vertexIds_.Reserve(model_.vertices, room);
+    // The journal grows once for the vertices' records and those of the faces of a closed mesh,
+    // about two per vertex.
+    model_.journal.Reserve(room * (kVertexRecordWords + 2 * kFaceRecordWords));
     Vector3 position;
     for (std::int32_t i = 0; i < count && NextLine(line); ++i) {
       if (!TripleOf(line, position)) continue;  // a line that is not a vertex is skipped
@@ -235,7 +351,8 @@ class XReader {
       return;
     }
     // The shortest face line, "3;0,0,0", takes eight characters.
-    model_.faces.ReserveIds(Fits(faces, 8));
+    faceIds_.Reserve(model_.faces, Fits(faces, 8));
+    model_.journal.Reserve(Fits(faces, 8) * kFaceRecordWords);
     for (std::int32_t i = 0; i < faces && NextLine(line); ++i) {
       if (FaceOf(line, corners_)) AddFan();
     }
@@ -290,27 +407,51 @@ class XReader {
   }
 
   Model& model_;
-  std::string_view text_;
+  XText& text_;
   std::size_t pos_ = 0;
+  bool failed_ = false;
   std::int32_t meshVertexCount_ = 0;  // the vertex count of the latest mesh header
   std::vector<Vertex*> mesh_;         // the vertices that mesh made, in order
   std::vector<std::int32_t> corners_;
+  IdRoom vertexIds_;
+  IdRoom faceIds_;
   ProgressMeter progress_;
 };
 
-}  // namespace
-
-bool ImportXFileFrom(Model& model, std::string_view text, std::string_view path) {
-  if (IsBinaryOrCompressed(text)) {
+// Reads the text unless it is a binary or compressed file; false when it is one or when the file
+// could not be read to its end.
+bool ImportXText(Model& model, XText& text, std::string_view path) {
+  if (IsBinaryOrCompressed(text.start())) {
     model.host().ErrorBox("Binary and compressed X files cannot be read, only text ones:", path,
                           Severity::Error);
     return false;
   }
-  XReader(model, text, ProgressText("Importing", path)).Run();
-  return true;
+  XReader reader(model, text, ProgressText("Importing", path));
+  reader.Run();
+  if (!reader.failed()) return true;
+  model.host().ErrorBox("Error: couldn't open", path, Severity::Error);
+  return false;
+}
+
+}  // namespace
+
+bool ImportXFileFrom(Model& model, std::string_view text, std::string_view path) {
+  XText whole(text);
+  return ImportXText(model, whole, path);
 }
 
 bool ImportXFile(Model& model, std::string_view path) {
+  XText blocks;
+  switch (blocks.Open(path)) {
+    case XText::Opened::InBlocks:
+      return ImportXText(model, blocks, path);
+    case XText::Opened::Unreadable:
+      model.host().ErrorBox("Error: couldn't open", path, Severity::Error);
+      return false;
+    case XText::Opened::NotRegular:
+      break;
+  }
+  // A pipe, a device or an empty file is read whole.
   format::FileText file;
   if (!file.Read(path)) {
     model.host().ErrorBox("Error: couldn't open", path, Severity::Error);

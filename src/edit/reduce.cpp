@@ -3,8 +3,8 @@
 // Every collapse takes the cheapest candidate edge of the whole selection, but only the vertices
 // around the collapsed edge can see their candidates change. So each selected vertex keeps its
 // own cheapest edge in a binary heap, and a collapse re-evaluates just its neighbourhood: N
-// collapses cost N x (local work), not N x (selection). No step allocates per vertex: one flat
-// table tells each vertex's rank (or that it is a seam), the heap is an array of ranks.
+// collapses cost N x (local work), not N x (selection). No step allocates per vertex: a table by
+// id tells each vertex's rank (or that it is a seam), and the heap is an array of costs and ranks.
 #include "edit/reduce.h"
 
 #include <algorithm>
@@ -42,6 +42,96 @@ void KeepFirstOfEachFace(std::vector<Face*>& faces,
   faces.resize(kept);
 }
 
+// The selected vertices that have a qualifying edge, by rank, cheapest edge on top: the edge the
+// whole selection scan would pick, the earlier-selected vertex winning on equal costs. A binary
+// heap that keeps each entry's cost beside its rank, so that sifting reads one array, and knows
+// where each rank stands, so that a rank's cost can change in place. Costs are never NaN.
+class EdgeHeap {
+ public:
+  explicit EdgeHeap(std::size_t ranks) : slotOf_(ranks, kAbsent) { entries_.reserve(ranks); }
+
+  bool empty() const { return entries_.empty(); }
+  std::uint32_t Top() const { return entries_.front().rank; }
+
+  // Adds ranks without ordering them; Arrange then makes the heap.
+  void Add(std::uint32_t rank, float cost) {
+    slotOf_[rank] = static_cast<std::uint32_t>(entries_.size());
+    entries_.push_back({cost, rank});
+  }
+  void Arrange() {
+    for (std::size_t i = entries_.size() / 2; i-- > 0;) SiftDown(static_cast<std::uint32_t>(i));
+  }
+
+  // Puts the rank in with this cost, or moves it there.
+  void Set(std::uint32_t rank, float cost) {
+    std::uint32_t slot = slotOf_[rank];
+    if (slot == kAbsent) {
+      slot = static_cast<std::uint32_t>(entries_.size());
+      entries_.push_back({cost, rank});
+    } else {
+      entries_[slot].cost = cost;
+    }
+    SiftUp(slot);
+    SiftDown(slotOf_[rank]);
+  }
+
+  void Remove(std::uint32_t rank) {
+    const std::uint32_t slot = slotOf_[rank];
+    if (slot == kAbsent) return;
+    slotOf_[rank] = kAbsent;
+    const Entry last = entries_.back();
+    entries_.pop_back();
+    if (last.rank == rank) return;
+    Place(slot, last);
+    SiftUp(slot);
+    SiftDown(slotOf_[last.rank]);
+  }
+
+ private:
+  struct Entry {
+    float cost;
+    std::uint32_t rank;
+  };
+  static constexpr std::uint32_t kAbsent = UINT32_MAX;
+
+  static bool Before(const Entry& x, const Entry& y) {
+    return x.cost < y.cost || (!(y.cost < x.cost) && x.rank < y.rank);
+  }
+
+  void Place(std::uint32_t slot, const Entry& entry) {
+    entries_[slot] = entry;
+    slotOf_[entry.rank] = slot;
+  }
+
+  void SiftUp(std::uint32_t slot) {
+    const Entry entry = entries_[slot];
+    while (slot > 0) {
+      const std::uint32_t parent = (slot - 1) / 2;
+      if (!Before(entry, entries_[parent])) break;
+      Place(slot, entries_[parent]);
+      slot = parent;
+    }
+    Place(slot, entry);
+  }
+
+  void SiftDown(std::uint32_t slot) {
+    const Entry entry = entries_[slot];
+    const auto size = static_cast<std::uint32_t>(entries_.size());
+    for (;;) {
+      std::uint32_t child = 2 * slot + 1;
+      if (child >= size) break;
+      if (child + 1 < size && Before(entries_[child + 1], entries_[child])) ++child;
+      if (!Before(entries_[child], entry)) break;
+      Place(slot, entries_[child]);
+      slot = child;
+    }
+    Place(slot, entry);
+  }
+
+  std::vector<Entry> entries_;
+  std::vector<std::uint32_t> slotOf_;  // each rank's place in entries_, or kAbsent
+};
+
 class Reducer {
  public:
   // `roles` holds the seams; each selected vertex joins it with its rank. Counts each selected
@@ -52,33 +142,29 @@ class Reducer {
         roles_(roles),
         hasSeams_(hasSeams),
         radiusSquared_(radiusSquared),
-        limit_(100.0f * radiusSquared) {
+        limit_(100.0f * radiusSquared),
+        heap_(model.vertices.selCount()) {
     const std::uint32_t selected = model_.vertices.selCount();
     byRank_.reserve(selected);
-    best_.reserve(selected);
-    heapSlot_.reserve(selected);
-    heap_.reserve(selected);
+    otherOf_.reserve(selected);
     for (Vertex* v : model_.vertices.Selected()) {
       progress.Advance();
       const auto rank = static_cast<std::uint32_t>(byRank_.size());
       roles_.Set(v, rank);
       byRank_.push_back(v);
-      best_.push_back(Cheapest(v));
-      heapSlot_.push_back(kNotQueued);
-      if (best_[rank].other != nullptr) {
-        heapSlot_[rank] = static_cast<std::uint32_t>(heap_.size());
-        heap_.push_back(rank);
-      }
+      const Candidate best = Cheapest(v);
+      otherOf_.push_back(best.other);
+      if (best.other != nullptr) heap_.Add(rank, best.cost);
     }
-    for (std::size_t i = heap_.size() / 2; i-- > 0;) SiftDown(static_cast<std::uint32_t>(i));
+    heap_.Arrange();
   }
 
   // Collapses the cheapest edge; false when no edge qualifies.
   bool CollapseCheapest() {
     if (heap_.empty()) return false;
-    const std::uint32_t rank = heap_.front();
+    const std::uint32_t rank = heap_.Top();
     Vertex* const v = byRank_[rank];
-    Vertex* const w = best_[rank].other;
+    Vertex* const w = otherOf_[rank];
 
     neighbours_.clear();
     AddNeighbours(v);
@@ -111,7 +197,7 @@ class Reducer {
       }
     }
 
-    Unqueue(rank);
+    heap_.Remove(rank);
     byRank_[rank] = nullptr;
     roles_.Set(v, kCollapsed);
     JournalDeleteVertex(model_, v);
@@ -134,7 +220,6 @@ class Reducer {
     float cost = 0.0f;
     Vertex* other = nullptr;  // null: no edge from this vertex qualifies
   };
-  static constexpr std::uint32_t kNotQueued = UINT32_MAX;
 
   float Cost(const Vertex& v, const Vertex& o) const {
     const Vector3 d = v.position - o.position;
@@ -178,72 +263,14 @@ class Reducer {
     }
   }
 
-  // ---- the heap of ranks with a qualifying edge, cheapest on top: the edge the whole selection
-  // scan would pick, the earlier-selected vertex winning on equal costs. The costs in it are
-  // below the limit, so never NaN.
-
-  bool Before(std::uint32_t x, std::uint32_t y) const {
-    const float cx = best_[x].cost;
-    const float cy = best_[y].cost;
-    return cx < cy || (!(cy < cx) && x < y);
-  }
-
-  void Place(std::uint32_t slot, std::uint32_t rank) {
-    heap_[slot] = rank;
-    heapSlot_[rank] = slot;
-  }
-
-  void SiftUp(std::uint32_t slot) {
-    const std::uint32_t rank = heap_[slot];
-    while (slot > 0) {
-      const std::uint32_t parent = (slot - 1) / 2;
-      if (!Before(rank, heap_[parent])) break;
-      Place(slot, heap_[parent]);
-      slot = parent;
-    }
-    Place(slot, rank);
-  }
-
-  void SiftDown(std::uint32_t slot) {
-    const std::uint32_t rank = heap_[slot];
-    const auto size = static_cast<std::uint32_t>(heap_.size());
-    for (;;) {
-      std::uint32_t child = 2 * slot + 1;
-      if (child >= size) break;
-      if (child + 1 < size && Before(heap_[child + 1], heap_[child])) ++child;
-      if (!Before(heap_[child], rank)) break;
-      Place(slot, heap_[child]);
-      slot = child;
-    }
-    Place(slot, rank);
-  }
-
-  void Unqueue(std::uint32_t rank) {
-    const std::uint32_t slot = heapSlot_[rank];
-    if (slot == kNotQueued) return;
-    heapSlot_[rank] = kNotQueued;
-    const std::uint32_t last = heap_.back();
-    heap_.pop_back();
-    if (last == rank) return;
-    heap_[slot] = last;
-    heapSlot_[last] = slot;
-    SiftUp(slot);
-    SiftDown(heapSlot_[last]);
-  }
-
   // Finds the vertex's cheapest edge anew and moves it in the heap.
   void Requeue(std::uint32_t rank) {
-    best_[rank] = Cheapest(byRank_[rank]);
-    const bool qualifies = best_[rank].other != nullptr;
-    const std::uint32_t slot = heapSlot_[rank];
-    if (!qualifies) {
-      Unqueue(rank);
-    } else if (slot == kNotQueued) {
-      heap_.push_back(rank);
-      SiftUp(static_cast<std::uint32_t>(heap_.size() - 1));
+    const Candidate best = Cheapest(byRank_[rank]);
+    otherOf_[rank] = best.other;
+    if (best.other != nullptr) {
+      heap_.Set(rank, best.cost);
     } else {
-      SiftUp(slot);
-      SiftDown(heapSlot_[rank]);
+      heap_.Remove(rank);
     }
   }
 
@@ -253,10 +280,9 @@ class Reducer {
   const float radiusSquared_;
   const float limit_;  // an edge must cost less than this to qualify
 
-  std::vector<Vertex*> byRank_;  // selected vertices in selection order; null once collapsed
-  std::vector<Candidate> best_;  // each rank's cheapest edge
-  std::vector<std::uint32_t> heapSlot_;  // each rank's place in heap_, or kNotQueued
-  std::vector<std::uint32_t> heap_;      // ranks with a qualifying edge
+  std::vector<Vertex*> byRank_;   // selected vertices in selection order; null once collapsed
+  std::vector<Vertex*> otherOf_;  // the other end of each rank's cheapest edge, if it has one
+  EdgeHeap heap_;
 
   std::vector<Vertex*> neighbours_;  // scratch: vertices whose candidates a collapse changes
   std::vector<Face*> faces_;         // scratch: the collapsed vertex's faces

@@ -334,9 +334,13 @@ void ReduceSelectedVertices(Model& model, double percent) {
   const std::uint32_t collapses =
       wanted >= static_cast<double>(selected) ? selected : static_cast<std::uint32_t>(wanted);
 
-  // The work: a first candidate for every selected vertex, then the collapses.
-  ProgressMeter progress(model.host(), "Reducing vertices...", std::uint64_t{selected} + collapses);
+  // The work: a first candidate for every selected vertex, then the collapses, each of which
+  // takes about as long as twenty first candidates; each stage gets its share of the bar.
+  const double firstShare = selected / (selected + 20.0 * collapses);
+  ProgressMeter progress(model.host(), "Reducing vertices...", selected,
+                         static_cast<float>(firstShare));
   Reducer reducer(model, roles, hasSeams, radiusSquared, progress);
+  progress.NextStage(collapses);
   for (std::uint32_t i = 0; i < collapses; ++i) {
     progress.Advance();
     if (!reducer.CollapseCheapest()) break;

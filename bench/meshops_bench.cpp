@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bench_model.h"
+#include "big_model.h"
 #include "edit/face_selection.h"
 #include "edit/normals.h"
 #include "edit/reduce.h"
@@ -148,20 +149,45 @@ BENCHMARK(BM_ReflectSelection)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(2);
 
-// Collapse half of the selected vertices of a grid that shares its corners.
+// Collapse a share of the vertices of a grid that shares its corners, all of them selected. Unlike
+// the others this benchmark takes the number of vertices, then the percentage to remove: the
+// 50000/50 case is the grid of 100000 faces.
 void BM_ReduceSelectedVertices(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
-    auto b = Grid(state.range(0), false);
+    auto b = Grid(2 * state.range(0), false);
     b->model.SelectAll();
     state.ResumeTiming();
-    edit::ReduceSelectedVertices(b->model, 50.0);
+    edit::ReduceSelectedVertices(b->model, static_cast<double>(state.range(1)));
     state.PauseTiming();
     b.reset();
     state.ResumeTiming();
   }
 }
-BENCHMARK(BM_ReduceSelectedVertices)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_ReduceSelectedVertices)
+    ->Args({50000, 50})
+    ->Args({1000000, 10})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
+
+// Collapse a tenth of the vertices of the big model that the file benchmarks read, all of them
+// selected: its rough grid gives every edge its own cost, so the collapses jump about the mesh.
+// Takes the number of vertices.
+void BM_ReduceBigModel(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto b = std::make_unique<Bench>();
+    FillBigModel(b->model, state.range(0));
+    b->model.Commit();
+    b->model.SelectAll();
+    state.ResumeTiming();
+    edit::ReduceSelectedVertices(b->model, 10.0);
+    state.PauseTiming();
+    b.reset();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_ReduceBigModel)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 // Normals across duplicates on a grid whose cells each have their own four vertices: the
 // duplicate list is rebuilt and every inner grid point has three partners.

@@ -256,7 +256,7 @@ void ReduceByFullScans(Model& m, double percent) {
 
 TEST_F(Weld, ReduceMatchesAFullScanForEveryCollapseTiesIncluded) {
   // A regular grid, where every axis edge costs the same, and a jittered mesh with seams, a
-  // face that repeats a corner and the selection in shuffled order.
+  // face that repeats a corner, odd ids and the selection in shuffled order.
   auto regular = [&](Model& m) { SharedGrid(m, 7); };
   auto jittered = [&](Model& m) {
     std::mt19937 random(7);
@@ -271,6 +271,9 @@ TEST_F(Weld, ReduceMatchesAFullScanForEveryCollapseTiesIncluded) {
     Vertex* twin = Add(m, m.vertices.FindById(20)->position);
     m.MakeFace(twin, m.vertices.FindById(21), m.vertices.FindById(29));
     m.MakeFace(m.vertices.FindById(40), m.vertices.FindById(40), m.vertices.FindById(41));
+    // Ids need be neither dense nor unique: one far beyond the others, two vertices sharing one.
+    m.vertices.SetId(m.vertices.FindById(5), 4000000);
+    m.vertices.SetId(m.vertices.FindById(6), 7);
     std::vector<Vertex*> order(m.vertices.begin(), m.vertices.end());
     std::shuffle(order.begin(), order.end(), random);
     m.vertices.ClearSelection();

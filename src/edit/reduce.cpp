@@ -2,50 +2,169 @@
 //
 // Every collapse takes the cheapest candidate edge of the whole selection, but only the vertices
 // around the collapsed edge can see their candidates change. So each selected vertex keeps its
-// own cheapest edge in an ordered queue, and a collapse re-evaluates just its neighbourhood:
-// N collapses cost N x (local work), not N x (selection).
+// own cheapest edge in a binary heap, and a collapse re-evaluates just its neighbourhood: N
+// collapses cost N x (local work), not N x (selection). No step allocates per vertex: a table by
+// id tells each vertex's rank (or that it is a seam), and the heap is an array of costs and ranks.
 #include "edit/reduce.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <set>
-#include <unordered_map>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "edit/journal.h"
+#include "edit/vertex_numbers.h"
 #include "edit/weld.h"
 #include "model/progress.h"
 
 namespace zmf::edit {
 namespace {
 
+// What a vertex is to the reduction: the rank of a selected vertex, one of these, or
+// VertexNumbers::kNone for any other vertex.
+constexpr std::uint32_t kSeam = UINT32_MAX - 1;       // a vertex of a duplicate pair
+constexpr std::uint32_t kCollapsed = UINT32_MAX - 2;  // a selected vertex collapsed away
+
+// The distinct faces in `faces`, each where it first stands. Only a face that repeats a corner
+// can be listed twice, so a list without such a face is left as it is.
+void KeepFirstOfEachFace(std::vector<Face*>& faces,
+                         std::vector<std::pair<Face*, std::uint32_t>>& scratch) {
+  scratch.clear();
+  for (std::uint32_t i = 0; i < faces.size(); ++i) scratch.emplace_back(faces[i], i);
+  std::sort(scratch.begin(), scratch.end());
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < scratch.size(); ++i) {
+    if (i > 0 && scratch[i].first == scratch[i - 1].first) faces[scratch[i].second] = nullptr;
+  }
+  for (Face* f : faces) {
+    if (f != nullptr) faces[kept++] = f;
+  }
+  faces.resize(kept);
+}
+
+// The selected vertices that have a qualifying edge, by rank, cheapest edge on top: the edge the
+// whole selection scan would pick, the earlier-selected vertex winning on equal costs. A binary
+// heap that keeps each entry's cost beside its rank, so that sifting reads one array, and knows
+// where each rank stands, so that a rank's cost can change in place. Costs are never NaN.
+class EdgeHeap {
+ public:
+  explicit EdgeHeap(std::size_t ranks) : slotOf_(ranks, kAbsent) { entries_.reserve(ranks); }
+
+  bool empty() const { return entries_.empty(); }
+  std::uint32_t Top() const { return entries_.front().rank; }
+
+  // Adds ranks without ordering them; Arrange then makes the heap.
+  void Add(std::uint32_t rank, float cost) {
+    slotOf_[rank] = static_cast<std::uint32_t>(entries_.size());
+    entries_.push_back({cost, rank});
+  }
+  void Arrange() {
+    for (std::size_t i = entries_.size() / 2; i-- > 0;) SiftDown(static_cast<std::uint32_t>(i));
+  }
+
+  // Puts the rank in with this cost, or moves it there.
+  void Set(std::uint32_t rank, float cost) {
+    std::uint32_t slot = slotOf_[rank];
+    if (slot == kAbsent) {
+      slot = static_cast<std::uint32_t>(entries_.size());
+      entries_.push_back({cost, rank});
+    } else {
+      entries_[slot].cost = cost;
+    }
+    SiftUp(slot);
+    SiftDown(slotOf_[rank]);
+  }
+
+  void Remove(std::uint32_t rank) {
+    const std::uint32_t slot = slotOf_[rank];
+    if (slot == kAbsent) return;
+    slotOf_[rank] = kAbsent;
+    const Entry last = entries_.back();
+    entries_.pop_back();
+    if (last.rank == rank) return;
+    Place(slot, last);
+    SiftUp(slot);
+    SiftDown(slotOf_[last.rank]);
+  }
+
+ private:
+  struct Entry {
+    float cost;
+    std::uint32_t rank;
+  };
+  static constexpr std::uint32_t kAbsent = UINT32_MAX;
+
+  static bool Before(const Entry& x, const Entry& y) {
+    return x.cost < y.cost || (!(y.cost < x.cost) && x.rank < y.rank);
+  }
+
+  void Place(std::uint32_t slot, const Entry& entry) {
+    entries_[slot] = entry;
+    slotOf_[entry.rank] = slot;
+  }
+
+  void SiftUp(std::uint32_t slot) {
+    const Entry entry = entries_[slot];
+    while (slot > 0) {
+      const std::uint32_t parent = (slot - 1) / 2;
+      if (!Before(entry, entries_[parent])) break;
+      Place(slot, entries_[parent]);
+      slot = parent;
+    }
+    Place(slot, entry);
+  }
+
+  void SiftDown(std::uint32_t slot) {
+    const Entry entry = entries_[slot];
+    const auto size = static_cast<std::uint32_t>(entries_.size());
+    for (;;) {
+      std::uint32_t child = 2 * slot + 1;
+      if (child >= size) break;
+      if (child + 1 < size && Before(entries_[child + 1], entries_[child])) ++child;
+      if (!Before(entries_[child], entry)) break;
+      Place(slot, entries_[child]);
+      slot = child;
+    }
+    Place(slot, entry);
+  }
+
+  std::vector<Entry> entries_;
+  std::vector<std::uint32_t> slotOf_;  // each rank's place in entries_, or kAbsent
+};
+
 class Reducer {
  public:
-  // Counts each selected vertex's first candidate on `progress`.
-  Reducer(Model& model, const std::unordered_set<const Vertex*>& seams, float radiusSquared,
+  // `roles` holds the seams; each selected vertex joins it with its rank. Counts each selected
+  // vertex's first candidate on `progress`.
+  Reducer(Model& model, VertexNumbers& roles, bool hasSeams, float radiusSquared,
           ProgressMeter& progress)
       : model_(model),
-        seams_(seams),
+        roles_(roles),
+        hasSeams_(hasSeams),
         radiusSquared_(radiusSquared),
-        limit_(100.0f * radiusSquared) {
+        limit_(100.0f * radiusSquared),
+        heap_(model.vertices.selCount()) {
+    const std::uint32_t selected = model_.vertices.selCount();
+    byRank_.reserve(selected);
+    otherOf_.reserve(selected);
     for (Vertex* v : model_.vertices.Selected()) {
       progress.Advance();
       const auto rank = static_cast<std::uint32_t>(byRank_.size());
-      rankOf_.emplace(v, rank);
+      roles_.Set(v, rank);
       byRank_.push_back(v);
-      best_.push_back({});
-      Requeue(v);
+      const Candidate best = Cheapest(v);
+      otherOf_.push_back(best.other);
+      if (best.other != nullptr) heap_.Add(rank, best.cost);
     }
+    heap_.Arrange();
   }
 
   // Collapses the cheapest edge; false when no edge qualifies.
   bool CollapseCheapest() {
-    if (queue_.empty()) return false;
-    const std::uint32_t rank = queue_.begin()->second;
+    if (heap_.empty()) return false;
+    const std::uint32_t rank = heap_.Top();
     Vertex* const v = byRank_[rank];
-    Vertex* const w = best_[rank].other;
+    Vertex* const w = otherOf_[rank];
 
     neighbours_.clear();
     AddNeighbours(v);
@@ -56,10 +175,12 @@ class Reducer {
 
     // A face that uses v at two corners has two references but is visited once.
     faces_.clear();
-    seenFaces_.clear();
+    bool repeats = false;
     for (Face* used : v->Faces()) {
-      if (seenFaces_.insert(used).second) faces_.push_back(used);
+      faces_.push_back(used);
+      repeats = repeats || (used->a == v) + (used->b == v) + (used->c == v) > 1;
     }
+    if (repeats) KeepFirstOfEachFace(faces_, firstOf_);
     for (Face* f : faces_) {
       if (!f->HasAllCorners()) continue;  // goes with v below
       const Vertex* const corners[3] = {f->a, f->b, f->c};
@@ -76,7 +197,9 @@ class Reducer {
       }
     }
 
-    Forget(v);
+    heap_.Remove(rank);
+    byRank_[rank] = nullptr;
+    roles_.Set(v, kCollapsed);
     JournalDeleteVertex(model_, v);
     JournalSetVertex(model_, w, position, normal, u, tv);
 
@@ -85,7 +208,9 @@ class Reducer {
     std::sort(neighbours_.begin(), neighbours_.end());
     neighbours_.erase(std::unique(neighbours_.begin(), neighbours_.end()), neighbours_.end());
     for (Vertex* n : neighbours_) {
-      if (n != v && rankOf_.count(n) != 0) Requeue(n);
+      if (n == v) continue;
+      const std::uint32_t role = roles_.Find(n);
+      if (role < kCollapsed) Requeue(role);
     }
     return true;
   }
@@ -103,6 +228,8 @@ class Reducer {
     const float dv = v.v - o.v;
     return 50.0f * Dot(d, d) / radiusSquared_ + Dot(n, n) + du * du + dv * dv;
   }
+
+  bool IsSeam(const Vertex* v) const { return hasSeams_ && roles_.Find(v) == kSeam; }
 
   // The first edge of v with the lowest cost below the limit, over v's faces in reference
   // order and, within a face, the two other corners in winding order. An edge to a seam
@@ -122,7 +249,7 @@ class Reducer {
       for (Vertex* o : {o1, o2}) {
         if (o == v) continue;
         const float cost = Cost(*v, *o);
-        if (cost < best.cost && seams_.count(o) == 0) best = {cost, o};
+        if (cost < best.cost && !IsSeam(o)) best = {cost, o};
       }
     }
     return best;
@@ -136,41 +263,30 @@ class Reducer {
     }
   }
 
-  void Dequeue(std::uint32_t rank) {
-    if (best_[rank].other != nullptr) queue_.erase({best_[rank].cost, rank});
-    best_[rank] = {};
-  }
-
-  void Requeue(Vertex* v) {
-    const std::uint32_t rank = rankOf_.at(v);
-    Dequeue(rank);
-    best_[rank] = Cheapest(v);
-    if (best_[rank].other != nullptr) queue_.emplace(best_[rank].cost, rank);
-  }
-
-  void Forget(Vertex* v) {
-    const auto it = rankOf_.find(v);
-    if (it == rankOf_.end()) return;
-    Dequeue(it->second);
-    byRank_[it->second] = nullptr;
-    rankOf_.erase(it);
+  // Finds the vertex's cheapest edge anew and moves it in the heap.
+  void Requeue(std::uint32_t rank) {
+    const Candidate best = Cheapest(byRank_[rank]);
+    otherOf_[rank] = best.other;
+    if (best.other != nullptr) {
+      heap_.Set(rank, best.cost);
+    } else {
+      heap_.Remove(rank);
+    }
   }
 
   Model& model_;
-  const std::unordered_set<const Vertex*>& seams_;
+  VertexNumbers& roles_;  // each vertex's rank, kSeam or kCollapsed
+  const bool hasSeams_;
   const float radiusSquared_;
   const float limit_;  // an edge must cost less than this to qualify
 
-  std::unordered_map<const Vertex*, std::uint32_t> rankOf_;  // selected vertex -> its rank
-  std::vector<Vertex*> byRank_;  // selected vertices in selection order; null once collapsed
-  std::vector<Candidate> best_;  // each rank's cheapest edge
-  // (cost, rank) of every vertex that has a qualifying edge: the first is the edge the whole
-  // selection scan would pick, the earlier-selected vertex winning on equal costs.
-  std::set<std::pair<float, std::uint32_t>> queue_;
+  std::vector<Vertex*> byRank_;   // selected vertices in selection order; null once collapsed
+  std::vector<Vertex*> otherOf_;  // the other end of each rank's cheapest edge, if it has one
+  EdgeHeap heap_;
 
   std::vector<Vertex*> neighbours_;  // scratch: vertices whose candidates a collapse changes
   std::vector<Face*> faces_;         // scratch: the collapsed vertex's faces
-  std::unordered_set<const Face*> seenFaces_;
+  std::vector<std::pair<Face*, std::uint32_t>> firstOf_;  // scratch of KeepFirstOfEachFace
 };
 
 }  // namespace
@@ -182,13 +298,30 @@ void ReduceSelectedVertices(Model& model, double percent) {
   JournalGroup group(model);
 
   model.RebuildDuplicates();
-  // The seam set stands for the duplicate list as rebuilt here: deleting vertices below empties
-  // the list, and it is not rebuilt between collapses.
-  std::unordered_set<const Vertex*> seams;
+  // The seams stand for the duplicate list as rebuilt here: deleting vertices below empties the
+  // list, and it is not rebuilt between collapses. They and the selected vertices are all that
+  // ever has a role.
+  std::uint32_t low = UINT32_MAX;
+  std::uint32_t high = 0;
+  auto spanIds = [&](const Vertex* v) {
+    low = std::min(low, v->id);
+    high = std::max(high, v->id);
+  };
+  for (const Vertex* v : model.vertices.Selected()) spanIds(v);
+  bool hasSeams = false;
+  for (const Duplicate* d : model.duplicates) {
+    for (const Vertex* s : {d->vertex, d->twin}) {
+      if (s == nullptr) continue;
+      spanIds(s);
+      hasSeams = true;
+    }
+  }
+  VertexNumbers roles(low, high,
+                      std::size_t{model.vertices.selCount()} + 2 * model.duplicates.count());
   for (const Duplicate* d : model.duplicates) {
     for (Vertex* s : {d->vertex, d->twin}) {
       if (s == nullptr) continue;
-      seams.insert(s);
+      roles.Set(s, kSeam);
       model.vertices.Unselect(s);
     }
   }
@@ -201,9 +334,13 @@ void ReduceSelectedVertices(Model& model, double percent) {
   const std::uint32_t collapses =
       wanted >= static_cast<double>(selected) ? selected : static_cast<std::uint32_t>(wanted);
 
-  // The work: a first candidate for every selected vertex, then the collapses.
-  ProgressMeter progress(model.host(), "Reducing vertices...", std::uint64_t{selected} + collapses);
-  Reducer reducer(model, seams, radiusSquared, progress);
+  // The work: a first candidate for every selected vertex, then the collapses, each of which
+  // takes about as long as twenty first candidates; each stage gets its share of the bar.
+  const double firstShare = selected / (selected + 20.0 * collapses);
+  ProgressMeter progress(model.host(), "Reducing vertices...", selected,
+                         static_cast<float>(firstShare));
+  Reducer reducer(model, roles, hasSeams, radiusSquared, progress);
+  progress.NextStage(collapses);
   for (std::uint32_t i = 0; i < collapses; ++i) {
     progress.Advance();
     if (!reducer.CollapseCheapest()) break;

@@ -1,8 +1,8 @@
 // Mirroring the selection across x = 0 and stitching its border to the mirror image.
 //
 // A reflection of a million faces makes millions of lookups, so none of them walks the
-// selection: a corner finds its number (and so its mirror) in a flat open-addressing table, and
-// an edge finds the faces that contain it in a table of vertex pairs laid out by number.
+// selection: a corner finds its number (and so its mirror) in a table by vertex id, and an edge
+// finds the faces that contain it in a table of vertex pairs laid out by number.
 #include "edit/reflection.h"
 
 #include <algorithm>
@@ -13,14 +13,11 @@
 #include <vector>
 
 #include "edit/journal.h"
+#include "edit/vertex_numbers.h"
 #include "model/buckets.h"
-#include "model/flat_hash_map.h"
 
 namespace zmf::edit {
 namespace {
-
-// Vertex -> its number.
-using VertexNumbers = FlatHashMap<const Vertex*, std::uint32_t, PointerHasher<Vertex>>;
 
 // A face of the starting face selection, in walk order, by the numbers of its corners.
 struct WalkedFace {
@@ -117,7 +114,8 @@ void ReflectSelection(Model& model, bool connectEdges) {
   // The mirrors join the selection behind its tail, so a walk from the old tail never meets
   // them; the count bounds it all the same. The vertices are numbered in walk order.
   const std::uint32_t selectedVertices = model.vertices.selCount();
-  VertexNumbers numberOf(selectedVertices);
+  const std::uint32_t ids = model.vertices.nextId();
+  VertexNumbers numberOf(0, ids == 0 ? 0 : ids - 1, selectedVertices);
   std::vector<Vertex*> vertexOf;
   std::vector<Vertex*> mirrors;
   vertexOf.reserve(selectedVertices);
@@ -147,11 +145,11 @@ void ReflectSelection(Model& model, bool connectEdges) {
       if (connectEdges) {
         const auto next = static_cast<std::uint32_t>(vertexOf.size());
         const auto [number, isNew] = numberOf.Insert(corners[j], next);
-        w.numbers[j] = *number;
+        w.numbers[j] = number;
         if (isNew) vertexOf.push_back(corners[j]);
       } else {
-        const std::uint32_t* n = numberOf.Find(corners[j]);
-        w.numbers[j] = n != nullptr ? *n : mirrored;
+        const std::uint32_t n = numberOf.Find(corners[j]);
+        w.numbers[j] = n != VertexNumbers::kNone ? n : mirrored;
       }
       allMirrored = allMirrored && w.numbers[j] < mirrored;
     }

@@ -6,6 +6,8 @@
 #include <span>
 #include <vector>
 
+#include "model/pool.h"
+
 namespace zmf {
 
 // Built by two passes over the same items: first Count() the bucket of each, then Arrange(),
@@ -36,6 +38,7 @@ class Buckets {
     assert(!arranged_);
     arranged_ = true;
     for (std::size_t b = 1; b < start_.size(); ++b) start_[b] += start_[b - 1];
+    ReserveOnHugePages(items_, start_.back());
     items_.resize(start_.back());
     next_.assign(start_.begin(), start_.end() - 1);
   }

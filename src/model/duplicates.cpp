@@ -47,7 +47,7 @@ void Model::RebuildDuplicates() {
   // current one: exactly the first later match that a forward search would find.
   const std::uint32_t n = vertices.count();
   std::vector<Vertex*> walk;  // vertices from the tail backwards
-  walk.reserve(n);
+  ReserveOnHugePages(walk, n);
   for (Vertex* v = vertices.tail(); v != nullptr; v = v->prev) walk.push_back(v);
 
   // Equal positions hash alike, so the walk splits by the low bits of the hash (the table takes
@@ -62,7 +62,9 @@ void Model::RebuildDuplicates() {
     return static_cast<std::size_t>(hash & (parts - 1));
   };
 
-  std::vector<PositionKey> keys(count, PositionHasher::Empty());
+  std::vector<PositionKey> keys;
+  ReserveOnHugePages(keys, count);
+  keys.assign(count, PositionHasher::Empty());
   Buckets<WalkEntry> entries(parts);
   for (std::size_t i = 0; i < count; ++i) {
     const Vector3& p = walk[i]->position;
@@ -78,7 +80,9 @@ void Model::RebuildDuplicates() {
   entries.Finish();
 
   // Per walk entry: walk index of its twin plus one, or 0.
-  std::vector<std::uint32_t> twinOf(count, 0);
+  std::vector<std::uint32_t> twinOf;
+  ReserveOnHugePages(twinOf, count);
+  twinOf.assign(count, 0);
   // For each position, the walk index of the vertex met last there: the nearest one after the
   // current vertex in the list.
   FlatHashMap<PositionKey, std::uint32_t, PositionHasher> nearestLater;

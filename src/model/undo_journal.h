@@ -78,6 +78,9 @@ class UndoJournal {
     if (full()) DropOldest(1);
     const std::uint64_t index = Slot(position_);
     if (index == words_.size()) {
+      if (index == words_.capacity()) [[unlikely]] {
+        Reserve(1024);
+      }
       words_.push_back(word);
     } else {
       words_[index] = word;

@@ -13,9 +13,11 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/prompt_dialog.h"
+#include "edit/reduce.h"
 #include "modal.h"
 #include "model/scripted_host.h"
 
@@ -218,6 +220,59 @@ TEST_F(QtHostTest, LongWorkShowsItsProgressAfterHalfASecondAndNotAfterItEnds) {
   clock.Advance(5.0f);
   host_.Progress("Reducing...", 0.5f);
   EXPECT_EQ(dialog(), nullptr);
+}
+
+// A clock for long work in the window: each reading is a tenth of a second after the last, and
+// notes what the progress dialog shows at that moment.
+class WorkClock final : public Clock {
+ public:
+  explicit WorkClock(const QWidget& window) : window_(window) {}
+  float Seconds() const override {
+    if (const auto* dialog = window_.findChild<QProgressDialog*>()) {
+      shown.emplace_back(dialog->labelText(), dialog->value());
+    }
+    return seconds_ += 0.1f;
+  }
+  mutable std::vector<std::pair<QString, int>> shown;
+
+ private:
+  const QWidget& window_;
+  mutable float seconds_ = 0.0f;
+};
+
+TEST_F(QtHostTest, ReducingVerticesShowsItsProgressFromStartToEnd) {
+  WorkClock clock(mainWindow_);
+  host_.SetProgressClock(clock);
+  RecordingTextureStore textures;
+  Model model{host_, textures};
+  constexpr int kSide = 60;
+  std::vector<Vertex*> grid;
+  for (int i = 0; i < kSide * kSide; ++i) {
+    grid.push_back(model.AppendVertex());
+    model.SetVertex(grid.back(), {float(i % kSide), float(i / kSide), float(i % 7)}, {0, 0, 1}, 0,
+                    0);
+  }
+  for (int i = 0; i + kSide + 1 < kSide * kSide; ++i) {
+    if (i % kSide == kSide - 1) continue;
+    model.MakeFace(grid[i], grid[i + 1], grid[i + kSide + 1]);
+    model.MakeFace(grid[i], grid[i + kSide + 1], grid[i + kSide]);
+  }
+  model.SelectAll();
+  edit::ReduceSelectedVertices(model, 10.0);
+  ASSERT_EQ(model.vertices.count(), 3240u);
+
+  // The dialog comes up half a second in and then moves on at every hundredth, through the
+  // first candidates and the collapses alike, until it goes at the end.
+  ASSERT_GE(clock.shown.size(), 90u);
+  for (std::size_t i = 0; i < clock.shown.size(); ++i) {
+    EXPECT_EQ(clock.shown[i].first, "Reducing vertices...");
+    if (i > 0) {
+      EXPECT_GT(clock.shown[i].second, clock.shown[i - 1].second) << i;
+    }
+  }
+  EXPECT_LE(clock.shown.front().second, 100);
+  EXPECT_GE(clock.shown.back().second, 980);
+  EXPECT_EQ(mainWindow_.findChild<QProgressDialog*>(), nullptr);
 }
 
 }  // namespace

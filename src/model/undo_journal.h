@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/pool.h"
+
 namespace zmf {
 
 // One journal word: 32 bits holding an integer exactly or a float as it was.
@@ -53,7 +55,9 @@ class UndoJournal {
   void Reserve(std::uint64_t words) {
     const std::uint64_t size = words_.size();
     const std::uint64_t wanted = std::min<std::uint64_t>(capacity_, size + std::max(words, size));
-    if (size + words > words_.capacity()) words_.reserve(static_cast<std::size_t>(wanted));
+    if (size + words > words_.capacity()) {
+      ReserveOnHugePages(words_, static_cast<std::size_t>(wanted));
+    }
   }
 
   std::uint64_t position() const { return position_; }

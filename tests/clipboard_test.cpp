@@ -137,6 +137,53 @@ TEST_F(ClipboardTest, FacesTravelAsPositionsAmongTheCopiedVertices) {
   EXPECT_EQ(other.vertices.count(), 3u);
 }
 
+// A paste bigger than the lists' next chunks, into lists with gaps: the records take the next
+// ids in order, the faces join the pasted vertices, Copy gives the text back, and one Undo takes
+// it all away (Redo brings the same back).
+TEST_F(ClipboardTest, ABigPasteIntoListsWithGapsTakesTheNextIdsAsOneUndoStep) {
+  std::string text = "VERTICES { POSITION_NORMAL_TEXCOORDS 500\n";
+  for (int i = 0; i < 500; ++i) {
+    text += std::to_string(i) +
+            ".000000 1.000000 -2.500000\t0.000000 0.000000 1.000000\t0.250000 " +
+            std::to_string(i % 10) + ".000000\n";
+  }
+  text += "}\nTRIANGLES { 700\n";
+  for (int i = 0; i < 700; ++i) {
+    text += std::to_string(i % 500) + " " + std::to_string((i * 7 + 1) % 500) + " " +
+            std::to_string((i * 13 + 2) % 500) + "\n";
+  }
+  text += "}\n";
+  Vertex* v[6];
+  for (int i = 0; i < 6; ++i) v[i] = AddVertex(model, {static_cast<float>(i), 0, 0});
+  model.MakeFace(v[0], v[1], v[2]);
+  model.MakeFace(v[3], v[4], v[5]);
+  model.DeleteVertex(v[1]);
+  model.DeselectAll();
+  model.vertices.Select(v[4]);
+  const std::string before = testing::DumpModel(model);
+  clipboard.SetText(text);
+  EXPECT_EQ(command::PasteClipboard(model, clipboard), command::Refresh::Mesh);
+  std::vector<std::uint32_t> ids{0, 2, 3, 4, 5}, selected{4}, faceIds{1};
+  for (std::uint32_t i = 6; i < 506; ++i) ids.push_back(i), selected.push_back(i);
+  for (std::uint32_t i = 2; i < 702; ++i) faceIds.push_back(i);
+  EXPECT_EQ(Ids(model.vertices), ids);
+  EXPECT_EQ(SelectedIds(model.vertices), selected);
+  EXPECT_EQ(Ids(model.faces), faceIds);
+  EXPECT_EQ(SelectedIds(model.faces),
+            std::vector<std::uint32_t>(faceIds.begin() + 1, faceIds.end()));
+  EXPECT_EQ(testing::FaceRows(model)[700], (testing::FaceRow{6 + 199, 6 + 394, 6 + 89, 0}));
+  model.vertices.Unselect(v[4]);
+  MemoryClipboard again;
+  ASSERT_TRUE(command::CopySelection(model, PanelList::Face, again));
+  EXPECT_EQ(again.Text(), text);
+  model.vertices.Select(v[4]);
+  const std::string after = testing::DumpModel(model);
+  edit::Undo(model);
+  EXPECT_EQ(testing::DumpModel(model), before);
+  edit::Redo(model);
+  EXPECT_EQ(testing::DumpModel(model), after);
+}
+
 TEST_F(ClipboardTest, WordsAreSeparatedByAnyRunOfWhitespace) {
   auto read = [](std::string_view text) {
     format::ClipboardWords words(text);

@@ -1,8 +1,10 @@
 // Vertex and face lists: ids, positions, material chains, face references, duplicates, bounds.
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <random>
 #include <utility>
+#include <vector>
 
 #include "model_fixture.h"
 
@@ -283,6 +285,35 @@ TEST_F(ModelStore, DuplicatesPairEachVertexWithItsFirstLaterMatchAsAQuadraticSea
   model.RebuildDuplicates();
   EXPECT_EQ(Pairs(model), ReferencePairs(model));
   EXPECT_GT(model.duplicates.count(), 2000u);
+}
+
+// A reserved block holds the next records side by side; freed records are reused before it, a
+// count the next chunk holds anyway reserves nothing, and one that cannot be had changes nothing.
+TEST_F(ModelStore, PoolReservesOneBlockAndStillReusesFreedRecordsFirst) {
+  Pool<Face> pool;
+  pool.New();
+  ASSERT_TRUE(pool.Reserve(50000));
+  std::vector<Face*> block;
+  for (int i = 0; i < 50000; ++i) block.push_back(pool.New());
+  for (int i = 0; i < 50000; ++i) ASSERT_EQ(block[i], block[0] + i) << i;
+  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(block[0]) % (std::uintptr_t{2} << 20), 0u);
+  block[7]->id = 99;
+  pool.Delete(block[5]);
+  pool.Delete(block[7]);
+  EXPECT_EQ(pool.New(), block[7]);
+  EXPECT_EQ(block[7]->id, 0u);  // value-initialised again
+  EXPECT_EQ(pool.New(), block[5]);
+  Face* after = pool.New();  // past the block: growth as before
+  EXPECT_TRUE(after < block.front() || after > block.back());
+  EXPECT_EQ(pool.live(), 50002u);
+
+  pool.Release();
+  EXPECT_EQ(pool.live(), 0u);
+  ASSERT_TRUE(pool.Reserve(3));
+  Face* first = pool.New();
+  EXPECT_FALSE(pool.Reserve(SIZE_MAX / 2));
+  EXPECT_EQ(pool.New(), first + 1);
+  EXPECT_EQ(pool.live(), 2u);
 }
 
 TEST_F(ModelStore, BoundsStartAtTheHundredThousandBox) {

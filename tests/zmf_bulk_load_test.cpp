@@ -226,6 +226,61 @@ TEST_F(ZmfBulkLoad, SectionsOfHandWrittenTextsLoadAsBuiltFaceByFace) {
   }
 }
 
+// A file is read in blocks of 256 KiB through one buffer. Texts over several blocks, with the
+// first block ending at every place around a section keyword (whose brace then comes with the
+// next block), a word longer than a block, and counts that promise more or far more entries
+// than the text holds, or fewer: each file loads as its text does from memory.
+TEST_F(ZmfBulkLoad, FilesReadInBlocksLoadAsTheirTextsDo) {
+  constexpr std::size_t kBlock = std::size_t{256} << 10;
+  std::mt19937 random(7300);
+  std::string rows;
+  for (int i = 0; i < 9000; ++i) {
+    rows += "  " + std::to_string(Quarter(random)) + " " + std::to_string(Quarter(random)) + "\t" +
+            std::to_string(Quarter(random)) + " 0 0 1 0.25 0.75\n";
+  }
+  std::string faceRows;
+  for (int i = 0; i < 30000; ++i) {
+    const auto k = Corners(random, 9002);
+    faceRows += std::to_string(k[0]) + " " + std::to_string(k[1]) + " " + std::to_string(k[2]) +
+                " " + std::to_string(random() % 3) + (i % 7 == 0 ? "\r\n" : "\n");
+  }
+  const std::string faces = "FACES { 30000\n" + faceRows;
+  const std::string tail = "}\nMATERIALS { 2 MATERIAL { NAME a } MATERIAL { NAME b } }\n";
+  TempFolder folder;
+  const std::string path = folder.File("blocks.zmf");
+  auto expectSame = [&](const std::string& text) {
+    WriteFile(path, text);
+    ASSERT_TRUE(format::ReadModelFile(model, path));
+    ASSERT_TRUE(format::ReadModelText(reference, text, path));
+    ASSERT_EQ(Chains(model), Chains(reference));
+    ASSERT_EQ(DumpModel(model), DumpModel(reference));
+    ASSERT_EQ(format::WriteModelText(model), format::WriteModelText(reference));
+  };
+  const std::string head = "ZMF\nVERSION { 2.00 }\nCOMMENT { ";
+  const std::string keyword = "VERTICES";
+  for (std::size_t shift = 0; shift < 12; ++shift) {
+    SCOPED_TRACE("shift " + std::to_string(shift));
+    // The keyword ends from 6 characters before the first block's end to 6 after it.
+    std::string text = head;
+    while (text.size() < kBlock - 6 - keyword.size() - 3 + shift) text += "ab ";
+    text.resize(kBlock - 6 - keyword.size() + shift - 3);
+    text.back() = ' ';  // no filler word runs into the comment's end
+    text += "} " + keyword + " { POSITION_NORMAL_TEXCOORDS " +
+            (shift % 3 == 0   ? "9000"
+             : shift % 3 == 1 ? "9500"
+                              : "4000000000") +
+            "\n" + rows + "}\n" + (shift % 2 == 0 ? faces : "FACES { 20\n" + faceRows) + tail;
+    ASSERT_NO_FATAL_FAILURE(expectSame(text));
+    EXPECT_EQ(model.vertices.count(), 9000u);
+  }
+  const std::string word(kBlock * 5 / 2, 'w');
+  ASSERT_NO_FATAL_FAILURE(expectSame(head + word +
+                                     " }\nVERTICES { POSITION_NORMAL_TEXCOORDS 9000\n" + rows +
+                                     "}\n" + faces + tail));
+  EXPECT_EQ(model.faces.count(), reference.faces.count());
+  EXPECT_GT(model.faces.count(), 20000u);
+}
+
 TEST_F(ZmfBulkLoad, RepeatedCornersAndLaterSectionsGiveTheseChains) {
   format::ReadModelText(model,
                         "ZMF\n"

@@ -334,10 +334,12 @@ class GeometryPaster {
  public:
   explicit GeometryPaster(Model& model) : model_(model) {}
 
+  // The records come from one block of each list, as a file's do.
   void Reserve(std::size_t n, std::size_t textLeft) {
     expected_ = n;
     textLeft_ = textLeft;
     added_.reserve(n);
+    model_.vertices.Reserve(n);
   }
   bool Vertex(const PastedVertex& v) {
     if (!group_) group_ = std::make_unique<edit::JournalGroup>(model_);
@@ -350,7 +352,10 @@ class GeometryPaster {
     added_.push_back(vertex);
     return true;
   }
-  void ReserveFaces(std::size_t n) { expectedFaces_ = n; }
+  void ReserveFaces(std::size_t n) {
+    expectedFaces_ = n;
+    model_.faces.Reserve(n);
+  }
   void Face(const std::array<std::uint32_t, 3>& corners) {
     const std::uint64_t before = model_.journal.position();
     edit::JournalAddFace(model_, added_[corners[0]], added_[corners[1]], added_[corners[2]]);

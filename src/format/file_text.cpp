@@ -14,6 +14,9 @@
 namespace zmf::format {
 namespace {
 
+// What the text readers take for whitespace: isspace() in the "C" locale.
+bool IsTextSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
 // A buffer of `size` bytes, uninitialised; null when memory ran out.
 std::unique_ptr<char[]> Allocate(std::size_t size) {
   return std::unique_ptr<char[]>(new (std::nothrow) char[size]);
@@ -65,6 +68,89 @@ bool FileText::Read(std::string_view path) {
   bytes_ = std::move(bytes);
   size_ = used;
   return true;
+}
+
+FileBlocks::~FileBlocks() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool FileBlocks::Open(std::string_view path) {
+  const std::string name(path);
+  fd_ = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  failed_ = fd_ < 0;
+  if (failed_) return false;
+  struct stat info {};
+  if (::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+    size_ = static_cast<std::size_t>(info.st_size);
+  }
+  buffer_ = Allocate(kBlock);
+  capacity_ = kBlock;
+  failed_ = buffer_ == nullptr;
+  return !failed_ && Fill(0);
+}
+
+std::string_view FileBlocks::Next(bool keepCurrent) {
+  if (atEnd_ || failed_) {
+    window_ = {};
+    return window_;
+  }
+  // The cut word after the window moves to the front, of this buffer or of a new one.
+  const std::size_t used =
+      static_cast<std::size_t>(window_.data() + window_.size() - buffer_.get());
+  const std::size_t carried = filled_ - used;
+  if (keepCurrent) {
+    std::unique_ptr<char[]> fresh = Allocate(capacity_);
+    if (fresh == nullptr) {
+      failed_ = true;
+      window_ = {};
+      return window_;
+    }
+    std::memcpy(fresh.get(), buffer_.get() + used, carried);
+    kept_.push_back(std::move(buffer_));
+    buffer_ = std::move(fresh);
+  } else {
+    std::memmove(buffer_.get(), buffer_.get() + used, carried);
+  }
+  if (!Fill(carried)) window_ = {};
+  return window_;
+}
+
+bool FileBlocks::Fill(std::size_t carried) {
+  filled_ = carried;
+  for (;;) {
+    if (filled_ == capacity_) {
+      // A word as long as the buffer: the buffer doubles.
+      std::unique_ptr<char[]> larger =
+          capacity_ <= SIZE_MAX / 2 ? Allocate(capacity_ * 2) : nullptr;
+      if (larger == nullptr) {
+        failed_ = true;
+        return false;
+      }
+      std::memcpy(larger.get(), buffer_.get(), filled_);
+      buffer_ = std::move(larger);
+      capacity_ *= 2;
+    }
+    const ssize_t got = ::read(fd_, buffer_.get() + filled_, capacity_ - filled_);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      failed_ = true;
+      return false;
+    }
+    const std::size_t before = filled_;
+    filled_ += static_cast<std::size_t>(got);
+    if (got == 0) {
+      atEnd_ = true;
+      window_ = std::string_view(buffer_.get(), filled_);
+      return true;
+    }
+    // The window ends after the last whitespace; the bytes read before this read hold none.
+    for (std::size_t end = filled_; end > before; --end) {
+      if (IsTextSpace(buffer_[end - 1])) {
+        window_ = std::string_view(buffer_.get(), end);
+        return true;
+      }
+    }
+  }
 }
 
 bool ReadWholeFile(std::string_view path, std::string& contents) {

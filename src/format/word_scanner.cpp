@@ -1,12 +1,10 @@
 // The ZMF reader's lexical rules over a text in memory.
 #include "format/word_scanner.h"
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <array>
 #include <cstdint>
 
+#include "format/file_text.h"
 #include "format/number_text.h"
 
 namespace zmf::format {
@@ -22,19 +20,31 @@ bool IsWhitespace(char c) { return kWhitespace[static_cast<unsigned char>(c)]; }
 
 }  // namespace
 
-void WordScanner::ReleasePages() {
-  static const std::uintptr_t page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-  const auto base = reinterpret_cast<std::uintptr_t>(text_.data());
-  // Only pages wholly inside the passed text: the ones around it may hold other data.
-  const std::uintptr_t from = (base + released_ + page - 1) / page * page;
-  const std::uintptr_t to = (base + position_) / page * page;
-  if (to <= from) return;
-  ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
-  released_ = to - base;
+WordScanner::WordScanner(FileBlocks& blocks) : text_(blocks.window()), blocks_(&blocks) {}
+
+std::size_t WordScanner::Remaining() const {
+  if (blocks_ == nullptr) return text_.size() - position_;
+  return blocks_->size() > Position() ? blocks_->size() - Position() : 0;
+}
+
+void WordScanner::DropKeptWindows() {
+  if (blocks_ != nullptr) blocks_->DropKept();
+  wordsInUse_ = false;
+}
+
+bool WordScanner::NextWindow() {
+  if (blocks_ == nullptr) return false;
+  passed_ += text_.size();
+  text_ = blocks_->Next(wordsInUse_);
+  position_ = 0;
+  return !text_.empty();
 }
 
 void WordScanner::SkipWhitespace() {
-  while (position_ < text_.size() && IsWhitespace(text_[position_])) ++position_;
+  // A window ends just after whitespace, so only whitespace ever reaches its end.
+  do {
+    while (position_ < text_.size() && IsWhitespace(text_[position_])) ++position_;
+  } while (position_ == text_.size() && NextWindow());
 }
 
 bool WordScanner::AtEnd() {
@@ -46,6 +56,7 @@ std::string_view WordScanner::Word() {
   SkipWhitespace();
   const std::size_t start = position_;
   while (position_ < text_.size() && !IsWhitespace(text_[position_])) ++position_;
+  wordsInUse_ = true;
   return text_.substr(start, position_ - start);
 }
 

@@ -81,22 +81,16 @@ std::string TexturePathBesideModel(std::string_view modelPath, std::string_view 
 
 class ZmfReader {
  public:
-  // Tells the model's host how much of the text has been read.
-  ZmfReader(Model& model, std::string_view text, std::string_view path, Mode mode)
+  // Tells the model's host how much of the text (of `size` characters) has been read.
+  ZmfReader(Model& model, WordScanner in, std::size_t size, std::string_view path, Mode mode)
       : model_(model),
-        in_(text),
+        in_(in),
         path_(path),
         mode_(mode),
         progress_(
             model.host(),
             ProgressText(mode == Mode::WholeModel ? "Reading" : "Importing animations from", path),
-            text.size()) {}
-
-  // The text is the reader's own (read from the file for it): memory behind the cursor may go.
-  ZmfReader& ReleasingPassedText() {
-    in_.AllowReleasingPassedText();
-    return *this;
-  }
+            size) {}
 
   // False when the file was refused (not ZMF, an unknown version or vertex layout): the model
   // then holds whatever was read before the refusal, and the caller throws it away.
@@ -115,7 +109,7 @@ class ZmfReader {
         break;
       }
     }
-    table_.clear();
+    tableCount_ = 0;
     if (finished) {
       if (whole()) {
         FinishModel();
@@ -214,13 +208,13 @@ class ZmfReader {
     std::uint32_t count = 0;
     if (!in_.Unsigned(count)) count = 0;
     if (whole()) {
-      table_.clear();
+      tableFirstId_ = model_.vertices.nextId();
+      tableCount_ = 0;
       tableHasFaces_ = false;
       // Each number takes at least two characters: the count alone never sizes the table.
-      const std::size_t fits = std::min<std::size_t>(count, in_.Remaining() / (2 * fields) + 1);
-      table_.reserve(fits);
-      model_.vertices.ReserveIds(fits);
+      model_.vertices.Reserve(std::min<std::size_t>(count, in_.Remaining() / (2 * fields) + 1));
     }
+    BoundsFit box;  // the box of this section, as read
     for (std::uint32_t i = 0; i < count; ++i) {
       in_.ReleasePassed();
       progress_.Step(in_.Position());
@@ -237,9 +231,10 @@ class ZmfReader {
       if (vertex == nullptr) break;  // out of memory: keep what was read
       model_.SetVertex(vertex, position, normal, hasTexCoords ? f[uv] : 0.0f,
                        hasTexCoords ? f[uv + 1] : 0.0f);
-      table_.push_back(vertex);
+      ++tableCount_;
+      box.Add(position);
     }
-    if (whole()) model_.ComputeBoundsOf(table_);  // the box of this section, as read
+    if (whole()) box.StoreIn(model_);
     ReadSectionEnd();
     return true;
   }
@@ -251,7 +246,7 @@ class ZmfReader {
     // Each corner number takes at least two characters.
     const std::size_t fields = withMaterial ? 4 : 3;
     if (whole()) {
-      model_.faces.ReserveIds(std::min<std::size_t>(count, in_.Remaining() / (2 * fields) + 1));
+      model_.faces.Reserve(std::min<std::size_t>(count, in_.Remaining() / (2 * fields) + 1));
     }
     // Faces on a fresh vertex table get their corner chains in one pass at the end.
     const bool linkAtEnd = whole() && !tableHasFaces_;
@@ -275,16 +270,21 @@ class ZmfReader {
   // dropped. A material outside the table is material 0 (see KeepReferencesValid).
   void AddFace(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t material,
                bool linkLater) {
-    if (a >= table_.size() || b >= table_.size() || c >= table_.size()) return;
+    if (a >= tableCount_ || b >= tableCount_ || c >= tableCount_) return;
     Face* face = model_.faces.Allocate();
     if (face == nullptr) return;
-    face->a = table_[a];
-    face->b = table_[b];
-    face->c = table_[c];
+    face->a = TableVertex(a);
+    face->b = TableVertex(b);
+    face->c = TableVertex(c);
     const std::uint32_t m = material < kMaxMaterials ? material : 0;
     if (!(linkLater ? model_.AddFaceUnlinked(face, m) : model_.AddFace(face, m))) {
       model_.faces.Free(face);
     }
+  }
+
+  // Entry `index` (below tableCount_) of the latest VERTICES section.
+  Vertex* TableVertex(std::uint32_t index) const {
+    return model_.vertices.FindById(tableFirstId_ + index);
   }
 
   // ---- materials
@@ -418,16 +418,17 @@ class ZmfReader {
     std::unordered_set<const Vertex*> earlier;
     if (keep) {
       for (const VertexWeight* w : bone.weights) earlier.insert(w->vertex);
-      if (seen_.size() < table_.size()) seen_.resize(table_.size(), 0);
+      if (seen_.size() < tableCount_) seen_.resize(tableCount_, 0);
       ++seenStamp_;
     }
     for (std::uint32_t i = 0; i < count; ++i) {
+      in_.ReleasePassed();
       progress_.Step(in_.Position());
       std::uint32_t index = 0;
       float weight = 0.0f;
       if (!in_.Unsigned(index) || !in_.Float(weight)) break;
-      if (!keep || index >= table_.size() || seen_[index] == seenStamp_) continue;
-      Vertex* vertex = table_[index];
+      if (!keep || index >= tableCount_ || seen_[index] == seenStamp_) continue;
+      Vertex* vertex = TableVertex(index);
       if (!earlier.empty() && earlier.count(vertex) != 0) continue;
       seen_[index] = seenStamp_;
       VertexWeight* entry = bone.weights.Allocate();
@@ -595,8 +596,11 @@ class ZmfReader {
   WordScanner in_;
   std::string_view path_;
   Mode mode_;
-  float version_ = 0.0f;             // the VERSION section's number; 0 before any
-  std::vector<Vertex*> table_;       // the vertices of the latest VERTICES section, in file order
+  float version_ = 0.0f;  // the VERSION section's number; 0 before any
+  // The vertices of the latest VERTICES section, in file order: they took the ids from
+  // tableFirstId_ on, one after another, and nothing is removed while a file is read.
+  std::uint32_t tableFirstId_ = 0;
+  std::uint32_t tableCount_ = 0;
   bool tableHasFaces_ = false;       // a FACES section has used the table's vertices
   std::vector<std::uint32_t> seen_;  // per table entry: the weight list that last took it
   std::uint32_t seenStamp_ = 0;
@@ -615,30 +619,37 @@ void ResetForModelFile(Model& model) {
 
 bool ReadModelText(Model& model, std::string_view text, std::string_view path) {
   ResetForModelFile(model);
-  return ZmfReader(model, text, path, Mode::WholeModel).Run();
+  return ZmfReader(model, WordScanner(text), text.size(), path, Mode::WholeModel).Run();
 }
 
 void ImportAnimationsText(Model& model, std::string_view text, std::string_view path) {
-  ZmfReader(model, text, path, Mode::AnimationsOnly).Run();
+  ZmfReader(model, WordScanner(text), text.size(), path, Mode::AnimationsOnly).Run();
 }
 
-bool ReadModelFile(Model& model, std::string_view path) {
-  ResetForModelFile(model);
-  FileText text;
-  if (!text.Read(path)) {
+namespace {
+
+// Reads the file in blocks; false (after telling why) when it cannot be opened or read to its
+// end.
+bool ReadFile(Model& model, std::string_view path, Mode mode) {
+  FileBlocks blocks;
+  bool read = blocks.Open(path);
+  if (read) read = ZmfReader(model, WordScanner(blocks), blocks.size(), path, mode).Run();
+  if (blocks.failed()) {
     model.host().ErrorBox("Could not open file:", path, Severity::Error);
     return false;
   }
-  return ZmfReader(model, text.view(), path, Mode::WholeModel).ReleasingPassedText().Run();
+  return read;
+}
+
+}  // namespace
+
+bool ReadModelFile(Model& model, std::string_view path) {
+  ResetForModelFile(model);
+  return ReadFile(model, path, Mode::WholeModel);
 }
 
 void ImportAnimations(Model& model, std::string_view path) {
-  FileText text;
-  if (!text.Read(path)) {
-    model.host().ErrorBox("Could not open file:", path, Severity::Error);
-    return;
-  }
-  ImportAnimationsText(model, text.view(), path);
+  ReadFile(model, path, Mode::AnimationsOnly);
 }
 
 }  // namespace zmf::format

@@ -204,29 +204,23 @@ void Model::Commit() {
   ++vertexDataVersion_;
 }
 
+// The box grows from +-100000 inwards; radiusSquared is the larger squared length of its two
+// corners.
+void BoundsFit::StoreIn(Model& model) const {
+  model.boundsMin = lo_;
+  model.boundsMax = hi_;
+  const float lo2 = lo_.x * lo_.x + lo_.y * lo_.y + lo_.z * lo_.z;
+  const float hi2 = hi_.x * hi_.x + hi_.y * hi_.y + hi_.z * hi_.z;
+  model.radiusSquared = lo2 > hi2 ? lo2 : hi2;
+}
+
 namespace {
 
-// The box of the vertices' positions, grown from +-100000 inwards, and the larger squared length
-// of its two corners.
 template <class Vertices>
-void FitBox(const Vertices& vertices, Vector3& boundsMin, Vector3& boundsMax,
-            float& radiusSquared) {
-  Vector3 lo{100000.0f, 100000.0f, 100000.0f};
-  Vector3 hi{-100000.0f, -100000.0f, -100000.0f};
-  for (const Vertex* v : vertices) {
-    const Vector3& p = v->position;
-    if (p.x < lo.x) lo.x = p.x;
-    if (p.y < lo.y) lo.y = p.y;
-    if (p.z < lo.z) lo.z = p.z;
-    if (p.x > hi.x) hi.x = p.x;
-    if (p.y > hi.y) hi.y = p.y;
-    if (p.z > hi.z) hi.z = p.z;
-  }
-  boundsMin = lo;
-  boundsMax = hi;
-  const float lo2 = lo.x * lo.x + lo.y * lo.y + lo.z * lo.z;
-  const float hi2 = hi.x * hi.x + hi.y * hi.y + hi.z * hi.z;
-  radiusSquared = lo2 > hi2 ? lo2 : hi2;
+void FitBox(const Vertices& vertices, Model& model) {
+  BoundsFit box;
+  for (const Vertex* v : vertices) box.Add(v->position);
+  box.StoreIn(model);
 }
 
 }  // namespace
@@ -236,12 +230,10 @@ void Model::ComputeBounds() {
     radiusSquared = 1.0f;
     return;
   }
-  FitBox(vertices, boundsMin, boundsMax, radiusSquared);
+  FitBox(vertices, *this);
 }
 
-void Model::ComputeBoundsOf(std::span<Vertex* const> some) {
-  FitBox(some, boundsMin, boundsMax, radiusSquared);
-}
+void Model::ComputeBoundsOf(std::span<Vertex* const> some) { FitBox(some, *this); }
 
 // ---- selection
 

@@ -221,6 +221,26 @@ class Model {
   std::uint64_t savedChangeCount_ = 0;
 };
 
+// The box that ComputeBoundsOf fits, grown one position at a time, so that a file reader fits it
+// as it reads instead of passing over the vertices again.
+class BoundsFit {
+ public:
+  void Add(const Vector3& p) {
+    if (p.x < lo_.x) lo_.x = p.x;
+    if (p.y < lo_.y) lo_.y = p.y;
+    if (p.z < lo_.z) lo_.z = p.z;
+    if (p.x > hi_.x) hi_.x = p.x;
+    if (p.y > hi_.y) hi_.y = p.y;
+    if (p.z > hi_.z) hi_.z = p.z;
+  }
+  // The model's boundsMin, boundsMax and radiusSquared become this box's.
+  void StoreIn(Model& model) const;
+
+ private:
+  Vector3 lo_{100000.0f, 100000.0f, 100000.0f};
+  Vector3 hi_{-100000.0f, -100000.0f, -100000.0f};
+};
+
 // Calls visit(animation index, key index, key) for every key in use of every animation.
 template <class ModelType, class Visit>
 void ForEachKey(ModelType& model, Visit visit) {

@@ -312,6 +312,13 @@ class RecordList {
   // once instead of by doubling. A hint: callers bound it by what their input can hold.
   void ReserveIds(std::size_t count) { ReserveOnHugePages(byId_, byId_.size() + count); }
 
+  // Makes room for `count` more records: ids as ReserveIds does, and one block of records from
+  // which the next appends are allocated (see Pool::Reserve). A hint, bounded by the caller.
+  void Reserve(std::size_t count) {
+    ReserveIds(count);
+    pool_.Reserve(count);
+  }
+
   // Raises nextId (never lowers it), so that ids below it stay reserved.
   void ReserveIdsBelow(std::uint32_t id) {
     if (id > nextId_) nextId_ = id;
@@ -370,6 +377,11 @@ class RecordList {
   }
 
   void IndexInsert(T* record) {
+    // The usual case, a fresh id just past the table, needs no search.
+    if (record->id == byId_.size() && byIdOverflow_.empty()) {
+      byId_.push_back(record);
+      return;
+    }
     T** slot = SlotFor(record->id, true);
     if (*slot == nullptr) {
       *slot = record;

@@ -489,6 +489,11 @@ constexpr const RecordLayout& RecordLayoutOf(JournalCode code) {
   throw "no record layout for this code";  // a compile-time error where it is used
 }
 
+// The words of one added vertex and one added face, for edits and imports that add many at once
+// and reserve the journal for them.
+inline constexpr std::uint64_t kVertexRecordWords = RecordLayoutOf(kAddVertex).fixedLength;
+inline constexpr std::uint64_t kFaceRecordWords = RecordLayoutOf(kAddFace).fixedLength;
+
 // Writes a whole record: the code, the values in the order of the code's layout, the code again.
 // The values' types must match the layout's fields one for one, checked when compiling.
 template <JournalCode code, class... Values>

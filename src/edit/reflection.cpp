@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "edit/journal.h"
+#include "edit/journal_records.h"
 #include "edit/vertex_numbers.h"
 #include "model/buckets.h"
 
@@ -114,6 +115,13 @@ void ReflectSelection(Model& model, bool connectEdges) {
   // The mirrors join the selection behind its tail, so a walk from the old tail never meets
   // them; the count bounds it all the same. The vertices are numbered in walk order.
   const std::uint32_t selectedVertices = model.vertices.selCount();
+  const std::uint32_t selectedFaces = model.faces.selCount();
+  // A mirror and a mirrored face for each selected one, from one block of records each and a
+  // journal grown once (stitched borders add a few faces beyond that).
+  model.vertices.Reserve(selectedVertices);
+  model.faces.Reserve(selectedFaces);
+  model.journal.Reserve(std::uint64_t{selectedVertices} * kVertexRecordWords +
+                        std::uint64_t{selectedFaces} * kFaceRecordWords);
   const std::uint32_t ids = model.vertices.nextId();
   VertexNumbers numberOf(0, ids == 0 ? 0 : ids - 1, selectedVertices);
   std::vector<Vertex*> vertexOf;
@@ -132,7 +140,6 @@ void ReflectSelection(Model& model, bool connectEdges) {
 
   // Corners outside the vertex selection get no mirror, but when edges are stitched they still
   // bound edges, so they are numbered on from there.
-  const std::uint32_t selectedFaces = model.faces.selCount();
   std::vector<WalkedFace> walked;
   if (connectEdges) walked.reserve(selectedFaces);
   Face* f = model.faces.selTail();

@@ -252,9 +252,6 @@ class XText {
 
 // ---- reader
 
-constexpr std::uint64_t kVertexRecordWords = edit::RecordLayoutOf(edit::kAddVertex).fixedLength;
-constexpr std::uint64_t kFaceRecordWords = edit::RecordLayoutOf(edit::kAddFace).fixedLength;
-
 class XReader {
  public:
   // Tells the model's host, as `what`, how much of the text has been read.
@@ -334,7 +331,7 @@ class XReader {
     vertexIds_.Reserve(model_.vertices, room);
     // The journal grows once for the vertices' records and those of the faces of a closed mesh,
     // about two per vertex.
-    model_.journal.Reserve(room * (kVertexRecordWords + 2 * kFaceRecordWords));
+    model_.journal.Reserve(room * (edit::kVertexRecordWords + 2 * edit::kFaceRecordWords));
     Vector3 position;
     for (std::int32_t i = 0; i < count && NextLine(line); ++i) {
       if (!TripleOf(line, position)) continue;  // a line that is not a vertex is skipped
@@ -352,7 +349,7 @@ class XReader {
     }
     // The shortest face line, "3;0,0,0", takes eight characters.
     faceIds_.Reserve(model_.faces, Fits(faces, 8));
-    model_.journal.Reserve(Fits(faces, 8) * kFaceRecordWords);
+    model_.journal.Reserve(Fits(faces, 8) * edit::kFaceRecordWords);
     for (std::int32_t i = 0; i < faces && NextLine(line); ++i) {
       if (FaceOf(line, corners_)) AddFan();
     }

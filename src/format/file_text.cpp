@@ -70,6 +70,9 @@ bool FileText::Read(std::string_view path) {
   return true;
 }
 
+// No word of a model file comes near this: numbers, names and paths are short.
+constexpr std::size_t kLongestWord = std::size_t{64} << 20;
+
 FileBlocks::~FileBlocks() {
   if (fd_ >= 0) ::close(fd_);
 }
@@ -119,9 +122,10 @@ bool FileBlocks::Fill(std::size_t carried) {
   filled_ = carried;
   for (;;) {
     if (filled_ == capacity_) {
-      // A word as long as the buffer: the buffer doubles.
-      std::unique_ptr<char[]> larger =
-          capacity_ <= SIZE_MAX / 2 ? Allocate(capacity_ * 2) : nullptr;
+      // A word as long as the buffer: the buffer doubles, up to the longest word any model text
+      // can hold. Beyond that the file is no text (a huge file of zeros, say): reading it on
+      // would take minutes and all the memory there is, so it fails as a read error.
+      std::unique_ptr<char[]> larger = capacity_ < kLongestWord ? Allocate(capacity_ * 2) : nullptr;
       if (larger == nullptr) {
         failed_ = true;
         return false;

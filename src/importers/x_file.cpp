@@ -209,12 +209,16 @@ class XText {
 
  private:
   static constexpr std::size_t kBlock = kXFileBlock;
+  static constexpr std::size_t kLongestLine = std::size_t{256} << 20;
 
   // Keeps the text from `at` on at the front of the buffer (growing it when that text fills it
   // whole: a line longer than a block) and reads after it until the buffer or the file is full.
   bool Refill(std::size_t at) {
     const std::size_t keep = base_ + filled_ - at;
     if (keep == capacity_) {
+      // A line of 256 MiB is no mesh text (a huge file of zeros, say): reading it on would
+      // take minutes and all the memory there is, so it fails as a read error.
+      if (capacity_ >= kLongestLine) return false;
       const std::size_t larger = capacity_ == 0 ? kBlock : capacity_ * 2;
       std::unique_ptr<char[]> grown(new (std::nothrow) char[larger]);
       if (grown == nullptr) return false;

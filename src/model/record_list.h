@@ -133,7 +133,7 @@ class RecordList {
     record->id = nextId_++;
     ++count_;
     ++version_;
-    IndexInsert(record);
+    IndexAppended(record);
     if (orderValid_) order_.push_back(record);
     return true;
   }
@@ -376,12 +376,16 @@ class RecordList {
     return &byIdOverflow_[id];
   }
 
-  void IndexInsert(T* record) {
-    // The usual case, a fresh id just past the table, needs no search.
+  // Indexes an appended record: the usual case, a fresh id just past the table, needs no search.
+  void IndexAppended(T* record) {
     if (record->id == byId_.size() && byIdOverflow_.empty()) {
       byId_.push_back(record);
-      return;
+    } else {
+      IndexInsert(record);
     }
+  }
+
+  void IndexInsert(T* record) {
     T** slot = SlotFor(record->id, true);
     if (*slot == nullptr) {
       *slot = record;

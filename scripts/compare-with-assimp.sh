@@ -14,7 +14,6 @@ set -euo pipefail
 zmfedit=${1:?usage: compare-with-assimp.sh ZMFEDIT MAKE_BIG_MODEL [VERTICES]}
 maker=${2:?usage: compare-with-assimp.sh ZMFEDIT MAKE_BIG_MODEL [VERTICES]}
 n=${3:-1000000}
-dir=${TMPDIR:-/tmp}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/process-timing.sh"
 
@@ -26,15 +25,6 @@ peer="$timing_dir/assimp_read"
 # shellcheck disable=SC2046
 g++ -O2 -o "$peer" "$here/../bench/peers/assimp_read.cpp" \
   $(pkg-config --cflags --libs assimp 2>/dev/null || echo -lassimp)
-
-big_model() {
-  local path="$dir/zmf-big-$1-$2.$3"
-  if [[ ! -s $path ]] && ! "$maker" "$1" "$2" "$path" >/dev/null; then
-    echo "could not write $path with $maker" >&2
-    exit 1
-  fi
-  echo "$path"
-}
 
 # compare NAME EDITOR_FILE ASSIMP_FILE
 compare() {

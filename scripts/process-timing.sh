@@ -4,6 +4,8 @@
 #   best_of_3 COMMAND...   prints "wall user system peak-MB" (seconds, seconds, seconds, MiB)
 #
 # The command's output goes nowhere; a run that fails ends the script with its error.
+#
+#   big_model FORM COUNT EXTENSION   the path of a big model file, written when missing (below)
 
 timing_dir=$(mktemp -d)
 trap 'rm -rf "$timing_dir"' EXIT
@@ -30,4 +32,15 @@ format_timing() {
   local wall user system peak
   read -r wall user system peak <<<"$1"
   printf '%6.2f s  (user %5.2f, sys %5.2f)  %5d MB' "$wall" "$user" "$system" "$peak"
+}
+
+# big_model FORM COUNT EXTENSION: the path of the big file in ${TMPDIR:-/tmp}, written with
+# $maker (make_big_model) when it is not there yet; kept for later runs.
+big_model() {
+  local path="${TMPDIR:-/tmp}/zmf-big-$1-$2.$3"
+  if [[ ! -s $path ]] && ! "$maker" "$1" "$2" "$path" >/dev/null; then
+    echo "could not write $path with $maker" >&2
+    exit 1
+  fi
+  echo "$path"
 }

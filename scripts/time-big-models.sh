@@ -13,18 +13,7 @@ set -euo pipefail
 zmfedit=${1:?usage: time-big-models.sh ZMFEDIT MAKE_BIG_MODEL [VERTICES]}
 maker=${2:?usage: time-big-models.sh ZMFEDIT MAKE_BIG_MODEL [VERTICES]}
 n=${3:-1000000}
-dir=${TMPDIR:-/tmp}
 source "$(dirname "$0")/process-timing.sh"
-
-# big_model FORM COUNT EXTENSION: the path of the big file, written when it is not there yet.
-big_model() {
-  local path="$dir/zmf-big-$1-$2.$3"
-  if [[ ! -s $path ]] && ! "$maker" "$1" "$2" "$path" >/dev/null; then
-    echo "could not write $path with $maker" >&2
-    exit 1
-  fi
-  echo "$path"
-}
 
 row() {
   local timing

@@ -23,7 +23,6 @@
 #include <vector>
 
 #include "format/file_text.h"
-#include "importers/id_room.h"
 #include "model/byte_reader.h"
 #include "model/progress.h"
 
@@ -169,7 +168,7 @@ class Reader3ds {
     vertexTable_.clear();
     vertexTableHasFaces_ = false;
     vertexTable_.reserve(count);
-    vertexIds_.Reserve(model_.vertices, count);
+    model_.vertices.ReserveIds(count);
     for (std::size_t i = 0; i < count; ++i) {
       Vertex* vertex = model_.AppendVertex();
       if (vertex == nullptr) return;  // out of memory: keep what was read
@@ -191,7 +190,7 @@ class Reader3ds {
     if (load_) {
       faceTable_.clear();
       faceTable_.reserve(count);
-      faceIds_.Reserve(model_.faces, count);
+      model_.faces.ReserveIds(count);
       // Faces on a table no face used yet get their corner chains in one pass at the end.
       const bool linkAtEnd = !vertexTableHasFaces_;
       Face* before = model_.faces.tail();
@@ -329,8 +328,6 @@ class Reader3ds {
   std::vector<Vertex*> vertexTable_;  // the current object's vertices, in file order
   bool vertexTableHasFaces_ = false;  // a face list has used the table's vertices
   std::vector<Face*> faceTable_;      // its faces in file order; null for faces not made
-  IdRoom vertexIds_;
-  IdRoom faceIds_;
 
   Material scratch_;                // material chunks outside a stored entry land here
   Material* material_ = &scratch_;  // the entry the material chunks fill

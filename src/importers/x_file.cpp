@@ -37,7 +37,6 @@
 #include "edit/journal_records.h"
 #include "format/file_text.h"
 #include "format/number_text.h"
-#include "importers/id_room.h"
 #include "model/progress.h"
 
 namespace zmf::importers {
@@ -332,7 +331,7 @@ class XReader {
     // The shortest vertex line, "0;0;0" and its line end, takes six characters.
     const std::size_t room = Fits(count, 6);
     mesh_.reserve(room);
-    vertexIds_.Reserve(model_.vertices, room);
+    model_.vertices.ReserveIds(room);
     // The journal grows once for the vertices' records and those of the faces of a closed mesh,
     // about two per vertex.
     model_.journal.Reserve(room * (edit::kVertexRecordWords + 2 * edit::kFaceRecordWords));
@@ -352,7 +351,7 @@ class XReader {
       return;
     }
     // The shortest face line, "3;0,0,0", takes eight characters.
-    faceIds_.Reserve(model_.faces, Fits(faces, 8));
+    model_.faces.ReserveIds(Fits(faces, 8));
     model_.journal.Reserve(Fits(faces, 8) * edit::kFaceRecordWords);
     for (std::int32_t i = 0; i < faces && NextLine(line); ++i) {
       if (FaceOf(line, corners_)) AddFan();
@@ -414,8 +413,6 @@ class XReader {
   std::int32_t meshVertexCount_ = 0;  // the vertex count of the latest mesh header
   std::vector<Vertex*> mesh_;         // the vertices that mesh made, in order
   std::vector<std::int32_t> corners_;
-  IdRoom vertexIds_;
-  IdRoom faceIds_;
   ProgressMeter progress_;
 };
 

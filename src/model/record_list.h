@@ -309,8 +309,15 @@ class RecordList {
   }
 
   // Makes room in the id index for `count` more records, so that reading a big file grows it
-  // once instead of by doubling. A hint: callers bound it by what their input can hold.
-  void ReserveIds(std::size_t count) { ReserveOnHugePages(byId_, byId_.size() + count); }
+  // once instead of by doubling. It grows at least twofold when it grows at all, so that a file
+  // of many objects, each reserved in turn, moves the index a few times, not once per object.
+  // A hint: callers bound it by what their input can hold.
+  void ReserveIds(std::size_t count) {
+    const std::size_t wanted = byId_.size() + count;
+    if (wanted > byId_.capacity()) {
+      ReserveOnHugePages(byId_, std::max(wanted, 2 * byId_.capacity()));
+    }
+  }
 
   // Makes room for `count` more records: ids as ReserveIds does, and one block of records from
   // which the next appends are allocated (see Pool::Reserve). A hint, bounded by the caller.

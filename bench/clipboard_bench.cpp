@@ -62,7 +62,7 @@ void BM_ReadGeometryText(benchmark::State& state) {
     auto b = Selected(state.range(0));
     command::CopySelection(b->model, view::PanelList::Face, clipboard);
   }
-  const std::string text = *clipboard.Text();
+  const std::string text(*clipboard.Text());
   for (auto _ : state) {
     benchmark::DoNotOptimize(format::ReadGeometryClipboardText(text));
   }

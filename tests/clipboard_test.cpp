@@ -25,7 +25,7 @@ class ClipboardTest : public testing::ModelTest {
     return v;
   }
 
-  std::string Clip() const { return clipboard.Text().value_or("(none)"); }
+  std::string Clip() const { return std::string(clipboard.Text().value_or("(none)")); }
 
   // Two bones and two animations ("walk", 3 keys over 1 s, and "run", 2 keys over 2 s), each
   // key posing both bones with matrices that tell them apart; animation 0, key 0 current.

@@ -7,12 +7,13 @@
 
 namespace zmf::app {
 
-std::optional<std::string> QtClipboard::Text() const {
+std::optional<std::string_view> QtClipboard::Text() const {
   const QClipboard* clipboard = QGuiApplication::clipboard();
   const QMimeData* data = clipboard != nullptr ? clipboard->mimeData() : nullptr;
   if (data == nullptr || !data->hasText()) return std::nullopt;
   const QByteArray bytes = data->text().toUtf8();
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  text_.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  return std::string_view(text_);
 }
 
 bool QtClipboard::SetText(std::string text) {

@@ -2,14 +2,19 @@
 // an editor and a text editor, exchange selections.
 #pragma once
 
+#include <string>
+
 #include "model/clipboard.h"
 
 namespace zmf::app {
 
 class QtClipboard final : public Clipboard {
  public:
-  std::optional<std::string> Text() const override;
+  std::optional<std::string_view> Text() const override;
   bool SetText(std::string text) override;
+
+ private:
+  mutable std::string text_;  // what Text() lends: the desktop's text as UTF-8
 };
 
 }  // namespace zmf::app

@@ -101,7 +101,7 @@ Refresh CutSelection(Model& model, view::PanelList active, Clipboard& clipboard)
 }
 
 Refresh PasteClipboard(Model& model, const Clipboard& clipboard) {
-  const std::optional<std::string> text = clipboard.Text();
+  const std::optional<std::string_view> text = clipboard.Text();
   if (!text) return Refresh::None;
   const format::ClipboardKind kind = format::KindOfClipboardText(*text);
   if (kind == format::ClipboardKind::None) return Refresh::None;
@@ -163,7 +163,7 @@ Refresh ClipboardLoadCommand(CommandContext& context) {
 Refresh ClipboardSaveCommand(CommandContext& context) {
   if (context.clipboard == nullptr || context.arguments.size() != 1) return Refresh::None;
   const std::string& path = context.arguments[0];
-  const std::optional<std::string> text = context.clipboard->Text();
+  const std::optional<std::string_view> text = context.clipboard->Text();
   if (!text) {
     context.problem = "the clipboard holds no text; nothing was written to " + path;
     return Refresh::None;

@@ -211,6 +211,20 @@ std::optional<std::int64_t> ClipboardWords::NextInteger() {
   return static_cast<std::int64_t>(std::clamp(number, -kIntegerLimit, kIntegerLimit));
 }
 
+bool ClipboardWords::AtWord(char word) {
+  cursor_ = WordStart();
+  return cursor_ < text_.size() && text_[cursor_] == word &&
+         (cursor_ + 1 == text_.size() || IsSpace(text_[cursor_ + 1]));
+}
+
+std::optional<float> ClipboardWords::NumberBefore(char close) {
+  return AtWord(close) ? std::nullopt : NextNumber();
+}
+
+std::optional<std::int64_t> ClipboardWords::IntegerBefore(char close) {
+  return AtWord(close) ? std::nullopt : NextInteger();
+}
+
 ClipboardKind KindOfClipboardText(std::string_view text) {
   ClipboardWords words(text);
   const std::string_view first = words.Next();
@@ -261,12 +275,11 @@ bool ReadGeometry(std::string_view text, Sink& sink) {
                  words.Remaining());
   }
   // A count larger than the entries stops at the section's closing brace.
-  auto nextNumber = [&words] { return words.Peek() == "}" ? std::nullopt : words.NextNumber(); };
   for (std::int64_t i = 0; i < vertexCount; ++i) {
     float values[8];
     bool complete = true;
     for (float& value : values) {
-      const std::optional<float> number = nextNumber();
+      const std::optional<float> number = words.NumberBefore('}');
       if (!number) {
         complete = false;
         break;
@@ -295,8 +308,7 @@ bool ReadGeometry(std::string_view text, Sink& sink) {
     bool complete = true;
     bool valid = true;
     for (std::uint32_t& corner : corners) {
-      const std::optional<std::int64_t> position =
-          words.Peek() == "}" ? std::nullopt : words.NextInteger();
+      const std::optional<std::int64_t> position = words.IntegerBefore('}');
       if (!position) {
         complete = false;
         break;

@@ -52,14 +52,19 @@ class ClipboardWords {
   // The next word as a number cut toward zero to a whole number (held within +-2^53);
   // nullopt once no word is left.
   std::optional<std::int64_t> NextInteger();
+  // NextNumber and NextInteger within a section: nullopt, too, at a word that is just `close`,
+  // which is left for Next() to take.
+  std::optional<float> NumberBefore(char close);
+  std::optional<std::int64_t> IntegerBefore(char close);
   // The next word without moving on; empty once no word is left.
   std::string_view Peek() const;
   // Characters not yet passed by the cursor.
   std::size_t Remaining() const { return text_.size() - cursor_; }
 
  private:
-  std::size_t WordStart() const;                              // after the whitespace at the cursor
-  std::size_t WordEnd(std::size_t from) const;                // the first whitespace from there on
+  std::size_t WordStart() const;                // after the whitespace at the cursor
+  std::size_t WordEnd(std::size_t from) const;  // the first whitespace from there on
+  bool AtWord(char word);  // moves to the next word; whether it is just that character
   std::string_view Take(std::size_t start, std::size_t end);  // the word; moves the cursor
 
   std::string_view text_;

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace zmf {
@@ -12,7 +13,9 @@ class Clipboard {
  public:
   virtual ~Clipboard() = default;
   // The clipboard's text; nullopt when it holds none (empty, or something that is not text).
-  virtual std::optional<std::string> Text() const = 0;
+  // The text is lent, not copied (a pasted selection can be a hundred megabytes): it stays
+  // valid until the next Text() or SetText().
+  virtual std::optional<std::string_view> Text() const = 0;
   // Replaces what the clipboard holds with the text; false when it could not be set.
   virtual bool SetText(std::string text) = 0;
 };
@@ -20,7 +23,10 @@ class Clipboard {
 // A clipboard that is just a text in memory.
 class MemoryClipboard final : public Clipboard {
  public:
-  std::optional<std::string> Text() const override { return text_; }
+  std::optional<std::string_view> Text() const override {
+    if (!text_) return std::nullopt;
+    return std::string_view(*text_);
+  }
   bool SetText(std::string text) override {
     text_ = std::move(text);
     return true;

@@ -558,6 +558,14 @@ void WriteJournalWord(UndoJournal& journal, JournalWord word) {
   journal.Write(word);
 }
 
+void WriteJournalWords(UndoJournal& journal, const JournalWord* words, std::size_t n) {
+  if (JournalWord* at = journal.Claim(n)) {
+    std::copy(words, words + n, at);
+    return;
+  }
+  for (std::size_t i = 0; i < n; ++i) WriteJournalWord(journal, words[i]);
+}
+
 std::uint64_t RecordLength(const UndoJournal& journal, std::uint64_t p) {
   if (p >= journal.end()) return 1;
   const RecordLayout* layout = FindRecordLayout(journal.At(p).AsInt());

@@ -291,6 +291,8 @@ void RemapJournalIds(UndoJournal& journal,
 
 // Writes one word, first dropping the oldest record whole when the ring is full.
 void WriteJournalWord(UndoJournal& journal, JournalWord word);
+// Writes `n` words of one record, as WriteJournalWord would one by one.
+void WriteJournalWords(UndoJournal& journal, const JournalWord* words, std::size_t n);
 
 // ---- the table
 
@@ -473,6 +475,30 @@ inline void Put(UndoJournal& j, FieldKind, const Vector3& v) {
 inline void Put(UndoJournal& j, FieldKind, const Matrix4& m) {
   for (float f : m.m) WriteJournalWord(j, JournalWord::Float(f));
 }
+// A record of fixed length made in a buffer first, to be written in one piece.
+struct WordBuffer {
+  JournalWord* at;
+  void Add(JournalWord word) { *at++ = word; }
+};
+inline void Put(WordBuffer& b, FieldKind, std::uint32_t v) { b.Add(JournalWord::Uint(v)); }
+inline void Put(WordBuffer& b, FieldKind, std::int32_t v) { b.Add(JournalWord::Int(v)); }
+inline void Put(WordBuffer& b, FieldKind, float v) { b.Add(JournalWord::Float(v)); }
+inline void Put(WordBuffer& b, FieldKind, const std::array<std::uint32_t, 3>& ids) {
+  for (std::uint32_t id : ids) b.Add(JournalWord::Uint(id));
+}
+inline void Put(WordBuffer& b, FieldKind, const Vector3& v) {
+  b.Add(JournalWord::Float(v.x));
+  b.Add(JournalWord::Float(v.y));
+  b.Add(JournalWord::Float(v.z));
+}
+inline void Put(WordBuffer& b, FieldKind, const Matrix4& m) {
+  for (float f : m.m) b.Add(JournalWord::Float(f));
+}
+template <class T>
+concept Buffered = requires(WordBuffer& b, const T& value) {
+  Put(b, FieldKind::Uint, value);
+};
+
 void Put(UndoJournal& j, FieldKind, std::string_view s);
 void Put(UndoJournal& j, FieldKind, const MaterialColours& c);
 void Put(UndoJournal& j, FieldKind, const TextureSettings& t);
@@ -489,11 +515,6 @@ constexpr const RecordLayout& RecordLayoutOf(JournalCode code) {
   throw "no record layout for this code";  // a compile-time error where it is used
 }
 
-// The words of one added vertex and one added face, for edits and imports that add many at once
-// and reserve the journal for them.
-inline constexpr std::uint64_t kVertexRecordWords = RecordLayoutOf(kAddVertex).fixedLength;
-inline constexpr std::uint64_t kFaceRecordWords = RecordLayoutOf(kAddFace).fixedLength;
-
 // Writes a whole record: the code, the values in the order of the code's layout, the code again.
 // The values' types must match the layout's fields one for one, checked when compiling.
 template <JournalCode code, class... Values>
@@ -502,10 +523,21 @@ void WriteRecord(UndoJournal& journal, const Values&... values) {
   static_assert(journal_layout::Matches<Values...>(layout),
                 "the values do not match the record's layout");
   [[maybe_unused]] const std::uint64_t start = journal.position();
-  WriteJournalWord(journal, JournalWord::Int(code));
   std::size_t field = 0;
-  (journal_layout::Put(journal, layout.fields[field++].kind, values), ...);
-  WriteJournalWord(journal, JournalWord::Int(code));
+  if constexpr (layout.fixedLength != 0 && (journal_layout::Buffered<Values> && ...)) {
+    // The hot records (added vertices and faces, set positions) are made first and written in
+    // one piece.
+    JournalWord words[layout.fixedLength];
+    journal_layout::WordBuffer buffer{words};
+    buffer.Add(JournalWord::Int(code));
+    (journal_layout::Put(buffer, layout.fields[field++].kind, values), ...);
+    buffer.Add(JournalWord::Int(code));
+    WriteJournalWords(journal, words, layout.fixedLength);
+  } else {
+    WriteJournalWord(journal, JournalWord::Int(code));
+    (journal_layout::Put(journal, layout.fields[field++].kind, values), ...);
+    WriteJournalWord(journal, JournalWord::Int(code));
+  }
   assert(start < journal.oldest() || RecordLength(journal, start) == journal.position() - start);
 }
 
@@ -529,7 +561,6 @@ void WriteSnapshotRecord(UndoJournal& journal, const Snapshot& snapshot, const E
     WriteLoneWord(journal, code);
     return;
   }
-  journal.Reserve(words + 6);
   WriteRecord<code>(journal, snapshot);
   edit();
 }

@@ -116,12 +116,10 @@ void ReflectSelection(Model& model, bool connectEdges) {
   // them; the count bounds it all the same. The vertices are numbered in walk order.
   const std::uint32_t selectedVertices = model.vertices.selCount();
   const std::uint32_t selectedFaces = model.faces.selCount();
-  // A mirror and a mirrored face for each selected one, from one block of records each and a
-  // journal grown once (stitched borders add a few faces beyond that).
+  // A mirror and a mirrored face for each selected one, from one block of records each
+  // (stitched borders add a few faces beyond that).
   model.vertices.Reserve(selectedVertices);
   model.faces.Reserve(selectedFaces);
-  model.journal.Reserve(std::uint64_t{selectedVertices} * kVertexRecordWords +
-                        std::uint64_t{selectedFaces} * kFaceRecordWords);
   const std::uint32_t ids = model.vertices.nextId();
   VertexNumbers numberOf(0, ids == 0 ? 0 : ids - 1, selectedVertices);
   std::vector<Vertex*> vertexOf;

@@ -211,18 +211,32 @@ std::optional<std::int64_t> ClipboardWords::NextInteger() {
   return static_cast<std::int64_t>(std::clamp(number, -kIntegerLimit, kIntegerLimit));
 }
 
-bool ClipboardWords::AtWord(char word) {
-  cursor_ = WordStart();
-  return cursor_ < text_.size() && text_[cursor_] == word &&
-         (cursor_ + 1 == text_.size() || IsSpace(text_[cursor_ + 1]));
+bool ClipboardWords::AtWordBefore(char close) {
+  const char* const data = text_.data();
+  const std::size_t size = text_.size();
+  std::size_t at = cursor_;
+  while (at < size && IsSpace(data[at])) ++at;
+  cursor_ = at;
+  return at < size && !(data[at] == close && (at + 1 == size || IsSpace(data[at + 1])));
 }
 
-std::optional<float> ClipboardWords::NumberBefore(char close) {
-  return AtWord(close) ? std::nullopt : NextNumber();
+std::size_t ClipboardWords::NumbersBefore(char close, float* out, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) {
+    if (!AtWordBefore(close)) return i;
+    // A number ends at whitespace, so the number at the start of the word is the number at the
+    // cursor; the word is then passed over from where the number ended.
+    const std::size_t used = ParseFloatPrefix(text_.substr(cursor_), out[i]);
+    cursor_ = WordEnd(cursor_ + used);
+  }
+  return n;
 }
 
-std::optional<std::int64_t> ClipboardWords::IntegerBefore(char close) {
-  return AtWord(close) ? std::nullopt : NextInteger();
+std::size_t ClipboardWords::IntegersBefore(char close, std::int64_t* out, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) {
+    if (!AtWordBefore(close)) return i;
+    out[i] = *NextInteger();
+  }
+  return n;
 }
 
 ClipboardKind KindOfClipboardText(std::string_view text) {
@@ -257,7 +271,7 @@ bool HasPasteTarget(const Model& model, ClipboardKind kind) {
 namespace {
 
 // Reads a geometry text into `sink`, which takes
-//   Reserve(vertices, characters left), Vertex(const PastedVertex&) -> bool (false: take no more),
+//   Reserve(vertices), Vertex(const PastedVertex&) -> bool (false: take no more),
 //   ReserveFaces(faces), Face(a, b, c), and VertexCount(): the vertices it took.
 // False when the layout word is not the one Copy writes.
 template <class Sink>
@@ -270,23 +284,13 @@ bool ReadGeometry(std::string_view text, Sink& sink) {
   // shortest face line three: no more can be in the text, whatever its count says.
   const std::int64_t vertexCount = words.NextInteger().value_or(0);
   if (vertexCount > 0) {
-    sink.Reserve(static_cast<std::size_t>(std::min<std::int64_t>(
-                     vertexCount, static_cast<std::int64_t>(words.Remaining() / 16))),
-                 words.Remaining());
+    sink.Reserve(static_cast<std::size_t>(
+        std::min<std::int64_t>(vertexCount, static_cast<std::int64_t>(words.Remaining() / 16))));
   }
   // A count larger than the entries stops at the section's closing brace.
   for (std::int64_t i = 0; i < vertexCount; ++i) {
     float values[8];
-    bool complete = true;
-    for (float& value : values) {
-      const std::optional<float> number = words.NumberBefore('}');
-      if (!number) {
-        complete = false;
-        break;
-      }
-      value = *number;
-    }
-    if (!complete) break;
+    if (words.NumbersBefore('}', values, 8) != 8) break;
     if (!sink.Vertex({{values[0], values[1], values[2]},
                       {values[3], values[4], values[5]},
                       values[6],
@@ -304,22 +308,15 @@ bool ReadGeometry(std::string_view text, Sink& sink) {
   }
   const auto pasted = static_cast<std::int64_t>(sink.VertexCount());
   for (std::int64_t i = 0; i < faceCount; ++i) {
-    std::array<std::uint32_t, 3> corners;
-    bool complete = true;
-    bool valid = true;
-    for (std::uint32_t& corner : corners) {
-      const std::optional<std::int64_t> position = words.IntegerBefore('}');
-      if (!position) {
-        complete = false;
-        break;
-      }
-      // Only the vertices of this paste: a position outside them would join the face to
-      // whatever vertex happens to hold that id.
-      valid = valid && *position >= 0 && *position < pasted;
-      corner = valid ? static_cast<std::uint32_t>(*position) : 0;
+    std::int64_t positions[3];
+    if (words.IntegersBefore('}', positions, 3) != 3) break;
+    // Only the vertices of this paste: a position outside them would join the face to
+    // whatever vertex happens to hold that id.
+    const auto valid = [pasted](std::int64_t p) { return p >= 0 && p < pasted; };
+    if (valid(positions[0]) && valid(positions[1]) && valid(positions[2])) {
+      sink.Face({static_cast<std::uint32_t>(positions[0]), static_cast<std::uint32_t>(positions[1]),
+                 static_cast<std::uint32_t>(positions[2])});
     }
-    if (!complete) break;
-    if (valid) sink.Face(corners);
   }
   return true;
 }
@@ -328,7 +325,7 @@ bool ReadGeometry(std::string_view text, Sink& sink) {
 struct GeometryCollector {
   PastedGeometry geometry;
 
-  void Reserve(std::size_t n, std::size_t) { geometry.vertices.reserve(n); }
+  void Reserve(std::size_t n) { geometry.vertices.reserve(n); }
   bool Vertex(const PastedVertex& v) {
     geometry.vertices.push_back(v);
     return true;
@@ -339,55 +336,33 @@ struct GeometryCollector {
 };
 
 // Adds what the text holds to the model as it is read: one journal group, opened with the
-// first vertex. The journal grows once: by what the first vertex wrote for every vertex, and by
-// a word for each character of text left for the faces (a face line of k characters writes
-// about k words); only what is written is ever touched.
+// first vertex.
 class GeometryPaster {
  public:
   explicit GeometryPaster(Model& model) : model_(model) {}
 
   // The records come from one block of each list, as a file's do.
-  void Reserve(std::size_t n, std::size_t textLeft) {
-    expected_ = n;
-    textLeft_ = textLeft;
+  void Reserve(std::size_t n) {
     added_.reserve(n);
     model_.vertices.Reserve(n);
   }
   bool Vertex(const PastedVertex& v) {
     if (!group_) group_ = std::make_unique<edit::JournalGroup>(model_);
-    const std::uint64_t before = model_.journal.position();
     zmf::Vertex* vertex = edit::JournalAddVertex(model_, v.position, v.normal, v.u, v.v);
     if (vertex == nullptr) return false;  // memory ran out: faces go only where vertices came
-    if (added_.empty()) {
-      model_.journal.Reserve((model_.journal.position() - before) * expected_ + textLeft_);
-    }
     added_.push_back(vertex);
     return true;
   }
-  void ReserveFaces(std::size_t n) {
-    expectedFaces_ = n;
-    model_.faces.Reserve(n);
-  }
+  void ReserveFaces(std::size_t n) { model_.faces.Reserve(n); }
   void Face(const std::array<std::uint32_t, 3>& corners) {
-    const std::uint64_t before = model_.journal.position();
     edit::JournalAddFace(model_, added_[corners[0]], added_[corners[1]], added_[corners[2]]);
-    if (!firstFaceDone_ && expectedFaces_ > 1) ReserveLike(before, expectedFaces_ - 1);
-    firstFaceDone_ = true;
   }
   std::size_t VertexCount() const { return added_.size(); }
 
  private:
-  void ReserveLike(std::uint64_t since, std::size_t count) {
-    model_.journal.Reserve((model_.journal.position() - since) * count);
-  }
-
   Model& model_;
   std::unique_ptr<edit::JournalGroup> group_;  // opened with the first vertex
   std::vector<zmf::Vertex*> added_;
-  std::size_t expected_ = 0;
-  std::size_t textLeft_ = 0;
-  std::size_t expectedFaces_ = 0;
-  bool firstFaceDone_ = false;
 };
 
 }  // namespace

@@ -52,10 +52,11 @@ class ClipboardWords {
   // The next word as a number cut toward zero to a whole number (held within +-2^53);
   // nullopt once no word is left.
   std::optional<std::int64_t> NextInteger();
-  // NextNumber and NextInteger within a section: nullopt, too, at a word that is just `close`,
-  // which is left for Next() to take.
-  std::optional<float> NumberBefore(char close);
-  std::optional<std::int64_t> IntegerBefore(char close);
+  // Up to `n` numbers as NextNumber reads them, and whole numbers as NextInteger does, within a
+  // section: they stop at the end and before a word that is just `close`, which is left for
+  // Next() to take. Return how many they read.
+  std::size_t NumbersBefore(char close, float* out, std::size_t n);
+  std::size_t IntegersBefore(char close, std::int64_t* out, std::size_t n);
   // The next word without moving on; empty once no word is left.
   std::string_view Peek() const;
   // Characters not yet passed by the cursor.
@@ -64,7 +65,8 @@ class ClipboardWords {
  private:
   std::size_t WordStart() const;                // after the whitespace at the cursor
   std::size_t WordEnd(std::size_t from) const;  // the first whitespace from there on
-  bool AtWord(char word);  // moves to the next word; whether it is just that character
+  // Moves the cursor to the next word; false at the end or when that word is just `close`.
+  bool AtWordBefore(char close);
   std::string_view Take(std::size_t start, std::size_t end);  // the word; moves the cursor
 
   std::string_view text_;

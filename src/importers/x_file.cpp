@@ -7,8 +7,7 @@
 //   reader ................. mesh headers, vertices, faces, normals, texture coordinates
 //   entry points ........... ImportXFile, ImportXFileFrom
 //
-// Vertices and faces are added through the journaled primitives (each addition one Undo step),
-// into a journal that grows once per mesh rather than by doubling.
+// Vertices and faces are added through the journaled primitives (each addition one Undo step).
 // Every form may be indented, as exporters indent blocks inside frames, and a block's "{" may
 // stand on the line after its header ("Mesh name", then "{"). A mesh's face, normal
 // and coordinate lists count from its own first vertex, so several meshes in one file each keep
@@ -332,9 +331,6 @@ class XReader {
     const std::size_t room = Fits(count, 6);
     mesh_.reserve(room);
     model_.vertices.ReserveIds(room);
-    // The journal grows once for the vertices' records and those of the faces of a closed mesh,
-    // about two per vertex.
-    model_.journal.Reserve(room * (edit::kVertexRecordWords + 2 * edit::kFaceRecordWords));
     Vector3 position;
     for (std::int32_t i = 0; i < count && NextLine(line); ++i) {
       if (!TripleOf(line, position)) continue;  // a line that is not a vertex is skipped
@@ -352,7 +348,6 @@ class XReader {
     }
     // The shortest face line, "3;0,0,0", takes eight characters.
     model_.faces.ReserveIds(Fits(faces, 8));
-    model_.journal.Reserve(Fits(faces, 8) * edit::kFaceRecordWords);
     for (std::int32_t i = 0; i < faces && NextLine(line); ++i) {
       if (FaceOf(line, corners_)) AddFan();
     }

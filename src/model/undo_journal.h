@@ -5,9 +5,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
-#include <vector>
-
-#include "model/pool.h"
 
 namespace zmf {
 
@@ -23,8 +20,10 @@ struct JournalWord {
   float AsFloat() const { return std::bit_cast<float>(bits); }
 };
 
-// A ring of at most `capacity` words, allocated only as it fills. Positions count words written
-// and not undone and are never reduced; the word of position p sits at p modulo the capacity.
+// A ring of at most `capacity` words. Positions count words written and not undone and are
+// never reduced; the word of position p sits at p modulo the capacity. The ring is one mapping of
+// the whole capacity made up front, which the system backs with memory only where words are
+// written: it never grows by copying, and an edit of any size writes straight into it.
 //
 // Beside the undo position the ring keeps the start of the oldest record whose words are all
 // intact (Undo stops there, never reading a word that a newer record overwrote) and the end of
@@ -33,7 +32,17 @@ class UndoJournal {
  public:
   static constexpr std::uint64_t kDefaultCapacity = std::uint64_t{1} << 26;  // 256 MiB of words
 
-  explicit UndoJournal(std::uint64_t capacity = kDefaultCapacity) : capacity_(capacity) {}
+  // A ring of `capacity` words (at least 64). Should the system refuse to map that many, the
+  // ring is halved until it agrees.
+  explicit UndoJournal(std::uint64_t capacity = kDefaultCapacity) { Map(capacity); }
+  ~UndoJournal() { Unmap(); }
+  UndoJournal(const UndoJournal&) = delete;
+  UndoJournal& operator=(const UndoJournal&) = delete;
+  UndoJournal(UndoJournal&& other) noexcept { Swap(other); }
+  UndoJournal& operator=(UndoJournal&& other) noexcept {
+    Swap(other);
+    return *this;
+  }
 
   // An empty history (New, Open, start-up). Memory already taken is kept for reuse.
   void Reset() {
@@ -42,22 +51,9 @@ class UndoJournal {
   }
   // An empty history in a ring of another size; used by tests to make the ring wrap.
   void Resize(std::uint64_t capacity) {
-    capacity_ = capacity < 64 ? 64 : capacity;
-    words_.clear();
-    words_.shrink_to_fit();
+    Unmap();
+    Map(capacity);
     Reset();
-  }
-
-  // Makes room for `words` more words while the ring has not yet filled, so that one big edit
-  // grows its memory once instead of by doubling. It grows at least twofold when it grows at all,
-  // so that a run of big edits does not copy the words once each. Only a hint; never beyond the
-  // capacity.
-  void Reserve(std::uint64_t words) {
-    const std::uint64_t size = words_.size();
-    const std::uint64_t wanted = std::min<std::uint64_t>(capacity_, size + std::max(words, size));
-    if (size + words > words_.capacity()) {
-      ReserveOnHugePages(words_, static_cast<std::size_t>(wanted));
-    }
   }
 
   std::uint64_t position() const { return position_; }
@@ -76,19 +72,24 @@ class UndoJournal {
   // first; see full()).
   void Write(JournalWord word) {
     if (full()) DropOldest(1);
-    const std::uint64_t index = Slot(position_);
-    if (index == words_.size()) {
-      if (index == words_.capacity()) [[unlikely]] {
-        Reserve(1024);
-      }
-      words_.push_back(word);
-    } else {
-      words_[index] = word;
-    }
+    words_[Slot(position_)] = word;
     ++position_;
     ++moves_;
     end_ = position_;
     insideGroup_ = false;
+  }
+
+  // Room for `n` words at the undo position in one piece, taken as written (the caller fills
+  // it at once); null when the ring would have to drop a record or wrap around first, and the
+  // words are then to go one at a time.
+  JournalWord* Claim(std::uint64_t n) {
+    const std::uint64_t index = Slot(position_);
+    if (position_ - oldest_ + n > capacity_ || index + n > capacity_) return nullptr;
+    position_ += n;
+    moves_ += n;
+    end_ = position_;
+    insideGroup_ = false;
+    return words_ + index;
   }
 
   // Moves the position within the intact range, one word at a time.
@@ -132,8 +133,12 @@ class UndoJournal {
     return (capacity_ & (capacity_ - 1)) == 0 ? p & (capacity_ - 1) : p % capacity_;
   }
 
-  std::uint64_t capacity_;
-  std::vector<JournalWord> words_;
+  void Map(std::uint64_t capacity);
+  void Unmap();
+  void Swap(UndoJournal& other) noexcept;
+
+  std::uint64_t capacity_ = 0;
+  JournalWord* words_ = nullptr;  // the mapping of capacity_ words
   std::uint64_t position_ = 0;
   std::uint64_t oldest_ = 0;
   std::uint64_t end_ = 0;

@@ -12,10 +12,7 @@ std::atomic<std::uint64_t> modelsMade{0};
 }  // namespace
 
 Model::Model(Host& host, TextureStore& textures)
-    : animations(std::make_unique<std::array<Animation, kMaxAnimations>>()),
-      host_(&host),
-      textures_(&textures),
-      instanceId_(++modelsMade) {
+    : host_(&host), textures_(&textures), instanceId_(++modelsMade) {
   Reset();
   MarkSaved();
 }
@@ -272,14 +269,19 @@ void Model::SetMaterialDefaults(std::uint32_t index) {
   materials[index] = Material{};
 }
 
+std::array<Animation, kMaxAnimations>& Model::AnimationTable() const {
+  if (!animations_) animations_ = std::make_unique<std::array<Animation, kMaxAnimations>>();
+  return *animations_;
+}
+
 bool Model::HasKey(std::int64_t animation, std::int64_t key) const {
   return HasAnimation(animation) && key >= 0 &&
-         key < (*animations)[static_cast<std::size_t>(animation)].keyCount;
+         key < this->animation(static_cast<std::uint32_t>(animation)).keyCount;
 }
 
 bool Model::HasKeyBone(std::int64_t animation, std::int64_t key, std::int64_t keyBone) const {
   return HasKey(animation, key) && keyBone >= 0 &&
-         keyBone < (*animations)[static_cast<std::size_t>(animation)]
+         keyBone < this->animation(static_cast<std::uint32_t>(animation))
                        .keys[static_cast<std::size_t>(key)]
                        .keyBoneCount;
 }
@@ -331,7 +333,7 @@ void Model::Swap(Model& other) {
   std::swap(materialCount, other.materialCount);
   for (std::uint32_t b = 0; b < kMaxBones; ++b) bones[b].Swap(other.bones[b]);
   std::swap(boneCount, other.boneCount);
-  std::swap(animations, other.animations);
+  std::swap(animations_, other.animations_);
   std::swap(animationCount, other.animationCount);
   std::swap(rootBone, other.rootBone);
   std::swap(currentAnimation, other.currentAnimation);

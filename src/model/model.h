@@ -68,8 +68,6 @@ class Model {
   std::uint32_t materialCount = 1;
   std::array<Bone, kMaxBones> bones;
   std::uint32_t boneCount = 0;
-  // Thirty-two animations of 32 keys with 128 key bones each: about 15 MB, kept on the heap.
-  std::unique_ptr<std::array<Animation, kMaxAnimations>> animations;
   std::uint32_t animationCount = 0;
 
   std::int32_t rootBone = kNoBone;
@@ -100,8 +98,9 @@ class Model {
   std::uint64_t vertexDataVersion() const { return vertexDataVersion_; }
   void MarkVertexDataChanged() { ++vertexDataVersion_; }
 
-  Animation& animation(std::uint32_t i) { return (*animations)[i]; }
-  const Animation& animation(std::uint32_t i) const { return (*animations)[i]; }
+  // Animation slot i (in use below animationCount).
+  Animation& animation(std::uint32_t i) { return AnimationTable()[i]; }
+  const Animation& animation(std::uint32_t i) const { return AnimationTable()[i]; }
 
   // ---- face operations
 
@@ -212,7 +211,12 @@ class Model {
   // Appends the face's corner to the end of its vertex's chain / takes it out of the chain.
   void AddCorner(Face* face, unsigned corner);
   void RemoveCorner(Face* face, unsigned corner);
+  std::array<Animation, kMaxAnimations>& AnimationTable() const;
 
+  // Thirty-two animations of 32 keys with 128 key bones each: about 15 MB on the heap, made the
+  // first time an animation slot is asked for, so that a model without animations (and the
+  // model an open reads into beside the current one) never holds it.
+  mutable std::unique_ptr<std::array<Animation, kMaxAnimations>> animations_;
   Host* host_;
   TextureStore* textures_;
   std::uint64_t instanceId_;

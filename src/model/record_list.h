@@ -178,10 +178,11 @@ class RecordList {
     byIdOverflow_.clear();
     sharedIds_.clear();
     std::vector<T*>().swap(order_);
-    selOrder_.clear();
-    // The position table is built when Nth is first asked, not kept while a file is read.
+    std::vector<T*>().swap(selOrder_);
+    // The position tables are built when Nth or NthSelected is first asked, not kept while a
+    // file is read or an import selects what it adds.
     orderValid_ = false;
-    selOrderValid_ = true;
+    selOrderValid_ = false;
   }
 
   // Exchanges every record, link, id and selection with the other list. Both lists' versions
@@ -295,8 +296,8 @@ class RecordList {
     selHead_ = selTail_ = nullptr;
     selCount_ = 0;
     ++selectionVersion_;
-    selOrder_.clear();
-    selOrderValid_ = true;
+    std::vector<T*>().swap(selOrder_);
+    selOrderValid_ = false;
   }
 
   // Gives a linked record another id (undo and redo re-create records under their old ids).
@@ -425,7 +426,7 @@ class RecordList {
   mutable std::vector<T*> order_;                // records in list order, while orderValid_
   mutable std::vector<T*> selOrder_;             // records in selection order, while valid
   mutable bool orderValid_ = false;
-  mutable bool selOrderValid_ = true;
+  mutable bool selOrderValid_ = false;
 };
 
 }  // namespace zmf

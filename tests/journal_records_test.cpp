@@ -72,6 +72,7 @@ TEST(JournalRecords, EveryRecordMeasuresAndDecodesTheSameFromEitherEnd) {
     edit::WriteRecord<edit::kSetKeyBoneMatrix>(journal, 1u, 2u, 3u, m, Matrix4::Identity());
   });
   write(1, [&] { edit::WriteLoneWord(journal, edit::kGroupMarker); });
+  write(6, [&] { edit::WriteRecord<edit::kAddPlainVertex>(journal, 8u, Vector3{1, 2, 3}); });
 
   for (auto [start, length] : spans) {
     SCOPED_TRACE("record at " + std::to_string(start));

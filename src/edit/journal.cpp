@@ -1,6 +1,7 @@
 // The journaled edit primitives: each writes its record, then makes the edit.
 #include "edit/journal.h"
 
+#include <bit>
 #include <unordered_map>
 #include <vector>
 
@@ -24,6 +25,13 @@ void WriteVertexRecord(Model& model, std::uint32_t id, const Vector3& position,
   WriteRecord<code>(model.journal, id, position, normal, u, v);
 }
 
+// Whether the values are exactly those of a plain vertex, bit for bit (-0 is not 0 here).
+bool IsPlainVertex(const Vector3& normal, float u, float v) {
+  const auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
+  return bits(normal.x) == bits(kPlainNormal.x) && bits(normal.y) == bits(kPlainNormal.y) &&
+         bits(normal.z) == bits(kPlainNormal.z) && bits(u) == 0 && bits(v) == 0;
+}
+
 }  // namespace
 
 void WriteGroupMarker(Model& model) { WriteLoneWord(model.journal, kGroupMarker); }
@@ -32,7 +40,11 @@ void WriteGroupMarker(Model& model) { WriteLoneWord(model.journal, kGroupMarker)
 
 Vertex* JournalAddVertex(Model& model, const Vector3& position, const Vector3& normal, float u,
                          float v) {
-  WriteVertexRecord<kAddVertex>(model, model.vertices.nextId(), position, normal, u, v);
+  if (IsPlainVertex(normal, u, v)) {
+    WriteRecord<kAddPlainVertex>(model.journal, model.vertices.nextId(), position);
+  } else {
+    WriteVertexRecord<kAddVertex>(model, model.vertices.nextId(), position, normal, u, v);
+  }
   Vertex* vertex = model.AppendVertex();
   if (vertex == nullptr) return nullptr;
   model.SetVertex(vertex, position, normal, u, v);

@@ -296,7 +296,7 @@ void Put(UndoJournal& j, FieldKind, const ModelTransformSnapshot& s) { PutSnapsh
 namespace {
 
 constexpr std::int32_t kFirstCode = kGroupMarker;
-constexpr std::int32_t kLastCode = kTransformModel;
+constexpr std::int32_t kLastCode = kAddPlainVertex;
 
 // Layouts by code, for the walks' one lookup per record.
 constexpr auto kLayoutsByCode = [] {

@@ -69,6 +69,13 @@ void Replay(Model& model, const JournalRecord& r, bool undo) {
         RemoveRecordedVertex(model, r.id);
       }
       break;
+    case kAddPlainVertex:
+      if (!undo) {
+        RecreateVertex(model, r.id, r.position, kPlainNormal, 0.0f, 0.0f);
+      } else {
+        RemoveRecordedVertex(model, r.id);
+      }
+      break;
     case kSetVertex:
       model.SetVertex(model.vertices.FindById(r.id), undo ? r.oldPosition : r.position,
                       undo ? r.oldNormal : r.normal, undo ? r.oldU : r.u, undo ? r.oldV : r.v);

@@ -326,17 +326,17 @@ class XReader {
     std::int32_t count = 0;
     if (!NextLine(line) || !CountOf(line, count)) return;
     meshVertexCount_ = count;
-    mesh_.clear();
+    meshFirstId_ = model_.vertices.nextId();
+    meshVertices_ = 0;
     // The shortest vertex line, "0;0;0" and its line end, takes six characters.
-    const std::size_t room = Fits(count, 6);
-    mesh_.reserve(room);
-    model_.vertices.ReserveIds(room);
+    model_.vertices.ReserveIds(Fits(count, 6));
     Vector3 position;
     for (std::int32_t i = 0; i < count && NextLine(line); ++i) {
       if (!TripleOf(line, position)) continue;  // a line that is not a vertex is skipped
-      Vertex* vertex = edit::JournalAddVertex(model_, position, {0.0f, 0.0f, 1.0f}, 0.0f, 0.0f);
-      if (vertex == nullptr) return;  // out of memory: keep what was read
-      mesh_.push_back(vertex);
+      if (edit::JournalAddVertex(model_, position, {0.0f, 0.0f, 1.0f}, 0.0f, 0.0f) == nullptr) {
+        return;  // out of memory: keep what was read
+      }
+      ++meshVertices_;
     }
 
     std::int32_t faces = 0;
@@ -362,8 +362,10 @@ class XReader {
     }
   }
 
+  // The mesh's vertex `index`: appended one after another, its vertices hold consecutive ids.
   Vertex* MeshVertex(std::int32_t index) const {
-    return index >= 0 && static_cast<std::size_t>(index) < mesh_.size() ? mesh_[index] : nullptr;
+    if (index < 0 || static_cast<std::uint32_t>(index) >= meshVertices_) return nullptr;
+    return model_.vertices.FindById(meshFirstId_ + static_cast<std::uint32_t>(index));
   }
 
   // One normal per vertex of the latest mesh, only when the block's count says so.
@@ -406,7 +408,8 @@ class XReader {
   std::size_t pos_ = 0;
   bool failed_ = false;
   std::int32_t meshVertexCount_ = 0;  // the vertex count of the latest mesh header
-  std::vector<Vertex*> mesh_;         // the vertices that mesh made, in order
+  std::uint32_t meshFirstId_ = 0;     // the id of the latest mesh's first vertex
+  std::uint32_t meshVertices_ = 0;    // and how many it made
   std::vector<std::int32_t> corners_;
   ProgressMeter progress_;
 };

@@ -201,10 +201,20 @@ TEST_F(ClipboardTest, WordsAreSeparatedByAnyRunOfWhitespace) {
   std::vector<std::int64_t> integers;
   for (int i = 0; i < 8; ++i) integers.push_back(numbers.NextInteger().value());
   EXPECT_EQ(integers, (std::vector<std::int64_t>{1, -1, 0, 1000, 16777217, 1ll << 53, 0, 16}));
-  EXPECT_EQ(numbers.Peek(), "2.5x");
   EXPECT_EQ(numbers.NextNumber(), 2.5f);
   EXPECT_FALSE(numbers.NextNumber());
   EXPECT_FALSE(numbers.NextInteger());
+
+  // Reading within a section stops before a lone "}", which Next() then takes, and not at a
+  // word that only starts with one; a word that is not a number reads 0.
+  format::ClipboardWords section("1 2 }x 3.5\n}\t4");
+  float values[8] = {9, 9, 9, 9, 9, 9, 9, 9};
+  EXPECT_EQ(section.NumbersBefore('}', values, 8), 4u);
+  EXPECT_THAT(std::vector<float>(values, values + 5), ElementsAre(1, 2, 0, 3.5f, 9));
+  EXPECT_EQ(section.Next(), "}");
+  std::int64_t corners[3] = {};
+  EXPECT_EQ(section.IntegersBefore('}', corners, 3), 1u);
+  EXPECT_EQ(corners[0], 4);
 
   // A text edited by hand, with blanks doubled, leading and trailing, pastes as Copy's own.
   std::string spaced;

@@ -173,11 +173,6 @@ std::string_view ClipboardWords::Next() {
   return Take(start, WordEnd(start));
 }
 
-std::string_view ClipboardWords::Peek() const {
-  const std::size_t start = WordStart();
-  return text_.substr(start, WordEnd(start) - start);
-}
-
 std::optional<float> ClipboardWords::NextNumber() {
   const std::size_t start = WordStart();
   if (start == text_.size()) {
@@ -225,7 +220,9 @@ std::size_t ClipboardWords::NumbersBefore(char close, float* out, std::size_t n)
     if (!AtWordBefore(close)) return i;
     // A number ends at whitespace, so the number at the start of the word is the number at the
     // cursor; the word is then passed over from where the number ended.
-    const std::size_t used = ParseFloatPrefix(text_.substr(cursor_), out[i]);
+    float value = 0.0f;  // a word that is not a number reads 0
+    const std::size_t used = ParseFloatPrefix(text_.substr(cursor_), value);
+    out[i] = value;
     cursor_ = WordEnd(cursor_ + used);
   }
   return n;

@@ -57,8 +57,6 @@ class ClipboardWords {
   // Next() to take. Return how many they read.
   std::size_t NumbersBefore(char close, float* out, std::size_t n);
   std::size_t IntegersBefore(char close, std::int64_t* out, std::size_t n);
-  // The next word without moving on; empty once no word is left.
-  std::string_view Peek() const;
   // Characters not yet passed by the cursor.
   std::size_t Remaining() const { return text_.size() - cursor_; }
 

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -20,6 +21,21 @@ bool IsTextSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 // A buffer of `size` bytes, uninitialised; null when memory ran out.
 std::unique_ptr<char[]> Allocate(std::size_t size) {
   return std::unique_ptr<char[]>(new (std::nothrow) char[size]);
+}
+
+// Doubles a buffer of `capacity` bytes, keeping its first `used`, unless the new size would pass
+// `limit`. False, with the buffer as it was, when it may not grow or memory ran out: a file
+// larger than the memory the program can have is a file that cannot be read, not a reason to
+// end the program.
+bool DoubleBuffer(std::unique_ptr<char[]>& bytes, std::size_t& capacity, std::size_t used,
+                  std::size_t limit) {
+  if (capacity > limit / 2) return false;
+  std::unique_ptr<char[]> larger = Allocate(capacity * 2);
+  if (larger == nullptr) return false;
+  std::memcpy(larger.get(), bytes.get(), used);
+  bytes = std::move(larger);
+  capacity *= 2;
+  return true;
 }
 
 }  // namespace
@@ -42,17 +58,9 @@ bool FileText::Read(std::string_view path) {
   std::size_t used = 0;
   bool ok = bytes != nullptr;
   while (ok) {
-    if (used == capacity) {
-      // A file larger than the memory the program can have is a file that cannot be read, not
-      // a reason to end the program.
-      std::unique_ptr<char[]> larger = capacity <= SIZE_MAX / 2 ? Allocate(capacity * 2) : nullptr;
-      if (larger == nullptr) {
-        ok = false;
-        break;
-      }
-      std::memcpy(larger.get(), bytes.get(), used);
-      bytes = std::move(larger);
-      capacity *= 2;
+    if (used == capacity && !DoubleBuffer(bytes, capacity, used, SIZE_MAX)) {
+      ok = false;
+      break;
     }
     const ssize_t got = ::read(fd, bytes.get() + used, capacity - used);
     if (got < 0) {
@@ -121,18 +129,12 @@ std::string_view FileBlocks::Next(bool keepCurrent) {
 bool FileBlocks::Fill(std::size_t carried) {
   filled_ = carried;
   for (;;) {
-    if (filled_ == capacity_) {
-      // A word as long as the buffer: the buffer doubles, up to the longest word any model text
-      // can hold. Beyond that the file is no text (a huge file of zeros, say): reading it on
-      // would take minutes and all the memory there is, so it fails as a read error.
-      std::unique_ptr<char[]> larger = capacity_ < kLongestWord ? Allocate(capacity_ * 2) : nullptr;
-      if (larger == nullptr) {
-        failed_ = true;
-        return false;
-      }
-      std::memcpy(larger.get(), buffer_.get(), filled_);
-      buffer_ = std::move(larger);
-      capacity_ *= 2;
+    // A word as long as the buffer: the buffer doubles, up to the longest word any model text
+    // can hold. Beyond that the file is no text (a huge file of zeros, say): reading it on would
+    // take minutes and all the memory there is, so it fails as a read error.
+    if (filled_ == capacity_ && !DoubleBuffer(buffer_, capacity_, filled_, kLongestWord)) {
+      failed_ = true;
+      return false;
     }
     const ssize_t got = ::read(fd_, buffer_.get() + filled_, capacity_ - filled_);
     if (got < 0) {

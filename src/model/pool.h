@@ -30,6 +30,28 @@ void ReserveOnHugePages(std::vector<T>& vector, std::size_t count) {
   AdviseHugePages(vector.data(), vector.capacity() * sizeof(T));
 }
 
+// Fresh memory of `bytes` (rounded up in place to whole pages) starting on a 2 MiB boundary and
+// advised onto huge pages. Nothing is reserved from the system's memory for it: pages come as
+// they are first touched, so a generous size is cheap. Null when the system has no room; give it
+// back with munmap(memory, bytes).
+inline void* MapOnHugePages(std::size_t& bytes) {
+  constexpr std::size_t kHuge = std::size_t{2} << 20;
+  const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  if (bytes > SIZE_MAX - kHuge - page) return nullptr;
+  bytes = (bytes + page - 1) / page * page;
+  void* mapped = ::mmap(nullptr, bytes + kHuge, PROT_READ | PROT_WRITE,
+                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  if (mapped == MAP_FAILED) return nullptr;
+  // Only the aligned part is kept: the pages before and after it go back at once.
+  const auto start = reinterpret_cast<std::uintptr_t>(mapped);
+  const std::uintptr_t aligned = (start + kHuge - 1) & ~std::uintptr_t{kHuge - 1};
+  if (aligned > start) ::munmap(mapped, aligned - start);
+  const std::size_t after = start + kHuge - aligned;
+  if (after > 0) ::munmap(reinterpret_cast<void*>(aligned + bytes), after);
+  ::madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);
+  return reinterpret_cast<void*>(aligned);
+}
+
 // Hands out records of one type from chunks that grow geometrically (64 records up to 65,536
 // per chunk). A freed record goes on a free list and is reused by the next allocation, so a
 // record's address never changes while it lives. Records must be trivially destructible:
@@ -121,22 +143,12 @@ class Pool {
   };
   using Chunk = std::unique_ptr<Slot[], ChunkRelease>;
 
-  // `count` slots starting on a 2 MiB boundary, advised onto huge pages; untouched memory costs
-  // nothing, so a generous count is cheap. Null when the system has no room.
+  // `count` slots on huge pages (MapOnHugePages); null when the system has no room.
   static Chunk MapChunk(std::size_t count) {
-    const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-    const std::size_t bytes = (count * sizeof(Slot) + page - 1) / page * page;
-    void* mapped = ::mmap(nullptr, bytes + kMappedBytes, PROT_READ | PROT_WRITE,
-                          MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    if (mapped == MAP_FAILED) return nullptr;
-    // Only the aligned part is kept: the pages before and after it go back at once.
-    const auto start = reinterpret_cast<std::uintptr_t>(mapped);
-    const std::uintptr_t aligned = (start + kMappedBytes - 1) & ~std::uintptr_t{kMappedBytes - 1};
-    if (aligned > start) ::munmap(mapped, aligned - start);
-    const std::size_t after = start + kMappedBytes - aligned;
-    if (after > 0) ::munmap(reinterpret_cast<void*>(aligned + bytes), after);
-    ::madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);
-    return Chunk(reinterpret_cast<Slot*>(aligned), ChunkRelease{bytes});
+    std::size_t bytes = count * sizeof(Slot);
+    void* memory = MapOnHugePages(bytes);
+    if (memory == nullptr) return nullptr;
+    return Chunk(static_cast<Slot*>(memory), ChunkRelease{bytes});
   }
 
   // Makes a chunk of `count` slots the one allocations come from.

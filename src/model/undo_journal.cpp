@@ -6,18 +6,18 @@
 #include <new>
 #include <utility>
 
+#include "model/pool.h"
+
 namespace zmf {
 
 void UndoJournal::Map(std::uint64_t capacity) {
   capacity = std::max<std::uint64_t>(capacity, 64);
   for (;;) {
-    // Nothing is reserved from the system's memory for it: pages come as words are written.
-    void* memory = ::mmap(nullptr, capacity * sizeof(JournalWord), PROT_READ | PROT_WRITE,
-                          MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    if (memory != MAP_FAILED) {
-      ::madvise(memory, capacity * sizeof(JournalWord), MADV_HUGEPAGE);
+    std::size_t bytes = capacity * sizeof(JournalWord);
+    if (void* memory = MapOnHugePages(bytes)) {
       words_ = static_cast<JournalWord*>(memory);
       capacity_ = capacity;
+      mappedBytes_ = bytes;
       return;
     }
     if (capacity <= 64) throw std::bad_alloc();
@@ -26,14 +26,16 @@ void UndoJournal::Map(std::uint64_t capacity) {
 }
 
 void UndoJournal::Unmap() {
-  if (words_ != nullptr) ::munmap(words_, capacity_ * sizeof(JournalWord));
+  if (words_ != nullptr) ::munmap(words_, mappedBytes_);
   words_ = nullptr;
   capacity_ = 0;
+  mappedBytes_ = 0;
 }
 
 void UndoJournal::Swap(UndoJournal& other) noexcept {
   std::swap(capacity_, other.capacity_);
   std::swap(words_, other.words_);
+  std::swap(mappedBytes_, other.mappedBytes_);
   std::swap(position_, other.position_);
   std::swap(oldest_, other.oldest_);
   std::swap(end_, other.end_);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 
 namespace zmf {
@@ -139,6 +140,7 @@ class UndoJournal {
 
   std::uint64_t capacity_ = 0;
   JournalWord* words_ = nullptr;  // the mapping of capacity_ words
+  std::size_t mappedBytes_ = 0;   // its size, whole pages
   std::uint64_t position_ = 0;
   std::uint64_t oldest_ = 0;
   std::uint64_t end_ = 0;

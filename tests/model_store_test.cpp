@@ -68,6 +68,45 @@ TEST_F(ModelStore, IdsKeepGapsRenumberingRestartsThemAndFarOffIdsAreFound) {
   EXPECT_EQ(model.vertices.NthSelected(0), near);
 }
 
+// The id index is made by the first lookup after a file is read or the ids renumbered: it must
+// see every change made before it as the index kept up with them would.
+TEST_F(ModelStore, IdIndexMadeOnFirstLookupSeesEveryEarlierChange) {
+  for (int i = 0; i < 6; ++i) AddVertex(static_cast<float>(i), 0, 0);
+  model.vertices.Renumber();
+  Vertex* v0 = model.vertices.Nth(0);
+  Vertex* v2 = model.vertices.Nth(2);
+  Vertex* v4 = model.vertices.Nth(4);
+  Vertex* v5 = model.vertices.Nth(5);
+  model.vertices.RemoveAndFree(model.vertices.Nth(1));
+  model.vertices.SetId(v5, 2);      // shares id 2 with v2, later in list order
+  model.vertices.SetId(v0, 90000);  // beyond the index's reach
+  model.vertices.ReserveIds(1000);  // nothing to reserve in yet
+  Vertex* added = AddVertex(9, 0, 0);
+  EXPECT_EQ(added->id, 6u);
+  EXPECT_EQ(model.vertices.FindById(1), nullptr);
+  EXPECT_EQ(model.vertices.FindById(2), v2);
+  EXPECT_EQ(model.vertices.FindById(4), v4);
+  EXPECT_EQ(model.vertices.FindById(5), nullptr);
+  EXPECT_EQ(model.vertices.FindById(6), added);
+  EXPECT_EQ(model.vertices.FindById(90000), v0);
+  EXPECT_EQ(model.vertices.FindById(0), nullptr);
+  // From here the index is kept up with each change.
+  model.vertices.RemoveAndFree(v2);
+  EXPECT_EQ(model.vertices.FindById(2), v5);
+  model.vertices.SetId(v4, 7);
+  EXPECT_EQ(model.vertices.FindById(4), nullptr);
+  EXPECT_EQ(model.vertices.FindById(7), v4);
+  EXPECT_EQ(AddVertex(0, 0, 0)->id, 7u);  // nextId is unchanged by SetId
+  EXPECT_EQ(model.vertices.FindById(7), v4);
+
+  // A list swapped with another takes its index along, built or not.
+  RecordList<Vertex> other;
+  other.Swap(model.vertices);
+  EXPECT_EQ(other.FindById(90000), v0);
+  EXPECT_EQ(model.vertices.FindById(90000), nullptr);
+  other.Swap(model.vertices);
+}
+
 TEST_F(ModelStore, FacesMadeFromIdsUnderOldOrFarIdsOrWithAMissingCorner) {
   Vertex* a = AddVertex(0, 0, 0);
   Vertex* b = AddVertex(1, 0, 0);

@@ -79,7 +79,9 @@ using LinkRange = ChainRange<T*, LinkStep<T, Link>>;
 // Order, selection order and ids behave like a plain linked list: records are appended at the
 // tail, ids come from nextId and are never reused until Clear, and the selection chain keeps
 // selection order. Beside the links the list keeps an id index (so FindById is O(1) on average)
-// and a lazily built table of positions (so Nth and NthSelected do not walk the list each time).
+// and tables of positions (so Nth and NthSelected do not walk the list each time), all three
+// built on first use: reading a file or an import fills the list without them, and the id index
+// is then kept up with every change.
 // Records come from a pool and keep their address while linked.
 template <class T>
 class RecordList {
@@ -174,13 +176,11 @@ class RecordList {
     count_ = selCount_ = nextId_ = 0;
     ++version_;
     ++selectionVersion_;
-    byId_.clear();
-    byIdOverflow_.clear();
-    sharedIds_.clear();
+    DropIds();
     std::vector<T*>().swap(order_);
     std::vector<T*>().swap(selOrder_);
-    // The position tables are built when Nth or NthSelected is first asked, not kept while a
-    // file is read or an import selects what it adds.
+    // The id index and the position tables are built when FindById, Nth or NthSelected is first
+    // asked, not kept while a file is read or an import selects what it adds.
     orderValid_ = false;
     selOrderValid_ = false;
   }
@@ -202,6 +202,7 @@ class RecordList {
     byId_.swap(other.byId_);
     byIdOverflow_.swap(other.byIdOverflow_);
     sharedIds_.swap(other.sharedIds_);
+    std::swap(idsValid_, other.idsValid_);
     order_.swap(other.order_);
     selOrder_.swap(other.selOrder_);
     std::swap(orderValid_, other.orderValid_);
@@ -210,6 +211,7 @@ class RecordList {
 
   // The first record in list order with this id, or null.
   T* FindById(std::uint32_t id) const {
+    if (!idsValid_) BuildIds();
     if (!sharedIds_.empty() && sharedIds_.count(id) != 0) {
       for (T* r = head_; r != nullptr; r = r->next) {
         if (r->id == id) return r;
@@ -304,6 +306,10 @@ class RecordList {
   // nextId is unchanged.
   void SetId(T* record, std::uint32_t id) {
     if (record == nullptr) return;
+    if (!idsValid_) {
+      record->id = id;
+      return;
+    }
     IndexErase(record);
     record->id = id;
     IndexInsert(record);
@@ -312,8 +318,10 @@ class RecordList {
   // Makes room in the id index for `count` more records, so that reading a big file grows it
   // once instead of by doubling. It grows at least twofold when it grows at all, so that a file
   // of many objects, each reserved in turn, moves the index a few times, not once per object.
-  // A hint: callers bound it by what their input can hold.
+  // A hint: callers bound it by what their input can hold. Nothing to do while the index is not
+  // built: it is built at its full size when first used.
   void ReserveIds(std::size_t count) {
+    if (!idsValid_) return;
     const std::size_t wanted = byId_.size() + count;
     if (wanted > byId_.capacity()) {
       ReserveOnHugePages(byId_, std::max(wanted, 2 * byId_.capacity()));
@@ -333,16 +341,11 @@ class RecordList {
   }
 
   // Ids 0, 1, 2, ... in list order, and nextId := count: what saving a file does.
+  // The id index is built again when next used.
   void Renumber() {
-    byId_.clear();
-    byIdOverflow_.clear();
-    sharedIds_.clear();
-    byId_.reserve(count_);
+    DropIds();
     std::uint32_t id = 0;
-    for (T* r = head_; r != nullptr; r = r->next) {
-      r->id = id++;
-      byId_.push_back(r);
-    }
+    for (T* r = head_; r != nullptr; r = r->next) r->id = id++;
     nextId_ = count_;
   }
 
@@ -362,7 +365,26 @@ class RecordList {
     for (T* r = first; r != nullptr; r = r->*link) table.push_back(r);
   }
 
-  T** SlotFor(std::uint32_t id, bool create) {
+  // Frees the id index; the next FindById builds it again.
+  void DropIds() {
+    std::vector<T*>().swap(byId_);
+    byIdOverflow_.clear();
+    sharedIds_.clear();
+    idsValid_ = false;
+  }
+
+  // The id index from the records as they stand, in list order, so that a shared id is found
+  // as its first holder in list order.
+  void BuildIds() const {
+    std::uint32_t highest = 0;
+    for (T* r = head_; r != nullptr; r = r->next) highest = std::max(highest, r->id);
+    ReserveOnHugePages(byId_, std::min<std::size_t>(std::size_t{highest} + 1,
+                                                    std::size_t{nextId_} + kDirectSlack));
+    idsValid_ = true;
+    for (T* r = head_; r != nullptr; r = r->next) IndexAppended(r);
+  }
+
+  T** SlotFor(std::uint32_t id, bool create) const {
     if (id < byId_.size()) return &byId_[id];
     if (create &&
         static_cast<std::uint64_t>(id) < static_cast<std::uint64_t>(std::max(
@@ -385,7 +407,8 @@ class RecordList {
   }
 
   // Indexes an appended record: the usual case, a fresh id just past the table, needs no search.
-  void IndexAppended(T* record) {
+  void IndexAppended(T* record) const {
+    if (!idsValid_) return;
     if (record->id == byId_.size() && byIdOverflow_.empty()) {
       byId_.push_back(record);
     } else {
@@ -393,7 +416,7 @@ class RecordList {
     }
   }
 
-  void IndexInsert(T* record) {
+  void IndexInsert(T* record) const {
     T** slot = SlotFor(record->id, true);
     if (*slot == nullptr) {
       *slot = record;
@@ -403,7 +426,8 @@ class RecordList {
     }
   }
 
-  void IndexErase(T* record) {
+  void IndexErase(T* record) const {
+    if (!idsValid_) return;
     T** slot = SlotFor(record->id, false);
     // Lookups of a shared id walk the list, so the slot need not name the remaining holder.
     if (slot != nullptr && *slot == record) *slot = nullptr;
@@ -420,11 +444,13 @@ class RecordList {
   std::uint64_t selectionVersion_ = 0;
 
   Pool<T> pool_;
-  std::vector<T*> byId_;                         // id -> record for ids near the list's range
-  std::map<std::uint32_t, T*> byIdOverflow_;     // id -> record for far-off ids, in id order
-  std::unordered_set<std::uint32_t> sharedIds_;  // ids held by more than one live record
-  mutable std::vector<T*> order_;                // records in list order, while orderValid_
-  mutable std::vector<T*> selOrder_;             // records in selection order, while valid
+  // The id index, while idsValid_.
+  mutable std::vector<T*> byId_;                      // id -> record for ids near the list's range
+  mutable std::map<std::uint32_t, T*> byIdOverflow_;  // id -> record for far-off ids, in id order
+  mutable std::unordered_set<std::uint32_t> sharedIds_;  // ids held by more than one live record
+  mutable bool idsValid_ = false;
+  mutable std::vector<T*> order_;     // records in list order, while orderValid_
+  mutable std::vector<T*> selOrder_;  // records in selection order, while valid
   mutable bool orderValid_ = false;
   mutable bool selOrderValid_ = false;
 };

@@ -329,7 +329,7 @@ class XReader {
     meshFirstId_ = model_.vertices.nextId();
     meshVertices_ = 0;
     // The shortest vertex line, "0;0;0" and its line end, takes six characters.
-    model_.vertices.ReserveIds(Fits(count, 6));
+    model_.vertices.IndexIdsAhead(Fits(count, 6));  // faces find their corners by id
     Vector3 position;
     for (std::int32_t i = 0; i < count && NextLine(line); ++i) {
       if (!TripleOf(line, position)) continue;  // a line that is not a vertex is skipped

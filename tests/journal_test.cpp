@@ -253,6 +253,15 @@ TEST_F(Journal, UndoAfterRenumberingFindsTheRecordsItMeans) {
   EXPECT_EQ(model.vertices.count(), 5u);
   EXPECT_EQ(model.faces.count(), 1u);
 
+  // A record under an id far beyond the others is renumbered with the rest.
+  Vertex* far = model.vertices.Nth(2);
+  model.vertices.SetId(far, 1u << 30);
+  edit::JournalSetVertex(model, far, {7, 7, 7}, {0, 0, 1}, 0, 0);
+  edit::RenumberIds(model);
+  EXPECT_EQ(far->id, 2u);
+  edit::Undo(model);
+  EXPECT_EQ(far->position, (Vector3{3, 0, 0}));
+
   // With nothing in the journal the ids simply restart after the live ones.
   model.journal.Reset();
   edit::RenumberIds(model);

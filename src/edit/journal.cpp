@@ -1,6 +1,7 @@
 // The journaled edit primitives: each writes its record, then makes the edit.
 #include "edit/journal.h"
 
+#include <algorithm>
 #include <bit>
 #include <unordered_map>
 #include <vector>
@@ -199,23 +200,42 @@ void JournalSetKeyBoneMatrix(Model& model, const Matrix4& matrix) {
 namespace {
 
 // Old id -> new id for one list being renumbered; ids of records that are gone get fresh ids
-// after the live ones, the same fresh id each time the same old id comes up.
+// after the live ones, the same fresh id each time the same old id comes up. Ids come from
+// nextId, so nearly all of them sit in a table indexed by id (4 bytes a record, where a hash map
+// of a big imported model's ids took over a hundred megabytes); ids beyond it, which only SetId
+// can give, go to a map.
 template <class T>
 class IdRenumbering {
  public:
   explicit IdRenumbering(const RecordList<T>& list) : nextFresh_(list.count()) {
+    const std::size_t direct =
+        std::min<std::size_t>(list.nextId(), std::size_t{list.count()} * 4 + kDirectSlack);
+    direct_.assign(direct, kNone);
     std::uint32_t position = 0;
-    for (const T* r : list) newIds_.emplace(r->id, position++);
+    for (const T* r : list) {
+      std::uint32_t& slot = Slot(r->id);
+      if (slot == kNone) slot = position;  // a shared id means its first holder in list order
+      ++position;
+    }
   }
   std::uint32_t operator()(std::uint32_t old) {
-    auto [it, inserted] = newIds_.emplace(old, nextFresh_);
-    if (inserted) ++nextFresh_;
-    return it->second;
+    std::uint32_t& slot = Slot(old);
+    if (slot == kNone) slot = nextFresh_++;
+    return slot;
   }
   std::uint32_t nextFresh() const { return nextFresh_; }
 
  private:
-  std::unordered_map<std::uint32_t, std::uint32_t> newIds_;
+  static constexpr std::uint32_t kNone = UINT32_MAX;
+  static constexpr std::size_t kDirectSlack = 65536;
+
+  std::uint32_t& Slot(std::uint32_t old) {
+    if (old < direct_.size()) return direct_[old];
+    return far_.try_emplace(old, kNone).first->second;
+  }
+
+  std::vector<std::uint32_t> direct_;
+  std::unordered_map<std::uint32_t, std::uint32_t> far_;
   std::uint32_t nextFresh_;
 };
 

@@ -209,7 +209,8 @@ class RecordList {
     std::swap(selOrderValid_, other.selOrderValid_);
   }
 
-  // The first record in list order with this id, or null.
+  // The first record in list order with this id, or null. The first lookup after a read, a
+  // renumbering or a reset builds the id index, so two threads must not look up at once.
   T* FindById(std::uint32_t id) const {
     if (!idsValid_) BuildIds();
     if (!sharedIds_.empty() && sharedIds_.count(id) != 0) {
@@ -387,14 +388,23 @@ class RecordList {
   // The id index from the records as they stand, in list order, so that a shared id is found
   // as its first holder in list order.
   void BuildIds() const {
-    idsValid_ = true;
-    ReserveOnHugePages(byId_, count_);
-    for (T* r = head_; r != nullptr; r = r->next) {
-      // Records appended one after another sit side by side in the pool: fetching a few ahead
-      // in memory hides the wait for each link (a wrong guess costs nothing).
-      __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(r) +
-                                                       kPrefetchAhead * sizeof(T)));
-      IndexAppended(r);
+    idsValid_ = true;  // the index takes records only while it counts as built
+    try {
+      ReserveOnHugePages(byId_, count_);
+      for (T* r = head_; r != nullptr; r = r->next) {
+        // Records appended one after another sit side by side in the pool: fetching a few
+        // ahead in memory hides the wait for each link (a wrong guess costs nothing).
+        __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(r) +
+                                                         kPrefetchAhead * sizeof(T)));
+        IndexAppended(r);
+      }
+    } catch (...) {
+      // Out of memory part way: no half-made index stays behind to miss records later.
+      std::vector<T*>().swap(byId_);
+      byIdOverflow_.clear();
+      sharedIds_.clear();
+      idsValid_ = false;
+      throw;
     }
   }
 

@@ -213,8 +213,8 @@ class ZmfReader {
       tableHasFaces_ = false;
       // Each number takes at least two characters: the count alone never sizes the table.
       const std::size_t room = std::min<std::size_t>(count, in_.Remaining() / (2 * fields) + 1);
-      model_.vertices.Reserve(room);
       model_.vertices.IndexIdsAhead(room);  // faces find their corners by id
+      model_.vertices.Reserve(room);
     }
     BoundsFit box;  // the box of this section, as read
     for (std::uint32_t i = 0; i < count; ++i) {

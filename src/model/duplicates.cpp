@@ -37,9 +37,6 @@ struct WalkEntry {
   std::uint32_t index;
 };
 
-// How many records ahead the walks fetch: enough to cover a trip to memory.
-constexpr std::size_t kPrefetchAhead = 16;
-
 }  // namespace
 
 void Model::RebuildDuplicates() {
@@ -52,11 +49,7 @@ void Model::RebuildDuplicates() {
   std::vector<Vertex*> walk;  // vertices from the tail backwards
   ReserveOnHugePages(walk, n);
   for (Vertex* v = vertices.tail(); v != nullptr; v = v->prev) {
-    // Records appended one after another sit side by side in the pool, so the ones before this
-    // are most likely just below it in memory: fetching there early hides the wait for each
-    // link (a wrong guess costs nothing).
-    __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(v) -
-                                                     kPrefetchAhead * sizeof(Vertex)));
+    PrefetchNeighbour(v, -kPrefetchRecordsAhead);
     walk.push_back(v);
   }
 
@@ -79,7 +72,8 @@ void Model::RebuildDuplicates() {
   for (std::size_t i = 0; i < count; ++i) {
     // The vertices lie wherever the pool put them: the position a few steps ahead is fetched
     // while this one is hashed.
-    if (i + kPrefetchAhead < count) __builtin_prefetch(&walk[i + kPrefetchAhead]->position);
+    const std::size_t ahead = i + kPrefetchRecordsAhead;
+    if (ahead < count) __builtin_prefetch(&walk[ahead]->position);
     const Vector3& p = walk[i]->position;
     if (std::isnan(p.x) || std::isnan(p.y) || std::isnan(p.z)) continue;  // never a match
     keys[i] = {EqualityBits(p.x), EqualityBits(p.y), EqualityBits(p.z)};

@@ -364,8 +364,6 @@ class RecordList {
   // possible through SetId) goes into the overflow map so a stray id cannot make the table huge.
   static constexpr std::uint32_t kDirectSlack = 65536;
   static constexpr std::int64_t kShortWalk = 32;
-  // How many records ahead a walk of the whole list fetches.
-  static constexpr std::size_t kPrefetchAhead = 16;
 
   static T* WalkForward(T* from, std::int64_t steps, T* ListNode<T>::*link) {
     while (steps-- > 0) from = from->*link;
@@ -378,7 +376,7 @@ class RecordList {
   }
 
   // Frees the id index; the next FindById builds it again.
-  void DropIds() {
+  void DropIds() const {
     std::vector<T*>().swap(byId_);
     byIdOverflow_.clear();
     sharedIds_.clear();
@@ -392,18 +390,11 @@ class RecordList {
     try {
       ReserveOnHugePages(byId_, count_);
       for (T* r = head_; r != nullptr; r = r->next) {
-        // Records appended one after another sit side by side in the pool: fetching a few
-        // ahead in memory hides the wait for each link (a wrong guess costs nothing).
-        __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(r) +
-                                                         kPrefetchAhead * sizeof(T)));
+        PrefetchNeighbour(r, kPrefetchRecordsAhead);
         IndexAppended(r);
       }
     } catch (...) {
-      // Out of memory part way: no half-made index stays behind to miss records later.
-      std::vector<T*>().swap(byId_);
-      byIdOverflow_.clear();
-      sharedIds_.clear();
-      idsValid_ = false;
+      DropIds();  // out of memory part way: no half-made index stays to miss records later
       throw;
     }
   }
